@@ -1,0 +1,26 @@
+// The service object behind interop2(): a thin front over state that the
+// other subsystems own. It holds no data of its own.
+#pragma once
+
+#include "interop/interop2.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+class ZoCodeInspectionsInterop2 final : public IZoCodeInspectionsInterop2 {
+ public:
+  /// Stores the logging switch, points "TMP" at the folder when it exists or
+  /// can be made, and returns "Clang <text(false)> <text(true)>". When the
+  /// engine cannot be loaded the text is "error: " and the reason.
+  std::string Initialize(std::string tempFolder, bool detailedLogging) override;
+  void ClearCaches() override;
+  /// Engine operation 9 with (a, b, 0); 0 when the engine cannot be loaded.
+  uint32_t ForwardToEngine(uint32_t a, uint32_t b) override;
+  std::shared_ptr<IUtfIndexMapper> GetFileMapper(const char16_t* path, uint32_t count) override;
+  void ReleaseCaches() override;
+  FixReplacements GetFixReplacements(uint32_t token) override;
+  void DumpToChosenFolder() override;
+  IZoFileParser* CreateFileParser(std::string path, const InspectionSettings& settings) override;
+  std::shared_ptr<IUtfIndexMapper> CreateTextMapper(const char16_t* text, uint32_t count) override;
+};
+
+}  // namespace Quillfern::ZoCodeInspections::Native

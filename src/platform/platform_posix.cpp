@@ -1,0 +1,328 @@
+// POSIX implementation of the platform layer.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <iconv.h>
+#include <limits.h>
+#include <pthread.h>
+#include <stdlib.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <mutex>
+#include <random>
+#include <system_error>
+
+#include "hostlib/zoipc.h"
+#include "platform/platform.h"
+
+namespace Quillfern::ZoCodeInspections::Native::Platform {
+
+namespace {
+
+// Paths travel as UTF-16; the file system wants UTF-8. Unpaired surrogates
+// become U+FFFD.
+std::string PathToUtf8(const std::u16string& path) {
+  std::string out;
+  out.reserve(path.size());
+  for (size_t i = 0; i < path.size(); ++i) {
+    uint32_t cp = path[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
+        path[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (path[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+      out += static_cast<char>(0xC0 | (cp >> 6));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+      out += static_cast<char>(0xE0 | (cp >> 12));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (cp >> 18));
+      out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::mutex& InterceptorMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::function<std::optional<OpenOutcome>(const std::u16string&)>& Interceptor() {
+  static std::function<std::optional<OpenOutcome>(const std::u16string&)> fn;
+  return fn;
+}
+
+OpenOutcome OutcomeOfErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return OpenOutcome::notFound;
+    case EBUSY:
+    case ETXTBSY:
+    case EACCES:
+      return OpenOutcome::sharingViolation;
+    default:
+      return OpenOutcome::otherError;
+  }
+}
+
+std::optional<struct stat> StatOf(intptr_t fd) {
+  struct stat st {};
+  if (fstat(static_cast<int>(fd), &st) != 0) return std::nullopt;
+  return st;
+}
+
+}  // namespace
+
+// ---- Files -----------------------------------------------------------------
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (IsOpen()) close(static_cast<int>(handle_));
+    handle_ = other.handle_;
+    other.handle_ = kInvalid;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (IsOpen()) close(static_cast<int>(handle_));
+}
+
+std::optional<uint64_t> File::Size() const {
+  auto st = StatOf(handle_);
+  if (!st) return std::nullopt;
+  return static_cast<uint64_t>(st->st_size);
+}
+
+std::optional<int64_t> File::LastWriteTime() const {
+  auto st = StatOf(handle_);
+  if (!st) return std::nullopt;
+  return static_cast<int64_t>(st->st_mtim.tv_sec);
+}
+
+void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string&)> fn) {
+  std::lock_guard lock(InterceptorMutex());
+  Interceptor() = std::move(fn);
+}
+
+OpenResult OpenForRead(const std::u16string& path) {
+  {
+    std::lock_guard lock(InterceptorMutex());
+    if (Interceptor()) {
+      if (auto outcome = Interceptor()(path)) return OpenResult{*outcome, File{}};
+    }
+  }
+  const int fd = open(PathToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return OpenResult{OutcomeOfErrno(errno), File{}};
+  auto st = StatOf(fd);
+  if (st && S_ISDIR(st->st_mode)) {
+    close(fd);
+    return OpenResult{OpenOutcome::otherError, File{}};
+  }
+  return OpenResult{OpenOutcome::ok, File{fd}};
+}
+
+MappedView::MappedView(MappedView&& other) noexcept
+    : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+}
+
+MappedView& MappedView::operator=(MappedView&& other) noexcept {
+  if (this != &other) {
+    if (data_ != nullptr) munmap(data_, size_);
+    data_ = other.data_;
+    size_ = other.size_;
+    mapping_ = other.mapping_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+MappedView::~MappedView() {
+  if (data_ != nullptr) munmap(data_, size_);
+}
+
+MappedView MapReadOnly(const File& file, size_t size) {
+  MappedView view;
+  if (!file.IsOpen() || size == 0) return view;
+  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, static_cast<int>(file.Handle()), 0);
+  if (data == MAP_FAILED) return view;
+  view.data_ = data;
+  view.size_ = size;
+  return view;
+}
+
+// ---- Code pages ----------------------------------------------------------
+
+namespace {
+
+std::string IconvName(uint32_t codePage) {
+  if (codePage == 65001) return "UTF-8";
+  return "CP" + std::to_string(codePage);
+}
+
+// Windows decodes the five bytes that Windows-1252 leaves undefined as the
+// C1 control characters of the same value; other code pages give '?'.
+char16_t DefaultCharFor(uint32_t codePage, unsigned char byte) {
+  if (codePage == 1252 && byte >= 0x80 && byte <= 0x9F) return static_cast<char16_t>(byte);
+  return u'?';
+}
+
+struct IconvHandle {
+  iconv_t cd;
+  ~IconvHandle() { iconv_close(cd); }
+};
+
+}  // namespace
+
+std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
+  if (codePage == 0) codePage = zoIPC::host::AnsiCodePage();
+  iconv_t cd = iconv_open("UTF-16LE", IconvName(codePage).c_str());
+  if (cd == reinterpret_cast<iconv_t>(-1)) {
+    throw std::system_error(errno, std::generic_category(),
+                            "code page " + std::to_string(codePage) + " is not available");
+  }
+  IconvHandle handle{cd};
+  std::u16string out;
+  out.reserve(size);
+  char* in = const_cast<char*>(bytes);
+  size_t inLeft = size;
+  char16_t chunk[256];
+  while (inLeft > 0) {
+    char* outPtr = reinterpret_cast<char*>(chunk);
+    size_t outLeft = sizeof(chunk);
+    const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+    const int error = errno;
+    const char* written = reinterpret_cast<const char*>(chunk);
+    for (const char* p = written; p + 1 < outPtr; p += 2) {
+      out += static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
+                                   (static_cast<unsigned char>(p[1]) << 8));
+    }
+    if (rc != static_cast<size_t>(-1)) continue;
+    if (error == E2BIG) continue;
+    // An undecodable or truncated sequence: one default character per byte.
+    out += DefaultCharFor(codePage, static_cast<unsigned char>(*in));
+    ++in;
+    --inLeft;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  }
+  return out;
+}
+
+// ---- Threads, GUIDs, time, environment -------------------------------------
+
+namespace {
+void* ThreadEntry(void* arg) {
+  (*static_cast<const std::function<void()>*>(arg))();
+  return nullptr;
+}
+}  // namespace
+
+bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body) {
+  pthread_attr_t attr;
+  if (pthread_attr_init(&attr) != 0) return false;
+  pthread_t thread;
+  const bool created = pthread_attr_setstacksize(&attr, stackBytes) == 0 &&
+                       pthread_create(&thread, &attr, &ThreadEntry,
+                                      const_cast<std::function<void()>*>(&body)) == 0;
+  pthread_attr_destroy(&attr);
+  if (!created) return false;
+  pthread_join(thread, nullptr);
+  return true;
+}
+
+Guid NewGuid() {
+  thread_local std::mt19937_64 engine{std::random_device{}()};
+  Guid guid;
+  for (size_t i = 0; i < guid.size(); i += 8) {
+    const uint64_t bits = engine();
+    for (size_t j = 0; j < 8; ++j) guid[i + j] = static_cast<uint8_t>(bits >> (8 * j));
+  }
+  guid[6] = static_cast<uint8_t>((guid[6] & 0x0F) | 0x40);  // version 4
+  guid[8] = static_cast<uint8_t>((guid[8] & 0x3F) | 0x80);  // RFC 4122 variant
+  return guid;
+}
+
+int64_t WallClockTicks() {
+  const auto now = std::chrono::system_clock::now().time_since_epoch();
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(now).count() / 100;
+}
+
+std::optional<std::tm> LocalTime(int64_t seconds) {
+  const time_t t = static_cast<time_t>(seconds);
+  std::tm result{};
+  if (localtime_r(&t, &result) == nullptr) return std::nullopt;
+  return result;
+}
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  setenv(name.c_str(), value.c_str(), 1);
+}
+
+std::optional<std::string> GetEnvironment(const std::string& name) {
+  const char* value = getenv(name.c_str());
+  if (value == nullptr) return std::nullopt;
+  return std::string(value);
+}
+
+CreateDirOutcome CreateDirectoryOneLevel(const std::string& path) {
+  if (mkdir(path.c_str(), 0777) == 0) return CreateDirOutcome::created;
+  return errno == EEXIST ? CreateDirOutcome::alreadyExists : CreateDirOutcome::failed;
+}
+
+// ---- Modules ---------------------------------------------------------------
+
+std::string ModuleFolder() {
+  Dl_info info{};
+  std::string file;
+  if (dladdr(reinterpret_cast<void*>(&ModuleFolder), &info) != 0 && info.dli_fname != nullptr) {
+    file = info.dli_fname;
+  }
+  char resolved[PATH_MAX];
+  if (file.find('/') == std::string::npos || realpath(file.c_str(), resolved) == nullptr) {
+    const ssize_t n = readlink("/proc/self/exe", resolved, sizeof(resolved) - 1);
+    if (n <= 0) return std::string();
+    resolved[n] = '\0';
+  }
+  file = resolved;
+  return file.substr(0, file.rfind('/') + 1);
+}
+
+Library OpenLibrary(const std::string& path) {
+  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle != nullptr) return Library{handle, {}};
+  const char* error = dlerror();
+  return Library{nullptr, error != nullptr ? error : "unknown error"};
+}
+
+Library OpenLibraryByName(const std::string& name) { return OpenLibrary(name); }
+
+void* FindSymbol(void* library, const char* name) { return dlsym(library, name); }
+
+std::string SharedLibraryName(const std::string& base) { return "lib" + base + ".so"; }
+
+// ---- Folder chooser ----------------------------------------------------------
+
+std::optional<std::string> ChooseFolder(const std::string& title) {
+  return zoIPC::host::ChooseFolder(title);
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native::Platform

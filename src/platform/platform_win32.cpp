@@ -1,0 +1,259 @@
+// Win32 implementation of the platform layer.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <mutex>
+#include <system_error>
+
+#include "platform/platform.h"
+
+namespace Quillfern::ZoCodeInspections::Native::Platform {
+
+namespace {
+
+std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+
+std::mutex& InterceptorMutex() {
+  static std::mutex mutex;
+  return mutex;
+}
+
+std::function<std::optional<OpenOutcome>(const std::u16string&)>& Interceptor() {
+  static std::function<std::optional<OpenOutcome>(const std::u16string&)> fn;
+  return fn;
+}
+
+HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// 100-ns ticks between 1601-01-01 and 1970-01-01.
+constexpr int64_t kEpochDifferenceTicks = 116444736000000000LL;
+
+}  // namespace
+
+// ---- Files -----------------------------------------------------------------
+
+File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (IsOpen()) CloseHandle(AsHandle(handle_));
+    handle_ = other.handle_;
+    other.handle_ = kInvalid;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (IsOpen()) CloseHandle(AsHandle(handle_));
+}
+
+std::optional<uint64_t> File::Size() const {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(AsHandle(handle_), &size)) return std::nullopt;
+  return static_cast<uint64_t>(size.QuadPart);
+}
+
+std::optional<int64_t> File::LastWriteTime() const {
+  FILETIME written;
+  if (!GetFileTime(AsHandle(handle_), nullptr, nullptr, &written)) return std::nullopt;
+  const int64_t ticks = (static_cast<int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+  return ticks / 10000000 - 11644473600LL;
+}
+
+void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string&)> fn) {
+  std::lock_guard lock(InterceptorMutex());
+  Interceptor() = std::move(fn);
+}
+
+OpenResult OpenForRead(const std::u16string& path) {
+  {
+    std::lock_guard lock(InterceptorMutex());
+    if (Interceptor()) {
+      if (auto outcome = Interceptor()(path)) return OpenResult{*outcome, File{}};
+    }
+  }
+  HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    switch (GetLastError()) {
+      case ERROR_SHARING_VIOLATION:
+        return OpenResult{OpenOutcome::sharingViolation, File{}};
+      case ERROR_FILE_NOT_FOUND:
+      case ERROR_PATH_NOT_FOUND:
+        return OpenResult{OpenOutcome::notFound, File{}};
+      default:
+        return OpenResult{OpenOutcome::otherError, File{}};
+    }
+  }
+  return OpenResult{OpenOutcome::ok, File{reinterpret_cast<intptr_t>(h)}};
+}
+
+MappedView::MappedView(MappedView&& other) noexcept
+    : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+  other.mapping_ = -1;
+}
+
+MappedView& MappedView::operator=(MappedView&& other) noexcept {
+  if (this != &other) {
+    this->~MappedView();
+    data_ = other.data_;
+    size_ = other.size_;
+    mapping_ = other.mapping_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+    other.mapping_ = -1;
+  }
+  return *this;
+}
+
+MappedView::~MappedView() {
+  if (data_ != nullptr) UnmapViewOfFile(data_);
+  if (mapping_ != -1) CloseHandle(AsHandle(mapping_));
+  data_ = nullptr;
+  mapping_ = -1;
+}
+
+MappedView MapReadOnly(const File& file, size_t size) {
+  MappedView view;
+  if (!file.IsOpen() || size == 0) return view;
+  HANDLE mapping = CreateFileMappingW(AsHandle(file.Handle()), nullptr, PAGE_READONLY, 0,
+                                      static_cast<DWORD>(size), nullptr);
+  if (mapping == nullptr) return view;
+  void* data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
+  if (data == nullptr) {
+    CloseHandle(mapping);
+    return view;
+  }
+  view.data_ = data;
+  view.size_ = size;
+  view.mapping_ = reinterpret_cast<intptr_t>(mapping);
+  return view;
+}
+
+// ---- Code pages ----------------------------------------------------------
+
+std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
+  if (size == 0) return std::u16string();
+  const int inSize = static_cast<int>(size);
+  int units = MultiByteToWideChar(codePage, 0, bytes, inSize, nullptr, 0);
+  if (units == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+  std::u16string out(static_cast<size_t>(units), u'\0');
+  units = MultiByteToWideChar(codePage, 0, bytes, inSize, reinterpret_cast<wchar_t*>(out.data()),
+                              units);
+  if (units == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+  out.resize(static_cast<size_t>(units));
+  return out;
+}
+
+// ---- Threads, GUIDs, time, environment -------------------------------------
+
+namespace {
+DWORD WINAPI ThreadEntry(void* arg) {
+  (*static_cast<const std::function<void()>*>(arg))();
+  return 0;
+}
+}  // namespace
+
+bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body) {
+  HANDLE thread = CreateThread(nullptr, stackBytes, &ThreadEntry,
+                               const_cast<std::function<void()>*>(&body), CREATE_SUSPENDED, nullptr);
+  if (thread == nullptr) return false;
+  ResumeThread(thread);
+  WaitForSingleObject(thread, INFINITE);
+  DWORD exitCode = 0;
+  GetExitCodeThread(thread, &exitCode);
+  CloseHandle(thread);
+  return true;
+}
+
+Guid NewGuid() {
+  GUID g;
+  CoCreateGuid(&g);
+  Guid out;
+  static_assert(sizeof(g) == 16);
+  memcpy(out.data(), &g, 16);
+  return out;
+}
+
+int64_t WallClockTicks() {
+  FILETIME now;
+  GetSystemTimeAsFileTime(&now);
+  const int64_t ticks = (static_cast<int64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  return ticks - kEpochDifferenceTicks;
+}
+
+std::optional<std::tm> LocalTime(int64_t seconds) {
+  const __time64_t t = seconds;
+  std::tm result{};
+  if (_localtime64_s(&result, &t) != 0) return std::nullopt;
+  return result;
+}
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+  _putenv_s(name.c_str(), value.c_str());
+}
+
+std::optional<std::string> GetEnvironment(const std::string& name) {
+  const DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  if (needed == 0) return std::nullopt;
+  std::string value(needed, '\0');
+  const DWORD got = GetEnvironmentVariableA(name.c_str(), value.data(), needed);
+  value.resize(got);
+  return value;
+}
+
+CreateDirOutcome CreateDirectoryOneLevel(const std::string& path) {
+  if (CreateDirectoryA(path.c_str(), nullptr)) return CreateDirOutcome::created;
+  return GetLastError() == ERROR_ALREADY_EXISTS ? CreateDirOutcome::alreadyExists
+                                                : CreateDirOutcome::failed;
+}
+
+// ---- Modules ---------------------------------------------------------------
+
+std::string ModuleFolder() {
+  HMODULE module = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                          reinterpret_cast<LPCSTR>(&ModuleFolder), &module)) {
+    return std::string();
+  }
+  std::string file(4096, '\0');
+  const DWORD n = GetModuleFileNameA(module, file.data(), static_cast<DWORD>(file.size()));
+  FreeLibrary(module);
+  file.resize(n);
+  const size_t slash = file.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+
+Library OpenLibrary(const std::string& path) {
+  HMODULE module = LoadLibraryA(path.c_str());
+  if (module != nullptr) return Library{module, {}};
+  return Library{nullptr, "error " + std::to_string(GetLastError())};
+}
+
+Library OpenLibraryByName(const std::string& name) { return OpenLibrary(name); }
+
+void* FindSymbol(void* library, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+
+std::string SharedLibraryName(const std::string& base) { return base + ".dll"; }
+
+// ---- Folder chooser ----------------------------------------------------------
+
+std::optional<std::string> ChooseFolder(const std::string& title) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  BROWSEINFOA info{};
+  info.lpszTitle = title.c_str();
+  info.ulFlags = 0x71;  // file-system folders only, edit box, validate, new dialog style
+  PIDLIST_ABSOLUTE item = SHBrowseForFolderA(&info);
+  if (item == nullptr) return std::nullopt;
+  char path[MAX_PATH] = {};
+  SHGetPathFromIDListA(item, path);
+  CoTaskMemFree(item);
+  return std::string(path);
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native::Platform

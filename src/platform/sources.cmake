@@ -1,0 +1,7 @@
+if(WIN32)
+  target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform_win32.cpp)
+  target_link_libraries(zoci_core PUBLIC ole32 shell32)
+else()
+  target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform_posix.cpp)
+endif()
+target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/text_helpers.cpp)

@@ -1,0 +1,144 @@
+#include "support/scripted_engine.h"
+
+namespace zotest {
+
+namespace {
+// Sinks and hooks belong to the calling thread, as in the real engine.
+thread_local OutputSinkCallback threadSink;
+thread_local CheckHook threadHook;
+
+}  // namespace
+
+void ScriptedEngine::Record(std::string operation, std::vector<std::string> arguments) {
+  std::lock_guard lock(mutex_);
+  calls_.push_back({std::move(operation), std::move(arguments)});
+}
+
+EngineBuild ScriptedEngine::QueryBuild() {
+  Record("QueryBuild");
+  return script_.build;
+}
+
+EngineIdentity ScriptedEngine::QueryInterfaceIdentity() {
+  Record("QueryInterfaceIdentity");
+  return script_.identity;
+}
+
+std::string ScriptedEngine::GetVersionText(bool flag) {
+  Record("GetVersionText", {flag ? "true" : "false"});
+  return script_.versionText + (flag ? "(true)" : "(false)");
+}
+
+void ScriptedEngine::Reserved3() { Record("Reserved3"); }
+
+int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv,
+                            const FileProviderCallback* provider,
+                            const std::optional<std::string>& mainFileFolder) {
+  std::vector<std::string> arguments(argv, argv + argc);
+  arguments.push_back("folder=" + mainFileFolder.value_or("<none>"));
+  Record("Run", std::move(arguments));
+  AskProvider(provider);
+  WriteOutputs();
+  CallHooks();
+  if (script_.duringRun) script_.duringRun();
+  return script_.exitCode;
+}
+
+void ScriptedEngine::AskProvider(const FileProviderCallback* provider) {
+  for (const auto& [name, path] : script_.fileRequests) {
+    std::optional<ProvidedFile> answer;
+    if (provider != nullptr && *provider) answer = (*provider)(name, path);
+    std::lock_guard lock(mutex_);
+    providerAnswers_.push_back(std::move(answer));
+  }
+}
+
+void ScriptedEngine::WriteOutputs() {
+  CapturedOutputs captured;
+  for (const auto& [key, text] : script_.outputs) {
+    if (threadSink && threadSink(key, captured)) {
+      auto& slot = captured[key];
+      if (!slot) slot = std::make_shared<std::string>();
+      *slot += text;
+    } else {
+      std::lock_guard lock(mutex_);
+      declined_.emplace_back(key, text);
+    }
+  }
+  // The captured map lives until the run ends, like the real engine's; keep
+  // it alive in a thread-local slot that the next run replaces.
+  thread_local CapturedOutputs lastCaptured;
+  lastCaptured = std::move(captured);
+}
+
+void ScriptedEngine::CallHooks() {
+  for (const auto& call : script_.hookCalls) {
+    std::optional<HookArgs> answer;
+    if (threadHook) answer = threadHook(call.id, call.makeArgs ? call.makeArgs() : HookArgs{});
+    std::lock_guard lock(mutex_);
+    hookAnswers_.push_back(std::move(answer));
+  }
+}
+
+void ScriptedEngine::SetOutputSink(OutputSinkCallback sink, uint32_t reserved) {
+  Record("SetOutputSink", {sink ? "set" : "empty", std::to_string(reserved)});
+  threadSink = std::move(sink);
+}
+
+void ScriptedEngine::SetCheckHook(CheckHook hook) {
+  Record("SetCheckHook", {hook ? "set" : "empty"});
+  threadHook = std::move(hook);
+}
+
+std::optional<FixesFile> ScriptedEngine::ReadExportedFixes(const std::string& yaml) {
+  Record("ReadExportedFixes", {yaml});
+  if (!script_.readFixes) return std::nullopt;
+  return script_.readFixes(yaml);
+}
+
+std::optional<std::vector<EngineReplacement>> ScriptedEngine::FinaliseReplacements(
+    const std::string& fileKey, const std::string& utf8Text,
+    const std::vector<EngineReplacement>& replacements) {
+  Record("FinaliseReplacements", {fileKey, utf8Text});
+  if (!script_.finalise) return replacements;
+  return script_.finalise(fileKey, utf8Text, replacements);
+}
+
+uint32_t ScriptedEngine::ForwardedOperation(uint32_t a, uint32_t b, uint32_t c) {
+  Record("ForwardedOperation", {std::to_string(a), std::to_string(b), std::to_string(c)});
+  if (!script_.forward) return a + b + c;
+  return script_.forward(a, b, c);
+}
+
+void ScriptedEngine::SetScript(EngineScript script) {
+  std::lock_guard lock(mutex_);
+  script_ = std::move(script);
+}
+
+std::vector<EngineCall> ScriptedEngine::Calls() const {
+  std::lock_guard lock(mutex_);
+  return calls_;
+}
+
+std::vector<std::string> ScriptedEngine::CallNames() const {
+  std::vector<std::string> names;
+  for (const auto& call : Calls()) names.push_back(call.operation);
+  return names;
+}
+
+std::vector<std::optional<ProvidedFile>> ScriptedEngine::ProviderAnswers() const {
+  std::lock_guard lock(mutex_);
+  return providerAnswers_;
+}
+
+std::vector<std::optional<HookArgs>> ScriptedEngine::HookAnswers() const {
+  std::lock_guard lock(mutex_);
+  return hookAnswers_;
+}
+
+std::vector<std::pair<OutputKey, std::string>> ScriptedEngine::DeclinedOutputs() const {
+  std::lock_guard lock(mutex_);
+  return declined_;
+}
+
+}  // namespace zotest

@@ -1,0 +1,108 @@
+// A scripted engine for unit tests: it plays back a script (which files to ask
+// the provider for, which outputs to offer and write, which hooks to call,
+// what the YAML reader and the finaliser answer) and records every call.
+#pragma once
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "interop/engine_interface.h"
+
+namespace zotest {
+
+using namespace Quillfern::ZoCodeInspections::Native;
+
+/// One hook call the engine makes during a run; the arguments are built
+/// fresh for each run (they may hold pointers into the test).
+struct ScriptedHookCall {
+  uint32_t id = 0;
+  std::function<HookArgs()> makeArgs;
+};
+
+/// What the scripted engine does and answers.
+struct EngineScript {
+  EngineIdentity identity = kInterfaceIdentity;
+  EngineBuild build{19, 1};
+  std::string versionText = "scripted";  ///< GetVersionText answers this + "(true)" or "(false)"
+  /// (name, path) pairs asked of the file provider, in order, during Run.
+  std::vector<std::pair<std::string, std::string>> fileRequests;
+  /// Outputs offered to the sink and, when accepted, written, in order.
+  std::vector<std::pair<OutputKey, std::string>> outputs;
+  std::vector<ScriptedHookCall> hookCalls;
+  /// Runs last inside Run (may throw, block, or use stack).
+  std::function<void()> duringRun;
+  int32_t exitCode = 0;
+  /// ReadExportedFixes; by default absent.
+  std::function<std::optional<FixesFile>(const std::string&)> readFixes;
+  /// FinaliseReplacements; by default the replacements unchanged.
+  std::function<std::optional<std::vector<EngineReplacement>>(
+      const std::string&, const std::string&, const std::vector<EngineReplacement>&)>
+      finalise;
+  /// ForwardedOperation; by default a + b + c.
+  std::function<uint32_t(uint32_t, uint32_t, uint32_t)> forward;
+};
+
+/// One recorded call: the operation's name and its arguments as texts.
+struct EngineCall {
+  std::string operation;
+  std::vector<std::string> arguments;
+};
+
+class ScriptedEngine final : public IZOClangTidy {
+ public:
+  explicit ScriptedEngine(EngineScript script = {}) : script_(std::move(script)) {}
+
+  EngineBuild QueryBuild() override;
+  EngineIdentity QueryInterfaceIdentity() override;
+  std::string GetVersionText(bool flag) override;
+  void Reserved3() override;
+  int32_t Run(int32_t argc, const char* const* argv, const FileProviderCallback* provider,
+              const std::optional<std::string>& mainFileFolder) override;
+  void SetOutputSink(OutputSinkCallback sink, uint32_t reserved) override;
+  void SetCheckHook(CheckHook hook) override;
+  std::optional<FixesFile> ReadExportedFixes(const std::string& yaml) override;
+  std::optional<std::vector<EngineReplacement>> FinaliseReplacements(
+      const std::string& fileKey, const std::string& utf8Text,
+      const std::vector<EngineReplacement>& replacements) override;
+  uint32_t ForwardedOperation(uint32_t a, uint32_t b, uint32_t c) override;
+
+  /// Replaces the script (not while a run is going on).
+  void SetScript(EngineScript script);
+  std::vector<EngineCall> Calls() const;
+  /// Names of the calls, in order.
+  std::vector<std::string> CallNames() const;
+  /// What the provider answered during runs, in request order.
+  std::vector<std::optional<ProvidedFile>> ProviderAnswers() const;
+  /// What the hook answered during runs, in call order.
+  std::vector<std::optional<HookArgs>> HookAnswers() const;
+  /// Outputs the sink declined: what the engine would have written itself.
+  std::vector<std::pair<OutputKey, std::string>> DeclinedOutputs() const;
+
+ private:
+  void Record(std::string operation, std::vector<std::string> arguments = {});
+  void WriteOutputs();
+  void CallHooks();
+  void AskProvider(const FileProviderCallback* provider);
+
+  EngineScript script_;
+  mutable std::mutex mutex_;
+  std::vector<EngineCall> calls_;
+  std::vector<std::optional<ProvidedFile>> providerAnswers_;
+  std::vector<std::optional<HookArgs>> hookAnswers_;
+  std::vector<std::pair<OutputKey, std::string>> declined_;
+};
+
+/// Installs an engine for the library for the lifetime of the guard.
+class EngineInstallation {
+ public:
+  explicit EngineInstallation(IZOClangTidy& engine);
+  ~EngineInstallation();
+  EngineInstallation(const EngineInstallation&) = delete;
+  EngineInstallation& operator=(const EngineInstallation&) = delete;
+};
+
+}  // namespace zotest

@@ -1,0 +1,48 @@
+// Loading the engine library from a folder, and the clear error without one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "interop/engine_loader.h"
+#include "platform/platform.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+namespace {
+
+std::string TestEngineFolder() {
+  const char* bin = getenv("ZOCI_TEST_BIN");
+  const std::filesystem::path base = bin != nullptr
+                                         ? std::filesystem::path(bin)
+                                         : std::filesystem::canonical("/proc/self/exe").parent_path();
+  return (base.parent_path() / "testengine").string() + "/";
+}
+
+TEST(EngineLoader, LoadsTheEngineFromTheGivenFolder) {
+  auto load = Native::LoadEngineFrom(TestEngineFolder());
+  ASSERT_NE(load.engine, nullptr) << load.error;
+  EXPECT_EQ(load.engine->GetVersionText(true), "testengine(true)");
+  EXPECT_EQ(load.engine->QueryInterfaceIdentity(), Native::kInterfaceIdentity);
+}
+
+TEST(EngineLoader, AFolderWithoutTheEngineGivesAnErrorNamingFileAndFolders) {
+  zotest::TempDir empty;
+  const std::string folder = empty.Path().string() + "/";
+  auto load = Native::LoadEngineFrom(folder);
+  if (load.engine != nullptr) GTEST_SKIP() << "an engine is installed on the default search path";
+  EXPECT_NE(load.error.find("cannot load the engine library libzolibclang2.so"), std::string::npos);
+  EXPECT_NE(load.error.find(folder + "libzolibclang2.so"), std::string::npos);
+  EXPECT_NE(load.error.find(folder + "libzolibclang2d.so"), std::string::npos);
+  EXPECT_NE(load.error.find("default search"), std::string::npos);
+}
+
+TEST(EngineLoader, TheSeamReplacesAndRestoresTheEngine) {
+  auto load = Native::LoadEngineFrom(TestEngineFolder());
+  ASSERT_NE(load.engine, nullptr);
+  Native::SetEngineForTesting(load.engine);
+  EXPECT_EQ(&Native::Engine(), load.engine);
+  Native::SetEngineForTesting(nullptr);
+}
+
+}  // namespace

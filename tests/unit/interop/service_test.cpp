@@ -1,0 +1,82 @@
+// The service entry: Initialize and ForwardToEngine against a scripted engine.
+#include <gtest/gtest.h>
+
+#include "interop/interop2.h"
+#include "interop/service_state.h"
+#include "platform/platform.h"
+#include "support/scripted_engine.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+namespace Platform = Native::Platform;
+
+namespace {
+
+class ServiceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    saved = Platform::GetEnvironment("TMP").value_or("/tmp");
+    Platform::SetEnvironment("TMP", "unchanged");
+  }
+  void TearDown() override { Platform::SetEnvironment("TMP", saved); }
+  zotest::TempDir dir;
+  std::string saved;
+  zotest::ScriptedEngine engine;
+  zotest::EngineInstallation installation{engine};
+};
+
+TEST_F(ServiceTest, Interop2AlwaysReturnsTheSameObject) {
+  EXPECT_EQ(&Native::interop2(), &Native::interop2());
+}
+
+TEST_F(ServiceTest, InitializeReturnsBothVersionTextsAndAsksTrueFirst) {
+  EXPECT_EQ(Native::interop2().Initialize("", false), "Clang scripted(false) scripted(true)");
+  const auto calls = engine.Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].arguments, std::vector<std::string>{"true"});
+  EXPECT_EQ(calls[1].arguments, std::vector<std::string>{"false"});
+}
+
+TEST_F(ServiceTest, InitializeWithAnEmptyFolderLeavesTmpAlone) {
+  Native::interop2().Initialize("", false);
+  EXPECT_EQ(Platform::GetEnvironment("TMP"), "unchanged");
+}
+
+TEST_F(ServiceTest, InitializeWithAnExistingFolderSetsTmpToExactlyTheText) {
+  const std::string folder = dir.Path().string() + "/./";
+  Native::interop2().Initialize(folder, false);
+  EXPECT_EQ(Platform::GetEnvironment("TMP"), folder);
+}
+
+TEST_F(ServiceTest, InitializeCreatesOneMissingLevel) {
+  const std::string folder = (dir.Path() / "new").string();
+  Native::interop2().Initialize(folder, false);
+  EXPECT_EQ(Platform::GetEnvironment("TMP"), folder);
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+TEST_F(ServiceTest, InitializeWithAMissingParentLeavesTmpAloneAndStillAnswers) {
+  const std::string folder = (dir.Path() / "missing" / "tmp").string();
+  EXPECT_EQ(Native::interop2().Initialize(folder, false), "Clang scripted(false) scripted(true)");
+  EXPECT_EQ(Platform::GetEnvironment("TMP"), "unchanged");
+}
+
+TEST_F(ServiceTest, InitializeStoresTheDetailedLoggingSwitch) {
+  Native::interop2().Initialize("", true);
+  EXPECT_TRUE(Native::detailedLogging);
+  Native::interop2().Initialize("", false);
+  EXPECT_FALSE(Native::detailedLogging);
+}
+
+TEST_F(ServiceTest, ForwardToEnginePassesItsWordsAndAZeroAndReturnsTheAnswer) {
+  zotest::EngineScript script;
+  script.forward = [](uint32_t a, uint32_t b, uint32_t c) { return a * 1000 + b * 10 + c; };
+  engine.SetScript(script);
+  EXPECT_EQ(Native::interop2().ForwardToEngine(7, 3), 7030u);
+  const auto calls = engine.Calls();
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].operation, "ForwardedOperation");
+  EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"7", "3", "0"}));
+}
+
+}  // namespace

@@ -1,0 +1,87 @@
+// Files and memory mapping through the platform layer.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "platform/platform.h"
+#include "support/temp_dir.h"
+
+namespace Platform = Quillfern::ZoCodeInspections::Native::Platform;
+using Platform::OpenOutcome;
+
+namespace {
+
+std::u16string U16(const std::filesystem::path& path) {
+  const std::string text = path.string();
+  return std::u16string(text.begin(), text.end());
+}
+
+TEST(PlatformFiles, OpensReadsSizeTimeAndMapsAFile) {
+  zotest::TempDir dir;
+  const auto file = dir.Write("a.txt", "hello\nworld");
+  auto opened = Platform::OpenForRead(U16(file));
+  ASSERT_EQ(opened.outcome, OpenOutcome::ok);
+  EXPECT_EQ(opened.file.Size(), 11u);
+  struct stat st {};
+  ASSERT_EQ(stat(file.c_str(), &st), 0);
+  EXPECT_EQ(opened.file.LastWriteTime(), st.st_mtim.tv_sec);
+  auto view = Platform::MapReadOnly(opened.file, 11);
+  ASSERT_TRUE(view.IsMapped());
+  EXPECT_EQ(std::string(view.Data(), view.Size()), "hello\nworld");
+}
+
+TEST(PlatformFiles, DistinguishesMissingFilesAndFolders) {
+  zotest::TempDir dir;
+  EXPECT_EQ(Platform::OpenForRead(U16(dir.Path() / "missing.txt")).outcome, OpenOutcome::notFound);
+  EXPECT_EQ(Platform::OpenForRead(U16(dir.Path() / "no" / "x.txt")).outcome, OpenOutcome::notFound);
+  EXPECT_EQ(Platform::OpenForRead(U16(dir.Path())).outcome, OpenOutcome::otherError);
+}
+
+TEST(PlatformFiles, NonAsciiPathsOpen) {
+  zotest::TempDir dir;
+  dir.Write("\xC3\xA9t\xC3\xA9.c", "x");
+  const std::u16string path = U16(dir.Path()) + u"/\u00E9t\u00E9.c";
+  EXPECT_EQ(Platform::OpenForRead(path).outcome, OpenOutcome::ok);
+}
+
+TEST(PlatformFiles, EmptyFilesAreNotMapped) {
+  zotest::TempDir dir;
+  auto opened = Platform::OpenForRead(U16(dir.Write("empty", "")));
+  ASSERT_EQ(opened.outcome, OpenOutcome::ok);
+  EXPECT_FALSE(Platform::MapReadOnly(opened.file, 0).IsMapped());
+}
+
+TEST(PlatformFiles, InterceptorInjectsASharingViolationUntilReset) {
+  zotest::TempDir dir;
+  const auto path = U16(dir.Write("locked.c", "x"));
+  Platform::SetOpenInterceptor([&](const std::u16string& p) -> std::optional<OpenOutcome> {
+    if (p == path) return OpenOutcome::sharingViolation;
+    return std::nullopt;
+  });
+  EXPECT_EQ(Platform::OpenForRead(path).outcome, OpenOutcome::sharingViolation);
+  EXPECT_EQ(Platform::OpenForRead(U16(dir.Write("other.c", "y"))).outcome, OpenOutcome::ok);
+  Platform::SetOpenInterceptor(nullptr);
+  EXPECT_EQ(Platform::OpenForRead(path).outcome, OpenOutcome::ok);
+}
+
+TEST(PlatformFiles, MovedHandlesAndViewsStayUsable) {
+  zotest::TempDir dir;
+  auto opened = Platform::OpenForRead(U16(dir.Write("m.txt", "abc")));
+  Platform::File file = std::move(opened.file);
+  EXPECT_FALSE(opened.file.IsOpen());
+  auto view = Platform::MapReadOnly(file, 3);
+  Platform::MappedView moved = std::move(view);
+  EXPECT_FALSE(view.IsMapped());
+  EXPECT_EQ(std::string(moved.Data(), 3), "abc");
+}
+
+TEST(PlatformDirectories, CreatesOneLevelAndReportsExistingOrFailed) {
+  zotest::TempDir dir;
+  const std::string folder = (dir.Path() / "tmp").string();
+  EXPECT_EQ(Platform::CreateDirectoryOneLevel(folder), Platform::CreateDirOutcome::created);
+  EXPECT_EQ(Platform::CreateDirectoryOneLevel(folder), Platform::CreateDirOutcome::alreadyExists);
+  EXPECT_EQ(Platform::CreateDirectoryOneLevel((dir.Path() / "a" / "b").string()),
+            Platform::CreateDirOutcome::failed);
+}
+
+}  // namespace
