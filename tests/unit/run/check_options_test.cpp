@@ -1,0 +1,150 @@
+#include "run/check_options.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "run/command_line.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+namespace {
+
+using testing::ElementsAre;
+using testing::ElementsAreArray;
+
+/// A plugin-form line: compiler arguments with the given plugin arguments.
+CommandLine PluginLine(const std::vector<std::string>& pluginArguments) {
+  CommandLine line{"-Xclang", "-add-plugin", "-Xclang", "clang-tidy", "-Wall"};
+  for (const std::string& argument : pluginArguments) {
+    line.insert(line.end(), {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", argument});
+  }
+  line.push_back("/TP");
+  return line;
+}
+
+std::optional<EngineArguments> Process(const CommandLine& line, CheckOptions options = {},
+                                       const OptionOverrides& overrides = {}) {
+  return ProcessParameters(line, options, overrides);
+}
+
+TEST(ProcessParameters, WorkedExampleFromABuiltCommandLine) {
+  CheckOptions options{{"A.B", "1"}};
+  const CommandLine line = BuildCommandLine("main.cpp", {}, 0, "modernize-*", options).value();
+  const auto arguments = ProcessParameters(line, options, {});
+  ASSERT_TRUE(arguments.has_value());
+  EXPECT_THAT(*arguments,
+              ElementsAreArray({"-checks=modernize-*", "-extra-arg=-Wall", "-extra-arg=-Wshadow",
+                                "-extra-arg=-Wunused-variable",
+                                "-extra-arg=-Wno-non-literal-null-conversion",
+                                "-extra-arg=-Wno-inconsistent-missing-override",
+                                "-extra-arg=-fexceptions", "-extra-arg=-fms-extensions",
+                                "-extra-arg=-fms-compatibility",
+                                "-extra-arg=-fno-delayed-template-parsing",
+                                "-extra-arg=-ferror-limit=1000",
+                                "-extra-arg=-D_ITERATOR_DEBUG_LEVEL=0",
+                                "-extra-arg=-fcxx-exceptions",
+                                "-extra-arg=-fms-compatibility-version=19.24", "-extra-arg=/TP",
+                                "-extra-arg=-m32", "-config={CheckOptions: [{key: A.B, value: 1}]}"}));
+  EXPECT_EQ(options, (CheckOptions{{"A.B", "1"}}));
+}
+
+TEST(ProcessParameters, ConfigurationListsOptionsInByteOrder) {
+  const auto arguments = Process(
+      PluginLine({"-checkoption-B.x=2", "-checkoption-A.y=3", "-checkoption-a.z=4",
+                  "-checkoption-\xC3\xA9.w=5", "-checkoption-A=6"}));
+  ASSERT_TRUE(arguments.has_value());
+  EXPECT_EQ(arguments->back(),
+            "-config={CheckOptions: [{key: A, value: 6}, {key: A.y, value: 3}, "
+            "{key: B.x, value: 2}, {key: a.z, value: 4}, {key: \xC3\xA9.w, value: 5}]}");
+}
+
+TEST(ProcessParameters, SelectionsAreJoinedAtTheFront) {
+  EXPECT_THAT(Process(PluginLine({"-checks=a", "-checks=b"})).value(),
+              ElementsAre("-checks=a,b", "-extra-arg=-Wall", "-extra-arg=/TP"));
+  EXPECT_THAT(Process(PluginLine({"-checks="})).value(),
+              ElementsAre("-extra-arg=-Wall", "-extra-arg=/TP"));
+  // an empty first selection adds no separator, a later empty one does
+  EXPECT_EQ(Process(PluginLine({"-checks=", "-checks=b", "-checks="})).value().front(),
+            "-checks=b,");
+}
+
+TEST(ProcessParameters, OptionValueIsEverythingAfterTheFirstEquals) {
+  EXPECT_EQ(Process(PluginLine({"-checkoption-A=b=c"})).value().back(),
+            "-config={CheckOptions: [{key: A, value: b=c}]}");
+  EXPECT_EQ(Process(PluginLine({"-checkoption-=v", "-checkoption-K="})).value().back(),
+            "-config={CheckOptions: [{key: , value: v}, {key: K, value: }]}");
+}
+
+TEST(ProcessParameters, EmptyInputsGiveNoArguments) {
+  CheckOptions options;
+  EXPECT_THAT(ProcessParameters({}, options, {}).value(), ElementsAre());
+  EXPECT_THAT(Process(PluginLine({})).value(), ElementsAre("-extra-arg=-Wall", "-extra-arg=/TP"));
+}
+
+TEST(ProcessParameters, ProfilingBecomesTheEnginesFlag) {
+  InspectionSettings settings;
+  settings.profileChecks = true;
+  CheckOptions options;
+  const CommandLine line = BuildCommandLine("main.cpp", settings, 0, "a-*", options).value();
+  const auto arguments = ProcessParameters(line, options, {});
+  ASSERT_TRUE(arguments.has_value());
+  EXPECT_EQ(arguments->front(), "-checks=a-*");
+  EXPECT_EQ(*std::next(arguments->begin()), "-enable-check-profile");
+  EXPECT_EQ(std::count(arguments->begin(), arguments->end(), "-enable-check-profile"), 1);
+  EXPECT_EQ(arguments->back(), "-extra-arg=-m32");
+}
+
+TEST(ProcessParameters, OverridesReachTheConfigurationAndTheOptions) {
+  CheckOptions options{{"A.x", "1"}, {"B.y", "2"}, {"C.ZO.z", "3"}};
+  const OptionOverrides overrides{{"B.y", "20"}, {"D.w", "40"}, {"C.ZO.z", "30"}, {"E.ZO.v", "5"}};
+  const auto arguments = ProcessParameters(
+      PluginLine({"-checkoption-A.x=1", "-checkoption-B.y=2"}), options, overrides);
+  ASSERT_TRUE(arguments.has_value());
+  EXPECT_EQ(arguments->back(),
+            "-config={CheckOptions: [{key: A.x, value: 1}, {key: B.y, value: 20}, "
+            "{key: D.w, value: 40}]}");
+  EXPECT_EQ(options, (CheckOptions{{"A.x", "1"}, {"B.y", "20"}, {"C.ZO.z", "30"}, {"D.w", "40"},
+                                   {"E.ZO.v", "5"}}));
+}
+
+TEST(ProcessParameters, OwnOptionOverrideAloneAddsNoConfiguration) {
+  CheckOptions options;
+  const auto arguments =
+      ProcessParameters(PluginLine({"-checks=*"}), options, {{"x.ZO.y", "0"}});
+  ASSERT_TRUE(arguments.has_value());
+  EXPECT_THAT(*arguments, ElementsAre("-checks=*", "-extra-arg=-Wall", "-extra-arg=/TP"));
+  EXPECT_EQ(options, (CheckOptions{{"x.ZO.y", "0"}}));
+}
+
+TEST(ProcessParameters, MalformedLinesGiveNoResultAndLeaveTheOptionsAlone) {
+  const std::vector<CommandLine> malformed = {
+      {"-Wall", "-Xclang"},                                  // dangling -Xclang
+      {"-Xclang", "-plugin-arg-clang-tidy"},                 // dangling plugin argument
+      {"-Xclang", "-load", "-Xclang", "x.so"},               // unknown payload
+      {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-header-filter=.*"},  // unknown argument
+      {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-checkoption-A.B"},   // option without =
+      {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-Checks=*"},          // case matters
+  };
+  for (const CommandLine& line : malformed) {
+    CheckOptions options{{"A", "1"}};
+    EXPECT_EQ(ProcessParameters(line, options, {{"B", "2"}}), std::nullopt) << line.back();
+    EXPECT_EQ(options, (CheckOptions{{"A", "1"}}));
+  }
+}
+
+TEST(ProcessParameters, AdditionalXclangArgumentIsRefusedUnlessKnown) {
+  InspectionSettings settings;
+  settings.additionalArguments = {"-Xclang", "-fno-color-diagnostics"};
+  CheckOptions options;
+  CommandLine line = BuildCommandLine("main.cpp", settings, 0, "*", options).value();
+  EXPECT_EQ(ProcessParameters(line, options, {}), std::nullopt);
+
+  settings.additionalArguments = {"-Xclang", "clang-tidy"};
+  line = BuildCommandLine("main.cpp", settings, 0, "*", options).value();
+  EXPECT_TRUE(ProcessParameters(line, options, {}).has_value());
+}
+
+}  // namespace
+}  // namespace Quillfern::ZoCodeInspections::Native
