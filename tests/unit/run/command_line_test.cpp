@@ -91,20 +91,6 @@ TEST(BuildCommandLine, OwnOptionsStayOutOfTheCompilersView) {
                                                           "-checkoption-a.zo.b=3"));
 }
 
-TEST(BuildCommandLine, OptionsFollowTheMapsOrderEachInFourArguments) {
-  const CheckOptions options{{"a.One", "1"}, {"b.Two", "x=y"}, {"c.Three", ""}};
-  const auto line = BuildCommandLine("main.cpp", {}, 0, "", options);
-  ASSERT_TRUE(line.has_value());
-  std::vector<std::string> expected = Leading("");
-  expected.insert(expected.end(), {"-fcxx-exceptions", "-fms-compatibility-version=19.24", "/TP",
-                                   "-m32"});
-  for (const auto& [name, value] : options) {
-    expected.insert(expected.end(), {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang",
-                                     "-checkoption-" + name + "=" + value});
-  }
-  EXPECT_THAT(*line, ElementsAreArray(expected));
-}
-
 TEST(BuildCommandLine, ModeFlagsOtherThanAllowHeaderChangeNothing) {
   const InspectionSettings settings = FullSettings();
   const auto plain = BuildCommandLine("main.cpp", settings, 0, "*", {});

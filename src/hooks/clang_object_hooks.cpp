@@ -1,0 +1,30 @@
+// The behaviours that consult clang objects passed by the engine: stopping
+// after compiler errors, leaving invalid declarations alone in use-using, and
+// the template bracket depth across tokens.
+#include "hooks/check_behaviours.h"
+#include "hooks/clang_object_reader.h"
+
+namespace Quillfern::ZoCodeInspections::Native::Behaviours {
+
+std::optional<HookArgs> StopAfterErrors(HookCall& call) {
+  const auto& diagnostics = call.Target<const clang::DiagnosticsEngine>("Diagnostics_cptr");
+  if (ClangObjects::ErrorOccurred(diagnostics)) call.Result("return") = true;
+  return call.Answer();
+}
+
+std::optional<HookArgs> UseUsingLeaveDeclaration(HookCall& call) {
+  const auto& declaration = call.Target<const clang::TypedefDecl>("MatchedDecl_cptr");
+  if (ClangObjects::IsInvalid(declaration)) call.Result("return") = true;
+  return call.Answer();
+}
+
+std::optional<HookArgs> BracketLevel(HookCall& call) {
+  const auto& token = call.Target<const clang::Token>("Tok_cptr");
+  int32_t& level = call.Target<int32_t>("ParenLevel_ptr");
+  // Wraps instead of overflowing on a counter the engine let run away.
+  level = static_cast<int32_t>(static_cast<int64_t>(level) + ClangObjects::BracketLevelChange(token));
+  if (level < 0) call.Result("fail") = true;
+  return call.Answer();
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native::Behaviours
