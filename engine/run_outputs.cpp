@@ -49,13 +49,15 @@ std::mutex& ProcessStreamMutex() {
 
 RunOutputs::RunOutputs() {
   CallingThread().outputs.clear();
-  errors_ = Offer(int32_t{2});
-  diagnostics_ = Offer(std::string("-"));
+  std::string failures;
+  errors_ = Offer(int32_t{2}, failures);
+  diagnostics_ = Offer(std::string("-"), failures);
+  errors_->stream << failures;
 }
 
 RunOutputs::~RunOutputs() = default;
 
-std::unique_ptr<RunOutputs::Output> RunOutputs::Offer(OutputKey key) {
+std::unique_ptr<RunOutputs::Output> RunOutputs::Offer(OutputKey key, std::string& failures) {
   std::string failure;
   std::shared_ptr<std::string> target;
   if (SinkAccepts(key, &failure)) {
@@ -63,11 +65,8 @@ std::unique_ptr<RunOutputs::Output> RunOutputs::Offer(OutputKey key) {
     if (!slot) slot = std::make_shared<std::string>();
     target = slot;
   }
-  auto output = std::make_unique<Output>(std::move(target));
-  if (!failure.empty() && errors_) {
-    errors_->stream << "error: the output sink failed: " << failure << "\n";
-  }
-  return output;
+  if (!failure.empty()) failures += "error: the output sink failed: " + failure + "\n";
+  return std::make_unique<Output>(std::move(target));
 }
 
 llvm::raw_ostream& RunOutputs::Errors() { return errors_->stream; }
@@ -75,7 +74,9 @@ llvm::raw_ostream& RunOutputs::Errors() { return errors_->stream; }
 llvm::raw_ostream& RunOutputs::Diagnostics() { return diagnostics_->stream; }
 
 void RunOutputs::OfferFixes(const std::string& name, const std::string& folder) {
-  fixes_ = Offer(name);
+  std::string failures;
+  fixes_ = Offer(name, failures);
+  Errors() << failures;
   llvm::SmallString<256> path(name);
   if (!folder.empty()) llvm::sys::fs::make_absolute(folder, path);
   fixesPath_ = std::string(path);

@@ -43,7 +43,8 @@ class RunOutputs {
 
  private:
   struct Output;
-  std::unique_ptr<Output> Offer(OutputKey key);
+  /// Offers `key`; a failing sink's message is appended to `failures`.
+  std::unique_ptr<Output> Offer(OutputKey key, std::string& failures);
 
   std::unique_ptr<Output> errors_;
   std::unique_ptr<Output> diagnostics_;

@@ -60,11 +60,14 @@ std::string AbsoluteSourcePath(llvm::StringRef file) {
   return std::string(path);
 }
 
-/// The main file's folder made absolute; empty when none was given.
+/// The main file's folder made absolute, without a trailing separator (it
+/// becomes the build folder of every diagnostic); empty when none was given.
 std::string WorkingFolder(const std::optional<std::string>& mainFileFolder) {
   if (!mainFileFolder || mainFileFolder->empty()) return {};
   llvm::SmallString<256> folder(*mainFileFolder);
   llvm::sys::fs::make_absolute(folder);
+  llvm::sys::path::remove_dots(folder, /*remove_dot_dot=*/true);
+  while (folder.size() > 1 && llvm::sys::path::is_separator(folder.back())) folder.pop_back();
   return std::string(folder);
 }
 

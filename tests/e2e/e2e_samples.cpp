@@ -1,0 +1,30 @@
+#include "e2e_samples.h"
+
+#include <sstream>
+
+namespace zotest {
+
+std::string SamplePath(const std::string& name) { return std::string(ZOCI_SAMPLES) + "/" + name; }
+
+std::string SampleFolder() { return std::string(ZOCI_SAMPLES) + "/"; }
+
+EngineRequest SampleRequest(const std::string& name, const std::string& checks) {
+  EngineRequest request;
+  request.sourceFile = SamplePath(name);
+  request.checks = checks;
+  const bool cplusplus = name.ends_with(".cpp");
+  request.compilerArgs = LibraryCompilerArgs(cplusplus);
+  request.mainFileFolder = SampleFolder();
+  return request;
+}
+
+int CountLines(const std::string& text, const std::string& fragment) {
+  std::istringstream lines(text);
+  int count = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(fragment) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+}  // namespace zotest
