@@ -26,8 +26,8 @@ constexpr Translation kExact[] = {
 
 constexpr std::string_view kDroppedPrefix = "-fms-compatibility-version=";
 
-}  // namespace
-
+/// One argument translated for this host's driver: nothing, or its
+/// replacement.
 std::vector<std::string> TranslateArgument(const std::string& argument) {
   if (!kTranslateMsvcArguments) return {argument};
   for (const Translation& translation : kExact) {
@@ -38,6 +38,8 @@ std::vector<std::string> TranslateArgument(const std::string& argument) {
   if (std::string_view(argument).starts_with(kDroppedPrefix)) return {};
   return {argument};
 }
+
+}  // namespace
 
 std::vector<std::string> DriverCommandLine(const std::vector<std::string>& compilerArgs,
                                            const std::string& sourceFile) {

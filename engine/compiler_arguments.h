@@ -22,8 +22,4 @@ namespace zoe {
 std::vector<std::string> DriverCommandLine(const std::vector<std::string>& compilerArgs,
                                            const std::string& sourceFile);
 
-/// One argument translated for this host's driver: nothing, or its
-/// replacement.
-std::vector<std::string> TranslateArgument(const std::string& argument);
-
 }  // namespace zoe

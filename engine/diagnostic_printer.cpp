@@ -9,7 +9,6 @@
 #include <clang/Basic/LangOptions.h>
 #include <clang/Basic/SourceManager.h>
 #include <clang/Frontend/TextDiagnosticPrinter.h>
-#include <llvm/ADT/StringExtras.h>
 #include <llvm/Support/VirtualFileSystem.h>
 
 namespace zoe {
@@ -37,7 +36,7 @@ class Printer {
   void Print(const ClangTidyError& error) {
     auto level = static_cast<clang::DiagnosticsEngine::Level>(error.DiagLevel);
     std::string name = error.DiagnosticName;
-    if (!error.EnabledDiagnosticAliases.empty()) name += "," + llvm::join(error.EnabledDiagnosticAliases, ",");
+    for (const std::string& alias : error.EnabledDiagnosticAliases) name.append(",").append(alias);
     if (error.IsWarningAsError) {
       name += ",-warnings-as-errors";
       level = clang::DiagnosticsEngine::Error;

@@ -8,14 +8,17 @@ std::string SamplePath(const std::string& name) { return std::string(ZOCI_SAMPLE
 
 std::string SampleFolder() { return std::string(ZOCI_SAMPLES) + "/"; }
 
-EngineRequest SampleRequest(const std::string& name, const std::string& checks) {
+EngineRequest FileRequest(const std::filesystem::path& file, const std::string& checks) {
   EngineRequest request;
-  request.sourceFile = SamplePath(name);
+  request.sourceFile = file.string();
   request.checks = checks;
-  const bool cplusplus = name.ends_with(".cpp");
-  request.compilerArgs = LibraryCompilerArgs(cplusplus);
-  request.mainFileFolder = SampleFolder();
+  request.compilerArgs = LibraryCompilerArgs(file.extension() != ".c");
+  request.mainFileFolder = file.parent_path().string() + "/";
   return request;
+}
+
+EngineRequest SampleRequest(const std::string& name, const std::string& checks) {
+  return FileRequest(SamplePath(name), checks);
 }
 
 int CountLines(const std::string& text, const std::string& fragment) {

@@ -62,10 +62,15 @@ std::string Take(CapturedOutputs& outputs, const OutputKey& key) {
 
 }  // namespace
 
-EngineRunResult RunEngine(IZOClangTidy& engine, const EngineRequest& request) {
-  const std::vector<std::string> arguments = LibraryArguments(request);
+std::vector<const char*> ArgvOf(const std::vector<std::string>& arguments) {
   std::vector<const char*> argv;
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  return argv;
+}
+
+EngineRunResult RunEngine(IZOClangTidy& engine, const EngineRequest& request) {
+  const std::vector<std::string> arguments = LibraryArguments(request);
+  const std::vector<const char*> argv = ArgvOf(arguments);
   CapturedOutputs* captured = nullptr;
   engine.SetOutputSink(
       [&captured](OutputKey, CapturedOutputs& outputs) {

@@ -46,6 +46,9 @@ std::vector<std::string> LibraryCompilerArgs(bool cplusplus = true, bool target6
 /// The standalone argv the library sends for `request`.
 std::vector<std::string> LibraryArguments(const EngineRequest& request);
 
+/// Pointers to the texts of `arguments`, as Run takes them.
+std::vector<const char*> ArgvOf(const std::vector<std::string>& arguments);
+
 /// Runs `request` on the calling thread with every output captured.
 EngineRunResult RunEngine(IZOClangTidy& engine, const EngineRequest& request);
 

@@ -47,10 +47,11 @@ ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) 
   std::string command = "cd " + Quoted(*request.mainFileFolder) + " && " + Quoted(ZOCI_REFERENCE_TIDY);
   for (const std::string& argument : LibraryArguments(request)) {
     if (argument == "clang-tidy.exe" || argument.starts_with("-extra-arg=")) continue;
-    command += " " + Quoted(argument.starts_with("-export-fixes=") ? "-export-fixes=" + fixes : argument);
+    const bool isExport = argument.starts_with("-export-fixes=");
+    command.append(" ").append(Quoted(isExport ? std::string("-export-fixes=").append(fixes) : argument));
   }
   command += " --";
-  for (const std::string& argument : NativeForm(request.compilerArgs)) command += " " + Quoted(argument);
+  for (const std::string& argument : NativeForm(request.compilerArgs)) command.append(" ").append(Quoted(argument));
   const auto out = scratch.Path() / "out.txt";
   const auto err = scratch.Path() / "err.txt";
   command += " > " + Quoted(out.string()) + " 2> " + Quoted(err.string());

@@ -146,9 +146,7 @@ TEST(EngineFinaliseReplacements, RefusesConflictsAndRangesOutsideTheText) {
 TEST(EngineCheckHook, IsAskedOnceWhetherChecksStopAfterCompilerErrors) {
   TempDir folder;
   const auto source = folder.Write("broken.cpp", "int* Zero() { return 0; }\nUnknown value;\n");
-  EngineRequest request;
-  request.sourceFile = source.string();
-  request.checks = "-*,modernize-use-nullptr";
+  EngineRequest request = FileRequest(source, "-*,modernize-use-nullptr");
   int calls = 0;
   std::string argumentType;
   request.hook = [&](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {

@@ -18,8 +18,7 @@ using testing::HasSubstr;
 constexpr const char* kSomeChecks = "-*,modernize-use-nullptr";
 
 int32_t RunWithArguments(const std::vector<std::string>& arguments, std::string* errors) {
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const std::vector<const char*> argv = ArgvOf(arguments);
   CapturedOutputs* captured = nullptr;
   RealEngine().SetOutputSink(
       [&captured](OutputKey, CapturedOutputs& outputs) {
@@ -89,7 +88,7 @@ TEST(EngineArguments, TakesOptionsWithTwoDashesToo) {
   EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
   std::vector<std::string> arguments = LibraryArguments(request);
   for (std::string& argument : arguments) {
-    if (argument.starts_with("-") && argument != "-") argument.insert(0, "-");
+    if (argument.starts_with("-") && argument != "-") argument = std::string(1, '-').append(argument);
   }
   std::string errors;
   EXPECT_EQ(RunWithArguments(arguments, &errors), 0) << errors;
@@ -98,8 +97,7 @@ TEST(EngineArguments, TakesOptionsWithTwoDashesToo) {
 TEST(EngineOutputSink, IsOfferedTheThreeKeysAndDeclinedOnesAreNotCaptured) {
   EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
   const std::vector<std::string> arguments = LibraryArguments(request);
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const std::vector<const char*> argv = ArgvOf(arguments);
   std::vector<OutputKey> offered;
   CapturedOutputs* captured = nullptr;
   RealEngine().SetOutputSink(
@@ -127,13 +125,9 @@ TEST(EngineOutputSink, IsOfferedTheThreeKeysAndDeclinedOnesAreNotCaptured) {
 TEST(EngineOutputSink, WithoutASinkTheFixesFileIsWrittenIntoTheWorkingFolder) {
   TempDir folder;
   const auto source = folder.Write("clean.cpp", "int* Zero() { return 0; }\n");
-  EngineRequest request;
-  request.sourceFile = source.string();
-  request.checks = kSomeChecks;
-  request.mainFileFolder = folder.Path().string() + "/";
+  const EngineRequest request = FileRequest(source, kSomeChecks);
   const std::vector<std::string> arguments = LibraryArguments(request);
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const std::vector<const char*> argv = ArgvOf(arguments);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
   EXPECT_EQ(RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, request.mainFileFolder), 0);
@@ -146,8 +140,7 @@ TEST(EngineOutputSink, WithoutASinkTheFixesFileIsWrittenIntoTheWorkingFolder) {
 TEST(EngineCallbacks, ASinkThatThrowsCountsAsDeclining) {
   EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
   const std::vector<std::string> arguments = LibraryArguments(request);
-  std::vector<const char*> argv;
-  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const std::vector<const char*> argv = ArgvOf(arguments);
   RealEngine().SetOutputSink([](OutputKey, CapturedOutputs&) -> bool { throw std::runtime_error("sink broke"); }, 0);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();

@@ -80,15 +80,12 @@ TEST_P(EngineMsvcCommandLine, StandardHeadersInspectWithoutCompilerErrors) {
   const MsvcCase& c = GetParam();
   TempDir folder;
   const auto source = folder.Write(c.cplusplus ? "code.cpp" : "code.c", c.cplusplus ? kCppSource : kCSource);
-  EngineRequest request;
-  request.sourceFile = source.string();
-  request.checks = "-*,readability-braces-around-statements";
+  EngineRequest request = FileRequest(source, "-*,readability-braces-around-statements");
   request.compilerArgs = LibraryCompilerArgs(c.cplusplus, c.target64Bit);
   if (c.standard != nullptr) {
     std::replace(request.compilerArgs.begin(), request.compilerArgs.end(), std::string("-std=c++17"),
                  std::string(c.standard));
   }
-  request.mainFileFolder = folder.Path().string() + "/";
   const EngineRunResult run = RunEngine(RealEngine(), request);
 
   EXPECT_EQ(run.exitCode, 0) << run.diagnostics << run.errors;
@@ -106,10 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Targets, EngineMsvcCommandLine,
 TEST(EngineMsvcCommandLine, AHeaderUnderTPIsInspectedAsCpp) {
   TempDir folder;
   const auto header = folder.Write("widget.h", "#pragma once\nclass Widget { public: int* Get() { return 0; } };\n");
-  EngineRequest request;
-  request.sourceFile = header.string();
-  request.checks = "-*,modernize-use-nullptr";
-  request.compilerArgs = LibraryCompilerArgs(true, true);
+  const EngineRequest request = FileRequest(header, "-*,modernize-use-nullptr");
   const EngineRunResult run = RunEngine(RealEngine(), request);
   EXPECT_EQ(CountLines(run.diagnostics, "warning: use nullptr"), 1) << run.diagnostics << run.errors;
   EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;

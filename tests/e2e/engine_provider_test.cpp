@@ -34,11 +34,7 @@ struct ServedTexts {
 };
 
 EngineRequest RequestFor(const TempDir& folder, const std::string& file, ServedTexts& served) {
-  EngineRequest request;
-  request.sourceFile = (folder.Path() / file).string();
-  request.checks = kNullptrCheck;
-  request.compilerArgs = LibraryCompilerArgs();
-  request.mainFileFolder = folder.Path().string() + "/";
+  EngineRequest request = FileRequest(folder.Path() / file, kNullptrCheck);
   request.provider = served.Provider();
   return request;
 }
