@@ -138,18 +138,21 @@ TEST(EngineOutputSink, WithoutASinkTheFixesFileIsWrittenIntoTheWorkingFolder) {
 }
 
 TEST(EngineCallbacks, ASinkThatThrowsCountsAsDeclining) {
-  EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
+  TempDir folder;
+  const EngineRequest request = FileRequest(folder.Write("zero.cpp", "int* Zero() { return 0; }\n"), kSomeChecks);
   const std::vector<std::string> arguments = LibraryArguments(request);
   const std::vector<const char*> argv = ArgvOf(arguments);
   RealEngine().SetOutputSink([](OutputKey, CapturedOutputs&) -> bool { throw std::runtime_error("sink broke"); }, 0);
   testing::internal::CaptureStdout();
   testing::internal::CaptureStderr();
-  const int32_t exitCode = RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, std::nullopt);
+  const int32_t exitCode =
+      RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, request.mainFileFolder);
   testing::internal::GetCapturedStdout();
   const std::string processErrors = testing::internal::GetCapturedStderr();
   RealEngine().SetOutputSink({}, 0);
   EXPECT_EQ(exitCode, 0);
   EXPECT_THAT(processErrors, HasSubstr("the output sink failed: sink broke"));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "zofixes.yaml"));
 }
 
 TEST(EngineCallbacks, AProviderThatThrowsIsReportedAndTheDiskIsRead) {
