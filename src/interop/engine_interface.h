@@ -105,6 +105,18 @@ struct EngineReplacement {
   bool operator==(const EngineReplacement&) const = default;
 };
 
+/// Queries of slot 9 (ForwardedOperation): the first word names the query,
+/// the second and third are its arguments.
+enum class ForwardedQuery : uint32_t {
+  Echo = 0,               ///< answers the second word unchanged (a liveness probe)
+  LlvmMajorVersion = 1,   ///< the LLVM major version the engine was built with
+  RunsInProgress = 2,     ///< runs executing in this process right now
+  CompletedRuns = 3,      ///< runs finished since the engine was loaded
+};
+
+/// What slot 9 answers for a query it does not know.
+inline constexpr uint32_t kForwardedUnknownQuery = 0xFFFFFFFFu;
+
 /// The engine object. Slots in this exact order; slot 3 is never called.
 class IZOClangTidy {
  public:
@@ -129,7 +141,8 @@ class IZOClangTidy {
   virtual std::optional<std::vector<EngineReplacement>> FinaliseReplacements(
       const std::string& fileKey, const std::string& utf8Text,
       const std::vector<EngineReplacement>& replacements) = 0;
-  /// Slot 9: an operation whose words the host and the engine agree on.
+  /// Slot 9: an operation whose words the host and the engine agree on
+  /// (ForwardedQuery).
   virtual uint32_t ForwardedOperation(uint32_t a, uint32_t b, uint32_t c) = 0;
 
  protected:

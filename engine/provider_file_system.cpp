@@ -1,0 +1,142 @@
+#include "provider_file_system.h"
+
+#include <atomic>
+#include <exception>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include <llvm/ADT/StringMap.h>
+#include <llvm/Support/Chrono.h>
+#include <llvm/Support/MemoryBuffer.h>
+#include <llvm/Support/Path.h>
+#include <llvm/Support/raw_ostream.h>
+
+namespace zoe {
+
+namespace {
+
+namespace fs = llvm::sys::fs;
+namespace vfs = llvm::vfs;
+
+/// A served text as a compiler buffer; it keeps the text alive for as long as
+/// the compiler holds the buffer.
+class SharedTextBuffer final : public llvm::MemoryBuffer {
+ public:
+  SharedTextBuffer(std::shared_ptr<const std::string> text, std::string name)
+      : text_(std::move(text)), name_(std::move(name)) {
+    // std::string keeps a terminating zero behind its data.
+    init(text_->data(), text_->data() + text_->size(), /*RequiresNullTerminator=*/true);
+  }
+  llvm::StringRef getBufferIdentifier() const override { return name_; }
+  BufferKind getBufferKind() const override { return MemoryBuffer_Malloc; }
+
+ private:
+  std::shared_ptr<const std::string> text_;
+  std::string name_;
+};
+
+/// A served file: the provider's text under the status built for it.
+struct ServedFile {
+  std::shared_ptr<const std::string> text;
+  vfs::Status status;
+};
+
+class OpenServedFile final : public vfs::File {
+ public:
+  explicit OpenServedFile(ServedFile served) : served_(std::move(served)) {}
+  llvm::ErrorOr<vfs::Status> status() override { return served_.status; }
+  llvm::ErrorOr<std::unique_ptr<llvm::MemoryBuffer>> getBuffer(const llvm::Twine& name, int64_t, bool,
+                                                               bool) override {
+    return std::unique_ptr<llvm::MemoryBuffer>(new SharedTextBuffer(served_.text, name.str()));
+  }
+  std::error_code close() override { return {}; }
+
+ private:
+  ServedFile served_;
+};
+
+/// Identity of a served file that does not exist on disk: unique in the
+/// process, on a device number no disk uses.
+fs::UniqueID InventedIdentity() {
+  static std::atomic<uint64_t> next{1};
+  return fs::UniqueID(~uint64_t{0}, next.fetch_add(1));
+}
+
+class ProviderFileSystem final : public vfs::ProxyFileSystem {
+ public:
+  ProviderFileSystem(llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk, const FileProviderCallback* provider,
+                     llvm::raw_ostream& errors)
+      : ProxyFileSystem(std::move(disk)), provider_(provider), errors_(errors) {}
+
+  llvm::ErrorOr<vfs::Status> status(const llvm::Twine& path) override {
+    llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
+    if (const ServedFile* served = Served(path, disk)) return vfs::Status::copyWithNewName(served->status, path);
+    return disk;
+  }
+
+  bool exists(const llvm::Twine& path) override { return static_cast<bool>(status(path)); }
+
+  llvm::ErrorOr<std::unique_ptr<vfs::File>> openFileForRead(const llvm::Twine& path) override {
+    llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
+    if (const ServedFile* served = Served(path, disk)) {
+      ServedFile named{served->text, vfs::Status::copyWithNewName(served->status, path)};
+      return std::unique_ptr<vfs::File>(new OpenServedFile(std::move(named)));
+    }
+    return ProxyFileSystem::openFileForRead(path);
+  }
+
+ private:
+  /// The provider's answer for `path`, asked once per run; directories are
+  /// never asked for.
+  const ServedFile* Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
+    if (provider_ == nullptr || !*provider_) return nullptr;
+    if (disk && disk->isDirectory()) return nullptr;
+    const std::string requested = path.str();
+    const std::string absolute = AbsolutePath(requested);
+    auto [entry, inserted] = answers_.try_emplace(absolute);
+    if (inserted) entry->second = Ask(requested, absolute, disk);
+    return entry->second ? &*entry->second : nullptr;
+  }
+
+  std::string AbsolutePath(const std::string& requested) const {
+    llvm::SmallString<256> absolute(requested);
+    getUnderlyingFS().makeAbsolute(absolute);
+    llvm::sys::path::remove_dots(absolute, /*remove_dot_dot=*/true);
+    return std::string(absolute);
+  }
+
+  std::optional<ServedFile> Ask(const std::string& name, const std::string& path,
+                                const llvm::ErrorOr<vfs::Status>& disk) {
+    std::optional<ProvidedFile> answer;
+    try {
+      answer = (*provider_)(name, path);
+    } catch (const std::exception& error) {
+      errors_ << "error: the file provider failed for '" << path << "': " << error.what() << "\n";
+    } catch (...) {
+      errors_ << "error: the file provider failed for '" << path << "'\n";
+    }
+    if (!answer || !answer->first) return std::nullopt;
+    // A served file keeps its disk identity, so include guards and
+    // #pragma once see one file whichever way it is reached.
+    const fs::UniqueID identity = disk ? disk->getUniqueID() : InventedIdentity();
+    const auto modified = llvm::sys::toTimePoint(static_cast<time_t>(answer->second));
+    vfs::Status status(path, identity, modified, 0, 0, answer->first->size(), fs::file_type::regular_file,
+                       fs::perms::all_read);
+    return ServedFile{answer->first, std::move(status)};
+  }
+
+  const FileProviderCallback* provider_;
+  llvm::raw_ostream& errors_;
+  llvm::StringMap<std::optional<ServedFile>> answers_;
+};
+
+}  // namespace
+
+llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
+                                                                  llvm::raw_ostream& errors) {
+  llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk(vfs::createPhysicalFileSystem().release());
+  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, errors);
+}
+
+}  // namespace zoe

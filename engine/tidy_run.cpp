@@ -1,0 +1,231 @@
+#include "tidy_run.h"
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include <ClangTidy.h>
+#include <ClangTidyDiagnosticConsumer.h>
+#include <ClangTidyForceLinker.h>
+#include <ClangTidyModule.h>
+#include <clang/Basic/DiagnosticOptions.h>
+#include <clang/Basic/FileManager.h>
+#include <clang/Serialization/PCHContainerOperations.h>
+#include <clang/Tooling/ArgumentsAdjusters.h>
+#include <clang/Tooling/Tooling.h>
+#include <llvm/Support/FileSystem.h>
+#include <llvm/Support/Path.h>
+#include <llvm/Support/TargetSelect.h>
+#include <llvm/Support/raw_ostream.h>
+
+#include "check_profile.h"
+#include "compiler_arguments.h"
+#include "diagnostic_printer.h"
+#include "options_provider.h"
+#include "provider_file_system.h"
+#include "run_arguments.h"
+#include "run_outputs.h"
+#include "shared_state_checks.h"
+#include "tidy_action.h"
+
+namespace zoe {
+
+namespace {
+
+using clang::tidy::ClangTidyError;
+
+constexpr const char* kUsage =
+    "usage: clang-tidy <source file> [-export-fixes=<file>] [-header-filter=<regex>] [-checks=<globs>] "
+    "[-extra-arg=<compiler argument>]... [-config=<yaml>] [-enable-check-profile]\n";
+
+/// Target descriptions are registered once per process.
+void InitialiseTargets() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    llvm::InitializeAllTargetInfos();
+    llvm::InitializeAllTargetMCs();
+    llvm::InitializeAllAsmParsers();
+  });
+}
+
+/// The source file's absolute path, against the process's working folder.
+std::string AbsoluteSourcePath(llvm::StringRef file) {
+  file.consume_front("./");
+  llvm::SmallString<256> path(file);
+  llvm::sys::fs::make_absolute(path);
+  llvm::sys::path::native(path);
+  return std::string(path);
+}
+
+/// The main file's folder made absolute, without a trailing separator (it
+/// becomes the build folder of every diagnostic); empty when none was given.
+std::string WorkingFolder(const std::optional<std::string>& mainFileFolder) {
+  if (!mainFileFolder || mainFileFolder->empty()) return {};
+  llvm::SmallString<256> folder(*mainFileFolder);
+  llvm::sys::fs::make_absolute(folder);
+  llvm::sys::path::remove_dots(folder, /*remove_dot_dot=*/true);
+  while (folder.size() > 1 && llvm::sys::path::is_separator(folder.back())) folder.pop_back();
+  return std::string(folder);
+}
+
+/// The compiler command line, adjusted as clang-tidy adjusts every compile
+/// command: syntax only, without outputs, with the configuration's extra
+/// arguments, without plugins, and with the builtin headers of this clang.
+std::vector<std::string> CompilerCommandLine(const std::vector<std::string>& extraArgs, const std::string& file,
+                                             clang::tidy::ClangTidyContext& context) {
+  std::vector<std::string> commandLine = DriverCommandLine(extraArgs, file);
+  for (const auto& adjust : {clang::tooling::getClangStripOutputAdjuster(), clang::tooling::getClangSyntaxOnlyAdjuster(),
+                             clang::tooling::getClangStripDependencyFileAdjuster()}) {
+    commandLine = adjust(commandLine, file);
+  }
+  const clang::tidy::ClangTidyOptions options = context.getOptionsForFile(file);
+  if (options.ExtraArgsBefore) {
+    commandLine.insert(commandLine.begin() + 1, options.ExtraArgsBefore->begin(), options.ExtraArgsBefore->end());
+  }
+  if (options.ExtraArgs) commandLine.insert(commandLine.end(), options.ExtraArgs->begin(), options.ExtraArgs->end());
+  commandLine = clang::tooling::getStripPluginsAdjuster()(commandLine, file);
+  const bool hasResourceDir = std::any_of(commandLine.begin(), commandLine.end(), [](const std::string& argument) {
+    return llvm::StringRef(argument).starts_with("-resource-dir");
+  });
+  if (!hasResourceDir) commandLine.insert(commandLine.begin() + 1, "-resource-dir=" ZOE_RESOURCE_DIR);
+  return commandLine;
+}
+
+/// "Suppressed N warnings (...)." as the binary sums up what it left out.
+void PrintSuppressedSummary(const clang::tidy::ClangTidyStats& stats, llvm::raw_ostream& errors) {
+  if (stats.errorsIgnored() == 0) return;
+  errors << "Suppressed " << stats.errorsIgnored() << " warnings (";
+  llvm::StringRef separator;
+  const std::pair<unsigned, llvm::StringRef> parts[] = {
+      {stats.ErrorsIgnoredNonUserCode, " in non-user code"},
+      {stats.ErrorsIgnoredLineFilter, " due to line filter"},
+      {stats.ErrorsIgnoredNOLINT, " NOLINT"},
+      {stats.ErrorsIgnoredCheckFilter, " with check filters"},
+  };
+  for (const auto& [count, reason] : parts) {
+    if (count == 0) continue;
+    errors << separator << count << reason;
+    separator = ", ";
+  }
+  errors << ").\n";
+  if (stats.ErrorsIgnoredNonUserCode) {
+    errors << "Use -header-filter=.* to display errors from all non-system headers. Use -system-headers to display "
+              "errors from system headers as well.\n";
+  }
+}
+
+/// The run once its arguments are known.
+class TidyRun {
+ public:
+  TidyRun(RunArguments arguments, const FileProviderCallback* provider, std::string workingFolder,
+          RunOutputs& outputs)
+      : arguments_(std::move(arguments)),
+        outputs_(outputs),
+        workingFolder_(std::move(workingFolder)),
+        sourceFile_(AbsoluteSourcePath(arguments_.sourceFile)),
+        files_(MakeRunFileSystem(provider, outputs.Errors())) {
+    if (!workingFolder_.empty()) files_->setCurrentWorkingDirectory(workingFolder_);
+  }
+
+  int32_t Run() {
+    auto optionsProvider = MakeOptionsProvider(arguments_, files_, outputs_.Errors());
+    if (!optionsProvider) return 1;
+    clang::tidy::ClangTidyContext context(std::move(optionsProvider));
+    std::optional<CheckProfile> profile;
+    if (arguments_.checkProfile) {
+      profile.emplace();
+      context.setEnableProfiling(true);
+      context.setProfileStoragePrefix(profile->StoragePrefix());
+    }
+    clang::tidy::ClangTidyDiagnosticConsumer collected(context);
+    clang::DiagnosticsEngine checkDiagnostics(new clang::DiagnosticIDs(), new clang::DiagnosticOptions(), &collected,
+                                              /*ShouldOwnClient=*/false);
+    context.setDiagnosticsEngine(&checkDiagnostics);
+    clang::tidy::ClangTidyASTConsumerFactory checks(context);
+    context.setCurrentFile(sourceFile_);
+    if (checks.getCheckNames().empty()) {
+      outputs_.Errors() << "Error: no checks enabled.\n";
+      return 1;
+    }
+    const auto turn = TakeTurnIfNeeded([&context](std::string_view check) { return context.isCheckEnabled(check); });
+    Compile(context, checks, profile ? &*profile : nullptr, collected);
+    return Report(context, collected.take());
+  }
+
+ private:
+  void Compile(clang::tidy::ClangTidyContext& context, clang::tidy::ClangTidyASTConsumerFactory& checks,
+               const CheckProfile* profile, clang::DiagnosticConsumer& collected) {
+    InitialiseTargets();
+    std::string summary;
+    llvm::raw_string_ostream summaryStream(summary);
+    TidyToolAction action(checks, summaryStream, outputs_.Errors());
+    // The compiler shares the file manager by reference count.
+    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
+    clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),
+                                              &action, fileManager.get(),
+                                              std::make_shared<clang::PCHContainerOperations>());
+    invocation.setDiagnosticConsumer(&collected);
+    const bool compiled = invocation.run();
+    // The binary's order: the profile (printed when the checks end), the
+    // compiler's summary, then the failure.
+    if (profile != nullptr) profile->PrintTable(outputs_.Errors());
+    outputs_.Errors() << summary;
+    if (!compiled) outputs_.Errors() << "Error while processing " << sourceFile_ << ".\n";
+  }
+
+  int32_t Report(clang::tidy::ClangTidyContext& context, const std::vector<ClangTidyError>& errors) {
+    const bool colors = context.getOptions().UseColor.value_or(false);
+    const unsigned promoted = PrintDiagnostics(errors, files_, colors, outputs_.Diagnostics());
+    if (arguments_.exportFixes && !errors.empty() && !ExportFixes(errors)) return 1;
+    llvm::raw_ostream& messages = outputs_.Errors();
+    PrintSuppressedSummary(context.getStats(), messages);
+    if (promoted != 0) {
+      const llvm::StringRef plural = promoted == 1 ? "" : "s";
+      messages << promoted << " warning" << plural << " treated as error" << plural << "\n";
+      return 1;
+    }
+    const bool compilerErrors = std::any_of(errors.begin(), errors.end(), [](const ClangTidyError& error) {
+      return error.DiagLevel == ClangTidyError::Error;
+    });
+    if (!compilerErrors) return 0;
+    messages << "Found compiler error(s).\n";
+    return 1;
+  }
+
+  bool ExportFixes(const std::vector<ClangTidyError>& errors) {
+    std::string yaml;
+    llvm::raw_string_ostream stream(yaml);
+    clang::tidy::exportReplacements(sourceFile_, errors, stream);
+    return outputs_.WriteFixes(yaml);
+  }
+
+  RunArguments arguments_;
+  RunOutputs& outputs_;
+  std::string workingFolder_;
+  std::string sourceFile_;
+  llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files_;
+};
+
+}  // namespace
+
+int32_t RunTidy(int32_t argc, const char* const* argv, const FileProviderCallback* provider,
+                const std::optional<std::string>& mainFileFolder) {
+  RunOutputs outputs;
+  int32_t exitCode = 1;
+  auto parsed = ParseRunArguments(argc, argv);
+  if (auto* refused = std::get_if<ArgumentError>(&parsed)) {
+    outputs.Errors() << "error: " << refused->message << "\n" << kUsage;
+  } else {
+    auto& arguments = std::get<RunArguments>(parsed);
+    const std::string folder = WorkingFolder(mainFileFolder);
+    if (arguments.exportFixes) outputs.OfferFixes(*arguments.exportFixes, folder);
+    exitCode = TidyRun(std::move(arguments), provider, folder, outputs).Run();
+  }
+  outputs.Finish();
+  return exitCode;
+}
+
+}  // namespace zoe

@@ -1,0 +1,33 @@
+#include "e2e_samples.h"
+
+#include <sstream>
+
+namespace zotest {
+
+std::string SamplePath(const std::string& name) { return std::string(ZOCI_SAMPLES) + "/" + name; }
+
+std::string SampleFolder() { return std::string(ZOCI_SAMPLES) + "/"; }
+
+EngineRequest FileRequest(const std::filesystem::path& file, const std::string& checks) {
+  EngineRequest request;
+  request.sourceFile = file.string();
+  request.checks = checks;
+  request.compilerArgs = LibraryCompilerArgs(file.extension() != ".c");
+  request.mainFileFolder = file.parent_path().string() + "/";
+  return request;
+}
+
+EngineRequest SampleRequest(const std::string& name, const std::string& checks) {
+  return FileRequest(SamplePath(name), checks);
+}
+
+int CountLines(const std::string& text, const std::string& fragment) {
+  std::istringstream lines(text);
+  int count = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(fragment) != std::string::npos) ++count;
+  }
+  return count;
+}
+
+}  // namespace zotest

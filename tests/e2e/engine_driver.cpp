@@ -1,0 +1,96 @@
+#include "engine_driver.h"
+
+#include <stdexcept>
+
+#include "interop/engine_loader.h"
+
+namespace zotest {
+
+IZOClangTidy& RealEngine() {
+  static IZOClangTidy* engine = [] {
+    EngineLoad load = LoadEngineFrom(ZOCI_ENGINE_FOLDER);
+    if (load.engine == nullptr) throw std::runtime_error(load.error);
+    return load.engine;
+  }();
+  return *engine;
+}
+
+std::vector<std::string> LibraryCompilerArgs(bool cplusplus, bool target64Bit) {
+  std::vector<std::string> args{"-Wall",
+                                "-Wshadow",
+                                "-Wunused-variable",
+                                "-Wno-non-literal-null-conversion",
+                                "-Wno-inconsistent-missing-override",
+                                "-fexceptions",
+                                "-fms-extensions",
+                                "-fms-compatibility",
+                                "-fno-delayed-template-parsing",
+                                "-ferror-limit=1000",
+                                "-D_ITERATOR_DEBUG_LEVEL=0"};
+  if (cplusplus) args.push_back("-fcxx-exceptions");
+  args.push_back("-fms-compatibility-version=19.24");
+  args.push_back(cplusplus ? "/TP" : "/TC");
+  if (cplusplus) args.push_back("-std=c++17");
+  args.push_back(target64Bit ? "-m64" : "-m32");
+  return args;
+}
+
+std::vector<std::string> LibraryArguments(const EngineRequest& request) {
+  std::vector<std::string> argv{"clang-tidy.exe", request.sourceFile, "-export-fixes=zofixes.yaml",
+                                "-header-filter=.*"};
+  if (request.checks) argv.push_back("-checks=" + *request.checks);
+  for (const std::string& arg : request.compilerArgs) argv.push_back("-extra-arg=" + arg);
+  if (!request.checkOptions.empty()) {
+    std::string config = "-config={CheckOptions: [";
+    for (size_t index = 0; index < request.checkOptions.size(); ++index) {
+      if (index != 0) config += ", ";
+      config += "{key: " + request.checkOptions[index].first + ", value: " + request.checkOptions[index].second + "}";
+    }
+    argv.push_back(config + "]}");
+  }
+  if (request.checkProfile) argv.push_back("-enable-check-profile");
+  return argv;
+}
+
+namespace {
+
+std::string Take(CapturedOutputs& outputs, const OutputKey& key) {
+  auto found = outputs.find(key);
+  if (found == outputs.end() || !found->second) return {};
+  return std::move(*found->second);
+}
+
+}  // namespace
+
+std::vector<const char*> ArgvOf(const std::vector<std::string>& arguments) {
+  std::vector<const char*> argv;
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  return argv;
+}
+
+EngineRunResult RunEngine(IZOClangTidy& engine, const EngineRequest& request) {
+  const std::vector<std::string> arguments = LibraryArguments(request);
+  const std::vector<const char*> argv = ArgvOf(arguments);
+  CapturedOutputs* captured = nullptr;
+  engine.SetOutputSink(
+      [&captured](OutputKey, CapturedOutputs& outputs) {
+        captured = &outputs;
+        return true;
+      },
+      0);
+  engine.SetCheckHook(request.hook);
+  EngineRunResult result;
+  result.exitCode = engine.Run(static_cast<int32_t>(argv.size()), argv.data(),
+                               request.provider ? &request.provider : nullptr, request.mainFileFolder);
+  engine.SetCheckHook({});
+  engine.SetOutputSink({}, 0);
+  if (captured != nullptr) {
+    result.diagnostics = Take(*captured, std::string("-"));
+    result.errors = Take(*captured, int32_t{2});
+    result.fixesYaml = Take(*captured, std::string("zofixes.yaml"));
+    captured->clear();
+  }
+  return result;
+}
+
+}  // namespace zotest
