@@ -1,6 +1,7 @@
 #include "interop/engine_loader.h"
 
 #include <atomic>
+#include <initializer_list>
 #include <mutex>
 
 #include "platform/platform.h"
@@ -11,47 +12,72 @@ namespace {
 
 // The engine's export, clang::tidy::clangtidy(), by its mangled name.
 constexpr const char* kEntrySymbol = "_ZN5clang4tidy9clangtidyEv";
-constexpr const char* kEngineNames[] = {"zolibclang2", "zolibclang2d"};
+constexpr const char* kReleaseName = "zolibclang2";
+constexpr const char* kDebugName = "zolibclang2d";
 
 using EntryFunction = IZOClangTidy& (*)();
 
 std::atomic<IZOClangTidy*> testEngine{nullptr};
 
-IZOClangTidy* EngineOf(void* library, std::string& error) {
-  auto entry = reinterpret_cast<EntryFunction>(Platform::FindSymbol(library, kEntrySymbol));
-  if (entry == nullptr) {
-    error += " (no clang::tidy::clangtidy export)";
-    return nullptr;
-  }
-  return &entry();
-}
+/// The engine's entry point, or why there is none.
+struct EntryLookup {
+  EntryFunction entry = nullptr;
+  std::string error;
+};
 
-IZOClangTidy* TryOpen(const Platform::Library& library, const std::string& where,
+EntryFunction EntryOf(const Platform::Library& library, const std::string& where,
                       std::string& tried) {
   if (library.handle == nullptr) {
     tried += "\n  " + where + ": " + library.error;
     return nullptr;
   }
-  std::string error;
-  IZOClangTidy* engine = EngineOf(library.handle, error);
-  if (engine == nullptr) tried += "\n  " + where + error;
-  return engine;
+  auto entry = reinterpret_cast<EntryFunction>(Platform::FindSymbol(library.handle, kEntrySymbol));
+  if (entry == nullptr) tried += "\n  " + where + " (no clang::tidy::clangtidy export)";
+  return entry;
 }
+
+// Opens each of `names` in `folder`, then the release name by the default
+// search; the first library with the entry point wins and stays loaded.
+EntryLookup FindEntry(const std::string& folder, std::initializer_list<const char*> names) {
+  std::string tried;
+  for (const char* base : names) {
+    const std::string path = folder + Platform::SharedLibraryName(base);
+    if (auto entry = EntryOf(Platform::OpenLibrary(path), path, tried)) return {entry, {}};
+  }
+  const std::string name = Platform::SharedLibraryName(kReleaseName);
+  if (auto entry = EntryOf(Platform::OpenLibraryByName(name), "default search for " + name, tried)) {
+    return {entry, {}};
+  }
+  return {nullptr, "cannot load the engine library " + name + " from " + folder +
+                       " or the default search path; tried:" + tried};
+}
+
+#if defined(_WIN32)
+// Windows: the engine is a delayed import of zolibclang2.dll, bound on the
+// first call of clang::tidy::clangtidy(); the platform layer's notification
+// hook loads it from this library's folder. The import helper reports a
+// missing library or export with a structured exception, which C++ code
+// cannot catch, so the same search runs first and turns a missing engine into
+// a clear error. Only the release name counts: it is the one imported.
+IZOClangTidy& LoadEngine() {
+  const EntryLookup found = FindEntry(Platform::ModuleFolder(), {kReleaseName});
+  if (found.entry == nullptr) throw EngineUnavailable(found.error);
+  return clang::tidy::clangtidy();
+}
+#else
+IZOClangTidy& LoadEngine() {
+  const EntryLookup found = FindEntry(Platform::ModuleFolder(), {kReleaseName, kDebugName});
+  if (found.entry == nullptr) throw EngineUnavailable(found.error);
+  return found.entry();
+}
+#endif
 
 }  // namespace
 
 EngineLoad LoadEngineFrom(const std::string& folder) {
-  std::string tried;
-  for (const char* base : kEngineNames) {
-    const std::string path = folder + Platform::SharedLibraryName(base);
-    if (auto* engine = TryOpen(Platform::OpenLibrary(path), path, tried)) return {engine, {}};
-  }
-  const std::string name = Platform::SharedLibraryName(kEngineNames[0]);
-  if (auto* engine = TryOpen(Platform::OpenLibraryByName(name), "default search for " + name, tried)) {
-    return {engine, {}};
-  }
-  return {nullptr, "cannot load the engine library " + name + " from " + folder +
-                       " or the default search path; tried:" + tried};
+  const EntryLookup found = FindEntry(folder, {kReleaseName, kDebugName});
+  if (found.entry == nullptr) return {nullptr, found.error};
+  return {&found.entry(), {}};
 }
 
 IZOClangTidy& Engine() {
@@ -59,11 +85,7 @@ IZOClangTidy& Engine() {
   static std::mutex mutex;
   static IZOClangTidy* loaded = nullptr;
   std::lock_guard lock(mutex);
-  if (loaded == nullptr) {
-    EngineLoad load = LoadEngineFrom(Platform::ModuleFolder());
-    if (load.engine == nullptr) throw EngineUnavailable(load.error);
-    loaded = load.engine;
-  }
+  if (loaded == nullptr) loaded = &LoadEngine();
   return *loaded;
 }
 

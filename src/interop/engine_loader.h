@@ -1,6 +1,7 @@
 // Finds the engine library and hands out its engine object. The library is
 // loaded on the first engine call, from this library's own folder, falling
-// back to the system's default search. A seam lets tests install an engine.
+// back to the system's default search (on Windows through a delayed import
+// whose notification hook does the same). A seam lets tests install an engine.
 #pragma once
 
 #include <stdexcept>

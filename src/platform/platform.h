@@ -104,7 +104,8 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage);
 /// False when the thread could not be created (body did not run).
 bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body);
 
-/// A new random GUID (version 4 on POSIX).
+/// A new random GUID (CoCreateGuid on Windows, a version-4 UUID elsewhere),
+/// its bytes in RFC 4122 order on every system.
 Guid NewGuid();
 
 /// Wall-clock time in 100-ns ticks since 1970-01-01 UTC.

@@ -180,9 +180,11 @@ std::string IconvName(uint32_t codePage) {
 }
 
 // Windows decodes the five bytes that Windows-1252 leaves undefined as the
-// C1 control characters of the same value; other code pages give '?'.
+// C1 control characters of the same value. Otherwise a code page's default
+// character is '?', except Shift-JIS (932), whose default is U+30FB.
 char16_t DefaultCharFor(uint32_t codePage, unsigned char byte) {
   if (codePage == 1252 && byte >= 0x80 && byte <= 0x9F) return static_cast<char16_t>(byte);
+  if (codePage == 932) return u'\u30FB';
   return u'?';
 }
 

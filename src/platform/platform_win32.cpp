@@ -1,8 +1,14 @@
-// Win32 implementation of the platform layer.
+// Win32 implementation of the platform layer, including the notification
+// hook of the delayed imports that loads the engine library.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
+#include <delayimp.h>
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <cstring>
 #include <mutex>
 #include <system_error>
 
@@ -25,6 +31,20 @@ std::function<std::optional<OpenOutcome>(const std::u16string&)>& Interceptor() 
 }
 
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
+
+// The system's text for an error code, followed by the code itself.
+std::string SystemMessage(DWORD error) {
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string message = text != nullptr ? text : "";
+  LocalFree(text);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  return message + (message.empty() ? "" : " ") + "(error " + std::to_string(error) + ")";
+}
 
 // 100-ns ticks between 1601-01-01 and 1970-01-01.
 constexpr int64_t kEpochDifferenceTicks = 116444736000000000LL;
@@ -119,8 +139,10 @@ MappedView::~MappedView() {
 MappedView MapReadOnly(const File& file, size_t size) {
   MappedView view;
   if (!file.IsOpen() || size == 0) return view;
-  HANDLE mapping = CreateFileMappingW(AsHandle(file.Handle()), nullptr, PAGE_READONLY, 0,
-                                      static_cast<DWORD>(size), nullptr);
+  const uint64_t bytes = size;
+  HANDLE mapping = CreateFileMappingW(AsHandle(file.Handle()), nullptr, PAGE_READONLY,
+                                      static_cast<DWORD>(bytes >> 32), static_cast<DWORD>(bytes),
+                                      nullptr);
   if (mapping == nullptr) return view;
   void* data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
   if (data == nullptr) {
@@ -135,15 +157,22 @@ MappedView MapReadOnly(const File& file, size_t size) {
 
 // ---- Code pages ----------------------------------------------------------
 
+namespace {
+[[noreturn]] void ThrowConversionError(uint32_t codePage) {
+  throw std::system_error(static_cast<int>(GetLastError()), std::system_category(),
+                          "code page " + std::to_string(codePage) + " is not available");
+}
+}  // namespace
+
 std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
   if (size == 0) return std::u16string();
   const int inSize = static_cast<int>(size);
   int units = MultiByteToWideChar(codePage, 0, bytes, inSize, nullptr, 0);
-  if (units == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+  if (units == 0) ThrowConversionError(codePage);
   std::u16string out(static_cast<size_t>(units), u'\0');
   units = MultiByteToWideChar(codePage, 0, bytes, inSize, reinterpret_cast<wchar_t*>(out.data()),
                               units);
-  if (units == 0) throw std::system_error(static_cast<int>(GetLastError()), std::system_category());
+  if (units == 0) ThrowConversionError(codePage);
   out.resize(static_cast<size_t>(units));
   return out;
 }
@@ -170,11 +199,20 @@ bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body) {
 }
 
 Guid NewGuid() {
-  GUID g;
+  GUID g{};
   CoCreateGuid(&g);
-  Guid out;
-  static_assert(sizeof(g) == 16);
-  memcpy(out.data(), &g, 16);
+  // The GUID structure keeps its first three fields little-endian; the bytes
+  // go out in the RFC 4122 order that the POSIX implementation produces.
+  Guid out{};
+  const auto putBigEndian = [&out](size_t at, uint32_t value, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) {
+      out[at + i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
+    }
+  };
+  putBigEndian(0, g.Data1, 4);
+  putBigEndian(4, g.Data2, 2);
+  putBigEndian(6, g.Data3, 2);
+  std::memcpy(out.data() + 8, g.Data4, sizeof(g.Data4));
   return out;
 }
 
@@ -215,13 +253,14 @@ CreateDirOutcome CreateDirectoryOneLevel(const std::string& path) {
 
 std::string ModuleFolder() {
   HMODULE module = nullptr;
-  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
-                          reinterpret_cast<LPCSTR>(&ModuleFolder), &module)) {
+  if (!GetModuleHandleExA(
+          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+          reinterpret_cast<LPCSTR>(&ModuleFolder), &module)) {
     return std::string();
   }
   std::string file(4096, '\0');
   const DWORD n = GetModuleFileNameA(module, file.data(), static_cast<DWORD>(file.size()));
-  FreeLibrary(module);
+  if (n == 0 || n >= file.size()) return std::string();
   file.resize(n);
   const size_t slash = file.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
@@ -230,7 +269,7 @@ std::string ModuleFolder() {
 Library OpenLibrary(const std::string& path) {
   HMODULE module = LoadLibraryA(path.c_str());
   if (module != nullptr) return Library{module, {}};
-  return Library{nullptr, "error " + std::to_string(GetLastError())};
+  return Library{nullptr, path + ": " + SystemMessage(GetLastError())};
 }
 
 Library OpenLibraryByName(const std::string& name) { return OpenLibrary(name); }
@@ -240,6 +279,45 @@ void* FindSymbol(void* library, const char* name) {
 }
 
 std::string SharedLibraryName(const std::string& base) { return base + ".dll"; }
+
+namespace {
+
+// The notification hook of the delayed imports. Before the helper loads the
+// engine library (release or debug name), the hook loads it from the folder
+// of the module that holds this code, so that a host finds the engine next to
+// this library whatever its own folder and search path. An empty answer (no
+// such file there, another library, another notification) lets the helper
+// proceed by default, with the system's search.
+FARPROC WINAPI DliHook(unsigned notification, PDelayLoadInfo info) noexcept {
+  if (notification != dliNotePreLoadLibrary || info == nullptr || info->szDll == nullptr) {
+    return nullptr;
+  }
+  if (StrICmp(info->szDll, "zolibclang2.dll") != 0 && StrICmp(info->szDll, "zolibclang2d.dll") != 0) {
+    return nullptr;
+  }
+  try {
+    const std::string folder = ModuleFolder();
+    if (folder.empty()) return nullptr;
+    return reinterpret_cast<FARPROC>(LoadLibraryA((folder + info->szDll).c_str()));
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+}  // namespace Quillfern::ZoCodeInspections::Native::Platform
+
+// Installs the hook: this definition takes the place of libmingwex's empty
+// default (the Microsoft toolchain declares the variable const).
+extern "C" {
+#if defined(_MSC_VER)
+const
+#endif
+    PfnDliHook __pfnDliNotifyHook2 = &Quillfern::ZoCodeInspections::Native::Platform::DliHook;
+}
+
+namespace Quillfern::ZoCodeInspections::Native::Platform {
 
 // ---- Folder chooser ----------------------------------------------------------
 

@@ -46,6 +46,7 @@ TEST_F(ServiceTest, InitializeWithAnExistingFolderSetsTmpToExactlyTheText) {
   const std::string folder = dir.Path().string() + "/./";
   Native::interop2().Initialize(folder, false);
   EXPECT_EQ(Platform::GetEnvironment("TMP"), folder);
+  EXPECT_STREQ(getenv("TMP"), folder.c_str());  // the runtime's copy too
 }
 
 TEST_F(ServiceTest, InitializeCreatesOneMissingLevel) {

@@ -1,7 +1,9 @@
 // Files and memory mapping through the platform layer.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 
 #include "platform/platform.h"
 #include "support/temp_dir.h"
@@ -11,20 +13,18 @@ using Platform::OpenOutcome;
 
 namespace {
 
-std::u16string U16(const std::filesystem::path& path) {
-  const std::string text = path.string();
-  return std::u16string(text.begin(), text.end());
-}
+std::u16string U16(const std::filesystem::path& path) { return path.u16string(); }
 
 TEST(PlatformFiles, OpensReadsSizeTimeAndMapsAFile) {
   zotest::TempDir dir;
   const auto file = dir.Write("a.txt", "hello\nworld");
+  using namespace std::chrono;
+  const sys_seconds written{seconds{1'000'000'000}};  // 2001-09-09 01:46:40 UTC
+  std::filesystem::last_write_time(file, file_clock::from_sys(written));
   auto opened = Platform::OpenForRead(U16(file));
   ASSERT_EQ(opened.outcome, OpenOutcome::ok);
   EXPECT_EQ(opened.file.Size(), 11u);
-  struct stat st {};
-  ASSERT_EQ(stat(file.c_str(), &st), 0);
-  EXPECT_EQ(opened.file.LastWriteTime(), st.st_mtim.tv_sec);
+  EXPECT_EQ(opened.file.LastWriteTime(), 1'000'000'000);
   auto view = Platform::MapReadOnly(opened.file, 11);
   ASSERT_TRUE(view.IsMapped());
   EXPECT_EQ(std::string(view.Data(), view.Size()), "hello\nworld");
@@ -39,8 +39,9 @@ TEST(PlatformFiles, DistinguishesMissingFilesAndFolders) {
 
 TEST(PlatformFiles, NonAsciiPathsOpen) {
   zotest::TempDir dir;
-  dir.Write("\xC3\xA9t\xC3\xA9.c", "x");
-  const std::u16string path = U16(dir.Path()) + u"/\u00E9t\u00E9.c";
+  const auto file = dir.Path() / std::filesystem::path(u8"\u00E9t\u00E9\u4E2D.c");
+  std::ofstream(file) << "x";
+  const std::u16string path = U16(dir.Path()) + u"/\u00E9t\u00E9\u4E2D.c";
   EXPECT_EQ(Platform::OpenForRead(path).outcome, OpenOutcome::ok);
 }
 
