@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kOpenRetries = 10;
 constexpr auto kRetryPause = std::chrono::milliseconds(50);
-constexpr uint64_t kLargestFileSize = 0x7FFFFFFFu;
 
 /// Paths whose last open gave up: a repeated request for a missing file then
 /// costs one attempt instead of the whole retry budget.

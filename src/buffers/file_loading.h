@@ -4,12 +4,16 @@
 // detection and conversion.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
 #include "buffers/encodings.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
+
+/// The largest file that is loaded: 2^31 - 1 bytes.
+inline constexpr uint64_t kLargestFileSize = 0x7FFFFFFFu;
 
 /// A loaded file: its text for the engine and what was learnt about it.
 using LoadedFile = FileContent;

@@ -2,11 +2,11 @@
 // detection with the loading thread's settings.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 
 #include "buffers/file_loading.h"
 #include "platform/platform.h"
+#include "open_spy.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -14,27 +14,6 @@ namespace Platform = Native::Platform;
 using Native::Encoding;
 
 namespace {
-
-/// Counts the opens of one path and can replace their outcome.
-class OpenSpy {
- public:
-  OpenSpy(const std::filesystem::path& path, std::optional<Platform::OpenOutcome> outcome)
-      : path_(Native::Utf8ToUtf16(path.string().data(), path.string().size())), outcome_(outcome) {
-    Platform::SetOpenInterceptor([this](const std::u16string& p) -> std::optional<Platform::OpenOutcome> {
-      if (p != path_) return std::nullopt;
-      ++opens_;
-      return outcome_;
-    });
-  }
-  ~OpenSpy() { Platform::SetOpenInterceptor(nullptr); }
-  int TakeOpens() { return opens_.exchange(0); }
-  void SetOutcome(std::optional<Platform::OpenOutcome> outcome) { outcome_ = outcome; }
-
- private:
-  std::u16string path_;
-  std::optional<Platform::OpenOutcome> outcome_;
-  std::atomic<int> opens_{0};
-};
 
 std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) {
   return Native::LoadFile(path.string());
@@ -82,7 +61,7 @@ TEST(LoadFile, UsesTheLoadingThreadsConversionSettings) {
 TEST(LoadFile, SharingViolationGivesUpAtOnceAndIsRemembered) {
   zotest::TempDir dir;
   const auto path = dir.Write("locked.c", "x");
-  OpenSpy spy(path, Platform::OpenOutcome::sharingViolation);
+  zotest::OpenSpy spy(path, Platform::OpenOutcome::sharingViolation);
   EXPECT_FALSE(Load(path));
   EXPECT_EQ(spy.TakeOpens(), 1);
   // Remembered as failed: a missing file now costs one attempt, no pauses.
@@ -97,7 +76,7 @@ TEST(LoadFile, SharingViolationGivesUpAtOnceAndIsRemembered) {
 TEST(LoadFile, MissingFileRetriesOnlyUntilItIsRememberedAsFailed) {
   zotest::TempDir dir;
   const auto path = dir.Path() / "later.c";
-  OpenSpy spy(path, std::nullopt);
+  zotest::OpenSpy spy(path, std::nullopt);
   EXPECT_FALSE(Load(path));
   EXPECT_EQ(spy.TakeOpens(), 11);
   EXPECT_FALSE(Load(path));
