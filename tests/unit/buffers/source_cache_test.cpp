@@ -8,6 +8,7 @@
 #include "buffers/source_cache.h"
 #include "hostlib/zoipc.h"
 #include "open_spy.h"
+#include "support/clean_cache.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -16,14 +17,8 @@ using Native::Encoding;
 
 namespace {
 
-class SourceCache : public ::testing::Test {
+class SourceCache : public zotest::CleanCache {
  protected:
-  void SetUp() override { Native::ClearCache(true); }
-  void TearDown() override {
-    Native::ClearCache(true);
-    Native::ThreadConversionSettings() = {};
-    zoIPC::host::SetConvertToUtf8(true);
-  }
 
   std::shared_ptr<clfile> Get(const std::filesystem::path& path, bool keepUnconverted) {
     return Native::GetFile(path.string(), path.string(), keepUnconverted);

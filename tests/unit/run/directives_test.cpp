@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "run/directives.h"
+#include "support/clean_cache.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -13,10 +14,8 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class Directives : public ::testing::Test {
+class Directives : public zotest::CleanCache {
  protected:
-  void SetUp() override { Native::ClearCache(true); }
-  void TearDown() override { Native::ClearCache(true); }
 
   /// The parsed directives of a file holding `text`.
   std::shared_ptr<const Native::FileDirectives> Parse(const std::string& text) {
