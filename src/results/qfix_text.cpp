@@ -1,5 +1,7 @@
 #include "results/qfix_text.h"
 
+#include <cstdio>
+
 namespace Quillfern::ZoCodeInspections::Native {
 
 namespace {
@@ -20,8 +22,10 @@ void AddActionLines(std::vector<std::string>& lines, const action& fix) {
 }  // namespace
 
 std::string FormatSpan(const ZoSpan& span) {
-  return "[" + std::to_string(static_cast<int32_t>(span.start)) + "," +
-         std::to_string(static_cast<int32_t>(span.start + span.length)) + ")";
+  char text[32];
+  std::snprintf(text, sizeof text, "[%d,%d)", static_cast<int>(static_cast<int32_t>(span.start)),
+                static_cast<int>(static_cast<int32_t>(span.start + span.length)));
+  return text;
 }
 
 std::vector<std::string> QfixLines(const qfix& record) {

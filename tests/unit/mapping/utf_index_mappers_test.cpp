@@ -90,8 +90,9 @@ TEST(UtfIndexMapper8_to_16, MultiByteCharactersAnywhereShiftWhatFollows) {
     for (size_t line = 30; line < text.size(); line += 31) text[line] = '\n';
     text.insert(at, "\xE2\x82\xAC");
     const auto mapper = From8(text);
-    std::u16string expected(text.begin(), text.end());
-    expected.replace(at, 3, u"\u20AC");
+    std::u16string expected(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at));
+    expected += u'\u20AC';
+    expected.append(text.begin() + static_cast<std::ptrdiff_t>(at + 3), text.end());
     ASSERT_EQ(*mapper.Utf16Text(), expected) << at;
     const auto starts8 = LineStartsByTheRules(text);
     ASSERT_EQ(mapper.Utf8LineStarts(), starts8);
