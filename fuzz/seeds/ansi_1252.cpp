@@ -1,0 +1,8 @@
+// café à la crème
+int y;
+// café à la crème
+int y;
+// café à la crème
+int y;
+// café à la crème
+int y;

@@ -1,0 +1,94 @@
+// Encoding names, the per-thread conversion settings and the decision which
+// files reach the engine converted to UTF-8.
+#include "buffers/encodings.h"
+
+#include "platform/platform.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+const char* EncodingName(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::None: return "None";
+    case Encoding::ANSI: return "ANSI";
+    case Encoding::ASCII: return "ASCII";
+    case Encoding::UTF8_BOM: return "UTF8_BOM";
+    case Encoding::UTF8_NOBOM: return "UTF8_NOBOM";
+    case Encoding::UTF16_LE_BOM: return "UTF16_LE_BOM";
+    case Encoding::UTF16_LE_NOBOM: return "UTF16_LE_NOBOM";
+    case Encoding::UTF16_BE_BOM: return "UTF16_BE_BOM";
+    case Encoding::UTF16_BE_NOBOM: return "UTF16_BE_NOBOM";
+  }
+  return "???";
+}
+
+uint32_t BomLength(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::UTF8_BOM: return 3;
+    case Encoding::UTF16_LE_BOM:
+    case Encoding::UTF16_BE_BOM: return 2;
+    default: return 0;
+  }
+}
+
+ConversionSettings& ThreadConversionSettings() {
+  thread_local ConversionSettings settings;
+  return settings;
+}
+
+bool ConversionSettingsDiffer(const ConversionSettings& a, const ConversionSettings& b) {
+  if (a.convertAnsi != b.convertAnsi || a.autoDetectUtf8 != b.autoDetectUtf8) return true;
+  return a.convertAnsi && a.codePage != b.codePage;
+}
+
+namespace {
+
+FileContent Unconverted(Encoding encoding, const char* bytes, size_t size) {
+  const uint32_t bom = BomLength(encoding);
+  return FileContent{bom, encoding, false, std::make_shared<const std::string>(bytes + bom, size - bom)};
+}
+
+FileContent Converted(Encoding encoding, std::string text) {
+  return FileContent{0, encoding, true, std::make_shared<const std::string>(std::move(text))};
+}
+
+FileContent ConvertedFromAnsi(Encoding encoding, const char* bytes, size_t size, uint32_t codePage) {
+  return Converted(encoding, Utf16ToUtf8Joined(Platform::AnsiToUtf16(bytes, size, codePage)));
+}
+
+/// The bytes after the BOM, rounded down to whole units, as little-endian
+/// UTF-16.
+FileContent ConvertedFromUtf16Le(Encoding encoding, const char* bytes, size_t size) {
+  const uint32_t bom = BomLength(encoding);
+  const std::u16string units = Utf16LeUnits(bytes + bom, size - bom);
+  return Converted(encoding, Utf16ToUtf8(units.data(), units.size()));
+}
+
+}  // namespace
+
+std::optional<FileContent> ConvertFileContent(const char* bytes, size_t size,
+                                              const ConversionSettings& settings) {
+  const Encoding encoding = DetectEncoding(bytes, size);
+  switch (encoding) {
+    case Encoding::ASCII:
+    case Encoding::UTF8_BOM:
+      return Unconverted(encoding, bytes, size);
+    case Encoding::UTF8_NOBOM:
+      if (settings.autoDetectUtf8 || !settings.convertAnsi) return Unconverted(encoding, bytes, size);
+      return ConvertedFromAnsi(encoding, bytes, size, settings.codePage);
+    case Encoding::ANSI:
+      if (!settings.convertAnsi) return Unconverted(encoding, bytes, size);
+      return ConvertedFromAnsi(encoding, bytes, size, settings.codePage);
+    case Encoding::UTF16_LE_BOM:
+    case Encoding::UTF16_LE_NOBOM:
+      return ConvertedFromUtf16Le(encoding, bytes, size);
+    case Encoding::UTF16_BE_BOM:
+    case Encoding::UTF16_BE_NOBOM:
+      return std::nullopt;
+    case Encoding::None:
+      break;
+  }
+  // Binary content: held like a converted file, with nothing for the engine.
+  return Converted(Encoding::None, std::string());
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,0 +1,24 @@
+// Choosing and building the mapper for a text whose encoding is detected (or
+// known): the source cache, the service and the dumps get their mappers here.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "buffers/encodings.h"
+#include "mapping/utf_index_mapper.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+/// A mapper over UTF-16 text detected as little-endian UTF-16 (leaving a BOM
+/// unit out); none for any other detection or a null text.
+std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf16(std::shared_ptr<const std::u16string> text);
+
+/// A mapper over UTF-8 bytes (or little-endian UTF-16 bytes) of the given
+/// encoding, detected when not given; none for ANSI, ASCII, None, big-endian
+/// UTF-16 or a null text.
+std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::string> text,
+                                                    std::optional<Encoding> encoding);
+
+}  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,0 +1,118 @@
+#include "results/diagnostic_conversion.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "buffers/source_cache.h"
+#include "interop/inspection_settings.h"
+#include "run/directives.h"
+#include "results/span_mapping.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+namespace {
+
+bool HasReplacements(const FixesDiagnostic& diagnostic) {
+  return std::any_of(diagnostic.fix.begin(), diagnostic.fix.end(),
+                     [](const auto& file) { return !file.second.empty(); });
+}
+
+bool IsError(const FixesDiagnostic& diagnostic) {
+  return diagnostic.level == kDiagnosticLevelError ||
+         diagnostic.checkName == "clang-diagnostic-error";
+}
+
+/// Whether `file` lies inside `folder` (lexically).
+bool IsInside(const std::filesystem::path& file, const std::filesystem::path& folder) {
+  const std::filesystem::path relative = file.lexically_relative(folder);
+  return !relative.empty() &&
+         std::none_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; });
+}
+
+/// The filter's tests that need neither the file's text nor its directives.
+bool PassesSettings(const FixesDiagnostic& diagnostic, const std::filesystem::path& file,
+                    const DiagnosticFilter& filter) {
+  if (diagnostic.filePath.empty()) return false;
+  if (!HasReplacements(diagnostic) && !filter.keepFixlessDiagnostics &&
+      filter.fixlessChecks.find(diagnostic.checkName) == std::string::npos) {
+    return false;
+  }
+  if (filter.skipErrors && IsError(diagnostic)) return false;
+  if ((filter.modeFlags & ModeFlags::mainFileOnly) != 0) {
+    std::error_code ignored;
+    return std::filesystem::equivalent(file, filter.mainFile, ignored);
+  }
+  return std::none_of(filter.excludedFolders.begin(), filter.excludedFolders.end(),
+                      [&](const auto& folder) { return IsInside(file, folder); });
+}
+
+/// Whether the file's directives drop the diagnostic at `offset`.
+bool SkippedByDirective(clfile& record, const IUtfIndexMapper& mapper, uint32_t offset,
+                        const std::string& checkName, std::string& runLog) {
+  const auto directives = GetDirectives(record);
+  if (!directives) return false;
+  if (directives->skipAll) {
+    runLog += "*** File " + record.path + " skipped by zoCI:skipall directive ***\n\n";
+    return true;
+  }
+  const std::optional<uint32_t> line = mapper.LineOf(offset);
+  return line && IsSuppressed(directives->rules, static_cast<int32_t>(*line), checkName);
+}
+
+std::shared_ptr<const std::u16string> Utf16TextOf(clfile* record) {
+  if (record == nullptr) return nullptr;
+  std::lock_guard lock(record->mutex);
+  return record->utf16Text.empty() ? nullptr : record->utf16Text.get();
+}
+
+action FixOf(const FixesDiagnostic& diagnostic, const SpanMapFunction& spanMap) {
+  action fix;
+  fix.title = diagnostic.message;
+  // Every replacement is mapped in the diagnostic's own file.
+  for (const auto& [file, replacements] : diagnostic.fix) {
+    for (const FixReplacement& replacement : replacements) {
+      fix.replacements.push_back({replacement.text, spanMap(replacement.offset, replacement.length).second,
+                                  ZoSpan{replacement.offset, replacement.length}});
+    }
+  }
+  return fix;
+}
+
+void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const DiagnosticFilter& filter,
+                std::string& runLog) {
+  const std::filesystem::path file = std::filesystem::path(diagnostic.filePath).lexically_normal();
+  if (!PassesSettings(diagnostic, file, filter)) return;
+
+  std::shared_ptr<clfile> record;
+  const std::shared_ptr<IUtfIndexMapper> mapper = GetMapper(diagnostic.filePath, file.string(), &record);
+  const OffsetAdjustFunction adjust = MakeOffsetAdjust(record.get());
+  if (record && mapper &&
+      SkippedByDirective(*record, *mapper, adjust(diagnostic.offset), diagnostic.checkName, runLog)) {
+    return;
+  }
+
+  qfix converted;
+  converted.checkname = diagnostic.checkName;
+  converted.message = diagnostic.message;
+  converted.filename = diagnostic.filePath;
+  converted.fileText = Utf16TextOf(record.get());
+  converted.spanMap = std::make_shared<SpanMapFunction>(MakeSpanMap(mapper, adjust));
+  converted.actions.push_back(FixOf(diagnostic, *converted.spanMap));
+  std::tie(converted.triggerLine, converted.triggerspan) = (*converted.spanMap)(diagnostic.offset, 1);
+  result.qfixes.push_back(std::move(converted));
+}
+
+}  // namespace
+
+void ConvertDiagnostics(const std::vector<FixesDiagnostic>& diagnostics, RunResult& result,
+                        const DiagnosticFilter& filter, std::string& runLog, std::string& errorText) {
+  for (const FixesDiagnostic& diagnostic : diagnostics) {
+    try {
+      ConvertOne(diagnostic, result, filter, runLog);
+    } catch (const std::exception& error) {
+      errorText += std::string("*** exception: ") + error.what() + "\n";
+    }
+  }
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native

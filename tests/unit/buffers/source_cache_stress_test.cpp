@@ -1,0 +1,67 @@
+// Several threads look up, fill, replace and clear the same keys at once.
+// Meant for the ThreadSanitizer build, where a data race fails the test.
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "buffers/source_cache.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+namespace {
+
+TEST(SourceCacheStress, ConcurrentLookupsFillsReplacementsAndClears) {
+  zotest::TempDir dir;
+  const std::vector<std::string> paths = {
+      dir.Write("ascii.c", "int a;\n").string(),
+      dir.Write("utf8.c", "int \xC3\xA9;\n").string(),
+      dir.Write("ansi.c", "int caf\xE9_;\n").string(),
+      dir.Write("wide.c", std::string("\xFF\xFEi\0\n\0", 6)).string(),
+  };
+  constexpr int kThreads = 4;
+  constexpr int kRounds = 150;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < kRounds; ++round) {
+        const std::string& path = paths[(round + t) % paths.size()];
+        switch ((round * 7 + t) % 5) {
+          case 0:
+            if (auto record = Native::GetFile(path, path, false)) {
+              EXPECT_TRUE(record->utf8Text.get() != nullptr);
+            }
+            break;
+          case 1:
+            if (auto mapper = Native::GetMapper(path, path)) {
+              EXPECT_TRUE(mapper->IsValid());
+            }
+            break;
+          case 2: {
+            auto record = Native::AddModifiedBuffer(Native::MakeFileKey(path, true), path, path,
+                                                    std::make_shared<const std::u16string>(u"int m;\n"));
+            Native::UseModifiedBufferOnThisThread(record);
+            EXPECT_TRUE(Native::GetRecordMapper(*record) != nullptr);
+            break;
+          }
+          case 3:
+            if (auto record = Native::GetFile(path, path, true)) {
+              EXPECT_GT(Native::MemoryUsage(*record), 0u);
+              Native::InspectCache([](const Native::CacheContents& cache) {
+                EXPECT_LE(cache.convertedFiles.size(), 4u);
+              });
+            }
+            break;
+          default:
+            Native::ClearCache(round % 2 == 0);
+            break;
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+  Native::ClearCache(true);
+}
+
+}  // namespace

@@ -1,0 +1,186 @@
+// The source cache: what it must never get wrong about which record a lookup
+// answers with.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "buffers/source_cache.h"
+#include "hostlib/zoipc.h"
+#include "open_spy.h"
+#include "support/clean_cache.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+using Native::clfile;
+using Native::Encoding;
+
+namespace {
+
+class SourceCache : public zotest::CleanCache {
+ protected:
+
+  std::shared_ptr<clfile> Get(const std::filesystem::path& path, bool keepUnconverted) {
+    return Native::GetFile(path.string(), path.string(), keepUnconverted);
+  }
+
+  zotest::TempDir dir_;
+};
+
+const std::string kUtf16File("\xFF\xFEx\0=\0\xE9\0;\0", 10);
+
+TEST_F(SourceCache, ARecordIsReusedUntilItsFileChanges) {
+  const auto path = dir_.Write("a.c", "int a;");
+  const auto first = Get(path, true);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(Get(path, true), first);
+  EXPECT_EQ(first->useCount, 2u);
+
+  // Same size, new last-write time.
+  dir_.Write("a.c", "int b;");
+  std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
+  const auto second = Get(path, true);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(second, first);
+  EXPECT_EQ(*second->utf8Text.get(), "int b;");
+  EXPECT_EQ(*first->utf8Text.get(), "int a;");  // still valid for its holders
+
+  dir_.Write("a.c", "int bc;");  // new size
+  EXPECT_NE(Get(path, true), second);
+}
+
+TEST_F(SourceCache, KeysIgnoreLetterCaseButNotDotElements) {
+  const auto upper = dir_.Write("Same.c", "int s;");
+  const auto lower = dir_.Write("same.c", "int s;");
+  std::filesystem::last_write_time(lower, std::filesystem::last_write_time(upper));
+  const auto record = Get(upper, true);
+  EXPECT_EQ(Get(lower, true), record);
+  EXPECT_EQ(record->key, Native::MakeFileKey(lower.string(), false));
+
+  const auto dotted = dir_.Path() / "." / "Same.c";
+  const auto other = Get(dotted, true);
+  ASSERT_NE(other, nullptr);
+  EXPECT_NE(other, record);
+}
+
+TEST_F(SourceCache, EngineModeAnswersNoneForFilesReadableAsTheyAreAndRemembersIt) {
+  const auto path = dir_.Write("plain.c", "int p;");
+  zotest::OpenSpy spy(path);
+  EXPECT_EQ(Get(path, false), nullptr);
+  EXPECT_EQ(spy.TakeOpens(), 2);  // facts, then the load
+  EXPECT_EQ(Get(path, false), nullptr);
+  EXPECT_EQ(spy.TakeOpens(), 0);  // this thread knows it
+  std::thread([&] { EXPECT_EQ(Get(path, false), nullptr); }).join();
+  EXPECT_EQ(spy.TakeOpens(), 1);  // other threads compare the facts only
+  // Kept for its mapper, the file still is no answer for the engine.
+  const auto kept = Get(path, true);
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(kept->converted, false);
+  std::thread([&] { EXPECT_EQ(Get(path, false), nullptr); }).join();
+}
+
+TEST_F(SourceCache, AnsiFilesReachTheEngineOnlyWhenConverted) {
+  const auto path = dir_.Write("ansi.c", "char* s = \"caf\xE9!\";");
+  const auto converted = Get(path, false);
+  ASSERT_NE(converted, nullptr);
+  EXPECT_EQ(*converted->utf8Text.get(), "char* s = \"caf\xC3\xA9!\";");
+  EXPECT_EQ(converted->encoding, Encoding::ANSI);
+  EXPECT_EQ(converted->clangSideBom, 0u);
+
+  Native::ClearCache(true);
+  Native::ThreadConversionSettings().convertAnsi = false;
+  EXPECT_EQ(Get(path, false), nullptr);
+  Native::InspectCache([&](const Native::CacheContents& cache) {
+    EXPECT_EQ(cache.conversionNotNeeded.count(Native::MakeFileKey(path.string(), true)), 1u);
+    EXPECT_EQ(cache.threadConversionNotNeeded.size(), 1u);
+  });
+}
+
+TEST_F(SourceCache, HostSwitchOffMeansNoneForTheEngineButStillAMapper) {
+  const auto path = dir_.Write("wide.c", kUtf16File);
+  zoIPC::host::SetConvertToUtf8(false);
+  EXPECT_EQ(Get(path, false), nullptr);
+  std::shared_ptr<clfile> record;
+  const auto mapper = Native::GetMapper("wide.c", path.string(), &record);
+  ASSERT_NE(mapper, nullptr);
+  EXPECT_EQ(*mapper->Utf16Text(), u"x=\u00E9;");
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->converted, true);
+  EXPECT_EQ(record->name, "wide.c");
+}
+
+TEST_F(SourceCache, AModifiedBufferWinsOnItsOwnThreadOnly) {
+  const auto path = dir_.Write("edit.c", "int old;");
+  const std::string key = Native::MakeFileKey(path.string(), true);
+  const auto buffer = Native::AddModifiedBuffer(key, "edit.c", path.string(),
+                                                std::make_shared<const std::u16string>(u"int fresh;"));
+  Native::UseModifiedBufferOnThisThread(buffer);
+  EXPECT_EQ(Get(path, false), buffer);
+  EXPECT_EQ(*buffer->utf8Text.get(), "int fresh;");
+
+  std::shared_ptr<clfile> elsewhere;
+  std::thread([&] { elsewhere = Get(path, true); }).join();
+  ASSERT_NE(elsewhere, nullptr);
+  EXPECT_NE(elsewhere, buffer);
+  EXPECT_EQ(*elsewhere->utf8Text.get(), "int old;");
+  Native::InspectCache([&](const Native::CacheContents& cache) {
+    EXPECT_EQ(cache.convertedFiles.at(key), elsewhere);
+  });
+  EXPECT_EQ(Get(path, true), buffer);  // still this thread's
+}
+
+TEST_F(SourceCache, TheUtf16TextIsProducedOnceByTheMapper) {
+  const auto record = Get(dir_.Write("m.c", "int \xC3\xA9;\n"), true);
+  ASSERT_NE(record, nullptr);
+  EXPECT_TRUE(record->utf16Text.has_producer());
+  const auto mapper = Native::GetRecordMapper(*record);
+  ASSERT_NE(mapper, nullptr);
+  EXPECT_EQ(Native::GetRecordMapper(*record), mapper);
+  ASSERT_TRUE(record->utf16Text.has_value());
+  EXPECT_EQ(record->utf16Text.get(), mapper->Utf16Text());
+}
+
+TEST_F(SourceCache, AMapperAfterTheUtf16TextIsBuiltFromIt) {
+  const auto record = Get(dir_.Write("n.c", "int n;\n"), true);
+  const auto utf16 = record->utf16Text.get();
+  EXPECT_EQ(*utf16, u"int n;\n");
+  EXPECT_EQ(Native::GetRecordMapper(*record)->Utf16Text(), utf16);
+}
+
+TEST_F(SourceCache, FailingProducerPropagatesAndStaysForARetry) {
+  // Unconverted ANSI bytes are not UTF-8: their UTF-16 text cannot be made.
+  Native::ThreadConversionSettings().convertAnsi = false;
+  const auto record = Get(dir_.Write("latin.c", "caf\xE9!"), true);
+  ASSERT_NE(record, nullptr);
+  EXPECT_THROW(record->utf16Text.get(), std::range_error);
+  EXPECT_TRUE(record->utf16Text.has_producer());
+}
+
+TEST_F(SourceCache, MemoryUsageCountsTheUtf16TextOnceProduced) {
+  const auto record = Get(dir_.Write("usage.c", std::string(1000, ' ')), true);
+  const size_t fresh = Native::MemoryUsage(*record);
+  EXPECT_EQ(fresh, sizeof(clfile) + record->name.capacity() + record->path.capacity() +
+                       record->key.capacity() + record->utf8Text.get()->capacity());
+  const auto utf16 = record->utf16Text.get();
+  EXPECT_EQ(Native::MemoryUsage(*record), fresh + 2 * utf16->capacity());
+}
+
+TEST_F(SourceCache, UnloadableFilesAndEmptyNamesGiveNone) {
+  EXPECT_EQ(Native::GetFile("", "x.c", true), nullptr);
+  EXPECT_EQ(Get(dir_.Path() / "missing.c", true), nullptr);
+  EXPECT_EQ(Get(dir_.Write("be.c", std::string("\xFE\xFF\0x", 4)), true), nullptr);
+}
+
+TEST_F(SourceCache, ClearingKeepsTheThreadsMapsUnlessAsked) {
+  const auto path = dir_.Write("clear.c", "int c;");
+  const auto buffer = Native::AddModifiedBuffer(Native::MakeFileKey(path.string(), true), "clear.c",
+                                                path.string(),
+                                                std::make_shared<const std::u16string>(u"x"));
+  Native::UseModifiedBufferOnThisThread(buffer);
+  Native::ClearCache(false);
+  EXPECT_EQ(Get(path, true), buffer);
+  Native::ClearCache(true);
+  EXPECT_NE(Get(path, true), buffer);
+}
+
+}  // namespace

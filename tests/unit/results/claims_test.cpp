@@ -1,0 +1,145 @@
+// Claiming fixes under tokens and withdrawing them on a re-run of a file.
+// Declared first: the first claim of the process.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "buffers/source_cache.h"
+#include "dumps/files_report.h"
+#include "results/claims.h"
+#include "support/clean_cache.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+using ::testing::HasSubstr;
+
+namespace {
+
+class Claims : public zotest::CleanCache {
+ protected:
+
+  /// A run result with one record per file name, each with `actions` actions.
+  Native::RunResult Run(const std::vector<std::string>& files, int actions = 1) {
+    Native::RunResult result;
+    for (const auto& file : files) {
+      Native::qfix record;
+      record.filename = file;
+      record.spanMap = spanMap_;
+      for (int i = 0; i < actions; ++i) {
+        record.actions.push_back({"fix", {{"new", {0, 1}, {2, 3}}}, {}, 0});
+      }
+      result.qfixes.push_back(record);
+    }
+    Native::ClaimReplacements(result);
+    return result;
+  }
+
+  static int32_t Token(const Native::RunResult& result, size_t record, size_t action = 0) {
+    return result.qfixes.at(record).actions.at(action).claimToken;
+  }
+
+  zotest::TempDir dir_;
+  std::shared_ptr<Native::SpanMapFunction> spanMap_ = std::make_shared<Native::SpanMapFunction>(
+      [](uint32_t offset, uint32_t length) { return std::make_pair(0, Native::ZoSpan{offset, length}); });
+};
+
+TEST_F(Claims, TokensStartAtOneAndNeverRepeat) {
+  const auto file = dir_.Write("t.c", "int t;").string();
+  const auto first = Run({file}, 2);
+  EXPECT_EQ(Token(first, 0, 0), 1);
+  EXPECT_EQ(Token(first, 0, 1), 2);
+  const auto second = Run({file});
+  EXPECT_EQ(Token(second, 0), 3);
+}
+
+TEST_F(Claims, AClaimKeepsWhatIsNeededToApplyTheFix) {
+  const auto file = dir_.Write("K.c", "\xEF\xBB\xBFint k;").string();
+  const auto result = Run({file});
+  const auto claim = Native::FindClaim(static_cast<uint32_t>(Token(result, 0)));
+  ASSERT_TRUE(claim);
+  EXPECT_EQ(claim->spanMap, spanMap_);
+  EXPECT_THAT(claim->replacements, ::testing::ElementsAre(Native::EngineReplacement{"new", 3, 2}));
+  ASSERT_NE(claim->utf8Text, nullptr);
+  EXPECT_EQ(*claim->utf8Text, "int k;");
+  EXPECT_EQ(claim->fileKey, Native::MakeFileKey(file, true));
+}
+
+TEST_F(Claims, ARerunWithdrawsTheFilesClaimsEvenInAnotherLetterCase) {
+  const auto lower = dir_.Write("same.c", "int s;").string();
+  const auto upper = dir_.Write("SAME.c", "int s;").string();
+  const auto untouched = dir_.Write("other.c", "int o;").string();
+  const auto first = Run({lower, untouched});
+  const auto second = Run({upper});
+  EXPECT_FALSE(Native::FindClaim(static_cast<uint32_t>(Token(first, 0))));
+  EXPECT_TRUE(Native::FindClaim(static_cast<uint32_t>(Token(second, 0))));
+  EXPECT_TRUE(Native::FindClaim(static_cast<uint32_t>(Token(first, 1))));  // not reported again
+  EXPECT_THAT(Native::ClaimReport().second,
+              HasSubstr(" * " + Native::MakeFileKey(lower, true) + ": " +
+                        std::to_string(Token(second, 0)) + "\n"));
+}
+
+TEST_F(Claims, WithoutTheTextNothingIsClaimedButEarlierClaimsGo) {
+  const auto file = dir_.Write("gone.c", "int g;").string();
+  const auto first = Run({file}, 2);
+  std::filesystem::remove(file);
+  Native::ClearCache(true);
+  const auto second = Run({file});
+  EXPECT_EQ(Token(second, 0), 0);
+  EXPECT_FALSE(Native::FindClaim(static_cast<uint32_t>(Token(first, 0))));
+  const auto report = Native::ClaimReport();
+  EXPECT_THAT(report.second, HasSubstr(" * " + Native::MakeFileKey(file, true) + ": none\n"));
+}
+
+TEST_F(Claims, ActionsWithoutReplacementsAreClaimedAndReportedInOrder) {
+  const auto file = dir_.Write("r.c", "int r;").string();
+  Native::RunResult result;
+  Native::qfix record;
+  record.filename = file;
+  record.actions = {{"a", {}, {}, 0}, {"b", {}, {}, 0}};
+  result.qfixes.push_back(record);
+  const size_t bytesBefore = Native::ClaimReport().first;
+  Native::ClaimReplacements(result);
+  const int32_t first = Token(result, 0, 0);
+  ASSERT_GT(first, 0);
+  EXPECT_TRUE(Native::FindClaim(static_cast<uint32_t>(first))->replacements.empty());
+  const auto [bytes, text] = Native::ClaimReport();
+  EXPECT_THAT(text, HasSubstr(" * " + Native::MakeFileKey(file, true) + ": " + std::to_string(first) +
+                              ", " + std::to_string(first + 1) + "\n"));
+  EXPECT_THAT(text, ::testing::StartsWith("\nClaimReplacements tokens:\n"));
+  // A new key with two tokens; two claims sharing the file's text.
+  const size_t key = Native::MakeFileKey(file, true).size();
+  EXPECT_GE(bytes, bytesBefore + key + 2 * 4 + 36 + 2 * (key + 6 + 56));
+}
+
+// Claims, lookups, fills and reports from several threads at once: for the
+// ThreadSanitizer build (races, and the cache and claim locks never nesting
+// the wrong way).
+TEST_F(Claims, ClaimingLookingUpAndReportingRunConcurrently) {
+  const std::vector<std::string> files = {dir_.Write("c1.c", "int a;").string(),
+                                          dir_.Write("c2.c", "int caf\xE9_;").string()};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 3; ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 60; ++round) {
+        const std::string& file = files[(round + t) % files.size()];
+        switch ((round + t) % 3) {
+          case 0: {
+            const auto result = Run({file});
+            Native::FindClaim(static_cast<uint32_t>(Token(result, 0)));
+            break;
+          }
+          case 1:
+            EXPECT_THAT(Native::FilesReport(), HasSubstr("*** Files ***\n"));
+            break;
+          default:
+            Native::GetFile(file, file, round % 2 == 0);
+            break;
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) thread.join();
+}
+
+}  // namespace

@@ -1,0 +1,149 @@
+// Skip and skip-all directives of a cached file, and the suppression test.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "run/directives.h"
+#include "support/clean_cache.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+using Native::SkipRule;
+using ::testing::ElementsAre;
+
+namespace {
+
+class Directives : public zotest::CleanCache {
+ protected:
+
+  /// The parsed directives of a file holding `text`.
+  std::shared_ptr<const Native::FileDirectives> Parse(const std::string& text) {
+    const auto path = dir_.Write("f" + std::to_string(files_++) + ".c", text).string();
+    record_ = Native::GetFile(path, path, true);
+    return record_ ? Native::GetDirectives(*record_) : nullptr;
+  }
+
+  /// The rules of a file holding `text`.
+  std::vector<SkipRule> Rules(const std::string& text) {
+    const auto parsed = Parse(text);
+    return parsed ? parsed->rules : std::vector<SkipRule>{{-1, -1, {"not parsed"}}};
+  }
+
+  zotest::TempDir dir_;
+  int files_ = 0;
+  std::shared_ptr<Native::clfile> record_;
+};
+
+TEST_F(Directives, CountsIncludeTheDirectivesOwnLine) {
+  EXPECT_THAT(Rules("a;\nb; // zoCI:skip\n"), ElementsAre(SkipRule{1, 1, {}}));
+  EXPECT_THAT(Rules("a;\nb; // zoCI:skip+1\n"), ElementsAre(SkipRule{1, 1, {}}));
+  EXPECT_THAT(Rules("a;\nb; // zoCI:skip-1\n"), ElementsAre(SkipRule{1, 1, {}}));
+  EXPECT_THAT(Rules("a;\nb; // zoCI:skip+3\n"), ElementsAre(SkipRule{1, 3, {}}));
+  EXPECT_THAT(Rules("a;\nb;\nc;\nd; // zoCI:skip-3\n"), ElementsAre(SkipRule{1, 3, {}}));
+  EXPECT_THAT(Rules("a;\nb; // zoCI:skip*\n"), ElementsAre(SkipRule{1, 100'000'000, {}}));
+  EXPECT_THAT(Rules("a;\nb; // zoCI:skip-*\n"), ElementsAre(SkipRule{0, 1, {}}));
+}
+
+TEST_F(Directives, BackwardCountsStopAtTheFirstLine) {
+  EXPECT_THAT(Rules("a;\nb;\nc; // zoCI:skip-5\n"), ElementsAre(SkipRule{0, 2, {}}));
+  EXPECT_THAT(Rules("// zoCI:skip-2"), ElementsAre(SkipRule{0, 0, {}}));
+}
+
+TEST_F(Directives, ZeroCountsAreIgnoredAndLooseSignsReadAsPlain) {
+  EXPECT_TRUE(Rules("x; // zoCI:skip0\n").empty());
+  EXPECT_THAT(Rules("x; // zoCI:skip+ later\n"), ElementsAre(SkipRule{0, 0, {}}));
+}
+
+TEST_F(Directives, CheckListsKeepTheirNonEmptyPieces) {
+  EXPECT_THAT(Rules("x; // zoCI:skip+2:modernize,,bugprone-x,\n"),
+              ElementsAre(SkipRule{0, 1, {"modernize", "bugprone-x"}}));
+  // Outside the list's alphabet the list ends.
+  EXPECT_THAT(Rules("x; // zoCI:skip:cert-err58 (why)\n"), ElementsAre(SkipRule{0, 0, {"cert-err58"}}));
+}
+
+TEST_F(Directives, SkipAllMarksTheFileOrCoversEveryLineForItsChecks) {
+  const auto all = Parse("a;\n// zoCI:skipall\n");
+  ASSERT_NE(all, nullptr);
+  EXPECT_TRUE(all->skipAll);
+  EXPECT_TRUE(all->rules.empty());
+
+  const auto listed = Parse("a;\n// ZOCI:SKIPALL:readability\n");
+  ASSERT_NE(listed, nullptr);
+  EXPECT_FALSE(listed->skipAll);
+  EXPECT_THAT(listed->rules, ElementsAre(SkipRule{0, 99'999'999, {"readability"}}));
+
+  // A colon followed by no list: the skip-all form without a list.
+  EXPECT_TRUE(Parse("// zoCI:skipall: everything\n")->skipAll);
+}
+
+TEST_F(Directives, DirectivesCountAnywhereInTheTextInAnyLetterCase) {
+  EXPECT_THAT(Rules("a;\nconst char* s = \"ZoCi:SkIp+2\";\n"), ElementsAre(SkipRule{1, 2, {}}));
+  EXPECT_THAT(Rules("zoCI:skipzoCI:skip\n\xC3\xA9 zoci:skip"),
+              ElementsAre(SkipRule{0, 0, {}}, SkipRule{0, 0, {}}, SkipRule{1, 1, {}}));
+}
+
+TEST_F(Directives, HugeCountsClampOrFail) {
+  EXPECT_THAT(Rules("a;\nx; // zoCI:skip+4294967295\n"), ElementsAre(SkipRule{1, 100'000'000, {}}));
+  EXPECT_THAT(Rules("a;\nx; // zoCI:skip-2147483648\n"), ElementsAre(SkipRule{0, 1, {}}));
+  EXPECT_THAT(Rules("a;\nx; // zoCI:skip+2147483647\n"), ElementsAre(SkipRule{1, 2147483647, {}}));
+  try {
+    Parse("x; // zoCI:skip+4294967296\n");
+    ADD_FAILURE() << "no error";
+  } catch (const std::out_of_range& error) {
+    EXPECT_STREQ(error.what(), "stoul argument out of range");
+  }
+  // Nothing was kept: the next request fails the same way.
+  EXPECT_THROW(Native::GetDirectives(*record_), std::out_of_range);
+}
+
+TEST_F(Directives, ParsedOnceAndKeptInTheRecord) {
+  const auto first = Parse("x; // zoCI:skip\n");
+  EXPECT_EQ(Native::GetDirectives(*record_), first);
+}
+
+TEST_F(Directives, NoTextMeansNoneAndNothingKept) {
+  Native::clfile record("n.c", "n.c", "n.c", {});
+  EXPECT_EQ(Native::GetDirectives(record), nullptr);
+  EXPECT_EQ(record.directives, nullptr);
+  record.utf8Text.set(std::make_shared<const std::string>("zoCI:skipall"));
+  const auto parsed = Native::GetDirectives(record);
+  ASSERT_NE(parsed, nullptr);
+  EXPECT_TRUE(parsed->skipAll);
+}
+
+TEST_F(Directives, WithoutAMapperOnlySkipAllTakesEffect) {
+  // Mostly non-ASCII UTF-16 without line breaks is not recognised as
+  // UTF-16: the buffer gets no mapper, so no line for a skip directive.
+  std::u16string text(40, u'\u4E2D');
+  text += u" zoCI:skip zoCI:skipall";
+  const auto buffer = Native::AddModifiedBuffer("buffer.c", "buffer.c", "buffer.c",
+                                                std::make_shared<const std::u16string>(text));
+  ASSERT_EQ(Native::GetRecordMapper(*buffer), nullptr);
+  const auto parsed = Native::GetDirectives(*buffer);
+  ASSERT_NE(parsed, nullptr);
+  EXPECT_TRUE(parsed->skipAll);
+  EXPECT_TRUE(parsed->rules.empty());
+}
+
+TEST(IsSuppressed, FirstRuleCoveringTheLineAndCheckDecides) {
+  const std::vector<SkipRule> rules = {{2, 4, {"MODERNIZE", "cert"}}, {10, 10, {}}};
+  EXPECT_TRUE(Native::IsSuppressed(rules, 3, "modernize-use-auto"));
+  EXPECT_TRUE(Native::IsSuppressed(rules, 2, "cert-err58-cpp"));
+  EXPECT_FALSE(Native::IsSuppressed(rules, 3, "bugprone-use-after-move"));
+  EXPECT_FALSE(Native::IsSuppressed(rules, 5, "modernize-use-auto"));
+  EXPECT_TRUE(Native::IsSuppressed(rules, 10, "anything"));
+  EXPECT_FALSE(Native::IsSuppressed(rules, -1, "anything"));
+  EXPECT_FALSE(Native::IsSuppressed({}, 0, "anything"));
+}
+
+TEST(MainFileDirectives, SkipAllWithoutListAndOptionsInTextOrder) {
+  EXPECT_TRUE(Native::HasSkipAllDirective("int x; /* zocI:SKIPALL */"));
+  EXPECT_FALSE(Native::HasSkipAllDirective("// zoCI:skipall:modernize"));
+  EXPECT_TRUE(Native::HasSkipAllDirective("// zoCI:skipall:a\n// zoCI:skipall\n"));
+  EXPECT_THAT(Native::OptionDirectives("// ZOCI:option:a.B = 1\n// zoci:OPTION:a.B=x-2 //"),
+              ElementsAre(std::make_pair(std::string("a.B"), std::string("1")),
+                          std::make_pair(std::string("a.B"), std::string("x-2"))));
+}
+
+}  // namespace
