@@ -17,10 +17,6 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixReplacements(uint32_t) { return
 
 void ZoCodeInspectionsInterop2::DumpToChosenFolder() {}
 
-IZoFileParser* ZoCodeInspectionsInterop2::CreateFileParser(std::string, const InspectionSettings&) {
-  return nullptr;
-}
-
 std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::CreateTextMapper(const char16_t*,
                                                                              uint32_t) {
   return nullptr;

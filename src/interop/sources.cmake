@@ -3,6 +3,7 @@ target_sources(zoci_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/run_result.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service_operations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/zo_file_parser.cpp
 )
 if(WIN32)
   # The engine library is a delayed import, bound on its first call; the

@@ -4,3 +4,9 @@ target_sources(zoci_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/compiler_versions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/directives.cpp
 )
+target_sources(zoci_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/diagnostic_intake.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_provider.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/output_sink.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/run_driver.cpp
+)

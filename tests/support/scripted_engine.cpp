@@ -54,7 +54,10 @@ void ScriptedEngine::AskProvider(const FileProviderCallback* provider) {
 }
 
 void ScriptedEngine::WriteOutputs() {
-  CapturedOutputs captured;
+  // Like the real engine, the map outlives the run: the library takes the
+  // captured texts out after Run returns. Each run on a thread starts afresh.
+  thread_local CapturedOutputs captured;
+  captured.clear();
   for (const auto& [key, text] : script_.outputs) {
     if (threadSink && threadSink(key, captured)) {
       auto& slot = captured[key];
@@ -65,10 +68,6 @@ void ScriptedEngine::WriteOutputs() {
       declined_.emplace_back(key, text);
     }
   }
-  // The captured map lives until the run ends, like the real engine's; keep
-  // it alive in a thread-local slot that the next run replaces.
-  thread_local CapturedOutputs lastCaptured;
-  lastCaptured = std::move(captured);
 }
 
 void ScriptedEngine::CallHooks() {

@@ -1,0 +1,48 @@
+#include "run/diagnostic_intake.h"
+
+#include <filesystem>
+#include <optional>
+
+#include "interop/engine_loader.h"
+#include "results/diagnostic_conversion.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+namespace {
+
+DiagnosticFilter FilterFor(const FixesFile& fixes, uint32_t modeFlags,
+                           const InspectionSettings& settings, const std::string& fixlessChecks) {
+  DiagnosticFilter filter;
+  filter.mainFile = std::filesystem::path(fixes.mainSourceFile).lexically_normal();
+  if ((modeFlags & ModeFlags::mainFileOnly) == 0) {
+    for (const std::string& folder : settings.excludedFolders) {
+      filter.excludedFolders.push_back(std::filesystem::path(folder).lexically_normal());
+    }
+  }
+  filter.modeFlags = modeFlags;
+  filter.skipErrors = settings.skipErrors;
+  filter.keepFixlessDiagnostics = settings.keepFixlessDiagnostics;
+  filter.fixlessChecks = fixlessChecks;
+  return filter;
+}
+
+}  // namespace
+
+std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32_t modeFlags,
+                                            const InspectionSettings& settings,
+                                            std::string& runLog, std::string& errorText,
+                                            const std::string& fixlessChecks) {
+  auto result = std::make_unique<RunResult>();
+  if (fixesYaml.empty()) {
+    result->status = RunStatus::emptyFixes;
+    return result;
+  }
+  const std::optional<FixesFile> fixes = Engine().ReadExportedFixes(fixesYaml);
+  if (!fixes || fixes->mainSourceFile.empty()) return result;
+  result->status = RunStatus::diagnosticsRead;
+  ConvertDiagnostics(fixes->diagnostics, *result, FilterFor(*fixes, modeFlags, settings, fixlessChecks),
+                     runLog, errorText);
+  return result;
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,0 +1,21 @@
+// Turns the engine's exported fixes of one run into a RunResult: the outcome
+// code and the converted diagnostics.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "interop/inspection_settings.h"
+#include "interop/run_result.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+/// Status 1 for an empty YAML, 102 when it cannot be read or names no main
+/// file, else 0 with the diagnostics converted; a diagnostic whose
+/// conversion fails adds one "*** exception: " line to `errorText`.
+std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32_t modeFlags,
+                                            const InspectionSettings& settings,
+                                            std::string& runLog, std::string& errorText,
+                                            const std::string& fixlessChecks);
+
+}  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,0 +1,25 @@
+#include "run/file_provider.h"
+
+#include <mutex>
+
+#include "buffers/source_cache.h"
+#include "dumps/files_report.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+std::optional<ProvidedFile> FileProvider::operator()(std::string_view name,
+                                                     std::string_view path) {
+  try {
+    const auto record = GetFile(name, path, false);
+    if (!record) return std::nullopt;
+    std::lock_guard lock(record->mutex);
+    runLog_ += DescribeRecord(*record, false) + "\n";
+    if (record->utf8Text.empty()) return std::nullopt;
+    return ProvidedFile{record->utf8Text.get(), record->fileInfo.lastWriteTime};
+  } catch (const std::exception&) {
+    // A file that cannot be served is read from disk by the engine.
+    return std::nullopt;
+  }
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native

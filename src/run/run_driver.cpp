@@ -1,0 +1,357 @@
+#include "run/run_driver.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <regex>
+#include <stdexcept>
+
+#include "buffers/encodings.h"
+#include "buffers/source_cache.h"
+#include "dumps/files_report.h"
+#include "hooks/hook_dispatcher.h"
+#include "interop/engine_loader.h"
+#include "interop/service_state.h"
+#include "platform/platform.h"
+#include "platform/string_printf.h"
+#include "results/claims.h"
+#include "results/qfix_order.h"
+#include "results/qfix_text.h"
+#include "run/check_options.h"
+#include "run/diagnostic_intake.h"
+#include "run/file_provider.h"
+#include "run/output_sink.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+namespace {
+
+using ClangTidy::clfile;
+
+/// Values that every run writes and later runs read, guarded together.
+struct SharedRunState {
+  std::mutex mutex;
+  std::optional<ConversionSettings> previousSettings;
+  std::string lastYamlText;
+};
+
+SharedRunState& Shared() {
+  static SharedRunState state;
+  return state;
+}
+
+constexpr auto kRegexFlags =
+    std::regex::ECMAScript | std::regex::icase | std::regex::optimize;
+
+const std::regex& SkipAllExpression() {
+  static const std::regex expression("zoCI:skipall(?!:)", kRegexFlags);
+  return expression;
+}
+
+const std::regex& OptionExpression() {
+  static const std::regex expression(
+      R"(ZOCI:option:([0-9a-zA-Z._\-]+)\s*=\s*([0-9a-zA-Z_.\-]+))", kRegexFlags);
+  return expression;
+}
+
+int64_t SteadyNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+int32_t Milliseconds(int64_t nanoseconds) { return static_cast<int32_t>(nanoseconds / 1000000); }
+
+/// Everything one run works with; lives on the calling thread's stack.
+struct RunContext {
+  std::string_view mainFile;
+  const UnsavedBuffers& unsavedBuffers;
+  const InspectionSettings& settings;
+  uint32_t modeFlags;
+  const std::string& fixlessChecks;
+  CheckOptions& checkOptions;
+  const CommandLine& commandLine;
+  OutputSink& sink;
+  FileProvider& provider;
+  const CheckHook& hook;
+  const std::string& mainFileFolder;
+  std::string& runLog;
+  std::unique_ptr<RunResult> result;
+};
+
+/// Phase timestamps of a run (steady clock, ns; wall clock, 100-ns ticks).
+struct RunClock {
+  int64_t t1 = 0, t2 = 0, t3 = 0, t4 = 0;
+  int64_t w1 = 0, w2 = 0;
+};
+
+void ApplyConversionSettings(const RunContext& run) {
+  ConversionSettings& settings = ThreadConversionSettings();
+  if (run.settings.bomlessIsUtf8) settings.convertAnsi = false;
+  settings.autoDetectUtf8 = (run.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0;
+  bool changed = false;
+  {
+    std::lock_guard lock(Shared().mutex);
+    changed = Shared().previousSettings && ConversionSettingsDiffer(*Shared().previousSettings, settings);
+    Shared().previousSettings = settings;
+  }
+  if (changed) ClearCache(true);
+}
+
+void RegisterModifiedBuffers(const UnsavedBuffers& buffers) {
+  for (const auto& [name, text] : buffers) {
+    if (!text) continue;
+    const std::string key = MakeFileKey(std::string_view(name), true);
+    UseModifiedBufferOnThisThread(AddModifiedBuffer(key, name, name, text));
+  }
+}
+
+/// The main file's record, its UTF-8 text and encoding (each may be missing).
+struct MainFile {
+  std::shared_ptr<clfile> record;
+  std::shared_ptr<const std::string> text;
+  std::optional<Encoding> encoding;
+};
+
+MainFile FetchMainFile(std::string_view name) {
+  MainFile main;
+  main.record = GetFile(name, name, true);
+  if (!main.record) return main;
+  std::lock_guard lock(main.record->mutex);
+  if (!main.record->utf8Text.empty()) main.text = main.record->utf8Text.get();
+  main.encoding = main.record->encoding;
+  return main;
+}
+
+std::unique_ptr<RunResult> SkippedResult(int32_t status, const char* format, std::string_view file,
+                                         const char* directive = nullptr) {
+  auto result = std::make_unique<RunResult>();
+  result->status = status;
+  const std::string name(file);
+  result->logText = directive != nullptr
+                        ? StringPrintf(format, result->parseNumber, name.c_str(), directive)
+                        : StringPrintf(format, result->parseNumber, name.c_str());
+  return result;
+}
+
+/// The main file's own exits: an incompatible encoding or a skip-all
+/// directive. Empty when the run goes on.
+std::unique_ptr<RunResult> ExitForMainFile(const RunContext& run, const MainFile& main) {
+  if (run.settings.bomlessIsUtf8 && main.encoding == Encoding::ANSI) {
+    return SkippedResult(RunStatus::incompatibleEncoding,
+                         "*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
+                         run.mainFile);
+  }
+  if (std::regex_search(main.text->begin(), main.text->end(), SkipAllExpression())) {
+    return SkippedResult(RunStatus::skippedByDirective,
+                         "*** Parse #%d (%s) skipped by %s directive ***\n\n", run.mainFile,
+                         "zoCI:skipall");
+  }
+  return nullptr;
+}
+
+OptionOverrides GatherOptionOverrides(const std::string& text, std::string& runLog) {
+  OptionOverrides overrides;
+  for (std::sregex_iterator it(text.begin(), text.end(), OptionExpression()), end; it != end;
+       ++it) {
+    overrides[(*it)[1].str()] = (*it)[2].str();
+    runLog += StringPrintf("'%s' option overridden with '%s'\n", (*it)[1].str().c_str(),
+                           (*it)[2].str().c_str());
+  }
+  return overrides;
+}
+
+/// The engine's full argument list: program, file, export and header
+/// filter, then the translated arguments.
+EngineArguments EngineCommandLine(const RunContext& run, const OptionOverrides& overrides) {
+  std::optional<EngineArguments> arguments =
+      ProcessParameters(run.commandLine, run.checkOptions, overrides);
+  if (!arguments) throw std::runtime_error("ProcessParameters failed!");
+  arguments->push_front("-header-filter=.*");
+  arguments->push_front(std::string("-export-fixes=") + kFixesFileName);
+  arguments->push_front(std::string(run.mainFile));
+  arguments->push_front("clang-tidy.exe");
+  return std::move(*arguments);
+}
+
+int32_t CallEngine(const RunContext& run, const EngineArguments& arguments) {
+  std::vector<const char*> argv;
+  argv.reserve(arguments.size());
+  for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+  const FileProviderCallback provider = std::ref(run.provider);
+  OutputSink& sink = run.sink;
+  Engine().SetOutputSink([&sink](OutputKey key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
+  Engine().SetCheckHook(run.hook);
+  const int32_t code = Engine().Run(static_cast<int32_t>(argv.size()), argv.data(), &provider,
+                                    run.mainFileFolder);
+  Engine().SetCheckHook(CheckHook());
+  Engine().SetOutputSink(OutputSinkCallback(), 0);
+  return code;
+}
+
+/// The three captured outputs, taken out of the engine's map.
+struct EngineOutputs {
+  std::string errors;
+  std::string fixesYaml;
+};
+
+EngineOutputs CollectOutputs(RunContext& run, int32_t code) {
+  CapturedOutputs& captured = *run.sink.Captured();
+  run.runLog += StringPrintf("clangTidy returned code: %d\n\n", code);
+  run.runLog += TakeOutput(captured, StandardOutputKey());
+  EngineOutputs outputs;
+  outputs.errors = TakeOutput(captured, ErrorStreamKey());
+  outputs.fixesYaml = TakeOutput(captured, FixesFileKey());
+  captured.clear();
+  return outputs;
+}
+
+void SortAndClaim(RunResult& result) {
+  SortAndDeduplicate(result.qfixes);
+  ClaimReplacements(result);
+}
+
+std::string ParametersText(const RunContext& run, const EngineArguments& arguments) {
+  std::string text;
+  for (const std::string& argument : arguments) text += argument + "\n";
+  for (const auto& [name, value] : run.checkOptions) {
+    if (IsOwnCheckOption(name)) text += name + "=" + value + "\n";
+  }
+  text += StringPrintf("Files without BOM regarded as: %s\n",
+                       run.settings.bomlessIsUtf8 ? "utf8" : "ansi");
+  text += StringPrintf("VSTextEditor auto detect utf8: %s\n",
+                       (run.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0 ? "yes" : "no");
+  return text;
+}
+
+void FillYamlText(RunResult& result, const std::string& fixesYaml) {
+  std::string text = " *** yaml ***\n\n" + fixesYaml + "\n\n\n *** results ***\n\n";
+  for (const std::string& line : ResultsText(result.qfixes)) text += line + "\n";
+  result.yamlText = text;
+  std::lock_guard lock(Shared().mutex);
+  Shared().lastYamlText = std::move(text);
+}
+
+std::string LogText(const RunResult& result, const std::string& runLog, const RunClock& clock,
+                    bool detailed) {
+  std::string text = StringPrintf("*** Parse #%d %s ***\n\n", result.parseNumber,
+                                  result.status >= 100 ? "failed" : "succeeded");
+  text += runLog;
+  if (detailed) text += "\n" + FilesReport();
+  text += "\n*** Timing ***\n";
+  text += StringPrintf(" * Prepare buffers: %dms\n", Milliseconds(clock.t2 - clock.t1));
+  text += StringPrintf(" * Clang tidy: %dms\n", Milliseconds(clock.t3 - clock.t2));
+  text += StringPrintf(" * Process diag: %dms\n", Milliseconds(clock.t4 - clock.t3));
+  return text;
+}
+
+/// The engine run and everything after it, once the main file allows it.
+void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, RunClock& clock) {
+  const EngineArguments arguments = EngineCommandLine(run, overrides);
+  clock.t2 = SteadyNanoseconds();
+  clock.w1 = Platform::WallClockTicks();
+  const int32_t code = CallEngine(run, arguments);
+  if (run.sink.Captured() == nullptr) {
+    run.result = std::make_unique<RunResult>();
+    run.result->errorText = "*** clangtidy no output\n";
+    return;
+  }
+  EngineOutputs outputs = CollectOutputs(run, code);
+  clock.t3 = SteadyNanoseconds();
+  run.result = DiagnosticIntake(outputs.fixesYaml, run.modeFlags, run.settings, run.runLog,
+                                outputs.errors, run.fixlessChecks);
+  clock.w2 = Platform::WallClockTicks();
+  clock.t4 = SteadyNanoseconds();
+  {
+    std::lock_guard lock(Shared().mutex);
+    Shared().lastYamlText.clear();
+  }
+  RunResult& result = *run.result;
+  SortAndClaim(result);
+  result.startTime = clock.w1 / 10000000;
+  result.endTime = clock.w2 / 10000000;
+  result.parametersText = ParametersText(run, arguments);
+  const bool detailed = detailedLogging;
+  if (detailed) FillYamlText(result, outputs.fixesYaml);
+  result.errorText = std::move(outputs.errors);
+  result.logText = LogText(result, run.runLog, clock, detailed);
+}
+
+void RunBodySteps(RunContext& run) {
+  RunClock clock;
+  clock.t1 = SteadyNanoseconds();
+  Platform::SetEnvironment("LLVM_DISABLE_CRASH_REPORT", "1");
+  ApplyConversionSettings(run);
+  RegisterModifiedBuffers(run.unsavedBuffers);
+  const MainFile main = FetchMainFile(run.mainFile);
+  OptionOverrides overrides;
+  if (main.text) {
+    if ((run.result = ExitForMainFile(run, main))) return;
+    overrides = GatherOptionOverrides(*main.text, run.runLog);
+  }
+  RunEngineAndAssemble(run, overrides, clock);
+}
+
+/// Runs the body; whatever it throws becomes the run's result.
+void RunBody(RunContext& run) {
+  try {
+    RunBodySteps(run);
+  } catch (const std::exception& e) {
+    run.result = std::make_unique<RunResult>();
+    run.result->errorText = std::string("*** exception/2: ") + e.what() + "\n";
+  } catch (...) {
+    run.result = std::make_unique<RunResult>();
+    run.result->errorText = "*** exception/3\n";
+  }
+}
+
+/// The main file's folder: lexically normalised, file name removed, the
+/// trailing separator kept.
+std::string MainFileFolder(std::string_view mainFile) {
+  return std::filesystem::path(mainFile).lexically_normal().remove_filename().string();
+}
+
+bool EngineSpeaksOurInterface() {
+  return Engine().QueryInterfaceIdentity() == kInterfaceIdentity;
+}
+
+}  // namespace
+
+std::unique_ptr<RunResult> RunOnWorker(std::string_view mainFile, UnsavedBuffers unsavedBuffers,
+                                       const InspectionSettings* settings, uint32_t modeFlags,
+                                       const std::string* fixlessChecks, CheckOptions* checkOptions,
+                                       const CommandLine* commandLine) {
+  try {
+    if (!EngineSpeaksOurInterface()) return nullptr;
+  } catch (const EngineUnavailable& e) {
+    auto result = std::make_unique<RunResult>();
+    result->errorText = std::string("*** exception/2: ") + e.what() + "\n";
+    return result;
+  }
+  OutputSink sink;
+  std::string runLog;
+  FileProvider provider(runLog);
+  const CheckHook hook = MakeCheckHook(checkOptions);
+  const std::string folder = MainFileFolder(mainFile);
+  RunContext run{mainFile,   unsavedBuffers, *settings, modeFlags, *fixlessChecks, *checkOptions,
+                 *commandLine, sink,         provider,  hook,      folder,         runLog,
+                 nullptr};
+  const bool ran = Platform::RunOnNewThread(kWorkerStackBytes, [&run] {
+    try {
+      RunBody(run);
+    } catch (...) {
+      // Nothing may end the worker abnormally; the result slot says what happened.
+    }
+  });
+  if (!ran) return nullptr;
+  return std::move(run.result);
+}
+
+std::string LastYamlText() {
+  std::lock_guard lock(Shared().mutex);
+  return Shared().lastYamlText;
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,0 +1,223 @@
+// Every outcome of one run, driven through a parser by the scripted engine.
+#include <gmock/gmock.h>
+
+#include "run_test_fixture.h"
+
+namespace zotest {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+FixesDiagnostic Diagnostic(const std::string& file, uint32_t offset, const std::string& message) {
+  FixesDiagnostic diagnostic;
+  diagnostic.checkName = "modernize-use-nullptr";
+  diagnostic.message = message;
+  diagnostic.filePath = file;
+  diagnostic.offset = offset;
+  diagnostic.fix[file].insert(FixReplacement{file, offset, 1, "nullptr"});
+  return diagnostic;
+}
+
+TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
+  const auto file = dir.Write("a.cpp", "int* p = 0;\nint* q = 0;\n").string();
+  FixesFile fixes{file, {Diagnostic(file, 21, "use nullptr"), Diagnostic(file, 9, "use nullptr")}};
+  engine.SetScript(ScriptWithFixes("yaml text", fixes));
+  auto result = Parse(file);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 0);
+  ASSERT_EQ(result->qfixes.size(), 2u);
+  EXPECT_EQ(result->qfixes[0].triggerspan.start, 9u);
+  EXPECT_EQ(result->qfixes[1].triggerspan.start, 21u);
+  EXPECT_EQ(result->qfixes[0].triggerLine, 0);
+  EXPECT_EQ(result->qfixes[1].triggerLine, 1);
+  EXPECT_GT(result->qfixes[0].actions[0].claimToken, 0);
+  EXPECT_THAT(result->logText, StartsWith(StringPrintf("*** Parse #%d succeeded ***\n\nclangTidy returned code: 0\n\n", result->parseNumber)));
+  EXPECT_THAT(result->logText, HasSubstr("\n*** Timing ***\n * Prepare buffers: "));
+  EXPECT_THAT(result->logText, HasSubstr("ms\n * Clang tidy: "));
+  EXPECT_THAT(result->logText, HasSubstr("ms\n * Process diag: "));
+  EXPECT_GT(result->startTime, 1600000000);
+  EXPECT_GE(result->endTime, result->startTime);
+}
+
+TEST_F(RunTest, AnEmptyFixesFileGivesStatusOneWithoutAskingTheReader) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  EngineScript script;
+  script.outputs = {{OutputKey{int32_t{2}}, "1 warning generated.\n"}};
+  engine.SetScript(script);
+  auto result = Parse(file);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 1);
+  EXPECT_EQ(result->errorText, "1 warning generated.\n");
+  for (const auto& name : engine.CallNames()) EXPECT_NE(name, "ReadExportedFixes");
+}
+
+TEST_F(RunTest, AnUnreadableFixesFileOrOneWithoutMainFileGivesStatus102) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  engine.SetScript(ScriptWithFixes("not yaml", std::nullopt));
+  auto unreadable = Parse(file);
+  EXPECT_EQ(unreadable->status, 102);
+  EXPECT_THAT(unreadable->logText, StartsWith(StringPrintf("*** Parse #%d failed ***", unreadable->parseNumber)));
+  engine.SetScript(ScriptWithFixes("yaml", FixesFile{"", {}}));
+  EXPECT_EQ(Parse(file)->status, 102);
+  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {}}));
+  auto noDiagnostics = Parse(file);
+  EXPECT_EQ(noDiagnostics->status, 0);
+  EXPECT_TRUE(noDiagnostics->qfixes.empty());
+}
+
+TEST_F(RunTest, AnEngineWithoutOutputGivesItsOwnErrorText) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  auto result = Parse(file);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 102);
+  EXPECT_EQ(result->errorText, "*** clangtidy no output\n");
+  EXPECT_EQ(result->logText, "");
+}
+
+TEST_F(RunTest, SkipAllInTheMainFileSkipsTheEngine) {
+  const auto file = dir.Write("a.cpp", "// ZOci:SKIPALL here\nint x;\n").string();
+  auto result = Parse(file);
+  ASSERT_TRUE(result);
+  EXPECT_EQ(result->status, 2);
+  EXPECT_EQ(result->logText, StringPrintf("*** Parse #%d (%s) skipped by zoCI:skipall directive ***\n\n",
+                                          result->parseNumber, file.c_str()));
+  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity"));
+}
+
+TEST_F(RunTest, SkipAllWithACheckListStillRuns) {
+  const auto file = dir.Write("a.cpp", "// zoCI:skipall:modernize\nint x;\n").string();
+  engine.SetScript(ScriptWithFixes("", std::nullopt));
+  EXPECT_EQ(Parse(file)->status, 1);
+}
+
+TEST_F(RunTest, AnAnsiMainFileWithBomlessAsUtf8IsRefused) {
+  const auto file = dir.Write("a.cpp", "// caf\xE9\nint x;\n").string();
+  InspectionSettings settings;
+  settings.bomlessIsUtf8 = true;
+  auto refused = Parse(file, settings);
+  EXPECT_EQ(refused->status, 101);
+  EXPECT_EQ(refused->logText,
+            StringPrintf("*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
+                         refused->parseNumber, file.c_str()));
+  EXPECT_EQ(Parse(file)->errorText, "*** clangtidy no output\n");
+}
+
+TEST_F(RunTest, AMalformedCommandLineFailsProcessParameters) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  InspectionSettings settings;
+  settings.additionalArguments = {"-Xclang", "-unknown"};
+  auto result = Parse(file, settings);
+  EXPECT_EQ(result->errorText, "*** exception/2: ProcessParameters failed!\n");
+  EXPECT_EQ(result->status, 102);
+  EXPECT_EQ(result->logText, "");
+}
+
+TEST_F(RunTest, EngineExceptionsBecomeErrorTexts) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  EngineScript script;
+  script.duringRun = [] { throw std::runtime_error("engine broke"); };
+  engine.SetScript(script);
+  EXPECT_EQ(Parse(file)->errorText, "*** exception/2: engine broke\n");
+  script.duringRun = [] { throw 42; };
+  engine.SetScript(script);
+  EXPECT_EQ(Parse(file)->errorText, "*** exception/3\n");
+}
+
+TEST_F(RunTest, AnEngineOfAnotherInterfaceIsNotRun) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  EngineScript script;
+  script.identity = EngineIdentity{{1, 0, 9, 1, 3}};
+  engine.SetScript(script);
+  EXPECT_EQ(Parse(file), nullptr);
+  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity"));
+}
+
+TEST_F(RunTest, EngineCallsComeInOrderWithTheFullCommandLine) {
+  const auto file = dir.Write("src/a.cpp", "int x;\n").string();
+  engine.SetScript(ScriptWithFixes("", std::nullopt));
+  checkOptions = {{"A.B", "1"}};
+  Parse(file);
+  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity", "SetOutputSink", "SetCheckHook",
+                                              "Run", "SetCheckHook", "SetOutputSink"));
+  const auto run = engine.Calls()[3].arguments;
+  ASSERT_GE(run.size(), 6u);
+  EXPECT_EQ(run[0], "clang-tidy.exe");
+  EXPECT_EQ(run[1], file);
+  EXPECT_EQ(run[2], "-export-fixes=zofixes.yaml");
+  EXPECT_EQ(run[3], "-header-filter=.*");
+  EXPECT_EQ(run[4], "-checks=modernize-*");
+  EXPECT_EQ(run[run.size() - 2], "-config={CheckOptions: [{key: A.B, value: 1}]}");
+  EXPECT_EQ(run.back(), "folder=" + (dir.Path() / "src").string() + "/");
+}
+
+TEST_F(RunTest, ParametersTextListsArgumentsOwnOptionsAndEncodingSettings) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  engine.SetScript(ScriptWithFixes("", std::nullopt));
+  checkOptions = {{"modernize-use-using.ZO.AllowArrays", "0"}};
+  auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
+  const std::string& text = result->parametersText;
+  EXPECT_THAT(text, StartsWith("clang-tidy.exe\n" + file + "\n-export-fixes=zofixes.yaml\n-header-filter=.*\n-checks=modernize-*\n-extra-arg=-Wall\n"));
+  EXPECT_THAT(text, HasSubstr("-extra-arg=-m32\nmodernize-use-using.ZO.AllowArrays=0\n"
+                              "Files without BOM regarded as: ansi\n"
+                              "VSTextEditor auto detect utf8: yes\n"));
+}
+
+TEST_F(RunTest, OptionDirectivesOverrideAndTheLastOneWins) {
+  const auto file = dir.Write("a.cpp",
+                              "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3\n"
+                              "// zoci:option:x.ZO.y=0\n").string();
+  engine.SetScript(ScriptWithFixes("", std::nullopt));
+  checkOptions = {{"A.B", "1"}};
+  auto result = Parse(file);
+  EXPECT_THAT(result->logText, HasSubstr("'A.B' option overridden with '2'\n"
+                                         "'A.B' option overridden with '3'\n"
+                                         "'x.ZO.y' option overridden with '0'\n"));
+  EXPECT_THAT(engine.Calls()[3].arguments, ::testing::Contains("-config={CheckOptions: [{key: A.B, value: 3}]}"));
+  EXPECT_EQ(checkOptions["A.B"], "3");
+  EXPECT_EQ(checkOptions["x.ZO.y"], "0");
+}
+
+TEST_F(RunTest, HooksReachTheDispatcherWithTheRunsCheckOptions) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  EngineScript script = ScriptWithFixes("", std::nullopt);
+  script.hookCalls = {{0x199BB5C9, [] { return HookArgs{}; }}};
+  engine.SetScript(script);
+  checkOptions = {{"modernize-loop-convert.ZO.PreferType", "0"}};
+  Parse(file);
+  const auto answers = engine.HookAnswers();
+  ASSERT_EQ(answers.size(), 1u);
+  ASSERT_TRUE(answers[0].has_value());
+  EXPECT_EQ(std::get<bool>(answers[0]->at("ok")), false);
+}
+
+TEST_F(RunTest, YamlTextIsFilledOnlyWithDetailedLogging) {
+  const auto file = dir.Write("a.cpp", "int* p = 0;\n").string();
+  engine.SetScript(ScriptWithFixes("the yaml", FixesFile{file, {Diagnostic(file, 9, "use nullptr")}}));
+  EXPECT_EQ(Parse(file)->yamlText, "");
+  detailedLogging = true;
+  auto result = Parse(file);
+  EXPECT_THAT(result->yamlText, StartsWith(" *** yaml ***\n\nthe yaml\n\n\n *** results ***\n\nqfix{\n"));
+  EXPECT_THAT(result->logText, HasSubstr("\n*** Files ***\n"));
+}
+
+TEST_F(RunTest, TheEngineRunsOnAThreadWithALargeStack) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  EngineScript script = ScriptWithFixes("", std::nullopt);
+  script.duringRun = [] {
+    // More than the 8 MiB a default thread has.
+    std::vector<char> probe;
+    std::function<size_t(size_t)> recurse = [&](size_t depth) -> size_t {
+      volatile char block[64 * 1024];
+      block[0] = static_cast<char>(depth);
+      return depth == 0 ? block[0] : recurse(depth - 1) + block[0];
+    };
+    recurse(12 * 16);  // about 12 MiB
+  };
+  engine.SetScript(script);
+  EXPECT_EQ(Parse(file)->status, 1);
+}
+
+}  // namespace
+}  // namespace zotest

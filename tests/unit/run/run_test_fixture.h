@@ -1,0 +1,50 @@
+// A parse through the whole library against the scripted engine: files in a
+// temporary folder, a parser from the service, and helpers to build scripts.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "buffers/source_cache.h"
+#include "interop/interop2.h"
+#include "interop/service_state.h"
+#include "support/scripted_engine.h"
+#include "platform/string_printf.h"
+#include "support/temp_dir.h"
+
+namespace zotest {
+
+class RunTest : public ::testing::Test {
+ protected:
+  RunTest() { ClearCache(true); }
+  ~RunTest() override {
+    detailedLogging = false;
+    ClearCache(true);
+  }
+
+  /// A script whose run writes `yaml` as the fixes file and whose reader
+  /// answers `fixes`.
+  static EngineScript ScriptWithFixes(const std::string& yaml, std::optional<FixesFile> fixes) {
+    EngineScript script;
+    script.outputs = {{OutputKey{std::string("zofixes.yaml")}, yaml}};
+    script.readFixes = [fixes](const std::string&) { return fixes; };
+    return script;
+  }
+
+  std::unique_ptr<RunResult> Parse(const std::string& path, const InspectionSettings& settings = {},
+                                   uint32_t modeFlags = 0, const UnsavedBuffers& buffers = {}) {
+    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, settings));
+    return parser->Parse(modeFlags, buffers, checks, fixlessChecks, checkOptions);
+  }
+
+  ScriptedEngine engine;
+  EngineInstallation installation{engine};
+  TempDir dir;
+  std::string checks = "modernize-*";
+  std::string fixlessChecks;
+  CheckOptions checkOptions;
+};
+
+}  // namespace zotest
