@@ -75,8 +75,23 @@ class LineStartWriter {
   /// A line start after every set bit j of `ends`: (base8 + j + 1, base16 + j + 1).
   void AddAfterBits(uint64_t ends, size_t base8, size_t base16) {
     Ensure(kBlockRoom);
-    for (int k = 0; k < kUnconditional; ++k) AddLowestBit(ends, base8, base16);
-    while (ends != 0) AddLowestBit(ends, base8, base16);
+    uint32_t* starts8 = utf8_.data() + count_;
+    uint32_t* starts16 = utf16_.data() + count_;
+    size_t written = 0;
+    for (size_t k = 0; k < kUnconditional; ++k) {
+      // Once `ends` is empty this writes a scratch entry (65 past the base).
+      const size_t after = Lowest(ends) + 1;
+      starts8[k] = static_cast<uint32_t>(base8 + after);
+      starts16[k] = static_cast<uint32_t>(base16 + after);
+      written += ends != 0 ? 1 : 0;
+      ends &= ends - 1;
+    }
+    for (; ends != 0; ends &= ends - 1, ++written) {
+      const size_t after = Lowest(ends) + 1;
+      starts8[written] = static_cast<uint32_t>(base8 + after);
+      starts16[written] = static_cast<uint32_t>(base16 + after);
+    }
+    count_ += written;
   }
 
   /// Cuts the tables to their content; gives back room when much was unused.
@@ -97,18 +112,8 @@ class LineStartWriter {
     utf16_.resize(size);
   }
 
-  /// Writes the line start after the lowest bit of `ends` and clears it; an
-  /// empty `ends` writes a scratch entry that is not counted.
-  void AddLowestBit(uint64_t& ends, size_t base8, size_t base16) {
-    const size_t after = Lowest(ends) + 1;
-    utf8_[count_] = static_cast<uint32_t>(base8 + after);
-    utf16_[count_] = static_cast<uint32_t>(base16 + after);
-    count_ += ends != 0 ? 1 : 0;
-    ends &= ends - 1;
-  }
-
   /// Line starts a block writes without asking whether it has them.
-  static constexpr int kUnconditional = 4;
+  static constexpr size_t kUnconditional = 4;
   /// Entries a block may write.
   static constexpr size_t kBlockRoom = kBlockSize + kUnconditional;
 

@@ -1,6 +1,7 @@
 #include "results/qfix_order.h"
 
 #include <algorithm>
+#include <numeric>
 #include <tuple>
 
 #include "platform/platform.h"
@@ -20,8 +21,19 @@ bool QfixDuplicates(const qfix& a, const qfix& b) {
 }
 
 void SortAndDeduplicate(std::vector<qfix>& records) {
-  std::stable_sort(records.begin(), records.end(), QfixBefore);
-  records.erase(std::unique(records.begin(), records.end(), QfixDuplicates), records.end());
+  // Records that order alike keep the engine's order, so the first of a run
+  // of duplicates is the one the engine reported first.
+  std::vector<size_t> order(records.size());
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    if (QfixBefore(records[a], records[b])) return true;
+    return !QfixBefore(records[b], records[a]) && a < b;
+  });
+  std::vector<qfix> sorted;
+  sorted.reserve(records.size());
+  for (const size_t index : order) sorted.push_back(std::move(records[index]));
+  sorted.erase(std::unique(sorted.begin(), sorted.end(), QfixDuplicates), sorted.end());
+  records = std::move(sorted);
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native
