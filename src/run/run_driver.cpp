@@ -5,7 +5,6 @@
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <regex>
 #include <stdexcept>
 
 #include "buffers/encodings.h"
@@ -21,6 +20,7 @@
 #include "results/qfix_text.h"
 #include "run/check_options.h"
 #include "run/diagnostic_intake.h"
+#include "run/directives.h"
 #include "run/file_provider.h"
 #include "run/output_sink.h"
 
@@ -40,20 +40,6 @@ struct SharedRunState {
 SharedRunState& Shared() {
   static SharedRunState state;
   return state;
-}
-
-constexpr auto kRegexFlags =
-    std::regex::ECMAScript | std::regex::icase | std::regex::optimize;
-
-const std::regex& SkipAllExpression() {
-  static const std::regex expression("zoCI:skipall(?!:)", kRegexFlags);
-  return expression;
-}
-
-const std::regex& OptionExpression() {
-  static const std::regex expression(
-      R"(ZOCI:option:([0-9a-zA-Z._\-]+)\s*=\s*([0-9a-zA-Z_.\-]+))", kRegexFlags);
-  return expression;
 }
 
 int64_t SteadyNanoseconds() {
@@ -144,7 +130,7 @@ std::unique_ptr<RunResult> ExitForMainFile(const RunContext& run, const MainFile
                          "*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
                          run.mainFile);
   }
-  if (std::regex_search(main.text->begin(), main.text->end(), SkipAllExpression())) {
+  if (HasSkipAllDirective(*main.text)) {
     return SkippedResult(RunStatus::skippedByDirective,
                          "*** Parse #%d (%s) skipped by %s directive ***\n\n", run.mainFile,
                          "zoCI:skipall");
@@ -154,11 +140,9 @@ std::unique_ptr<RunResult> ExitForMainFile(const RunContext& run, const MainFile
 
 OptionOverrides GatherOptionOverrides(const std::string& text, std::string& runLog) {
   OptionOverrides overrides;
-  for (std::sregex_iterator it(text.begin(), text.end(), OptionExpression()), end; it != end;
-       ++it) {
-    overrides[(*it)[1].str()] = (*it)[2].str();
-    runLog += StringPrintf("'%s' option overridden with '%s'\n", (*it)[1].str().c_str(),
-                           (*it)[2].str().c_str());
+  for (const auto& [name, value] : OptionDirectives(text)) {
+    overrides[name] = value;
+    runLog += StringPrintf("'%s' option overridden with '%s'\n", name.c_str(), value.c_str());
   }
   return overrides;
 }
