@@ -1,25 +1,77 @@
-// The service operations that later subsystems provide; until they exist each
-// answers with its empty result.
+// The service operations between and after inspections: cache clearing,
+// mappers for the host, final replacements of claimed fixes, and the dump.
+#include <exception>
+
+#include "buffers/encodings.h"
+#include "buffers/source_cache.h"
+#include "dumps/folder_dump.h"
+#include "interop/engine_loader.h"
 #include "interop/service.h"
+#include "mapping/mapper_factories.h"
+#include "platform/platform.h"
+#include "results/claims.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-void ZoCodeInspectionsInterop2::ClearCaches() {}
+namespace {
 
-void ZoCodeInspectionsInterop2::ReleaseCaches() {}
-
-std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t*,
-                                                                          uint32_t) {
-  return nullptr;
+/// The host's replacements for a claimed fix: finalised by the engine, then
+/// mapped to UTF-16. Empty when the engine declines.
+FixReplacements FinalisedReplacements(const ClaimedFix& claim) {
+  const auto finalised =
+      Engine().FinaliseReplacements(claim.fileKey, *claim.utf8Text, claim.replacements);
+  if (!finalised) return {};
+  FixReplacements result;
+  for (const EngineReplacement& replacement : *finalised) {
+    const ZoSpan span = (*claim.spanMap)(replacement.offset, replacement.length).second;
+    result.replacements.push_back(repl{replacement.text, span, ZoSpan{0, 0}});
+  }
+  result.fileKey = claim.fileKey;
+  return result;
 }
 
-FixReplacements ZoCodeInspectionsInterop2::GetFixReplacements(uint32_t) { return {}; }
+}  // namespace
 
-void ZoCodeInspectionsInterop2::DumpToChosenFolder() {}
+void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(false); }
 
-std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::CreateTextMapper(const char16_t*,
-                                                                             uint32_t) {
-  return nullptr;
+void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(false); }
+
+std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t* path,
+                                                                          uint32_t count) {
+  try {
+    const std::string name = Utf16ToUtf8(path, count);
+    return GetMapper(name, name);
+  } catch (const std::exception&) {
+    return nullptr;  // a path that cannot be converted or a file that cannot be loaded
+  }
+}
+
+FixReplacements ZoCodeInspectionsInterop2::GetFixReplacements(uint32_t token) {
+  try {
+    const std::optional<ClaimedFix> claim = FindClaim(token);
+    if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
+    return FinalisedReplacements(*claim);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+void ZoCodeInspectionsInterop2::DumpToChosenFolder() {
+  try {
+    const std::optional<std::string> folder = Platform::ChooseFolder("Select output folder...");
+    if (folder) DumpToFolder(*folder);
+  } catch (const std::exception&) {
+    // A dump is a diagnostic aid: failing to write it must not disturb the host.
+  }
+}
+
+std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::CreateTextMapper(const char16_t* text,
+                                                                             uint32_t count) {
+  try {
+    return MakeMapperFromUtf16(std::make_shared<const std::u16string>(text, count));
+  } catch (const std::exception&) {
+    return nullptr;
+  }
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -10,6 +10,7 @@
 #include "buffers/encodings.h"
 #include "buffers/source_cache.h"
 #include "dumps/files_report.h"
+#include "dumps/last_yaml_text.h"
 #include "hooks/hook_dispatcher.h"
 #include "interop/engine_loader.h"
 #include "interop/service_state.h"
@@ -30,11 +31,11 @@ namespace {
 
 using ClangTidy::clfile;
 
-/// Values that every run writes and later runs read, guarded together.
+/// The conversion settings of the previous run; runs of different parsers
+/// overlap, so they are locked.
 struct SharedRunState {
   std::mutex mutex;
   std::optional<ConversionSettings> previousSettings;
-  std::string lastYamlText;
 };
 
 SharedRunState& Shared() {
@@ -214,8 +215,7 @@ void FillYamlText(RunResult& result, const std::string& fixesYaml) {
   std::string text = " *** yaml ***\n\n" + fixesYaml + "\n\n\n *** results ***\n\n";
   for (const std::string& line : ResultsText(result.qfixes)) text += line + "\n";
   result.yamlText = text;
-  std::lock_guard lock(Shared().mutex);
-  Shared().lastYamlText = std::move(text);
+  StoreLastYamlText(std::move(text));
 }
 
 std::string LogText(const RunResult& result, const std::string& runLog, const RunClock& clock,
@@ -248,10 +248,7 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
                                 outputs.errors, run.fixlessChecks);
   clock.w2 = Platform::WallClockTicks();
   clock.t4 = SteadyNanoseconds();
-  {
-    std::lock_guard lock(Shared().mutex);
-    Shared().lastYamlText.clear();
-  }
+  StoreLastYamlText(std::string());
   RunResult& result = *run.result;
   SortAndClaim(result);
   result.startTime = clock.w1 / 10000000;
@@ -331,11 +328,6 @@ std::unique_ptr<RunResult> RunOnWorker(std::string_view mainFile, UnsavedBuffers
   });
   if (!ran) return nullptr;
   return std::move(run.result);
-}
-
-std::string LastYamlText() {
-  std::lock_guard lock(Shared().mutex);
-  return Shared().lastYamlText;
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -24,8 +24,4 @@ std::unique_ptr<RunResult> RunOnWorker(std::string_view mainFile, UnsavedBuffers
                                        const std::string* fixlessChecks, CheckOptions* checkOptions,
                                        const CommandLine* commandLine);
 
-/// The fixes YAML and results text of the latest run made with detailed
-/// logging; empty when there was none.
-std::string LastYamlText();
-
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "hostlib/zoipc.h"
-#include "run_test_fixture.h"
+#include "support/run_fixture.h"
 
 namespace zotest {
 namespace {

@@ -2,7 +2,7 @@
 // buffers, each described in the run log; plain UTF-8 files are left to it.
 #include <gmock/gmock.h>
 
-#include "run_test_fixture.h"
+#include "support/run_fixture.h"
 
 namespace zotest {
 namespace {

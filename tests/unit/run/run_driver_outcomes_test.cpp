@@ -1,7 +1,7 @@
 // Every outcome of one run, driven through a parser by the scripted engine.
 #include <gmock/gmock.h>
 
-#include "run_test_fixture.h"
+#include "support/run_fixture.h"
 
 namespace zotest {
 namespace {

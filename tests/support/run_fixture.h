@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "buffers/source_cache.h"
+#include "support/clean_cache.h"
 #include "interop/interop2.h"
 #include "interop/service_state.h"
 #include "support/scripted_engine.h"
@@ -16,12 +16,11 @@
 
 namespace zotest {
 
-class RunTest : public ::testing::Test {
+class RunTest : public CleanCache {
  protected:
-  RunTest() { ClearCache(true); }
-  ~RunTest() override {
+  void TearDown() override {
     detailedLogging = false;
-    ClearCache(true);
+    CleanCache::TearDown();
   }
 
   /// A script whose run writes `yaml` as the fixes file and whose reader

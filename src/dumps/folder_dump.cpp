@@ -1,0 +1,57 @@
+#include "dumps/folder_dump.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "buffers/source_cache.h"
+#include "platform/string_printf.h"
+#include "dumps/last_yaml_text.h"
+
+namespace Quillfern::ZoCodeInspections::Native {
+
+namespace {
+
+void WriteFile(const std::string& name, const void* data, size_t size) {
+  std::ofstream out(name, std::ios::binary | std::ios::trunc);
+  if (!out) return;
+  out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+}
+
+void DumpRecord(clfile& record, const std::filesystem::path& folder, const std::string& yaml) {
+  std::lock_guard lock(record.mutex);
+  const std::string base = (folder / std::filesystem::path(record.name).filename()).string();
+  if (!record.utf8Text.empty()) {
+    const auto text = record.utf8Text.get();
+    const int bom = record.clangSideBom ? static_cast<int>(*record.clangSideBom) : -1;
+    WriteFile(StringPrintf("%s.%d.utf8", base.c_str(), bom), text->data(), text->size());
+  }
+  if (!record.utf16Text.empty()) {
+    const auto text = record.utf16Text.get();
+    WriteFile(StringPrintf("%s.unicode", base.c_str()), text->data(), text->size() * 2);
+  }
+  if (!record.mapper.empty()) {
+    const std::string dump = record.mapper.get()->Dump();
+    WriteFile(StringPrintf("%s.mapper", base.c_str()), dump.data(), dump.size());
+  }
+  WriteFile(StringPrintf("%s.yaml", base.c_str()), yaml.data(), yaml.size());
+}
+
+}  // namespace
+
+void DumpToFolder(std::string folder) {
+  // The records are listed under the cache mutex and written after it is
+  // released: a record's mutex is never taken while the cache mutex is held,
+  // because loading a file takes them the other way round.
+  std::vector<std::shared_ptr<clfile>> records;
+  InspectCache([&records](const CacheContents& cache) {
+    for (const auto& entry : cache.convertedFiles) records.push_back(entry.second);
+  });
+  if (records.empty()) return;
+  const std::string yaml = LastYamlText();
+  for (const auto& record : records) DumpRecord(*record, folder, yaml);
+}
+
+}  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,0 +1,91 @@
+// The folder dump: names and byte-exact contents of what it writes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "buffers/source_cache.h"
+#include "dumps/folder_dump.h"
+#include "dumps/last_yaml_text.h"
+#include "hostlib/zoipc.h"
+#include "interop/interop2.h"
+#include "support/clean_cache.h"
+#include "support/temp_dir.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+namespace zotest {
+namespace {
+
+class FolderDumpTest : public CleanCache {
+ protected:
+  void TearDown() override {
+    Native::StoreLastYamlText(std::string());
+    zoIPC::host::SetFolderChooser(nullptr);
+    CleanCache::TearDown();
+  }
+  std::vector<std::string> DumpedNames() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(out.Path())) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  TempDir in;
+  TempDir out;
+};
+
+TEST_F(FolderDumpTest, ARecordWithABomWritesItsTextsExactly) {
+  const auto file = in.Write("a.cpp", "\xEF\xBB\xBFint \xC3\xA9;\n").string();
+  auto record = Native::GetFile(file, file, true);
+  ASSERT_TRUE(record);
+  Native::StoreLastYamlText("the yaml");
+  Native::DumpToFolder(out.Path().string());
+  EXPECT_EQ(DumpedNames(), (std::vector<std::string>{"a.cpp.3.utf8", "a.cpp.mapper", "a.cpp.unicode",
+                                                     "a.cpp.yaml"}));
+  EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.3.utf8"), "int \xC3\xA9;\n");
+  EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.unicode"), std::string("i\0n\0t\0 \0\xE9\0;\0\n\0", 14));
+  EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.mapper"), Native::GetRecordMapper(*record)->Dump());
+  EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.yaml"), "the yaml");
+}
+
+TEST_F(FolderDumpTest, WithoutADetailedRunTheYamlFilesAreEmpty) {
+  const auto file = in.Write("b.c", "caf\xE9\n").string();
+  ASSERT_TRUE(Native::GetFile(file, file, true));
+  Native::DumpToFolder(out.Path().string());
+  EXPECT_EQ(ReadBytes(out.Path() / "b.c.0.utf8"), "caf\xC3\xA9\n");
+  EXPECT_TRUE(std::filesystem::exists(out.Path() / "b.c.yaml"));
+  EXPECT_EQ(ReadBytes(out.Path() / "b.c.yaml"), "");
+}
+
+TEST_F(FolderDumpTest, AnEmptyCacheWritesNothing) {
+  Native::StoreLastYamlText("the yaml");
+  Native::DumpToFolder(out.Path().string());
+  EXPECT_TRUE(DumpedNames().empty());
+}
+
+TEST_F(FolderDumpTest, AnUnwritableFolderIsSkippedQuietly) {
+  const auto file = in.Write("c.c", "caf\xE9\n").string();
+  ASSERT_TRUE(Native::GetFile(file, file, true));
+  Native::DumpToFolder((out.Path() / "missing").string());
+  EXPECT_TRUE(DumpedNames().empty());
+}
+
+TEST_F(FolderDumpTest, TheServiceDumpsIntoTheChosenFolderAndCancelMeansNothing) {
+  const auto file = in.Write("d.c", "caf\xE9\n").string();
+  ASSERT_TRUE(Native::GetFile(file, file, true));
+  Native::interop2().DumpToChosenFolder();
+  EXPECT_TRUE(DumpedNames().empty());
+  std::string title;
+  zoIPC::host::SetFolderChooser([&](const std::string& t) -> std::optional<std::string> {
+    title = t;
+    return out.Path().string();
+  });
+  Native::interop2().DumpToChosenFolder();
+  EXPECT_EQ(title, "Select output folder...");
+  EXPECT_EQ(DumpedNames(), (std::vector<std::string>{"d.c.0.utf8", "d.c.mapper", "d.c.unicode",
+                                                     "d.c.yaml"}));
+}
+
+}  // namespace
+}  // namespace zotest

@@ -1,0 +1,127 @@
+// The service operations a host uses between and after inspections.
+#include <gmock/gmock.h>
+
+#include "mapping/utf_index_mapper.h"
+#include "platform/platform.h"
+#include "support/run_fixture.h"
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+namespace zotest {
+namespace {
+
+/// A file with non-ASCII text before a diagnostic whose fix replaces "0" by
+/// "nullptr": the engine offset is in bytes, the host span in UTF-16 units.
+class ClaimedFixTest : public RunTest {
+ protected:
+  void SetUp() override {
+    RunTest::SetUp();
+    file = dir.Write("a.cpp", text).string();
+    FixesDiagnostic diagnostic;
+    diagnostic.checkName = "modernize-use-nullptr";
+    diagnostic.message = "use nullptr";
+    diagnostic.filePath = file;
+    diagnostic.offset = kZeroOffset;
+    diagnostic.fix[file].insert(FixReplacement{file, kZeroOffset, 1, "nullptr"});
+    engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {diagnostic}}));
+  }
+
+  int32_t TokenOfFirstFix() {
+    // The editor reads BOM-less UTF-8 as UTF-8, so the engine sees the bytes.
+    auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
+    return result->qfixes.at(0).actions.at(0).claimToken;
+  }
+
+  // "é" and "😀" take 2 and 4 bytes but 1 and 2 UTF-16 units.
+  const std::string text = "// \xC3\xA9 \xF0\x9F\x98\x80\nint* p = 0;\n";
+  static constexpr uint32_t kZeroOffset = 11 + 9;
+  static constexpr uint32_t kZeroUnit = 8 + 9;
+  std::string file;
+};
+
+TEST_F(ClaimedFixTest, AClaimedFixComesBackInUtf16Coordinates) {
+  const int32_t token = TokenOfFirstFix();
+  ASSERT_GT(token, 0);
+  const FixReplacements fix = interop2().GetFixReplacements(static_cast<uint32_t>(token));
+  ASSERT_EQ(fix.replacements.size(), 1u);
+  EXPECT_EQ(fix.replacements[0].text, "nullptr");
+  EXPECT_EQ(fix.replacements[0].span, (ZoSpan{kZeroUnit, 1}));
+  EXPECT_EQ(fix.replacements[0].engineSpan, (ZoSpan{0, 0}));
+  EXPECT_EQ(fix.fileKey, Native::Platform::AsciiLower(file));
+  const auto calls = engine.Calls();
+  EXPECT_EQ(calls.back().operation, "FinaliseReplacements");
+  EXPECT_EQ(calls.back().arguments, (std::vector<std::string>{fix.fileKey, text}));
+}
+
+TEST_F(ClaimedFixTest, TheEnginesFinalFormIsWhatTheHostGets) {
+  const int32_t token = TokenOfFirstFix();
+  EngineScript script = ScriptWithFixes("", std::nullopt);
+  script.finalise = [](const std::string&, const std::string&, const std::vector<EngineReplacement>&) {
+    return std::vector<EngineReplacement>{{"NULL", 1, kZeroOffset}, {"#include <x>\n", 0, 0}};
+  };
+  engine.SetScript(script);
+  const FixReplacements fix = interop2().GetFixReplacements(static_cast<uint32_t>(token));
+  ASSERT_EQ(fix.replacements.size(), 2u);
+  EXPECT_EQ(fix.replacements[0].span, (ZoSpan{kZeroUnit, 1}));
+  EXPECT_EQ(fix.replacements[1].span, (ZoSpan{0, 0}));
+}
+
+TEST_F(ClaimedFixTest, WithdrawnUnknownAndDeclinedFixesGiveTheEmptyResult) {
+  const int32_t first = TokenOfFirstFix();
+  const int32_t second = TokenOfFirstFix();
+  EXPECT_GT(second, first);
+  for (uint32_t token : {static_cast<uint32_t>(first), 0u, 999999u}) {
+    const FixReplacements fix = interop2().GetFixReplacements(token);
+    EXPECT_TRUE(fix.replacements.empty());
+    EXPECT_EQ(fix.fileKey, "");
+  }
+  EngineScript declining = ScriptWithFixes("", std::nullopt);
+  declining.finalise = [](const std::string&, const std::string&, const std::vector<EngineReplacement>&) {
+    return std::optional<std::vector<EngineReplacement>>();
+  };
+  engine.SetScript(declining);
+  const FixReplacements fix = interop2().GetFixReplacements(static_cast<uint32_t>(second));
+  EXPECT_TRUE(fix.replacements.empty());
+  EXPECT_EQ(fix.fileKey, "");
+}
+
+TEST_F(RunTest, CreateTextMapperSkipsALeadingByteOrderMark) {
+  const std::u16string withBom = u"\uFEFFa\u00E9\nb";
+  auto mapper = interop2().CreateTextMapper(withBom.data(), static_cast<uint32_t>(withBom.size()));
+  ASSERT_TRUE(mapper);
+  EXPECT_EQ(mapper->Utf16View(), u"a\u00E9\nb");
+  EXPECT_EQ(*mapper->Utf8Text(), "a\xC3\xA9\nb");
+  const std::u16string plain = u"x\ny";
+  mapper = interop2().CreateTextMapper(plain.data(), static_cast<uint32_t>(plain.size()));
+  ASSERT_TRUE(mapper);
+  EXPECT_EQ(mapper->Utf16View(), plain);
+}
+
+TEST_F(RunTest, GetFileMapperLoadsAFileThatWasNotCached) {
+  const auto file = dir.Write("b.cpp", "caf\xE9\nx\n").string();
+  const std::u16string path(file.begin(), file.end());
+  auto mapper = interop2().GetFileMapper(path.data(), static_cast<uint32_t>(path.size()));
+  ASSERT_TRUE(mapper);
+  EXPECT_EQ(mapper->Utf16View(), u"caf\u00E9\nx\n");
+  const std::u16string missing = path + u".missing";
+  EXPECT_FALSE(interop2().GetFileMapper(missing.data(), static_cast<uint32_t>(missing.size())));
+}
+
+TEST_F(RunTest, ClearCachesAndReleaseCachesEmptyTheCache) {
+  const auto file = dir.Write("c.cpp", "caf\xE9\n").string();
+  ASSERT_TRUE(GetFile(file, file, true));
+  auto cachedCount = [] {
+    size_t count = 0;
+    InspectCache([&count](const CacheContents& cache) { count = cache.convertedFiles.size(); });
+    return count;
+  };
+  EXPECT_EQ(cachedCount(), 1u);
+  interop2().ClearCaches();
+  EXPECT_EQ(cachedCount(), 0u);
+  ASSERT_TRUE(GetFile(file, file, true));
+  interop2().ReleaseCaches();
+  EXPECT_EQ(cachedCount(), 0u);
+}
+
+}  // namespace
+}  // namespace zotest
