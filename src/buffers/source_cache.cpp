@@ -29,10 +29,22 @@ struct ThreadCache {
   FileRecords modifiedBuffers;
 };
 
+#if defined(_WIN32)
+// The mingw runtime runs the destructors of thread-local objects after it
+// has released their storage, so the thread's maps live on the heap and are
+// freed by ReleaseThreadCache.
+thread_local ThreadCache* threadCacheOnHeap = nullptr;
+
+ThreadCache& threadCache() {
+  if (threadCacheOnHeap == nullptr) threadCacheOnHeap = new ThreadCache;
+  return *threadCacheOnHeap;
+}
+#else
 ThreadCache& threadCache() {
   thread_local ThreadCache cache;
   return cache;
 }
+#endif
 
 std::optional<FileInfo> ReadFileInfo(std::string_view path) {
   Platform::OpenResult opened = Platform::OpenForRead(Utf8ToUtf16(path.data(), path.size()));
@@ -223,6 +235,15 @@ void InspectCache(const std::function<void(const CacheContents&)>& visit) {
   const ThreadCache& thread = threadCache();
   visit(CacheContents{cache.convertedFiles, cache.conversionNotNeeded, thread.modifiedBuffers,
                       thread.conversionNotNeeded});
+}
+
+void ReleaseThreadCache() {
+#if defined(_WIN32)
+  delete threadCacheOnHeap;
+  threadCacheOnHeap = nullptr;
+#else
+  threadCache() = ThreadCache();
+#endif
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -52,6 +52,10 @@ std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_vi
 /// first (the unsaved buffers of the parse that runs on this thread).
 void UseModifiedBufferOnThisThread(const std::shared_ptr<clfile>& record);
 
+/// Frees the calling thread's maps; a thread that used the cache calls it
+/// before it ends.
+void ReleaseThreadCache();
+
 /// Empties the process-wide maps, and the calling thread's too when asked.
 void ClearCache(bool alsoThisThread);
 

@@ -231,26 +231,6 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
 
 // ---- Threads, GUIDs, time, environment -------------------------------------
 
-namespace {
-void* ThreadEntry(void* arg) {
-  (*static_cast<const std::function<void()>*>(arg))();
-  return nullptr;
-}
-}  // namespace
-
-bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body) {
-  pthread_attr_t attr;
-  if (pthread_attr_init(&attr) != 0) return false;
-  pthread_t thread;
-  const bool created = pthread_attr_setstacksize(&attr, stackBytes) == 0 &&
-                       pthread_create(&thread, &attr, &ThreadEntry,
-                                      const_cast<std::function<void()>*>(&body)) == 0;
-  pthread_attr_destroy(&attr);
-  if (!created) return false;
-  pthread_join(thread, nullptr);
-  return true;
-}
-
 Guid NewGuid() {
   thread_local std::mt19937_64 engine{std::random_device{}()};
   Guid guid;

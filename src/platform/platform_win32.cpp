@@ -179,25 +179,6 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
 
 // ---- Threads, GUIDs, time, environment -------------------------------------
 
-namespace {
-DWORD WINAPI ThreadEntry(void* arg) {
-  (*static_cast<const std::function<void()>*>(arg))();
-  return 0;
-}
-}  // namespace
-
-bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body) {
-  HANDLE thread = CreateThread(nullptr, stackBytes, &ThreadEntry,
-                               const_cast<std::function<void()>*>(&body), CREATE_SUSPENDED, nullptr);
-  if (thread == nullptr) return false;
-  ResumeThread(thread);
-  WaitForSingleObject(thread, INFINITE);
-  DWORD exitCode = 0;
-  GetExitCodeThread(thread, &exitCode);
-  CloseHandle(thread);
-  return true;
-}
-
 Guid NewGuid() {
   GUID g{};
   CoCreateGuid(&g);

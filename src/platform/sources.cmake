@@ -8,4 +8,5 @@ if(WIN32)
 else()
   target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform_posix.cpp)
 endif()
-target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/text_helpers.cpp)
+target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/text_helpers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/platform_threads.cpp)

@@ -212,7 +212,9 @@ std::string ParametersText(const RunContext& run, const EngineArguments& argumen
 }
 
 void FillYamlText(RunResult& result, const std::string& fixesYaml) {
-  std::string text = " *** yaml ***\n\n" + fixesYaml + "\n\n\n *** results ***\n\n";
+  std::string text = " *** yaml ***\n\n";
+  text += fixesYaml;
+  text += "\n\n\n *** results ***\n\n";
   for (const std::string& line : ResultsText(result.qfixes)) text += line + "\n";
   result.yamlText = text;
   StoreLastYamlText(std::move(text));
@@ -223,7 +225,10 @@ std::string LogText(const RunResult& result, const std::string& runLog, const Ru
   std::string text = StringPrintf("*** Parse #%d %s ***\n\n", result.parseNumber,
                                   result.status >= 100 ? "failed" : "succeeded");
   text += runLog;
-  if (detailed) text += "\n" + FilesReport();
+  if (detailed) {
+    text += '\n';
+    text += FilesReport();
+  }
   text += "\n*** Timing ***\n";
   text += StringPrintf(" * Prepare buffers: %dms\n", Milliseconds(clock.t2 - clock.t1));
   text += StringPrintf(" * Clang tidy: %dms\n", Milliseconds(clock.t3 - clock.t2));
@@ -322,6 +327,7 @@ std::unique_ptr<RunResult> RunOnWorker(std::string_view mainFile, UnsavedBuffers
   const bool ran = Platform::RunOnNewThread(kWorkerStackBytes, [&run] {
     try {
       RunBody(run);
+      ReleaseThreadCache();
     } catch (...) {
       // Nothing may end the worker abnormally; the result slot says what happened.
     }

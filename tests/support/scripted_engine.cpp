@@ -2,12 +2,10 @@
 
 namespace zotest {
 
-namespace {
-// Sinks and hooks belong to the calling thread, as in the real engine.
-thread_local OutputSinkCallback threadSink;
-thread_local CheckHook threadHook;
-
-}  // namespace
+ScriptedEngine::ThreadState& ScriptedEngine::CallingThread() {
+  std::lock_guard lock(mutex_);
+  return threads_[std::this_thread::get_id()];
+}
 
 void ScriptedEngine::Record(std::string operation, std::vector<std::string> arguments) {
   std::lock_guard lock(mutex_);
@@ -56,10 +54,11 @@ void ScriptedEngine::AskProvider(const FileProviderCallback* provider) {
 void ScriptedEngine::WriteOutputs() {
   // Like the real engine, the map outlives the run: the library takes the
   // captured texts out after Run returns. Each run on a thread starts afresh.
-  thread_local CapturedOutputs captured;
+  ThreadState& thread = CallingThread();
+  CapturedOutputs& captured = thread.captured;
   captured.clear();
   for (const auto& [key, text] : script_.outputs) {
-    if (threadSink && threadSink(key, captured)) {
+    if (thread.sink && thread.sink(key, captured)) {
       auto& slot = captured[key];
       if (!slot) slot = std::make_shared<std::string>();
       *slot += text;
@@ -73,7 +72,8 @@ void ScriptedEngine::WriteOutputs() {
 void ScriptedEngine::CallHooks() {
   for (const auto& call : script_.hookCalls) {
     std::optional<HookArgs> answer;
-    if (threadHook) answer = threadHook(call.id, call.makeArgs ? call.makeArgs() : HookArgs{});
+    const CheckHook& hook = CallingThread().hook;
+    if (hook) answer = hook(call.id, call.makeArgs ? call.makeArgs() : HookArgs{});
     std::lock_guard lock(mutex_);
     hookAnswers_.push_back(std::move(answer));
   }
@@ -81,12 +81,12 @@ void ScriptedEngine::CallHooks() {
 
 void ScriptedEngine::SetOutputSink(OutputSinkCallback sink, uint32_t reserved) {
   Record("SetOutputSink", {sink ? "set" : "empty", std::to_string(reserved)});
-  threadSink = std::move(sink);
+  CallingThread().sink = std::move(sink);
 }
 
 void ScriptedEngine::SetCheckHook(CheckHook hook) {
   Record("SetCheckHook", {hook ? "set" : "empty"});
-  threadHook = std::move(hook);
+  CallingThread().hook = std::move(hook);
 }
 
 std::optional<FixesFile> ScriptedEngine::ReadExportedFixes(const std::string& yaml) {

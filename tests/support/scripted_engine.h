@@ -4,7 +4,9 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <utility>
@@ -88,12 +90,22 @@ class ScriptedEngine final : public IZOClangTidy {
   void CallHooks();
   void AskProvider(const FileProviderCallback* provider);
 
+  /// What one calling thread installed, and the outputs of its last run.
+  struct ThreadState {
+    OutputSinkCallback sink;
+    CheckHook hook;
+    CapturedOutputs captured;
+  };
+  ThreadState& CallingThread();
+
   EngineScript script_;
   mutable std::mutex mutex_;
   std::vector<EngineCall> calls_;
   std::vector<std::optional<ProvidedFile>> providerAnswers_;
   std::vector<std::optional<HookArgs>> hookAnswers_;
   std::vector<std::pair<OutputKey, std::string>> declined_;
+  // Sinks and hooks belong to the calling thread, as in the real engine.
+  std::map<std::thread::id, ThreadState> threads_;
 };
 
 /// Installs an engine for the library for the lifetime of the guard.

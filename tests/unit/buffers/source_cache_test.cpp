@@ -55,7 +55,7 @@ TEST_F(SourceCache, KeysIgnoreLetterCaseButNotDotElements) {
   std::filesystem::last_write_time(lower, std::filesystem::last_write_time(upper));
   const auto record = Get(upper, true);
   EXPECT_EQ(Get(lower, true), record);
-  EXPECT_EQ(record->key, Native::MakeFileKey(lower.string(), false));
+  EXPECT_EQ(record->key, Native::MakeFileKey(lower.string(), true));
 
   const auto dotted = dir_.Path() / "." / "Same.c";
   const auto other = Get(dotted, true);

@@ -71,6 +71,9 @@ TEST_F(FolderDumpTest, AnUnwritableFolderIsSkippedQuietly) {
   EXPECT_TRUE(DumpedNames().empty());
 }
 
+// On Windows the folder comes from the shell's dialog; elsewhere from the
+// chooser the host installs.
+#if !defined(_WIN32)
 TEST_F(FolderDumpTest, TheServiceDumpsIntoTheChosenFolderAndCancelMeansNothing) {
   const auto file = in.Write("d.c", "caf\xE9\n").string();
   ASSERT_TRUE(Native::GetFile(file, file, true));
@@ -86,6 +89,7 @@ TEST_F(FolderDumpTest, TheServiceDumpsIntoTheChosenFolderAndCancelMeansNothing) 
   EXPECT_EQ(DumpedNames(), (std::vector<std::string>{"d.c.0.utf8", "d.c.mapper", "d.c.unicode",
                                                      "d.c.yaml"}));
 }
+#endif
 
 }  // namespace
 }  // namespace zotest
