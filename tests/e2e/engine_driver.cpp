@@ -35,6 +35,17 @@ std::vector<std::string> LibraryCompilerArgs(bool cplusplus, bool target64Bit) {
   return args;
 }
 
+std::vector<std::string> NativeCompilerArgs(const std::vector<std::string>& libraryArgs) {
+  std::vector<std::string> native;
+  for (const std::string& arg : libraryArgs) {
+    if (arg == "/TP") native.push_back("-xc++");
+    else if (arg == "/TC") native.push_back("-xc");
+    else if (arg != "-fms-compatibility" && arg != "-m32" && !arg.starts_with("-fms-compatibility-version="))
+      native.push_back(arg);
+  }
+  return native;
+}
+
 std::vector<std::string> LibraryArguments(const EngineRequest& request) {
   std::vector<std::string> argv{"clang-tidy.exe", request.sourceFile, "-export-fixes=zofixes.yaml",
                                 "-header-filter=.*"};

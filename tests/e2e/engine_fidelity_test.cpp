@@ -27,19 +27,6 @@ std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
-/// The compiler arguments as the engine documents it hands them to the
-/// native driver (the README's translation table).
-std::vector<std::string> NativeForm(const std::vector<std::string>& libraryArgs) {
-  std::vector<std::string> native;
-  for (const std::string& arg : libraryArgs) {
-    if (arg == "/TP") native.push_back("-xc++");
-    else if (arg == "/TC") native.push_back("-xc");
-    else if (arg != "-fms-compatibility" && arg != "-m32" && !arg.starts_with("-fms-compatibility-version="))
-      native.push_back(arg);
-  }
-  return native;
-}
-
 /// Runs the binary with the request's arguments from the main file's folder;
 /// the compiler arguments follow "--".
 ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) {
@@ -51,7 +38,7 @@ ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) 
     command.append(" ").append(Quoted(isExport ? std::string("-export-fixes=").append(fixes) : argument));
   }
   command += " --";
-  for (const std::string& argument : NativeForm(request.compilerArgs)) command.append(" ").append(Quoted(argument));
+  for (const std::string& argument : NativeCompilerArgs(request.compilerArgs)) command.append(" ").append(Quoted(argument));
   const auto out = scratch.Path() / "out.txt";
   const auto err = scratch.Path() / "err.txt";
   command += " > " + Quoted(out.string()) + " 2> " + Quoted(err.string());

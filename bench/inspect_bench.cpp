@@ -1,0 +1,193 @@
+// End-to-end inspection speed: a real-sized source (a few thousand lines
+// over standard headers) inspected through the library and the real engine,
+// against the clang-tidy binary on the same text with the same command line.
+// Every measurement is the wall time of whole runs, set as manual time.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "encoded_text.h"
+#include "engine_driver.h"
+#include "run/check_options.h"
+#include "run/command_line.h"
+
+namespace {
+
+using namespace Quillfern::ZoCodeInspections::Native;
+namespace fs = std::filesystem;
+
+constexpr const char* kChecks = "-*,bugprone-*,modernize-*,performance-*,readability-*";
+constexpr int kBlocks = 250;  // 12 lines each
+
+std::string GeneratedSource() {
+  std::ostringstream out;
+  out << "// Inventaire de la cuisine \xE2\x80\x94 générée pour la mesure.\n"
+         "#include <algorithm>\n#include <map>\n#include <memory>\n#include <string>\n#include <vector>\n\n";
+  for (int i = 0; i < kBlocks; ++i) {
+    out << "// Rezept Nr. " << i << ": Grüße aus der Küche, crème brûlée\n"
+        << "struct Dish" << i << " {\n"
+        << "  Dish" << i << "() {}\n"
+        << "  int* portion = 0;\n"
+        << "  std::string name = \"entrée " << i << "\";\n"
+        << "};\n"
+        << "int Count" << i << "(const std::vector<int>& v, std::map<int, std::string> m) {\n"
+        << "  int total = 0;\n"
+        << "  for (size_t k = 0; k < v.size(); ++k) total += v[k];\n"
+        << "  return total + (int)m.size() + (Dish" << i << "().portion == 0 ? 1 : 0);\n"
+        << "}\n\n";
+  }
+  return out.str();
+}
+
+/// The measured sources, written once into a folder of their own.
+struct Sources {
+  fs::path folder;
+  fs::path utf8;
+  fs::path utf16;
+
+  Sources() : folder(fs::temp_directory_path() / ("zoci-bench-inspect-" + std::to_string(::getpid()))) {
+    fs::create_directories(folder);
+    utf8 = Write("inventory.cpp", GeneratedSource());
+    utf16 = Write("inventory16.cpp", zotest::Utf16LeWithBom(GeneratedSource()));
+  }
+  ~Sources() {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+  fs::path Write(const std::string& name, const std::string& bytes) const {
+    std::ofstream(folder / name, std::ios::binary) << bytes;
+    return folder / name;
+  }
+};
+
+const Sources& TheSources() {
+  static const Sources sources;
+  return sources;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+/// The binary's command for `file` with the command line the library builds
+/// for it from default settings.
+std::string BinaryCommand(const fs::path& file) {
+  CheckOptions options;
+  const auto line = BuildCommandLine(file.string(), InspectionSettings{}, 0, kChecks, options);
+  const auto arguments = line ? ProcessParameters(*line, options, {}) : std::nullopt;
+  if (!arguments) throw std::runtime_error("the library built no command line");
+  std::string command = "cd " + Quoted(file.parent_path().string()) + " && " + ZOCI_REFERENCE_TIDY + " " +
+                        Quoted(file.string()) + " -header-filter=.* -export-fixes=" +
+                        Quoted((file.parent_path() / "binary.yaml").string());
+  std::vector<std::string> compilerArgs;
+  for (const std::string& argument : *arguments) {
+    if (argument.starts_with("-extra-arg=")) compilerArgs.push_back(argument.substr(11));
+    else command += " " + Quoted(argument);
+  }
+  command += " --";
+  for (const std::string& argument : zotest::NativeCompilerArgs(compilerArgs)) command += " " + Quoted(argument);
+  return command + " >/dev/null 2>&1";
+}
+
+/// Runs a shell command; its wall time in seconds and its standard output.
+std::pair<double, std::string> Timed(const std::string& command) {
+  const auto start = std::chrono::steady_clock::now();
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) throw std::runtime_error("cannot start: " + command);
+  std::string output;
+  char chunk[4096];
+  for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) output.append(chunk, n);
+  pclose(pipe);
+  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - start;
+  return {wall.count(), output};
+}
+
+/// One probe line: wall ms, then the log's prepare, tidy and process ms.
+struct ProbeLine {
+  double wallMs = 0;
+  int prepareMs = 0, tidyMs = 0, processMs = 0;
+};
+
+std::vector<ProbeLine> Probe(const fs::path& file, int count) {
+  const auto [wall, output] =
+      Timed(std::string(ZOCI_PROBE) + " " + Quoted(file.string()) + " " + std::to_string(count) + " " + Quoted(kChecks));
+  std::vector<ProbeLine> lines;
+  std::istringstream in(output);
+  for (ProbeLine line; in >> line.wallMs >> line.prepareMs >> line.tidyMs >> line.processMs;) {
+    int status = 0;
+    in >> status;
+    lines.push_back(line);
+  }
+  if (static_cast<int>(lines.size()) != count) throw std::runtime_error("the probe failed: " + output);
+  return lines;
+}
+
+void Report(benchmark::State& state, const std::function<double()>& secondsOfOneRun) {
+  for (auto _ : state) {
+    try {
+      state.SetIterationTime(secondsOfOneRun());
+    } catch (const std::exception& error) {
+      state.SkipWithError(error.what());
+      break;
+    }
+  }
+}
+
+// The clang-tidy binary, from process start to exit.
+void BM_TidyBinary(benchmark::State& state) {
+  const std::string command = BinaryCommand(TheSources().utf8);
+  Report(state, [&] { return Timed(command).first; });
+}
+
+// A host process that inspects the file once through the library.
+void BM_InspectProcess(benchmark::State& state) {
+  Report(state, [] { return Timed(std::string(ZOCI_PROBE) + " " + Quoted(TheSources().utf8.string()) +
+                                  " 1 " + Quoted(kChecks) + " >/dev/null")
+                             .first; });
+}
+
+// The first and the second inspection of the file in one process.
+void BM_InspectFirst(benchmark::State& state) {
+  Report(state, [] { return Probe(TheSources().utf8, 2)[0].wallMs / 1000; });
+}
+void BM_InspectSecond(benchmark::State& state) {
+  Report(state, [] { return Probe(TheSources().utf8, 2)[1].wallMs / 1000; });
+}
+
+// The library's own part of an inspection of the UTF-16LE file (buffer
+// preparation and diagnostic processing), against the whole inspection.
+void BM_LibraryPartUtf16(benchmark::State& state) {
+  Report(state, [] {
+    const ProbeLine line = Probe(TheSources().utf16, 1)[0];
+    return (line.prepareMs + line.processMs) / 1000.0;
+  });
+}
+void BM_WholeRunUtf16(benchmark::State& state) {
+  Report(state, [] { return Probe(TheSources().utf16, 1)[0].wallMs / 1000; });
+}
+
+#define ZOCI_INSPECT_BENCH(name) \
+  BENCHMARK(name)->UseManualTime()->Iterations(1)->Repetitions(3)->Unit(benchmark::kMillisecond)
+ZOCI_INSPECT_BENCH(BM_TidyBinary);
+ZOCI_INSPECT_BENCH(BM_InspectProcess);
+ZOCI_INSPECT_BENCH(BM_InspectFirst);
+ZOCI_INSPECT_BENCH(BM_InspectSecond);
+ZOCI_INSPECT_BENCH(BM_LibraryPartUtf16);
+ZOCI_INSPECT_BENCH(BM_WholeRunUtf16);
+
+}  // namespace
+
+BENCHMARK_MAIN();
