@@ -82,24 +82,36 @@ std::string Quoted(const std::string& text) {
   return quoted + "'";
 }
 
+/// A shell command of the given words, each quoted.
+std::string Command(const std::vector<std::string>& words) {
+  std::string command;
+  for (const std::string& word : words) command.append(command.empty() ? "" : " ").append(Quoted(word));
+  return command;
+}
+
 /// The binary's command for `file` with the command line the library builds
-/// for it from default settings.
+/// for it from default settings, run in the file's folder.
 std::string BinaryCommand(const fs::path& file) {
   CheckOptions options;
   const auto line = BuildCommandLine(file.string(), InspectionSettings{}, 0, kChecks, options);
   const auto arguments = line ? ProcessParameters(*line, options, {}) : std::nullopt;
   if (!arguments) throw std::runtime_error("the library built no command line");
-  std::string command = "cd " + Quoted(file.parent_path().string()) + " && " + ZOCI_REFERENCE_TIDY + " " +
-                        Quoted(file.string()) + " -header-filter=.* -export-fixes=" +
-                        Quoted((file.parent_path() / "binary.yaml").string());
+  std::vector<std::string> words{ZOCI_REFERENCE_TIDY, file.string(), "-header-filter=.*",
+                                 "-export-fixes=" + (file.parent_path() / "binary.yaml").string()};
   std::vector<std::string> compilerArgs;
   for (const std::string& argument : *arguments) {
     if (argument.starts_with("-extra-arg=")) compilerArgs.push_back(argument.substr(11));
-    else command += " " + Quoted(argument);
+    else words.push_back(argument);
   }
-  command += " --";
-  for (const std::string& argument : zotest::NativeCompilerArgs(compilerArgs)) command += " " + Quoted(argument);
-  return command + " >/dev/null 2>&1";
+  words.push_back("--");
+  for (const std::string& argument : zotest::NativeCompilerArgs(compilerArgs)) words.push_back(argument);
+  return std::string("cd ").append(Quoted(file.parent_path().string())).append(" && ").append(Command(words)).append(
+      " >/dev/null 2>&1");
+}
+
+/// The probe's command: `count` inspections of `file`.
+std::string ProbeCommand(const fs::path& file, int count) {
+  return Command({ZOCI_PROBE, file.string(), std::to_string(count), kChecks});
 }
 
 /// Runs a shell command; its wall time in seconds and its standard output.
@@ -123,7 +135,7 @@ struct ProbeLine {
 
 std::vector<ProbeLine> Probe(const fs::path& file, int count) {
   const auto [wall, output] =
-      Timed(std::string(ZOCI_PROBE) + " " + Quoted(file.string()) + " " + std::to_string(count) + " " + Quoted(kChecks));
+      Timed(ProbeCommand(file, count));
   std::vector<ProbeLine> lines;
   std::istringstream in(output);
   for (ProbeLine line; in >> line.wallMs >> line.prepareMs >> line.tidyMs >> line.processMs;) {
@@ -154,9 +166,7 @@ void BM_TidyBinary(benchmark::State& state) {
 
 // A host process that inspects the file once through the library.
 void BM_InspectProcess(benchmark::State& state) {
-  Report(state, [] { return Timed(std::string(ZOCI_PROBE) + " " + Quoted(TheSources().utf8.string()) +
-                                  " 1 " + Quoted(kChecks) + " >/dev/null")
-                             .first; });
+  Report(state, [] { return Timed(ProbeCommand(TheSources().utf8, 1).append(" >/dev/null")).first; });
 }
 
 // The first and the second inspection of the file in one process.
