@@ -1,0 +1,181 @@
+// One file's inspection (see inspection.h).
+#include "inspection.h"
+
+#include <memory>
+
+#include "file_io.h"
+#include "glob.h"
+#include "interop/interop2.h"
+#include "run_logs.h"
+
+namespace zoci {
+namespace {
+
+namespace fs = std::filesystem;
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ignored;
+  return fs::absolute(path, ignored).lexically_normal().string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code failed;
+  const bool same = fs::equivalent(a, b, failed);
+  return failed ? fs::path(a).lexically_normal() == fs::path(b).lexically_normal() : same;
+}
+
+bool IsHeader(const std::string& path, const InspectionSettings& settings) {
+  const std::string extension = fs::path(path).extension().string();
+  if (extension.empty()) return settings.extensionlessIsHeader;
+  for (const std::string& header : settings.headerExtensions) {
+    if (header == extension) return true;
+  }
+  return false;
+}
+
+/// The first line of a run's error text, for a one-line message.
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  return line.empty() ? "the inspection failed without a message" : line;
+}
+
+/// The per-file state while one file's results are turned into the host's terms.
+class FileInspection {
+ public:
+  FileInspection(const Options& options, const FileJob& job) : options_(options), job_(job) {
+    outcome_.file.path = job.path;
+    absolute_ = AbsolutePath(job.path);
+  }
+
+  FileOutcome Run(const InspectionSettings& settings, const std::string& checks,
+                  const std::map<std::string, std::string>& checkOptions) {
+    std::string bytes;
+    if (!Load(job_.path, bytes, job_.unsavedBytes)) return std::move(outcome_);
+    Native::UnsavedBuffers buffers;
+    if (job_.unsavedBytes) {
+      buffers[absolute_] = std::make_shared<const std::u16string>(outcome_.sources.at(job_.path).text);
+    }
+    Native::CheckOptions options(checkOptions.begin(), checkOptions.end());
+    const std::unique_ptr<Native::IZoFileParser> parser(Native::interop2().CreateFileParser(absolute_, settings));
+    const std::unique_ptr<Native::RunResult> result =
+        parser->Parse(options_.modeFlags, buffers, checks, options_.fixlessChecks, options);
+    if (!result) return NoResult(settings);
+    WriteRunLogs(options_, job_.path, *result);
+    if (Judge(*result)) Convert(*result);
+    return std::move(outcome_);
+  }
+
+ private:
+  void Fail(std::string error) {
+    outcome_.file.failed = true;
+    outcome_.file.error = std::move(error);
+  }
+
+  /// Reads and decodes one file (the job's buffer for the job's own file).
+  bool Load(const std::string& path, std::string& bytes, const std::optional<std::string>& unsaved) {
+    std::string error;
+    if (unsaved) bytes = *unsaved;
+    else if (!ReadFileBytes(path, bytes, error)) return Fail(error), false;
+    auto text = DecodeHostText(bytes, DecodeRulesOf(options_), error);
+    if (!text) return Fail(path + ": " + error), false;
+    outcome_.sources[path] = std::move(*text);
+    if (!unsaved) outcome_.diskBytes[path] = std::move(bytes);
+    return true;
+  }
+
+  FileOutcome NoResult(const InspectionSettings& settings) {
+    const bool header = IsHeader(job_.path, settings) && !(options_.modeFlags & ModeFlags::allowHeaderFile);
+    if (header) outcome_.file.note = "header file not inspected (--allow-headers inspects it)";
+    else Fail(job_.path + ": the library produced no result");
+    return std::move(outcome_);
+  }
+
+  /// Whether the run produced diagnostics worth reading; records why not.
+  bool Judge(const Native::RunResult& result) {
+    if (result.status == Native::RunStatus::skippedByDirective) {
+      outcome_.file.note = "skipped by its zoCI:skipall directive";
+      return false;
+    }
+    if (result.status == Native::RunStatus::notRun && options_.settings.skipRun) {
+      outcome_.file.note = "not run (--skip-run)";
+      return false;
+    }
+    if (result.status == Native::RunStatus::incompatibleEncoding) {
+      Fail(job_.path + ": the file is in the ANSI code page but BOM-less files are read as UTF-8 (--bomless-utf8)");
+      return false;
+    }
+    if (result.status >= 100 || result.errorText.rfind("*** exception", 0) == 0) {
+      Fail(job_.path + ": " + FirstLine(result.errorText.empty() ? result.logText : result.errorText));
+      return false;
+    }
+    return true;
+  }
+
+  /// The path under which a diagnostic's file is shown, its text loaded.
+  std::string SourceOf(const std::string& engineName) {
+    if (SameFile(engineName, absolute_)) return job_.path;
+    if (outcome_.sources.count(engineName) == 0) {
+      std::string bytes;
+      const InspectedFile saved = outcome_.file;
+      if (!Load(engineName, bytes, std::nullopt)) outcome_.file = saved;  // shown without source lines
+    }
+    return engineName;
+  }
+
+  static std::vector<TextEdit> Edits(const std::vector<Native::repl>& replacements) {
+    std::vector<TextEdit> edits;
+    for (const Native::repl& r : replacements) edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
+    return edits;
+  }
+
+  void Convert(const Native::RunResult& result) {
+    for (const Native::qfix& record : result.qfixes) {
+      Diagnostic diagnostic;
+      diagnostic.file = SourceOf(record.filename);
+      diagnostic.check = record.checkname;
+      diagnostic.message = record.message;
+      diagnostic.offset = record.triggerspan.start;
+      diagnostic.length = record.triggerspan.length;
+      diagnostic.promoted = !options_.warningsAsErrors.empty() && MatchesGlobList(options_.warningsAsErrors, record.checkname);
+      diagnostic.error = diagnostic.promoted || record.checkname == "clang-diagnostic-error";
+      if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
+      outcome_.file.diagnostics.push_back(std::move(diagnostic));
+    }
+  }
+
+  /// The final replacements, as the IDE gets them when the user applies the fix.
+  static void Fix(Diagnostic& diagnostic, const Native::action& action) {
+    diagnostic.claimToken = action.claimToken;
+    if (action.claimToken != 0) {
+      diagnostic.fix = Edits(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
+    }
+    if (diagnostic.fix.empty()) diagnostic.fix = Edits(action.replacements);
+  }
+
+  const Options& options_;
+  const FileJob& job_;
+  std::string absolute_;
+  FileOutcome outcome_;
+};
+
+}  // namespace
+
+DecodeRules DecodeRulesOf(const Options& options) {
+  return DecodeRules{options.settings.bomlessIsUtf8, (options.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0,
+                     options.ansiCodePage};
+}
+
+Inspector::Inspector(const Options& options, std::optional<CompileDatabase> database, std::string checks,
+                     std::map<std::string, std::string> checkOptions)
+    : options_(options), database_(std::move(database)), checks_(std::move(checks)), checkOptions_(std::move(checkOptions)) {}
+
+FileOutcome Inspector::Inspect(const FileJob& job) const {
+  InspectionSettings settings = options_.settings;
+  if (database_) {
+    if (const auto flags = database_->FlagsOf(job.path)) ApplyCompileFlags(*flags, settings);
+  }
+  return FileInspection(options_, job).Run(settings, checks_, checkOptions_);
+}
+
+}  // namespace zoci
