@@ -39,22 +39,6 @@ std::optional<std::string> InitializeLibrary(const Options& options) {
   return version;
 }
 
-/// Checks and check options: the command line's over the config file's.
-bool ResolveChecks(const Options& options, std::string& checks, std::map<std::string, std::string>& checkOptions) {
-  TidyConfig config;
-  if (!options.configFile.empty()) {
-    std::string bytes, error;
-    if (!ReadFileBytes(options.configFile, bytes, error)) return Failure(error), false;
-    auto parsed = ParseTidyConfig(bytes, error);
-    if (!parsed) return Failure(options.configFile + ": " + error), false;
-    config = std::move(*parsed);
-  }
-  checks = options.checks.value_or(config.checks.value_or(""));
-  checkOptions = config.checkOptions;
-  for (const auto& [name, value] : options.checkOptions) checkOptions[name] = value;
-  return true;
-}
-
 std::vector<FileJob> Jobs(const Options& options, std::optional<std::string> unsaved) {
   std::vector<FileJob> jobs;
   bool bufferListed = false;
@@ -144,9 +128,12 @@ int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
 }  // namespace
 
 int RunInspect(const Options& options) {
-  std::string checks;
-  std::map<std::string, std::string> checkOptions;
-  if (!ResolveChecks(options, checks, checkOptions)) return kExitFailed;
+  std::optional<TidyConfig> config;
+  if (!options.configFile.empty()) {
+    std::string error;
+    config = ReadTidyConfig(options.configFile, error);
+    if (!config) return Failure(error);
+  }
   std::optional<CompileDatabase> database;
   if (!options.compileDatabaseDir.empty()) {
     std::string error;
@@ -157,7 +144,7 @@ int RunInspect(const Options& options) {
   if (options.stdinBuffer) unsaved = std::string(std::istreambuf_iterator<char>(std::cin), {});
   const auto version = InitializeLibrary(options);
   if (!version) return kExitFailed;
-  const Inspector inspector(options, std::move(database), checks, checkOptions);
+  const Inspector inspector(options, std::move(database), std::move(config));
   const Report report = Collect(InspectAll(inspector, Jobs(options, unsaved), options.jobs), *version);
   const bool bufferFix = options.fix && options.stdinBuffer;  // the fixed buffer takes standard output
   if (!bufferFix) PrintReport(options, report);

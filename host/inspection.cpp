@@ -166,16 +166,36 @@ DecodeRules DecodeRulesOf(const Options& options) {
                      options.ansiCodePage};
 }
 
-Inspector::Inspector(const Options& options, std::optional<CompileDatabase> database, std::string checks,
-                     std::map<std::string, std::string> checkOptions)
-    : options_(options), database_(std::move(database)), checks_(std::move(checks)), checkOptions_(std::move(checkOptions)) {}
+Inspector::Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config)
+    : options_(options), database_(std::move(database)), config_(std::move(config)) {}
+
+bool Inspector::ChecksFor(const std::string& path, std::string& checks,
+                          std::map<std::string, std::string>& checkOptions, std::string& error) const {
+  std::optional<TidyConfig> config = config_;
+  if (!config) {
+    const auto file = FindTidyConfigFile(path);
+    config = file ? ReadTidyConfig(*file, error) : TidyConfig{};
+    if (!config) return false;
+  }
+  checks = options_.checks.value_or(config->checks.value_or(""));
+  checkOptions = config->checkOptions;
+  for (const auto& [name, value] : options_.checkOptions) checkOptions[name] = value;
+  return true;
+}
 
 FileOutcome Inspector::Inspect(const FileJob& job) const {
   InspectionSettings settings = options_.settings;
   if (database_) {
     if (const auto flags = database_->FlagsOf(job.path)) ApplyCompileFlags(*flags, settings);
   }
-  return FileInspection(options_, job).Run(settings, checks_, checkOptions_);
+  std::string checks, error;
+  std::map<std::string, std::string> checkOptions;
+  if (!ChecksFor(job.path, checks, checkOptions, error)) {
+    FileOutcome outcome;
+    outcome.file = InspectedFile{job.path, true, error, {}, {}};
+    return outcome;
+  }
+  return FileInspection(options_, job).Run(settings, checks, checkOptions);
 }
 
 }  // namespace zoci

@@ -12,6 +12,7 @@
 #include "file_io.h"
 #include "options.h"
 #include "report.h"
+#include "tidy_config.h"
 
 namespace zoci {
 
@@ -32,15 +33,20 @@ struct FileOutcome {
 /// from several threads at once.
 class Inspector {
  public:
-  Inspector(const Options& options, std::optional<CompileDatabase> database, std::string checks,
-            std::map<std::string, std::string> checkOptions);
+  /// `config` is --config-file's; without it each file gets the nearest
+  /// .clang-tidy above it (read here, since check options given to the
+  /// engine replace its own configuration).
+  Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config);
   FileOutcome Inspect(const FileJob& job) const;
 
  private:
+  /// The checks and check options for `path`: the command line's over the configuration's.
+  bool ChecksFor(const std::string& path, std::string& checks, std::map<std::string, std::string>& checkOptions,
+                 std::string& error) const;
+
   const Options& options_;
   std::optional<CompileDatabase> database_;
-  std::string checks_;
-  std::map<std::string, std::string> checkOptions_;
+  std::optional<TidyConfig> config_;
 };
 
 /// How zoci decodes files under `options`.

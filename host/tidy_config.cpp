@@ -2,6 +2,9 @@
 // read; other top-level keys are skipped with their indented blocks.
 #include "tidy_config.h"
 
+#include "file_io.h"
+
+#include <filesystem>
 #include <vector>
 
 namespace zoci {
@@ -96,6 +99,30 @@ std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& er
     }
   }
   return config;
+}
+
+}  // namespace zoci
+
+namespace zoci {
+
+std::optional<TidyConfig> ReadTidyConfig(const std::string& path, std::string& error) {
+  std::string bytes;
+  if (!ReadFileBytes(path, bytes, error)) return std::nullopt;
+  auto config = ParseTidyConfig(bytes, error);
+  if (!config) error = path + ": " + error;
+  return config;
+}
+
+std::optional<std::string> FindTidyConfigFile(const std::string& source) {
+  namespace fs = std::filesystem;
+  std::error_code ignored;
+  fs::path folder = fs::absolute(source, ignored).lexically_normal().parent_path();
+  while (true) {
+    const fs::path candidate = folder / ".clang-tidy";
+    if (fs::is_regular_file(candidate, ignored)) return candidate.string();
+    if (!folder.has_relative_path()) return std::nullopt;
+    folder = folder.parent_path();
+  }
 }
 
 }  // namespace zoci

@@ -18,4 +18,15 @@ struct TidyConfig {
 /// Parses the text of a .clang-tidy file; on failure `error` says which line.
 std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& error);
 
+/// Reads and parses a .clang-tidy file; on failure `error` names the file and says why.
+std::optional<TidyConfig> ReadTidyConfig(const std::string& path, std::string& error);
+
+}  // namespace zoci
+
+namespace zoci {
+
+/// The .clang-tidy file that applies to `source` (the nearest one in its
+/// folder or above), none when there is none.
+std::optional<std::string> FindTidyConfigFile(const std::string& source);
+
 }  // namespace zoci
