@@ -159,13 +159,13 @@ const Flag* FindFlag(const std::string& argument, std::optional<std::string>& gl
   for (const Flag& flag : Flags()) {
     for (const std::string& name : flag.names) {
       if (argument == name) return &flag;
-      if (!flag.value || argument.rfind(name, 0) != 0) continue;
-      if (argument[name.size()] == '=' && name.rfind("--", 0) == 0) {
+      if (argument.rfind(name, 0) != 0) continue;
+      if (argument[name.size()] == '=') {
         glued = argument.substr(name.size() + 1);
         return &flag;
       }
-      if (flag.joined && argument.size() > name.size()) {
-        glued = argument.substr(argument[name.size()] == '=' ? name.size() + 1 : name.size());
+      if (flag.value && flag.joined) {
+        glued = argument.substr(name.size());
         return &flag;
       }
     }

@@ -25,6 +25,14 @@ bool SameFile(const std::string& a, const std::string& b) {
   return failed ? fs::path(a).lexically_normal() == fs::path(b).lexically_normal() : same;
 }
 
+/// A file the engine named, relative to the working folder when inside it.
+std::string DisplayPath(const std::string& engineName) {
+  std::error_code failed;
+  const fs::path relative = fs::path(engineName).lexically_relative(fs::current_path(failed));
+  const bool inside = !failed && !relative.empty() && *relative.begin() != "..";
+  return inside ? relative.string() : engineName;
+}
+
 bool IsHeader(const std::string& path, const InspectionSettings& settings) {
   const std::string extension = fs::path(path).extension().string();
   if (extension.empty()) return settings.extensionlessIsHeader;
@@ -115,12 +123,13 @@ class FileInspection {
   /// The path under which a diagnostic's file is shown, its text loaded.
   std::string SourceOf(const std::string& engineName) {
     if (SameFile(engineName, absolute_)) return job_.path;
-    if (outcome_.sources.count(engineName) == 0) {
+    const std::string shown = DisplayPath(engineName);
+    if (outcome_.sources.count(shown) == 0) {
       std::string bytes;
       const InspectedFile saved = outcome_.file;
-      if (!Load(engineName, bytes, std::nullopt)) outcome_.file = saved;  // shown without source lines
+      if (!Load(shown, bytes, std::nullopt)) outcome_.file = saved;  // shown without source lines
     }
-    return engineName;
+    return shown;
   }
 
   static std::vector<TextEdit> Edits(const std::vector<Native::repl>& replacements) {

@@ -1,0 +1,128 @@
+// zoci end to end with the real engine: what a user sees on the terminal, the
+// exit codes a CI job relies on, and the machine outputs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "json.h"
+#include "support/temp_dir.h"
+#include "zoci_runner.h"
+
+namespace zotest {
+namespace {
+
+const std::vector<std::string> kEncodings = {"utf8", "utf8-bom", "utf16le", "cp1252"};
+
+std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
+
+class Zoci : public ::testing::Test {
+ protected:
+  Zoci() { CopySamples(dir_.Path()); }
+  ZociRun Run(const std::vector<std::string>& arguments, const std::string& input = {}) {
+    return RunZoci(dir_.Path(), arguments, input);
+  }
+  TempDir dir_;
+};
+
+TEST_F(Zoci, EveryEncodingGivesTheSameDiagnosticsAtUtf16Columns) {
+  std::string expected;
+  for (const std::string& encoding : kEncodings) {
+    const ZociRun run = Run({"inspect", Sample(encoding)});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    std::string text = run.out;
+    for (size_t at; (at = text.find(Sample(encoding))) != std::string::npos;) text.replace(at, Sample(encoding).size(), "F");
+    if (expected.empty()) expected = text;
+    EXPECT_EQ(text, expected) << encoding;
+  }
+  // NULL follows "Größe XL – 5 €" on line 33: column 90 in UTF-16 units (more in bytes).
+  EXPECT_NE(expected.find("F:33:90: warning: use nullptr [modernize-use-nullptr]\n"), std::string::npos) << expected;
+  EXPECT_NE(expected.find("6 warnings and 0 errors in 1 file\n"), std::string::npos);
+}
+
+TEST_F(Zoci, ExitCodesFollowWhatACiJobExpects) {
+  EXPECT_EQ(Run({"inspect", Sample("utf8")}).exitCode, 0);
+  const ZociRun promoted = Run({"inspect", "--warnings-as-errors=modernize-use-nullptr", Sample("utf8")});
+  EXPECT_EQ(promoted.exitCode, 1);
+  EXPECT_NE(promoted.out.find("error: use nullptr [modernize-use-nullptr,-warnings-as-errors]"), std::string::npos);
+  EXPECT_EQ(Run({"inspect", "--warnings-as-errors=cert-*", Sample("utf8")}).exitCode, 0);
+  const ZociRun usage = Run({"inspect", "--no-such-flag", Sample("utf8")});
+  EXPECT_EQ(usage.exitCode, 2);
+  EXPECT_NE(usage.err.find("unknown option '--no-such-flag'"), std::string::npos);
+  const ZociRun missing = Run({"inspect", "missing.cpp", Sample("utf8")});
+  EXPECT_EQ(missing.exitCode, 2);
+  EXPECT_NE(missing.err.find("cannot read missing.cpp"), std::string::npos);
+  EXPECT_NE(missing.out.find("6 warnings"), std::string::npos);  // the readable file is still inspected
+  const ZociRun badConfig = Run({"inspect", "--config-file", "nowhere/.clang-tidy", Sample("utf8")});
+  EXPECT_EQ(badConfig.exitCode, 2);
+  EXPECT_NE(badConfig.err.find("nowhere/.clang-tidy"), std::string::npos);
+}
+
+TEST_F(Zoci, DirectivesSkipLinesFilesAndSetOptions) {
+  const ZociRun run = Run({"inspect", "directives/directives.cpp", "directives/skipped.cpp"});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("directives/directives.cpp:13:16: warning: use nullptr"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("1 warning and 0 errors in 2 files"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("skipped.cpp: skipped by its zoCI:skipall directive"), std::string::npos);
+}
+
+TEST_F(Zoci, StdinBufferIsInspectedInPlaceOfTheFile) {
+  const ZociRun saved = Run({"inspect", "unsaved/draft.cpp"});
+  EXPECT_NE(saved.out.find("0 warnings"), std::string::npos);
+  const ZociRun edited = Run({"inspect", "--stdin-buffer", "unsaved/draft.cpp"}, ReadBytes(dir_.Path() / "unsaved/draft.cpp.edited"));
+  EXPECT_EQ(edited.exitCode, 0) << edited.err;
+  EXPECT_NE(edited.out.find("unsaved/draft.cpp:7:49: warning: use nullptr"), std::string::npos) << edited.out;
+}
+
+TEST_F(Zoci, ChecksAndOptionsFromTheCommandLineOverrideTheConfiguration) {
+  const ZociRun run = Run({"inspect", "--checks=-*,readability-braces-around-statements", "--option",
+                           "readability-braces-around-statements.ShortStatementLines=2", Sample("utf8")});
+  EXPECT_EQ(run.out.find("[modernize-"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("0 warnings"), std::string::npos) << run.out;  // every statement is short
+}
+
+TEST_F(Zoci, SeveralFilesConcurrentlyKeepTheirOrder) {
+  std::vector<std::string> arguments = {"inspect", "-j", "4", "--format", "json"};
+  for (const std::string& encoding : kEncodings) arguments.push_back(Sample(encoding));
+  const ZociRun run = Run(arguments);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  std::string error;
+  const auto json = zoci::ParseJson(run.out, error);
+  ASSERT_TRUE(json) << error;
+  const auto& files = json->Find("files")->array;
+  ASSERT_EQ(files.size(), 4u);
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(files[i].Find("path")->string, Sample(kEncodings[i]));
+    EXPECT_EQ(files[i].Find("diagnostics")->array.size(), 6u);
+  }
+  EXPECT_EQ(files[2].Find("encoding")->string, "UTF-16LE BOM");
+}
+
+TEST_F(Zoci, SarifOffsetsLeaveOutTheByteOrderMark) {
+  const ZociRun plain = Run({"inspect", "--format=sarif", Sample("utf8")});
+  const ZociRun bom = Run({"inspect", "--format=sarif", Sample("utf16le")});
+  std::string error;
+  const auto a = zoci::ParseJson(plain.out, error), b = zoci::ParseJson(bom.out, error);
+  ASSERT_TRUE(a && b) << error;
+  const auto region = [](const zoci::JsonValue& log) {
+    const auto& result = log.Find("runs")->array.at(0).Find("results")->array.at(0);
+    return *result.Find("locations")->array.at(0).Find("physicalLocation")->Find("region");
+  };
+  EXPECT_EQ(region(*a).Find("charOffset")->number, region(*b).Find("charOffset")->number);
+  EXPECT_EQ(region(*a).Find("startColumn")->number, region(*b).Find("startColumn")->number);
+  if (std::string(ZOCI_SARIF_MULTITOOL).empty()) GTEST_SKIP() << "the SARIF multitool is not installed";
+  const auto log = dir_.Write("out.sarif", bom.out);
+  const std::string validate = std::string(ZOCI_SARIF_MULTITOOL) + " validate '" + log.string() + "' >/dev/null 2>&1";
+  EXPECT_EQ(std::system(validate.c_str()), 0);
+}
+
+TEST_F(Zoci, LogAndDumpFoldersReceiveTheRunsTexts) {
+  const ZociRun run = Run({"inspect", "--log-dir", "logs", "--detailed", "--dump-dir", "dump", Sample("utf8")});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  int logs = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.Path() / "logs")) logs += entry.is_regular_file();
+  EXPECT_EQ(logs, 4);
+  EXPECT_FALSE(std::filesystem::is_empty(dir_.Path() / "dump"));
+}
+
+}  // namespace
+}  // namespace zotest
