@@ -238,8 +238,9 @@ std::string HelpText() {
           "text (as the IDE's editor counts them), whatever the file's encoding on disk.\n"
           "JSON and SARIF offsets are UTF-16 code units from the start of the text,\n"
           "not counting a byte order mark.\n\n"
-          "Exit codes: 0 inspected (warnings alone do not fail), 1 a diagnostic matched\n"
-          "--warnings-as-errors, 2 usage error, unreadable file or failed run.\n\noptions:\n";
+          "Exit codes: 0 inspected (warnings alone do not fail), 1 a compiler error or a\n"
+          "diagnostic matched by --warnings-as-errors, 2 usage error, unreadable file or\n"
+          "failed run.\n\noptions:\n";
   for (const Flag& flag : Flags()) {
     std::string names;
     for (const std::string& name : flag.names) names += (names.empty() ? "" : ", ") + name;

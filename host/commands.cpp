@@ -115,14 +115,14 @@ bool DumpCaches(const Options& options) {
 }
 
 int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
-  bool failed = !fixesOk || !dumpOk, promoted = false;
+  bool failed = !fixesOk || !dumpOk, errors = false;
   for (const InspectedFile& file : report.files) {
     if (file.failed) Failure(file.error), failed = true;
     else if (!file.note.empty()) std::fprintf(stderr, "zoci: %s: %s\n", file.path.c_str(), file.note.c_str());
-    for (const Diagnostic& diagnostic : file.diagnostics) promoted = promoted || diagnostic.promoted;
+    for (const Diagnostic& diagnostic : file.diagnostics) errors = errors || diagnostic.error;
   }
   if (failed) return kExitFailed;
-  return promoted ? kExitWarningsAsErrors : kExitInspected;
+  return errors ? kExitErrors : kExitInspected;
 }
 
 }  // namespace

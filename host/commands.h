@@ -7,7 +7,8 @@ namespace zoci {
 
 /// Exit codes.
 inline constexpr int kExitInspected = 0;
-inline constexpr int kExitWarningsAsErrors = 1;
+/// A compiler error, or a diagnostic matched by --warnings-as-errors.
+inline constexpr int kExitErrors = 1;
 inline constexpr int kExitFailed = 2;
 
 /// `zoci inspect` and `zoci fix`; returns the exit code.

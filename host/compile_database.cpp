@@ -111,7 +111,7 @@ std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std
     const std::string* directory = StringMember(entry, "directory");
     const std::string* source = StringMember(entry, "file");
     if (!directory || !source) continue;
-    const fs::path base(*directory);
+    const fs::path base = fs::path(*directory).is_absolute() ? fs::path(*directory) : fs::absolute(folder) / *directory;
     database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base));
   }
   return database;

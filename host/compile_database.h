@@ -24,7 +24,8 @@ struct CompileFlags {
 
 class CompileDatabase {
  public:
-  /// Reads DIR/compile_commands.json; on failure `error` says why.
+  /// Reads DIR/compile_commands.json (a relative "directory" counts from DIR);
+  /// on failure `error` says why.
   static std::optional<CompileDatabase> Load(const std::filesystem::path& folder, std::string& error);
   /// The flags of `file` (any spelling of its path), none when it has no entry.
   std::optional<CompileFlags> FlagsOf(const std::filesystem::path& file) const;

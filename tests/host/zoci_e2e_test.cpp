@@ -57,6 +57,16 @@ TEST_F(Zoci, ExitCodesFollowWhatACiJobExpects) {
   EXPECT_NE(badConfig.err.find("nowhere/.clang-tidy"), std::string::npos);
 }
 
+TEST_F(Zoci, CompileCommandsGiveEachFileItsFoldersAndDefines) {
+  const ZociRun alone = Run({"inspect", "project/src/main.cpp"});
+  EXPECT_EQ(alone.exitCode, 1);  // a compiler error fails the run for CI
+  EXPECT_NE(alone.out.find("project/src/main.cpp:5:10: error: 'config.h' file not found [clang-diagnostic-error]"), std::string::npos) << alone.out;
+  const ZociRun project = Run({"inspect", "-p", "project", "project/src/main.cpp"});
+  EXPECT_EQ(project.exitCode, 0) << project.err;
+  EXPECT_NE(project.out.find("project/src/main.cpp:8:62: warning: use nullptr"), std::string::npos) << project.out;
+  EXPECT_EQ(Run({"inspect", "-p", "encodings", "project/src/main.cpp"}).exitCode, 2);  // no database there
+}
+
 TEST_F(Zoci, DirectivesSkipLinesFilesAndSetOptions) {
   const ZociRun run = Run({"inspect", "directives/directives.cpp", "directives/skipped.cpp"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
