@@ -2,9 +2,8 @@
 #include "compile_database.h"
 
 #include <fstream>
-#include <sstream>
 
-#include "json.h"
+#include <nlohmann/json.hpp>
 
 namespace zoci {
 namespace {
@@ -21,15 +20,20 @@ std::string Resolve(const std::string& folder, const fs::path& directory) {
   return path.is_absolute() ? folder : (directory / path).lexically_normal().string();
 }
 
-const std::string* StringMember(const JsonValue& entry, const char* name) {
-  const JsonValue* value = entry.Find(name);
-  return value && value->kind == JsonValue::Kind::string ? &value->string : nullptr;
+using Json = nlohmann::json;
+
+/// A string member of a compile command, or none.
+const std::string* StringMember(const Json& entry, const char* name) {
+  const auto found = entry.find(name);
+  return found != entry.end() && found->is_string() ? found->get_ptr<const std::string*>() : nullptr;
 }
 
-std::vector<std::string> EntryArguments(const JsonValue& entry) {
+std::vector<std::string> EntryArguments(const Json& entry) {
   std::vector<std::string> arguments;
-  if (const JsonValue* list = entry.Find("arguments"); list && list->kind == JsonValue::Kind::array) {
-    for (const JsonValue& item : list->array) arguments.push_back(item.string);
+  if (const auto list = entry.find("arguments"); list != entry.end() && list->is_array()) {
+    for (const Json& item : *list) {
+      if (item.is_string()) arguments.push_back(item.get<std::string>());
+    }
   } else if (const std::string* command = StringMember(entry, "command")) {
     arguments = SplitCommand(*command);
   }
@@ -99,15 +103,14 @@ std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std
     error = "cannot read " + file.string();
     return std::nullopt;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  const auto json = ParseJson(text.str(), error);
-  if (!json || json->kind != JsonValue::Kind::array) {
-    error = file.string() + ": " + (json ? "not a list of compile commands" : error);
+  const Json json = Json::parse(in, nullptr, false);
+  if (!json.is_array()) {
+    error = file.string() + ": " + (json.is_discarded() ? "not valid JSON" : "not a list of compile commands");
     return std::nullopt;
   }
   CompileDatabase database;
-  for (const JsonValue& entry : json->array) {
+  for (const Json& entry : json) {
+    if (!entry.is_object()) continue;
     const std::string* directory = StringMember(entry, "directory");
     const std::string* source = StringMember(entry, "file");
     if (!directory || !source) continue;

@@ -1,58 +1,43 @@
 // zoci's JSON output (schema in host/OUTPUT.md).
 #include "machine_report.h"
 
-#include "json.h"
-
 namespace zoci {
 namespace {
 
 constexpr int kSchemaVersion = 1;
 
-void WriteSpan(JsonWriter& json, const SpanPositions& span) {
-  json.Number("offset", span.offset);
-  json.Number("length", span.length);
-  json.BeginObject("start");
-  json.Number("line", span.start.line);
-  json.Number("column", span.start.column);
-  json.EndObject();
-  json.BeginObject("end");
-  json.Number("line", span.end.line);
-  json.Number("column", span.end.column);
-  json.EndObject();
+Json Point(const Position& position) { return {{"line", position.line}, {"column", position.column}}; }
+
+/// A span's fields: offset, length, start and end.
+Json Span(const SpanPositions& span) {
+  return {{"offset", span.offset}, {"length", span.length}, {"start", Point(span.start)}, {"end", Point(span.end)}};
 }
 
-void WriteDiagnostic(JsonWriter& json, const Report& report, const Diagnostic& diagnostic) {
-  json.BeginObject();
-  json.String("file", diagnostic.file);
-  json.String("check", diagnostic.check);
-  json.String("severity", diagnostic.error ? "error" : "warning");
-  json.String("message", diagnostic.message);
-  json.BeginObject("range");
-  WriteSpan(json, PositionsOf(report, diagnostic.file, diagnostic.offset, diagnostic.length));
-  json.EndObject();
-  json.BeginArray("fix");
+Json DiagnosticJson(const Report& report, const Diagnostic& diagnostic) {
+  Json fix = Json::array();
   for (const TextEdit& edit : diagnostic.fix) {
-    json.BeginObject();
-    WriteSpan(json, PositionsOf(report, diagnostic.file, edit.offset, edit.length));
-    json.String("text", edit.text);
-    json.EndObject();
+    Json replacement = Span(PositionsOf(report, diagnostic.file, edit.offset, edit.length));
+    replacement["text"] = edit.text;
+    fix.push_back(std::move(replacement));
   }
-  json.EndArray();
-  json.EndObject();
+  return {{"file", diagnostic.file},
+          {"check", diagnostic.check},
+          {"severity", diagnostic.error ? "error" : "warning"},
+          {"message", diagnostic.message},
+          {"range", Span(PositionsOf(report, diagnostic.file, diagnostic.offset, diagnostic.length))},
+          {"fix", std::move(fix)}};
 }
 
-void WriteFile(JsonWriter& json, const Report& report, const InspectedFile& file) {
-  json.BeginObject();
-  json.String("path", file.path);
+Json FileJson(const Report& report, const InspectedFile& file) {
   const auto source = report.sources.find(file.path);
-  json.String("encoding", source == report.sources.end() ? "" : EncodingName(source->second));
-  json.Bool("inspected", !file.failed);
-  if (file.failed) json.String("error", file.error);
-  if (!file.note.empty()) json.String("note", file.note);
-  json.BeginArray("diagnostics");
-  for (const Diagnostic& diagnostic : file.diagnostics) WriteDiagnostic(json, report, diagnostic);
-  json.EndArray();
-  json.EndObject();
+  Json json = {{"path", file.path},
+               {"encoding", source == report.sources.end() ? "" : EncodingName(source->second)},
+               {"inspected", !file.failed}};
+  if (file.failed) json["error"] = file.error;
+  if (!file.note.empty()) json["note"] = file.note;
+  json["diagnostics"] = Json::array();
+  for (const Diagnostic& diagnostic : file.diagnostics) json["diagnostics"].push_back(DiagnosticJson(report, diagnostic));
+  return json;
 }
 
 }  // namespace
@@ -67,18 +52,15 @@ SpanPositions PositionsOf(const Report& report, const std::string& path, uint32_
   return SpanPositions{offset, length, lines.PositionOf(offset), lines.PositionOf(offset + length)};
 }
 
+std::string DumpJson(const Json& json) {
+  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
 std::string JsonReport(const Report& report) {
-  JsonWriter json;
-  json.BeginObject();
-  json.Number("version", kSchemaVersion);
-  json.String("tool", "zoci");
-  json.String("engine", report.engineVersion);
-  json.String("positions", "utf-16");
-  json.BeginArray("files");
-  for (const InspectedFile& file : report.files) WriteFile(json, report, file);
-  json.EndArray();
-  json.EndObject();
-  return json.Text();
+  Json json = {{"version", kSchemaVersion}, {"tool", "zoci"}, {"engine", report.engineVersion}, {"positions", "utf-16"}};
+  json["files"] = Json::array();
+  for (const InspectedFile& file : report.files) json["files"].push_back(FileJson(report, file));
+  return DumpJson(json);
 }
 
 }  // namespace zoci

@@ -2,12 +2,19 @@
 // host/OUTPUT.md) and SARIF 2.1.0. Both give positions in UTF-16 code units.
 #pragma once
 
+#include <nlohmann/json.hpp>
 #include <string>
 
 #include "report.h"
 #include "text_lines.h"
 
 namespace zoci {
+
+/// JSON documents keep their members in the order written.
+using Json = nlohmann::ordered_json;
+
+/// Indented text of `json`; invalid UTF-8 in strings is replaced, not fatal.
+std::string DumpJson(const Json& json);
 
 /// The JSON document of `report`.
 std::string JsonReport(const Report& report);

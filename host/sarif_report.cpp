@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <map>
 
-#include "json.h"
 #include "machine_report.h"
 
 namespace zoci {
@@ -47,22 +46,21 @@ std::string CharsetName(const HostText& text) {
   return {};
 }
 
-void WriteRegion(JsonWriter& json, const char* key, const SpanPositions& span) {
-  json.BeginObject(key);
-  json.Number("startLine", span.start.line);
-  json.Number("startColumn", span.start.column);
-  json.Number("endLine", span.end.line);
-  json.Number("endColumn", span.end.column);
-  json.Number("charOffset", span.offset);
-  json.Number("charLength", span.length);
-  json.EndObject();
+Json Text(const std::string& text) { return {{"text", text}}; }
+
+Json Region(const SpanPositions& span) {
+  return {{"startLine", span.start.line}, {"startColumn", span.start.column},
+          {"endLine", span.end.line},     {"endColumn", span.end.column},
+          {"charOffset", span.offset},    {"charLength", span.length}};
 }
 
-void WriteArtifactLocation(JsonWriter& json, const std::string& path, int index) {
-  json.BeginObject("artifactLocation");
-  json.String("uri", FileUri(path));
-  json.Number("index", index);
-  json.EndObject();
+Json ArtifactLocation(const std::string& path, int index) { return {{"uri", FileUri(path)}, {"index", index}}; }
+
+/// A one-entry "locations" list for `path`, with `region` when there is one.
+Json Locations(const std::string& path, int index, const Json& region = nullptr) {
+  Json physical = {{"artifactLocation", ArtifactLocation(path, index)}};
+  if (!region.is_null()) physical["region"] = region;
+  return Json::array({{{"physicalLocation", std::move(physical)}}});
 }
 
 /// Rule and artifact tables, each name with its index.
@@ -87,144 +85,86 @@ struct Tables {
   }
 };
 
-void WriteRules(JsonWriter& json, const Tables& tables) {
-  json.BeginArray("rules");
-  for (const std::string& id : tables.ruleOrder) {
-    json.BeginObject();
-    json.String("id", id);
-    json.BeginObject("shortDescription");
-    json.String("text", "clang-tidy check " + id);
-    json.EndObject();
-    json.BeginObject("fullDescription");
-    json.String("text", id.rfind("clang-diagnostic-", 0) == 0
-                            ? "Compiler diagnostic " + id.substr(17) + ", reported through clang-tidy."
-                            : "Findings of the clang-tidy check " + id + ", with the check's quick fixes.");
-    json.EndObject();
-    if (const std::string help = HelpUri(id); !help.empty()) json.String("helpUri", help);
-    json.EndObject();
-  }
-  json.EndArray();
+Json Rule(const std::string& id) {
+  const bool compiler = id.rfind("clang-diagnostic-", 0) == 0;
+  Json rule = {{"id", id},
+               {"shortDescription", Text("clang-tidy check " + id)},
+               {"fullDescription", Text(compiler ? "Compiler diagnostic " + id.substr(17) + ", reported through clang-tidy."
+                                                 : "Findings of the clang-tidy check " + id + ", with the check's quick fixes.")}};
+  if (const std::string help = HelpUri(id); !help.empty()) rule["helpUri"] = help;
+  return rule;
 }
 
-void WriteFix(JsonWriter& json, const Report& report, const Diagnostic& diagnostic, int artifact) {
-  json.BeginArray("fixes");
-  json.BeginObject();
-  json.BeginObject("description");
-  json.String("text", diagnostic.message);
-  json.EndObject();
-  json.BeginArray("artifactChanges");
-  json.BeginObject();
-  WriteArtifactLocation(json, diagnostic.file, artifact);
-  json.BeginArray("replacements");
+Json Fixes(const Report& report, const Diagnostic& diagnostic, int artifact) {
+  Json replacements = Json::array();
   for (const TextEdit& edit : diagnostic.fix) {
-    json.BeginObject();
-    WriteRegion(json, "deletedRegion", PositionsOf(report, diagnostic.file, edit.offset, edit.length));
-    json.BeginObject("insertedContent");
-    json.String("text", edit.text);
-    json.EndObject();
-    json.EndObject();
+    replacements.push_back({{"deletedRegion", Region(PositionsOf(report, diagnostic.file, edit.offset, edit.length))},
+                            {"insertedContent", Text(edit.text)}});
   }
-  json.EndArray();
-  json.EndObject();
-  json.EndArray();
-  json.EndObject();
-  json.EndArray();
+  const Json change = {{"artifactLocation", ArtifactLocation(diagnostic.file, artifact)},
+                       {"replacements", std::move(replacements)}};
+  return Json::array({{{"description", Text(diagnostic.message)}, {"artifactChanges", Json::array({change})}}});
 }
 
-void WriteResult(JsonWriter& json, const Report& report, const Tables& tables, const Diagnostic& diagnostic) {
+Json Result(const Report& report, const Tables& tables, const Diagnostic& diagnostic) {
   const int artifact = tables.artifacts.at(diagnostic.file);
-  json.BeginObject();
-  json.String("ruleId", diagnostic.check);
-  json.Number("ruleIndex", tables.rules.at(diagnostic.check));
-  json.String("level", diagnostic.error ? "error" : "warning");
-  json.BeginObject("message");
-  json.String("text", diagnostic.message);
-  json.EndObject();
-  json.BeginArray("locations");
-  json.BeginObject();
-  json.BeginObject("physicalLocation");
-  WriteArtifactLocation(json, diagnostic.file, artifact);
-  WriteRegion(json, "region", PositionsOf(report, diagnostic.file, diagnostic.offset, diagnostic.length));
-  json.EndObject();
-  json.EndObject();
-  json.EndArray();
-  if (!diagnostic.fix.empty()) WriteFix(json, report, diagnostic, artifact);
-  json.EndObject();
+  const Json region = Region(PositionsOf(report, diagnostic.file, diagnostic.offset, diagnostic.length));
+  Json result = {{"ruleId", diagnostic.check},
+                 {"ruleIndex", tables.rules.at(diagnostic.check)},
+                 {"level", diagnostic.error ? "error" : "warning"},
+                 {"message", Text(diagnostic.message)},
+                 {"locations", Locations(diagnostic.file, artifact, region)}};
+  if (!diagnostic.fix.empty()) result["fixes"] = Fixes(report, diagnostic, artifact);
+  return result;
 }
 
-void WriteArtifacts(JsonWriter& json, const Report& report, const Tables& tables) {
-  json.BeginArray("artifacts");
+Json Artifacts(const Report& report, const Tables& tables) {
+  Json artifacts = Json::array();
   for (const std::string& path : tables.artifactOrder) {
-    json.BeginObject();
-    json.BeginObject("location");
-    json.String("uri", FileUri(path));
-    json.EndObject();
+    Json artifact = {{"location", {{"uri", FileUri(path)}}}};
     if (const auto source = report.sources.find(path); source != report.sources.end()) {
-      json.String("encoding", CharsetName(source->second));
+      artifact["encoding"] = CharsetName(source->second);
     }
-    json.EndObject();
+    artifacts.push_back(std::move(artifact));
   }
-  json.EndArray();
+  return artifacts;
 }
 
-void WriteInvocation(JsonWriter& json, const Report& report, const Tables& tables) {
-  bool successful = true;
-  for (const InspectedFile& file : report.files) successful = successful && !file.failed;
-  json.BeginArray("invocations");
-  json.BeginObject();
-  json.Bool("executionSuccessful", successful);
-  json.BeginArray("toolExecutionNotifications");
+/// The run's invocation: successful unless a file could not be inspected,
+/// with one notification per such file.
+Json Invocations(const Report& report, const Tables& tables) {
+  Json notifications = Json::array();
   for (const InspectedFile& file : report.files) {
     if (!file.failed) continue;
-    json.BeginObject();
-    json.String("level", "error");
-    json.BeginObject("message");
-    json.String("text", file.error);
-    json.EndObject();
-    json.BeginArray("locations");
-    json.BeginObject();
-    json.BeginObject("physicalLocation");
-    WriteArtifactLocation(json, file.path, tables.artifacts.at(file.path));
-    json.EndObject();
-    json.EndObject();
-    json.EndArray();
-    json.EndObject();
+    notifications.push_back({{"level", "error"},
+                             {"message", Text(file.error)},
+                             {"locations", Locations(file.path, tables.artifacts.at(file.path))}});
   }
-  json.EndArray();
-  json.EndObject();
-  json.EndArray();
+  return Json::array({{{"executionSuccessful", notifications.empty()}, {"toolExecutionNotifications", notifications}}});
 }
 
 }  // namespace
 
 std::string SarifReport(const Report& report) {
   const Tables tables(report);
-  JsonWriter json;
-  json.BeginObject();
-  json.String("$schema", "https://json.schemastore.org/sarif-2.1.0.json");
-  json.String("version", "2.1.0");
-  json.BeginArray("runs");
-  json.BeginObject();
-  json.BeginObject("tool");
-  json.BeginObject("driver");
-  json.String("name", "zoci");
-  json.String("version", "0.1.0");
-  json.String("informationUri", "https://clang.llvm.org/extra/clang-tidy/");
-  WriteRules(json, tables);
-  json.EndObject();
-  json.EndObject();
-  json.String("columnKind", "utf16CodeUnits");
-  WriteArtifacts(json, report, tables);
-  WriteInvocation(json, report, tables);
-  json.BeginArray("results");
+  Json rules = Json::array();
+  for (const std::string& id : tables.ruleOrder) rules.push_back(Rule(id));
+  Json results = Json::array();
   for (const InspectedFile& file : report.files) {
-    for (const Diagnostic& diagnostic : file.diagnostics) WriteResult(json, report, tables, diagnostic);
+    for (const Diagnostic& diagnostic : file.diagnostics) results.push_back(Result(report, tables, diagnostic));
   }
-  json.EndArray();
-  json.EndObject();
-  json.EndArray();
-  json.EndObject();
-  return json.Text();
+  const Json driver = {{"name", "zoci"},
+                       {"version", "0.1.0"},
+                       {"informationUri", "https://clang.llvm.org/extra/clang-tidy/"},
+                       {"rules", std::move(rules)}};
+  const Json run = {{"tool", {{"driver", driver}}},
+                    {"columnKind", "utf16CodeUnits"},
+                    {"artifacts", Artifacts(report, tables)},
+                    {"invocations", Invocations(report, tables)},
+                    {"results", std::move(results)}};
+  return DumpJson({{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+                   {"version", "2.1.0"},
+                   {"runs", Json::array({run})}});
 }
 
 }  // namespace zoci

@@ -4,7 +4,6 @@
 
 #include <sstream>
 
-#include "json.h"
 #include "machine_report.h"
 #include "text_report.h"
 
@@ -50,72 +49,63 @@ TEST(TextReport, ColoursOnlyWhenAsked) {
   EXPECT_NE(coloured.str().find("\033[1;35mwarning: "), std::string::npos);
 }
 
-JsonValue Parsed(const std::string& text) {
-  std::string error;
-  auto json = ParseJson(text, error);
-  EXPECT_TRUE(json) << error << "\n" << text;
-  return json.value_or(JsonValue{});
+Json Parsed(const std::string& text) {
+  const Json json = Json::parse(text, nullptr, false);
+  EXPECT_FALSE(json.is_discarded()) << text;
+  return json;
 }
 
 TEST(JsonReport, GivesUtf16OffsetsWithLinesAndColumns) {
-  const JsonValue json = Parsed(JsonReport(SampleReport()));
-  EXPECT_EQ(json.Find("version")->number, 1);
-  EXPECT_EQ(json.Find("positions")->string, "utf-16");
-  const JsonValue& file = json.Find("files")->array.at(0);
-  EXPECT_EQ(file.Find("encoding")->string, "UTF-8 BOM");
-  const JsonValue& diagnostic = file.Find("diagnostics")->array.at(0);
-  EXPECT_EQ(diagnostic.Find("check")->string, "modernize-use-nullptr");
-  const JsonValue& edit = diagnostic.Find("fix")->array.at(0);
-  EXPECT_EQ(edit.Find("offset")->number, 37);
-  EXPECT_EQ(edit.Find("length")->number, 4);
-  EXPECT_EQ(edit.Find("start")->Find("column")->number, 19);
-  EXPECT_EQ(edit.Find("end")->Find("column")->number, 23);
-  EXPECT_EQ(edit.Find("text")->string, "nullptr");
-  const JsonValue& failed = json.Find("files")->array.at(1);
-  EXPECT_FALSE(failed.Find("inspected")->boolean);
-  EXPECT_EQ(failed.Find("error")->string, "cannot read missing.cpp");
+  const Json json = Parsed(JsonReport(SampleReport()));
+  EXPECT_EQ(json["version"], 1);
+  EXPECT_EQ(json["positions"], "utf-16");
+  const Json& file = json["files"][0];
+  EXPECT_EQ(file["encoding"], "UTF-8 BOM");
+  const Json& diagnostic = file["diagnostics"][0];
+  EXPECT_EQ(diagnostic["check"], "modernize-use-nullptr");
+  EXPECT_EQ(diagnostic["range"]["start"], Json({{"line", 2}, {"column", 19}}));
+  const Json& edit = diagnostic["fix"][0];
+  EXPECT_EQ(edit["offset"], 37);
+  EXPECT_EQ(edit["length"], 4);
+  EXPECT_EQ(edit["end"], Json({{"line", 2}, {"column", 23}}));
+  EXPECT_EQ(edit["text"], "nullptr");
+  const Json& failed = json["files"][1];
+  EXPECT_EQ(failed["inspected"], false);
+  EXPECT_EQ(failed["error"], "cannot read missing.cpp");
+  EXPECT_EQ(failed["encoding"], "");
 }
 
 TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
-  const JsonValue sarif = Parsed(SarifReport(SampleReport()));
-  EXPECT_EQ(sarif.Find("version")->string, "2.1.0");
-  const JsonValue& run = sarif.Find("runs")->array.at(0);
-  EXPECT_EQ(run.Find("columnKind")->string, "utf16CodeUnits");
-  const std::vector<JsonValue>& rules = run.Find("tool")->Find("driver")->Find("rules")->array;
+  const Json sarif = Parsed(SarifReport(SampleReport()));
+  EXPECT_EQ(sarif["version"], "2.1.0");
+  const Json& run = sarif["runs"][0];
+  EXPECT_EQ(run["columnKind"], "utf16CodeUnits");
+  const Json& rules = run["tool"]["driver"]["rules"];
   ASSERT_EQ(rules.size(), 2u);
-  EXPECT_EQ(rules[0].Find("id")->string, "modernize-use-nullptr");
-  EXPECT_TRUE(rules[0].Find("shortDescription") && rules[0].Find("fullDescription"));
-  const JsonValue& result = run.Find("results")->array.at(0);
-  EXPECT_EQ(result.Find("level")->string, "warning");
-  const JsonValue& region = *result.Find("locations")->array.at(0).Find("physicalLocation")->Find("region");
-  EXPECT_EQ(region.Find("startLine")->number, 2);
-  EXPECT_EQ(region.Find("startColumn")->number, 19);
-  EXPECT_EQ(region.Find("charOffset")->number, 37);
-  const JsonValue& change = result.Find("fixes")->array.at(0).Find("artifactChanges")->array.at(0);
-  const JsonValue& replacement = change.Find("replacements")->array.at(0);
-  EXPECT_EQ(replacement.Find("deletedRegion")->Find("charLength")->number, 4);
-  EXPECT_EQ(replacement.Find("deletedRegion")->Find("endColumn")->number, 23);
-  EXPECT_EQ(replacement.Find("insertedContent")->Find("text")->string, "nullptr");
-  EXPECT_EQ(run.Find("results")->array.at(1).Find("level")->string, "error");
-  const JsonValue& invocation = run.Find("invocations")->array.at(0);
-  EXPECT_FALSE(invocation.Find("executionSuccessful")->boolean);
-  EXPECT_EQ(invocation.Find("toolExecutionNotifications")->array.size(), 1u);
+  EXPECT_EQ(rules[0]["id"], "modernize-use-nullptr");
+  EXPECT_TRUE(rules[0].contains("shortDescription") && rules[0].contains("fullDescription"));
+  EXPECT_EQ(rules[0]["helpUri"], "https://clang.llvm.org/extra/clang-tidy/checks/modernize/use-nullptr.html");
+  const Json& result = run["results"][0];
+  EXPECT_EQ(result["level"], "warning");
+  EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"],
+            Json({{"startLine", 2}, {"startColumn", 19}, {"endLine", 2}, {"endColumn", 20}, {"charOffset", 37}, {"charLength", 1}}));
+  const Json& replacement = result["fixes"][0]["artifactChanges"][0]["replacements"][0];
+  EXPECT_EQ(replacement["deletedRegion"]["charLength"], 4);
+  EXPECT_EQ(replacement["deletedRegion"]["endColumn"], 23);
+  EXPECT_EQ(replacement["insertedContent"]["text"], "nullptr");
+  EXPECT_EQ(run["results"][1]["level"], "error");
+  EXPECT_FALSE(run["results"][1].contains("fixes"));
+  EXPECT_EQ(run["artifacts"][0]["encoding"], "UTF-8");
+  const Json& invocation = run["invocations"][0];
+  EXPECT_EQ(invocation["executionSuccessful"], false);
+  EXPECT_EQ(invocation["toolExecutionNotifications"].size(), 1u);
 }
 
-TEST(Json, WriterEscapesAndReaderRoundTrips) {
-  JsonWriter writer;
-  writer.BeginObject();
-  writer.String("text", "a\"b\\c\n\x01 ü");
-  writer.BeginArray("empty");
-  writer.EndArray();
-  writer.EndObject();
-  const JsonValue json = Parsed(writer.Text());
-  EXPECT_EQ(json.Find("text")->string, "a\"b\\c\n\x01 ü");
-  EXPECT_TRUE(json.Find("empty")->array.empty());
-  std::string error;
-  EXPECT_EQ(ParseJson(R"({"s": "\ud83d\ude00"})", error)->Find("s")->string, "😀");
-  EXPECT_FALSE(ParseJson(R"({"a": [1, }")", error));
-  EXPECT_FALSE(ParseJson("[1] x", error));
+TEST(MachineReports, InvalidUtf8InAMessageIsReplacedNotFatal) {
+  Report report = SampleReport();
+  report.files[0].diagnostics[0].message = "bad \xC3 byte";
+  const Json json = Parsed(JsonReport(report));
+  EXPECT_EQ(json["files"][0]["diagnostics"][0]["message"], "bad \uFFFD byte");
 }
 
 }  // namespace
