@@ -42,22 +42,17 @@ std::string SetOption(Options& o, const std::string& value) {
   return {};
 }
 
-std::string SetFormat(Options& o, const std::string& value) {
-  static const std::map<std::string, OutputFormat> kFormats = {
-      {"text", OutputFormat::text}, {"json", OutputFormat::json}, {"sarif", OutputFormat::sarif}};
-  const auto found = kFormats.find(value);
-  if (found == kFormats.end()) return "unknown --format '" + value + "' (text, json, sarif)";
-  o.format = found->second;
-  return {};
-}
-
-std::string SetColour(Options& o, const std::string& value) {
-  static const std::map<std::string, ColourMode> kModes = {
-      {"auto", ColourMode::automatic}, {"always", ColourMode::always}, {"never", ColourMode::never}};
-  const auto found = kModes.find(value);
-  if (found == kModes.end()) return "unknown --color '" + value + "' (auto, always, never)";
-  o.colour = found->second;
-  return {};
+/// A handler that sets `field` to the value named by one of `choices`.
+template <typename T>
+Handler Choose(T Options::*field, const std::string& flag, std::vector<std::pair<std::string, T>> choices) {
+  return [field, flag, choices](Options& o, const std::string& value) {
+    std::string names;
+    for (const auto& [name, choice] : choices) {
+      if (name == value) return o.*field = choice, std::string();
+      names += (names.empty() ? "" : ", ") + name;
+    }
+    return "unknown " + flag + " '" + value + "' (" + names + ")";
+  };
 }
 
 std::string SetJobs(Options& o, const std::string& value) {
@@ -143,8 +138,10 @@ const std::vector<Flag>& Flags() {
       {{"--fix"}, nullptr, "apply the fixes after inspecting (as 'zoci fix')", [](Options& o, const std::string&) { o.fix = true; return std::string(); }},
       {{"--only"}, "GLOB", "apply only the fixes of these checks (glob list)", Store(&Options::onlyChecks)},
       {{"--warnings-as-errors"}, "GLOB", "diagnostics of these checks are errors and make the exit code 1", Store(&Options::warningsAsErrors)},
-      {{"--format"}, "FORMAT", "text (default), json or sarif", SetFormat},
-      {{"--color"}, "WHEN", "auto (default: when standard output is a terminal), always, never", SetColour},
+      {{"--format"}, "FORMAT", "text (default), json or sarif",
+       Choose(&Options::format, "--format", {{"text", OutputFormat::text}, {"json", OutputFormat::json}, {"sarif", OutputFormat::sarif}})},
+      {{"--color"}, "WHEN", "auto (default: when standard output is a terminal), always, never",
+       Choose(&Options::colour, "--color", {{"auto", ColourMode::automatic}, {"always", ColourMode::always}, {"never", ColourMode::never}})},
       {{"-j"}, "N", "inspect N files at once, one parser each", SetJobs, true},
       {{"--log-dir"}, "DIR", "write each run's log, parameters and errors (and with --detailed the YAML) there", Store(&Options::logDir)},
       {{"--detailed"}, nullptr, "detailed logging", [](Options& o, const std::string&) { o.detailed = true; return std::string(); }},

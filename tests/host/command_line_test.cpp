@@ -72,6 +72,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
   EXPECT_NE(ErrorOf({"inspect", "a.cpp", "--checks"}).find("needs a value"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "--std=c++98", "a.cpp"}).find("unknown --std"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "-j0", "a.cpp"}).find("at least 1"), std::string::npos);
+  EXPECT_NE(ErrorOf({"inspect", "--format=xml", "a.cpp"}).find("unknown --format 'xml' (text, json, sarif)"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "--option", "novalue", "a.cpp"}).find("NAME=VALUE"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "--fix=yes", "a.cpp"}).find("takes no value"), std::string::npos);
 }
