@@ -2,6 +2,7 @@
 #include "inspection.h"
 
 #include <memory>
+#include <set>
 
 #include "file_io.h"
 #include "glob.h"
@@ -142,6 +143,7 @@ class FileInspection {
     for (const Native::qfix& record : result.qfixes) {
       Diagnostic diagnostic;
       diagnostic.file = SourceOf(record.filename);
+      CheckSameText(diagnostic.file, record.fileText);
       diagnostic.check = record.checkname;
       diagnostic.message = record.message;
       diagnostic.offset = record.triggerspan.start;
@@ -151,6 +153,22 @@ class FileInspection {
       if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
       outcome_.file.diagnostics.push_back(std::move(diagnostic));
     }
+  }
+
+  /// Notes once per file when the library read it as another text than zoci
+  /// (then positions, which refer to the library's text, may be off).
+  void CheckSameText(const std::string& shown, const std::shared_ptr<const std::u16string>& libraryText) {
+    const auto source = outcome_.sources.find(shown);
+    if (!libraryText || source == outcome_.sources.end() || !differing_.insert(shown).second) return;
+    std::u16string_view theirs = *libraryText;
+    if (!theirs.empty() && theirs.front() == u'\uFEFF') theirs.remove_prefix(1);
+    if (theirs == source->second.text) {
+      differing_.erase(shown);
+      return;
+    }
+    outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + shown +
+                          " was read by the library in another encoding than " + EncodingName(source->second) +
+                          "; positions follow the library's reading";
   }
 
   /// The final replacements, as the IDE gets them when the user applies the fix.
@@ -166,6 +184,7 @@ class FileInspection {
   const FileJob& job_;
   std::string absolute_;
   FileOutcome outcome_;
+  std::set<std::string> differing_;  ///< files already compared (and found to differ)
 };
 
 }  // namespace
