@@ -66,6 +66,7 @@ std::string SetJobs(Options& o, const std::string& value) {
 std::string SetLanguage(Options& o, const std::string& value) {
   if (value != "c" && value != "c++") return "--x takes c or c++, not '" + value + "'";
   o.settings.compileAsC = value == "c";
+  o.languageGiven = true;
   return {};
 }
 
@@ -115,7 +116,7 @@ const std::vector<Flag>& Flags() {
       {{"-include"}, "FILE", "file included before the source", Append(&S::forcedIncludes), true},
       {{"--extra-arg"}, "ARG", "compiler argument passed on verbatim (repeatable)", Append(&S::additionalArguments)},
       {{"--std", "-std"}, "STD", "C++ standard: c++11, c++14, c++17, c++20, c++latest", SetStandard},
-      {{"--x", "-x"}, "LANG", "c or c++: the language of the sources", SetLanguage, true},
+      {{"--x", "-x"}, "LANG", "c or c++: the language of the sources (default: C for .c files)", SetLanguage, true},
       {{"-m32"}, nullptr, "32-bit target", SetSetting(&S::target64Bit, false)},
       {{"-m64"}, nullptr, "64-bit target (default)", SetSetting(&S::target64Bit, true)},
       {{"-p"}, "DIR", "folder of compile_commands.json: include folders, defines, forced includes and standard per file", Store(&Options::compileDatabaseDir), true},

@@ -213,6 +213,7 @@ bool Inspector::ChecksFor(const std::string& path, std::string& checks,
 
 FileOutcome Inspector::Inspect(const FileJob& job) const {
   InspectionSettings settings = options_.settings;
+  if (!options_.languageGiven && fs::path(job.path).extension() == ".c") settings.compileAsC = true;
   if (database_) {
     if (const auto flags = database_->FlagsOf(job.path)) ApplyCompileFlags(*flags, settings);
   }

@@ -25,6 +25,7 @@ struct Options {
   // What the library is given.
   InspectionSettings settings;
   uint32_t modeFlags = ModeFlags::editorAutoDetectUtf8;
+  bool languageGiven = false;                 ///< --x given; otherwise ".c" files are C
   std::optional<std::string> checks;          ///< none: the .clang-tidy files above the source decide
   std::string fixlessChecks;
   std::map<std::string, std::string> checkOptions;

@@ -67,6 +67,15 @@ TEST_F(Zoci, CompileCommandsGiveEachFileItsFoldersAndDefines) {
   EXPECT_EQ(Run({"inspect", "-p", "encodings", "project/src/main.cpp"}).exitCode, 2);  // no database there
 }
 
+TEST_F(Zoci, CFilesAreInspectedAsCUnlessTheLanguageIsGiven) {
+  dir_.Write("plain.c", "#include <stddef.h>\nint *none(void) { return NULL; }\n");
+  const std::vector<std::string> nullptrCheck = {"inspect", "--checks=-*,modernize-use-nullptr", "plain.c"};
+  EXPECT_NE(Run(nullptrCheck).out.find("0 warnings"), std::string::npos);  // C has no nullptr
+  std::vector<std::string> asCpp = nullptrCheck;
+  asCpp.insert(asCpp.begin() + 1, "--x=c++");
+  EXPECT_NE(Run(asCpp).out.find("plain.c:2:26: warning: use nullptr"), std::string::npos);
+}
+
 TEST_F(Zoci, DirectivesSkipLinesFilesAndSetOptions) {
   const ZociRun run = Run({"inspect", "directives/directives.cpp", "directives/skipped.cpp"});
   EXPECT_EQ(run.exitCode, 0) << run.err;
