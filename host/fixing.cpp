@@ -105,7 +105,7 @@ std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>&
     const size_t begin = std::min<size_t>(edit.offset, text.size());
     out.append(text.substr(copied, begin - std::min(copied, begin)));
     std::u16string inserted;
-    if (!FromUtf8(edit.text, inserted)) inserted = u"\uFFFD";
+    if (!FromUtf8(edit.text, inserted)) inserted.assign(1, u'\uFFFD');
     out += inserted;
     copied = std::max(copied, std::min<size_t>(begin + edit.length, text.size()));
   }
