@@ -135,7 +135,7 @@ const std::vector<Flag>& Flags() {
       {{"--no-utf8-detection"}, nullptr, "BOM-less files that are valid UTF-8 count as ANSI, as an editor without UTF-8 detection shows them", SetMode(ModeFlags::editorAutoDetectUtf8, false)},
       {{"--ansi-code-page"}, "N", "code page of ANSI files (default 1252)", [](Options& o, const std::string& v) { return ParseUnsigned(v, o.ansiCodePage, "--ansi-code-page"); }},
       {{"--no-convert"}, nullptr, "do not offer converted (UTF-8) buffers to the engine", [](Options& o, const std::string&) { o.convertToUtf8 = false; return std::string(); }},
-      {{"--stdin-buffer"}, "FILE", "inspect standard input as the unsaved text of FILE", [](Options& o, const std::string& v) { o.stdinBuffer = v; return std::string(); }},
+      {{"--stdin-buffer"}, "FILE", "inspect standard input as the unsaved text of FILE (fix: the fixed text goes to standard output)", [](Options& o, const std::string& v) { o.stdinBuffer = v; return std::string(); }},
       {{"--fix"}, nullptr, "apply the fixes after inspecting (as 'zoci fix')", [](Options& o, const std::string&) { o.fix = true; return std::string(); }},
       {{"--only"}, "GLOB", "apply only the fixes of these checks (glob list)", Store(&Options::onlyChecks)},
       {{"--warnings-as-errors"}, "GLOB", "diagnostics of these checks are errors and make the exit code 1", Store(&Options::warningsAsErrors)},

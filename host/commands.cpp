@@ -22,8 +22,10 @@ namespace {
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
 
+void PrintError(const std::string& message) { std::fprintf(stderr, "zoci: error: %s\n", message.c_str()); }
+
 int Failure(const std::string& message) {
-  std::fprintf(stderr, "zoci: error: %s\n", message.c_str());
+  PrintError(message);
   return kExitFailed;
 }
 
@@ -74,6 +76,29 @@ void PrintReport(const Options& options, const Report& report) {
   std::cout.flush();
 }
 
+/// Writes one file's fixed text back, or to standard output when it is the
+/// unsaved buffer; false after reporting why not.
+bool WriteFixed(const Options& options, const Report& report, const std::string& path, const std::u16string& fixed) {
+  const HostText& text = report.sources.at(path);
+  const auto disk = report.diskBytes.find(path);
+  std::string error;
+  if (disk == report.diskBytes.end()) {
+    const auto bytes = EncodeHostText(fixed, text, error);
+    if (bytes) std::cout << *bytes;
+    else PrintError(path + ": " + error);
+    return bytes.has_value();
+  }
+  if (options.stdinBuffer) {
+    std::fprintf(stderr, "zoci: %s: not written: with --stdin-buffer only the buffer is fixed\n", path.c_str());
+    return true;
+  }
+  if (!WriteBack(path, fixed, text, disk->second, error)) {
+    PrintError(error);
+    return false;
+  }
+  return true;
+}
+
 /// Applies the planned fixes; false when a file could not be written.
 bool ApplyFixes(const Options& options, const Report& report) {
   const FixPlan plan = PlanFixes(report, options.onlyChecks);
@@ -81,23 +106,14 @@ bool ApplyFixes(const Options& options, const Report& report) {
   bool ok = true;
   for (const auto& [path, edits] : plan.edits) {
     if (edits.empty()) continue;
-    const HostText& text = report.sources.at(path);
-    const std::u16string fixed = ApplyEdits(text.text, edits);
-    const auto disk = report.diskBytes.find(path);
-    std::string error;
-    if (disk == report.diskBytes.end()) {
-      const auto bytes = EncodeHostText(fixed, text, error);  // an unsaved buffer goes back where it came from
-      if (bytes) std::cout << *bytes;
-      else ok = Failure(path + ": " + error) == 0;
-      continue;
+    const std::u16string fixed = ApplyEdits(report.sources.at(path).text, edits);
+    if (!WriteFixed(options, report, path, fixed)) {
+      ok = false;
+    } else if (report.diskBytes.count(path) != 0 && !options.stdinBuffer) {
+      const int count = plan.fixCount.at(path);
+      std::fprintf(stderr, "zoci: %s: applied %d fix%s (%s)\n", path.c_str(), count, count == 1 ? "" : "es",
+                   EncodingName(report.sources.at(path)).c_str());
     }
-    if (!WriteBack(path, fixed, text, disk->second, error)) {
-      ok = Failure(error) == 0;
-      continue;
-    }
-    const int count = plan.fixCount.at(path);
-    std::fprintf(stderr, "zoci: %s: applied %d fix%s (%s)\n", path.c_str(), count, count == 1 ? "" : "es",
-                 EncodingName(text).c_str());
   }
   return ok;
 }
@@ -106,7 +122,10 @@ bool DumpCaches(const Options& options) {
   if (options.dumpDir.empty()) return true;
   std::error_code failed;
   std::filesystem::create_directories(options.dumpDir, failed);
-  if (failed) return Failure("cannot create " + options.dumpDir + ": " + failed.message()), false;
+  if (failed) {
+    PrintError("cannot create " + options.dumpDir + ": " + failed.message());
+    return false;
+  }
   const std::string folder = options.dumpDir;
   zoIPC::host::SetFolderChooser([folder](const std::string&) { return std::optional<std::string>(folder); });
   Native::interop2().DumpToChosenFolder();
@@ -114,11 +133,18 @@ bool DumpCaches(const Options& options) {
   return true;
 }
 
+/// Says on the error stream which files failed and what the library noted.
+void PrintFileProblems(const Report& report) {
+  for (const InspectedFile& file : report.files) {
+    if (file.failed) PrintError(file.error);
+    else if (!file.note.empty()) std::fprintf(stderr, "zoci: %s: %s\n", file.path.c_str(), file.note.c_str());
+  }
+}
+
 int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
   bool failed = !fixesOk || !dumpOk, errors = false;
   for (const InspectedFile& file : report.files) {
-    if (file.failed) Failure(file.error), failed = true;
-    else if (!file.note.empty()) std::fprintf(stderr, "zoci: %s: %s\n", file.path.c_str(), file.note.c_str());
+    failed = failed || file.failed;
     for (const Diagnostic& diagnostic : file.diagnostics) errors = errors || diagnostic.error;
   }
   if (failed) return kExitFailed;
@@ -149,7 +175,9 @@ int RunInspect(const Options& options) {
   const bool bufferFix = options.fix && options.stdinBuffer;  // the fixed buffer takes standard output
   if (!bufferFix) PrintReport(options, report);
   const bool fixesOk = !options.fix || ApplyFixes(options, report);
-  return ExitCode(report, fixesOk, DumpCaches(options));
+  const bool dumpOk = DumpCaches(options);
+  PrintFileProblems(report);
+  return ExitCode(report, fixesOk, dumpOk);
 }
 
 int RunVersion() {

@@ -59,8 +59,11 @@ class FileInspection {
 
   FileOutcome Run(const InspectionSettings& settings, const std::string& checks,
                   const std::map<std::string, std::string>& checkOptions) {
-    std::string bytes;
-    if (!Load(job_.path, bytes, job_.unsavedBytes)) return std::move(outcome_);
+    std::string error;
+    if (!Load(job_.path, job_.unsavedBytes, error)) {
+      Fail(error);
+      return std::move(outcome_);
+    }
     Native::UnsavedBuffers buffers;
     if (job_.unsavedBytes) {
       buffers[absolute_] = std::make_shared<const std::u16string>(outcome_.sources.at(job_.path).text);
@@ -81,13 +84,17 @@ class FileInspection {
     outcome_.file.error = std::move(error);
   }
 
-  /// Reads and decodes one file (the job's buffer for the job's own file).
-  bool Load(const std::string& path, std::string& bytes, const std::optional<std::string>& unsaved) {
-    std::string error;
+  /// Reads and decodes one file (the job's buffer for the job's own file)
+  /// into the outcome's sources; false with `error` when it cannot.
+  bool Load(const std::string& path, const std::optional<std::string>& unsaved, std::string& error) {
+    std::string bytes;
     if (unsaved) bytes = *unsaved;
-    else if (!ReadFileBytes(path, bytes, error)) return Fail(error), false;
+    else if (!ReadFileBytes(path, bytes, error)) return false;
     auto text = DecodeHostText(bytes, DecodeRulesOf(options_), error);
-    if (!text) return Fail(path + ": " + error), false;
+    if (!text) {
+      error = path + ": " + error;
+      return false;
+    }
     outcome_.sources[path] = std::move(*text);
     if (!unsaved) outcome_.diskBytes[path] = std::move(bytes);
     return true;
@@ -114,7 +121,7 @@ class FileInspection {
       Fail(job_.path + ": the file is in the ANSI code page but BOM-less files are read as UTF-8 (--bomless-utf8)");
       return false;
     }
-    if (result.status >= 100 || result.errorText.rfind("*** exception", 0) == 0) {
+    if (result.status >= 100 || result.errorText.rfind("*** exception/", 0) == 0) {  // the run itself failed
       Fail(job_.path + ": " + FirstLine(result.errorText.empty() ? result.logText : result.errorText));
       return false;
     }
@@ -125,11 +132,8 @@ class FileInspection {
   std::string SourceOf(const std::string& engineName) {
     if (SameFile(engineName, absolute_)) return job_.path;
     const std::string shown = DisplayPath(engineName);
-    if (outcome_.sources.count(shown) == 0) {
-      std::string bytes;
-      const InspectedFile saved = outcome_.file;
-      if (!Load(shown, bytes, std::nullopt)) outcome_.file = saved;  // shown without source lines
-    }
+    std::string ignored;  // an unreadable file is shown without its source lines
+    if (outcome_.sources.count(shown) == 0) Load(shown, std::nullopt, ignored);
     return shown;
   }
 
