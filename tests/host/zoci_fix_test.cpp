@@ -78,3 +78,24 @@ TEST(ZociFixOnly, OnlyTheChosenChecksAreFixedAndAnUnsavedBufferComesBackOnStdout
 
 }  // namespace
 }  // namespace zotest
+
+namespace zotest {
+namespace {
+
+TEST(ZociFixCodePage, AnotherAnsiCodePageIsReadAndWrittenInThatCodePage) {
+  TempDir dir;
+  const std::string cp1251 = "#include <cstddef>\n// \xCF\xF0\xE8\xE2\xE5\xF2\nconst char* s = \"\xCC\xE8\xF0\"; int* p = NULL;\n";
+  dir.Write("a.cpp", cp1251);
+  const std::vector<std::string> options = {"--checks=-*,modernize-use-nullptr", "--ansi-code-page=1251", "a.cpp"};
+  std::vector<std::string> inspect = {"inspect"}, fix = {"fix"};
+  inspect.insert(inspect.end(), options.begin(), options.end());
+  fix.insert(fix.end(), options.begin(), options.end());
+  const ZociRun run = RunZoci(dir.Path(), inspect);
+  EXPECT_NE(run.out.find("a.cpp:3:33: warning: use nullptr"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("\"Мир\""), std::string::npos) << run.out;  // shown in UTF-8
+  ASSERT_EQ(RunZoci(dir.Path(), fix).exitCode, 0);
+  EXPECT_EQ(ReadBytes(dir.Path() / "a.cpp"), cp1251.substr(0, cp1251.size() - 6) + "nullptr;\n");
+}
+
+}  // namespace
+}  // namespace zotest
