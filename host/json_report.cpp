@@ -1,5 +1,6 @@
 // zoci's JSON output (schema in host/OUTPUT.md).
 #include "machine_report.h"
+#include "source_lines.h"
 
 namespace zoci {
 namespace {
@@ -13,10 +14,10 @@ Json Span(const SpanPositions& span) {
   return {{"offset", span.offset}, {"length", span.length}, {"start", Point(span.start)}, {"end", Point(span.end)}};
 }
 
-Json DiagnosticJson(const Report& report, const Diagnostic& diagnostic) {
+Json DiagnosticJson(const SourceLines& lines, const Diagnostic& diagnostic) {
   Json fix = Json::array();
   for (const TextEdit& edit : diagnostic.fix) {
-    Json replacement = Span(PositionsOf(report, diagnostic.file, edit.offset, edit.length));
+    Json replacement = Span(lines.Positions(diagnostic.file, edit.offset, edit.length));
     replacement["text"] = edit.text;
     fix.push_back(std::move(replacement));
   }
@@ -24,11 +25,11 @@ Json DiagnosticJson(const Report& report, const Diagnostic& diagnostic) {
           {"check", diagnostic.check},
           {"severity", diagnostic.error ? "error" : "warning"},
           {"message", diagnostic.message},
-          {"range", Span(PositionsOf(report, diagnostic.file, diagnostic.offset, diagnostic.length))},
+          {"range", Span(lines.Positions(diagnostic.file, diagnostic.offset, diagnostic.length))},
           {"fix", std::move(fix)}};
 }
 
-Json FileJson(const Report& report, const InspectedFile& file) {
+Json FileJson(const Report& report, const SourceLines& lines, const InspectedFile& file) {
   const auto source = report.sources.find(file.path);
   Json json = {{"path", file.path},
                {"encoding", source == report.sources.end() ? "" : EncodingName(source->second)},
@@ -36,21 +37,11 @@ Json FileJson(const Report& report, const InspectedFile& file) {
   if (file.failed) json["error"] = file.error;
   if (!file.note.empty()) json["note"] = file.note;
   json["diagnostics"] = Json::array();
-  for (const Diagnostic& diagnostic : file.diagnostics) json["diagnostics"].push_back(DiagnosticJson(report, diagnostic));
+  for (const Diagnostic& diagnostic : file.diagnostics) json["diagnostics"].push_back(DiagnosticJson(lines, diagnostic));
   return json;
 }
 
 }  // namespace
-
-SpanPositions PositionsOf(const Report& report, const std::string& path, uint32_t offset,
-                          uint32_t length) {
-  const auto source = report.sources.find(path);
-  if (source == report.sources.end()) {
-    return SpanPositions{offset, length, {1, offset + 1}, {1, offset + length + 1}};
-  }
-  const LineIndex lines(source->second.text);
-  return SpanPositions{offset, length, lines.PositionOf(offset), lines.PositionOf(offset + length)};
-}
 
 std::string DumpJson(const Json& json) {
   return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
@@ -59,7 +50,8 @@ std::string DumpJson(const Json& json) {
 std::string JsonReport(const Report& report) {
   Json json = {{"version", kSchemaVersion}, {"tool", "zoci"}, {"engine", report.engineVersion}, {"positions", "utf-16"}};
   json["files"] = Json::array();
-  for (const InspectedFile& file : report.files) json["files"].push_back(FileJson(report, file));
+  const SourceLines lines(report);
+  for (const InspectedFile& file : report.files) json["files"].push_back(FileJson(report, lines, file));
   return DumpJson(json);
 }
 

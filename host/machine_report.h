@@ -6,7 +6,6 @@
 #include <string>
 
 #include "report.h"
-#include "text_lines.h"
 
 namespace zoci {
 
@@ -21,19 +20,5 @@ std::string JsonReport(const Report& report);
 
 /// The SARIF 2.1.0 log of `report`.
 std::string SarifReport(const Report& report);
-
-/// A span in both forms: offset and length, and 1-based start and end
-/// (exclusive) positions.
-struct SpanPositions {
-  uint32_t offset = 0;
-  uint32_t length = 0;
-  Position start;
-  Position end;
-};
-
-/// The positions of [offset, offset + length) of `path` in `report`'s sources
-/// (line 1 counted from the offset alone when zoci has no text for it).
-SpanPositions PositionsOf(const Report& report, const std::string& path, uint32_t offset,
-                          uint32_t length);
 
 }  // namespace zoci

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "machine_report.h"
+#include "source_lines.h"
 
 namespace zoci {
 namespace {
@@ -95,10 +96,10 @@ Json Rule(const std::string& id) {
   return rule;
 }
 
-Json Fixes(const Report& report, const Diagnostic& diagnostic, int artifact) {
+Json Fixes(const SourceLines& lines, const Diagnostic& diagnostic, int artifact) {
   Json replacements = Json::array();
   for (const TextEdit& edit : diagnostic.fix) {
-    replacements.push_back({{"deletedRegion", Region(PositionsOf(report, diagnostic.file, edit.offset, edit.length))},
+    replacements.push_back({{"deletedRegion", Region(lines.Positions(diagnostic.file, edit.offset, edit.length))},
                             {"insertedContent", Text(edit.text)}});
   }
   const Json change = {{"artifactLocation", ArtifactLocation(diagnostic.file, artifact)},
@@ -106,15 +107,15 @@ Json Fixes(const Report& report, const Diagnostic& diagnostic, int artifact) {
   return Json::array({{{"description", Text(diagnostic.message)}, {"artifactChanges", Json::array({change})}}});
 }
 
-Json Result(const Report& report, const Tables& tables, const Diagnostic& diagnostic) {
+Json Result(const SourceLines& lines, const Tables& tables, const Diagnostic& diagnostic) {
   const int artifact = tables.artifacts.at(diagnostic.file);
-  const Json region = Region(PositionsOf(report, diagnostic.file, diagnostic.offset, diagnostic.length));
+  const Json region = Region(lines.Positions(diagnostic.file, diagnostic.offset, diagnostic.length));
   Json result = {{"ruleId", diagnostic.check},
                  {"ruleIndex", tables.rules.at(diagnostic.check)},
                  {"level", diagnostic.error ? "error" : "warning"},
                  {"message", Text(diagnostic.message)},
                  {"locations", Locations(diagnostic.file, artifact, region)}};
-  if (!diagnostic.fix.empty()) result["fixes"] = Fixes(report, diagnostic, artifact);
+  if (!diagnostic.fix.empty()) result["fixes"] = Fixes(lines, diagnostic, artifact);
   return result;
 }
 
@@ -150,8 +151,9 @@ std::string SarifReport(const Report& report) {
   Json rules = Json::array();
   for (const std::string& id : tables.ruleOrder) rules.push_back(Rule(id));
   Json results = Json::array();
+  const SourceLines lines(report);
   for (const InspectedFile& file : report.files) {
-    for (const Diagnostic& diagnostic : file.diagnostics) results.push_back(Result(report, tables, diagnostic));
+    for (const Diagnostic& diagnostic : file.diagnostics) results.push_back(Result(lines, tables, diagnostic));
   }
   const Json driver = {{"name", "zoci"},
                        {"version", "0.1.0"},

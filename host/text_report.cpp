@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "text_lines.h"
+#include "source_lines.h"
 
 namespace zoci {
 namespace {
@@ -54,17 +54,15 @@ void WriteSnippet(const Diagnostic& diagnostic, const LineIndex& lines, Position
       << Paint(style, kGreen) << CaretLine(line, at.column - 1, marked) << Paint(style, kReset) << "\n";
 }
 
-void WriteDiagnostic(const Diagnostic& diagnostic, const Report& report, const TextStyle& style,
+void WriteDiagnostic(const Diagnostic& diagnostic, const SourceLines& sources, const TextStyle& style,
                      std::ostream& out) {
-  const auto source = report.sources.find(diagnostic.file);
-  const std::u16string empty;
-  const LineIndex lines(source == report.sources.end() ? empty : source->second.text);
-  const Position at = lines.PositionOf(diagnostic.offset);
+  const LineIndex* lines = sources.Find(diagnostic.file);
+  const Position at = sources.Positions(diagnostic.file, diagnostic.offset, 0).start;
   out << Paint(style, kBold) << diagnostic.file << ":" << at.line << ":" << at.column << ": "
       << Paint(style, diagnostic.error ? kRed : kMagenta) << (diagnostic.error ? "error: " : "warning: ")
       << Paint(style, kReset) << Paint(style, kBold) << diagnostic.message << " [" << diagnostic.check
       << (diagnostic.promoted ? ",-warnings-as-errors" : "") << "]" << Paint(style, kReset) << "\n";
-  if (source != report.sources.end()) WriteSnippet(diagnostic, lines, at, style, out);
+  if (lines) WriteSnippet(diagnostic, *lines, at, style, out);
 }
 
 std::string Plural(size_t count, const char* noun) {
@@ -75,10 +73,11 @@ std::string Plural(size_t count, const char* noun) {
 
 void WriteTextReport(const Report& report, const TextStyle& style, std::ostream& out) {
   size_t warnings = 0, errors = 0, failed = 0;
+  const SourceLines sources(report);
   for (const InspectedFile& file : report.files) {
     failed += file.failed;
     for (const Diagnostic& diagnostic : file.diagnostics) {
-      WriteDiagnostic(diagnostic, report, style, out);
+      WriteDiagnostic(diagnostic, sources, style, out);
       ++(diagnostic.error ? errors : warnings);
     }
   }
