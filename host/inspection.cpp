@@ -175,10 +175,19 @@ class FileInspection {
                           "; positions follow the library's reading";
   }
 
-  /// The final replacements, as the IDE gets them when the user applies the fix.
-  static void Fix(Diagnostic& diagnostic, const Native::action& action) {
+  /// Whether a fix of `check` needs its final replacements: the ones fixing
+  /// applies, and the ones JSON and SARIF report. Asking costs an engine call
+  /// per fix, so the text output shows the run's own replacements.
+  bool WantsFinalFix(const std::string& check) const {
+    if (options_.fix) return MatchesGlobList(options_.onlyChecks, check);
+    return options_.format != OutputFormat::text;
+  }
+
+  /// The fix's replacements: the final ones (as the IDE gets them when the
+  /// user applies the fix) when wanted and given, else the run's own.
+  void Fix(Diagnostic& diagnostic, const Native::action& action) const {
     diagnostic.claimToken = action.claimToken;
-    if (action.claimToken != 0) {
+    if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
       diagnostic.fix = Edits(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
     if (diagnostic.fix.empty()) diagnostic.fix = Edits(action.replacements);

@@ -27,7 +27,7 @@ struct Diagnostic {
   bool promoted = false;         ///< promoted by --warnings-as-errors
   uint32_t offset = 0;           ///< UTF-16 start of the diagnostic's position
   uint32_t length = 0;           ///< its extent in UTF-16 units (at least the character there)
-  std::vector<TextEdit> fix;     ///< the final replacements; empty when there is no fix
+  std::vector<TextEdit> fix;     ///< the fix's replacements; empty when there is no fix
   int32_t claimToken = 0;        ///< the library's token for the fix
 };
 
