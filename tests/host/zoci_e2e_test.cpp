@@ -15,6 +15,17 @@ const std::vector<std::string> kEncodings = {"utf8", "utf8-bom", "utf16le", "cp1
 
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
+/// `text` with every `path` replaced by `name` (built by appending: GCC 12 at
+/// -O3 misreads an in-place replace as an overlapping copy).
+std::string WithFileNamed(const std::string& text, const std::string& path, const std::string& name) {
+  std::string out;
+  size_t from = 0;
+  for (size_t at; (at = text.find(path, from)) != std::string::npos; from = at + path.size()) {
+    out.append(text, from, at - from).append(name);
+  }
+  return out.append(text, from);
+}
+
 class Zoci : public ::testing::Test {
  protected:
   Zoci() { CopySamples(dir_.Path()); }
@@ -29,8 +40,7 @@ TEST_F(Zoci, EveryEncodingGivesTheSameDiagnosticsAtUtf16Columns) {
   for (const std::string& encoding : kEncodings) {
     const ZociRun run = Run({"inspect", Sample(encoding)});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    std::string text = run.out;
-    for (size_t at; (at = text.find(Sample(encoding))) != std::string::npos;) text.replace(at, Sample(encoding).size(), "F");
+    const std::string text = WithFileNamed(run.out, Sample(encoding), "F");
     if (expected.empty()) expected = text;
     EXPECT_EQ(text, expected) << encoding;
   }

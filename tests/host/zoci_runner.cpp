@@ -13,8 +13,8 @@ namespace {
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
+  for (char c : text) quoted.append(c == '\'' ? "'\\''" : std::string(1, c));
+  return quoted.append("'");
 }
 
 }  // namespace
@@ -23,10 +23,15 @@ ZociRun RunZoci(const std::filesystem::path& folder, const std::vector<std::stri
                 const std::string& input) {
   TempDir streams;
   const auto in = streams.Write("in", input);
-  std::string command = "cd " + Quote(folder.string()) + " && " + Quote(ZOCI_EXE);
-  for (const std::string& argument : arguments) command += " " + Quote(argument);
-  command += " <" + Quote(in.string()) + " >" + Quote((streams.Path() / "out").string()) + " 2>" +
-             Quote((streams.Path() / "err").string());
+  // Built by appending only: GCC 12 at -O3 misreads "literal" + string as an overlapping copy.
+  std::string command = "cd ";
+  command += Quote(folder.string());
+  command += " && ";
+  command += Quote(ZOCI_EXE);
+  for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
+  command.append(" <").append(Quote(in.string()));
+  command.append(" >").append(Quote((streams.Path() / "out").string()));
+  command.append(" 2>").append(Quote((streams.Path() / "err").string()));
   const int status = std::system(command.c_str());
   ZociRun run;
   run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
