@@ -128,6 +128,7 @@ const std::vector<Flag>& Flags() {
       {{"--allow-headers"}, nullptr, "inspect header files named on the command line", SetMode(ModeFlags::allowHeaderFile, true)},
       {{"--main-file-only"}, nullptr, "report only diagnostics in the inspected file itself", SetMode(ModeFlags::mainFileOnly, true)},
       {{"--skip-errors"}, nullptr, "drop compiler errors", SetSetting(&S::skipErrors, true)},
+      {{"--keep-fixless"}, nullptr, "keep diagnostics without a fix (default)", SetSetting(&S::keepFixlessDiagnostics, true)},
       {{"--no-keep-fixless"}, nullptr, "drop diagnostics without a fix (except --fixless-checks)", SetSetting(&S::keepFixlessDiagnostics, false)},
       {{"--profile-checks"}, nullptr, "ask the engine for check profiling (see --log-dir)", SetSetting(&S::profileChecks, true)},
       {{"--skip-run"}, nullptr, "answer every file with an empty result without running the engine", SetSetting(&S::skipRun, true)},
