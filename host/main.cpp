@@ -1,30 +1,28 @@
 // zoci: the command-line host of the inspection library.
 #include <cstdio>
-#include <cstring>
+#include <exception>
 #include <string>
+#include <vector>
 
-#include "interop/interop2.h"
-
-namespace {
-
-constexpr const char* kUsage =
-    "usage: zoci --version   print the engine's version through the library\n";
-
-int PrintVersion() {
-  const std::string text =
-      Quillfern::ZoCodeInspections::Native::interop2().Initialize(std::string(), false);
-  if (text.rfind("error: ", 0) == 0) {
-    std::fprintf(stderr, "zoci: %s\n", text.c_str() + 7);
-    return 2;
-  }
-  std::printf("zoci 0.1.0 (%s)\n", text.c_str());
-  return 0;
-}
-
-}  // namespace
+#include "commands.h"
+#include "options.h"
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) return PrintVersion();
-  std::fputs(kUsage, argc == 2 && std::strcmp(argv[1], "--help") == 0 ? stdout : stderr);
-  return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
+  try {
+    const zoci::ParsedCommandLine parsed = zoci::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+      std::fprintf(stderr, "zoci: error: %s\n", parsed.error.c_str());
+      return zoci::kExitFailed;
+    }
+    switch (parsed.options->command) {
+      case zoci::Command::help: std::fputs(zoci::HelpText().c_str(), stdout); return zoci::kExitInspected;
+      case zoci::Command::version: return zoci::RunVersion();
+      default: return zoci::RunInspect(*parsed.options);
+    }
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "zoci: error: %s\n", failure.what());
+  } catch (...) {
+    std::fprintf(stderr, "zoci: error: unexpected failure\n");
+  }
+  return zoci::kExitFailed;
 }

@@ -1,0 +1,252 @@
+// The zoci command line: one table of flags gives both the parser and the
+// help text. Flags follow clang and clang-tidy spellings where those exist
+// ("-I DIR" and "-IDIR", "--checks=X" and "--checks X").
+#include <charconv>
+#include <functional>
+#include <sstream>
+
+#include "options.h"
+
+namespace zoci {
+namespace {
+
+/// A flag handler: stores `value` (empty for flags without value); returns an
+/// error text, empty when the value was accepted.
+using Handler = std::function<std::string(Options&, const std::string&)>;
+
+struct Flag {
+  std::vector<std::string> names;  ///< first one is shown in the help
+  const char* value;               ///< metavariable, nullptr when the flag takes none
+  const char* help;
+  Handler handle;
+  bool joined = false;             ///< also accepts the value glued on ("-Ifoo")
+};
+
+std::string ParseUnsigned(const std::string& text, uint32_t& out, const char* what) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::string(what) + " must be a number, not '" + text + "'";
+  return {};
+}
+
+std::string SetStandard(Options& o, const std::string& value) {
+  const auto number = StandardNumber(value);
+  if (!number) return "unknown --std '" + value + "' (c++11, c++14, c++17, c++20, c++latest)";
+  o.settings.languageStandard = *number;
+  return {};
+}
+
+std::string SetOption(Options& o, const std::string& value) {
+  const size_t equals = value.find('=');
+  if (equals == std::string::npos || equals == 0) return "--option needs NAME=VALUE, not '" + value + "'";
+  o.checkOptions[value.substr(0, equals)] = value.substr(equals + 1);
+  return {};
+}
+
+/// A handler that sets `field` to the value named by one of `choices`.
+template <typename T>
+Handler Choose(T Options::*field, const std::string& flag, std::vector<std::pair<std::string, T>> choices) {
+  return [field, flag, choices](Options& o, const std::string& value) {
+    std::string names;
+    for (const auto& [name, choice] : choices) {
+      if (name == value) return o.*field = choice, std::string();
+      names += (names.empty() ? "" : ", ") + name;
+    }
+    return "unknown " + flag + " '" + value + "' (" + names + ")";
+  };
+}
+
+std::string SetJobs(Options& o, const std::string& value) {
+  uint32_t jobs = 0;
+  if (std::string error = ParseUnsigned(value, jobs, "-j"); !error.empty()) return error;
+  if (jobs == 0) return "-j must be at least 1";
+  o.jobs = jobs;
+  return {};
+}
+
+std::string SetLanguage(Options& o, const std::string& value) {
+  if (value != "c" && value != "c++") return "--x takes c or c++, not '" + value + "'";
+  o.settings.compileAsC = value == "c";
+  o.languageGiven = true;
+  return {};
+}
+
+/// A handler that appends the value to a list of the settings.
+Handler Append(std::vector<std::string> InspectionSettings::*list) {
+  return [list](Options& o, const std::string& value) {
+    (o.settings.*list).push_back(value);
+    return std::string();
+  };
+}
+
+/// A handler that sets a bool of the settings.
+Handler SetSetting(bool InspectionSettings::*field, bool on) {
+  return [field, on](Options& o, const std::string&) {
+    o.settings.*field = on;
+    return std::string();
+  };
+}
+
+/// A handler that sets or clears a mode flag bit.
+Handler SetMode(uint32_t bit, bool on) {
+  return [bit, on](Options& o, const std::string&) {
+    o.modeFlags = on ? (o.modeFlags | bit) : (o.modeFlags & ~bit);
+    return std::string();
+  };
+}
+
+/// A handler that stores the value into a string of the options.
+Handler Store(std::string Options::*field) {
+  return [field](Options& o, const std::string& value) {
+    o.*field = value;
+    return std::string();
+  };
+}
+
+const std::vector<Flag>& Flags() {
+  using S = InspectionSettings;
+  static const std::vector<Flag> flags = {
+      {{"--checks"}, "LIST", "check selection, e.g. '-*,modernize-*' (default: the .clang-tidy files above each source)",
+       [](Options& o, const std::string& v) { o.checks = v; return std::string(); }},
+      {{"--config-file"}, "FILE", "read Checks and CheckOptions from a .clang-tidy file", Store(&Options::configFile)},
+      {{"--option"}, "NAME=VALUE", "check option, e.g. readability-braces-around-statements.ShortStatementLines=2 (repeatable)", SetOption},
+      {{"--fixless-checks"}, "LIST", "checks whose diagnostics are wanted even without a fix (with --no-keep-fixless)", Store(&Options::fixlessChecks)},
+      {{"-I"}, "DIR", "include folder", Append(&S::includeFolders), true},
+      {{"-isystem"}, "DIR", "system include folder; diagnostics inside it are dropped", Append(&S::excludedFolders), true},
+      {{"-D"}, "NAME[=VALUE]", "macro definition", Append(&S::defines), true},
+      {{"-include"}, "FILE", "file included before the source", Append(&S::forcedIncludes), true},
+      {{"--extra-arg"}, "ARG", "compiler argument passed on verbatim (repeatable)", Append(&S::additionalArguments)},
+      {{"--std", "-std"}, "STD", "C++ standard: c++11, c++14, c++17, c++20, c++latest", SetStandard},
+      {{"--x", "-x"}, "LANG", "c or c++: the language of the sources (default: C for .c files)", SetLanguage, true},
+      {{"-m32"}, nullptr, "32-bit target", SetSetting(&S::target64Bit, false)},
+      {{"-m64"}, nullptr, "64-bit target (default)", SetSetting(&S::target64Bit, true)},
+      {{"-p"}, "DIR", "folder of compile_commands.json: include folders, defines, forced includes and standard per file", Store(&Options::compileDatabaseDir), true},
+      {{"--toolset"}, "vNNN", "platform toolset, e.g. v142", [](Options& o, const std::string& v) { o.settings.platformToolset = v; return std::string(); }},
+      {{"--ide-version"}, "X.Y", "IDE version, e.g. 16.4", [](Options& o, const std::string& v) { o.settings.ideVersion = v; return std::string(); }},
+      {{"--header-ext"}, ".EXT", "extension that makes a file a header (repeatable; default .h .hh .hpp .hxx .inl)", Append(&S::headerExtensions)},
+      {{"--extensionless-headers"}, nullptr, "files without extension are headers", SetSetting(&S::extensionlessIsHeader, true)},
+      {{"--header-include"}, "FILE", "file included first when a header itself is inspected", [](Options& o, const std::string& v) { o.settings.headerForcedInclude = v; return std::string(); }},
+      {{"--allow-headers"}, nullptr, "inspect header files named on the command line", SetMode(ModeFlags::allowHeaderFile, true)},
+      {{"--main-file-only"}, nullptr, "report only diagnostics in the inspected file itself", SetMode(ModeFlags::mainFileOnly, true)},
+      {{"--skip-errors"}, nullptr, "drop compiler errors", SetSetting(&S::skipErrors, true)},
+      {{"--keep-fixless"}, nullptr, "keep diagnostics without a fix (default)", SetSetting(&S::keepFixlessDiagnostics, true)},
+      {{"--no-keep-fixless"}, nullptr, "drop diagnostics without a fix (except --fixless-checks)", SetSetting(&S::keepFixlessDiagnostics, false)},
+      {{"--profile-checks"}, nullptr, "ask the engine for check profiling (see --log-dir)", SetSetting(&S::profileChecks, true)},
+      {{"--skip-run"}, nullptr, "answer every file with an empty result without running the engine", SetSetting(&S::skipRun, true)},
+      {{"--bomless-utf8"}, nullptr, "files without byte order mark are UTF-8 (not the ANSI code page)", SetSetting(&S::bomlessIsUtf8, true)},
+      {{"--no-utf8-detection"}, nullptr, "BOM-less files that are valid UTF-8 count as ANSI, as an editor without UTF-8 detection shows them", SetMode(ModeFlags::editorAutoDetectUtf8, false)},
+      {{"--ansi-code-page"}, "N", "code page of ANSI files (default 1252)", [](Options& o, const std::string& v) { return ParseUnsigned(v, o.ansiCodePage, "--ansi-code-page"); }},
+      {{"--no-convert"}, nullptr, "do not offer converted (UTF-8) buffers to the engine", [](Options& o, const std::string&) { o.convertToUtf8 = false; return std::string(); }},
+      {{"--stdin-buffer"}, "FILE", "inspect standard input as the unsaved text of FILE (fix: the fixed text goes to standard output)", [](Options& o, const std::string& v) { o.stdinBuffer = v; return std::string(); }},
+      {{"--fix"}, nullptr, "apply the fixes after inspecting (as 'zoci fix')", [](Options& o, const std::string&) { o.fix = true; return std::string(); }},
+      {{"--only"}, "GLOB", "apply only the fixes of these checks (glob list)", Store(&Options::onlyChecks)},
+      {{"--warnings-as-errors"}, "GLOB", "diagnostics of these checks are errors and make the exit code 1", Store(&Options::warningsAsErrors)},
+      {{"--format"}, "FORMAT", "text (default), json or sarif",
+       Choose(&Options::format, "--format", {{"text", OutputFormat::text}, {"json", OutputFormat::json}, {"sarif", OutputFormat::sarif}})},
+      {{"--color"}, "WHEN", "auto (default: when standard output is a terminal), always, never",
+       Choose(&Options::colour, "--color", {{"auto", ColourMode::automatic}, {"always", ColourMode::always}, {"never", ColourMode::never}})},
+      {{"-j"}, "N", "inspect N files at once, one parser each", SetJobs, true},
+      {{"--log-dir"}, "DIR", "write each run's log, parameters and errors (and with --detailed the YAML) there", Store(&Options::logDir)},
+      {{"--detailed"}, nullptr, "detailed logging", [](Options& o, const std::string&) { o.detailed = true; return std::string(); }},
+      {{"--dump-dir"}, "DIR", "after the runs, dump buffers, mappers and fixes into DIR", Store(&Options::dumpDir)},
+      {{"--temp-dir"}, "DIR", "folder for the engine's temporary files", Store(&Options::tempDir)},
+  };
+  return flags;
+}
+
+/// The flag `argument` names, with the value glued to it when there is one.
+const Flag* FindFlag(const std::string& argument, std::optional<std::string>& glued) {
+  for (const Flag& flag : Flags()) {
+    for (const std::string& name : flag.names) {
+      if (argument == name) return &flag;
+      if (argument.rfind(name, 0) != 0) continue;
+      if (argument[name.size()] == '=') {
+        glued = argument.substr(name.size() + 1);
+        return &flag;
+      }
+      if (flag.value && flag.joined) {
+        glued = argument.substr(name.size());
+        return &flag;
+      }
+    }
+  }
+  return nullptr;
+}
+
+std::optional<Command> CommandNamed(const std::string& word) {
+  if (word == "inspect") return Command::inspect;
+  if (word == "fix") return Command::fix;
+  if (word == "--version" || word == "version") return Command::version;
+  if (word == "--help" || word == "-h" || word == "help") return Command::help;
+  return std::nullopt;
+}
+
+ParsedCommandLine Fail(std::string error) { return ParsedCommandLine{std::nullopt, std::move(error)}; }
+
+}  // namespace
+
+std::optional<int32_t> StandardNumber(const std::string& standard) {
+  static const std::map<std::string, int32_t> kStandards = {
+      {"c++11", 11}, {"c++14", 14}, {"c++17", 17}, {"c++20", 20}, {"c++2a", 20},
+      {"c++23", 99}, {"c++2b", 99}, {"c++26", 99}, {"c++latest", 99},
+      {"gnu++11", 11}, {"gnu++14", 14}, {"gnu++17", 17}, {"gnu++20", 20}, {"gnu++23", 99}};
+  const auto found = kStandards.find(standard);
+  if (found == kStandards.end()) return std::nullopt;
+  return found->second;
+}
+
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
+  Options options;
+  options.settings.keepFixlessDiagnostics = true;
+  options.settings.target64Bit = true;
+  if (arguments.empty()) return Fail("no command given; try 'zoci --help'");
+  const auto command = CommandNamed(arguments[0]);
+  if (!command) return Fail("unknown command '" + arguments[0] + "'; try 'zoci --help'");
+  options.command = *command;
+  options.fix = *command == Command::fix;
+  bool onlyFiles = false;
+  for (size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (onlyFiles || argument.empty() || argument[0] != '-' || argument == "-") {
+      options.files.push_back(argument);
+      continue;
+    }
+    if (argument == "--") { onlyFiles = true; continue; }
+    if (argument == "--help" || argument == "-h") { options.command = Command::help; continue; }
+    std::optional<std::string> value;
+    const Flag* flag = FindFlag(argument, value);
+    if (!flag) return Fail("unknown option '" + argument + "'; try 'zoci --help'");
+    if (flag->value && !value) {
+      if (i + 1 >= arguments.size()) return Fail("option '" + argument + "' needs a value (" + flag->value + ")");
+      value = arguments[++i];
+    }
+    if (!flag->value && value) return Fail("option '" + flag->names[0] + "' takes no value");
+    if (std::string error = flag->handle(options, value.value_or("")); !error.empty()) return Fail(error);
+  }
+  if (options.settings.headerExtensions.empty()) options.settings.headerExtensions = {".h", ".hh", ".hpp", ".hxx", ".inl"};
+  const bool needsFiles = options.command == Command::inspect || options.command == Command::fix;
+  if (needsFiles && options.files.empty() && !options.stdinBuffer) return Fail("no input files; try 'zoci --help'");
+  return ParsedCommandLine{std::move(options), {}};
+}
+
+std::string HelpText() {
+  std::ostringstream text;
+  text << "usage: zoci inspect [options] FILE...   print diagnostics the way clang does\n"
+          "       zoci fix [options] FILE...       inspect, then apply the fixes in place\n"
+          "       zoci --version                   the engine's version, through the library\n\n"
+          "Lines and columns are 1-based; columns count UTF-16 code units of the file's\n"
+          "text (as the IDE's editor counts them), whatever the file's encoding on disk.\n"
+          "JSON and SARIF offsets are UTF-16 code units from the start of the text,\n"
+          "not counting a byte order mark.\n\n"
+          "Exit codes: 0 inspected (warnings alone do not fail), 1 a compiler error or a\n"
+          "diagnostic matched by --warnings-as-errors, 2 usage error, unreadable file or\n"
+          "failed run.\n\noptions:\n";
+  for (const Flag& flag : Flags()) {
+    std::string names;
+    for (const std::string& name : flag.names) names += (names.empty() ? "" : ", ") + name;
+    if (flag.value) names += std::string(" ") + flag.value;
+    text << "  " << names << std::string(names.size() < 28 ? 28 - names.size() : 1, ' ') << flag.help << "\n";
+  }
+  return text.str();
+}
+
+}  // namespace zoci

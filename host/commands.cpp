@@ -1,0 +1,190 @@
+// zoci inspect / fix / --version (see commands.h): sets up the library as an
+// IDE host does, inspects, prints the report, applies fixes.
+#include "commands.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "fixing.h"
+#include "interop/interop2.h"
+#include "hostlib/zoipc.h"
+#include "machine_report.h"
+#include "parallel_runs.h"
+#include "text_report.h"
+#include "tidy_config.h"
+
+namespace zoci {
+namespace {
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+void PrintError(const std::string& message) { std::fprintf(stderr, "zoci: error: %s\n", message.c_str()); }
+
+int Failure(const std::string& message) {
+  PrintError(message);
+  return kExitFailed;
+}
+
+/// The library's Initialize; the version text, or none after reporting why.
+std::optional<std::string> InitializeLibrary(const Options& options) {
+  zoIPC::host::SetConvertToUtf8(options.convertToUtf8);
+  zoIPC::host::SetAnsiCodePage(options.ansiCodePage);
+  const std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
+  if (version.rfind("error: ", 0) == 0) {
+    Failure(version.substr(7));
+    return std::nullopt;
+  }
+  return version;
+}
+
+std::vector<FileJob> Jobs(const Options& options, std::optional<std::string> unsaved) {
+  std::vector<FileJob> jobs;
+  bool bufferListed = false;
+  for (const std::string& path : options.files) {
+    const bool isBuffer = options.stdinBuffer && path == *options.stdinBuffer;
+    jobs.push_back(FileJob{path, isBuffer ? unsaved : std::nullopt});
+    bufferListed = bufferListed || isBuffer;
+  }
+  if (options.stdinBuffer && !bufferListed) jobs.insert(jobs.begin(), FileJob{*options.stdinBuffer, unsaved});
+  return jobs;
+}
+
+Report Collect(std::vector<FileOutcome> outcomes, std::string version) {
+  Report report;
+  report.engineVersion = std::move(version);
+  for (FileOutcome& outcome : outcomes) {
+    report.files.push_back(std::move(outcome.file));
+    report.sources.merge(outcome.sources);
+    report.diskBytes.merge(outcome.diskBytes);
+  }
+  return report;
+}
+
+bool WantsColour(const Options& options) {
+  if (options.colour == ColourMode::automatic) return isatty(STDOUT_FILENO) != 0;
+  return options.colour == ColourMode::always;
+}
+
+void PrintReport(const Options& options, const Report& report) {
+  if (options.format == OutputFormat::json) std::cout << JsonReport(report);
+  else if (options.format == OutputFormat::sarif) std::cout << SarifReport(report);
+  else WriteTextReport(report, TextStyle{WantsColour(options)}, std::cout);
+  std::cout.flush();
+}
+
+/// Writes one file's fixed text back, or to standard output when it is the
+/// unsaved buffer; false after reporting why not.
+bool WriteFixed(const Options& options, const Report& report, const std::string& path, const std::u16string& fixed) {
+  const HostText& text = report.sources.at(path);
+  const auto disk = report.diskBytes.find(path);
+  std::string error;
+  if (disk == report.diskBytes.end()) {
+    const auto bytes = EncodeHostText(fixed, text, error);
+    if (bytes) std::cout << *bytes;
+    else PrintError(path + ": " + error);
+    return bytes.has_value();
+  }
+  if (options.stdinBuffer) {
+    std::fprintf(stderr, "zoci: %s: not written: with --stdin-buffer only the buffer is fixed\n", path.c_str());
+    return true;
+  }
+  if (!WriteBack(path, fixed, text, disk->second, error)) {
+    PrintError(error);
+    return false;
+  }
+  return true;
+}
+
+/// Applies the planned fixes; false when a file could not be written.
+bool ApplyFixes(const Options& options, const Report& report) {
+  const FixPlan plan = PlanFixes(report, options.onlyChecks);
+  for (const std::string& message : plan.skipped) std::fprintf(stderr, "zoci: %s\n", message.c_str());
+  bool ok = true;
+  for (const auto& [path, edits] : plan.edits) {
+    if (edits.empty()) continue;
+    const std::u16string fixed = ApplyEdits(report.sources.at(path).text, edits);
+    if (!WriteFixed(options, report, path, fixed)) {
+      ok = false;
+    } else if (report.diskBytes.count(path) != 0 && !options.stdinBuffer) {
+      const int count = plan.fixCount.at(path);
+      std::fprintf(stderr, "zoci: %s: applied %d fix%s (%s)\n", path.c_str(), count, count == 1 ? "" : "es",
+                   EncodingName(report.sources.at(path)).c_str());
+    }
+  }
+  return ok;
+}
+
+bool DumpCaches(const Options& options) {
+  if (options.dumpDir.empty()) return true;
+  std::error_code failed;
+  std::filesystem::create_directories(options.dumpDir, failed);
+  if (failed) {
+    PrintError("cannot create " + options.dumpDir + ": " + failed.message());
+    return false;
+  }
+  const std::string folder = options.dumpDir;
+  zoIPC::host::SetFolderChooser([folder](const std::string&) { return std::optional<std::string>(folder); });
+  Native::interop2().DumpToChosenFolder();
+  zoIPC::host::SetFolderChooser(nullptr);
+  return true;
+}
+
+/// Says on the error stream which files failed and what the library noted.
+void PrintFileProblems(const Report& report) {
+  for (const InspectedFile& file : report.files) {
+    if (file.failed) PrintError(file.error);
+    else if (!file.note.empty()) std::fprintf(stderr, "zoci: %s: %s\n", file.path.c_str(), file.note.c_str());
+  }
+}
+
+int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
+  bool failed = !fixesOk || !dumpOk, errors = false;
+  for (const InspectedFile& file : report.files) {
+    failed = failed || file.failed;
+    for (const Diagnostic& diagnostic : file.diagnostics) errors = errors || diagnostic.error;
+  }
+  if (failed) return kExitFailed;
+  return errors ? kExitErrors : kExitInspected;
+}
+
+}  // namespace
+
+int RunInspect(const Options& options) {
+  std::optional<TidyConfig> config;
+  if (!options.configFile.empty()) {
+    std::string error;
+    config = ReadTidyConfig(options.configFile, error);
+    if (!config) return Failure(error);
+  }
+  std::optional<CompileDatabase> database;
+  if (!options.compileDatabaseDir.empty()) {
+    std::string error;
+    database = CompileDatabase::Load(options.compileDatabaseDir, error);
+    if (!database) return Failure(error);
+  }
+  std::optional<std::string> unsaved;
+  if (options.stdinBuffer) unsaved = std::string(std::istreambuf_iterator<char>(std::cin), {});
+  const auto version = InitializeLibrary(options);
+  if (!version) return kExitFailed;
+  const Inspector inspector(options, std::move(database), std::move(config));
+  const Report report = Collect(InspectAll(inspector, Jobs(options, unsaved), options.jobs), *version);
+  const bool bufferFix = options.fix && options.stdinBuffer;  // the fixed buffer takes standard output
+  if (!bufferFix) PrintReport(options, report);
+  const bool fixesOk = !options.fix || ApplyFixes(options, report);
+  const bool dumpOk = DumpCaches(options);
+  PrintFileProblems(report);
+  return ExitCode(report, fixesOk, dumpOk);
+}
+
+int RunVersion() {
+  const std::string text = Native::interop2().Initialize(std::string(), false);
+  if (text.rfind("error: ", 0) == 0) return Failure(text.substr(7));
+  std::printf("zoci 0.1.0 (%s)\n", text.c_str());
+  return kExitInspected;
+}
+
+}  // namespace zoci

@@ -1,0 +1,142 @@
+// compile_commands.json reading (see compile_database.h).
+#include "compile_database.h"
+
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+namespace zoci {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Key(const fs::path& path) {
+  std::error_code ignored;
+  return fs::weakly_canonical(fs::absolute(path, ignored), ignored).lexically_normal().string();
+}
+
+std::string Resolve(const std::string& folder, const fs::path& directory) {
+  const fs::path path(folder);
+  return path.is_absolute() ? folder : (directory / path).lexically_normal().string();
+}
+
+using Json = nlohmann::json;
+
+/// A string member of a compile command, or none.
+const std::string* StringMember(const Json& entry, const char* name) {
+  const auto found = entry.find(name);
+  return found != entry.end() && found->is_string() ? found->get_ptr<const std::string*>() : nullptr;
+}
+
+std::vector<std::string> EntryArguments(const Json& entry) {
+  std::vector<std::string> arguments;
+  if (const auto list = entry.find("arguments"); list != entry.end() && list->is_array()) {
+    for (const Json& item : *list) {
+      if (item.is_string()) arguments.push_back(item.get<std::string>());
+    }
+  } else if (const std::string* command = StringMember(entry, "command")) {
+    arguments = SplitCommand(*command);
+  }
+  return arguments;
+}
+
+/// Takes a value flag in either form ("-Ifoo" or "-I foo"); true when it matched.
+bool TakeValue(const std::vector<std::string>& arguments, size_t& i, const std::string& flag, std::string& value) {
+  const std::string& argument = arguments[i];
+  if (argument == flag && i + 1 < arguments.size()) {
+    value = arguments[++i];
+    return true;
+  }
+  if (argument.size() > flag.size() && argument.rfind(flag, 0) == 0) {
+    value = argument.substr(flag.size());
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommand(const std::string& command) {
+  std::vector<std::string> words;
+  std::string word;
+  bool inWord = false;
+  char quote = 0;
+  for (size_t i = 0; i < command.size(); ++i) {
+    const char c = command[i];
+    if (quote) {
+      if (c == quote) quote = 0;
+      else if (c == '\\' && quote == '"' && i + 1 < command.size()) word += command[++i];
+      else word += c;
+    } else if (c == '\'' || c == '"') {
+      quote = c, inWord = true;
+    } else if (c == '\\' && i + 1 < command.size()) {
+      word += command[++i], inWord = true;
+    } else if (c == ' ' || c == '\t' || c == '\n') {
+      if (inWord) words.push_back(word);
+      word.clear(), inWord = false;
+    } else {
+      word += c, inWord = true;
+    }
+  }
+  if (inWord) words.push_back(word);
+  return words;
+}
+
+CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const fs::path& directory) {
+  CompileFlags flags;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    std::string value;
+    if (arguments[i].rfind("-std=", 0) == 0) flags.standard = arguments[i].substr(5);
+    else if (arguments[i] == "-xc" || (arguments[i] == "-x" && i + 1 < arguments.size() && arguments[i + 1] == "c")) flags.compileAsC = true;
+    else if (TakeValue(arguments, i, "-isystem", value)) flags.systemFolders.push_back(Resolve(value, directory));
+    else if (TakeValue(arguments, i, "-include", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
+    else if (TakeValue(arguments, i, "-I", value)) flags.includeFolders.push_back(Resolve(value, directory));
+    else if (TakeValue(arguments, i, "-D", value)) flags.defines.push_back(value);
+  }
+  return flags;
+}
+
+std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std::string& error) {
+  const fs::path file = folder / "compile_commands.json";
+  std::ifstream in(file, std::ios::binary);
+  if (!in) {
+    error = "cannot read " + file.string();
+    return std::nullopt;
+  }
+  const Json json = Json::parse(in, nullptr, false);
+  if (!json.is_array()) {
+    error = file.string() + ": " + (json.is_discarded() ? "not valid JSON" : "not a list of compile commands");
+    return std::nullopt;
+  }
+  CompileDatabase database;
+  for (const Json& entry : json) {
+    if (!entry.is_object()) continue;
+    const std::string* directory = StringMember(entry, "directory");
+    const std::string* source = StringMember(entry, "file");
+    if (!directory || !source) continue;
+    const fs::path base = fs::path(*directory).is_absolute() ? fs::path(*directory) : fs::absolute(folder) / *directory;
+    database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base));
+  }
+  return database;
+}
+
+std::optional<CompileFlags> CompileDatabase::FlagsOf(const fs::path& file) const {
+  const auto found = byFile_.find(Key(file));
+  if (found == byFile_.end()) return std::nullopt;
+  return found->second;
+}
+
+void ApplyCompileFlags(const CompileFlags& flags, InspectionSettings& settings) {
+  const auto append = [](std::vector<std::string>& to, const std::vector<std::string>& from) {
+    to.insert(to.end(), from.begin(), from.end());
+  };
+  append(settings.includeFolders, flags.includeFolders);
+  append(settings.excludedFolders, flags.systemFolders);
+  append(settings.defines, flags.defines);
+  append(settings.forcedIncludes, flags.forcedIncludes);
+  settings.compileAsC = settings.compileAsC || flags.compileAsC;
+  const auto standard = flags.standard ? StandardNumber(*flags.standard) : std::nullopt;
+  if (settings.languageStandard == 0 && standard) settings.languageStandard = *standard;
+}
+
+}  // namespace zoci

@@ -1,0 +1,47 @@
+// compile_commands.json: the include folders, system folders, defines, forced
+// includes and standard of each file, taken from its compile command.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "options.h"
+
+namespace zoci {
+
+/// What a file's compile command says about it.
+struct CompileFlags {
+  std::vector<std::string> includeFolders;
+  std::vector<std::string> systemFolders;
+  std::vector<std::string> defines;
+  std::vector<std::string> forcedIncludes;
+  std::optional<std::string> standard;  ///< e.g. "c++17"
+  bool compileAsC = false;
+};
+
+class CompileDatabase {
+ public:
+  /// Reads DIR/compile_commands.json (a relative "directory" counts from DIR);
+  /// on failure `error` says why.
+  static std::optional<CompileDatabase> Load(const std::filesystem::path& folder, std::string& error);
+  /// The flags of `file` (any spelling of its path), none when it has no entry.
+  std::optional<CompileFlags> FlagsOf(const std::filesystem::path& file) const;
+
+ private:
+  std::map<std::string, CompileFlags> byFile_;  ///< by normalised absolute path
+};
+
+/// Splits a command text the way a POSIX shell splits words (quotes, backslashes).
+std::vector<std::string> SplitCommand(const std::string& command);
+
+/// Reads the flags zoci uses from one argument list; relative folders are
+/// resolved against `directory`.
+CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const std::filesystem::path& directory);
+
+/// Adds `flags` to `settings` (flags from the command line stay in front).
+void ApplyCompileFlags(const CompileFlags& flags, InspectionSettings& settings);
+
+}  // namespace zoci

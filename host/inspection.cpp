@@ -1,0 +1,243 @@
+// One file's inspection (see inspection.h).
+#include "inspection.h"
+
+#include <memory>
+#include <set>
+
+#include "file_io.h"
+#include "glob.h"
+#include "interop/interop2.h"
+#include "run_logs.h"
+
+namespace zoci {
+namespace {
+
+namespace fs = std::filesystem;
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ignored;
+  return fs::absolute(path, ignored).lexically_normal().string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code failed;
+  const bool same = fs::equivalent(a, b, failed);
+  return failed ? fs::path(a).lexically_normal() == fs::path(b).lexically_normal() : same;
+}
+
+/// A file the engine named, relative to the working folder when inside it.
+std::string DisplayPath(const std::string& engineName) {
+  std::error_code failed;
+  const fs::path relative = fs::path(engineName).lexically_relative(fs::current_path(failed));
+  const bool inside = !failed && !relative.empty() && *relative.begin() != "..";
+  return inside ? relative.string() : engineName;
+}
+
+bool IsHeader(const std::string& path, const InspectionSettings& settings) {
+  const std::string extension = fs::path(path).extension().string();
+  if (extension.empty()) return settings.extensionlessIsHeader;
+  for (const std::string& header : settings.headerExtensions) {
+    if (header == extension) return true;
+  }
+  return false;
+}
+
+/// The first line of a run's error text, for a one-line message.
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  return line.empty() ? "the inspection failed without a message" : line;
+}
+
+/// The per-file state while one file's results are turned into the host's terms.
+class FileInspection {
+ public:
+  FileInspection(const Options& options, const FileJob& job) : options_(options), job_(job) {
+    outcome_.file.path = job.path;
+    absolute_ = AbsolutePath(job.path);
+  }
+
+  FileOutcome Run(const InspectionSettings& settings, const std::string& checks,
+                  const std::map<std::string, std::string>& checkOptions) {
+    std::string error;
+    if (!Load(job_.path, job_.unsavedBytes, error)) {
+      Fail(error);
+      return std::move(outcome_);
+    }
+    Native::UnsavedBuffers buffers;
+    if (job_.unsavedBytes) {
+      buffers[absolute_] = std::make_shared<const std::u16string>(outcome_.sources.at(job_.path).text);
+    }
+    Native::CheckOptions options(checkOptions.begin(), checkOptions.end());
+    const std::unique_ptr<Native::IZoFileParser> parser(Native::interop2().CreateFileParser(absolute_, settings));
+    const std::unique_ptr<Native::RunResult> result =
+        parser->Parse(options_.modeFlags, buffers, checks, options_.fixlessChecks, options);
+    if (!result) return NoResult(settings);
+    WriteRunLogs(options_, job_.path, *result);
+    if (Judge(*result)) Convert(*result);
+    return std::move(outcome_);
+  }
+
+ private:
+  void Fail(std::string error) {
+    outcome_.file.failed = true;
+    outcome_.file.error = std::move(error);
+  }
+
+  /// Reads and decodes one file (the job's buffer for the job's own file)
+  /// into the outcome's sources; false with `error` when it cannot.
+  bool Load(const std::string& path, const std::optional<std::string>& unsaved, std::string& error) {
+    std::string bytes;
+    if (unsaved) bytes = *unsaved;
+    else if (!ReadFileBytes(path, bytes, error)) return false;
+    auto text = DecodeHostText(bytes, DecodeRulesOf(options_), error);
+    if (!text) {
+      error = path + ": " + error;
+      return false;
+    }
+    outcome_.sources[path] = std::move(*text);
+    if (!unsaved) outcome_.diskBytes[path] = std::move(bytes);
+    return true;
+  }
+
+  FileOutcome NoResult(const InspectionSettings& settings) {
+    const bool header = IsHeader(job_.path, settings) && !(options_.modeFlags & ModeFlags::allowHeaderFile);
+    if (header) outcome_.file.note = "header file not inspected (--allow-headers inspects it)";
+    else Fail(job_.path + ": the library produced no result");
+    return std::move(outcome_);
+  }
+
+  /// Whether the run produced diagnostics worth reading; records why not.
+  bool Judge(const Native::RunResult& result) {
+    if (result.status == Native::RunStatus::skippedByDirective) {
+      outcome_.file.note = "skipped by its zoCI:skipall directive";
+      return false;
+    }
+    if (result.status == Native::RunStatus::notRun && options_.settings.skipRun) {
+      outcome_.file.note = "not run (--skip-run)";
+      return false;
+    }
+    if (result.status == Native::RunStatus::incompatibleEncoding) {
+      Fail(job_.path + ": the file is in the ANSI code page but BOM-less files are read as UTF-8 (--bomless-utf8)");
+      return false;
+    }
+    if (result.status >= 100 || result.errorText.rfind("*** exception/", 0) == 0) {  // the run itself failed
+      Fail(job_.path + ": " + FirstLine(result.errorText.empty() ? result.logText : result.errorText));
+      return false;
+    }
+    return true;
+  }
+
+  /// The path under which a diagnostic's file is shown, its text loaded.
+  std::string SourceOf(const std::string& engineName) {
+    if (SameFile(engineName, absolute_)) return job_.path;
+    const std::string shown = DisplayPath(engineName);
+    std::string ignored;  // an unreadable file is shown without its source lines
+    if (outcome_.sources.count(shown) == 0) Load(shown, std::nullopt, ignored);
+    return shown;
+  }
+
+  static std::vector<TextEdit> Edits(const std::vector<Native::repl>& replacements) {
+    std::vector<TextEdit> edits;
+    for (const Native::repl& r : replacements) edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
+    return edits;
+  }
+
+  void Convert(const Native::RunResult& result) {
+    for (const Native::qfix& record : result.qfixes) {
+      Diagnostic diagnostic;
+      diagnostic.file = SourceOf(record.filename);
+      CheckSameText(diagnostic.file, record.fileText);
+      diagnostic.check = record.checkname;
+      diagnostic.message = record.message;
+      diagnostic.offset = record.triggerspan.start;
+      diagnostic.length = record.triggerspan.length;
+      diagnostic.promoted = !options_.warningsAsErrors.empty() && MatchesGlobList(options_.warningsAsErrors, record.checkname);
+      diagnostic.error = diagnostic.promoted || record.checkname == "clang-diagnostic-error";
+      if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
+      outcome_.file.diagnostics.push_back(std::move(diagnostic));
+    }
+  }
+
+  /// Notes once per file when the library read it as another text than zoci
+  /// (then positions, which refer to the library's text, may be off).
+  void CheckSameText(const std::string& shown, const std::shared_ptr<const std::u16string>& libraryText) {
+    const auto source = outcome_.sources.find(shown);
+    if (!libraryText || source == outcome_.sources.end() || !differing_.insert(shown).second) return;
+    std::u16string_view theirs = *libraryText;
+    if (!theirs.empty() && theirs.front() == u'\uFEFF') theirs.remove_prefix(1);
+    if (theirs == source->second.text) {
+      differing_.erase(shown);
+      return;
+    }
+    outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + shown +
+                          " was read by the library in another encoding than " + EncodingName(source->second) +
+                          "; positions follow the library's reading";
+  }
+
+  /// Whether a fix of `check` needs its final replacements: the ones fixing
+  /// applies, and the ones JSON and SARIF report. Asking costs an engine call
+  /// per fix, so the text output shows the run's own replacements.
+  bool WantsFinalFix(const std::string& check) const {
+    if (options_.fix) return MatchesGlobList(options_.onlyChecks, check);
+    return options_.format != OutputFormat::text;
+  }
+
+  /// The fix's replacements: the final ones (as the IDE gets them when the
+  /// user applies the fix) when wanted and given, else the run's own.
+  void Fix(Diagnostic& diagnostic, const Native::action& action) const {
+    diagnostic.claimToken = action.claimToken;
+    if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
+      diagnostic.fix = Edits(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
+    }
+    if (diagnostic.fix.empty()) diagnostic.fix = Edits(action.replacements);
+  }
+
+  const Options& options_;
+  const FileJob& job_;
+  std::string absolute_;
+  FileOutcome outcome_;
+  std::set<std::string> differing_;  ///< files already compared (and found to differ)
+};
+
+}  // namespace
+
+DecodeRules DecodeRulesOf(const Options& options) {
+  return DecodeRules{options.settings.bomlessIsUtf8, (options.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0,
+                     options.ansiCodePage};
+}
+
+Inspector::Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config)
+    : options_(options), database_(std::move(database)), config_(std::move(config)) {}
+
+bool Inspector::ChecksFor(const std::string& path, std::string& checks,
+                          std::map<std::string, std::string>& checkOptions, std::string& error) const {
+  std::optional<TidyConfig> config = config_;
+  if (!config) {
+    const auto file = FindTidyConfigFile(path);
+    config = file ? ReadTidyConfig(*file, error) : TidyConfig{};
+    if (!config) return false;
+  }
+  checks = options_.checks.value_or(config->checks.value_or(""));
+  checkOptions = config->checkOptions;
+  for (const auto& [name, value] : options_.checkOptions) checkOptions[name] = value;
+  return true;
+}
+
+FileOutcome Inspector::Inspect(const FileJob& job) const {
+  InspectionSettings settings = options_.settings;
+  if (!options_.languageGiven && fs::path(job.path).extension() == ".c") settings.compileAsC = true;
+  if (database_) {
+    if (const auto flags = database_->FlagsOf(job.path)) ApplyCompileFlags(*flags, settings);
+  }
+  std::string checks, error;
+  std::map<std::string, std::string> checkOptions;
+  if (!ChecksFor(job.path, checks, checkOptions, error)) {
+    FileOutcome outcome;
+    outcome.file = InspectedFile{job.path, true, error, {}, {}};
+    return outcome;
+  }
+  return FileInspection(options_, job).Run(settings, checks, checkOptions);
+}
+
+}  // namespace zoci

@@ -1,0 +1,55 @@
+// Inspecting one file through the library the way an IDE does: a parser per
+// file with its settings, the host's own UTF-16 text as the reference for
+// every position, and the final replacements of each fix by its claim token.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "compile_database.h"
+#include "file_io.h"
+#include "options.h"
+#include "report.h"
+#include "tidy_config.h"
+
+namespace zoci {
+
+/// One file to inspect; `unsavedBytes` replaces its disk contents (an editor's buffer).
+struct FileJob {
+  std::string path;  ///< as named on the command line
+  std::optional<std::string> unsavedBytes;
+};
+
+/// What inspecting one file produced: its outcome plus the texts it read.
+struct FileOutcome {
+  InspectedFile file;
+  std::map<std::string, HostText> sources;
+  std::map<std::string, std::string> diskBytes;
+};
+
+/// The settings shared by every file of a zoci run. Inspect may be called
+/// from several threads at once.
+class Inspector {
+ public:
+  /// `config` is --config-file's; without it each file gets the nearest
+  /// .clang-tidy above it (read here, since check options given to the
+  /// engine replace its own configuration).
+  Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config);
+  FileOutcome Inspect(const FileJob& job) const;
+
+ private:
+  /// The checks and check options for `path`: the command line's over the configuration's.
+  bool ChecksFor(const std::string& path, std::string& checks, std::map<std::string, std::string>& checkOptions,
+                 std::string& error) const;
+
+  const Options& options_;
+  std::optional<CompileDatabase> database_;
+  std::optional<TidyConfig> config_;
+};
+
+/// How zoci decodes files under `options`.
+DecodeRules DecodeRulesOf(const Options& options);
+
+}  // namespace zoci

@@ -1,0 +1,32 @@
+// Reading the Checks and CheckOptions of a .clang-tidy file (the YAML forms
+// clang-tidy writes: a plain, quoted or folded Checks text; CheckOptions as a
+// key/value list or as a map).
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zoci {
+
+struct TidyConfig {
+  std::optional<std::string> checks;
+  std::map<std::string, std::string> checkOptions;
+};
+
+/// Parses the text of a .clang-tidy file; on failure `error` says which line.
+std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& error);
+
+/// Reads and parses a .clang-tidy file; on failure `error` names the file and says why.
+std::optional<TidyConfig> ReadTidyConfig(const std::string& path, std::string& error);
+
+}  // namespace zoci
+
+namespace zoci {
+
+/// The .clang-tidy file that applies to `source` (the nearest one in its
+/// folder or above), none when there is none.
+std::optional<std::string> FindTidyConfigFile(const std::string& source);
+
+}  // namespace zoci

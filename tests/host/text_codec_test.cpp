@@ -1,0 +1,65 @@
+// Decoding files into the host's UTF-16 text and writing them back.
+#include <gtest/gtest.h>
+
+#include "text_codec.h"
+
+namespace zoci {
+namespace {
+
+const std::u16string kText = u"// Größe – 5 €\nint 😀;\n";
+
+HostText Decoded(const std::string& bytes, DecodeRules rules = {}) {
+  std::string error;
+  auto text = DecodeHostText(bytes, rules, error);
+  EXPECT_TRUE(text) << error;
+  return text.value_or(HostText{});
+}
+
+TEST(TextCodec, EveryEncodingDecodesToTheSameTextAndEncodesBackToItsBytes) {
+  const std::string utf8 = ToUtf8(kText);
+  std::string utf16;
+  for (char16_t unit : kText) utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+  const std::string cases[] = {utf8, "\xEF\xBB\xBF" + utf8, "\xFF\xFE" + utf16, utf16};
+  const char* names[] = {"UTF-8", "UTF-8 BOM", "UTF-16LE BOM", "UTF-16LE"};
+  for (size_t i = 0; i < 4; ++i) {
+    const HostText text = Decoded(cases[i]);
+    EXPECT_EQ(text.text, kText) << names[i];
+    EXPECT_EQ(EncodingName(text), names[i]);
+    std::string error;
+    EXPECT_EQ(EncodeHostText(text.text, text, error), cases[i]) << names[i];
+  }
+}
+
+TEST(TextCodec, AnsiFilesUseTheCodePageBothWays) {
+  const std::string cp1252 = "// Gr\xF6\xDF" "e \x96 5 \x80\n";
+  const HostText text = Decoded(cp1252);
+  EXPECT_EQ(text.text, u"// Größe – 5 €\n");
+  EXPECT_EQ(EncodingName(text), "CP1252");
+  std::string error;
+  EXPECT_EQ(EncodeHostText(text.text + u"ü", text, error), cp1252 + "\xFC");
+  EXPECT_FALSE(EncodeHostText(u"int 😀;", text, error));
+  EXPECT_NE(error.find("code page 1252"), std::string::npos);
+}
+
+TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
+  const std::string utf8 = "// Gr\xC3\xB6\xC3\x9F" "e\n";
+  EXPECT_EQ(Decoded(utf8).encoding, FileEncoding::utf8);
+  const HostText ansi = Decoded(utf8, DecodeRules{false, false, 1252});
+  EXPECT_EQ(ansi.encoding, FileEncoding::ansi);
+  EXPECT_EQ(ansi.text, u"// GrÃ¶ÃŸe\n");
+  EXPECT_EQ(Decoded("int a;\n", DecodeRules{false, false, 1252}).encoding, FileEncoding::utf8);  // plain ASCII
+  std::string error;
+  EXPECT_FALSE(DecodeHostText("\xF6\n", DecodeRules{true, true, 1252}, error));
+  EXPECT_NE(error.find("not valid UTF-8"), std::string::npos);
+}
+
+TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
+  std::u16string out;
+  EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));
+  EXPECT_EQ(out, u"a😀");
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"}) EXPECT_FALSE(FromUtf8(bad, out)) << bad;
+  EXPECT_EQ(ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
+
+}  // namespace
+}  // namespace zoci
