@@ -1,0 +1,39 @@
+// JSON shapes of the language server (see lsp_shapes.h).
+#include "lsp_shapes.h"
+
+#include "lsp_documents.h"
+
+namespace zoci {
+namespace {
+
+constexpr int kSeverityError = 1;
+constexpr int kSeverityWarning = 2;
+
+}  // namespace
+
+nlohmann::json DiagnosticJson(const LineIndex& lines, const Diagnostic& diagnostic) {
+  return {{"range", RangeOf(lines, diagnostic.offset, diagnostic.length)},
+          {"severity", diagnostic.error ? kSeverityError : kSeverityWarning},
+          {"code", diagnostic.check},
+          {"source", "zoci"},
+          {"message", diagnostic.message}};
+}
+
+nlohmann::json QuickFixAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri,
+                              int64_t version, size_t index) {
+  return {{"title", "Fix: " + diagnostic.message + " [" + diagnostic.check + "]"},
+          {"kind", "quickfix"},
+          {"isPreferred", true},
+          {"diagnostics", nlohmann::json::array({DiagnosticJson(lines, diagnostic)})},
+          {"data", {{"uri", uri}, {"version", version}, {"index", index}}}};
+}
+
+nlohmann::json WorkspaceEdit(const LineIndex& lines, const std::string& uri, const std::vector<TextEdit>& edits) {
+  nlohmann::json textEdits = nlohmann::json::array();
+  for (const TextEdit& edit : edits) {
+    textEdits.push_back({{"range", RangeOf(lines, edit.offset, edit.length)}, {"newText", edit.text}});
+  }
+  return {{"changes", {{uri, textEdits}}}};
+}
+
+}  // namespace zoci
