@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 
 #include "lsp_client.h"
 #include "lsp_documents.h"
 #include "support/temp_dir.h"
 #include "text_codec.h"
+#include "text_lines.h"
 
 namespace zoci {
 namespace {
@@ -57,6 +59,15 @@ class ZociLsp : public testing::Test {
     return published.is_null() ? json() : published["params"]["diagnostics"];
   }
 
+  void Start() {
+    const json init = client.Request("initialize", {{"processId", nullptr}, {"rootUri", UriOfPath(folder.Path().string())},
+                                                    {"capabilities", json::object()},
+                                                    {"initializationOptions", {{"checks", "-*,modernize-use-nullptr"}}}});
+    ASSERT_EQ(init["result"]["capabilities"]["positionEncoding"], "utf-16") << init;
+    client.Notify("initialized", json::object());
+    client.Notify("textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"languageId", "cpp"}, {"version", 1}, {"text", kSource}}}});
+  }
+
   zotest::TempDir folder;
   std::filesystem::path file;
   std::string uri;
@@ -64,12 +75,7 @@ class ZociLsp : public testing::Test {
 };
 
 TEST_F(ZociLsp, DiagnosticsAndFixesLandOnTheRightUtf16Characters) {
-  const json init = client.Request("initialize", {{"processId", nullptr}, {"rootUri", UriOfPath(folder.Path().string())},
-                                                  {"capabilities", json::object()},
-                                                  {"initializationOptions", {{"checks", "-*,modernize-use-nullptr"}}}});
-  ASSERT_EQ(init["result"]["capabilities"]["positionEncoding"], "utf-16") << init;
-  client.Notify("initialized", json::object());
-  client.Notify("textDocument/didOpen", {{"textDocument", {{"uri", uri}, {"languageId", "cpp"}, {"version", 1}, {"text", kSource}}}});
+  ASSERT_NO_FATAL_FAILURE(Start());
 
   const json first = DiagnosticsOf(1);
   ASSERT_EQ(first.size(), 1u) << first;
@@ -103,6 +109,49 @@ TEST_F(ZociLsp, DiagnosticsAndFixesLandOnTheRightUtf16Characters) {
   client.Notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 4}}}, {"contentChanges", {{{"text", text}}}}});
   EXPECT_EQ(DiagnosticsOf(4), json::array());
   EXPECT_TRUE(client.Request("shutdown", nullptr)["result"].is_null());
+  client.Notify("exit", nullptr);
+  EXPECT_EQ(client.Finish(), 0);
+}
+
+/// A random edit of `text` that splits no surrogate pair, applied to it; the LSP change.
+json RandomEdit(std::u16string& text, std::mt19937& random) {
+  static const std::u16string kInserts[] = {u"x", u"é", u"😀", u"\n", u" 0;", u""};
+  const auto boundary = [&text](size_t offset) {
+    const bool inPair = offset > 0 && offset < text.size() && (text[offset] & 0xFC00) == 0xDC00;
+    return inPair ? offset + 1 : offset;
+  };
+  const size_t start = boundary(random() % (text.size() + 1));
+  const size_t end = boundary(std::min(text.size(), start + random() % 4));
+  const std::u16string& insert = kInserts[random() % std::size(kInserts)];
+  const LineIndex lines(text);
+  const auto at = [&lines](size_t offset) {
+    const Position position = lines.PositionOf(static_cast<uint32_t>(offset));
+    return At(position.line - 1, position.column - 1);
+  };
+  const json change = {{"range", {{"start", at(start)}, {"end", at(end)}}}, {"text", ToUtf8(insert)}};
+  text.replace(start, end - start, insert);
+  return change;
+}
+
+TEST_F(ZociLsp, AThousandRandomEditsEndWithTheLastTextsDiagnosticsOnly) {
+  ASSERT_NO_FATAL_FAILURE(Start());
+  std::u16string text;
+  ASSERT_TRUE(FromUtf8(kSource, text));
+  std::mt19937 random(13);
+  constexpr int kLastEdit = 1001;
+  for (int version = 2; version <= kLastEdit; ++version) {
+    const json change = RandomEdit(text, random);
+    client.Notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", version}}}, {"contentChanges", {change}}});
+  }
+  const json check = {{"textDocument", {{"uri", uri}}}, {"range", {{"start", At(0, 0)}, {"end", At(0, 0)}}}};
+  ASSERT_TRUE(client.Request("textDocument/codeAction", check).contains("result"));  // it kept up and still answers
+  client.Notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", kLastEdit + 1}}}, {"contentChanges", {{{"text", kSource}}}}});
+  const json last = DiagnosticsOf(kLastEdit + 1);
+  ASSERT_EQ(last.size(), 1u) << last;
+  EXPECT_EQ(last[0]["range"]["start"], At(1, Utf16Column(kSource, 1, u"0;")));
+  client.skipped.clear();
+  EXPECT_TRUE(client.Request("shutdown", nullptr)["result"].is_null());
+  for (const json& late : client.skipped) EXPECT_NE(late.value("method", ""), "textDocument/publishDiagnostics") << late;
   client.Notify("exit", nullptr);
   EXPECT_EQ(client.Finish(), 0);
 }
