@@ -4,8 +4,10 @@
 #include "lsp_server.h"
 
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 
+#include "fixing.h"
 #include "lsp_shapes.h"
 
 namespace zoci {
@@ -154,10 +156,17 @@ json LspServer::CodeActions(const json& params) const {
   const uint32_t end = OffsetOf(*document->text, params.at("range").at("end"));
   const LineIndex lines(*document->text);
   const std::vector<Diagnostic>& diagnostics = published->second.diagnostics;
+  std::map<std::string, int> fixesOfCheck;
+  for (const Diagnostic& diagnostic : diagnostics) fixesOfCheck[diagnostic.check] += diagnostic.fix.empty() ? 0 : 1;
+  std::set<std::string> fixAllOffered;
   for (size_t i = 0; i < diagnostics.size(); ++i) {
     const Diagnostic& diagnostic = diagnostics[i];
-    const bool touches = diagnostic.offset <= end && start <= diagnostic.offset + diagnostic.length;
-    if (touches && !diagnostic.fix.empty()) actions.push_back(QuickFixAction(lines, diagnostic, uri, document->version, i));
+    if (diagnostic.offset > end || start > diagnostic.offset + diagnostic.length) continue;
+    if (!diagnostic.fix.empty()) actions.push_back(QuickFixAction(lines, diagnostic, uri, document->version, i));
+    if (fixesOfCheck[diagnostic.check] > 1 && fixAllOffered.insert(diagnostic.check).second) {
+      actions.push_back(FixAllAction(diagnostic.check, uri, document->version));
+    }
+    actions.push_back(SuppressAction(lines, diagnostic, uri));
   }
   return actions;
 }
@@ -167,15 +176,40 @@ json LspServer::ResolveCodeAction(json action) {
   const std::string uri = data.at("uri").get<std::string>();
   const OpenDocument* document = documents_.Find(uri);
   const auto published = published_.find(uri);
-  const auto index = data.at("index").get<size_t>();
   const bool current = document && published != published_.end() && document->version == data.at("version").get<int64_t>() &&
-                       published->second.version == document->version && index < published->second.diagnostics.size();
+                       published->second.version == document->version;
   if (!current) throw RpcError(ErrorCode::invalidParams, "the document changed since this action was offered");
-  const Diagnostic& diagnostic = published->second.diagnostics[index];
-  std::vector<TextEdit> edits = diagnostic.claimToken > 0 ? backend_.FinalFix(diagnostic.claimToken) : std::vector<TextEdit>();
-  if (edits.empty()) edits = diagnostic.fix;
+  const std::vector<Diagnostic>& diagnostics = published->second.diagnostics;
+  std::vector<TextEdit> edits;
+  if (data.contains("check")) {
+    edits = FixAllOf(diagnostics, data.at("check").get<std::string>());
+  } else {
+    const auto index = data.at("index").get<size_t>();
+    if (index >= diagnostics.size()) throw RpcError(ErrorCode::invalidParams, "no such diagnostic");
+    edits = FixOf(diagnostics[index]);
+  }
   action["edit"] = WorkspaceEdit(LineIndex(*document->text), uri, edits);
   return action;
+}
+
+std::vector<TextEdit> LspServer::FixOf(const Diagnostic& diagnostic) {
+  std::vector<TextEdit> edits = diagnostic.claimToken > 0 ? backend_.FinalFix(diagnostic.claimToken) : std::vector<TextEdit>();
+  return edits.empty() ? diagnostic.fix : edits;
+}
+
+std::vector<TextEdit> LspServer::FixAllOf(const std::vector<Diagnostic>& diagnostics, const std::string& check) {
+  InspectedFile file;
+  for (const Diagnostic& diagnostic : diagnostics) {
+    if (diagnostic.check != check || diagnostic.fix.empty()) continue;
+    file.diagnostics.push_back(diagnostic);
+    file.diagnostics.back().fix = FixOf(diagnostic);
+  }
+  if (file.diagnostics.empty()) return {};
+  const std::string path = file.diagnostics.front().file;
+  Report report;
+  report.files.push_back(std::move(file));
+  FixPlan plan = PlanFixes(report, check);
+  return std::move(plan.edits[path]);
 }
 
 std::optional<DocumentSnapshot> LspServer::Snapshot(const std::string& uri) const {

@@ -59,6 +59,10 @@ class LspServer {
   nlohmann::json Initialize(const nlohmann::json& params);
   nlohmann::json CodeActions(const nlohmann::json& params) const;
   nlohmann::json ResolveCodeAction(nlohmann::json action);
+  /// A diagnostic's fix: the engine's final replacements, else the run's own.
+  std::vector<TextEdit> FixOf(const Diagnostic& diagnostic);
+  /// The fixes of every diagnostic of `check`, without overlaps.
+  std::vector<TextEdit> FixAllOf(const std::vector<Diagnostic>& diagnostics, const std::string& check);
   void SendError(const nlohmann::json& id, int code, const std::string& message);
 
   mutable std::mutex mutex_;

@@ -28,6 +28,22 @@ nlohmann::json QuickFixAction(const LineIndex& lines, const Diagnostic& diagnost
           {"data", {{"uri", uri}, {"version", version}, {"index", index}}}};
 }
 
+nlohmann::json FixAllAction(const std::string& check, const std::string& uri, int64_t version) {
+  return {{"title", "Fix all " + check + " in file"},
+          {"kind", "quickfix"},
+          {"data", {{"uri", uri}, {"version", version}, {"check", check}}}};
+}
+
+nlohmann::json SuppressAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri) {
+  const uint32_t line = lines.PositionOf(diagnostic.offset).line;
+  const auto lineEnd = static_cast<uint32_t>(lines.LineStart(line) + lines.LineText(line).size());
+  const TextEdit directive{lineEnd, 0, " // zoCI:skip:" + diagnostic.check};
+  return {{"title", "Suppress " + diagnostic.check + " on this line"},
+          {"kind", "quickfix"},
+          {"diagnostics", nlohmann::json::array({DiagnosticJson(lines, diagnostic)})},
+          {"edit", WorkspaceEdit(lines, uri, {directive})}};
+}
+
 nlohmann::json WorkspaceEdit(const LineIndex& lines, const std::string& uri, const std::vector<TextEdit>& edits) {
   nlohmann::json textEdits = nlohmann::json::array();
   for (const TextEdit& edit : edits) {

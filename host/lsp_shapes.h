@@ -20,6 +20,12 @@ nlohmann::json DiagnosticJson(const LineIndex& lines, const Diagnostic& diagnost
 nlohmann::json QuickFixAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri,
                               int64_t version, size_t index);
 
+/// The unresolved action fixing every diagnostic of `check` published for `uri` at `version`.
+nlohmann::json FixAllAction(const std::string& check, const std::string& uri, int64_t version);
+
+/// An action that silences `diagnostic` with a zoCI:skip directive at the end of its line.
+nlohmann::json SuppressAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri);
+
 /// A WorkspaceEdit applying `edits` to `uri`.
 nlohmann::json WorkspaceEdit(const LineIndex& lines, const std::string& uri, const std::vector<TextEdit>& edits);
 

@@ -2,6 +2,7 @@
 // documents and positions, and the dispatch of messages against a fake backend.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "lsp_documents.h"
@@ -197,9 +198,11 @@ TEST_F(LspServerTest, PublishesCurrentDiagnosticsOnlyAndResolvesTheirFixes) {
 
   const json range = {{"start", At(1, 11)}, {"end", At(1, 11)}};
   const json actions = Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}, {"context", json::object()}})["result"];
-  ASSERT_EQ(actions.size(), 1u);
+  ASSERT_EQ(actions.size(), 2u);
   EXPECT_EQ(actions[0]["kind"], "quickfix");
   EXPECT_FALSE(actions[0].contains("edit"));
+  const json suppress = {{"range", {{"start", At(1, 13)}, {"end", At(1, 13)}}}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
+  EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
   backend.finalFix = {TextEdit{static_cast<uint32_t>(edited.find(u'0')), 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
   json resolved = Request("codeAction/resolve", actions[0])["result"];
   EXPECT_EQ(backend.askedToken, 5);
@@ -216,6 +219,34 @@ TEST_F(LspServerTest, PublishesCurrentDiagnosticsOnlyAndResolvesTheirFixes) {
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
   EXPECT_TRUE(sent.at(0)["params"]["diagnostics"].empty());
   EXPECT_FALSE(server.Snapshot(kUri));
+}
+
+TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
+  Initialize();
+  const std::u16string text = u"int* p = 0; int* q = 0; int* r = 0;";
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  std::vector<Diagnostic> diagnostics;
+  for (const size_t at : {text.find(u'0'), text.find(u"0;", 10), text.rfind(u'0')}) {
+    Diagnostic diagnostic = NullDiagnostic(text, 0);
+    diagnostic.offset = diagnostic.fix[0].offset = static_cast<uint32_t>(at);
+    diagnostic.file = "/w/a.cpp";
+    diagnostics.push_back(diagnostic);
+  }
+  diagnostics.push_back(diagnostics[1]);  // a repeat
+  diagnostics.back().fix[0].text = "NULL";  // that overlaps: left out
+  Diagnostic other = diagnostics[0];
+  other.check = "readability-x";
+  diagnostics.push_back(other);
+  server.Publish(kUri, 1, diagnostics);
+
+  const json range = {{"start", At(0, 9)}, {"end", At(0, 9)}};
+  const json actions = Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"];
+  const auto fixAll = std::find_if(actions.begin(), actions.end(), [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
+  ASSERT_NE(fixAll, actions.end()) << actions;
+  const json edits = Request("codeAction/resolve", *fixAll)["result"]["edit"]["changes"][kUri];
+  ASSERT_EQ(edits.size(), 3u) << edits;
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
+  EXPECT_EQ(edits[2]["range"]["start"], At(0, 33));
 }
 
 }  // namespace

@@ -98,8 +98,9 @@ TEST_F(ZociLsp, DiagnosticsAndFixesLandOnTheRightUtf16Characters) {
   const json actions = client.Request("textDocument/codeAction",
                                       {{"textDocument", {{"uri", uri}}}, {"range", moved[0]["range"]},
                                        {"context", {{"diagnostics", moved}}}})["result"];
-  ASSERT_EQ(actions.size(), 1u) << actions;
+  ASSERT_EQ(actions.size(), 2u) << actions;  // the fix, and a suppression
   EXPECT_EQ(actions[0]["kind"], "quickfix");
+  const json suppression = actions[1]["edit"]["changes"][uri];
   const json resolved = client.Request("codeAction/resolve", actions[0]);
   text = Applied(text, resolved["result"]["edit"]["changes"][uri]);
   std::string expected = kSource;
@@ -108,6 +109,11 @@ TEST_F(ZociLsp, DiagnosticsAndFixesLandOnTheRightUtf16Characters) {
 
   client.Notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 4}}}, {"contentChanges", {{{"text", text}}}}});
   EXPECT_EQ(DiagnosticsOf(4), json::array());
+  // The suppression, applied to the text it was offered for, silences the diagnostic too.
+  const std::string suppressed = Applied(Applied(kSource, {{{"range", {{"start", At(1, 0)}, {"end", At(1, 0)}}}, {"newText", "    "}}}), suppression);
+  EXPECT_NE(suppressed.find("p : p; } // zoCI:skip:modernize-use-nullptr\n"), std::string::npos) << suppressed;
+  client.Notify("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", 5}}}, {"contentChanges", {{{"text", suppressed}}}}});
+  EXPECT_EQ(DiagnosticsOf(5), json::array());
   EXPECT_TRUE(client.Request("shutdown", nullptr)["result"].is_null());
   client.Notify("exit", nullptr);
   EXPECT_EQ(client.Finish(), 0);
