@@ -82,6 +82,7 @@ class FileInspection {
       return std::move(outcome_);
     }
     if (!result) return NoResult(settings);
+    outcome_.logText = result->logText;
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) Convert(*result);
     return std::move(outcome_);

@@ -34,6 +34,7 @@ struct FileOutcome {
   InspectedFile file;
   std::map<std::string, HostText> sources;
   std::map<std::string, std::string> diskBytes;
+  std::string logText;  ///< the run's log
 };
 
 /// The settings shared by every file of a zoci run. Inspect may be called

@@ -98,6 +98,8 @@ void InspectionQueue::Inspect(const std::string& uri, const std::shared_ptr<Pars
   FileOutcome outcome = inspector_->Inspect(FileJob{snapshot->path, std::nullopt, snapshot->buffers, parserSwitch});
   if (parserSwitch->IsOff()) return;  // a newer text or a close made this run stale
   if (outcome.file.failed) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
+  server_->Trace("zoci: the run of " + snapshot->path + " (version " + std::to_string(snapshot->version) + ")\n" +
+                 outcome.logText);
   std::vector<Diagnostic> own;
   for (Diagnostic& diagnostic : outcome.file.diagnostics) {
     if (diagnostic.file == snapshot->path) own.push_back(std::move(diagnostic));

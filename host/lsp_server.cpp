@@ -118,7 +118,9 @@ json LspServer::Request(const std::string& method, const json& params) {
 void LspServer::Notification(const std::string& method, const json& params) {
   const std::lock_guard<std::mutex> lock(mutex_);
   if (!initialized_ || shutDown_) return;
-  if (method == "textDocument/didOpen") {
+  if (method == "$/setTrace") {
+    tracing_ = params.at("value").get<std::string>() != "off";
+  } else if (method == "textDocument/didOpen") {
     const json& document = params.at("textDocument");
     const std::string uri = document.at("uri").get<std::string>();
     documents_.Open(uri, document.at("version").get<int64_t>(), Utf16Of(document.at("text")));
@@ -143,6 +145,7 @@ json LspServer::Initialize(const json& params) {
   const std::string error = backend_.Start(options_);
   if (!error.empty()) throw RpcError(ErrorCode::internalError, error);
   initialized_ = true;
+  tracing_ = params.value("trace", "off") != "off";
   return {{"capabilities", Capabilities()}, {"serverInfo", {{"name", "zoci"}, {"version", "0.1.0"}}}};
 }
 
@@ -231,6 +234,11 @@ void LspServer::Publish(const std::string& uri, int64_t version, std::vector<Dia
   published_[uri] = Published{version, std::move(diagnostics)};
   send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
              {"params", {{"uri", uri}, {"version", version}, {"diagnostics", std::move(published)}}}});
+}
+
+void LspServer::Trace(const std::string& message) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (tracing_) send_(json{{"jsonrpc", "2.0"}, {"method", "$/logTrace"}, {"params", {{"message", message}}}});
 }
 
 void LspServer::SendError(const json& id, int code, const std::string& message) {

@@ -44,6 +44,8 @@ class LspServer {
 
   /// What to inspect for `uri`; none when it is no longer open.
   std::optional<DocumentSnapshot> Snapshot(const std::string& uri) const;
+  /// Sends `message` to the client's trace log when the client asked for one.
+  void Trace(const std::string& message);
   /// Publishes the diagnostics of a run of `uri` at `version`; a stale run's are dropped.
   void Publish(const std::string& uri, int64_t version, std::vector<Diagnostic> diagnostics);
 
@@ -73,6 +75,7 @@ class LspServer {
   std::map<std::string, Published> published_;  ///< by URI
   bool initialized_ = false;
   bool shutDown_ = false;
+  bool tracing_ = false;  ///< the client's trace setting is not "off"
 };
 
 }  // namespace zoci

@@ -146,6 +146,14 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   Notify("$/cancelRequest", {{"id", 1}});
   EXPECT_TRUE(backend.changed.empty());
 
+  sent.clear();
+  server.Trace("not asked for");
+  EXPECT_TRUE(sent.empty());
+  Notify("$/setTrace", {{"value", "verbose"}});
+  server.Trace("a run's log");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], json({{"jsonrpc", "2.0"}, {"method", "$/logTrace"}, {"params", {{"message", "a run's log"}}}}));
+
   EXPECT_TRUE(Request("shutdown", nullptr)["result"].is_null());
   EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32600);
   Send({{"jsonrpc", "2.0"}, {"method", "exit"}});
