@@ -15,6 +15,9 @@
 
 namespace zoci {
 
+/// How the client counts characters in a line.
+enum class PositionEncoding { utf16, utf8 };
+
 struct OpenDocument {
   std::string path;  ///< the file the URI names
   int64_t version = 0;
@@ -26,7 +29,8 @@ class OpenDocuments {
   void Open(const std::string& uri, int64_t version, std::u16string text);
   /// Applies didChange's content changes in order; false (text unchanged) when
   /// the document is not open or a change is malformed.
-  bool Change(const std::string& uri, int64_t version, const nlohmann::json& changes);
+  bool Change(const std::string& uri, int64_t version, const nlohmann::json& changes,
+              PositionEncoding encoding = PositionEncoding::utf16);
   void Close(const std::string& uri);
   const OpenDocument* Find(const std::string& uri) const;
   const std::map<std::string, OpenDocument>& All() const { return documents_; }
@@ -40,10 +44,19 @@ std::u16string Utf16Of(const nlohmann::json& text);
 
 /// The offset of an LSP position in `text`; a character past its line's end
 /// clamps to the end of the line, a line past the end to the end of the text.
-uint32_t OffsetOf(std::u16string_view text, const nlohmann::json& position);
+uint32_t OffsetOf(std::u16string_view text, const nlohmann::json& position,
+                  PositionEncoding encoding = PositionEncoding::utf16);
 
 /// The LSP range of [offset, offset + length) of the text `lines` indexes.
-nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length);
+nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length,
+                       PositionEncoding encoding = PositionEncoding::utf16);
+
+/// The line table of a text with the client's way of counting characters.
+struct TextPositions {
+  const LineIndex& lines;
+  PositionEncoding encoding;
+  nlohmann::json Range(uint32_t offset, uint32_t length) const { return RangeOf(lines, offset, length, encoding); }
+};
 
 /// The path of a "file:" URI (percent-escapes decoded); none for other schemes.
 std::optional<std::string> PathOfUri(const std::string& uri);

@@ -40,8 +40,18 @@ void ApplyInitializationOptions(const json& given, Options& options) {
   if (given.contains("compileCommands")) options.compileDatabaseDir = given.at("compileCommands").get<std::string>();
 }
 
-json Capabilities() {
-  return {{"positionEncoding", "utf-16"},
+/// UTF-8 when the client prefers it to UTF-16, else UTF-16 (which every client supports).
+PositionEncoding ChosenEncoding(const json& params) {
+  const json encodings = params.value("capabilities", json::object()).value("general", json::object()).value("positionEncodings", json::array());
+  for (const json& encoding : encodings) {
+    if (encoding == "utf-16") return PositionEncoding::utf16;
+    if (encoding == "utf-8") return PositionEncoding::utf8;
+  }
+  return PositionEncoding::utf16;
+}
+
+json Capabilities(PositionEncoding encoding) {
+  return {{"positionEncoding", encoding == PositionEncoding::utf8 ? "utf-8" : "utf-16"},
           {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
           {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}, {"resolveProvider", true}}}};
 }
@@ -128,7 +138,7 @@ void LspServer::Notification(const std::string& method, const json& params) {
   } else if (method == "textDocument/didChange") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     const int64_t version = params.at("textDocument").at("version").get<int64_t>();
-    if (documents_.Change(uri, version, params.at("contentChanges"))) backend_.Changed(uri);
+    if (documents_.Change(uri, version, params.at("contentChanges"), encoding_)) backend_.Changed(uri);
   } else if (method == "textDocument/didClose") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     documents_.Close(uri);
@@ -146,7 +156,8 @@ json LspServer::Initialize(const json& params) {
   if (!error.empty()) throw RpcError(ErrorCode::internalError, error);
   initialized_ = true;
   tracing_ = params.value("trace", "off") != "off";
-  return {{"capabilities", Capabilities()}, {"serverInfo", {{"name", "zoci"}, {"version", "0.1.0"}}}};
+  encoding_ = ChosenEncoding(params);
+  return {{"capabilities", Capabilities(encoding_)}, {"serverInfo", {{"name", "zoci"}, {"version", "0.1.0"}}}};
 }
 
 json LspServer::CodeActions(const json& params) const {
@@ -155,9 +166,10 @@ json LspServer::CodeActions(const json& params) const {
   const auto published = published_.find(uri);
   json actions = json::array();
   if (!document || published == published_.end() || published->second.version != document->version) return actions;
-  const uint32_t start = OffsetOf(*document->text, params.at("range").at("start"));
-  const uint32_t end = OffsetOf(*document->text, params.at("range").at("end"));
-  const LineIndex lines(*document->text);
+  const uint32_t start = OffsetOf(*document->text, params.at("range").at("start"), encoding_);
+  const uint32_t end = OffsetOf(*document->text, params.at("range").at("end"), encoding_);
+  const LineIndex lineIndex(*document->text);
+  const TextPositions lines{lineIndex, encoding_};
   const std::vector<Diagnostic>& diagnostics = published->second.diagnostics;
   std::map<std::string, int> fixesOfCheck;
   for (const Diagnostic& diagnostic : diagnostics) fixesOfCheck[diagnostic.check] += diagnostic.fix.empty() ? 0 : 1;
@@ -191,7 +203,8 @@ json LspServer::ResolveCodeAction(json action) {
     if (index >= diagnostics.size()) throw RpcError(ErrorCode::invalidParams, "no such diagnostic");
     edits = FixOf(diagnostics[index]);
   }
-  action["edit"] = WorkspaceEdit(LineIndex(*document->text), uri, edits);
+  const LineIndex lines(*document->text);
+  action["edit"] = WorkspaceEdit(TextPositions{lines, encoding_}, uri, edits);
   return action;
 }
 
@@ -230,7 +243,7 @@ void LspServer::Publish(const std::string& uri, int64_t version, std::vector<Dia
   if (!document || document->version != version || shutDown_) return;
   const LineIndex lines(*document->text);
   json published = json::array();
-  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(lines, diagnostic));
+  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(TextPositions{lines, encoding_}, diagnostic));
   published_[uri] = Published{version, std::move(diagnostics)};
   send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
              {"params", {{"uri", uri}, {"version", version}, {"diagnostics", std::move(published)}}}});

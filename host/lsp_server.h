@@ -75,7 +75,8 @@ class LspServer {
   std::map<std::string, Published> published_;  ///< by URI
   bool initialized_ = false;
   bool shutDown_ = false;
-  bool tracing_ = false;  ///< the client's trace setting is not "off"
+  bool tracing_ = false;
+  PositionEncoding encoding_ = PositionEncoding::utf16;  ///< agreed at initialize  ///< the client's trace setting is not "off"
 };
 
 }  // namespace zoci

@@ -11,20 +11,20 @@ constexpr int kSeverityWarning = 2;
 
 }  // namespace
 
-nlohmann::json DiagnosticJson(const LineIndex& lines, const Diagnostic& diagnostic) {
-  return {{"range", RangeOf(lines, diagnostic.offset, diagnostic.length)},
+nlohmann::json DiagnosticJson(const TextPositions& positions, const Diagnostic& diagnostic) {
+  return {{"range", positions.Range(diagnostic.offset, diagnostic.length)},
           {"severity", diagnostic.error ? kSeverityError : kSeverityWarning},
           {"code", diagnostic.check},
           {"source", "zoci"},
           {"message", diagnostic.message}};
 }
 
-nlohmann::json QuickFixAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri,
+nlohmann::json QuickFixAction(const TextPositions& positions, const Diagnostic& diagnostic, const std::string& uri,
                               int64_t version, size_t index) {
   return {{"title", "Fix: " + diagnostic.message + " [" + diagnostic.check + "]"},
           {"kind", "quickfix"},
           {"isPreferred", true},
-          {"diagnostics", nlohmann::json::array({DiagnosticJson(lines, diagnostic)})},
+          {"diagnostics", nlohmann::json::array({DiagnosticJson(positions, diagnostic)})},
           {"data", {{"uri", uri}, {"version", version}, {"index", index}}}};
 }
 
@@ -34,20 +34,21 @@ nlohmann::json FixAllAction(const std::string& check, const std::string& uri, in
           {"data", {{"uri", uri}, {"version", version}, {"check", check}}}};
 }
 
-nlohmann::json SuppressAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri) {
+nlohmann::json SuppressAction(const TextPositions& positions, const Diagnostic& diagnostic, const std::string& uri) {
+  const LineIndex& lines = positions.lines;
   const uint32_t line = lines.PositionOf(diagnostic.offset).line;
   const auto lineEnd = static_cast<uint32_t>(lines.LineStart(line) + lines.LineText(line).size());
   const TextEdit directive{lineEnd, 0, " // zoCI:skip:" + diagnostic.check};
   return {{"title", "Suppress " + diagnostic.check + " on this line"},
           {"kind", "quickfix"},
-          {"diagnostics", nlohmann::json::array({DiagnosticJson(lines, diagnostic)})},
-          {"edit", WorkspaceEdit(lines, uri, {directive})}};
+          {"diagnostics", nlohmann::json::array({DiagnosticJson(positions, diagnostic)})},
+          {"edit", WorkspaceEdit(positions, uri, {directive})}};
 }
 
-nlohmann::json WorkspaceEdit(const LineIndex& lines, const std::string& uri, const std::vector<TextEdit>& edits) {
+nlohmann::json WorkspaceEdit(const TextPositions& positions, const std::string& uri, const std::vector<TextEdit>& edits) {
   nlohmann::json textEdits = nlohmann::json::array();
   for (const TextEdit& edit : edits) {
-    textEdits.push_back({{"range", RangeOf(lines, edit.offset, edit.length)}, {"newText", edit.text}});
+    textEdits.push_back({{"range", positions.Range(edit.offset, edit.length)}, {"newText", edit.text}});
   }
   return {{"changes", {{uri, textEdits}}}};
 }

@@ -9,24 +9,24 @@
 #include <nlohmann/json.hpp>
 
 #include "report.h"
-#include "text_lines.h"
+#include "lsp_documents.h"
 
 namespace zoci {
 
-/// An LSP Diagnostic of `diagnostic` over the text `lines` indexes.
-nlohmann::json DiagnosticJson(const LineIndex& lines, const Diagnostic& diagnostic);
+/// An LSP Diagnostic of `diagnostic` over the text `positions` indexes.
+nlohmann::json DiagnosticJson(const TextPositions& positions, const Diagnostic& diagnostic);
 
 /// The unresolved quick fix of the `index`th diagnostic published for `uri` at `version`.
-nlohmann::json QuickFixAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri,
+nlohmann::json QuickFixAction(const TextPositions& positions, const Diagnostic& diagnostic, const std::string& uri,
                               int64_t version, size_t index);
 
 /// The unresolved action fixing every diagnostic of `check` published for `uri` at `version`.
 nlohmann::json FixAllAction(const std::string& check, const std::string& uri, int64_t version);
 
 /// An action that silences `diagnostic` with a zoCI:skip directive at the end of its line.
-nlohmann::json SuppressAction(const LineIndex& lines, const Diagnostic& diagnostic, const std::string& uri);
+nlohmann::json SuppressAction(const TextPositions& positions, const Diagnostic& diagnostic, const std::string& uri);
 
 /// A WorkspaceEdit applying `edits` to `uri`.
-nlohmann::json WorkspaceEdit(const LineIndex& lines, const std::string& uri, const std::vector<TextEdit>& edits);
+nlohmann::json WorkspaceEdit(const TextPositions& positions, const std::string& uri, const std::vector<TextEdit>& edits);
 
 }  // namespace zoci

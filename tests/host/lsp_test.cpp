@@ -57,6 +57,10 @@ TEST(LspDocuments, ChangesAndPositionsCountUtf16Units) {
   EXPECT_EQ(OffsetOf(text, At(0, 99)), 3u);  // clamps to the line's end
   EXPECT_EQ(OffsetOf(text, At(7, 0)), 5u);   // and past the last line to the text's end
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 3), json({{"start", At(0, 1)}, {"end", At(1, 0)}}));
+  // The same places counted in UTF-8 bytes: "a" 1, the pair 4.
+  EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
+  EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
+  EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), json({{"start", At(0, 1)}, {"end", At(0, 5)}}));
   EXPECT_EQ(UriOfPath("/w/Größe x.cpp"), "file:///w/Gr%C3%B6%C3%9Fe%20x.cpp");
   EXPECT_EQ(PathOfUri(UriOfPath("/w/Größe x.cpp")), "/w/Größe x.cpp");
   EXPECT_FALSE(PathOfUri("untitled:1"));
@@ -227,6 +231,21 @@ TEST_F(LspServerTest, PublishesCurrentDiagnosticsOnlyAndResolvesTheirFixes) {
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
   EXPECT_TRUE(sent.at(0)["params"]["diagnostics"].empty());
   EXPECT_FALSE(server.Snapshot(kUri));
+}
+
+TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
+  const json general = {{"positionEncodings", {"utf-8", "utf-16"}}};
+  const json reply = Request("initialize", {{"capabilities", {{"general", general}}}});
+  EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-8");
+  const std::u16string text = u"é😀 p = 1;";
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 11, 12, "0")}}});
+  const std::u16string edited = u"é😀 p = 0;";
+  EXPECT_EQ(*server.Snapshot(kUri)->buffers.at("/w/a.cpp"), edited);
+  sent.clear();
+  server.Publish(kUri, 2, {NullDiagnostic(edited, 0)});
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0]["params"]["diagnostics"][0]["range"], json({{"start", At(0, 11)}, {"end", At(0, 12)}}));
 }
 
 TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
