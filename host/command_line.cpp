@@ -175,6 +175,7 @@ const Flag* FindFlag(const std::string& argument, std::optional<std::string>& gl
 std::optional<Command> CommandNamed(const std::string& word) {
   if (word == "inspect") return Command::inspect;
   if (word == "fix") return Command::fix;
+  if (word == "lsp") return Command::lsp;
   if (word == "--version" || word == "version") return Command::version;
   if (word == "--help" || word == "-h" || word == "help") return Command::help;
   return std::nullopt;
@@ -232,6 +233,7 @@ std::string HelpText() {
   std::ostringstream text;
   text << "usage: zoci inspect [options] FILE...   print diagnostics the way clang does\n"
           "       zoci fix [options] FILE...       inspect, then apply the fixes in place\n"
+          "       zoci lsp [options]               language server on standard input and output\n"
           "       zoci --version                   the engine's version, through the library\n\n"
           "Lines and columns are 1-based; columns count UTF-16 code units of the file's\n"
           "text (as the IDE's editor counts them), whatever the file's encoding on disk.\n"

@@ -29,27 +29,15 @@ int Failure(const std::string& message) {
   return kExitFailed;
 }
 
-/// The library's Initialize; the version text, or none after reporting why.
-std::optional<std::string> InitializeLibrary(const Options& options) {
-  zoIPC::host::SetConvertToUtf8(options.convertToUtf8);
-  zoIPC::host::SetAnsiCodePage(options.ansiCodePage);
-  const std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
-  if (version.rfind("error: ", 0) == 0) {
-    Failure(version.substr(7));
-    return std::nullopt;
-  }
-  return version;
-}
-
 std::vector<FileJob> Jobs(const Options& options, std::optional<std::string> unsaved) {
   std::vector<FileJob> jobs;
   bool bufferListed = false;
   for (const std::string& path : options.files) {
     const bool isBuffer = options.stdinBuffer && path == *options.stdinBuffer;
-    jobs.push_back(FileJob{path, isBuffer ? unsaved : std::nullopt});
+    jobs.push_back(FileJob{path, isBuffer ? unsaved : std::nullopt, {}, nullptr});
     bufferListed = bufferListed || isBuffer;
   }
-  if (options.stdinBuffer && !bufferListed) jobs.insert(jobs.begin(), FileJob{*options.stdinBuffer, unsaved});
+  if (options.stdinBuffer && !bufferListed) jobs.insert(jobs.begin(), FileJob{*options.stdinBuffer, unsaved, {}, nullptr});
   return jobs;
 }
 
@@ -153,19 +141,34 @@ int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
 
 }  // namespace
 
+std::optional<std::string> InitializeLibrary(const Options& options) {
+  zoIPC::host::SetConvertToUtf8(options.convertToUtf8);
+  zoIPC::host::SetAnsiCodePage(options.ansiCodePage);
+  const std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
+  if (version.rfind("error: ", 0) == 0) {
+    Failure(version.substr(7));
+    return std::nullopt;
+  }
+  return version;
+}
+
+bool LoadProjectFiles(const Options& options, std::optional<TidyConfig>& config,
+                      std::optional<CompileDatabase>& database, std::string& error) {
+  if (!options.configFile.empty()) {
+    config = ReadTidyConfig(options.configFile, error);
+    if (!config) return false;
+  }
+  if (!options.compileDatabaseDir.empty()) {
+    database = CompileDatabase::Load(options.compileDatabaseDir, error);
+    if (!database) return false;
+  }
+  return true;
+}
+
 int RunInspect(const Options& options) {
   std::optional<TidyConfig> config;
-  if (!options.configFile.empty()) {
-    std::string error;
-    config = ReadTidyConfig(options.configFile, error);
-    if (!config) return Failure(error);
-  }
   std::optional<CompileDatabase> database;
-  if (!options.compileDatabaseDir.empty()) {
-    std::string error;
-    database = CompileDatabase::Load(options.compileDatabaseDir, error);
-    if (!database) return Failure(error);
-  }
+  if (std::string error; !LoadProjectFiles(options, config, database, error)) return Failure(error);
   std::optional<std::string> unsaved;
   if (options.stdinBuffer) unsaved = std::string(std::istreambuf_iterator<char>(std::cin), {});
   const auto version = InitializeLibrary(options);

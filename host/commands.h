@@ -1,7 +1,12 @@
-// The zoci commands: inspect (optionally fixing) and version.
+// The zoci commands: inspect (optionally fixing), lsp and version.
 #pragma once
 
+#include <optional>
+#include <string>
+
+#include "compile_database.h"
 #include "options.h"
+#include "tidy_config.h"
 
 namespace zoci {
 
@@ -13,6 +18,16 @@ inline constexpr int kExitFailed = 2;
 
 /// `zoci inspect` and `zoci fix`; returns the exit code.
 int RunInspect(const Options& options);
+
+/// `zoci lsp`: a language server on standard input and output; returns the exit code.
+int RunLsp(const Options& options);
+
+/// The library's Initialize; the version text, or none after reporting why on stderr.
+std::optional<std::string> InitializeLibrary(const Options& options);
+
+/// Reads --config-file and -p when given; false with `error` when one cannot be read.
+bool LoadProjectFiles(const Options& options, std::optional<TidyConfig>& config,
+                      std::optional<CompileDatabase>& database, std::string& error);
 
 /// `zoci --version`; returns the exit code.
 int RunVersion();

@@ -60,19 +60,29 @@ class FileInspection {
   FileOutcome Run(const InspectionSettings& settings, const std::string& checks,
                   const std::map<std::string, std::string>& checkOptions) {
     std::string error;
-    if (!Load(job_.path, job_.unsavedBytes, error)) {
+    const auto editorText = job_.editorBuffers.find(absolute_);
+    if (editorText != job_.editorBuffers.end() && editorText->second) {
+      outcome_.sources[job_.path].text = *editorText->second;
+    } else if (!Load(job_.path, job_.unsavedBytes, error)) {
       Fail(error);
       return std::move(outcome_);
     }
-    Native::UnsavedBuffers buffers;
+    Native::UnsavedBuffers buffers = job_.editorBuffers;
     if (job_.unsavedBytes) {
       buffers[absolute_] = std::make_shared<const std::u16string>(outcome_.sources.at(job_.path).text);
     }
     Native::CheckOptions options(checkOptions.begin(), checkOptions.end());
     const std::unique_ptr<Native::IZoFileParser> parser(Native::interop2().CreateFileParser(absolute_, settings));
+    if (job_.parserSwitch) job_.parserSwitch->Attach(parser.get());
     const std::unique_ptr<Native::RunResult> result =
         parser->Parse(options_.modeFlags, buffers, checks, options_.fixlessChecks, options);
+    if (job_.parserSwitch) job_.parserSwitch->Attach(nullptr);
+    if (job_.parserSwitch && job_.parserSwitch->IsOff()) {
+      Fail(job_.path + ": switched off by a newer request");
+      return std::move(outcome_);
+    }
     if (!result) return NoResult(settings);
+    outcome_.logText = result->logText;
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) Convert(*result);
     return std::move(outcome_);

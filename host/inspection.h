@@ -5,12 +5,14 @@
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "compile_database.h"
 #include "file_io.h"
 #include "options.h"
+#include "parser_switch.h"
 #include "report.h"
 #include "tidy_config.h"
 
@@ -20,6 +22,11 @@ namespace zoci {
 struct FileJob {
   std::string path;  ///< as named on the command line
   std::optional<std::string> unsavedBytes;
+  /// The editor's open texts by absolute path; the job's own one, when there,
+  /// is the text inspected.
+  Quillfern::ZoCodeInspections::Native::UnsavedBuffers editorBuffers;
+  /// When given, lets another thread switch the run's parser off.
+  std::shared_ptr<ParserSwitch> parserSwitch;
 };
 
 /// What inspecting one file produced: its outcome plus the texts it read.
@@ -27,6 +34,7 @@ struct FileOutcome {
   InspectedFile file;
   std::map<std::string, HostText> sources;
   std::map<std::string, std::string> diskBytes;
+  std::string logText;  ///< the run's log
 };
 
 /// The settings shared by every file of a zoci run. Inspect may be called

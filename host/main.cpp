@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     switch (parsed.options->command) {
       case zoci::Command::help: std::fputs(zoci::HelpText().c_str(), stdout); return zoci::kExitInspected;
       case zoci::Command::version: return zoci::RunVersion();
+      case zoci::Command::lsp: return zoci::RunLsp(*parsed.options);
       default: return zoci::RunInspect(*parsed.options);
     }
   } catch (const std::exception& failure) {

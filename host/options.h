@@ -14,7 +14,7 @@ namespace zoci {
 using Quillfern::ZoCodeInspections::Native::InspectionSettings;
 namespace ModeFlags = Quillfern::ZoCodeInspections::Native::ModeFlags;
 
-enum class Command { inspect, fix, version, help };
+enum class Command { inspect, fix, lsp, version, help };
 enum class OutputFormat { text, json, sarif };
 enum class ColourMode { automatic, always, never };
 

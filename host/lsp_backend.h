@@ -1,0 +1,30 @@
+// What the language server asks of the inspections behind it, so that the
+// protocol side can be exercised without the engine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "options.h"
+#include "report.h"
+
+namespace zoci {
+
+class LspBackend {
+ public:
+  virtual ~LspBackend() = default;
+  /// Starts inspecting under `options` (the command line's with the client's
+  /// initialization options); an error text when it cannot.
+  virtual std::string Start(const Options& options) = 0;
+  /// The document behind `uri` changed (or opened): inspect it soon, and
+  /// switch off a run of it under way.
+  virtual void Changed(const std::string& uri) = 0;
+  /// The document was closed: forget it, and switch off a run of it under way.
+  virtual void Closed(const std::string& uri) = 0;
+  /// The final replacements of the fix claimed under `token`; empty when the
+  /// engine no longer has them.
+  virtual std::vector<TextEdit> FinalFix(int32_t token) = 0;
+};
+
+}  // namespace zoci

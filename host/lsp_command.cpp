@@ -1,0 +1,65 @@
+// `zoci lsp` (see commands.h): reads framed messages from standard input,
+// hands them to the server, and writes its messages to standard output.
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <mutex>
+
+#include "commands.h"
+#include "lsp_framing.h"
+#include "lsp_inspections.h"
+#include "lsp_server.h"
+
+namespace zoci {
+namespace {
+
+/// How long a document must stay unchanged before it is inspected.
+constexpr std::chrono::milliseconds kQuietTime(250);
+
+/// Writes whole messages to standard output, one thread at a time.
+class MessageWriter {
+ public:
+  void operator()(const nlohmann::json& message) {
+    const std::string framed = Frame(message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    const std::lock_guard<std::mutex> lock(mutex_);
+    std::fwrite(framed.data(), 1, framed.size(), stdout);
+    std::fflush(stdout);
+  }
+
+ private:
+  std::mutex mutex_;
+};
+
+/// Frames count bytes: no line-ending translation on the standard streams.
+void UseBinaryStreams() {
+#if defined(_WIN32)
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
+}
+
+}  // namespace
+
+int RunLsp(const Options& options) {
+  UseBinaryStreams();
+  MessageWriter writer;
+  InspectionQueue inspections(kQuietTime);
+  LspServer server(options, inspections, [&writer](const nlohmann::json& message) { writer(message); });
+  inspections.Attach(server);
+  std::string body, error;
+  for (;;) {
+    const FrameStatus status = ReadFrame(std::cin, body, error);
+    if (status == FrameStatus::end) break;
+    if (status == FrameStatus::malformed) server.Malformed(error);
+    else if (!server.Handle(body)) break;
+  }
+  inspections.Stop();
+  return server.ExitCode();
+}
+
+}  // namespace zoci

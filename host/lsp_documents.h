@@ -1,0 +1,67 @@
+// The texts an editor has open, as it sent them: UTF-16, kept in step with
+// full and incremental changes, with the conversions between LSP positions
+// (0-based line, UTF-16 character) and offsets.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "text_lines.h"
+
+namespace zoci {
+
+/// How the client counts characters in a line.
+enum class PositionEncoding { utf16, utf8 };
+
+struct OpenDocument {
+  std::string path;  ///< the file the URI names
+  int64_t version = 0;
+  std::shared_ptr<const std::u16string> text;  ///< replaced, never changed in place, so runs can share it
+};
+
+class OpenDocuments {
+ public:
+  void Open(const std::string& uri, int64_t version, std::u16string text);
+  /// Applies didChange's content changes in order; false (text unchanged) when
+  /// the document is not open or a change is malformed.
+  bool Change(const std::string& uri, int64_t version, const nlohmann::json& changes,
+              PositionEncoding encoding = PositionEncoding::utf16);
+  void Close(const std::string& uri);
+  const OpenDocument* Find(const std::string& uri) const;
+  const std::map<std::string, OpenDocument>& All() const { return documents_; }
+
+ private:
+  std::map<std::string, OpenDocument> documents_;  ///< by URI
+};
+
+/// The UTF-16 text of a JSON string; throws when it is no string or not valid UTF-8.
+std::u16string Utf16Of(const nlohmann::json& text);
+
+/// The offset of an LSP position in `text`; a character past its line's end
+/// clamps to the end of the line, a line past the end to the end of the text.
+uint32_t OffsetOf(std::u16string_view text, const nlohmann::json& position,
+                  PositionEncoding encoding = PositionEncoding::utf16);
+
+/// The LSP range of [offset, offset + length) of the text `lines` indexes.
+nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length,
+                       PositionEncoding encoding = PositionEncoding::utf16);
+
+/// The line table of a text with the client's way of counting characters.
+struct TextPositions {
+  const LineIndex& lines;
+  PositionEncoding encoding;
+  nlohmann::json Range(uint32_t offset, uint32_t length) const { return RangeOf(lines, offset, length, encoding); }
+};
+
+/// The path of a "file:" URI (percent-escapes decoded); none for other schemes.
+std::optional<std::string> PathOfUri(const std::string& uri);
+
+/// The "file:" URI of an absolute path.
+std::string UriOfPath(const std::string& path);
+
+}  // namespace zoci

@@ -1,0 +1,110 @@
+// The inspection worker of `zoci lsp` (see lsp_inspections.h).
+#include "lsp_inspections.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "commands.h"
+#include "interop/interop2.h"
+
+namespace zoci {
+namespace {
+
+namespace Native = Quillfern::ZoCodeInspections::Native;
+
+}  // namespace
+
+InspectionQueue::InspectionQueue(Clock::duration quietTime) : quietTime_(quietTime) {}
+
+void InspectionQueue::Stop() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    if (runningSwitch_) runningSwitch_->SwitchOff();
+  }
+  wake_.notify_all();
+  if (worker_.joinable()) worker_.join();
+}
+
+std::string InspectionQueue::Start(const Options& options) {
+  if (inspector_) return "already started";
+  options_ = options;
+  std::optional<TidyConfig> config;
+  std::optional<CompileDatabase> database;
+  std::string error;
+  if (!LoadProjectFiles(options_, config, database, error)) return error;
+  if (!InitializeLibrary(options_)) return "the inspection library could not be initialised";
+  inspector_.emplace(options_, std::move(database), std::move(config));
+  worker_ = std::thread([this] { Work(); });
+  return {};
+}
+
+void InspectionQueue::Changed(const std::string& uri) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    due_[uri] = Clock::now() + quietTime_;
+    SwitchOffRunOf(uri);
+  }
+  wake_.notify_all();
+}
+
+void InspectionQueue::Closed(const std::string& uri) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  due_.erase(uri);
+  SwitchOffRunOf(uri);
+}
+
+void InspectionQueue::SwitchOffRunOf(const std::string& uri) {
+  if (runningSwitch_ && runningUri_ == uri) runningSwitch_->SwitchOff();
+}
+
+std::vector<TextEdit> InspectionQueue::FinalFix(int32_t token) {
+  std::vector<TextEdit> edits;
+  for (const Native::repl& r : Native::interop2().GetFixReplacements(static_cast<uint32_t>(token)).replacements) {
+    edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
+  }
+  return edits;
+}
+
+void InspectionQueue::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stopping_) {
+    if (due_.empty()) {
+      wake_.wait(lock);
+      continue;
+    }
+    const auto next = std::min_element(due_.begin(), due_.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (next->second > Clock::now()) {
+      wake_.wait_until(lock, next->second);
+      continue;
+    }
+    const std::string uri = next->first;
+    const auto parserSwitch = std::make_shared<ParserSwitch>();
+    runningUri_ = uri;
+    runningSwitch_ = parserSwitch;
+    due_.erase(next);
+    lock.unlock();
+    Inspect(uri, parserSwitch);
+    lock.lock();
+    runningUri_.clear();
+    runningSwitch_.reset();
+  }
+}
+
+void InspectionQueue::Inspect(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch) {
+  const std::optional<DocumentSnapshot> snapshot = server_->Snapshot(uri);
+  if (!snapshot) return;
+  FileOutcome outcome = inspector_->Inspect(FileJob{snapshot->path, std::nullopt, snapshot->buffers, parserSwitch});
+  if (parserSwitch->IsOff()) return;  // a newer text or a close made this run stale
+  if (outcome.file.failed) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
+  server_->Trace("zoci: the run of " + snapshot->path + " (version " + std::to_string(snapshot->version) + ")\n" +
+                 outcome.logText);
+  std::vector<Diagnostic> own;
+  for (Diagnostic& diagnostic : outcome.file.diagnostics) {
+    if (diagnostic.file == snapshot->path) own.push_back(std::move(diagnostic));
+  }
+  server_->Publish(uri, snapshot->version, std::move(own));
+}
+
+}  // namespace zoci

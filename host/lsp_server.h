@@ -1,0 +1,82 @@
+// The protocol side of `zoci lsp`: JSON-RPC requests and notifications of a
+// language server turned into document changes, runs asked of the backend,
+// published diagnostics and their fixes as code actions. Thread-safe: the
+// backend's worker takes snapshots and publishes while messages arrive.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "lsp_backend.h"
+#include "lsp_documents.h"
+#include "options.h"
+#include "report.h"
+
+namespace zoci {
+
+/// What a run of one document inspects: its path and version, and every open text.
+struct DocumentSnapshot {
+  std::string path;
+  int64_t version = 0;
+  Quillfern::ZoCodeInspections::Native::UnsavedBuffers buffers;  ///< by absolute path
+};
+
+class LspServer {
+ public:
+  /// Writes one message to the client; may be called from several threads.
+  using Send = std::function<void(const nlohmann::json&)>;
+
+  LspServer(Options options, LspBackend& backend, Send send);
+
+  /// Handles one message body; false once the client has said exit.
+  bool Handle(const std::string& body);
+  /// Answers a frame whose header was unusable.
+  void Malformed(const std::string& error);
+  /// The exit code after exit: 0 when shutdown came first.
+  int ExitCode() const;
+
+  /// What to inspect for `uri`; none when it is no longer open.
+  std::optional<DocumentSnapshot> Snapshot(const std::string& uri) const;
+  /// Sends `message` to the client's trace log when the client asked for one.
+  void Trace(const std::string& message);
+  /// Publishes the diagnostics of a run of `uri` at `version`; a stale run's are dropped.
+  void Publish(const std::string& uri, int64_t version, std::vector<Diagnostic> diagnostics);
+
+ private:
+  struct Published {
+    int64_t version = 0;
+    std::vector<Diagnostic> diagnostics;
+  };
+
+  void Dispatch(const nlohmann::json& message);
+  nlohmann::json Request(const std::string& method, const nlohmann::json& params);
+  void Notification(const std::string& method, const nlohmann::json& params);
+  nlohmann::json Initialize(const nlohmann::json& params);
+  nlohmann::json CodeActions(const nlohmann::json& params) const;
+  nlohmann::json ResolveCodeAction(nlohmann::json action);
+  /// A diagnostic's fix: the engine's final replacements, else the run's own.
+  std::vector<TextEdit> FixOf(const Diagnostic& diagnostic);
+  /// The fixes of every diagnostic of `check`, without overlaps.
+  std::vector<TextEdit> FixAllOf(const std::vector<Diagnostic>& diagnostics, const std::string& check);
+  void SendError(const nlohmann::json& id, int code, const std::string& message);
+
+  mutable std::mutex mutex_;
+  Options options_;
+  LspBackend& backend_;
+  Send send_;
+  OpenDocuments documents_;
+  std::map<std::string, Published> published_;  ///< by URI
+  bool initialized_ = false;
+  bool shutDown_ = false;
+  bool tracing_ = false;
+  PositionEncoding encoding_ = PositionEncoding::utf16;  ///< agreed at initialize  ///< the client's trace setting is not "off"
+};
+
+}  // namespace zoci

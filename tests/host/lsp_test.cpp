@@ -1,0 +1,280 @@
+// The language server's protocol side without the engine: framing, open
+// documents and positions, and the dispatch of messages against a fake backend.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <sstream>
+
+#include "lsp_documents.h"
+#include "lsp_framing.h"
+#include "lsp_server.h"
+#include "text_codec.h"
+
+namespace zoci {
+namespace {
+
+using nlohmann::json;
+
+TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
+  std::istringstream in("content-length: 2\r\nContent-Type: x\r\n\r\n{}"
+                        "Content-Length: zz\r\n\r\n"
+                        "Content-Length: 7\r\n\r\n[1,2,3]"
+                        "Content-Length: 9\r\n\r\n{\"cut");
+  std::string body, error;
+  ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::message);
+  EXPECT_EQ(body, "{}");
+  ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::malformed);
+  EXPECT_NE(error.find("Content-Length"), std::string::npos);
+  ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::message);
+  EXPECT_EQ(body, "[1,2,3]");
+  EXPECT_EQ(ReadFrame(in, body, error), FrameStatus::end);  // the body is cut short
+  std::istringstream framed(Frame("{\"a\":\"é\"}"));
+  ASSERT_EQ(ReadFrame(framed, body, error), FrameStatus::message);
+  EXPECT_EQ(body, "{\"a\":\"é\"}");
+}
+
+json At(int line, int character) { return {{"line", line}, {"character", character}}; }
+
+json Replace(int line, int from, int to, const std::string& text) {
+  return {{"range", {{"start", At(line, from)}, {"end", At(line, to)}}}, {"text", text}};
+}
+
+TEST(LspDocuments, ChangesAndPositionsCountUtf16Units) {
+  OpenDocuments documents;
+  documents.Open("file:///w/a.cpp", 1, u"é😀b\r\nxy");
+  // "b" is after 1 + 2 units; the second change sees the first one's result.
+  ASSERT_TRUE(documents.Change("file:///w/a.cpp", 2, json::array({Replace(0, 3, 4, "cd"), Replace(1, 0, 1, "")})));
+  EXPECT_EQ(*documents.Find("file:///w/a.cpp")->text, u"é😀cd\r\ny");
+  EXPECT_EQ(documents.Find("file:///w/a.cpp")->version, 2);
+  EXPECT_FALSE(documents.Change("file:///w/a.cpp", 3, json::array({Replace(0, 4, 1, "")})));  // backwards
+  EXPECT_FALSE(documents.Change("file:///w/a.cpp", 3, json::array({{{"text", 5}}})));
+  EXPECT_EQ(documents.Find("file:///w/a.cpp")->version, 2);
+  ASSERT_TRUE(documents.Change("file:///w/a.cpp", 4, json::array({{{"text", "whole"}}})));
+  EXPECT_EQ(*documents.Find("file:///w/a.cpp")->text, u"whole");
+  EXPECT_FALSE(documents.Change("file:///w/other.cpp", 1, json::array()));
+
+  const std::u16string text = u"a😀\nb";
+  EXPECT_EQ(OffsetOf(text, At(0, 99)), 3u);  // clamps to the line's end
+  EXPECT_EQ(OffsetOf(text, At(7, 0)), 5u);   // and past the last line to the text's end
+  EXPECT_EQ(RangeOf(LineIndex(text), 1, 3), json({{"start", At(0, 1)}, {"end", At(1, 0)}}));
+  // The same places counted in UTF-8 bytes: "a" 1, the pair 4.
+  EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
+  EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
+  EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), json({{"start", At(0, 1)}, {"end", At(0, 5)}}));
+  EXPECT_EQ(UriOfPath("/w/Größe x.cpp"), "file:///w/Gr%C3%B6%C3%9Fe%20x.cpp");
+  EXPECT_EQ(PathOfUri(UriOfPath("/w/Größe x.cpp")), "/w/Größe x.cpp");
+  EXPECT_FALSE(PathOfUri("untitled:1"));
+}
+
+/// Records what the server asks of it; its fixes are what the test sets.
+class FakeBackend : public LspBackend {
+ public:
+  std::string Start(const Options& options) override {
+    startedWith = options;
+    return startError;
+  }
+  void Changed(const std::string& uri) override { changed.push_back(uri); }
+  void Closed(const std::string& uri) override { closed.push_back(uri); }
+  std::vector<TextEdit> FinalFix(int32_t token) override {
+    askedToken = token;
+    return finalFix;
+  }
+
+  std::optional<Options> startedWith;
+  std::string startError;
+  std::vector<std::string> changed, closed;
+  std::vector<TextEdit> finalFix;
+  int32_t askedToken = 0;
+};
+
+class LspServerTest : public testing::Test {
+ protected:
+  LspServerTest() : server(Options{}, backend, [this](const json& message) { sent.push_back(message); }) {}
+
+  /// Sends the body `raw`; the messages it caused.
+  std::vector<json> SendRaw(const std::string& raw) {
+    sent.clear();
+    handled = server.Handle(raw);
+    return sent;
+  }
+  std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
+  json Request(const std::string& method, const json& params) {
+    const auto replies = Send({{"jsonrpc", "2.0"}, {"id", ++lastId}, {"method", method}, {"params", params}});
+    EXPECT_EQ(replies.size(), 1u);
+    return replies.empty() ? json() : replies.back();
+  }
+  void Notify(const std::string& method, const json& params) {
+    Send({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+  }
+  void Initialize() {
+    const json options = {{"checks", "-*,modernize-use-nullptr"},
+                          {"checkOptions", {{"a.b", "1"}}},
+                          {"compileCommands", "/w/build"}};
+    const json reply = Request("initialize", {{"initializationOptions", options}});
+    EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-16");
+  }
+  static int ErrorCode(const json& reply) { return reply["error"]["code"].get<int>(); }
+
+  FakeBackend backend;
+  std::vector<json> sent;
+  LspServer server;
+  int lastId = 0;
+  bool handled = true;  ///< false once the server has seen exit
+};
+
+const std::string kUri = "file:///w/a.cpp";
+
+TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
+  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32002);  // not initialised yet
+  Initialize();
+  EXPECT_EQ(backend.startedWith->checks, "-*,modernize-use-nullptr");
+  EXPECT_EQ(backend.startedWith->checkOptions.at("a.b"), "1");
+  EXPECT_EQ(backend.startedWith->compileDatabaseDir, "/w/build");
+  EXPECT_EQ(ErrorCode(Request("initialize", json::object())), -32600);
+
+  const auto notJson = SendRaw("{\"jsonrpc\": \"2.0\", \"id\": 1,");
+  ASSERT_EQ(notJson.size(), 1u);
+  EXPECT_EQ(ErrorCode(notJson[0]), -32700);
+  EXPECT_TRUE(notJson[0]["id"].is_null());
+  for (const json& invalid : {json::array({1, 2}), json({{"id", 4}, {"method", 5}}), json(7)}) {
+    const auto replies = Send(invalid);
+    ASSERT_EQ(replies.size(), 1u) << invalid;
+    EXPECT_EQ(ErrorCode(replies[0]), -32600) << invalid;
+  }
+  EXPECT_TRUE(Send({{"jsonrpc", "2.0"}, {"id", 9}, {"result", nullptr}}).empty());  // a client's response
+  EXPECT_EQ(ErrorCode(Request("no/such", json::object())), -32601);
+  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", {{"textDocument", 3}})), -32602);
+  EXPECT_EQ(ErrorCode(Request("codeAction/resolve", {{"data", {{"uri", kUri}, {"version", 1}, {"index", 0}}}})), -32602);
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}}}});  // no text: dropped
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", 1}});
+  Notify("$/cancelRequest", {{"id", 1}});
+  EXPECT_TRUE(backend.changed.empty());
+
+  sent.clear();
+  server.Trace("not asked for");
+  EXPECT_TRUE(sent.empty());
+  Notify("$/setTrace", {{"value", "verbose"}});
+  server.Trace("a run's log");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0], json({{"jsonrpc", "2.0"}, {"method", "$/logTrace"}, {"params", {{"message", "a run's log"}}}}));
+
+  EXPECT_TRUE(Request("shutdown", nullptr)["result"].is_null());
+  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32600);
+  Send({{"jsonrpc", "2.0"}, {"method", "exit"}});
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(server.ExitCode(), 0);
+}
+
+TEST_F(LspServerTest, ExitWithoutShutdownAndAFailedStartAreReported) {
+  backend.startError = "no such folder";
+  EXPECT_EQ(Request("initialize", json::object())["error"]["message"], "no such folder");
+  Send({{"jsonrpc", "2.0"}, {"method", "exit"}});
+  EXPECT_FALSE(handled);
+  EXPECT_EQ(server.ExitCode(), 1);
+}
+
+/// A use-nullptr diagnostic on the "0" of `text`, with its own replacement.
+Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken) {
+  Diagnostic diagnostic;
+  diagnostic.check = "modernize-use-nullptr";
+  diagnostic.message = "use nullptr";
+  diagnostic.offset = static_cast<uint32_t>(text.find(u'0'));
+  diagnostic.length = 1;
+  diagnostic.fix = {TextEdit{diagnostic.offset, 1, "nullptr"}};
+  diagnostic.claimToken = claimToken;
+  return diagnostic;
+}
+
+TEST_F(LspServerTest, PublishesCurrentDiagnosticsOnlyAndResolvesTheirFixes) {
+  Initialize();
+  const std::u16string text = u"// é😀\nint* p = 0;";
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"languageId", "cpp"}, {"text", ToUtf8(text)}}}});
+  ASSERT_EQ(backend.changed, std::vector<std::string>{kUri});
+  const auto snapshot = server.Snapshot(kUri);
+  ASSERT_TRUE(snapshot);
+  EXPECT_EQ(snapshot->path, "/w/a.cpp");
+  EXPECT_EQ(*snapshot->buffers.at("/w/a.cpp"), text);
+
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(1, 0, 0, "  ")}}});
+  const std::u16string edited = u"// é😀\n  int* p = 0;";
+  sent.clear();
+  server.Publish(kUri, 1, {NullDiagnostic(text, 5)});  // stale: the text changed since
+  EXPECT_TRUE(sent.empty());
+  server.Publish(kUri, 2, {NullDiagnostic(edited, 5)});
+  ASSERT_EQ(sent.size(), 1u);
+  const json& published = sent[0]["params"];
+  EXPECT_EQ(published["version"], 2);
+  EXPECT_EQ(published["diagnostics"][0]["range"]["start"], At(1, 11));
+  EXPECT_EQ(published["diagnostics"][0]["code"], "modernize-use-nullptr");
+  EXPECT_EQ(published["diagnostics"][0]["source"], "zoci");
+
+  const json range = {{"start", At(1, 11)}, {"end", At(1, 11)}};
+  const json actions = Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}, {"context", json::object()}})["result"];
+  ASSERT_EQ(actions.size(), 2u);
+  EXPECT_EQ(actions[0]["kind"], "quickfix");
+  EXPECT_FALSE(actions[0].contains("edit"));
+  const json suppress = {{"range", {{"start", At(1, 13)}, {"end", At(1, 13)}}}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
+  EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
+  backend.finalFix = {TextEdit{static_cast<uint32_t>(edited.find(u'0')), 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
+  json resolved = Request("codeAction/resolve", actions[0])["result"];
+  EXPECT_EQ(backend.askedToken, 5);
+  const json edits = resolved["edit"]["changes"][kUri];
+  ASSERT_EQ(edits.size(), 2u);
+  EXPECT_EQ(edits[0], json({{"range", {{"start", At(1, 11)}, {"end", At(1, 12)}}}, {"newText", "nullptr"}}));
+  backend.finalFix.clear();  // the engine no longer has it: the run's own replacement
+  EXPECT_EQ(Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri].size(), 1u);
+
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 3}}}, {"contentChanges", {Replace(0, 0, 0, "x")}}});
+  EXPECT_EQ(ErrorCode(Request("codeAction/resolve", actions[0])), -32602);  // offered for an older text
+  EXPECT_TRUE(Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"].empty());
+  Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
+  EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+  EXPECT_TRUE(sent.at(0)["params"]["diagnostics"].empty());
+  EXPECT_FALSE(server.Snapshot(kUri));
+}
+
+TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
+  const json general = {{"positionEncodings", {"utf-8", "utf-16"}}};
+  const json reply = Request("initialize", {{"capabilities", {{"general", general}}}});
+  EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-8");
+  const std::u16string text = u"é😀 p = 1;";
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 11, 12, "0")}}});
+  const std::u16string edited = u"é😀 p = 0;";
+  EXPECT_EQ(*server.Snapshot(kUri)->buffers.at("/w/a.cpp"), edited);
+  sent.clear();
+  server.Publish(kUri, 2, {NullDiagnostic(edited, 0)});
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0]["params"]["diagnostics"][0]["range"], json({{"start", At(0, 11)}, {"end", At(0, 12)}}));
+}
+
+TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
+  Initialize();
+  const std::u16string text = u"int* p = 0; int* q = 0; int* r = 0;";
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  std::vector<Diagnostic> diagnostics;
+  for (const size_t at : {text.find(u'0'), text.find(u"0;", 10), text.rfind(u'0')}) {
+    Diagnostic diagnostic = NullDiagnostic(text, 0);
+    diagnostic.offset = diagnostic.fix[0].offset = static_cast<uint32_t>(at);
+    diagnostic.file = "/w/a.cpp";
+    diagnostics.push_back(diagnostic);
+  }
+  diagnostics.push_back(diagnostics[1]);  // a repeat
+  diagnostics.back().fix[0].text = "NULL";  // that overlaps: left out
+  Diagnostic other = diagnostics[0];
+  other.check = "readability-x";
+  diagnostics.push_back(other);
+  server.Publish(kUri, 1, diagnostics);
+
+  const json range = {{"start", At(0, 9)}, {"end", At(0, 9)}};
+  const json actions = Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"];
+  const auto fixAll = std::find_if(actions.begin(), actions.end(), [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
+  ASSERT_NE(fixAll, actions.end()) << actions;
+  const json edits = Request("codeAction/resolve", *fixAll)["result"]["edit"]["changes"][kUri];
+  ASSERT_EQ(edits.size(), 3u) << edits;
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
+  EXPECT_EQ(edits[2]["range"]["start"], At(0, 33));
+}
+
+}  // namespace
+}  // namespace zoci
