@@ -75,8 +75,9 @@ void InspectionQueue::Work() {
     }
     const auto next = std::min_element(due_.begin(), due_.end(),
                                        [](const auto& a, const auto& b) { return a.second < b.second; });
-    if (next->second > Clock::now()) {
-      wake_.wait_until(lock, next->second);
+    if (const Clock::time_point deadline = next->second; deadline > Clock::now()) {
+      // A copy: a close may erase the entry while the lock is released.
+      wake_.wait_until(lock, deadline);
       continue;
     }
     const std::string uri = next->first;
