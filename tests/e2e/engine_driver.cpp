@@ -3,6 +3,8 @@
 #include <stdexcept>
 
 #include "interop/engine_loader.h"
+#include "run/check_options.h"
+#include "run/command_line.h"
 
 namespace zotest {
 
@@ -16,23 +18,20 @@ IZOClangTidy& RealEngine() {
 }
 
 std::vector<std::string> LibraryCompilerArgs(bool cplusplus, bool target64Bit) {
-  std::vector<std::string> args{"-Wall",
-                                "-Wshadow",
-                                "-Wunused-variable",
-                                "-Wno-non-literal-null-conversion",
-                                "-Wno-inconsistent-missing-override",
-                                "-fexceptions",
-                                "-fms-extensions",
-                                "-fms-compatibility",
-                                "-fno-delayed-template-parsing",
-                                "-ferror-limit=1000",
-                                "-D_ITERATOR_DEBUG_LEVEL=0"};
-  if (cplusplus) args.push_back("-fcxx-exceptions");
-  args.push_back("-fms-compatibility-version=19.24");
-  args.push_back(cplusplus ? "/TP" : "/TC");
-  if (cplusplus) args.push_back("-std=c++17");
-  args.push_back(target64Bit ? "-m64" : "-m32");
-  return args;
+  InspectionSettings settings;
+  settings.compileAsC = !cplusplus;
+  settings.target64Bit = target64Bit;
+  settings.languageStandard = 17;
+  CheckOptions options;
+  const auto line = BuildCommandLine(cplusplus ? "main.cpp" : "main.c", settings, 0, "", options);
+  const auto arguments = line ? ProcessParameters(*line, options, {}) : std::nullopt;
+  if (!arguments) throw std::runtime_error("the library built no command line");
+  std::vector<std::string> compilerArgs;
+  constexpr std::string_view kExtraArg = "-extra-arg=";
+  for (const std::string& argument : *arguments) {
+    if (argument.starts_with(kExtraArg)) compilerArgs.push_back(argument.substr(kExtraArg.size()));
+  }
+  return compilerArgs;
 }
 
 std::vector<std::string> NativeCompilerArgs(const std::vector<std::string>& libraryArgs) {
