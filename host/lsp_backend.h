@@ -20,6 +20,9 @@ class LspBackend {
   /// The document behind `uri` changed (or opened): inspect it soon, and
   /// switch off a run of it under way.
   virtual void Changed(const std::string& uri) = 0;
+  /// The client cancelled the inspection of the document: switch off a run of
+  /// it under way; its diagnostics stay as last published.
+  virtual void Cancel(const std::string& uri) = 0;
   /// The document was closed: forget it, and switch off a run of it under way.
   virtual void Closed(const std::string& uri) = 0;
   /// The final replacements of the fix claimed under `token`; empty when the

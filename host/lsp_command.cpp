@@ -8,10 +8,14 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
 
 #include "commands.h"
 #include "lsp_framing.h"
+#include "lsp_inbox.h"
 #include "lsp_inspections.h"
 #include "lsp_server.h"
 
@@ -43,20 +47,33 @@ void UseBinaryStreams() {
 #endif
 }
 
+/// Reads frames from standard input into `inbox` until the input ends.
+void ReadMessages(const std::shared_ptr<Inbox>& inbox) {
+  std::string body, error;
+  for (;;) {
+    const FrameStatus status = ReadFrame(std::cin, body, error);
+    if (status == FrameStatus::end) break;
+    inbox->Put(status == FrameStatus::malformed ? Incoming{nlohmann::json(), error} : Parsed(body));
+  }
+  inbox->Close();
+}
+
 }  // namespace
 
+// Messages are read on a thread of their own, so that a cancellation reaches
+// the request it names while that request still waits or runs. The reader is
+// left blocked on the input after exit; the process ends it.
 int RunLsp(const Options& options) {
   UseBinaryStreams();
   MessageWriter writer;
   InspectionQueue inspections(kQuietTime);
   LspServer server(options, inspections, [&writer](const nlohmann::json& message) { writer(message); });
   inspections.Attach(server);
-  std::string body, error;
-  for (;;) {
-    const FrameStatus status = ReadFrame(std::cin, body, error);
-    if (status == FrameStatus::end) break;
-    if (status == FrameStatus::malformed) server.Malformed(error);
-    else if (!server.Handle(body)) break;
+  const auto inbox = std::make_shared<Inbox>();
+  server.CheckCancellationsWith([inbox](const nlohmann::json& id) { return inbox->Cancelled(id); });
+  std::thread(ReadMessages, inbox).detach();
+  while (const std::optional<Incoming> incoming = inbox->Take()) {
+    if (!server.Handle(*incoming)) break;
   }
   inspections.Stop();
   return server.ExitCode();

@@ -2,9 +2,9 @@
 #include "lsp_documents.h"
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
 
+#include "file_uri.h"
 #include "text_codec.h"
 
 namespace zoci {
@@ -54,13 +54,6 @@ uint32_t Utf8Length(std::u16string_view prefix) {
   size_t units = 1;
   for (size_t i = 0; i < prefix.size(); i += units) bytes += Utf8Width(prefix, i, units);
   return bytes;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 }  // namespace
@@ -117,38 +110,6 @@ nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length,
     return nlohmann::json{{"line", position.line - 1}, {"character", character}};
   };
   return {{"start", point(offset)}, {"end", point(offset + length)}};
-}
-
-std::optional<std::string> PathOfUri(const std::string& uri) {
-  const std::string scheme = "file://";
-  if (uri.compare(0, scheme.size(), scheme) != 0) return std::nullopt;
-  std::string path;
-  for (size_t i = scheme.size(); i < uri.size(); ++i) {
-    const bool escape = uri[i] == '%' && i + 2 < uri.size() && HexValue(uri[i + 1]) >= 0 && HexValue(uri[i + 2]) >= 0;
-    if (!escape) {
-      path += uri[i];
-      continue;
-    }
-    path += static_cast<char>(HexValue(uri[i + 1]) * 16 + HexValue(uri[i + 2]));
-    i += 2;
-  }
-  return path;
-}
-
-std::string UriOfPath(const std::string& path) {
-  static const char* const kHex = "0123456789ABCDEF";
-  std::string uri = "file://";
-  for (const char c : path) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) || std::string_view("/-._~").find(c) != std::string_view::npos) {
-      uri += c;
-    } else {
-      uri += '%';
-      uri += kHex[byte >> 4];
-      uri += kHex[byte & 15];
-    }
-  }
-  return uri;
 }
 
 }  // namespace zoci

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -57,11 +56,5 @@ struct TextPositions {
   PositionEncoding encoding;
   nlohmann::json Range(uint32_t offset, uint32_t length) const { return RangeOf(lines, offset, length, encoding); }
 };
-
-/// The path of a "file:" URI (percent-escapes decoded); none for other schemes.
-std::optional<std::string> PathOfUri(const std::string& uri);
-
-/// The "file:" URI of an absolute path.
-std::string UriOfPath(const std::string& path);
 
 }  // namespace zoci

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "commands.h"
 #include "interop/interop2.h"
@@ -46,6 +47,11 @@ void InspectionQueue::Changed(const std::string& uri) {
     SwitchOffRunOf(uri);
   }
   wake_.notify_all();
+}
+
+void InspectionQueue::Cancel(const std::string& uri) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  SwitchOffRunOf(uri);
 }
 
 void InspectionQueue::Closed(const std::string& uri) {
@@ -96,8 +102,12 @@ void InspectionQueue::Work() {
 void InspectionQueue::Inspect(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch) {
   const std::optional<DocumentSnapshot> snapshot = server_->Snapshot(uri);
   if (!snapshot) return;
+  const std::string progress = server_->BeginProgress(uri, "inspecting " + std::filesystem::path(snapshot->path).filename().string());
   FileOutcome outcome = inspector_->Inspect(FileJob{snapshot->path, std::nullopt, snapshot->buffers, parserSwitch});
-  if (parserSwitch->IsOff()) return;  // a newer text or a close made this run stale
+  if (parserSwitch->IsOff()) {  // a newer text, a close or the client made this run stale
+    server_->EndProgress(progress, "stopped");
+    return;
+  }
   if (outcome.file.failed) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
   server_->Trace("zoci: the run of " + snapshot->path + " (version " + std::to_string(snapshot->version) + ")\n" +
                  outcome.logText);
@@ -105,6 +115,7 @@ void InspectionQueue::Inspect(const std::string& uri, const std::shared_ptr<Pars
   for (Diagnostic& diagnostic : outcome.file.diagnostics) {
     if (diagnostic.file == snapshot->path) own.push_back(std::move(diagnostic));
   }
+  server_->EndProgress(progress, std::to_string(own.size()) + (own.size() == 1 ? " diagnostic" : " diagnostics"));
   server_->Publish(uri, snapshot->version, std::move(own));
 }
 

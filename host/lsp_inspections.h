@@ -31,6 +31,7 @@ class InspectionQueue : public LspBackend {
 
   std::string Start(const Options& options) override;
   void Changed(const std::string& uri) override;
+  void Cancel(const std::string& uri) override;
   void Closed(const std::string& uri) override;
   std::vector<TextEdit> FinalFix(int32_t token) override;
 

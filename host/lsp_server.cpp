@@ -22,6 +22,7 @@ constexpr int methodNotFound = -32601;
 constexpr int invalidParams = -32602;
 constexpr int internalError = -32603;
 constexpr int serverNotInitialized = -32002;
+constexpr int requestCancelled = -32800;
 }  // namespace ErrorCode
 
 /// A request that fails with a JSON-RPC error.
@@ -56,6 +57,12 @@ json Capabilities(PositionEncoding encoding) {
           {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}, {"resolveProvider", true}}}};
 }
 
+/// True when the client shows progress reports that the server starts.
+bool ShowsProgress(const json& params) {
+  const json window = params.value("capabilities", json::object()).value("window", json::object());
+  return window.value("workDoneProgress", false) == true;
+}
+
 std::string AbsolutePath(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::absolute(path, ignored).lexically_normal().string();
@@ -64,23 +71,19 @@ std::string AbsolutePath(const std::string& path) {
 }  // namespace
 
 LspServer::LspServer(Options options, LspBackend& backend, Send send)
-    : options_(std::move(options)), backend_(backend), send_(std::move(send)) {}
+    : options_(std::move(options)), backend_(backend), send_(std::move(send)), progress_(send_) {}
 
-bool LspServer::Handle(const std::string& body) {
-  json message;
-  try {
-    message = json::parse(body);
-  } catch (const json::exception& failure) {
-    SendError(nullptr, ErrorCode::parseError, std::string("the message is not JSON: ") + failure.what());
+bool LspServer::Handle(const Incoming& incoming) {
+  if (!incoming.error.empty()) {
+    SendError(nullptr, ErrorCode::parseError, incoming.error);
     return true;
   }
+  const json& message = incoming.message;
   const bool isExit = message.is_object() && message.value("method", json()) == "exit";
   if (isExit) return false;
   Dispatch(message);
   return true;
 }
-
-void LspServer::Malformed(const std::string& error) { SendError(nullptr, ErrorCode::parseError, error); }
 
 int LspServer::ExitCode() const {
   const std::lock_guard<std::mutex> lock(mutex_);
@@ -92,7 +95,9 @@ void LspServer::Dispatch(const json& message) {
   const json id = message.is_object() ? message.value("id", json()) : json();
   if (!valid) {
     const bool isResponse = message.is_object() && (message.contains("result") || message.contains("error"));
-    if (!isResponse) SendError(id, ErrorCode::invalidRequest, "not a JSON-RPC request or notification");
+    if (!isResponse) return SendError(id, ErrorCode::invalidRequest, "not a JSON-RPC request or notification");
+    const std::lock_guard<std::mutex> lock(mutex_);
+    progress_.Answered(message);
     return;
   }
   const std::string method = message.at("method").get<std::string>();
@@ -100,7 +105,8 @@ void LspServer::Dispatch(const json& message) {
   const bool isRequest = message.contains("id");
   try {
     if (!isRequest) return Notification(method, params);
-    json result = Request(method, params);
+    if (cancelled_ && cancelled_(id)) throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
+    json result = Request(id, method, params);
     send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
   } catch (const RpcError& failure) {
     if (isRequest) SendError(id, failure.code, failure.what());
@@ -111,8 +117,9 @@ void LspServer::Dispatch(const json& message) {
   }
 }
 
-json LspServer::Request(const std::string& method, const json& params) {
+json LspServer::Request(const json& id, const std::string& method, const json& params) {
   const std::lock_guard<std::mutex> lock(mutex_);
+  currentRequest_ = id;
   if (method == "initialize") return Initialize(params);
   if (!initialized_) throw RpcError(ErrorCode::serverNotInitialized, "initialize first");
   if (shutDown_) throw RpcError(ErrorCode::invalidRequest, "the server is shut down");
@@ -130,6 +137,8 @@ void LspServer::Notification(const std::string& method, const json& params) {
   if (!initialized_ || shutDown_) return;
   if (method == "$/setTrace") {
     tracing_ = params.at("value").get<std::string>() != "off";
+  } else if (method == "window/workDoneProgress/cancel") {
+    if (const auto uri = progress_.SubjectOf(params.at("token").get<std::string>())) backend_.Cancel(*uri);
   } else if (method == "textDocument/didOpen") {
     const json& document = params.at("textDocument");
     const std::string uri = document.at("uri").get<std::string>();
@@ -157,6 +166,7 @@ json LspServer::Initialize(const json& params) {
   initialized_ = true;
   tracing_ = params.value("trace", "off") != "off";
   encoding_ = ChosenEncoding(params);
+  progress_.Enable(ShowsProgress(params));
   return {{"capabilities", Capabilities(encoding_)}, {"serverInfo", {{"name", "zoci"}, {"version", "0.1.0"}}}};
 }
 
@@ -217,6 +227,7 @@ std::vector<TextEdit> LspServer::FixAllOf(const std::vector<Diagnostic>& diagnos
   InspectedFile file;
   for (const Diagnostic& diagnostic : diagnostics) {
     if (diagnostic.check != check || diagnostic.fix.empty()) continue;
+    StopIfCancelled();
     file.diagnostics.push_back(diagnostic);
     file.diagnostics.back().fix = FixOf(diagnostic);
   }
@@ -247,6 +258,20 @@ void LspServer::Publish(const std::string& uri, int64_t version, std::vector<Dia
   published_[uri] = Published{version, std::move(diagnostics)};
   send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
              {"params", {{"uri", uri}, {"version", version}, {"diagnostics", std::move(published)}}}});
+}
+
+std::string LspServer::BeginProgress(const std::string& uri, const std::string& message) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return progress_.Begin(uri, "zoci", message);
+}
+
+void LspServer::EndProgress(const std::string& token, const std::string& message) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  progress_.End(token, message);
+}
+
+void LspServer::StopIfCancelled() const {
+  if (cancelled_ && cancelled_(currentRequest_)) throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
 }
 
 void LspServer::Trace(const std::string& message) {

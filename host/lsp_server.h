@@ -16,6 +16,8 @@
 
 #include "lsp_backend.h"
 #include "lsp_documents.h"
+#include "lsp_inbox.h"
+#include "lsp_progress.h"
 #include "options.h"
 #include "report.h"
 
@@ -32,13 +34,16 @@ class LspServer {
  public:
   /// Writes one message to the client; may be called from several threads.
   using Send = std::function<void(const nlohmann::json&)>;
+  /// Whether the client cancelled the request with this id.
+  using CancellationCheck = std::function<bool(const nlohmann::json& id)>;
 
   LspServer(Options options, LspBackend& backend, Send send);
 
-  /// Handles one message body; false once the client has said exit.
-  bool Handle(const std::string& body);
-  /// Answers a frame whose header was unusable.
-  void Malformed(const std::string& error);
+  /// Handles one received message; false once the client has said exit.
+  bool Handle(const Incoming& incoming);
+  /// Where cancellations are looked up: a cancelled request is answered with
+  /// an error instead of a result, and a long one stops between engine calls.
+  void CheckCancellationsWith(CancellationCheck cancelled) { cancelled_ = std::move(cancelled); }
   /// The exit code after exit: 0 when shutdown came first.
   int ExitCode() const;
 
@@ -46,6 +51,10 @@ class LspServer {
   std::optional<DocumentSnapshot> Snapshot(const std::string& uri) const;
   /// Sends `message` to the client's trace log when the client asked for one.
   void Trace(const std::string& message);
+  /// Shows that `uri` is being inspected, when the client shows progress; the report's token.
+  std::string BeginProgress(const std::string& uri, const std::string& message);
+  /// Ends the report `token` of BeginProgress.
+  void EndProgress(const std::string& token, const std::string& message);
   /// Publishes the diagnostics of a run of `uri` at `version`; a stale run's are dropped.
   void Publish(const std::string& uri, int64_t version, std::vector<Diagnostic> diagnostics);
 
@@ -56,7 +65,7 @@ class LspServer {
   };
 
   void Dispatch(const nlohmann::json& message);
-  nlohmann::json Request(const std::string& method, const nlohmann::json& params);
+  nlohmann::json Request(const nlohmann::json& id, const std::string& method, const nlohmann::json& params);
   void Notification(const std::string& method, const nlohmann::json& params);
   nlohmann::json Initialize(const nlohmann::json& params);
   nlohmann::json CodeActions(const nlohmann::json& params) const;
@@ -66,17 +75,22 @@ class LspServer {
   /// The fixes of every diagnostic of `check`, without overlaps.
   std::vector<TextEdit> FixAllOf(const std::vector<Diagnostic>& diagnostics, const std::string& check);
   void SendError(const nlohmann::json& id, int code, const std::string& message);
+  /// Throws the cancellation error when the client cancelled the request being handled.
+  void StopIfCancelled() const;
 
   mutable std::mutex mutex_;
   Options options_;
   LspBackend& backend_;
   Send send_;
+  CancellationCheck cancelled_;
+  nlohmann::json currentRequest_;  ///< the id of the request being handled
+  ProgressReports progress_;
   OpenDocuments documents_;
   std::map<std::string, Published> published_;  ///< by URI
   bool initialized_ = false;
   bool shutDown_ = false;
-  bool tracing_ = false;
-  PositionEncoding encoding_ = PositionEncoding::utf16;  ///< agreed at initialize  ///< the client's trace setting is not "off"
+  bool tracing_ = false;  ///< the client's trace setting is not "off"
+  PositionEncoding encoding_ = PositionEncoding::utf16;  ///< agreed at initialize
 };
 
 }  // namespace zoci

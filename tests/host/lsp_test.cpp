@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 #include <sstream>
 
+#include "file_uri.h"
 #include "lsp_documents.h"
+#include "lsp_inbox.h"
 #include "lsp_framing.h"
 #include "lsp_server.h"
 #include "text_codec.h"
@@ -31,6 +34,31 @@ TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
   std::istringstream framed(Frame("{\"a\":\"é\"}"));
   ASSERT_EQ(ReadFrame(framed, body, error), FrameStatus::message);
   EXPECT_EQ(body, "{\"a\":\"é\"}");
+}
+
+json Message(const json& id, const std::string& method) { return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}}; }
+
+Incoming Cancel(const json& id) { return {{{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", id}}}}, ""}; }
+
+TEST(LspInbox, CancelsOnlyRequestsThatWaitOrRun) {
+  Inbox inbox;
+  inbox.Put({Message(1, "a"), ""});
+  inbox.Put({Message("2", "b"), ""});
+  inbox.Put(Parsed("{\"cut"));
+  inbox.Put(Cancel(2));    // no such request: "2" is a string
+  inbox.Put(Cancel(7));    // never sent, or already answered
+  inbox.Put(Cancel("2"));  // waits
+  ASSERT_EQ(inbox.Take()->message["id"], 1);
+  inbox.Put(Cancel(1));    // runs
+  EXPECT_TRUE(inbox.Cancelled(1));
+  EXPECT_FALSE(inbox.Cancelled(2));
+  EXPECT_FALSE(inbox.Cancelled(7));
+  EXPECT_TRUE(inbox.Cancelled("2"));
+  ASSERT_EQ(inbox.Take()->message["id"], "2");
+  EXPECT_FALSE(inbox.Cancelled(1));  // answered: forgotten
+  EXPECT_NE(inbox.Take()->error.find("not JSON"), std::string::npos);
+  inbox.Close();
+  EXPECT_FALSE(inbox.Take());
 }
 
 json At(int line, int character) { return {{"line", line}, {"character", character}}; }
@@ -61,8 +89,27 @@ TEST(LspDocuments, ChangesAndPositionsCountUtf16Units) {
   EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
   EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), json({{"start", At(0, 1)}, {"end", At(0, 5)}}));
-  EXPECT_EQ(UriOfPath("/w/Größe x.cpp"), "file:///w/Gr%C3%B6%C3%9Fe%20x.cpp");
-  EXPECT_EQ(PathOfUri(UriOfPath("/w/Größe x.cpp")), "/w/Größe x.cpp");
+}
+
+TEST(FileUris, NamePathsOfBothStylesBothWays) {
+  struct Case {
+    PathStyle style;
+    std::string path, uri;
+  };
+  const Case cases[] = {
+      {PathStyle::posix, "/w/Größe x.cpp", "file:///w/Gr%C3%B6%C3%9Fe%20x.cpp"},
+      {PathStyle::windows, "C:\\w\\a b.cpp", "file:///C:/w/a%20b.cpp"},
+      {PathStyle::windows, "\\\\server\\share\\a.cpp", "file://server/share/a.cpp"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(UriOfPath(c.path, c.style), c.uri);
+    EXPECT_EQ(PathOfUri(c.uri, c.style), c.path);
+  }
+  // What editors send: an escaped, lower-case drive; a "localhost" host.
+  EXPECT_EQ(PathOfUri("file:///c%3A/w/a.cpp", PathStyle::windows), "C:\\w\\a.cpp");
+  EXPECT_EQ(PathOfUri("file://localhost/w/a.cpp", PathStyle::posix), "/w/a.cpp");
+  EXPECT_FALSE(PathOfUri("file://server/w/a.cpp", PathStyle::posix));  // not on this machine
   EXPECT_FALSE(PathOfUri("untitled:1"));
 }
 
@@ -74,6 +121,7 @@ class FakeBackend : public LspBackend {
     return startError;
   }
   void Changed(const std::string& uri) override { changed.push_back(uri); }
+  void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }
   std::vector<TextEdit> FinalFix(int32_t token) override {
     askedToken = token;
@@ -82,7 +130,7 @@ class FakeBackend : public LspBackend {
 
   std::optional<Options> startedWith;
   std::string startError;
-  std::vector<std::string> changed, closed;
+  std::vector<std::string> changed, cancelled, closed;
   std::vector<TextEdit> finalFix;
   int32_t askedToken = 0;
 };
@@ -94,7 +142,7 @@ class LspServerTest : public testing::Test {
   /// Sends the body `raw`; the messages it caused.
   std::vector<json> SendRaw(const std::string& raw) {
     sent.clear();
-    handled = server.Handle(raw);
+    handled = server.Handle(Parsed(raw));
     return sent;
   }
   std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
@@ -274,6 +322,45 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   ASSERT_EQ(edits.size(), 3u) << edits;
   for (size_t i = 0; i < 3; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
   EXPECT_EQ(edits[2]["range"]["start"], At(0, 33));
+}
+
+TEST_F(LspServerTest, CancelledRequestsAreAnsweredWithAnError) {
+  Initialize();
+  std::set<json> cancelled = {json(99)};
+  server.CheckCancellationsWith([&cancelled](const json& id) { return cancelled.count(id) > 0; });
+  const auto replies = Send(Message(99, "textDocument/codeAction"));
+  ASSERT_EQ(replies.size(), 1u);
+  EXPECT_EQ(ErrorCode(replies[0]), -32800);
+  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32602);  // not cancelled: handled
+}
+
+TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
+  EXPECT_TRUE(server.BeginProgress(kUri, "before initialize").empty());
+  Request("initialize", {{"capabilities", {{"window", {{"workDoneProgress", true}}}}}});
+  sent.clear();
+  const std::string token = server.BeginProgress(kUri, "inspecting a.cpp");
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0]["method"], "window/workDoneProgress/create");
+  EXPECT_EQ(sent[0]["params"]["token"], token);
+  const json create = sent[0];
+  server.EndProgress(token, "1 diagnostic");  // the run ended before the client answered
+  EXPECT_EQ(sent.size(), 1u);
+  const auto reports = Send({{"jsonrpc", "2.0"}, {"id", create["id"]}, {"result", nullptr}});
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0]["params"]["value"]["kind"], "begin");
+  EXPECT_EQ(reports[0]["params"]["value"]["message"], "inspecting a.cpp");
+  EXPECT_EQ(reports[1]["params"], json({{"token", token}, {"value", {{"kind", "end"}, {"message", "1 diagnostic"}}}}));
+
+  // A report the client refused shows nothing; one it cancels switches the run off.
+  sent.clear();
+  const std::string refused = server.BeginProgress(kUri, "x");
+  EXPECT_TRUE(Send({{"jsonrpc", "2.0"}, {"id", sent[0]["id"]}, {"error", {{"code", -1}, {"message", "no"}}}}).empty());
+  server.EndProgress(refused, "x");
+  const std::string running = server.BeginProgress(kUri, "y");
+  Send({{"jsonrpc", "2.0"}, {"id", sent.back()["id"]}, {"result", nullptr}});
+  Notify("window/workDoneProgress/cancel", {{"token", running}});
+  Notify("window/workDoneProgress/cancel", {{"token", refused}});
+  EXPECT_EQ(backend.cancelled, std::vector<std::string>{kUri});
 }
 
 }  // namespace
