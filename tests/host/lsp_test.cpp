@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "file_uri.h"
 #include "lsp_documents.h"
@@ -59,6 +60,26 @@ TEST(LspInbox, CancelsOnlyRequestsThatWaitOrRun) {
   EXPECT_NE(inbox.Take()->error.find("not JSON"), std::string::npos);
   inbox.Close();
   EXPECT_FALSE(inbox.Take());
+}
+
+TEST(LspInbox, KeepsOrderWhileAReaderPutsAndCancels) {
+  Inbox inbox;
+  constexpr int kRequests = 500;
+  std::thread reader([&inbox] {
+    for (int id = 1; id <= kRequests; ++id) {
+      inbox.Put({Message(id, "textDocument/codeAction"), ""});
+      if (id % 2 == 0) inbox.Put(Cancel(id - 1));
+    }
+    inbox.Close();
+  });
+  int expected = 1;
+  while (const std::optional<Incoming> incoming = inbox.Take()) {
+    const json id = incoming->message["id"];
+    EXPECT_EQ(id, expected++);
+    inbox.Cancelled(id);  // either answer is right: the cancel may come before or after
+  }
+  reader.join();
+  EXPECT_EQ(expected, kRequests + 1);
 }
 
 json At(int line, int character) { return {{"line", line}, {"character", character}}; }
@@ -361,6 +382,23 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   Notify("window/workDoneProgress/cancel", {{"token", running}});
   Notify("window/workDoneProgress/cancel", {{"token", refused}});
   EXPECT_EQ(backend.cancelled, std::vector<std::string>{kUri});
+}
+
+TEST_F(LspServerTest, RunsPublishWhileTheClientEdits) {
+  Initialize();
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", "int* p = 0;"}}}});
+  std::thread worker([this] {  // what the inspection worker does, against the edits below
+    for (int64_t version = 1; version <= 200; ++version) {
+      if (const auto snapshot = server.Snapshot(kUri)) server.Publish(kUri, snapshot->version, {NullDiagnostic(*snapshot->buffers.begin()->second, 0)});
+      server.EndProgress(server.BeginProgress(kUri, "x"), "y");
+    }
+  });
+  for (int version = 2; version <= 200; ++version) {
+    server.Handle({{{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
+                    {"params", {{"textDocument", {{"uri", kUri}, {"version", version}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}}}}, ""});
+  }
+  worker.join();
+  EXPECT_EQ(server.Snapshot(kUri)->version, 200);
 }
 
 }  // namespace
