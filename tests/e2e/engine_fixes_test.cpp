@@ -84,12 +84,6 @@ TEST(EngineReadExportedFixes, TextThatDoesNotParseIsAbsentAndSilent) {
   }
 }
 
-std::optional<std::vector<EngineReplacement>> Finalise(const TempDir& folder, const std::string& text,
-                                                       const std::vector<EngineReplacement>& replacements) {
-  const auto file = folder.Write("code.cpp", text);
-  return RealEngine().FinaliseReplacements(file.string(), text, replacements);
-}
-
 std::string Applied(std::string text, const std::vector<EngineReplacement>& replacements) {
   for (auto it = replacements.rbegin(); it != replacements.rend(); ++it) {
     text.replace(it->offset, it->length, it->text);
@@ -97,50 +91,43 @@ std::string Applied(std::string text, const std::vector<EngineReplacement>& repl
   return text;
 }
 
-TEST(EngineFinaliseReplacements, CleansUpAroundTheFixInTheGivenTextsCoordinates) {
-  TempDir folder;
+struct FinaliseCase {
+  std::string style;  ///< the .clang-format above the source; empty: none
+  std::string text;
+  std::vector<EngineReplacement> replacements;
+  std::optional<std::string> applied;  ///< none: refused
+};
+
+TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefusesBadInput) {
   const std::string ctor = "struct A { int a, b; A() : a(1), b(2) {} };\n";
-  // Removing the initialiser of b leaves a comma that the cleanup removes
-  // (white space stays as it is: no style formats here).
-  const auto cleaned = Finalise(folder, ctor, {EngineReplacement{"", 4, 33}});
-  ASSERT_TRUE(cleaned.has_value());
-  EXPECT_EQ(Applied(ctor, *cleaned), "struct A { int a, b; A() : a(1)  {} };\n");
-
-  const std::string space = "namespace outer { namespace inner { int x; } }\n";
-  const auto emptied = Finalise(folder, space, {EngineReplacement{"", 6, 36}});
-  ASSERT_TRUE(emptied.has_value());
-  EXPECT_EQ(Applied(space, *emptied), "    \n");  // both namespaces emptied, so removed
-}
-
-TEST(EngineFinaliseReplacements, PutsAHeaderInsertionIntoPlace) {
-  TempDir folder;
-  const std::string text = "#include <map>\n#include <vector>\n\nint x;\n";
-  const auto finalised = Finalise(folder, text, {EngineReplacement{"#include <string>", 0, UINT_MAX}});
-  ASSERT_TRUE(finalised.has_value());
-  EXPECT_EQ(Applied(text, *finalised), "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n");
-}
-
-TEST(EngineFinaliseReplacements, UsesTheStyleFileAboveTheSource) {
-  TempDir folder;
-  folder.Write(".clang-format", "IncludeBlocks: Preserve\nIncludeCategories:\n  - Regex: '^<vector>'\n"
-                                "    Priority: 1\n  - Regex: '.*'\n    Priority: 2\n");
-  const std::string text = "#include <vector>\n\nint x;\n";
-  const auto finalised = Finalise(folder, text, {EngineReplacement{"#include <array>", 0, UINT_MAX}});
-  ASSERT_TRUE(finalised.has_value());
-  EXPECT_EQ(Applied(text, *finalised), "#include <vector>\n#include <array>\n\nint x;\n");
-
-  folder.Write(".clang-format", "IndentWidth: [not a number\n");
-  EXPECT_FALSE(Finalise(folder, text, {EngineReplacement{"y", 4, 1}}).has_value());
-}
-
-TEST(EngineFinaliseReplacements, RefusesConflictsAndRangesOutsideTheText) {
-  TempDir folder;
-  const std::string text = "int x = 1;\n";
-  EXPECT_FALSE(Finalise(folder, text, {EngineReplacement{"a", 2, 4}, EngineReplacement{"b", 4, 4}}).has_value());
-  EXPECT_FALSE(Finalise(folder, text, {EngineReplacement{"a", 5, 20}}).has_value());
-  const auto unchanged = Finalise(folder, text, {});
-  ASSERT_TRUE(unchanged.has_value());
-  EXPECT_TRUE(unchanged->empty());
+  const std::string includes = "#include <map>\n#include <vector>\n\nint x;\n";
+  const std::string style = "IncludeBlocks: Preserve\nIncludeCategories:\n  - Regex: '^<vector>'\n"
+                            "    Priority: 1\n  - Regex: '.*'\n    Priority: 2\n";
+  const std::vector<FinaliseCase> cases = {
+      // the comma left behind goes (white space stays: no style formats here)
+      {"", ctor, {{"", 4, 33}}, "struct A { int a, b; A() : a(1)  {} };\n"},
+      // both namespaces emptied, so removed
+      {"", "namespace outer { namespace inner { int x; } }\n", {{"", 6, 36}}, "    \n"},
+      {"", includes, {{"#include <string>", 0, UINT_MAX}},
+       "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
+      {style, "#include <vector>\n\nint x;\n", {{"#include <array>", 0, UINT_MAX}},
+       "#include <vector>\n#include <array>\n\nint x;\n"},
+      {"IndentWidth: [not a number\n", includes, {{"y", 4, 1}}, std::nullopt},
+      {"", "int x = 1;\n", {{"a", 2, 4}, {"b", 4, 4}}, std::nullopt},  // conflict
+      {"", "int x = 1;\n", {{"a", 5, 20}}, std::nullopt},               // outside the text
+      {"", "int x = 1;\n", {}, "int x = 1;\n"},
+  };
+  for (size_t row = 0; row < cases.size(); ++row) {
+    const FinaliseCase& c = cases[row];
+    TempDir folder;
+    if (!c.style.empty()) folder.Write(".clang-format", c.style);
+    const auto file = folder.Write("code.cpp", c.text);
+    const auto finalised = RealEngine().FinaliseReplacements(file.string(), c.text, c.replacements);
+    ASSERT_EQ(finalised.has_value(), c.applied.has_value()) << row;
+    if (!finalised) continue;
+    EXPECT_EQ(Applied(c.text, *finalised), *c.applied) << row;
+    EXPECT_TRUE(!c.replacements.empty() || finalised->empty()) << row;
+  }
 }
 
 TEST(EngineCheckHook, IsAskedOnceWhetherChecksStopAfterCompilerErrors) {

@@ -32,16 +32,12 @@ int32_t RunWithArguments(const std::vector<std::string>& arguments, std::string*
   return exitCode;
 }
 
-TEST(EngineIdentity, ReportsTheInterfaceRevisionAndVersions) {
+TEST(EngineIdentity, ReportsItsVersionsAnswersForwardedQueriesAndMarksUnknownOnes) {
   IZOClangTidy& engine = RealEngine();
   EXPECT_EQ(engine.QueryInterfaceIdentity(), kInterfaceIdentity);
   EXPECT_EQ(engine.QueryBuild().major, 19u);
   EXPECT_THAT(engine.GetVersionText(false), testing::StartsWith("19."));
   EXPECT_THAT(engine.GetVersionText(true), testing::StartsWith("zolibclang2 "));
-}
-
-TEST(EngineForwardedOperation, AnswersItsQueriesAndMarksUnknownOnes) {
-  IZOClangTidy& engine = RealEngine();
   EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::Echo), 1234, 0), 1234u);
   EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::LlvmMajorVersion), 0, 0), 19u);
   EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::RunsInProgress), 0, 0), 0u);
@@ -70,17 +66,12 @@ TEST(EngineArguments, RefusesWhatItDoesNotKnowWithAMessageAndExitCode1) {
   }
 }
 
-TEST(EngineArguments, ReportsAConfigurationThatDoesNotParse) {
+TEST(EngineArguments, ReportsAConfigurationThatDoesNotParseAndThatNoCheckIsEnabled) {
   std::string errors;
-  EXPECT_EQ(RunWithArguments({"clang-tidy.exe", SamplePath("inventory.cpp"), "-config={CheckOptions: [{key: "},
-                             &errors),
-            1);
+  const std::string file = SamplePath("inventory.cpp");
+  EXPECT_EQ(RunWithArguments({"clang-tidy.exe", file, "-config={CheckOptions: [{key: "}, &errors), 1);
   EXPECT_THAT(errors, HasSubstr("Error: invalid configuration specified."));
-}
-
-TEST(EngineArguments, ReportsThatNoCheckIsEnabled) {
-  std::string errors;
-  EXPECT_EQ(RunWithArguments({"clang-tidy.exe", SamplePath("inventory.cpp"), "-checks=-*"}, &errors), 1);
+  EXPECT_EQ(RunWithArguments({"clang-tidy.exe", file, "-checks=-*"}, &errors), 1);
   EXPECT_EQ(errors, "Error: no checks enabled.\n");
 }
 
@@ -122,37 +113,25 @@ TEST(EngineOutputSink, IsOfferedTheThreeKeysAndDeclinedOnesAreNotCaptured) {
   captured->clear();
 }
 
-TEST(EngineOutputSink, WithoutASinkTheFixesFileIsWrittenIntoTheWorkingFolder) {
-  TempDir folder;
-  const auto source = folder.Write("clean.cpp", "int* Zero() { return 0; }\n");
-  const EngineRequest request = FileRequest(source, kSomeChecks);
-  const std::vector<std::string> arguments = LibraryArguments(request);
-  const std::vector<const char*> argv = ArgvOf(arguments);
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, request.mainFileFolder), 0);
-  const std::string printed = testing::internal::GetCapturedStdout();
-  testing::internal::GetCapturedStderr();
-  EXPECT_THAT(printed, HasSubstr("clean.cpp:1:22: warning: use nullptr [modernize-use-nullptr]"));
-  EXPECT_THAT(ReadBytes(folder.Path() / "zofixes.yaml"), HasSubstr("ReplacementText: nullptr"));
-}
-
-TEST(EngineCallbacks, ASinkThatThrowsCountsAsDeclining) {
-  TempDir folder;
-  const EngineRequest request = FileRequest(folder.Write("zero.cpp", "int* Zero() { return 0; }\n"), kSomeChecks);
-  const std::vector<std::string> arguments = LibraryArguments(request);
-  const std::vector<const char*> argv = ArgvOf(arguments);
-  RealEngine().SetOutputSink([](OutputKey, CapturedOutputs&) -> bool { throw std::runtime_error("sink broke"); }, 0);
-  testing::internal::CaptureStdout();
-  testing::internal::CaptureStderr();
-  const int32_t exitCode =
-      RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, request.mainFileFolder);
-  testing::internal::GetCapturedStdout();
-  const std::string processErrors = testing::internal::GetCapturedStderr();
-  RealEngine().SetOutputSink({}, 0);
-  EXPECT_EQ(exitCode, 0);
-  EXPECT_THAT(processErrors, HasSubstr("the output sink failed: sink broke"));
-  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "zofixes.yaml"));
+TEST(EngineOutputSink, WithoutASinkOrWithOneThatThrowsTheOutputsGoToTheProcessAndTheWorkingFolder) {
+  const OutputSinkCallback throwing = [](OutputKey, CapturedOutputs&) -> bool { throw std::runtime_error("sink broke"); };
+  for (const OutputSinkCallback& sink : {OutputSinkCallback(), throwing}) {
+    TempDir folder;
+    const auto source = folder.Write("clean.cpp", "int* Zero() { return 0; }\n");
+    const EngineRequest request = FileRequest(source, kSomeChecks);
+    const std::vector<std::string> arguments = LibraryArguments(request);
+    const std::vector<const char*> argv = ArgvOf(arguments);
+    RealEngine().SetOutputSink(sink, 0);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, request.mainFileFolder), 0);
+    const std::string printed = testing::internal::GetCapturedStdout();
+    const std::string processErrors = testing::internal::GetCapturedStderr();
+    RealEngine().SetOutputSink({}, 0);
+    EXPECT_THAT(printed, HasSubstr("clean.cpp:1:22: warning: use nullptr [modernize-use-nullptr]"));
+    EXPECT_THAT(ReadBytes(folder.Path() / "zofixes.yaml"), HasSubstr("ReplacementText: nullptr"));
+    EXPECT_EQ(processErrors.find("the output sink failed: sink broke") != std::string::npos, bool(sink));
+  }
 }
 
 TEST(EngineCallbacks, AProviderThatThrowsIsReportedAndTheDiskIsRead) {

@@ -39,68 +39,44 @@ EngineRequest RequestFor(const TempDir& folder, const std::string& file, ServedT
   return request;
 }
 
-TEST(EngineProvider, AServedMainFileIsInspectedAsServed) {
+TEST(EngineProvider, ServedTextsWinOverTheDiskForTheMainFileAndHeadersAndKeepTheirIdentity) {
   TempDir folder;
   const auto main = folder.Write("main.cpp", "int* First() { return nullptr; }\n");
+  const auto saved = folder.Write("inc/saved.h", "#pragma once\n");
   ServedTexts served;
   served.texts[main.string()] = std::make_shared<const std::string>(
-      "int* First() { return nullptr; }\n\n\nint* Fourth() { return 0; }\n");
+      "#include \"inc/saved.h\"\n#include \"unsaved.h\"\n\nint* Fourth() { return 0; }\n");
+  served.texts[saved.string()] = std::make_shared<const std::string>("#pragma once\nint* Saved() { return 0; }\n");
+  // A second spelling of the served header must still be the same file for #pragma once.
+  served.texts[(folder.Path() / "unsaved.h").string()] = std::make_shared<const std::string>(
+      "#pragma once\n#include \"inc/../inc/saved.h\"\nint* Unsaved() { return 0; }\n");
   const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
 
   EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":4:24: warning: use nullptr [modernize-use-nullptr]"));
   EXPECT_THAT(run.diagnostics, HasSubstr("    4 | int* Fourth() { return 0; }"));
-  EXPECT_THAT(run.fixesYaml, HasSubstr("FileOffset:      58"));
-}
-
-TEST(EngineProvider, HeadersAreServedWhetherOrNotTheyExistOnDisk) {
-  TempDir folder;
-  folder.Write("main.cpp", "#include \"saved.h\"\n#include \"unsaved.h\"\n");
-  const auto saved = folder.Write("saved.h", "#pragma once\n");
-  ServedTexts served;
-  served.texts[saved.string()] = std::make_shared<const std::string>("#pragma once\nint* Saved() { return 0; }\n");
-  served.texts[(folder.Path() / "unsaved.h").string()] =
-      std::make_shared<const std::string>("#pragma once\n#include \"saved.h\"\nint* Unsaved() { return 0; }\n");
-  const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
-
+  EXPECT_THAT(run.fixesYaml, HasSubstr("FileOffset:      68"));
   EXPECT_EQ(CountLines(run.diagnostics, "saved.h:2:23: warning: use nullptr"), 1) << run.diagnostics;
   EXPECT_EQ(CountLines(run.diagnostics, "unsaved.h:3:25: warning: use nullptr"), 1) << run.diagnostics;
+  EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
   EXPECT_EQ(run.exitCode, 0) << run.errors;
 }
 
-TEST(EngineProvider, AServedFileKeepsItsIdentityForIncludeOnce) {
+TEST(EngineProvider, IsAskedOncePerPathNeverForFoldersAndAnAbsentAnswerLetsTheDiskDecide) {
   TempDir folder;
-  folder.Write("main.cpp", "#include \"inc/once.h\"\n#include \"inc/../inc/once.h\"\n");
-  const auto once = folder.Write("inc/once.h", "#pragma once\n");
-  ServedTexts served;
-  served.texts[once.string()] = std::make_shared<const std::string>("#pragma once\nint* Once() { return 0; }\n");
-  const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
-
-  EXPECT_EQ(CountLines(run.diagnostics, "warning: use nullptr"), 1) << run.diagnostics;
-  EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
-}
-
-TEST(EngineProvider, IsAskedOncePerPathAndNeverForFolders) {
-  TempDir folder;
-  folder.Write("main.cpp", "#include \"inc/a.h\"\n#include \"inc/a.h\"\n#include <vector>\n");
+  const auto main = folder.Write("main.cpp", "#include \"inc/a.h\"\n#include \"inc/a.h\"\n#include <vector>\n"
+                                             "int* Zero() { return 0; }\n");
   folder.Write("inc/a.h", "#pragma once\n");
   ServedTexts served;
-  RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
+  const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
 
-  EXPECT_EQ(served.questions[(folder.Path() / "main.cpp").string()], 1);
+  EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":4:22: warning: use nullptr"));
+  EXPECT_EQ(served.questions[main.string()], 1);
   EXPECT_EQ(served.questions[(folder.Path() / "inc/a.h").string()], 1);
   EXPECT_GT(served.questions.size(), 10u) << "the standard headers are asked for too";
   for (const auto& [path, count] : served.questions) {
     EXPECT_EQ(count, 1) << path;
     EXPECT_FALSE(std::filesystem::is_directory(path)) << path;
   }
-}
-
-TEST(EngineProvider, AnAbsentAnswerLetsTheDiskDecide) {
-  TempDir folder;
-  const auto main = folder.Write("main.cpp", "int* Zero() { return 0; }\n");
-  ServedTexts served;
-  const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
-  EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":1:22: warning: use nullptr"));
 }
 
 }  // namespace

@@ -13,23 +13,47 @@ namespace {
 
 Encoding Detect(std::string_view bytes) { return Native::DetectEncoding(bytes.data(), bytes.size()); }
 
-TEST(DetectEncoding, ByteOrderMarksDecideFirst) {
-  EXPECT_EQ(Detect("\xFF\xFE"), Encoding::UTF16_LE_BOM);
-  EXPECT_EQ(Detect("\xFE\xFF" "abc"), Encoding::UTF16_BE_BOM);
-  EXPECT_EQ(Detect("\xEF\xBB\xBF" "\xC0\xF5"), Encoding::UTF8_BOM);
-  // Two bytes of the UTF-8 mark are no mark: a cut-off sequence.
-  EXPECT_EQ(Detect("\xEF\xBB"), Encoding::UTF8_NOBOM);
+/// `size` bytes 'a' with NULs at the first `even` even and `odd` odd offsets.
+std::string NulPattern(size_t size, size_t even, size_t odd) {
+  std::string text(size, 'a');
+  for (size_t i = 0; i < even; ++i) text[2 * i] = '\0';
+  for (size_t i = 0; i < odd; ++i) text[2 * i + 1] = '\0';
+  return text;
 }
 
-TEST(DetectEncoding, Utf8ScanChecksLeadsAndContinuations) {
-  EXPECT_EQ(Detect(""), Encoding::ASCII);
-  EXPECT_EQ(Detect("abc\xC3"), Encoding::ASCII);  // ends right after a lead
-  EXPECT_EQ(Detect("abc\xC3\xA9"), Encoding::UTF8_NOBOM);
-  EXPECT_EQ(Detect("abc\xE2\x82"), Encoding::UTF8_NOBOM);  // cut off after a continuation
-  EXPECT_EQ(Detect("\xED\xA0\x80"), Encoding::UTF8_NOBOM);  // surrogates are not checked
-  EXPECT_EQ(Detect("ab\xC0\x80"), Encoding::ANSI);
-  EXPECT_EQ(Detect("ab\xF5\x80\x80\x80"), Encoding::ANSI);
-  EXPECT_EQ(Detect("\xC3(x"), Encoding::ANSI);  // a lead without its continuation
+TEST(DetectEncoding, EachRuleInItsOrder) {
+  using std::string_literals::operator""s;
+  const std::vector<std::pair<std::string, Encoding>> cases = {
+      // byte order marks decide first; two bytes of the UTF-8 mark are a cut-off sequence
+      {"\xFF\xFE", Encoding::UTF16_LE_BOM},
+      {"\xFE\xFF" "abc", Encoding::UTF16_BE_BOM},
+      {"\xEF\xBB\xBF" "\xC0\xF5", Encoding::UTF8_BOM},
+      {"\xEF\xBB", Encoding::UTF8_NOBOM},
+      // the UTF-8 scan checks leads and continuations
+      {"", Encoding::ASCII},
+      {"abc\xC3", Encoding::ASCII},  // ends right after a lead
+      {"abc\xC3\xA9", Encoding::UTF8_NOBOM},
+      {"abc\xE2\x82", Encoding::UTF8_NOBOM},  // cut off after a continuation
+      {"\xED\xA0\x80", Encoding::UTF8_NOBOM},  // surrogates are not checked
+      {"ab\xC0\x80", Encoding::ANSI},
+      {"ab\xF5\x80\x80\x80", Encoding::ANSI},
+      {"\xC3(x", Encoding::ANSI},  // a lead without its continuation
+      {"caf\xE9!", Encoding::ANSI},
+      // UTF-16 line breaks need one byte order only; both orders and a few NULs end as binary
+      {"a\0b\0\r\0"s, Encoding::UTF16_LE_NOBOM},
+      {"\0a\0\n"s, Encoding::UTF16_BE_NOBOM},
+      {"\r\0\0\nabcdefgh"s, Encoding::None},
+      {"ab\0cd"s, Encoding::None},
+      // NUL ratios compare strictly (20 bytes: NULs on one side divided by 10)
+      {NulPattern(20, 0, 8), Encoding::UTF16_LE_NOBOM},
+      {NulPattern(20, 0, 7), Encoding::None},  // exactly 70 %
+      {NulPattern(20, 1, 10), Encoding::None},  // exactly 10 % on the other side
+      {NulPattern(20, 8, 0), Encoding::UTF16_BE_NOBOM},
+      {NulPattern(20, 7, 0), Encoding::None},
+      {NulPattern(20, 10, 1), Encoding::None},
+      {NulPattern(101, 2, 45), Encoding::UTF16_LE_NOBOM},  // whole words with an odd tail
+  };
+  for (size_t row = 0; row < cases.size(); ++row) EXPECT_EQ(Detect(cases[row].first), cases[row].second) << row;
 }
 
 // The scan skips whole words of plain ASCII: every position of a long buffer
@@ -46,13 +70,6 @@ TEST(DetectEncoding, SpecialBytesAreSeenAtEveryPositionOfALongBuffer) {
   }
 }
 
-TEST(DetectEncoding, Utf16LineBreaksNeedOneByteOrderOnly) {
-  EXPECT_EQ(Detect(std::string("a\0b\0\r\0", 6)), Encoding::UTF16_LE_NOBOM);
-  EXPECT_EQ(Detect(std::string("\0a\0\n", 4)), Encoding::UTF16_BE_NOBOM);
-  // Both orders: no answer from the breaks; a few NULs end as binary.
-  EXPECT_EQ(Detect(std::string("\r\0\0\nabcdefgh", 12)), Encoding::None);
-}
-
 TEST(DetectEncoding, Utf16LineBreaksCountOnlyAtEvenOffsets) {
   for (size_t at = 0; at + 2 < 64; ++at) {
     std::string text(64, 'A');
@@ -64,31 +81,6 @@ TEST(DetectEncoding, Utf16LineBreaksCountOnlyAtEvenOffsets) {
   }
 }
 
-/// `size` bytes 'a' with NULs at the first `even` even and `odd` odd offsets.
-std::string NulPattern(size_t size, size_t even, size_t odd) {
-  std::string text(size, 'a');
-  for (size_t i = 0; i < even; ++i) text[2 * i] = '\0';
-  for (size_t i = 0; i < odd; ++i) text[2 * i + 1] = '\0';
-  return text;
-}
-
-TEST(DetectEncoding, NulRatiosCompareStrictly) {
-  // 20 bytes: a ratio is the count of NULs on one side divided by 10.
-  EXPECT_EQ(Detect(NulPattern(20, 0, 8)), Encoding::UTF16_LE_NOBOM);
-  EXPECT_EQ(Detect(NulPattern(20, 0, 7)), Encoding::None);  // exactly 70 %
-  EXPECT_EQ(Detect(NulPattern(20, 1, 10)), Encoding::None);  // exactly 10 % on the other side
-  EXPECT_EQ(Detect(NulPattern(20, 8, 0)), Encoding::UTF16_BE_NOBOM);
-  EXPECT_EQ(Detect(NulPattern(20, 7, 0)), Encoding::None);
-  EXPECT_EQ(Detect(NulPattern(20, 10, 1)), Encoding::None);
-  // Long enough for whole words, with an odd tail.
-  EXPECT_EQ(Detect(NulPattern(101, 2, 45)), Encoding::UTF16_LE_NOBOM);
-}
-
-TEST(DetectEncoding, WithoutUtf16PatternNulMeansBinaryElseAnsi) {
-  EXPECT_EQ(Detect(std::string("ab\0cd", 5)), Encoding::None);
-  EXPECT_EQ(Detect("caf\xE9!"), Encoding::ANSI);
-}
-
 TEST(EncodingNames, NamesAndBomLengths) {
   EXPECT_STREQ(Native::EncodingName(Encoding::UTF16_LE_NOBOM), "UTF16_LE_NOBOM");
   EXPECT_STREQ(Native::EncodingName(Encoding::None), "None");
@@ -98,52 +90,56 @@ TEST(EncodingNames, NamesAndBomLengths) {
   EXPECT_EQ(Native::BomLength(Encoding::UTF8_NOBOM), 0u);
 }
 
-std::optional<Native::FileContent> Convert(std::string_view bytes, Native::ConversionSettings settings = {}) {
-  return Native::ConvertFileContent(bytes.data(), bytes.size(), settings);
+struct ConvertCase {
+  std::string bytes;
+  Native::ConversionSettings settings;
+  Encoding encoding;
+  bool converted;
+  uint32_t bom;
+  std::string text;
+};
+
+TEST(ConvertFileContent, GivesTheEngineTextOfEachEncoding) {
+  using std::string_literals::operator""s;
+  const Native::ConversionSettings defaults;
+  const std::vector<ConvertCase> cases = {
+      // UTF-8 and ASCII pass unchanged without their mark
+      {"int x;", defaults, Encoding::ASCII, false, 0, "int x;"},
+      {"\xEF\xBB\xBFx", defaults, Encoding::UTF8_BOM, false, 3, "x"},
+      {"", defaults, Encoding::ASCII, false, 0, ""},
+      // BOM-less UTF-8 is read as ANSI only without auto-detection and with conversion
+      {"\xC3\xA9", {true, 0, true}, Encoding::UTF8_NOBOM, false, 0, "\xC3\xA9"},
+      {"\xC3\xA9", {false, 0, false}, Encoding::UTF8_NOBOM, false, 0, "\xC3\xA9"},
+      {"\xC3\xA9", {false, 0, true}, Encoding::UTF8_NOBOM, true, 0, "\xC3\x83\xC2\xA9"},
+      // ANSI is decoded in the settings' code page
+      {"caf\xE9!", defaults, Encoding::ANSI, true, 0, "caf\xC3\xA9!"},
+      {"\xE9!", {true, 1251, true}, Encoding::ANSI, true, 0, "\xD0\xB9!"},
+      {"caf\xE9!", {true, 0, false}, Encoding::ANSI, false, 0, "caf\xE9!"},
+      // little-endian UTF-16 is converted (an odd last byte is dropped)
+      {"\xFF\xFE", defaults, Encoding::UTF16_LE_BOM, true, 0, ""},
+      {"\xFF\xFE" "a\0\xE9\0!"s, defaults, Encoding::UTF16_LE_BOM, true, 0, "a\xC3\xA9"},
+      {"a\0\n\0"s, defaults, Encoding::UTF16_LE_NOBOM, true, 0, "a\n"},
+      // binary is held as empty converted text
+      {"ab\0cd"s, defaults, Encoding::None, true, 0, ""},
+  };
+  for (size_t row = 0; row < cases.size(); ++row) {
+    const ConvertCase& c = cases[row];
+    SCOPED_TRACE(row);
+    const auto got = Native::ConvertFileContent(c.bytes.data(), c.bytes.size(), c.settings);
+    ASSERT_TRUE(got.has_value());
+    EXPECT_EQ(got->encoding, c.encoding);
+    EXPECT_EQ(got->converted, c.converted);
+    EXPECT_EQ(got->bomLength, c.bom);
+    ASSERT_NE(got->content, nullptr);
+    EXPECT_EQ(*got->content, c.text);
+  }
 }
 
-void ExpectContent(const std::optional<Native::FileContent>& got, Encoding encoding, bool converted,
-                   uint32_t bom, std::string_view text) {
-  ASSERT_TRUE(got.has_value());
-  EXPECT_EQ(got->encoding, encoding);
-  EXPECT_EQ(got->converted, converted);
-  EXPECT_EQ(got->bomLength, bom);
-  ASSERT_NE(got->content, nullptr);
-  EXPECT_EQ(*got->content, text);
-}
-
-TEST(ConvertFileContent, Utf8AndAsciiPassUnchangedWithoutTheirBom) {
-  ExpectContent(Convert("int x;"), Encoding::ASCII, false, 0, "int x;");
-  ExpectContent(Convert("\xEF\xBB\xBFx"), Encoding::UTF8_BOM, false, 3, "x");
-  ExpectContent(Convert(""), Encoding::ASCII, false, 0, "");
-}
-
-TEST(ConvertFileContent, BomlessUtf8IsAnsiOnlyWithoutAutoDetectionAndWithConversion) {
-  const std::string e = "\xC3\xA9";
-  ExpectContent(Convert(e, {true, 0, true}), Encoding::UTF8_NOBOM, false, 0, e);
-  ExpectContent(Convert(e, {false, 0, false}), Encoding::UTF8_NOBOM, false, 0, e);
-  // Read as Windows-1252, its two bytes become two characters.
-  ExpectContent(Convert(e, {false, 0, true}), Encoding::UTF8_NOBOM, true, 0, "\xC3\x83\xC2\xA9");
-}
-
-TEST(ConvertFileContent, AnsiIsDecodedInTheSettingsCodePage) {
-  ExpectContent(Convert("caf\xE9!"), Encoding::ANSI, true, 0, "caf\xC3\xA9!");
-  ExpectContent(Convert("\xE9!", {true, 1251, true}), Encoding::ANSI, true, 0, "\xD0\xB9!");
-  ExpectContent(Convert("caf\xE9!", {true, 0, false}), Encoding::ANSI, false, 0, "caf\xE9!");
-  EXPECT_THROW(Convert("caf\xE9!", {true, 987654, true}), std::system_error);
-}
-
-TEST(ConvertFileContent, LittleEndianUtf16IsConvertedBigEndianRefused) {
-  ExpectContent(Convert("\xFF\xFE"), Encoding::UTF16_LE_BOM, true, 0, "");
-  ExpectContent(Convert(std::string("\xFF\xFE" "a\0\xE9\0!", 7)), Encoding::UTF16_LE_BOM, true, 0,
-                "a\xC3\xA9");  // the odd last byte is dropped
-  ExpectContent(Convert(std::string("a\0\n\0", 4)), Encoding::UTF16_LE_NOBOM, true, 0, "a\n");
-  EXPECT_FALSE(Convert("\xFE\xFF\0a").has_value());
-  EXPECT_FALSE(Convert(std::string("\0a\0\n", 4)).has_value());
-}
-
-TEST(ConvertFileContent, BinaryIsHeldAsEmptyConvertedText) {
-  ExpectContent(Convert(std::string("ab\0cd", 5)), Encoding::None, true, 0, "");
+TEST(ConvertFileContent, BigEndianUtf16AndUnknownCodePagesAreRefused) {
+  for (const std::string& bytes : {std::string("\xFE\xFF\0a", 4), std::string("\0a\0\n", 4)}) {
+    EXPECT_FALSE(Native::ConvertFileContent(bytes.data(), bytes.size(), {}).has_value());
+  }
+  EXPECT_THROW(Native::ConvertFileContent("caf\xE9!", 5, {true, 987654, true}), std::system_error);
 }
 
 TEST(ConversionSettings, CodePageMattersOnlyWhenBothConvert) {

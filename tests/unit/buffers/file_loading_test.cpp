@@ -20,30 +20,29 @@ std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) {
 }
 
 TEST(LoadFile, ReturnsTheEngineTextOfEachEncoding) {
+  using std::string_literals::operator""s;
+  struct Case {
+    std::string bytes;
+    Encoding encoding;
+    bool converted;
+    uint32_t bom;
+    std::string text;
+  };
+  const std::vector<Case> cases = {{"", Encoding::ASCII, false, 0, ""},
+                                   {"\xEF\xBB\xBFint x;", Encoding::UTF8_BOM, false, 3, "int x;"},
+                                   {"\xFF\xFEx\0"s, Encoding::UTF16_LE_BOM, true, 0, "x"},
+                                   {"\0\1\2"s, Encoding::None, true, 0, ""}};
   zotest::TempDir dir;
-  auto empty = Load(dir.Write("empty.c", ""));
-  ASSERT_TRUE(empty);
-  EXPECT_EQ(empty->encoding, Encoding::ASCII);
-  EXPECT_EQ(*empty->content, "");
-  EXPECT_FALSE(empty->converted);
-
-  auto bom = Load(dir.Write("bom.c", "\xEF\xBB\xBFint x;"));
-  ASSERT_TRUE(bom);
-  EXPECT_EQ(*bom->content, "int x;");
-  EXPECT_EQ(bom->bomLength, 3u);
-
-  auto utf16 = Load(dir.Write("w.c", std::string("\xFF\xFEx\0", 4)));
-  ASSERT_TRUE(utf16);
-  EXPECT_TRUE(utf16->converted);
-  EXPECT_EQ(utf16->bomLength, 0u);
-  EXPECT_EQ(*utf16->content, "x");
-
-  EXPECT_FALSE(Load(dir.Write("be.c", std::string("\xFE\xFF\0x", 4))));
-
-  auto binary = Load(dir.Write("b.bin", std::string("\0\1\2", 3)));
-  ASSERT_TRUE(binary);
-  EXPECT_EQ(binary->encoding, Encoding::None);
-  EXPECT_TRUE(binary->converted);
+  for (size_t row = 0; row < cases.size(); ++row) {
+    const Case& c = cases[row];
+    const auto loaded = Load(dir.Write("f" + std::to_string(row) + ".c", c.bytes));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->encoding, c.encoding);
+    EXPECT_EQ(loaded->converted, c.converted);
+    EXPECT_EQ(loaded->bomLength, c.bom);
+    EXPECT_EQ(*loaded->content, c.text);
+  }
+  EXPECT_FALSE(Load(dir.Write("be.c", "\xFE\xFF\0x"s)));
 }
 
 TEST(LoadFile, UsesTheLoadingThreadsConversionSettings) {

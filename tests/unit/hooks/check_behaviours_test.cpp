@@ -15,186 +15,160 @@ namespace {
 
 using Testing::CallHook;
 using Testing::Erased;
-using NameAcceptor = std::function<bool(const std::string&)>;
 
-// ---- loop variable names -----------------------------------------------------
-
-/// Names a loop variable over a container; the check refuses `refused`.
-class LoopNaming {
- public:
-  explicit LoopNaming(std::string iteratorName, std::string containerName = "unused",
-                      bool upperCase = false, std::set<std::string> refused = {})
-      : iteratorName_(std::move(iteratorName)), containerName_(std::move(containerName)),
-        upperCase_(upperCase), refused_(std::move(refused)) {}
-
-  /// The name answered, or "(none)" when the hook answered nothing.
-  std::string Name() {
-    NameAcceptor accepts = [this](const std::string& name) {
-      asked_.push_back(name);
-      return !refused_.contains(name);
-    };
-    const auto answer = CallHook(HookId::loopConvertVariableName,
-                                 {{"IteratorName", iteratorName_},
-                                  {"ContainerName", containerName_},
-                                  {"Style == NS_UpperCase", upperCase_},
-                                  {"check_if_ok", Erased(accepts)},
-                                  {"OldIndex->getName()", std::string("i")}});
-    if (!answer) return "(none)";
-    EXPECT_TRUE(std::get<bool>(answer->at("ok")));
-    EXPECT_EQ(answer->size(), 7u);  // five arguments, "ret" and "ok"
-    return std::get<std::string>(answer->at("ret"));
-  }
-
-  /// The candidates the check was asked about, in order.
-  const std::vector<std::string>& Asked() const { return asked_; }
-
- private:
-  std::string iteratorName_;
-  std::string containerName_;
-  bool upperCase_;
-  std::set<std::string> refused_;
-  std::vector<std::string> asked_;
+struct LoopNameCase {
+  std::string iteratorName;
+  std::string containerName;
+  bool upperCase;
+  std::set<std::string> refused;
+  std::string expected;  ///< "(none)" when the hook answers nothing
+  std::vector<std::string> asked;
 };
 
-std::string LowerCaseName(const std::string& iteratorName) { return LoopNaming(iteratorName).Name(); }
-
-std::string UpperCaseName(const std::string& iteratorName) {
-  return LoopNaming(iteratorName, "unused", true).Name();
+TEST(LoopVariableName, MemberStyleNamesGiveTheirSingularOrKeepTheOldIndex) {
+  const std::vector<LoopNameCase> cases = {
+      {"m_items", "", false, {}, "item", {"item"}},
+      {"_things_", "", false, {}, "thing", {"thing"}},
+      {"__nodes", "", false, {}, "node", {"node"}},
+      {"m_ITEMS", "", true, {}, "ITEM", {"ITEM"}},
+      {"_THINGS_", "", true, {}, "THING", {"THING"}},
+      // without a plural the old index name stays
+      {"__data", "", false, {}, "i", {}},
+      {"m_items", "", true, {}, "i", {}},
+      {"m_s", "", false, {}, "i", {}},  // nothing left before the s
+      {"_s_", "", false, {}, "i", {}},  // nor before the s_
+      {"m_", "", false, {}, "i", {}},
+      // only member-style names are answered; the container counts without an iterator
+      {"items", "", false, {}, "(none)", {}},
+      {"", "values", false, {}, "(none)", {}},
+      {"", "m_values", false, {}, "value", {"value"}},
+      {"m_keys", "m_values", false, {}, "key", {"key"}},
+      // a refused candidate falls through to the next rule
+      {"_boxes_", "", false, {"boxe"}, "i", {"boxe"}},
+      {"m_items", "", false, {"item"}, "i", {"item"}},
+      {"m_ITEMS", "", true, {"ITEM"}, "i", {"ITEM"}},
+  };
+  for (const LoopNameCase& c : cases) {
+    SCOPED_TRACE(c.iteratorName + " / " + c.containerName);
+    std::vector<std::string> asked;
+    std::function<bool(const std::string&)> accepts = [&](const std::string& name) {
+      asked.push_back(name);
+      return !c.refused.contains(name);
+    };
+    const auto answer = CallHook(HookId::loopConvertVariableName,
+                                 {{"IteratorName", c.iteratorName},
+                                  {"ContainerName", c.containerName.empty() ? "unused" : c.containerName},
+                                  {"Style == NS_UpperCase", c.upperCase},
+                                  {"check_if_ok", Erased(accepts)},
+                                  {"OldIndex->getName()", std::string("i")}});
+    EXPECT_EQ(answer ? std::get<std::string>(answer->at("ret")) : "(none)", c.expected);
+    if (answer) {
+      EXPECT_TRUE(std::get<bool>(answer->at("ok")));
+      EXPECT_EQ(answer->size(), 7u);  // five arguments, "ret" and "ok"
+    }
+    EXPECT_EQ(asked, c.asked);
+  }
 }
-
-TEST(LoopVariableName, MemberStyleContainersGiveTheirSingular) {
-  EXPECT_EQ(LowerCaseName("m_items"), "item");
-  EXPECT_EQ(LowerCaseName("_things_"), "thing");
-  EXPECT_EQ(LowerCaseName("__nodes"), "node");
-  EXPECT_EQ(UpperCaseName("m_ITEMS"), "ITEM");
-  EXPECT_EQ(UpperCaseName("_THINGS_"), "THING");
-}
-
-TEST(LoopVariableName, WithoutAPluralTheOldIndexNameStays) {
-  EXPECT_EQ(LowerCaseName("__data"), "i");
-  EXPECT_EQ(UpperCaseName("m_items"), "i");
-  EXPECT_EQ(LowerCaseName("m_s"), "i");  // nothing left before the s
-  EXPECT_EQ(LowerCaseName("_s_"), "i");  // nor before the s_
-  EXPECT_EQ(LowerCaseName("m_"), "i");
-}
-
-TEST(LoopVariableName, OnlyMemberStyleNamesAreAnswered) {
-  EXPECT_EQ(LowerCaseName("items"), "(none)");
-  EXPECT_EQ(LoopNaming("", "values").Name(), "(none)");
-  EXPECT_EQ(LoopNaming("", "m_values").Name(), "value");
-  EXPECT_EQ(LoopNaming("m_keys", "m_values").Name(), "key");
-}
-
-TEST(LoopVariableName, RefusedCandidateFallsThroughToTheNextRule) {
-  LoopNaming pluralWithUnderscore("_boxes_", "unused", false, {"boxe"});
-  EXPECT_EQ(pluralWithUnderscore.Name(), "i");
-  EXPECT_EQ(pluralWithUnderscore.Asked(), (std::vector<std::string>{"boxe"}));
-
-  LoopNaming plural("m_items", "unused", false, {"item"});
-  EXPECT_EQ(plural.Name(), "i");
-  EXPECT_EQ(plural.Asked(), (std::vector<std::string>{"item"}));
-
-  LoopNaming upper("m_ITEMS", "unused", true, {"ITEM"});
-  EXPECT_EQ(upper.Name(), "i");
-  EXPECT_EQ(upper.Asked(), (std::vector<std::string>{"ITEM"}));
-}
-
-// ---- arrays in make-shared, make-unique and use-using ------------------------
 
 struct ArrayCase {
   uint32_t id;
   std::string typeName;  ///< only for make-shared / make-unique
   CheckOptions options;
   bool skipBefore;
+  bool skipAfter;
 };
 
-bool SkipAfter(const ArrayCase& c) {
-  bool skip = c.skipBefore;
-  HookArgs args{{"skip_array_ptr", Erased(&skip)}};
-  if (c.id == HookId::makeSmartPointerArrays) args["typeid_str"] = c.typeName;
-  EXPECT_EQ(CallHook(c.id, std::move(args), c.options), std::nullopt);
-  return skip;
-}
-
-TEST(ArrayHooks, SmartPointerChecksReadTheirOwnOption) {
+TEST(ArrayHooks, EachCheckReadsItsOwnOption) {
   const std::string shared = "class clang::tidy::modernize::MakeSharedCheck";
   const std::string unique = "N5clang4tidy9modernize15MakeUniqueCheckE";
   const CheckOptions sharedOff{{"modernize-make-shared.ZO.AllowArrays", "0"}};
   const CheckOptions uniqueOff{{"modernize-make-unique.ZO.AllowArrays", "0"}};
-  const uint32_t id = HookId::makeSmartPointerArrays;
-  EXPECT_TRUE(SkipAfter({id, shared, sharedOff, true}));
-  EXPECT_FALSE(SkipAfter({id, shared, uniqueOff, true}));
-  EXPECT_TRUE(SkipAfter({id, unique, uniqueOff, true}));
-  EXPECT_FALSE(SkipAfter({id, unique, {}, true}));  // default: arrays are handled
-  EXPECT_FALSE(SkipAfter({id, unique, {{"modernize-make-unique.ZO.AllowArrays", "1"}}, true}));
-  EXPECT_FALSE(SkipAfter({id, shared, sharedOff, false}));  // nothing to decide
-  EXPECT_TRUE(SkipAfter({id, "OtherCheck", {}, true}));      // not ours: untouched
+  const CheckOptions usingOff{{"modernize-use-using.ZO.AllowArrays", "0"}};
+  const uint32_t smart = HookId::makeSmartPointerArrays;
+  const uint32_t useUsing = HookId::useUsingArrays;
+  const std::vector<ArrayCase> cases = {
+      {smart, shared, sharedOff, true, true},
+      {smart, shared, uniqueOff, true, false},
+      {smart, unique, uniqueOff, true, true},
+      {smart, unique, {}, true, false},  // default: arrays are handled
+      {smart, unique, {{"modernize-make-unique.ZO.AllowArrays", "1"}}, true, false},
+      {smart, shared, sharedOff, false, false},  // nothing to decide
+      {smart, "OtherCheck", {}, true, true},     // not ours: untouched
+      {useUsing, "", usingOff, true, true},
+      {useUsing, "", {}, true, false},
+      {useUsing, "", usingOff, false, false},
+  };
+  for (size_t row = 0; row < cases.size(); ++row) {
+    const ArrayCase& c = cases[row];
+    bool skip = c.skipBefore;
+    HookArgs args{{"skip_array_ptr", Erased(&skip)}};
+    if (c.id == smart) args["typeid_str"] = c.typeName;
+    EXPECT_EQ(CallHook(c.id, std::move(args), c.options), std::nullopt) << row;
+    EXPECT_EQ(skip, c.skipAfter) << row;
+  }
 }
 
-TEST(ArrayHooks, UseUsingReadsItsOption) {
-  const uint32_t id = HookId::useUsingArrays;
-  const CheckOptions off{{"modernize-use-using.ZO.AllowArrays", "0"}};
-  EXPECT_TRUE(SkipAfter({id, "", off, true}));
-  EXPECT_FALSE(SkipAfter({id, "", {}, true}));
-  EXPECT_FALSE(SkipAfter({id, "", off, false}));
-}
-
-// ---- macros in use-bool-literals ---------------------------------------------
-
-struct MacroFlags {
-  bool inMacro;
-  bool ignoreMacros;
-  bool operator==(const MacroFlags&) const = default;
+struct MacroCase {
+  std::optional<std::string> allowedMacros;
+  std::string spelling;
+  bool inMacro, ignoreMacros;            ///< before
+  bool inMacroAfter, ignoreMacrosAfter;  ///< after
 };
 
-MacroFlags AfterBoolLiteralHook(const std::optional<std::string>& allowedMacros,
-                                const std::string& spelling, MacroFlags flags = {true, true}) {
-  CheckOptions options;
-  if (allowedMacros) options["modernize-use-bool-literals.ZO.AllowedMacros"] = *allowedMacros;
-  EXPECT_EQ(CallHook(HookId::boolLiteralMacros,
-                     {{"InMacro_ptr", Erased(&flags.inMacro)},
-                      {"IgnoreMacros_ptr", Erased(&flags.ignoreMacros)},
-                      {"Expression_str", spelling}},
-                     options),
-            std::nullopt);
-  return flags;
-}
-
-TEST(BoolLiteralMacros, ByDefaultOnlyTrueAndFalseAreReplaceable) {
-  EXPECT_EQ(AfterBoolLiteralHook(std::nullopt, "TRUE"), (MacroFlags{false, false}));
-  EXPECT_EQ(AfterBoolLiteralHook(std::nullopt, "FALSE"), (MacroFlags{false, false}));
-  EXPECT_EQ(AfterBoolLiteralHook(std::nullopt, "True"), (MacroFlags{true, false}));
-  EXPECT_EQ(AfterBoolLiteralHook("1", "MY_TRUE"), (MacroFlags{true, false}));
-  EXPECT_EQ(AfterBoolLiteralHook("7", "TRUE"), (MacroFlags{false, false}));
-}
-
-TEST(BoolLiteralMacros, ZeroIgnoresEveryMacroAndTwoReplacesEvery) {
-  EXPECT_EQ(AfterBoolLiteralHook("0", "TRUE", {true, false}), (MacroFlags{true, true}));
-  EXPECT_EQ(AfterBoolLiteralHook("2", "MY_TRUE"), (MacroFlags{false, false}));
-  EXPECT_EQ(AfterBoolLiteralHook(" 2abc", "MY_TRUE"), (MacroFlags{false, false}));
-}
-
-TEST(BoolLiteralMacros, OutsideMacrosNothingChanges) {
-  EXPECT_EQ(AfterBoolLiteralHook("2", "TRUE", {false, true}), (MacroFlags{false, true}));
-  EXPECT_EQ(AfterBoolLiteralHook("not a number", "TRUE", {false, true}), (MacroFlags{false, true}));
+TEST(BoolLiteralMacros, TheOptionDecidesWhichMacrosAreReplaceable) {
+  const std::optional<std::string> unset;
+  const std::vector<MacroCase> cases = {
+      // by default only TRUE and FALSE are replaceable
+      {unset, "TRUE", true, true, false, false},
+      {unset, "FALSE", true, true, false, false},
+      {unset, "True", true, true, true, false},
+      {"1", "MY_TRUE", true, true, true, false},
+      {"7", "TRUE", true, true, false, false},
+      // zero ignores every macro, two replaces every one
+      {"0", "TRUE", true, false, true, true},
+      {"2", "MY_TRUE", true, true, false, false},
+      {" 2abc", "MY_TRUE", true, true, false, false},
+      // outside macros nothing changes
+      {"2", "TRUE", false, true, false, true},
+      {"not a number", "TRUE", false, true, false, true},
+  };
+  for (const MacroCase& c : cases) {
+    SCOPED_TRACE(c.allowedMacros.value_or("(unset)") + " " + c.spelling);
+    CheckOptions options;
+    if (c.allowedMacros) options["modernize-use-bool-literals.ZO.AllowedMacros"] = *c.allowedMacros;
+    bool inMacro = c.inMacro;
+    bool ignoreMacros = c.ignoreMacros;
+    EXPECT_EQ(CallHook(HookId::boolLiteralMacros,
+                       {{"InMacro_ptr", Erased(&inMacro)},
+                        {"IgnoreMacros_ptr", Erased(&ignoreMacros)},
+                        {"Expression_str", c.spelling}},
+                       options),
+              std::nullopt);
+    EXPECT_EQ(inMacro, c.inMacroAfter);
+    EXPECT_EQ(ignoreMacros, c.ignoreMacrosAfter);
+  }
 }
 
 TEST(BoolLiteralMacros, OptionThatIsNoNumberFails) {
+  bool flag = true;
+  auto call = [&](const std::string& allowed) {
+    CallHook(HookId::boolLiteralMacros,
+             {{"InMacro_ptr", Erased(&flag)}, {"IgnoreMacros_ptr", Erased(&flag)}, {"Expression_str", "TRUE"}},
+             {{"modernize-use-bool-literals.ZO.AllowedMacros", allowed}});
+  };
   try {
-    AfterBoolLiteralHook("two", "TRUE");
+    call("two");
     FAIL() << "no error";
   } catch (const std::invalid_argument& error) {
     EXPECT_STREQ(error.what(), "invalid stoi argument");
   }
   try {
-    AfterBoolLiteralHook("99999999999", "TRUE");
+    call("99999999999");
     FAIL() << "no error";
   } catch (const std::out_of_range& error) {
     EXPECT_STREQ(error.what(), "stoi argument out of range");
   }
 }
-
-// ---- braces around replacements ----------------------------------------------
 
 bool AddBracesAfter(const std::string& replacement, bool addBraces = false) {
   EXPECT_EQ(CallHook(HookId::replacementBraces,
@@ -203,32 +177,19 @@ bool AddBracesAfter(const std::string& replacement, bool addBraces = false) {
   return addBraces;
 }
 
-TEST(ReplacementBraces, NameChainsNeedNone) {
-  EXPECT_FALSE(AddBracesAfter("a.b->c"));
-  EXPECT_FALSE(AddBracesAfter("ns::value"));
-  EXPECT_FALSE(AddBracesAfter(" \t p->q \n"));
-  EXPECT_FALSE(AddBracesAfter(""));
-}
-
-TEST(ReplacementBraces, ParenthesisedPartsAreIgnored) {
-  EXPECT_FALSE(AddBracesAfter("f(x + y)"));
-  EXPECT_FALSE(AddBracesAfter("get(a, b)->items(c * d).size()"));
-  EXPECT_TRUE(AddBracesAfter("f(x) + g(y)"));
-}
-
-TEST(ReplacementBraces, ExpressionsGetBraces) {
-  EXPECT_TRUE(AddBracesAfter("a + b"));
-  EXPECT_TRUE(AddBracesAfter("a-b"));
-  EXPECT_TRUE(AddBracesAfter("a->-b"));
-  EXPECT_TRUE(AddBracesAfter("std::vector<int>::size"));
-  EXPECT_TRUE(AddBracesAfter("*p"));
-  EXPECT_TRUE(AddBracesAfter("x>y"));
-}
-
-TEST(ReplacementBraces, UnbalancedTextChangesNothing) {
-  EXPECT_FALSE(AddBracesAfter("(a + b"));
-  EXPECT_FALSE(AddBracesAfter("a + b)"));
-  EXPECT_FALSE(AddBracesAfter(") + (a"));
+TEST(ReplacementBraces, OnlyExpressionsOutsideParenthesesGetBraces) {
+  const std::vector<std::pair<std::string, bool>> cases = {
+      // name chains need none
+      {"a.b->c", false}, {"ns::value", false}, {" \t p->q \n", false}, {"", false},
+      // parenthesised parts are ignored
+      {"f(x + y)", false}, {"get(a, b)->items(c * d).size()", false}, {"f(x) + g(y)", true},
+      // expressions
+      {"a + b", true}, {"a-b", true}, {"a->-b", true}, {"std::vector<int>::size", true},
+      {"*p", true}, {"x>y", true},
+      // unbalanced text changes nothing
+      {"(a + b", false}, {"a + b)", false}, {") + (a", false},
+  };
+  for (const auto& [text, braces] : cases) EXPECT_EQ(AddBracesAfter(text), braces) << text;
   EXPECT_TRUE(AddBracesAfter("a.b", true));  // already set: stays set
 }
 

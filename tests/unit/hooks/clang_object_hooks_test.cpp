@@ -42,14 +42,11 @@ class StopAfterErrors : public testing::Test {
       llvm::makeIntrusiveRefCnt<clang::DiagnosticOptions>(), new clang::IgnoringDiagConsumer};
 };
 
-TEST_F(StopAfterErrors, WarningsLetTheCheckGoOn) {
+TEST_F(StopAfterErrors, WarningsLetTheCheckGoOnAndAnyErrorStopsIt) {
   EXPECT_EQ(Answer(), std::nullopt);
   Report(clang::DiagnosticsEngine::Warning);
   Report(clang::DiagnosticsEngine::Remark);
   EXPECT_EQ(Answer(), std::nullopt);
-}
-
-TEST_F(StopAfterErrors, AnErrorStopsIt) {
   Report(clang::DiagnosticsEngine::Error);
   EXPECT_EQ(Answer(), true);
 }
@@ -85,11 +82,8 @@ std::optional<bool> LeaveDeclarationAnswer(const std::string& code, const std::s
   return std::get<bool>(found->second);
 }
 
-TEST(UseUsingLeaveDeclaration, ValidDeclarationIsConverted) {
+TEST(UseUsingLeaveDeclaration, OnlyInvalidDeclarationsAreLeftAlone) {
   EXPECT_EQ(LeaveDeclarationAnswer("typedef int Number;", "Number"), std::nullopt);
-}
-
-TEST(UseUsingLeaveDeclaration, InvalidDeclarationIsLeftAlone) {
   EXPECT_EQ(LeaveDeclarationAnswer("typedef int Number;", "Number", true), true);
   EXPECT_EQ(LeaveDeclarationAnswer("typedef int Broken[-1];", "Broken"), true);
 }
@@ -115,40 +109,29 @@ struct BracketRun {
   }
 };
 
-TEST(BracketLevel, AngleBracketsMoveTheLevel) {
-  BracketRun run;
-  run.Feed(clang::tok::less);
-  run.Feed(clang::tok::less);
-  EXPECT_EQ(run.level, 2);
-  run.Feed(clang::tok::greatergreater);
-  EXPECT_EQ(run.level, 0);
-  EXPECT_FALSE(run.failed);
-  run.Feed(clang::tok::less);
-  run.Feed(clang::tok::greater);
-  EXPECT_EQ(run.level, 0);
-  EXPECT_FALSE(run.failed);
-}
+struct BracketCase {
+  int32_t start;
+  std::vector<clang::tok::TokenKind> tokens;
+  int32_t level;
+  bool failed;  ///< after the last token
+};
 
-TEST(BracketLevel, OtherTokensLeaveIt) {
-  BracketRun run{.level = 1};
-  for (auto kind : {clang::tok::identifier, clang::tok::lessless, clang::tok::greaterequal,
-                    clang::tok::greatergreatergreater, clang::tok::l_paren, clang::tok::r_paren}) {
-    run.Feed(kind);
+TEST(BracketLevel, AngleBracketsMoveTheLevelAndDroppingBelowZeroFails) {
+  using namespace clang::tok;
+  const std::vector<BracketCase> cases = {
+      {0, {less, less}, 2, false},
+      {0, {less, less, greatergreater}, 0, false},
+      {0, {less, greater}, 0, false},
+      {1, {identifier, lessless, greaterequal, greatergreatergreater, l_paren, r_paren}, 1, false},
+      {0, {greater}, -1, true},
+      {1, {greatergreater}, -1, true},
+  };
+  for (size_t row = 0; row < cases.size(); ++row) {
+    BracketRun run{.level = cases[row].start};
+    for (auto kind : cases[row].tokens) run.Feed(kind);
+    EXPECT_EQ(run.level, cases[row].level) << row;
+    EXPECT_EQ(run.failed, cases[row].failed) << row;
   }
-  EXPECT_EQ(run.level, 1);
-  EXPECT_FALSE(run.failed);
-}
-
-TEST(BracketLevel, DroppingBelowZeroFails) {
-  BracketRun closing;
-  closing.Feed(clang::tok::greater);
-  EXPECT_EQ(closing.level, -1);
-  EXPECT_TRUE(closing.failed);
-
-  BracketRun shifted{.level = 1};
-  shifted.Feed(clang::tok::greatergreater);
-  EXPECT_EQ(shifted.level, -1);
-  EXPECT_TRUE(shifted.failed);
 }
 
 }  // namespace

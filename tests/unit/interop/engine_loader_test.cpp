@@ -36,12 +36,4 @@ TEST(EngineLoader, LoadsTheEngineFromTheGivenFolder) {
   EXPECT_EQ(load.engine->QueryInterfaceIdentity(), Native::kInterfaceIdentity);
 }
 
-TEST(EngineLoader, TheSeamReplacesAndRestoresTheEngine) {
-  auto load = Native::LoadEngineFrom(TestEngineFolder());
-  ASSERT_NE(load.engine, nullptr);
-  Native::SetEngineForTesting(load.engine);
-  EXPECT_EQ(&Native::Engine(), load.engine);
-  Native::SetEngineForTesting(nullptr);
-}
-
 }  // namespace

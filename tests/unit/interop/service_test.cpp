@@ -37,29 +37,19 @@ TEST_F(ServiceTest, InitializeReturnsBothVersionTextsAndAsksTrueFirst) {
   EXPECT_EQ(calls[1].arguments, std::vector<std::string>{"false"});
 }
 
-TEST_F(ServiceTest, InitializeWithAnEmptyFolderLeavesTmpAlone) {
-  Native::interop2().Initialize("", false);
-  EXPECT_EQ(Platform::GetEnvironment("TMP"), "unchanged");
-}
-
-TEST_F(ServiceTest, InitializeWithAnExistingFolderSetsTmpToExactlyTheText) {
-  const std::string folder = dir.Path().string() + "/./";
-  Native::interop2().Initialize(folder, false);
-  EXPECT_EQ(Platform::GetEnvironment("TMP"), folder);
-  EXPECT_STREQ(getenv("TMP"), folder.c_str());  // the runtime's copy too
-}
-
-TEST_F(ServiceTest, InitializeCreatesOneMissingLevel) {
-  const std::string folder = (dir.Path() / "new").string();
-  Native::interop2().Initialize(folder, false);
-  EXPECT_EQ(Platform::GetEnvironment("TMP"), folder);
-  EXPECT_TRUE(std::filesystem::is_directory(folder));
-}
-
-TEST_F(ServiceTest, InitializeWithAMissingParentLeavesTmpAloneAndStillAnswers) {
-  const std::string folder = (dir.Path() / "missing" / "tmp").string();
-  EXPECT_EQ(Native::interop2().Initialize(folder, false), "Clang scripted(false) scripted(true)");
-  EXPECT_EQ(Platform::GetEnvironment("TMP"), "unchanged");
+TEST_F(ServiceTest, InitializeSetsTmpToAnExistingOrOneLevelNewFolderAndElseLeavesIt) {
+  const std::string existing = dir.Path().string() + "/./";
+  const std::string created = (dir.Path() / "new").string();
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "unchanged"}, {existing, existing}, {created, created},
+      {(dir.Path() / "missing" / "tmp").string(), "unchanged"}};
+  for (const auto& [folder, tmp] : cases) {
+    EXPECT_EQ(Native::interop2().Initialize(folder, false), "Clang scripted(false) scripted(true)") << folder;
+    EXPECT_EQ(Platform::GetEnvironment("TMP"), tmp) << folder;
+    EXPECT_STREQ(getenv("TMP"), tmp.c_str());  // the runtime's copy too
+    Platform::SetEnvironment("TMP", "unchanged");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(created));
 }
 
 TEST_F(ServiceTest, InitializeStoresTheDetailedLoggingSwitch) {

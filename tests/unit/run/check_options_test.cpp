@@ -24,11 +24,6 @@ CommandLine PluginLine(const std::vector<std::string>& pluginArguments) {
   return line;
 }
 
-std::optional<EngineArguments> Process(const CommandLine& line, CheckOptions options = {},
-                                       const OptionOverrides& overrides = {}) {
-  return ProcessParameters(line, options, overrides);
-}
-
 TEST(ProcessParameters, WorkedExampleFromABuiltCommandLine) {
   CheckOptions options{{"A.B", "1"}};
   const CommandLine line = BuildCommandLine("main.cpp", {}, 0, "modernize-*", options).value();
@@ -50,37 +45,31 @@ TEST(ProcessParameters, WorkedExampleFromABuiltCommandLine) {
   EXPECT_EQ(options, (CheckOptions{{"A.B", "1"}}));
 }
 
-TEST(ProcessParameters, ConfigurationListsOptionsInByteOrder) {
-  const auto arguments = Process(
-      PluginLine({"-checkoption-B.x=2", "-checkoption-A.y=3", "-checkoption-a.z=4",
-                  "-checkoption-\xC3\xA9.w=5", "-checkoption-A=6"}));
-  ASSERT_TRUE(arguments.has_value());
-  EXPECT_EQ(arguments->back(),
-            "-config={CheckOptions: [{key: A, value: 6}, {key: A.y, value: 3}, "
-            "{key: B.x, value: 2}, {key: a.z, value: 4}, {key: \xC3\xA9.w, value: 5}]}");
-}
-
-TEST(ProcessParameters, SelectionsAreJoinedAtTheFront) {
-  EXPECT_THAT(Process(PluginLine({"-checks=a", "-checks=b"})).value(),
-              ElementsAre("-checks=a,b", "-extra-arg=-Wall", "-extra-arg=/TP"));
-  EXPECT_THAT(Process(PluginLine({"-checks="})).value(),
-              ElementsAre("-extra-arg=-Wall", "-extra-arg=/TP"));
-  // an empty first selection adds no separator, a later empty one does
-  EXPECT_EQ(Process(PluginLine({"-checks=", "-checks=b", "-checks="})).value().front(),
-            "-checks=b,");
-}
-
-TEST(ProcessParameters, OptionValueIsEverythingAfterTheFirstEquals) {
-  EXPECT_EQ(Process(PluginLine({"-checkoption-A=b=c"})).value().back(),
-            "-config={CheckOptions: [{key: A, value: b=c}]}");
-  EXPECT_EQ(Process(PluginLine({"-checkoption-=v", "-checkoption-K="})).value().back(),
-            "-config={CheckOptions: [{key: , value: v}, {key: K, value: }]}");
-}
-
-TEST(ProcessParameters, EmptyInputsGiveNoArguments) {
+TEST(ProcessParameters, PluginArgumentsBecomeSelectionsAndAConfigurationInByteOrder) {
+  const std::string wall = "-extra-arg=-Wall";
+  const std::string tp = "-extra-arg=/TP";
+  const std::vector<std::pair<std::vector<std::string>, std::vector<std::string>>> cases = {
+      {{}, {wall, tp}},
+      {{"-checks=a", "-checks=b"}, {"-checks=a,b", wall, tp}},
+      {{"-checks="}, {wall, tp}},
+      // an empty first selection adds no separator, a later empty one does
+      {{"-checks=", "-checks=b", "-checks="}, {"-checks=b,", wall, tp}},
+      // the value is everything after the first equals sign
+      {{"-checkoption-A=b=c"}, {wall, tp, "-config={CheckOptions: [{key: A, value: b=c}]}"}},
+      {{"-checkoption-=v", "-checkoption-K="},
+       {wall, tp, "-config={CheckOptions: [{key: , value: v}, {key: K, value: }]}"}},
+      {{"-checkoption-B.x=2", "-checkoption-A.y=3", "-checkoption-a.z=4", "-checkoption-\xC3\xA9.w=5",
+        "-checkoption-A=6"},
+       {wall, tp,
+        "-config={CheckOptions: [{key: A, value: 6}, {key: A.y, value: 3}, {key: B.x, value: 2}, "
+        "{key: a.z, value: 4}, {key: \xC3\xA9.w, value: 5}]}"}},
+  };
+  for (const auto& [pluginArguments, expected] : cases) {
+    CheckOptions options;
+    EXPECT_THAT(ProcessParameters(PluginLine(pluginArguments), options, {}).value(), ElementsAreArray(expected));
+  }
   CheckOptions options;
   EXPECT_THAT(ProcessParameters({}, options, {}).value(), ElementsAre());
-  EXPECT_THAT(Process(PluginLine({})).value(), ElementsAre("-extra-arg=-Wall", "-extra-arg=/TP"));
 }
 
 TEST(ProcessParameters, ProfilingBecomesTheEnginesFlag) {
@@ -107,15 +96,11 @@ TEST(ProcessParameters, OverridesReachTheConfigurationAndTheOptions) {
             "{key: D.w, value: 40}]}");
   EXPECT_EQ(options, (CheckOptions{{"A.x", "1"}, {"B.y", "20"}, {"C.ZO.z", "30"}, {"D.w", "40"},
                                    {"E.ZO.v", "5"}}));
-}
-
-TEST(ProcessParameters, OwnOptionOverrideAloneAddsNoConfiguration) {
-  CheckOptions options;
-  const auto arguments =
-      ProcessParameters(PluginLine({"-checks=*"}), options, {{"x.ZO.y", "0"}});
-  ASSERT_TRUE(arguments.has_value());
-  EXPECT_THAT(*arguments, ElementsAre("-checks=*", "-extra-arg=-Wall", "-extra-arg=/TP"));
-  EXPECT_EQ(options, (CheckOptions{{"x.ZO.y", "0"}}));
+  // The library's own options alone add no configuration.
+  CheckOptions own;
+  EXPECT_THAT(ProcessParameters(PluginLine({"-checks=*"}), own, {{"x.ZO.y", "0"}}).value(),
+              ElementsAre("-checks=*", "-extra-arg=-Wall", "-extra-arg=/TP"));
+  EXPECT_EQ(own, (CheckOptions{{"x.ZO.y", "0"}}));
 }
 
 TEST(ProcessParameters, MalformedLinesGiveNoResultAndLeaveTheOptionsAlone) {

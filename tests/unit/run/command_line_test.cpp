@@ -91,67 +91,52 @@ TEST(BuildCommandLine, OwnOptionsStayOutOfTheCompilersView) {
                                                           "-checkoption-a.zo.b=3"));
 }
 
-TEST(BuildCommandLine, ModeFlagsOtherThanAllowHeaderChangeNothing) {
-  const InspectionSettings settings = FullSettings();
-  const auto plain = BuildCommandLine("main.cpp", settings, 0, "*", {});
-  const auto flagged = BuildCommandLine("main.cpp", settings, ~ModeFlags::allowHeaderFile, "*", {});
-  EXPECT_EQ(plain, flagged);
-  EXPECT_FALSE(BuildCommandLine("main.h", settings, ~ModeFlags::allowHeaderFile, "*", {}));
-}
-
-TEST(BuildCommandLine, HeaderNeedsPermission) {
+TEST(BuildCommandLine, HeaderNeedsPermissionAndOnlyAHeaderGetsItsForcedInclude) {
   InspectionSettings settings = FullSettings();
   EXPECT_EQ(BuildCommandLine("inc\\A.H", settings, 0, "*", {}), std::nullopt);
+  EXPECT_FALSE(BuildCommandLine("main.h", settings, ~ModeFlags::allowHeaderFile, "*", {}));
+  // Other mode flags change nothing.
+  EXPECT_EQ(BuildCommandLine("main.cpp", settings, 0, "*", {}),
+            BuildCommandLine("main.cpp", settings, ~ModeFlags::allowHeaderFile, "*", {}));
 
   const auto allowed = BuildCommandLine("inc\\A.H", settings, ModeFlags::allowHeaderFile, "*", {});
   ASSERT_TRUE(allowed.has_value());
   EXPECT_THAT(std::vector<std::string>(std::prev(allowed->end(), 3), allowed->end()),
               ElementsAreArray({"-IC:\\My Project\\inc", "-includefirst.h", "-includepch.h"}));
+  const auto source = BuildCommandLine("main.cpp", settings, ModeFlags::allowHeaderFile, "", {});
+  EXPECT_EQ(std::count(source->begin(), source->end(), "-includefirst.h"), 0);
 
   settings.headerForcedInclude.clear();
-  const auto withoutFirst =
-      BuildCommandLine("inc\\A.H", settings, ModeFlags::allowHeaderFile, "*", {});
+  const auto withoutFirst = BuildCommandLine("inc\\A.H", settings, ModeFlags::allowHeaderFile, "*", {});
   ASSERT_TRUE(withoutFirst.has_value());
-  EXPECT_EQ(withoutFirst->back(), "-includepch.h");
-  EXPECT_EQ(*std::prev(withoutFirst->end(), 2), "-IC:\\My Project\\inc");
+  EXPECT_THAT(std::vector<std::string>(std::prev(withoutFirst->end(), 2), withoutFirst->end()),
+              ElementsAreArray({"-IC:\\My Project\\inc", "-includepch.h"}));
 }
 
-TEST(BuildCommandLine, SourceFileIgnoresTheHeadersForcedInclude) {
-  const auto line = BuildCommandLine("main.cpp", FullSettings(), ModeFlags::allowHeaderFile, "", {});
-  ASSERT_TRUE(line.has_value());
-  EXPECT_EQ(std::count(line->begin(), line->end(), "-includefirst.h"), 0);
-}
-
-struct HeaderRow {
-  const char* path;
-  bool extensionlessIsHeader;
-  bool expected;
-};
-
-class HeaderTest : public testing::TestWithParam<HeaderRow> {};
-
-TEST_P(HeaderTest, ExtensionDecides) {
+TEST(IsHeaderFile, TheExtensionDecides) {
+  struct Row {
+    const char* path;
+    bool extensionlessIsHeader;
+    bool expected;
+  };
+  const std::vector<Row> rows = {
+      {"A.H", false, true}, {"c:\\x\\y.hpp", false, true}, {"y.Inl", false, true},
+      {"main.cpp", true, false}, {"main.h.cpp", true, false}, {"main.hh", false, false},
+      {"Makefile", true, true}, {"Makefile", false, false},
+      // a dot in a folder name is no extension
+      {"src\\inc.h\\Makefile", true, true}, {"src\\inc.h\\Makefile", false, false},
+      // forward slashes do not separate (extension ".h/Makefile"), spaces do
+      {"src/inc.h/Makefile", true, false}, {"my.h file", false, false}, {"my.h file", true, true},
+      {"trailing.", false, false}, {"", true, true}};
   InspectionSettings settings;
   settings.headerExtensions = {"", ".h", ".HPP", ".inl"};
-  settings.extensionlessIsHeader = GetParam().extensionlessIsHeader;
-  EXPECT_EQ(IsHeaderFile(GetParam().path, settings), GetParam().expected) << GetParam().path;
+  for (const Row& row : rows) {
+    settings.extensionlessIsHeader = row.extensionlessIsHeader;
+    EXPECT_EQ(IsHeaderFile(row.path, settings), row.expected) << row.path << " " << row.extensionlessIsHeader;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Paths, HeaderTest,
-    testing::Values(HeaderRow{"A.H", false, true}, HeaderRow{"c:\\x\\y.hpp", false, true},
-                    HeaderRow{"y.Inl", false, true}, HeaderRow{"main.cpp", true, false},
-                    HeaderRow{"main.h.cpp", true, false}, HeaderRow{"main.hh", false, false},
-                    HeaderRow{"Makefile", true, true}, HeaderRow{"Makefile", false, false},
-                    // a dot in a folder name is no extension
-                    HeaderRow{"src\\inc.h\\Makefile", true, true},
-                    HeaderRow{"src\\inc.h\\Makefile", false, false},
-                    // forward slashes do not separate (extension ".h/Makefile"), spaces do
-                    HeaderRow{"src/inc.h/Makefile", true, false},
-                    HeaderRow{"my.h file", false, false}, HeaderRow{"my.h file", true, true},
-                    HeaderRow{"trailing.", false, false}, HeaderRow{"", true, true}));
-
-TEST(HeaderTestLimits, PathsOf512OrMoreCharactersAreNeverHeaders) {
+TEST(IsHeaderFile, PathsOf512OrMoreCharactersAreNeverHeaders) {
   InspectionSettings settings;
   settings.headerExtensions = {".h"};
   settings.extensionlessIsHeader = true;

@@ -28,54 +28,37 @@ struct VersionRow {
   const char* expected;
 };
 
-class MsvcCompatibilityVersionTest : public testing::TestWithParam<VersionRow> {};
-
-TEST_P(MsvcCompatibilityVersionTest, CommandLineCarriesTheTablesVersion) {
-  InspectionSettings settings;
-  settings.platformToolset = GetParam().toolset;
-  settings.ideVersion = GetParam().ideVersion;
-  EXPECT_EQ(ArgumentsStartingWith(LineFor(settings), "-fms-compatibility-version="),
-            std::vector<std::string>{std::string("-fms-compatibility-version=") + GetParam().expected});
+TEST(MsvcCompatibilityVersion, CommandLineCarriesTheTablesVersion) {
+  const std::vector<VersionRow> rows = {
+      // unknown toolsets, malformed numbers among them
+      {"", "16.4", "19.24"}, {"x142", "16.0", "19.24"}, {"142", "16.0", "19.24"},
+      {"v", "16.0", "19.24"}, {"vNext", "16.0", "19.24"}, {"v99999999999", "16.0", "19.24"},
+      // older and newer toolsets
+      {"v120", "16.4", "18"}, {"v90", "", "18"}, {"v-5", "", "18"}, {"v139", "15.9", "18"},
+      {"v140", "16.4", "19.0"}, {"V140", "15.1", "19.0"}, {"v140_xp", "", "19.0"},
+      {"v143", "17.0", "19.24"}, {"v143", "16.0", "19.24"},
+      // v141: the first, a middle and the last minor version, then past the last
+      {"v141", "15.0", "19.10"}, {"v141", "15.5", "19.12"}, {"v141", "15.9", "19.16"},
+      {"v141", "15.10", "19.16"}, {"v141", "15.-1", "19.16"}, {"V141_xp", "15.3", "19.11"},
+      {"v 141", " 15.5.2", "19.12"}, {"v141", "16.4", "19.24"}, {"v141", "15", "19.24"},
+      {"v141", "", "19.24"},
+      // v142
+      {"v142", "16.0", "19.20"}, {"v142", "16.3", "19.23"}, {"V142", "16.4", "19.24"},
+      {"v142", "16.5", "19.25"}, {"v142", "16.11", "19.25"}, {"v142", "16.-2", "19.25"},
+      {"v142", "15.9", "19.24"}, {"v142", "16", "19.24"},
+      // a version the runtime cannot read is an unknown version, never an error
+      {"v142", "sixteen.4", "19.24"}, {"v142", "16.x", "19.24"}, {"v142", "16.", "19.24"},
+      {"v141", "15.99999999999", "19.24"}, {"v141", "99999999999.1", "19.24"},
+  };
+  for (const VersionRow& row : rows) {
+    InspectionSettings settings;
+    settings.platformToolset = row.toolset;
+    settings.ideVersion = row.ideVersion;
+    EXPECT_EQ(ArgumentsStartingWith(LineFor(settings), "-fms-compatibility-version="),
+              std::vector<std::string>{std::string("-fms-compatibility-version=") + row.expected})
+        << row.toolset << " " << row.ideVersion;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    UnknownToolset, MsvcCompatibilityVersionTest,
-    testing::Values(VersionRow{"", "16.4", "19.24"}, VersionRow{"x142", "16.0", "19.24"},
-                    VersionRow{"142", "16.0", "19.24"},
-                    // malformed numbers count as an unknown toolset
-                    VersionRow{"v", "16.0", "19.24"}, VersionRow{"vNext", "16.0", "19.24"},
-                    VersionRow{"v99999999999", "16.0", "19.24"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    OlderAndNewerToolsets, MsvcCompatibilityVersionTest,
-    testing::Values(VersionRow{"v120", "16.4", "18"}, VersionRow{"v90", "", "18"},
-                    VersionRow{"v-5", "", "18"}, VersionRow{"v139", "15.9", "18"},
-                    VersionRow{"v140", "16.4", "19.0"}, VersionRow{"V140", "15.1", "19.0"},
-                    VersionRow{"v140_xp", "", "19.0"}, VersionRow{"v143", "17.0", "19.24"},
-                    VersionRow{"v143", "16.0", "19.24"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Toolset141, MsvcCompatibilityVersionTest,
-    // the first, a middle and the last minor version, then past the last
-    testing::Values(VersionRow{"v141", "15.0", "19.10"}, VersionRow{"v141", "15.5", "19.12"},
-                    VersionRow{"v141", "15.9", "19.16"}, VersionRow{"v141", "15.10", "19.16"}, VersionRow{"v141", "15.-1", "19.16"},
-                    VersionRow{"V141_xp", "15.3", "19.11"}, VersionRow{"v 141", " 15.5.2", "19.12"},
-                    VersionRow{"v141", "16.4", "19.24"}, VersionRow{"v141", "15", "19.24"},
-                    VersionRow{"v141", "", "19.24"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Toolset142, MsvcCompatibilityVersionTest,
-    testing::Values(VersionRow{"v142", "16.0", "19.20"}, VersionRow{"v142", "16.3", "19.23"},
-                    VersionRow{"V142", "16.4", "19.24"}, VersionRow{"v142", "16.5", "19.25"},
-                    VersionRow{"v142", "16.11", "19.25"}, VersionRow{"v142", "16.-2", "19.25"},
-                    VersionRow{"v142", "15.9", "19.24"}, VersionRow{"v142", "16", "19.24"}));
-
-// A version the runtime cannot read is an unknown version, never an error.
-INSTANTIATE_TEST_SUITE_P(
-    MalformedIdeVersion, MsvcCompatibilityVersionTest,
-    testing::Values(VersionRow{"v142", "sixteen.4", "19.24"}, VersionRow{"v142", "16.x", "19.24"},
-                    VersionRow{"v142", "16.", "19.24"}, VersionRow{"v141", "15.99999999999", "19.24"},
-                    VersionRow{"v141", "99999999999.1", "19.24"}));
 
 struct StandardRow {
   int32_t languageStandard;
@@ -83,37 +66,30 @@ struct StandardRow {
   const char* expected;  ///< empty when no standard argument is expected
 };
 
-class LanguageStandardTest : public testing::TestWithParam<StandardRow> {};
-
-TEST_P(LanguageStandardTest, CommandLineCarriesTheTablesStandard) {
-  InspectionSettings settings;
-  settings.languageStandard = GetParam().languageStandard;
-  settings.platformToolset = GetParam().toolset;
-  const std::string expected = GetParam().expected;
-  EXPECT_EQ(ArgumentsStartingWith(LineFor(settings), "-std="),
-            expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected});
+TEST(LanguageStandard, CommandLineCarriesTheTablesStandard) {
+  const std::vector<StandardRow> rows = {
+      // explicit standards
+      {11, "v142", "-std=c++11"}, {14, "v90", "-std=c++14"}, {17, "", "-std=c++17"},
+      {20, "v141", "-std=c++2a"},
+      // the latest the toolset knows
+      {99, "v143", "-std=c++2a"}, {99, "v142", "-std=c++2a"}, {99, "v141", "-std=c++17"},
+      {99, "v140", "-std=c++17"}, {99, "v139", ""}, {99, "v120", ""}, {99, "", ""},
+      // the toolset's default, also for values that are no standard
+      {0, "v142", "-std=c++17"}, {0, "v141", "-std=c++17"}, {0, "v140", "-std=c++14"},
+      {0, "v120", "-std=c++14"}, {0, "v119", "-std=c++11"}, {0, "v110", "-std=c++11"},
+      {0, "v100", "-std=c++11"}, {0, "v99", ""}, {0, "v90", ""}, {0, "", ""}, {0, "v", ""},
+      {3, "v142", "-std=c++17"}, {-1, "v140", "-std=c++14"},
+  };
+  for (const StandardRow& row : rows) {
+    InspectionSettings settings;
+    settings.languageStandard = row.languageStandard;
+    settings.platformToolset = row.toolset;
+    const std::string expected = row.expected;
+    EXPECT_EQ(ArgumentsStartingWith(LineFor(settings), "-std="),
+              expected.empty() ? std::vector<std::string>{} : std::vector<std::string>{expected})
+        << row.languageStandard << " " << row.toolset;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    ExplicitStandards, LanguageStandardTest,
-    testing::Values(StandardRow{11, "v142", "-std=c++11"}, StandardRow{14, "v90", "-std=c++14"},
-                    StandardRow{17, "", "-std=c++17"}, StandardRow{20, "v141", "-std=c++2a"}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Latest, LanguageStandardTest,
-    testing::Values(StandardRow{99, "v143", "-std=c++2a"}, StandardRow{99, "v142", "-std=c++2a"},
-                    StandardRow{99, "v141", "-std=c++17"}, StandardRow{99, "v140", "-std=c++17"},
-                    StandardRow{99, "v139", ""}, StandardRow{99, "v120", ""},
-                    StandardRow{99, "", ""}));
-
-INSTANTIATE_TEST_SUITE_P(
-    ToolsetDefault, LanguageStandardTest,
-    testing::Values(StandardRow{0, "v142", "-std=c++17"}, StandardRow{0, "v141", "-std=c++17"},
-                    StandardRow{0, "v140", "-std=c++14"}, StandardRow{0, "v120", "-std=c++14"},
-                    StandardRow{0, "v119", "-std=c++11"}, StandardRow{0, "v110", "-std=c++11"},
-                    StandardRow{0, "v100", "-std=c++11"}, StandardRow{0, "v99", ""},
-                    StandardRow{0, "v90", ""}, StandardRow{0, "", ""}, StandardRow{0, "v", ""},
-                    StandardRow{3, "v142", "-std=c++17"}, StandardRow{-1, "v140", "-std=c++14"}));
 
 TEST(LanguageStandard, CFilesGetNoStandardAndNoCppExceptions) {
   InspectionSettings settings;

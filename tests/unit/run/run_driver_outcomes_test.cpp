@@ -67,16 +67,34 @@ TEST_F(RunTest, AnUnreadableFixesFileOrOneWithoutMainFileGivesStatus102) {
   EXPECT_TRUE(noDiagnostics->qfixes.empty());
 }
 
-TEST_F(RunTest, AnEngineWithoutOutputGivesItsOwnErrorText) {
+TEST_F(RunTest, FailuresWithoutOutputGiveStatus102AndTheirErrorText) {
   const auto file = dir.Write("a.cpp", "int x;\n").string();
-  auto result = Parse(file);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->status, 102);
-  EXPECT_EQ(result->errorText, "*** clangtidy no output\n");
-  EXPECT_EQ(result->logText, "");
+  InspectionSettings malformed;
+  malformed.additionalArguments = {"-Xclang", "-unknown"};
+  EngineScript throwing;
+  throwing.duringRun = [] { throw std::runtime_error("engine broke"); };
+  EngineScript throwingOther;
+  throwingOther.duringRun = [] { throw 42; };
+  struct Case {
+    InspectionSettings settings;
+    EngineScript script;
+    std::string errorText;
+  };
+  const std::vector<Case> cases = {{{}, {}, "*** clangtidy no output\n"},
+                                   {malformed, {}, "*** exception/2: ProcessParameters failed!\n"},
+                                   {{}, throwing, "*** exception/2: engine broke\n"},
+                                   {{}, throwingOther, "*** exception/3\n"}};
+  for (const Case& c : cases) {
+    engine.SetScript(c.script);
+    auto result = Parse(file, c.settings);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->errorText, c.errorText);
+    EXPECT_EQ(result->status, 102) << c.errorText;
+    EXPECT_EQ(result->logText, "") << c.errorText;
+  }
 }
 
-TEST_F(RunTest, SkipAllInTheMainFileSkipsTheEngine) {
+TEST_F(RunTest, SkipAllInTheMainFileSkipsTheEngineUnlessItListsChecks) {
   const auto file = dir.Write("a.cpp", "// ZOci:SKIPALL here\nint x;\n").string();
   auto result = Parse(file);
   ASSERT_TRUE(result);
@@ -84,12 +102,9 @@ TEST_F(RunTest, SkipAllInTheMainFileSkipsTheEngine) {
   EXPECT_EQ(result->logText, StringPrintf("*** Parse #%d (%s) skipped by zoCI:skipall directive ***\n\n",
                                           result->parseNumber, file.c_str()));
   EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity"));
-}
-
-TEST_F(RunTest, SkipAllWithACheckListStillRuns) {
-  const auto file = dir.Write("a.cpp", "// zoCI:skipall:modernize\nint x;\n").string();
+  const auto listing = dir.Write("b.cpp", "// zoCI:skipall:modernize\nint x;\n").string();
   engine.SetScript(ScriptWithFixes("", std::nullopt));
-  EXPECT_EQ(Parse(file)->status, 1);
+  EXPECT_EQ(Parse(listing)->status, 1);
 }
 
 TEST_F(RunTest, AnAnsiMainFileWithBomlessAsUtf8IsRefused) {
@@ -102,27 +117,6 @@ TEST_F(RunTest, AnAnsiMainFileWithBomlessAsUtf8IsRefused) {
             StringPrintf("*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
                          refused->parseNumber, file.c_str()));
   EXPECT_EQ(Parse(file)->errorText, "*** clangtidy no output\n");
-}
-
-TEST_F(RunTest, AMalformedCommandLineFailsProcessParameters) {
-  const auto file = dir.Write("a.cpp", "int x;\n").string();
-  InspectionSettings settings;
-  settings.additionalArguments = {"-Xclang", "-unknown"};
-  auto result = Parse(file, settings);
-  EXPECT_EQ(result->errorText, "*** exception/2: ProcessParameters failed!\n");
-  EXPECT_EQ(result->status, 102);
-  EXPECT_EQ(result->logText, "");
-}
-
-TEST_F(RunTest, EngineExceptionsBecomeErrorTexts) {
-  const auto file = dir.Write("a.cpp", "int x;\n").string();
-  EngineScript script;
-  script.duringRun = [] { throw std::runtime_error("engine broke"); };
-  engine.SetScript(script);
-  EXPECT_EQ(Parse(file)->errorText, "*** exception/2: engine broke\n");
-  script.duringRun = [] { throw 42; };
-  engine.SetScript(script);
-  EXPECT_EQ(Parse(file)->errorText, "*** exception/3\n");
 }
 
 TEST_F(RunTest, AnEngineOfAnotherInterfaceIsNotRun) {
