@@ -49,7 +49,16 @@ void CheckTables(const Native::IUtfIndexMapper& mapper) {
   }
 }
 
-/// Maps ranges picked by the input's own bytes; `mustMap` when every range
+/// The UTF-16 index of a UTF-8 offset, walked unit by unit from its line's start.
+uint32_t WalkedIndex(const Native::IUtfIndexMapper& mapper, uint32_t offset8) {
+  const uint32_t line = mapper.LineOf(offset8).value_or(0);
+  uint32_t index = mapper.Utf16LineStarts()[line];
+  mapper.AdvanceToUtf8Offset(index, mapper.Utf8LineStarts()[line], offset8);
+  return index;
+}
+
+/// Maps ranges picked by the input's own bytes, to where the walk unit by
+/// unit from each end's line start arrives; `mustMap` when every range
 /// inside the text has to succeed (well-formed UTF-8 measures no shorter
 /// than the walk does).
 void CheckRanges(const Native::IUtfIndexMapper& mapper, const uint8_t* data, size_t size, bool mustMap) {
@@ -62,7 +71,10 @@ void CheckRanges(const Native::IUtfIndexMapper& mapper, const uint8_t* data, siz
     uint32_t begin16 = 0, end16 = 0;
     const bool mapped = mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, false);
     FUZZ_CHECK(mapped || !mustMap);
-    if (mapped) FUZZ_CHECK(begin16 <= end16 && end16 <= length16);
+    if (mapped) {
+      FUZZ_CHECK(begin16 <= end16 && end16 <= length16);
+      FUZZ_CHECK(begin16 == WalkedIndex(mapper, begin8) && end16 == WalkedIndex(mapper, end8));
+    }
     uint32_t tooFar16 = 0;
     FUZZ_CHECK(!mapper.MapSpan(begin16, tooFar16, begin8, length8 + 1, nullptr, nullptr, false));
   }

@@ -60,6 +60,17 @@ bool UtfIndexMapper::WalkTo(uint32_t& index, uint32_t& offset, uint32_t target) 
   return true;
 }
 
+bool UtfIndexMapper::WalkOnLine(uint32_t line, uint32_t& index, uint32_t& offset, uint32_t target) const {
+  // Each unit measures at least one byte, and only a unit below 0x80 exactly
+  // one, so a line with as many bytes as units is all ASCII.
+  const bool plain = plainLinesAreAscii && utf8LineStarts[line + 1] - utf8LineStarts[line] ==
+                                               utf16LineStarts[line + 1] - utf16LineStarts[line];
+  if (!plain || offset >= target) return WalkTo(index, offset, target);
+  index += target - offset;
+  offset = target;
+  return true;
+}
+
 bool UtfIndexMapper::Utf8LengthOfRange(uint32_t& offset, uint32_t from, uint32_t to) const {
   const std::u16string_view text = Utf16View();
   for (uint32_t i = from; i < to; ++i) {
@@ -94,12 +105,12 @@ bool UtfIndexMapper::MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8
     if (!last) return false;
     uint32_t mappedBegin = utf16LineStarts[*first];
     uint32_t beginReached = utf8LineStarts[*first];
-    if (!WalkTo(mappedBegin, beginReached, begin8)) return false;
+    if (!WalkOnLine(*first, mappedBegin, beginReached, begin8)) return false;
     // On the same line the end is further along the same walk.
     const bool continueWalk = *last == *first && end8 >= begin8;
     uint32_t mappedEnd = continueWalk ? mappedBegin : utf16LineStarts[*last];
     uint32_t endReached = continueWalk ? beginReached : utf8LineStarts[*last];
-    if (!WalkTo(mappedEnd, endReached, end8) || mappedBegin > mappedEnd) return false;
+    if (!WalkOnLine(*last, mappedEnd, endReached, end8) || mappedBegin > mappedEnd) return false;
     begin16 = mappedBegin;
     end16 = mappedEnd;
     if (beginLine != nullptr) *beginLine = *first;

@@ -140,6 +140,9 @@ class Utf8Decoder {
     return u_;
   }
 
+  /// Whether a byte of 0x80 or above that leads no sequence was decoded as itself.
+  bool SawStrayBytes() const { return sawStrayBytes_; }
+
  private:
   /// A block of plain ASCII is widened whole and its breaks found from bit
   /// masks; false (the block to be decoded byte by byte) when it has bytes
@@ -186,6 +189,7 @@ class Utf8Decoder {
 
   void DecodeSequence(unsigned char b) {
     const Lead lead = LeadOf(b);
+    if (lead.continuations == 0) sawStrayBytes_ = true;
     uint32_t value = lead.valueBits;
     for (int k = 1; k <= lead.continuations; ++k) {
       if (i_ + k >= n_ || (p_[i_ + k] & 0xC0) != 0x80) {
@@ -212,6 +216,7 @@ class Utf8Decoder {
   LineStartWriter& lines_;
   size_t i_ = 0;
   size_t u_ = 0;
+  bool sawStrayBytes_ = false;
 };
 
 std::string_view ViewAfterSkip(const std::shared_ptr<const std::string>& utf8, uint32_t skip) {
@@ -228,7 +233,9 @@ UtfIndexMapper8_to_16::UtfIndexMapper8_to_16(std::shared_ptr<const std::string> 
   auto utf16 = std::make_shared<std::u16string>(utf8View_.size(), u'\0');
   // Room for lines of 24 bytes on average (C++ sources average about 30).
   LineStartWriter lines(utf8LineStarts, utf16LineStarts, utf8View_.size() / 24);
-  const size_t units = Utf8Decoder(utf8View_, utf16->data(), lines).Run();
+  Utf8Decoder decoder(utf8View_, utf16->data(), lines);
+  const size_t units = decoder.Run();
+  plainLinesAreAscii = !decoder.SawStrayBytes();
   lines.Finish();
   utf16->resize(units);
   CloseTables(static_cast<uint32_t>(utf8View_.size()), static_cast<uint32_t>(units));
