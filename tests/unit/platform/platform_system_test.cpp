@@ -6,6 +6,7 @@
 #include <limits>
 #include <set>
 
+#include "hostlib/zoipc.h"
 #include "interop/engine_interface.h"
 #include "platform/platform.h"
 #include "support/program_folder.h"
@@ -72,6 +73,17 @@ TEST(PlatformCodePages, DecodesMultibyteAndReplacesUndecodableBytes) {
   const char broken[] = "a\x82";  // a lead byte cut off at the end: the default character
   EXPECT_EQ(Platform::AnsiToUtf16(broken, 2, 932), u"a\u30FB");
 }
+
+#if !defined(_WIN32)
+// Without the Windows services the host chooses the ANSI code page.
+TEST(PlatformCodePages, CodePageZeroIsTheHostsChoice) {
+  const char bytes[] = "\xE9";
+  EXPECT_EQ(Platform::AnsiToUtf16(bytes, 1, 0), u"\u00E9");
+  zoIPC::host::SetAnsiCodePage(1251);
+  EXPECT_EQ(Platform::AnsiToUtf16(bytes, 1, 0), u"\u0439");
+  zoIPC::host::SetAnsiCodePage(1252);
+}
+#endif
 
 TEST(PlatformCodePages, AnUnknownCodePageIsAnError) {
   EXPECT_THROW(Platform::AnsiToUtf16("a", 1, 99999), std::system_error);
