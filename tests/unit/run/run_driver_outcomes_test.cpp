@@ -163,7 +163,7 @@ TEST_F(RunTest, ParametersTextListsArgumentsOwnOptionsAndEncodingSettings) {
 
 TEST_F(RunTest, OptionDirectivesOverrideAndTheLastOneWins) {
   const auto file = dir.Write("a.cpp",
-                              "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3\n"
+                              "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3 // why\n"
                               "// zoci:option:x.ZO.y=0\n").string();
   engine.SetScript(ScriptWithFixes("", std::nullopt));
   checkOptions = {{"A.B", "1"}};
