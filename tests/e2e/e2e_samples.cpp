@@ -6,8 +6,6 @@ namespace zotest {
 
 std::string SamplePath(const std::string& name) { return std::string(ZOCI_SAMPLES) + "/" + name; }
 
-std::string SampleFolder() { return std::string(ZOCI_SAMPLES) + "/"; }
-
 EngineRequest FileRequest(const std::filesystem::path& file, const std::string& checks) {
   EngineRequest request;
   request.sourceFile = file.string();
