@@ -12,10 +12,6 @@ namespace zotest {
 /// Full path of a file in the samples folder.
 std::string SamplePath(const std::string& name);
 
-/// The samples folder as the library passes a main file's folder (with a
-/// trailing separator).
-std::string SampleFolder();
-
 /// A request for `file` under the library's command line (C++ or C by its
 /// extension), its folder as the main file's folder.
 EngineRequest FileRequest(const std::filesystem::path& file, const std::string& checks);

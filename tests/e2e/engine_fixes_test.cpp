@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <any>
 #include <climits>
 #include <string>
@@ -19,30 +18,6 @@ using testing::ElementsAre;
 using testing::HasSubstr;
 
 constexpr uint32_t kStopAfterCompilerErrors = 0xADF38EC1;
-
-TEST(EngineReadExportedFixes, ReadsWhatARunExported) {
-  EngineRequest request = SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,modernize-use-override");
-  const EngineRunResult run = RunEngine(RealEngine(), request);
-  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(run.fixesYaml);
-
-  ASSERT_TRUE(fixes.has_value());
-  EXPECT_EQ(fixes->mainSourceFile, SamplePath("inventory.cpp"));
-  auto isNullptr = [](const FixesDiagnostic& d) { return d.checkName == "modernize-use-nullptr"; };
-  auto found = std::find_if(fixes->diagnostics.begin(), fixes->diagnostics.end(), isNullptr);
-  ASSERT_NE(found, fixes->diagnostics.end()) << run.fixesYaml;
-  EXPECT_EQ(fixes->diagnostics.size(), static_cast<size_t>(CountLines(run.diagnostics, "warning:")));
-  const FixesDiagnostic& nullptrFix = *found;
-  EXPECT_EQ(nullptrFix.checkName, "modernize-use-nullptr");
-  EXPECT_EQ(nullptrFix.message, "use nullptr");
-  EXPECT_EQ(nullptrFix.filePath, SamplePath("inventory.cpp"));
-  EXPECT_EQ(nullptrFix.level, 3);
-  ASSERT_EQ(nullptrFix.fix.size(), 1u);
-  const auto& replacements = nullptrFix.fix.at(SamplePath("inventory.cpp"));
-  ASSERT_EQ(replacements.size(), 1u);
-  EXPECT_EQ(replacements.begin()->text, "nullptr");
-  EXPECT_EQ(replacements.begin()->offset, nullptrFix.offset);
-  EXPECT_EQ(replacements.begin()->length, 4u);
-}
 
 TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFiles) {
   const std::string yaml = R"(---
@@ -106,8 +81,6 @@ TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefus
   const std::vector<FinaliseCase> cases = {
       // the comma left behind goes (white space stays: no style formats here)
       {"", ctor, {{"", 4, 33}}, "struct A { int a, b; A() : a(1)  {} };\n"},
-      // both namespaces emptied, so removed
-      {"", "namespace outer { namespace inner { int x; } }\n", {{"", 6, 36}}, "    \n"},
       {"", includes, {{"#include <string>", 0, UINT_MAX}},
        "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
       {style, "#include <vector>\n\nint x;\n", {{"#include <array>", 0, UINT_MAX}},

@@ -19,32 +19,6 @@ std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) {
   return Native::LoadFile(path.string());
 }
 
-TEST(LoadFile, ReturnsTheEngineTextOfEachEncoding) {
-  using std::string_literals::operator""s;
-  struct Case {
-    std::string bytes;
-    Encoding encoding;
-    bool converted;
-    uint32_t bom;
-    std::string text;
-  };
-  const std::vector<Case> cases = {{"", Encoding::ASCII, false, 0, ""},
-                                   {"\xEF\xBB\xBFint x;", Encoding::UTF8_BOM, false, 3, "int x;"},
-                                   {"\xFF\xFEx\0"s, Encoding::UTF16_LE_BOM, true, 0, "x"},
-                                   {"\0\1\2"s, Encoding::None, true, 0, ""}};
-  zotest::TempDir dir;
-  for (size_t row = 0; row < cases.size(); ++row) {
-    const Case& c = cases[row];
-    const auto loaded = Load(dir.Write("f" + std::to_string(row) + ".c", c.bytes));
-    ASSERT_TRUE(loaded);
-    EXPECT_EQ(loaded->encoding, c.encoding);
-    EXPECT_EQ(loaded->converted, c.converted);
-    EXPECT_EQ(loaded->bomLength, c.bom);
-    EXPECT_EQ(*loaded->content, c.text);
-  }
-  EXPECT_FALSE(Load(dir.Write("be.c", "\xFE\xFF\0x"s)));
-}
-
 TEST(LoadFile, UsesTheLoadingThreadsConversionSettings) {
   zotest::TempDir dir;
   const auto path = dir.Write("ansi.c", "caf\xE9!");

@@ -1,10 +1,12 @@
 // The source cache: what it must never get wrong about which record a lookup
-// answers with.
+// answers with; and the values its records produce on first use.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 #include <thread>
 
+#include "buffers/lazy.h"
 #include "buffers/source_cache.h"
 #include "hostlib/zoipc.h"
 #include "open_spy.h"
@@ -16,6 +18,31 @@ using Native::clfile;
 using Native::Encoding;
 
 namespace {
+
+TEST(Lazy, EmptyGetThrowsItsOwnException) {
+  Native::lazy<int> value;
+  EXPECT_TRUE(value.empty());
+  EXPECT_THROW(value.get(), Native::lazy_empty_exception<int>);
+}
+
+TEST(Lazy, ProducerRunsOnceAndIsDropped) {
+  int runs = 0;
+  Native::lazy<int> value;
+  value.set_producer([&] { return ++runs * 10; });
+  EXPECT_EQ(value.get(), 10);
+  EXPECT_EQ(value.get(), 10);
+  EXPECT_EQ(runs, 1);
+}
+
+TEST(Lazy, ProducedResultReplacesAValueSetMeanwhile) {
+  Native::lazy<int> value;
+  value.set_producer([&] {
+    value.set(1);  // the producer's own lazy changes under it
+    return 2;
+  });
+  EXPECT_EQ(value.get(), 2);
+  EXPECT_EQ(value.get(), 2);
+}
 
 class SourceCache : public zotest::CleanCache {
  protected:

@@ -25,10 +25,6 @@ class ServiceTest : public ::testing::Test {
   zotest::EngineInstallation installation{engine};
 };
 
-TEST_F(ServiceTest, Interop2AlwaysReturnsTheSameObject) {
-  EXPECT_EQ(&Native::interop2(), &Native::interop2());
-}
-
 TEST_F(ServiceTest, InitializeReturnsBothVersionTextsAndAsksTrueFirst) {
   EXPECT_EQ(Native::interop2().Initialize("", false), "Clang scripted(false) scripted(true)");
   const auto calls = engine.Calls();

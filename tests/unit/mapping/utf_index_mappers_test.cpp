@@ -1,11 +1,14 @@
-// Building both mappers and mapping UTF-8 offsets to UTF-16 indexes.
+// Building both mappers, mapping UTF-8 offsets to UTF-16 indexes, and which
+// mapper each kind of text gets.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "mapping/mapper_factories.h"
 #include "mapping/utf_index_mappers.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
 using ::testing::ElementsAre;
+using Native::Encoding;
 
 namespace {
 
@@ -38,11 +41,9 @@ TEST(UtfIndexMapper, EmptyTextHasOneLine) {
   EXPECT_TRUE(mapper.IsValid());
 }
 
+// The UTF-8 side's breaks inside the text are swept below; here the ends of
+// the text and the UTF-16 mapper.
 TEST(UtfIndexMapper, LineBreaksOfEitherOrderPairUp) {
-  EXPECT_THAT(From8("a\r\nb").Utf8LineStarts(), ElementsAre(0u, 3u, 5u));
-  EXPECT_THAT(From8("a\r\nb").Utf16LineStarts(), ElementsAre(0u, 3u, 5u));
-  EXPECT_THAT(From8("a\n\rb").Utf8LineStarts(), ElementsAre(0u, 3u, 5u));
-  EXPECT_THAT(From8("a\r\rb").Utf8LineStarts(), ElementsAre(0u, 2u, 3u, 5u));
   EXPECT_THAT(From8("a\n\n").Utf8LineStarts(), ElementsAre(0u, 2u, 3u, 4u));
   EXPECT_THAT(From16(u"a\r\nb").Utf16LineStarts(), ElementsAre(0u, 3u, 5u));
   EXPECT_THAT(From16(u"a\n\rb").Utf8LineStarts(), ElementsAre(0u, 3u, 5u));
@@ -202,6 +203,30 @@ TEST(UtfIndexMapper, DumpListsBothTablesWithTheirSentinels) {
             "  ln    1 :      0\n"
             "  ln    2 :      2\n"
             "  ln    3 :      4\n");
+}
+
+TEST(MakeMapperFromUtf16, TextNotDetectedAsLittleEndianGetsNone) {
+  auto from = [](std::u16string text) {
+    return Native::MakeMapperFromUtf16(std::make_shared<const std::u16string>(std::move(text)));
+  };
+  EXPECT_NE(from(u"ab\n"), nullptr);
+  EXPECT_EQ(from(u""), nullptr);              // detected as ASCII
+  EXPECT_EQ(from(u"\u4E2D\u6587"), nullptr);  // no NUL bytes: ANSI
+  EXPECT_EQ(Native::MakeMapperFromUtf16(nullptr), nullptr);
+}
+
+TEST(MakeMapperFromUtf8, ChoosesByGivenOrDetectedEncodingAndReadsUtf16AsLittleEndianUnits) {
+  auto from = [](std::string text, std::optional<Encoding> encoding = std::nullopt) {
+    return Native::MakeMapperFromUtf8(std::make_shared<const std::string>(std::move(text)), encoding);
+  };
+  EXPECT_EQ(from("int x;"), nullptr);  // ASCII
+  ASSERT_NE(from("int x;", Encoding::UTF8_NOBOM), nullptr);
+  EXPECT_EQ(*from("int x;", Encoding::UTF8_NOBOM)->Utf16Text(), u"int x;");
+  EXPECT_NE(from("\xC3\xA9"), nullptr);
+  EXPECT_EQ(from("caf\xE9!"), nullptr);
+  EXPECT_EQ(from("\xFE\xFF\0a"), nullptr);
+  EXPECT_EQ(*from(std::string("\xFF\xFEx\0\n\0", 6))->Utf16Text(), u"x\n");
+  EXPECT_EQ(*from(std::string("x\0\n\0", 4))->Utf8Text(), "x\n");
 }
 
 TEST(UtfIndexMapper, FootprintCountsBothTextsAndTables) {

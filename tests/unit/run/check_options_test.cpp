@@ -24,27 +24,6 @@ CommandLine PluginLine(const std::vector<std::string>& pluginArguments) {
   return line;
 }
 
-TEST(ProcessParameters, WorkedExampleFromABuiltCommandLine) {
-  CheckOptions options{{"A.B", "1"}};
-  const CommandLine line = BuildCommandLine("main.cpp", {}, 0, "modernize-*", options).value();
-  const auto arguments = ProcessParameters(line, options, {});
-  ASSERT_TRUE(arguments.has_value());
-  EXPECT_THAT(*arguments,
-              ElementsAreArray({"-checks=modernize-*", "-extra-arg=-Wall", "-extra-arg=-Wshadow",
-                                "-extra-arg=-Wunused-variable",
-                                "-extra-arg=-Wno-non-literal-null-conversion",
-                                "-extra-arg=-Wno-inconsistent-missing-override",
-                                "-extra-arg=-fexceptions", "-extra-arg=-fms-extensions",
-                                "-extra-arg=-fms-compatibility",
-                                "-extra-arg=-fno-delayed-template-parsing",
-                                "-extra-arg=-ferror-limit=1000",
-                                "-extra-arg=-D_ITERATOR_DEBUG_LEVEL=0",
-                                "-extra-arg=-fcxx-exceptions",
-                                "-extra-arg=-fms-compatibility-version=19.24", "-extra-arg=/TP",
-                                "-extra-arg=-m32", "-config={CheckOptions: [{key: A.B, value: 1}]}"}));
-  EXPECT_EQ(options, (CheckOptions{{"A.B", "1"}}));
-}
-
 TEST(ProcessParameters, PluginArgumentsBecomeSelectionsAndAConfigurationInByteOrder) {
   const std::string wall = "-extra-arg=-Wall";
   const std::string tp = "-extra-arg=/TP";

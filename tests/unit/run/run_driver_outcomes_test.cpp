@@ -1,4 +1,6 @@
-// Every outcome of one run, driven through a parser by the scripted engine.
+// Every outcome of one run, driven through a parser by the scripted engine,
+// and what the engine is served during a run: converted files and unsaved
+// buffers, each described in the run log; plain UTF-8 files are left to it.
 #include <gmock/gmock.h>
 
 #include "support/run_fixture.h"
@@ -8,6 +10,7 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 FixesDiagnostic Diagnostic(const std::string& file, uint32_t offset, const std::string& message) {
@@ -160,7 +163,7 @@ TEST_F(RunTest, ParametersTextListsArgumentsOwnOptionsAndEncodingSettings) {
 
 TEST_F(RunTest, OptionDirectivesOverrideAndTheLastOneWins) {
   const auto file = dir.Write("a.cpp",
-                              "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3\n"
+                              "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3 // why\n"
                               "// zoci:option:x.ZO.y=0\n").string();
   engine.SetScript(ScriptWithFixes("", std::nullopt));
   checkOptions = {{"A.B", "1"}};
@@ -211,6 +214,39 @@ TEST_F(RunTest, TheEngineRunsOnAThreadWithALargeStack) {
   };
   engine.SetScript(script);
   EXPECT_EQ(Parse(file)->status, 1);
+}
+
+TEST_F(RunTest, ServesConvertedAnsiFilesAndUnsavedBuffersButNotPlainUtf8) {
+  const auto main = dir.Write("a.cpp", "#include \"b.h\"\n").string();
+  const auto ansi = dir.Write("b.h", "// caf\xE9\n").string();
+  const auto plain = dir.Write("c.h", "// plain\n").string();
+  const auto edited = dir.Write("d.h", "// on disk\n").string();
+  EngineScript script = ScriptWithFixes("", std::nullopt);
+  script.fileRequests = {{ansi, ansi}, {plain, plain}, {edited, edited}};
+  engine.SetScript(script);
+  UnsavedBuffers buffers{{edited, std::make_shared<const std::u16string>(u"// edited \u00E9\n")}};
+  auto result = Parse(main, {}, 0, buffers);
+  const auto answers = engine.ProviderAnswers();
+  ASSERT_EQ(answers.size(), 3u);
+  ASSERT_TRUE(answers[0].has_value());
+  EXPECT_EQ(*answers[0]->first, "// caf\xC3\xA9\n");
+  EXPECT_FALSE(answers[1].has_value());
+  ASSERT_TRUE(answers[2].has_value());
+  EXPECT_EQ(*answers[2]->first, "// edited \xC3\xA9\n");
+  EXPECT_THAT(result->logText, HasSubstr("'" + ansi + "' ("));
+  EXPECT_THAT(result->logText, HasSubstr("from ANSI, clang-side bom 0 (converted)\n"));
+  EXPECT_THAT(result->logText, HasSubstr("'" + edited + "' ("));
+  EXPECT_THAT(result->logText, HasSubstr("(modified buffer)"));
+  EXPECT_THAT(result->logText, Not(HasSubstr("'" + plain + "'")));
+}
+
+TEST_F(RunTest, AnUnsavedMainFileIsInspectedAsEdited) {
+  const auto main = dir.Write("a.cpp", "int x;\n").string();
+  EngineScript script = ScriptWithFixes("", std::nullopt);
+  script.fileRequests = {{main, main}};
+  engine.SetScript(script);
+  UnsavedBuffers buffers{{main, std::make_shared<const std::u16string>(u"// zoCI:skipall\n")}};
+  EXPECT_EQ(Parse(main, {}, 0, buffers)->status, 2);
 }
 
 }  // namespace
