@@ -119,6 +119,9 @@ TEST(UtfIndexMapper8_to_16, BrokenSequencesYieldTheirLeadBitsAndDecodeOnAfresh) 
   EXPECT_EQ(*From8("\xE2\x82\n").Utf16Text(), u"\u0002\u0082\n");
   EXPECT_EQ(*From8("\x80\xFF").Utf16Text(), u"\u0080\u00FF");
   EXPECT_EQ(*From8("\xC0\x80").Utf16Text(), std::u16string(1, u'\0'));  // overlong forms pass
+  // A stray byte keeps its line as long on both sides, yet maps as the walk
+  // measures its unit (two bytes), not byte for byte.
+  EXPECT_EQ(Map(From8("a\x80" "bc\nxy"), 3, 4), Pair(2, 3));
 }
 
 TEST(UtfIndexMapper8_to_16, FourByteCharactersWalkAsTwoThreeByteHalves) {
