@@ -1,8 +1,12 @@
 // `zoci lsp` driven end to end by a JSON-RPC client from the npm registry, as
-// an editor's client drives it: a document with non-ASCII text and a surrogate
-// pair before its diagnostic, edits that move the diagnostic, a quick fix
-// resolved and applied, progress reports, and a header on disk in UTF-16 that
-// is read as edited once the editor opens it.
+// an editor's client drives it. Three sessions, each with a server of its own:
+// - an editing session: a document with non-ASCII text and a surrogate pair
+//   before its diagnostic, edits that move the diagnostic, a quick fix
+//   resolved and applied, progress reports, and a header on disk in UTF-16
+//   that is read as edited once the editor opens it;
+// - a soak: a thousand random edits, then a close while a run is due, with no
+//   stale diagnostics and no pile-up of runs;
+// - messages no client should send, and an input that ends without exit.
 //
 // Usage: node lsp_client.mjs <path of zoci>. Exits 77 (skipped) when the
 // client package is not installed (`npm ci` in this folder).
@@ -96,6 +100,26 @@ class Editor {
   change(uri, version, contentChanges) {
     return this.connection.sendNotification('textDocument/didChange', { textDocument: { uri, version }, contentChanges });
   }
+
+  /// Initializes with the test's checks and the client's usual capabilities, then opens `uri`.
+  async start(folder, uri) {
+    const init = await this.connection.sendRequest('initialize', {
+      processId: process.pid, rootUri: pathToFileURL(folder).href, initializationOptions: { checks: kChecks },
+      capabilities: { window: { workDoneProgress: true }, general: { positionEncodings: ['utf-16'] } },
+    });
+    assert.equal(init.capabilities.positionEncoding, 'utf-16');
+    await this.connection.sendNotification('initialized', {});
+    await this.open(uri, kSource);
+  }
+
+  /// Shuts the server down as an editor does; its exit code.
+  async stop() {
+    assert.equal(await this.connection.sendRequest('shutdown'), null);
+    await this.connection.sendNotification('exit');
+    const code = await this.exited;
+    this.connection.dispose();
+    return code;
+  }
 }
 
 async function main() {
@@ -103,7 +127,10 @@ async function main() {
   try {
     writeFileSync(join(folder, 'pick.h'), Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(kHeader, 'utf16le')]));
     writeFileSync(join(folder, 'pick.cpp'), kSource);
-    await inspectEditAndFix(resolve(process.argv[2]), folder);
+    const zoci = resolve(process.argv[2]);
+    await inspectEditAndFix(zoci, folder);
+    await soak(zoci, folder);
+    await survivesMisuse(zoci, folder);
   } finally {
     rmSync(folder, { recursive: true, force: true });
   }
@@ -112,13 +139,7 @@ async function main() {
 async function inspectEditAndFix(zoci, folder) {
   const editor = new Editor(zoci, folder);
   const uri = pathToFileURL(join(folder, 'pick.cpp')).href;
-  const init = await editor.connection.sendRequest('initialize', {
-    processId: process.pid, rootUri: pathToFileURL(folder).href, initializationOptions: { checks: kChecks },
-    capabilities: { window: { workDoneProgress: true }, general: { positionEncodings: ['utf-16'] } },
-  });
-  assert.equal(init.capabilities.positionEncoding, 'utf-16');
-  await editor.connection.sendNotification('initialized', {});
-  await editor.open(uri, kSource);
+  await editor.start(folder, uri);
 
   // The header on disk is UTF-16 with non-ASCII text: read right, it declares Size.
   const first = await editor.diagnostics(uri, 1);
@@ -161,9 +182,80 @@ async function inspectEditAndFix(zoci, folder) {
   }
   assert.ok(editor.progress.size >= 3, `${editor.progress.size} progress reports`);
 
-  assert.equal(await editor.connection.sendRequest('shutdown'), null);
-  await editor.connection.sendNotification('exit');
-  assert.equal(await editor.exited, 0);
+  assert.equal(await editor.stop(), 0);
+}
+
+/// A deterministic pseudo-random number generator (mulberry32): floats in [0, 1).
+function randomNumbers(seed) {
+  return () => {
+    seed = (seed + 0x6d2b79f5) | 0;
+    let t = Math.imul(seed ^ (seed >>> 15), 1 | seed);
+    t = (t + Math.imul(t ^ (t >>> 7), 61 | t)) ^ t;
+    return ((t ^ (t >>> 14)) >>> 0) / 4294967296;
+  };
+}
+
+/// The LSP position of a UTF-16 offset of `text`, whose lines end in LF.
+function positionAt(text, offset) {
+  const before = text.slice(0, offset);
+  const line = before.split('\n').length - 1;
+  return { line, character: offset - (before.lastIndexOf('\n') + 1) };
+}
+
+/// A random edit of `text` that splits no surrogate pair: the change and the text after it.
+function randomEdit(text, random) {
+  const inserts = ['x', 'é', '😀', '\n', ' 0;', ''];
+  const boundary = (offset) => (offset > 0 && offset < text.length && (text.charCodeAt(offset) & 0xfc00) === 0xdc00 ? offset + 1 : offset);
+  const start = boundary(Math.floor(random() * (text.length + 1)));
+  const end = boundary(Math.min(text.length, start + Math.floor(random() * 4)));
+  const insert = inserts[Math.floor(random() * inserts.length)];
+  const change = { range: { start: positionAt(text, start), end: positionAt(text, end) }, text: insert };
+  return { change, text: text.slice(0, start) + insert + text.slice(end) };
+}
+
+async function soak(zoci, folder) {
+  const editor = new Editor(zoci, folder);
+  const uri = pathToFileURL(join(folder, 'pick.cpp')).href;
+  await editor.start(folder, uri);
+  const random = randomNumbers(13);
+  const lastEdit = 1001;
+  let text = kSource;
+  for (let version = 2; version <= lastEdit; ++version) {
+    const edit = randomEdit(text, random);
+    text = edit.text;
+    await editor.change(uri, version, [edit.change]);
+    // Now and then a pause long enough for a run to start, which the next edit makes stale.
+    if (version % 100 === 0) await new Promise((done) => setTimeout(done, 270));
+  }
+  // It kept up and still answers; then the newest text's diagnostic is where it belongs.
+  const origin = { start: { line: 0, character: 0 }, end: { line: 0, character: 0 } };
+  assert.ok(Array.isArray(await editor.connection.sendRequest('textDocument/codeAction', { textDocument: { uri }, range: origin, context: { diagnostics: [] } })));
+  await editor.change(uri, lastEdit + 1, [{ text: kSource }]);
+  const last = await editor.diagnostics(uri, lastEdit + 1);
+  assert.equal(last.length, 1, JSON.stringify(last));
+  assert.deepEqual(last[0].range.start, positionOf(kSource, 1, '0;'));
+  assert.ok(editor.progress.size < 100, `${editor.progress.size} runs for ${lastEdit} edits`);
+  const versions = editor.published.map((params) => params.version);
+  assert.deepEqual(versions, [...versions].sort((a, b) => a - b), 'a stale run published after a newer one');
+
+  // Closed while its newest text waits or runs: the close's empty list is the last word.
+  await editor.change(uri, lastEdit + 2, [{ text: kSource }]);
+  await editor.connection.sendNotification('textDocument/didClose', { textDocument: { uri } });
+  const closed = await editor.diagnostics(uri, undefined);
+  assert.deepEqual(closed, []);
+  const publishedBeforeStop = editor.published.length;
+  assert.equal(await editor.stop(), 0);
+  assert.deepEqual(editor.published.slice(publishedBeforeStop), []);
+}
+
+async function survivesMisuse(zoci, folder) {
+  const editor = new Editor(zoci, folder);
+  const failsWith = (code) => (failure) => failure.code === code;
+  await assert.rejects(editor.connection.sendRequest('initialize', { capabilities: {}, initializationOptions: { checks: 5 } }), failsWith(-32602));
+  await editor.connection.sendNotification('textDocument/didOpen', { textDocument: 1 });
+  await assert.rejects(editor.connection.sendRequest('textDocument/codeAction', {}), failsWith(-32002));
+  editor.server.stdin.end();  // the input ends without shutdown and exit
+  assert.equal(await editor.exited, 1);
   editor.connection.dispose();
 }
 
