@@ -1,5 +1,4 @@
-// Loading files: retries, the memory of failed paths, the size limit, and
-// detection with the loading thread's settings.
+// Loading files: retries, the memory of failed paths and the size limit.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,24 +10,11 @@
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
 namespace Platform = Native::Platform;
-using Native::Encoding;
 
 namespace {
 
 std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) {
   return Native::LoadFile(path.string());
-}
-
-TEST(LoadFile, UsesTheLoadingThreadsConversionSettings) {
-  zotest::TempDir dir;
-  const auto path = dir.Write("ansi.c", "caf\xE9!");
-  Native::ThreadConversionSettings().convertAnsi = false;
-  auto asIs = Load(path);
-  Native::ThreadConversionSettings() = {};
-  ASSERT_TRUE(asIs);
-  EXPECT_FALSE(asIs->converted);
-  EXPECT_EQ(*asIs->content, "caf\xE9!");
-  EXPECT_EQ(*Load(path)->content, "caf\xC3\xA9!");
 }
 
 TEST(LoadFile, SharingViolationGivesUpAtOnceAndIsRemembered) {
