@@ -1,14 +1,12 @@
-// Threads, GUIDs, time, environment, code pages and modules.
+// Threads, GUIDs, time and code pages. The environment, the module folder and
+// a library that does not load are pinned by the interop tests.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <limits>
 #include <set>
 
 #include "hostlib/zoipc.h"
-#include "interop/engine_interface.h"
 #include "platform/platform.h"
-#include "support/program_folder.h"
 
 namespace Platform = Quillfern::ZoCodeInspections::Native::Platform;
 
@@ -34,29 +32,11 @@ TEST(PlatformTime, WallClockIsInHundredNanosecondTicksSince1970) {
   EXPECT_NEAR(static_cast<double>(seconds), static_cast<double>(time(nullptr)), 2.0);
 }
 
-TEST(PlatformTime, LocalTimeConvertsSeconds) {
-  const auto tm = Platform::LocalTime(86400 * 365);
-  ASSERT_TRUE(tm.has_value());
-  EXPECT_EQ(tm->tm_year, 71);
-}
-
-TEST(PlatformEnvironment, SetsAndReadsVariables) {
-  Platform::SetEnvironment("ZOCI_TEST_VARIABLE", "a value");
-  EXPECT_EQ(Platform::GetEnvironment("ZOCI_TEST_VARIABLE"), "a value");
-  EXPECT_STREQ(getenv("ZOCI_TEST_VARIABLE"), "a value");
-  EXPECT_FALSE(Platform::GetEnvironment("ZOCI_TEST_VARIABLE_NEVER_SET").has_value());
-}
-
-TEST(PlatformCodePages, DecodesWindows1252WithItsOwnTable) {
-  const char bytes[] = "caf\xE9 \x80 \x81";
+TEST(PlatformCodePages, DecodeWithTheirTablesAndReplaceUndecodableBytes) {
+  const char bytes[] = "caf\xE9 \x80 \x81";  // 0x81 has no character in Windows-1252
   EXPECT_EQ(Platform::AnsiToUtf16(bytes, sizeof(bytes) - 1, 1252), u"caf\u00E9 \u20AC \u0081");
-}
-
-TEST(PlatformCodePages, DecodesMultibyteAndReplacesUndecodableBytes) {
-  const char sjis[] = "\x82\xA0x";  // HIRAGANA LETTER A, then x
-  EXPECT_EQ(Platform::AnsiToUtf16(sjis, 3, 932), u"\u3042x");
-  const char broken[] = "a\x82";  // a lead byte cut off at the end: the default character
-  EXPECT_EQ(Platform::AnsiToUtf16(broken, 2, 932), u"a\u30FB");
+  EXPECT_EQ(Platform::AnsiToUtf16("\x82\xA0x", 3, 932), u"\u3042x");  // HIRAGANA LETTER A, then x
+  EXPECT_EQ(Platform::AnsiToUtf16("a\x82", 2, 932), u"a\u30FB");  // a lead byte cut off at the end
 }
 
 #if !defined(_WIN32)
@@ -69,20 +49,5 @@ TEST(PlatformCodePages, CodePageZeroIsTheHostsChoice) {
   zoIPC::host::SetAnsiCodePage(1252);
 }
 #endif
-
-TEST(PlatformCodePages, AnUnknownCodePageIsAnError) {
-  EXPECT_THROW(Platform::AnsiToUtf16("a", 1, 99999), std::system_error);
-}
-
-TEST(PlatformModules, ModuleFolderIsTheFolderOfThisProgram) {
-  EXPECT_EQ(Platform::ModuleFolder(), (zotest::ProgramFolder() / "").string());
-}
-
-TEST(PlatformModules, AMissingLibraryExplainsWhy) {
-  const std::string name = Platform::SharedLibraryName("nothing");
-  auto library = Platform::OpenLibrary(zotest::TestEngineFolder() + name);
-  EXPECT_EQ(library.handle, nullptr);
-  EXPECT_NE(library.error.find(name), std::string::npos) << library.error;
-}
 
 }  // namespace
