@@ -16,8 +16,4 @@ std::filesystem::path ProgramFolder() {
 #endif
 }
 
-std::string TestEngineFolder() {
-  return (ProgramFolder().parent_path() / "testengine" / "").string();
-}
-
 }  // namespace zotest

@@ -26,13 +26,14 @@ TEST(DeployedLibrary, FindsTheEngineNextToItself) {
   EXPECT_EQ(InitializeFrom(ZOCI_WITH_ENGINE), "Clang testengine(false) testengine(true)");
 }
 
+// The error names the file, both the folder's files it tried and the default
+// search that failed too.
 TEST(DeployedLibrary, WithoutAnEngineInitializeExplainsWhatIsMissing) {
+  const std::string folder = std::string(ZOCI_WITHOUT_ENGINE) + "/";
   const std::string text = InitializeFrom(ZOCI_WITHOUT_ENGINE);
-  EXPECT_EQ(text.rfind("error: cannot load the engine library libzolibclang2.so from " +
-                           std::string(ZOCI_WITHOUT_ENGINE) + "/",
-                       0),
-            0u)
-      << text;
+  EXPECT_EQ(text.rfind("error: cannot load the engine library libzolibclang2.so from " + folder, 0), 0u) << text;
+  EXPECT_NE(text.find(folder + "libzolibclang2d.so"), std::string::npos) << text;
+  EXPECT_NE(text.find("default search"), std::string::npos) << text;
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "interop/interop2.h"
-#include "interop/service_state.h"
 #include "platform/platform.h"
 #include "support/scripted_engine.h"
 #include "support/temp_dir.h"
@@ -46,13 +45,6 @@ TEST_F(ServiceTest, InitializeSetsTmpToAnExistingOrOneLevelNewFolderAndElseLeave
     Platform::SetEnvironment("TMP", "unchanged");
   }
   EXPECT_TRUE(std::filesystem::is_directory(created));
-}
-
-TEST_F(ServiceTest, InitializeStoresTheDetailedLoggingSwitch) {
-  Native::interop2().Initialize("", true);
-  EXPECT_TRUE(Native::detailedLogging);
-  Native::interop2().Initialize("", false);
-  EXPECT_FALSE(Native::detailedLogging);
 }
 
 TEST_F(ServiceTest, ForwardToEnginePassesItsWordsAndAZeroAndReturnsTheAnswer) {
