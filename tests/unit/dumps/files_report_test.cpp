@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <iomanip>
+#include <sstream>
 
 #include "buffers/source_cache.h"
 #include "dumps/files_report.h"
@@ -24,26 +26,17 @@ const std::string kNoClaims = "\nClaimReplacements tokens:\n";
 
 TEST_F(FilesReport, FileInfoTextShowsLocalTimeOrWhyNot) {
   std::tm local{};
-  local.tm_year = 2020 - 1900;
-  local.tm_mon = 2;
-  local.tm_mday = 4;
-  local.tm_hour = 5;
-  local.tm_min = 6;
-  local.tm_sec = 7;
+  std::istringstream("2020-03-04 05:06:07") >> std::get_time(&local, "%Y-%m-%d %H:%M:%S");
   local.tm_isdst = -1;
   const int64_t time = std::mktime(&local);
   EXPECT_EQ(Native::FileInfoText({1234, time}), "(1234 bytes; 2020-03-04 05:06:07)");
   EXPECT_EQ(Native::FileInfoText({8, 0}), "(8 bytes; (modified buffer))");
 }
 
-TEST_F(FilesReport, RecordsWithoutFactsSayTheyAreUnknown) {
-  clfile record("n.c", "n.c", "n.c", {0, 0});
-  EXPECT_EQ(Native::DescribeRecord(record, false),
-            "'n.c' ((0 bytes; (modified buffer))) from unknown encoding, clang-side bom -1 (??" "?)");
-}
-
-TEST_F(FilesReport, ModifiedBuffersAndTheThreadsReadingOfEncodings) {
+TEST_F(FilesReport, RecordsSayWhatTheyAreAndHowThisThreadReadsTheirEncoding) {
   clfile buffer("m.c", "m.c", "m.c", {8, 0});
+  EXPECT_EQ(Native::DescribeRecord(buffer, false),
+            "'m.c' ((8 bytes; (modified buffer))) from unknown encoding, clang-side bom -1 (??" "?)");
   buffer.encoding = Encoding::UTF16_LE_NOBOM;
   buffer.clangSideBom = 0;
   buffer.modifiedBuffer = true;

@@ -57,13 +57,10 @@ TEST_F(FolderDumpTest, WithoutADetailedRunTheYamlFilesAreEmpty) {
   EXPECT_EQ(ReadBytes(out.Path() / "b.c.yaml"), "");
 }
 
-TEST_F(FolderDumpTest, AnEmptyCacheWritesNothing) {
+TEST_F(FolderDumpTest, AnEmptyCacheAndAnUnwritableFolderWriteNothing) {
   Native::StoreLastYamlText("the yaml");
   Native::DumpToFolder(out.Path().string());
   EXPECT_TRUE(DumpedNames().empty());
-}
-
-TEST_F(FolderDumpTest, AnUnwritableFolderIsSkippedQuietly) {
   const auto file = in.Write("c.c", "caf\xE9\n").string();
   ASSERT_TRUE(Native::GetFile(file, file, true));
   Native::DumpToFolder((out.Path() / "missing").string());
@@ -71,22 +68,20 @@ TEST_F(FolderDumpTest, AnUnwritableFolderIsSkippedQuietly) {
 }
 
 // On Windows the folder comes from the shell's dialog; elsewhere from the
-// chooser the host installs.
+// chooser the host installs. Dumping into a chosen folder is pinned by zoci's
+// tests; here cancelling the choice.
 #if !defined(_WIN32)
-TEST_F(FolderDumpTest, TheServiceDumpsIntoTheChosenFolderAndCancelMeansNothing) {
+TEST_F(FolderDumpTest, TheServiceDumpsNothingWhenTheChoiceIsCancelled) {
   const auto file = in.Write("d.c", "caf\xE9\n").string();
   ASSERT_TRUE(Native::GetFile(file, file, true));
-  Native::interop2().DumpToChosenFolder();
-  EXPECT_TRUE(DumpedNames().empty());
-  std::string title;
-  zoIPC::host::SetFolderChooser([&](const std::string& t) -> std::optional<std::string> {
-    title = t;
-    return out.Path().string();
+  bool asked = false;
+  zoIPC::host::SetFolderChooser([&](const std::string&) -> std::optional<std::string> {
+    asked = true;
+    return std::nullopt;
   });
   Native::interop2().DumpToChosenFolder();
-  EXPECT_EQ(title, "Select output folder...");
-  EXPECT_EQ(DumpedNames(), (std::vector<std::string>{"d.c.0.utf8", "d.c.mapper", "d.c.unicode",
-                                                     "d.c.yaml"}));
+  EXPECT_TRUE(asked);
+  EXPECT_TRUE(DumpedNames().empty());
 }
 #endif
 
