@@ -31,30 +31,18 @@ class OtherHandle {
   HANDLE handle_;
 };
 
-class PlatformShareModes : public ::testing::Test {
- protected:
+// Our open lets others read only: it cannot join an exclusive reader or a
+// writer, and a writer cannot join it.
+TEST(PlatformShareModes, OurOpenSharesReadingOnly) {
   zotest::TempDir dir;
-  std::filesystem::path file = dir.Write("shared.c", "int x;");
-  OpenOutcome Open() const { return Platform::OpenForRead(file.u16string()).outcome; }
-};
-
-TEST_F(PlatformShareModes, AHandleWithoutReadSharingIsASharingViolationUntilClosed) {
-  {
-    OtherHandle exclusive(file, GENERIC_READ, 0);
-    ASSERT_TRUE(exclusive.IsOpen());
-    EXPECT_EQ(Open(), OpenOutcome::sharingViolation);
+  const std::filesystem::path file = dir.Write("shared.c", "int x;");
+  const auto open = [&] { return Platform::OpenForRead(file.u16string()).outcome; };
+  for (const auto& [access, sharing] : {std::pair<DWORD, DWORD>{GENERIC_READ, 0},
+                                        {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+    OtherHandle other(file, access, sharing);
+    ASSERT_TRUE(other.IsOpen());
+    EXPECT_EQ(open(), OpenOutcome::sharingViolation);
   }
-  EXPECT_EQ(Open(), OpenOutcome::ok);
-}
-
-TEST_F(PlatformShareModes, AFileOpenForWritingIsASharingViolation) {
-  // Our open lets others read only, so it cannot join a writer.
-  OtherHandle writer(file, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
-  ASSERT_TRUE(writer.IsOpen());
-  EXPECT_EQ(Open(), OpenOutcome::sharingViolation);
-}
-
-TEST_F(PlatformShareModes, OthersMayReadButNotWriteWhileWeHoldTheFile) {
   auto ours = Platform::OpenForRead(file.u16string());
   ASSERT_EQ(ours.outcome, OpenOutcome::ok);
   EXPECT_TRUE(OtherHandle(file, GENERIC_READ, FILE_SHARE_READ).IsOpen());
