@@ -101,29 +101,4 @@ TEST_F(FilesReport, ListsThisThreadsModifiedBuffers) {
             kNoClaims + "\nCache memory usage: " + std::to_string(2 * bytes / 1024) + "kb\n");
 }
 
-/// A modified buffer (not this thread's) using exactly `total` bytes.
-std::shared_ptr<clfile> BufferOfSize(size_t total) {
-  // A name of 16 or 17 characters has exactly that capacity: one of the two
-  // leaves an even number of bytes for the UTF-16 text.
-  for (const std::string name : {"sixteen-chars.cc", "seventeen-chars.c"}) {
-    const auto probe = Native::AddModifiedBuffer(name, name, name, std::make_shared<const std::u16string>());
-    const size_t rest = total - (Native::MemoryUsage(*probe) - 2 * probe->utf16Text.value()->capacity());
-    Native::ClearCache(true);
-    if (rest % 2 != 0) continue;
-    std::u16string text;
-    text.reserve(rest / 2);  // above the short-string room: exactly this capacity
-    return Native::AddModifiedBuffer(name, name, name, std::make_shared<const std::u16string>(std::move(text)));
-  }
-  return nullptr;
-}
-
-TEST_F(FilesReport, MemoryIsReportedInWholeKibibytes) {
-  ASSERT_NE(BufferOfSize(1023), nullptr);
-  EXPECT_TRUE(Native::FilesReport().ends_with("\nCache memory usage: 0kb\n"));
-  Native::ClearCache(true);
-  const auto buffer = BufferOfSize(1024);
-  ASSERT_EQ(Native::MemoryUsage(*buffer), 1024u);
-  EXPECT_TRUE(Native::FilesReport().ends_with("\nCache memory usage: 1kb\n"));
-}
-
 }  // namespace

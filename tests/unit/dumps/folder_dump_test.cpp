@@ -1,4 +1,5 @@
-// The folder dump: names and byte-exact contents of what it writes.
+// The folder dump: names and byte-exact contents of what it writes. The
+// service's dump into a chosen folder is pinned by zoci's tests.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -6,8 +7,6 @@
 #include "buffers/source_cache.h"
 #include "dumps/folder_dump.h"
 #include "dumps/last_yaml_text.h"
-#include "hostlib/zoipc.h"
-#include "interop/interop2.h"
 #include "support/clean_cache.h"
 #include "support/temp_dir.h"
 
@@ -20,7 +19,6 @@ class FolderDumpTest : public CleanCache {
  protected:
   void TearDown() override {
     Native::StoreLastYamlText(std::string());
-    zoIPC::host::SetFolderChooser(nullptr);
     CleanCache::TearDown();
   }
   std::vector<std::string> DumpedNames() const {
@@ -66,24 +64,6 @@ TEST_F(FolderDumpTest, AnEmptyCacheAndAnUnwritableFolderWriteNothing) {
   Native::DumpToFolder((out.Path() / "missing").string());
   EXPECT_TRUE(DumpedNames().empty());
 }
-
-// On Windows the folder comes from the shell's dialog; elsewhere from the
-// chooser the host installs. Dumping into a chosen folder is pinned by zoci's
-// tests; here cancelling the choice.
-#if !defined(_WIN32)
-TEST_F(FolderDumpTest, TheServiceDumpsNothingWhenTheChoiceIsCancelled) {
-  const auto file = in.Write("d.c", "caf\xE9\n").string();
-  ASSERT_TRUE(Native::GetFile(file, file, true));
-  bool asked = false;
-  zoIPC::host::SetFolderChooser([&](const std::string&) -> std::optional<std::string> {
-    asked = true;
-    return std::nullopt;
-  });
-  Native::interop2().DumpToChosenFolder();
-  EXPECT_TRUE(asked);
-  EXPECT_TRUE(DumpedNames().empty());
-}
-#endif
 
 }  // namespace
 }  // namespace zotest
