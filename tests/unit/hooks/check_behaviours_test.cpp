@@ -30,13 +30,11 @@ TEST(LoopVariableName, MemberStyleNamesGiveTheirSingularOrKeepTheOldIndex) {
   const std::vector<LoopNameCase> cases = {
       {"m_items", "", false, {}, "item", {"item"}},
       {"_things_", "", false, {}, "thing", {"thing"}},
-      {"__nodes", "", false, {}, "node", {"node"}},
       {"m_ITEMS", "", true, {}, "ITEM", {"ITEM"}},
       // without a plural the old index name stays
       {"__data", "", false, {}, "i", {}},
       {"m_items", "", true, {}, "i", {}},
       {"m_s", "", false, {}, "i", {}},  // nothing left before the s
-      {"_s_", "", false, {}, "i", {}},  // nor before the s_
       {"m_", "", false, {}, "i", {}},
       // only member-style names are answered; the container counts without an iterator
       {"items", "", false, {}, "(none)", {}},
@@ -87,7 +85,6 @@ TEST(ArrayHooks, EachCheckReadsItsOwnOption) {
       {smart, shared, uniqueOff, true, false},
       {smart, unique, uniqueOff, true, true},
       {smart, unique, {}, true, false},  // default: arrays are handled
-      {smart, unique, {{"modernize-make-unique.ZO.AllowArrays", "1"}}, true, false},
       {smart, shared, sharedOff, false, false},  // nothing to decide
       {smart, "OtherCheck", {}, true, true},     // not ours: untouched
       {useUsing, "", usingOff, true, true},
@@ -116,7 +113,6 @@ TEST(BoolLiteralMacros, TheOptionDecidesWhichMacrosAreReplaceable) {
   const std::vector<MacroCase> cases = {
       // by default only TRUE and FALSE are replaceable
       {unset, "TRUE", true, true, false, false},
-      {unset, "FALSE", true, true, false, false},
       {unset, "True", true, true, true, false},
       {"1", "MY_TRUE", true, true, true, false},
       {"7", "TRUE", true, true, false, false},

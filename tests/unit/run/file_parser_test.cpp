@@ -84,11 +84,6 @@ TEST_F(RunTest, HeadersAreInspectedOnlyWhenAllowed) {
   EXPECT_NE(Parse(header, settings, ModeFlags::allowHeaderFile), nullptr);
 }
 
-TEST_F(RunTest, GetPathReturnsThePathAsGiven) {
-  std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser("C:\\Src\\.\\A.cpp", {}));
-  EXPECT_EQ(parser->GetPath(), "C:\\Src\\.\\A.cpp");
-}
-
 TEST_F(RunTest, SwitchingOffDuringARunDiscardsItsResult) {
   const auto file = dir.Write("a.cpp", "int x;\n").string();
   std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(file, {}));
