@@ -107,24 +107,22 @@ TEST(EngineCheckHook, IsAskedOnceWhetherChecksStopAfterCompilerErrors) {
   TempDir folder;
   const auto source = folder.Write("broken.cpp", "int* Zero() { return 0; }\nUnknown value;\n");
   EngineRequest request = FileRequest(source, "-*,modernize-use-nullptr");
-  int calls = 0;
-  std::string argumentType;
-  request.hook = [&](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
-    if (id != kStopAfterCompilerErrors) return std::nullopt;
-    ++calls;
-    argumentType = std::get<std::shared_ptr<std::any>>(args.at("Diagnostics_cptr"))->type().name();
-    args["return"] = true;
-    return std::move(args);
-  };
-  const EngineRunResult stopped = RunEngine(RealEngine(), request);
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(argumentType, "PKN5clang17DiagnosticsEngineE");  // const clang::DiagnosticsEngine*
-  EXPECT_EQ(CountLines(stopped.diagnostics, "[modernize-use-nullptr]"), 0) << stopped.diagnostics;
-  EXPECT_EQ(CountLines(stopped.diagnostics, "[clang-diagnostic-error]"), 1) << stopped.diagnostics;
-
-  request.hook = [](uint32_t, HookArgs&&) -> std::optional<HookArgs> { return std::nullopt; };
-  const EngineRunResult checked = RunEngine(RealEngine(), request);
-  EXPECT_EQ(CountLines(checked.diagnostics, "[modernize-use-nullptr]"), 1) << checked.diagnostics;
+  for (const bool stop : {true, false}) {
+    int calls = 0;
+    std::string argumentType;
+    request.hook = [&](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
+      if (id != kStopAfterCompilerErrors) return std::nullopt;
+      ++calls;
+      argumentType = std::get<std::shared_ptr<std::any>>(args.at("Diagnostics_cptr"))->type().name();
+      args["return"] = stop;
+      return std::move(args);
+    };
+    const EngineRunResult run = RunEngine(RealEngine(), request);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(argumentType, "PKN5clang17DiagnosticsEngineE");  // const clang::DiagnosticsEngine*
+    EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-nullptr]"), stop ? 0 : 1) << run.diagnostics;
+    EXPECT_EQ(CountLines(run.diagnostics, "[clang-diagnostic-error]"), 1) << run.diagnostics;
+  }
 }
 
 }  // namespace
