@@ -20,26 +20,11 @@ using testing::HasSubstr;
 constexpr uint32_t kStopAfterCompilerErrors = 0xADF38EC1;
 
 TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFiles) {
-  const std::string yaml = R"(---
-MainSourceFile:  '/src/main.cpp'
-Diagnostics:
-  - DiagnosticName:  clang-diagnostic-error
-    DiagnosticMessage:
-      Message:         'unknown type name ''Foo'''
-      FilePath:        '/src/main.cpp'
-      FileOffset:      7
-      Replacements:
-        - FilePath:        '/src/other.h'
-          Offset:          3
-          Length:          1
-          ReplacementText: 'x'
-        - FilePath:        '/src/other.h'
-          Offset:          0
-          Length:          0
-          ReplacementText: 'y'
-    Level:           Error
-...
-)";
+  const std::string yaml =
+      "MainSourceFile: /src/main.cpp\nDiagnostics:\n  - DiagnosticName: clang-diagnostic-error\n    Level: Error\n"
+      "    DiagnosticMessage: {Message: 'unknown type name', FilePath: /src/main.cpp, FileOffset: 7, Replacements: [\n"
+      "        {FilePath: /src/other.h, Offset: 3, Length: 1, ReplacementText: x},\n"
+      "        {FilePath: /src/other.h, Offset: 0, Length: 0, ReplacementText: y}]}\n";
   const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(yaml);
   ASSERT_TRUE(fixes.has_value());
   ASSERT_EQ(fixes->diagnostics.size(), 1u);
