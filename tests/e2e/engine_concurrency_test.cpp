@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,99 +51,47 @@ TEST(EngineConcurrency, TwoThreadsGiveTheSequentialResultsEachWithItsOwnSinkAndH
   }
 }
 
-/// Two runs on two threads, the first held inside the compiler (its provider
-/// blocks when asked for its main file) until the test lets it go.
-class HeldRun {
- public:
-  explicit HeldRun(const std::string& checks) {
-    source_ = folder_.Write("held.c", "int Held(void) { return 0; }\n").string();
-    request_.sourceFile = source_;
-    request_.checks = checks;
-    request_.provider = [this](std::string_view, std::string_view path) -> std::optional<ProvidedFile> {
-      if (path == source_) Block();
-      return std::nullopt;
-    };
-  }
-
-  void Start() {
-    thread_ = std::thread([this] { RunEngine(RealEngine(), request_); });
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return held_; });
-  }
-
-  void Release() {
-    {
-      std::lock_guard lock(mutex_);
-      released_ = true;
-    }
-    changed_.notify_all();
-    thread_.join();
-  }
-
- private:
-  void Block() {
-    std::unique_lock lock(mutex_);
-    held_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return released_; });
-  }
-
-  TempDir folder_;
-  std::string source_;
-  EngineRequest request_;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool held_ = false;
-  bool released_ = false;
-};
-
-/// Runs `checks` over a second file on another thread; true when that run's
-/// compiler got to read its file while the held run was still going (within
-/// `patience`; a run that must wait for its turn cannot, however long).
-bool SecondRunGoesOnBeside(HeldRun& held, const std::string& checks, std::chrono::seconds patience) {
-  TempDir folder;
-  EngineRequest request;
-  request.sourceFile = folder.Write("second.c", "int Second(void) { return 1; }\n").string();
-  request.checks = checks;
-  std::mutex mutex;
-  std::condition_variable read;
-  bool wasRead = false;
-  request.provider = [&](std::string_view, std::string_view path) -> std::optional<ProvidedFile> {
-    if (path == request.sourceFile) {
-      std::lock_guard lock(mutex);
-      wasRead = true;
-      read.notify_all();
-    }
+/// A provider that tells `read` when the compiler asks for `path` and then,
+/// when `go` is given, holds the run there until it is set.
+FileProviderCallback Signalling(const std::string& path, std::promise<void>& read, std::shared_future<void> go = {}) {
+  return [path, &read, go](std::string_view, std::string_view asked) -> std::optional<ProvidedFile> {
+    if (asked != path) return std::nullopt;
+    read.set_value();
+    if (go.valid()) go.wait();
     return std::nullopt;
   };
-  std::thread second([&] { RunEngine(RealEngine(), request); });
-  bool beside = false;
-  {
-    std::unique_lock lock(mutex);
-    // A run that goes on beside the held one reads its file at once; one that
-    // waits for its turn cannot read it before the held run is let go.
-    beside = read.wait_for(lock, patience, [&] { return wasRead; });
-  }
-  held.Release();
-  second.join();
+}
+
+/// Whether a run of `checks` on another thread gets to read its file (within
+/// `patience`) while a run of `heldChecks` is held inside the compiler; a run
+/// that must wait for its turn cannot, however long.
+bool SecondRunGoesOnBeside(const std::string& heldChecks, const std::string& checks, std::chrono::seconds patience) {
+  TempDir folder;
+  std::promise<void> held, read, release;
+  EngineRequest first = FileRequest(folder.Write("held.c", "int Held(void) { return 0; }\n"), heldChecks);
+  first.provider = Signalling(first.sourceFile, held, release.get_future().share());
+  EngineRequest second = FileRequest(folder.Write("second.c", "int Second(void) { return 1; }\n"), checks);
+  second.provider = Signalling(second.sourceFile, read);
+  std::thread firstRun([&] { RunEngine(RealEngine(), first); });
+  held.get_future().wait();
+  std::thread secondRun([&] { RunEngine(RealEngine(), second); });
+  const bool beside = read.get_future().wait_for(patience) == std::future_status::ready;
+  release.set_value();
+  firstRun.join();
+  secondRun.join();
   return beside;
 }
 
 TEST(EngineConcurrency, RunsWithProcessWideCheckStateTakeTurns) {
   for (const char* check : {"bugprone-not-null-terminated-result", "bugprone-bad-signal-to-kill-thread",
                             "cert-pos44-c"}) {
-    const std::string checks = std::string("-*,") + check;
-    HeldRun held(checks);
-    held.Start();
-    EXPECT_FALSE(SecondRunGoesOnBeside(held, "-*,bugprone-*", std::chrono::seconds(2))) << check;
+    EXPECT_FALSE(SecondRunGoesOnBeside(std::string("-*,") + check, "-*,bugprone-*", std::chrono::seconds(2))) << check;
   }
 }
 
 TEST(EngineConcurrency, OtherRunsGoOnBesideEachOther) {
-  HeldRun held("-*,bugprone-not-null-terminated-result");
-  held.Start();
-  EXPECT_TRUE(SecondRunGoesOnBeside(held, "-*,readability-*,bugprone-infinite-loop", std::chrono::seconds(120)));
+  EXPECT_TRUE(SecondRunGoesOnBeside("-*,bugprone-not-null-terminated-result", "-*,readability-*,bugprone-infinite-loop",
+                                    std::chrono::seconds(120)));
 }
 
 }  // namespace

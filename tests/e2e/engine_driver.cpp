@@ -79,7 +79,11 @@ std::vector<const char*> ArgvOf(const std::vector<std::string>& arguments) {
 }
 
 EngineRunResult RunEngine(IZOClangTidy& engine, const EngineRequest& request) {
-  const std::vector<std::string> arguments = LibraryArguments(request);
+  return RunArguments(engine, LibraryArguments(request), request);
+}
+
+EngineRunResult RunArguments(IZOClangTidy& engine, const std::vector<std::string>& arguments,
+                             const EngineRequest& request) {
   const std::vector<const char*> argv = ArgvOf(arguments);
   CapturedOutputs* captured = nullptr;
   engine.SetOutputSink(

@@ -57,4 +57,8 @@ std::vector<const char*> ArgvOf(const std::vector<std::string>& arguments);
 /// Runs `request` on the calling thread with every output captured.
 EngineRunResult RunEngine(IZOClangTidy& engine, const EngineRequest& request);
 
+/// Runs `arguments` as they are, with the request's provider, hook and folder.
+EngineRunResult RunArguments(IZOClangTidy& engine, const std::vector<std::string>& arguments,
+                             const EngineRequest& request = {});
+
 }  // namespace zotest

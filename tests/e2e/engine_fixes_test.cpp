@@ -20,26 +20,11 @@ using testing::HasSubstr;
 constexpr uint32_t kStopAfterCompilerErrors = 0xADF38EC1;
 
 TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFiles) {
-  const std::string yaml = R"(---
-MainSourceFile:  '/src/main.cpp'
-Diagnostics:
-  - DiagnosticName:  clang-diagnostic-error
-    DiagnosticMessage:
-      Message:         'unknown type name ''Foo'''
-      FilePath:        '/src/main.cpp'
-      FileOffset:      7
-      Replacements:
-        - FilePath:        '/src/other.h'
-          Offset:          3
-          Length:          1
-          ReplacementText: 'x'
-        - FilePath:        '/src/other.h'
-          Offset:          0
-          Length:          0
-          ReplacementText: 'y'
-    Level:           Error
-...
-)";
+  const std::string yaml =
+      "MainSourceFile: /src/main.cpp\nDiagnostics:\n  - DiagnosticName: clang-diagnostic-error\n    Level: Error\n"
+      "    DiagnosticMessage: {Message: 'unknown type name', FilePath: /src/main.cpp, FileOffset: 7, Replacements: [\n"
+      "        {FilePath: /src/other.h, Offset: 3, Length: 1, ReplacementText: x},\n"
+      "        {FilePath: /src/other.h, Offset: 0, Length: 0, ReplacementText: y}]}\n";
   const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(yaml);
   ASSERT_TRUE(fixes.has_value());
   ASSERT_EQ(fixes->diagnostics.size(), 1u);
@@ -107,24 +92,22 @@ TEST(EngineCheckHook, IsAskedOnceWhetherChecksStopAfterCompilerErrors) {
   TempDir folder;
   const auto source = folder.Write("broken.cpp", "int* Zero() { return 0; }\nUnknown value;\n");
   EngineRequest request = FileRequest(source, "-*,modernize-use-nullptr");
-  int calls = 0;
-  std::string argumentType;
-  request.hook = [&](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
-    if (id != kStopAfterCompilerErrors) return std::nullopt;
-    ++calls;
-    argumentType = std::get<std::shared_ptr<std::any>>(args.at("Diagnostics_cptr"))->type().name();
-    args["return"] = true;
-    return std::move(args);
-  };
-  const EngineRunResult stopped = RunEngine(RealEngine(), request);
-  EXPECT_EQ(calls, 1);
-  EXPECT_EQ(argumentType, "PKN5clang17DiagnosticsEngineE");  // const clang::DiagnosticsEngine*
-  EXPECT_EQ(CountLines(stopped.diagnostics, "[modernize-use-nullptr]"), 0) << stopped.diagnostics;
-  EXPECT_EQ(CountLines(stopped.diagnostics, "[clang-diagnostic-error]"), 1) << stopped.diagnostics;
-
-  request.hook = [](uint32_t, HookArgs&&) -> std::optional<HookArgs> { return std::nullopt; };
-  const EngineRunResult checked = RunEngine(RealEngine(), request);
-  EXPECT_EQ(CountLines(checked.diagnostics, "[modernize-use-nullptr]"), 1) << checked.diagnostics;
+  for (const bool stop : {true, false}) {
+    int calls = 0;
+    std::string argumentType;
+    request.hook = [&](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
+      if (id != kStopAfterCompilerErrors) return std::nullopt;
+      ++calls;
+      argumentType = std::get<std::shared_ptr<std::any>>(args.at("Diagnostics_cptr"))->type().name();
+      args["return"] = stop;
+      return std::move(args);
+    };
+    const EngineRunResult run = RunEngine(RealEngine(), request);
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(argumentType, "PKN5clang17DiagnosticsEngineE");  // const clang::DiagnosticsEngine*
+    EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-nullptr]"), stop ? 0 : 1) << run.diagnostics;
+    EXPECT_EQ(CountLines(run.diagnostics, "[clang-diagnostic-error]"), 1) << run.diagnostics;
+  }
 }
 
 }  // namespace

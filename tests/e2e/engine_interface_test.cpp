@@ -1,10 +1,11 @@
 // The engine's slots as the library uses them: identity, version texts, the
-// forwarded queries, refused arguments, the output sink's decisions, and
+// forwarded queries, arguments it refuses, the output sink's decisions, and
 // callbacks that fail.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "e2e_samples.h"
@@ -17,72 +18,45 @@ using testing::HasSubstr;
 
 constexpr const char* kSomeChecks = "-*,modernize-use-nullptr";
 
-int32_t RunWithArguments(const std::vector<std::string>& arguments, std::string* errors) {
-  const std::vector<const char*> argv = ArgvOf(arguments);
-  CapturedOutputs* captured = nullptr;
-  RealEngine().SetOutputSink(
-      [&captured](OutputKey, CapturedOutputs& outputs) {
-        captured = &outputs;
-        return true;
-      },
-      0);
-  const int32_t exitCode = RealEngine().Run(static_cast<int32_t>(argv.size()), argv.data(), nullptr, std::nullopt);
-  RealEngine().SetOutputSink({}, 0);
-  if (captured != nullptr && captured->count(int32_t{2}) != 0) *errors = *captured->at(int32_t{2});
-  return exitCode;
+uint32_t Ask(ForwardedQuery query, uint32_t value = 0) {
+  return RealEngine().ForwardedOperation(static_cast<uint32_t>(query), value, 0);
 }
 
-TEST(EngineIdentity, ReportsItsVersionsAnswersForwardedQueriesAndMarksUnknownOnes) {
+TEST(EngineIdentity, ReportsItsVersionsAnswersForwardedQueriesAndCountsRuns) {
   IZOClangTidy& engine = RealEngine();
   EXPECT_EQ(engine.QueryInterfaceIdentity(), kInterfaceIdentity);
   EXPECT_EQ(engine.QueryBuild().major, 19u);
   EXPECT_THAT(engine.GetVersionText(false), testing::StartsWith("19."));
   EXPECT_THAT(engine.GetVersionText(true), testing::StartsWith("zolibclang2 "));
-  EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::Echo), 1234, 0), 1234u);
-  EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::LlvmMajorVersion), 0, 0), 19u);
-  EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::RunsInProgress), 0, 0), 0u);
+  EXPECT_EQ(Ask(ForwardedQuery::Echo, 1234), 1234u);
+  EXPECT_EQ(Ask(ForwardedQuery::LlvmMajorVersion), 19u);
+  EXPECT_EQ(Ask(ForwardedQuery::RunsInProgress), 0u);
   EXPECT_EQ(engine.ForwardedOperation(77, 1, 2), kForwardedUnknownQuery);
-
-  const uint32_t before = engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::CompletedRuns), 0, 0);
-  std::string errors;
-  RunWithArguments({"clang-tidy.exe"}, &errors);
-  EXPECT_EQ(engine.ForwardedOperation(static_cast<uint32_t>(ForwardedQuery::CompletedRuns), 0, 0), before + 1);
+  const uint32_t before = Ask(ForwardedQuery::CompletedRuns);
+  RunArguments(engine, {"clang-tidy.exe"});
+  EXPECT_EQ(Ask(ForwardedQuery::CompletedRuns), before + 1);
 }
 
-TEST(EngineArguments, RefusesWhatItDoesNotKnowWithAMessageAndExitCode1) {
+TEST(EngineArguments, RefusesWhatItDoesNotKnowWithAMessageAndTakesOptionsWithTwoDashes) {
   const std::string file = SamplePath("inventory.cpp");
-  const std::vector<std::pair<std::vector<std::string>, std::string>> refused = {
-      {{"clang-tidy.exe", file, "-fix"}, "unsupported argument '-fix'"},
-      {{"clang-tidy.exe", file, "-checks=a", "-checks=b"}, "the option -checks is given twice"},
-      {{"clang-tidy.exe", file, file}, "more than one source file"},
-      {{"clang-tidy.exe", "-checks=*"}, "no source file given"},
-      {{"clang-tidy.exe", file, "-enable-check-profile=yes"}, "unsupported argument"},
+  std::vector<std::string> twoDashes = LibraryArguments(SampleRequest("inventory.cpp", kSomeChecks));
+  for (std::string& argument : twoDashes) {
+    if (argument.starts_with("-")) argument.insert(0, "-");
+  }
+  const std::vector<std::tuple<std::vector<std::string>, int32_t, std::string>> runs = {
+      {{"clang-tidy.exe", file, "-fix"}, 1, "error: unsupported argument '-fix'\nusage: "},
+      {{"clang-tidy.exe", file, "-checks=a", "-checks=b"}, 1, "error: the option -checks is given twice\n"},
+      {{"clang-tidy.exe", file, file}, 1, "error: more than one source file"},
+      {{"clang-tidy.exe", "-checks=*"}, 1, "error: no source file given\n"},
+      {{"clang-tidy.exe", file, "-config={CheckOptions: [{key: "}, 1, "Error: invalid configuration specified."},
+      {{"clang-tidy.exe", file, "-checks=-*"}, 1, "Error: no checks enabled.\n"},
+      {twoDashes, 0, ""},
   };
-  for (const auto& [arguments, message] : refused) {
-    std::string errors;
-    EXPECT_EQ(RunWithArguments(arguments, &errors), 1) << message;
-    EXPECT_THAT(errors, HasSubstr("error: " + message)) << message;
-    EXPECT_THAT(errors, HasSubstr("usage: ")) << message;
+  for (const auto& [arguments, exitCode, message] : runs) {
+    const EngineRunResult run = RunArguments(RealEngine(), arguments);
+    EXPECT_EQ(run.exitCode, exitCode) << message << run.errors;
+    EXPECT_THAT(run.errors, HasSubstr(message));
   }
-}
-
-TEST(EngineArguments, ReportsAConfigurationThatDoesNotParseAndThatNoCheckIsEnabled) {
-  std::string errors;
-  const std::string file = SamplePath("inventory.cpp");
-  EXPECT_EQ(RunWithArguments({"clang-tidy.exe", file, "-config={CheckOptions: [{key: "}, &errors), 1);
-  EXPECT_THAT(errors, HasSubstr("Error: invalid configuration specified."));
-  EXPECT_EQ(RunWithArguments({"clang-tidy.exe", file, "-checks=-*"}, &errors), 1);
-  EXPECT_EQ(errors, "Error: no checks enabled.\n");
-}
-
-TEST(EngineArguments, TakesOptionsWithTwoDashesToo) {
-  EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
-  std::vector<std::string> arguments = LibraryArguments(request);
-  for (std::string& argument : arguments) {
-    if (argument.starts_with("-") && argument != "-") argument = std::string(1, '-').append(argument);
-  }
-  std::string errors;
-  EXPECT_EQ(RunWithArguments(arguments, &errors), 0) << errors;
 }
 
 TEST(EngineOutputSink, IsOfferedTheThreeKeysAndDeclinedOnesAreNotCaptured) {
@@ -117,8 +91,7 @@ TEST(EngineOutputSink, WithoutASinkOrWithOneThatThrowsTheOutputsGoToTheProcessAn
   const OutputSinkCallback throwing = [](OutputKey, CapturedOutputs&) -> bool { throw std::runtime_error("sink broke"); };
   for (const OutputSinkCallback& sink : {OutputSinkCallback(), throwing}) {
     TempDir folder;
-    const auto source = folder.Write("clean.cpp", "int* Zero() { return 0; }\n");
-    const EngineRequest request = FileRequest(source, kSomeChecks);
+    const EngineRequest request = FileRequest(folder.Write("clean.cpp", "int* Zero() { return 0; }\n"), kSomeChecks);
     const std::vector<std::string> arguments = LibraryArguments(request);
     const std::vector<const char*> argv = ArgvOf(arguments);
     RealEngine().SetOutputSink(sink, 0);
@@ -134,22 +107,16 @@ TEST(EngineOutputSink, WithoutASinkOrWithOneThatThrowsTheOutputsGoToTheProcessAn
   }
 }
 
-TEST(EngineCallbacks, AProviderThatThrowsIsReportedAndTheDiskIsRead) {
+TEST(EngineCallbacks, AProviderAndAHookThatThrowAreReportedWhileTheDiskIsReadAndTheChecksRun) {
   EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
   request.provider = [](std::string_view name, std::string_view) -> std::optional<ProvidedFile> {
     if (name.ends_with("inventory.cpp")) throw std::runtime_error("bad conversion");
     return std::nullopt;
   };
+  request.hook = [](uint32_t, HookArgs&&) -> std::optional<HookArgs> { throw std::out_of_range("no such argument"); };
   const EngineRunResult run = RunEngine(RealEngine(), request);
   EXPECT_THAT(run.errors, HasSubstr("the file provider failed for '" + SamplePath("inventory.cpp") +
                                     "': bad conversion"));
-  EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-nullptr]"), 2);
-}
-
-TEST(EngineCallbacks, AHookThatThrowsIsReportedAndTheChecksRun) {
-  EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
-  request.hook = [](uint32_t, HookArgs&&) -> std::optional<HookArgs> { throw std::out_of_range("no such argument"); };
-  const EngineRunResult run = RunEngine(RealEngine(), request);
   EXPECT_THAT(run.errors, HasSubstr("error: the check hook failed: no such argument"));
   EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-nullptr]"), 2);
 }

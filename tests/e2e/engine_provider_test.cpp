@@ -1,6 +1,7 @@
 // The file provider decides what the compiler reads: served texts win over
 // the disk, for the main file and for headers, whether or not they exist on
-// disk; every path is asked once per run and folders never.
+// disk, and an absent answer lets the disk decide; every path is asked once
+// per run and folders never.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -15,8 +16,6 @@ namespace zotest {
 namespace {
 
 using testing::HasSubstr;
-
-constexpr const char* kNullptrCheck = "-*,modernize-use-nullptr";
 
 /// Serves texts by path and counts every question.
 struct ServedTexts {
@@ -33,45 +32,31 @@ struct ServedTexts {
   }
 };
 
-EngineRequest RequestFor(const TempDir& folder, const std::string& file, ServedTexts& served) {
-  EngineRequest request = FileRequest(folder.Path() / file, kNullptrCheck);
-  request.provider = served.Provider();
-  return request;
-}
-
-TEST(EngineProvider, ServedTextsWinOverTheDiskForTheMainFileAndHeadersAndKeepTheirIdentity) {
+TEST(EngineProvider, ServedTextsWinOverTheDiskKeepTheirIdentityAndEachPathIsAskedOnceNeverAFolder) {
   TempDir folder;
   const auto main = folder.Write("main.cpp", "int* First() { return nullptr; }\n");
   const auto saved = folder.Write("inc/saved.h", "#pragma once\n");
+  folder.Write("inc/disk.h", "#pragma once\nint* Disk() { return 0; }\n");
   ServedTexts served;
   served.texts[main.string()] = std::make_shared<const std::string>(
-      "#include \"inc/saved.h\"\n#include \"unsaved.h\"\n\nint* Fourth() { return 0; }\n");
+      "#include \"inc/saved.h\"\n#include \"unsaved.h\"\n#include \"inc/disk.h\"\n#include \"inc/disk.h\"\n"
+      "#include <vector>\nint* Sixth() { return 0; }\n");
   served.texts[saved.string()] = std::make_shared<const std::string>("#pragma once\nint* Saved() { return 0; }\n");
   // A second spelling of the served header must still be the same file for #pragma once.
   served.texts[(folder.Path() / "unsaved.h").string()] = std::make_shared<const std::string>(
       "#pragma once\n#include \"inc/../inc/saved.h\"\nint* Unsaved() { return 0; }\n");
-  const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
+  EngineRequest request = FileRequest(main, "-*,modernize-use-nullptr");
+  request.provider = served.Provider();
+  const EngineRunResult run = RunEngine(RealEngine(), request);
 
-  EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":4:24: warning: use nullptr [modernize-use-nullptr]"));
-  EXPECT_THAT(run.diagnostics, HasSubstr("    4 | int* Fourth() { return 0; }"));
-  EXPECT_THAT(run.fixesYaml, HasSubstr("FileOffset:      68"));
+  EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":6:23: warning: use nullptr [modernize-use-nullptr]"));
+  EXPECT_THAT(run.diagnostics, HasSubstr("    6 | int* Sixth() { return 0; }"));
+  EXPECT_THAT(run.fixesYaml, HasSubstr("FileOffset:      128"));
   EXPECT_EQ(CountLines(run.diagnostics, "saved.h:2:23: warning: use nullptr"), 1) << run.diagnostics;
   EXPECT_EQ(CountLines(run.diagnostics, "unsaved.h:3:25: warning: use nullptr"), 1) << run.diagnostics;
+  EXPECT_EQ(CountLines(run.diagnostics, "disk.h:2:22: warning: use nullptr"), 1) << run.diagnostics;
   EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
   EXPECT_EQ(run.exitCode, 0) << run.errors;
-}
-
-TEST(EngineProvider, IsAskedOncePerPathNeverForFoldersAndAnAbsentAnswerLetsTheDiskDecide) {
-  TempDir folder;
-  const auto main = folder.Write("main.cpp", "#include \"inc/a.h\"\n#include \"inc/a.h\"\n#include <vector>\n"
-                                             "int* Zero() { return 0; }\n");
-  folder.Write("inc/a.h", "#pragma once\n");
-  ServedTexts served;
-  const EngineRunResult run = RunEngine(RealEngine(), RequestFor(folder, "main.cpp", served));
-
-  EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":4:22: warning: use nullptr"));
-  EXPECT_EQ(served.questions[main.string()], 1);
-  EXPECT_EQ(served.questions[(folder.Path() / "inc/a.h").string()], 1);
   EXPECT_GT(served.questions.size(), 10u) << "the standard headers are asked for too";
   for (const auto& [path, count] : served.questions) {
     EXPECT_EQ(count, 1) << path;
