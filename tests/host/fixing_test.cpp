@@ -38,13 +38,6 @@ TEST(PlanFixes, SkipsOverlapsWithAMessageAndRepeatsSilently) {
   EXPECT_EQ(ApplyEdits(report.sources.at("a.cpp").text, plan.edits.at("a.cpp")), u"int* p = nullptr; int* q = nullptr;\n");
 }
 
-TEST(PlanFixes, OnlyTakesTheChosenChecks) {
-  const Report report = ReportWith({WithFix("modernize-use-nullptr", {{9, 4, "nullptr"}}),
-                                    WithFix("readability-x", {{0, 0, "// "}})});
-  const FixPlan plan = PlanFixes(report, "readability-*");
-  EXPECT_EQ(ApplyEdits(report.sources.at("a.cpp").text, plan.edits.at("a.cpp")), u"// int* p = NULL; int* q = 0;\n");
-}
-
 TEST(ApplyEdits, ReplacesUtf16RangesWithUtf8Text) {
   EXPECT_EQ(ApplyEdits(u"a😀b€c", {{1, 2, "ü"}, {4, 1, ""}, {5, 0, "!"}}), u"aüb!c");
 }

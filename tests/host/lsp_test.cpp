@@ -1,5 +1,6 @@
-// The language server's protocol side without the engine: framing, open
-// documents and positions, and the dispatch of messages against a fake backend.
+// The language server's protocol side without the engine, for what a client
+// session (node_client/) cannot reach deterministically: framing faults, UTF-8
+// positions, Windows paths, stale runs, cancellation and races with the worker.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -88,24 +89,19 @@ json Replace(int line, int from, int to, const std::string& text) {
   return {{"range", {{"start", At(line, from)}, {"end", At(line, to)}}}, {"text", text}};
 }
 
-TEST(LspDocuments, ChangesAndPositionsCountUtf16Units) {
+TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
   OpenDocuments documents;
   documents.Open("file:///w/a.cpp", 1, u"é😀b\r\nxy");
   // "b" is after 1 + 2 units; the second change sees the first one's result.
   ASSERT_TRUE(documents.Change("file:///w/a.cpp", 2, json::array({Replace(0, 3, 4, "cd"), Replace(1, 0, 1, "")})));
   EXPECT_EQ(*documents.Find("file:///w/a.cpp")->text, u"é😀cd\r\ny");
-  EXPECT_EQ(documents.Find("file:///w/a.cpp")->version, 2);
   EXPECT_FALSE(documents.Change("file:///w/a.cpp", 3, json::array({Replace(0, 4, 1, "")})));  // backwards
   EXPECT_FALSE(documents.Change("file:///w/a.cpp", 3, json::array({{{"text", 5}}})));
   EXPECT_EQ(documents.Find("file:///w/a.cpp")->version, 2);
-  ASSERT_TRUE(documents.Change("file:///w/a.cpp", 4, json::array({{{"text", "whole"}}})));
-  EXPECT_EQ(*documents.Find("file:///w/a.cpp")->text, u"whole");
-  EXPECT_FALSE(documents.Change("file:///w/other.cpp", 1, json::array()));
 
   const std::u16string text = u"a😀\nb";
   EXPECT_EQ(OffsetOf(text, At(0, 99)), 3u);  // clamps to the line's end
   EXPECT_EQ(OffsetOf(text, At(7, 0)), 5u);   // and past the last line to the text's end
-  EXPECT_EQ(RangeOf(LineIndex(text), 1, 3), json({{"start", At(0, 1)}, {"end", At(1, 0)}}));
   // The same places counted in UTF-8 bytes: "a" 1, the pair 4.
   EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
   EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
@@ -137,21 +133,15 @@ TEST(FileUris, NamePathsOfBothStylesBothWays) {
 /// Records what the server asks of it; its fixes are what the test sets.
 class FakeBackend : public LspBackend {
  public:
-  std::string Start(const Options& options) override {
-    startedWith = options;
-    return startError;
-  }
-  void Changed(const std::string& uri) override { changed.push_back(uri); }
+  std::string Start(const Options& options) override { startedWith = options; return startError; }
+  void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }
-  std::vector<TextEdit> FinalFix(int32_t token) override {
-    askedToken = token;
-    return finalFix;
-  }
+  std::vector<TextEdit> FinalFix(int32_t token) override { askedToken = token; return finalFix; }
 
   std::optional<Options> startedWith;
   std::string startError;
-  std::vector<std::string> changed, cancelled, closed;
+  std::vector<std::string> cancelled, closed;
   std::vector<TextEdit> finalFix;
   int32_t askedToken = 0;
 };
@@ -179,11 +169,18 @@ class LspServerTest : public testing::Test {
     const json options = {{"checks", "-*,modernize-use-nullptr"},
                           {"checkOptions", {{"a.b", "1"}}},
                           {"compileCommands", "/w/build"}};
-    const json reply = Request("initialize", {{"initializationOptions", options}});
-    EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-16");
+    Request("initialize", {{"initializationOptions", options}});
+  }
+  void Open(const std::u16string& text) {
+    Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  }
+  json CodeActions(int line, int character) {
+    const json range = {{"start", At(line, character)}, {"end", At(line, character)}};
+    return Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"];
   }
   static int ErrorCode(const json& reply) { return reply["error"]["code"].get<int>(); }
 
+  const std::string kUri = "file:///w/a.cpp";
   FakeBackend backend;
   std::vector<json> sent;
   LspServer server;
@@ -191,41 +188,33 @@ class LspServerTest : public testing::Test {
   bool handled = true;  ///< false once the server has seen exit
 };
 
-const std::string kUri = "file:///w/a.cpp";
-
 TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
-  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32002);  // not initialised yet
   Initialize();
-  EXPECT_EQ(backend.startedWith->checks, "-*,modernize-use-nullptr");
   EXPECT_EQ(backend.startedWith->checkOptions.at("a.b"), "1");
   EXPECT_EQ(backend.startedWith->compileDatabaseDir, "/w/build");
   EXPECT_EQ(ErrorCode(Request("initialize", json::object())), -32600);
-
-  const auto notJson = SendRaw("{\"jsonrpc\": \"2.0\", \"id\": 1,");
-  ASSERT_EQ(notJson.size(), 1u);
-  EXPECT_EQ(ErrorCode(notJson[0]), -32700);
-  EXPECT_TRUE(notJson[0]["id"].is_null());
-  for (const json& invalid : {json::array({1, 2}), json({{"id", 4}, {"method", 5}}), json(7)}) {
-    const auto replies = Send(invalid);
-    ASSERT_EQ(replies.size(), 1u) << invalid;
-    EXPECT_EQ(ErrorCode(replies[0]), -32600) << invalid;
+  const std::pair<std::string, int> cases[] = {
+      {"{\"jsonrpc\": \"2.0\", \"id\": 1,", -32700},
+      {"[1, 2]", -32600},
+      {"{\"id\": 4, \"method\": 5}", -32600},
+      {"7", -32600},
+      {"{\"jsonrpc\": \"2.0\", \"id\": 5, \"method\": \"no/such\"}", -32601},
+      {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}", -32602},
+  };
+  for (const auto& [raw, code] : cases) {
+    SCOPED_TRACE(raw);
+    const auto replies = SendRaw(raw);
+    ASSERT_EQ(replies.size(), 1u);
+    EXPECT_EQ(ErrorCode(replies[0]), code);
   }
   EXPECT_TRUE(Send({{"jsonrpc", "2.0"}, {"id", 9}, {"result", nullptr}}).empty());  // a client's response
-  EXPECT_EQ(ErrorCode(Request("no/such", json::object())), -32601);
-  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", {{"textDocument", 3}})), -32602);
-  EXPECT_EQ(ErrorCode(Request("codeAction/resolve", {{"data", {{"uri", kUri}, {"version", 1}, {"index", 0}}}})), -32602);
-  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}}}});  // no text: dropped
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", 1}});
-  Notify("$/cancelRequest", {{"id", 1}});
-  EXPECT_TRUE(backend.changed.empty());
 
   sent.clear();
   server.Trace("not asked for");
-  EXPECT_TRUE(sent.empty());
   Notify("$/setTrace", {{"value", "verbose"}});
   server.Trace("a run's log");
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0], json({{"jsonrpc", "2.0"}, {"method", "$/logTrace"}, {"params", {{"message", "a run's log"}}}}));
+  EXPECT_EQ(sent[0]["params"], json({{"message", "a run's log"}}));
 
   EXPECT_TRUE(Request("shutdown", nullptr)["result"].is_null());
   EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32600);
@@ -238,81 +227,62 @@ TEST_F(LspServerTest, ExitWithoutShutdownAndAFailedStartAreReported) {
   backend.startError = "no such folder";
   EXPECT_EQ(Request("initialize", json::object())["error"]["message"], "no such folder");
   Send({{"jsonrpc", "2.0"}, {"method", "exit"}});
-  EXPECT_FALSE(handled);
   EXPECT_EQ(server.ExitCode(), 1);
 }
 
 /// A use-nullptr diagnostic on the "0" of `text`, with its own replacement.
-Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken) {
+Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t from = 0) {
   Diagnostic diagnostic;
+  diagnostic.file = "/w/a.cpp";
   diagnostic.check = "modernize-use-nullptr";
   diagnostic.message = "use nullptr";
-  diagnostic.offset = static_cast<uint32_t>(text.find(u'0'));
+  diagnostic.offset = static_cast<uint32_t>(text.find(u'0', from));
   diagnostic.length = 1;
   diagnostic.fix = {TextEdit{diagnostic.offset, 1, "nullptr"}};
   diagnostic.claimToken = claimToken;
   return diagnostic;
 }
 
-TEST_F(LspServerTest, PublishesCurrentDiagnosticsOnlyAndResolvesTheirFixes) {
+TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {
   Initialize();
-  const std::u16string text = u"// é😀\nint* p = 0;";
-  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"languageId", "cpp"}, {"text", ToUtf8(text)}}}});
-  ASSERT_EQ(backend.changed, std::vector<std::string>{kUri});
-  const auto snapshot = server.Snapshot(kUri);
-  ASSERT_TRUE(snapshot);
-  EXPECT_EQ(snapshot->path, "/w/a.cpp");
-  EXPECT_EQ(*snapshot->buffers.at("/w/a.cpp"), text);
-
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(1, 0, 0, "  ")}}});
-  const std::u16string edited = u"// é😀\n  int* p = 0;";
+  const std::u16string text = u"int* p = 0;";
+  Open(text);
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, "  ")}}});
+  const std::u16string edited = u"  int* p = 0;";
   sent.clear();
   server.Publish(kUri, 1, {NullDiagnostic(text, 5)});  // stale: the text changed since
   EXPECT_TRUE(sent.empty());
   server.Publish(kUri, 2, {NullDiagnostic(edited, 5)});
   ASSERT_EQ(sent.size(), 1u);
-  const json& published = sent[0]["params"];
-  EXPECT_EQ(published["version"], 2);
-  EXPECT_EQ(published["diagnostics"][0]["range"]["start"], At(1, 11));
-  EXPECT_EQ(published["diagnostics"][0]["code"], "modernize-use-nullptr");
-  EXPECT_EQ(published["diagnostics"][0]["source"], "zoci");
 
-  const json range = {{"start", At(1, 11)}, {"end", At(1, 11)}};
-  const json actions = Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}, {"context", json::object()}})["result"];
+  const json actions = CodeActions(0, 11);
   ASSERT_EQ(actions.size(), 2u);
-  EXPECT_EQ(actions[0]["kind"], "quickfix");
-  EXPECT_FALSE(actions[0].contains("edit"));
-  const json suppress = {{"range", {{"start", At(1, 13)}, {"end", At(1, 13)}}}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
+  EXPECT_FALSE(actions[0].contains("edit"));  // resolved when chosen
+  const json suppress = {{"range", {{"start", At(0, 13)}, {"end", At(0, 13)}}}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
   EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
-  backend.finalFix = {TextEdit{static_cast<uint32_t>(edited.find(u'0')), 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
-  json resolved = Request("codeAction/resolve", actions[0])["result"];
+  backend.finalFix = {TextEdit{10, 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
+  const json edits = Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri];
   EXPECT_EQ(backend.askedToken, 5);
-  const json edits = resolved["edit"]["changes"][kUri];
   ASSERT_EQ(edits.size(), 2u);
-  EXPECT_EQ(edits[0], json({{"range", {{"start", At(1, 11)}, {"end", At(1, 12)}}}, {"newText", "nullptr"}}));
+  EXPECT_EQ(edits[0], json({{"range", {{"start", At(0, 10)}, {"end", At(0, 11)}}}, {"newText", "nullptr"}}));
   backend.finalFix.clear();  // the engine no longer has it: the run's own replacement
   EXPECT_EQ(Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri].size(), 1u);
 
   Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 3}}}, {"contentChanges", {Replace(0, 0, 0, "x")}}});
   EXPECT_EQ(ErrorCode(Request("codeAction/resolve", actions[0])), -32602);  // offered for an older text
-  EXPECT_TRUE(Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"].empty());
+  EXPECT_TRUE(CodeActions(0, 11).empty());
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
-  EXPECT_TRUE(sent.at(0)["params"]["diagnostics"].empty());
-  EXPECT_FALSE(server.Snapshot(kUri));
 }
 
 TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
   const json general = {{"positionEncodings", {"utf-8", "utf-16"}}};
   const json reply = Request("initialize", {{"capabilities", {{"general", general}}}});
   EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-8");
-  const std::u16string text = u"é😀 p = 1;";
-  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  Open(u"é😀 p = 1;");
   Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 11, 12, "0")}}});
-  const std::u16string edited = u"é😀 p = 0;";
-  EXPECT_EQ(*server.Snapshot(kUri)->buffers.at("/w/a.cpp"), edited);
   sent.clear();
-  server.Publish(kUri, 2, {NullDiagnostic(edited, 0)});
+  server.Publish(kUri, 2, {NullDiagnostic(*server.Snapshot(kUri)->buffers.at("/w/a.cpp"), 0)});
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0]["params"]["diagnostics"][0]["range"], json({{"start", At(0, 11)}, {"end", At(0, 12)}}));
 }
@@ -320,23 +290,16 @@ TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
 TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   Initialize();
   const std::u16string text = u"int* p = 0; int* q = 0; int* r = 0;";
-  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
+  Open(text);
   std::vector<Diagnostic> diagnostics;
-  for (const size_t at : {text.find(u'0'), text.find(u"0;", 10), text.rfind(u'0')}) {
-    Diagnostic diagnostic = NullDiagnostic(text, 0);
-    diagnostic.offset = diagnostic.fix[0].offset = static_cast<uint32_t>(at);
-    diagnostic.file = "/w/a.cpp";
-    diagnostics.push_back(diagnostic);
-  }
+  for (const size_t from : {0u, 10u, 22u}) diagnostics.push_back(NullDiagnostic(text, 0, from));
   diagnostics.push_back(diagnostics[1]);  // a repeat
   diagnostics.back().fix[0].text = "NULL";  // that overlaps: left out
-  Diagnostic other = diagnostics[0];
-  other.check = "readability-x";
-  diagnostics.push_back(other);
+  diagnostics.push_back(diagnostics[0]);
+  diagnostics.back().check = "readability-x";
   server.Publish(kUri, 1, diagnostics);
 
-  const json range = {{"start", At(0, 9)}, {"end", At(0, 9)}};
-  const json actions = Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"];
+  const json actions = CodeActions(0, 9);
   const auto fixAll = std::find_if(actions.begin(), actions.end(), [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
   ASSERT_NE(fixAll, actions.end()) << actions;
   const json edits = Request("codeAction/resolve", *fixAll)["result"]["edit"]["changes"][kUri];
@@ -361,14 +324,9 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   sent.clear();
   const std::string token = server.BeginProgress(kUri, "inspecting a.cpp");
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0]["method"], "window/workDoneProgress/create");
-  EXPECT_EQ(sent[0]["params"]["token"], token);
-  const json create = sent[0];
   server.EndProgress(token, "1 diagnostic");  // the run ended before the client answered
-  EXPECT_EQ(sent.size(), 1u);
-  const auto reports = Send({{"jsonrpc", "2.0"}, {"id", create["id"]}, {"result", nullptr}});
+  const auto reports = Send({{"jsonrpc", "2.0"}, {"id", sent[0]["id"]}, {"result", nullptr}});
   ASSERT_EQ(reports.size(), 2u);
-  EXPECT_EQ(reports[0]["params"]["value"]["kind"], "begin");
   EXPECT_EQ(reports[0]["params"]["value"]["message"], "inspecting a.cpp");
   EXPECT_EQ(reports[1]["params"], json({{"token", token}, {"value", {{"kind", "end"}, {"message", "1 diagnostic"}}}}));
 
@@ -386,7 +344,7 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
 
 TEST_F(LspServerTest, RunsPublishWhileTheClientEdits) {
   Initialize();
-  Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", "int* p = 0;"}}}});
+  Open(u"int* p = 0;");
   std::thread worker([this] {  // what the inspection worker does, against the edits below
     for (int64_t version = 1; version <= 200; ++version) {
       if (const auto snapshot = server.Snapshot(kUri)) server.Publish(kUri, snapshot->version, {NullDiagnostic(*snapshot->buffers.begin()->second, 0)});

