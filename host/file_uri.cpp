@@ -70,7 +70,7 @@ std::string UriOfPath(const std::string& path, PathStyle style) {
   std::string uriPath = path;
   if (style == PathStyle::windows) {
     std::replace(uriPath.begin(), uriPath.end(), '\\', '/');
-    if (StartsWithDrive(uriPath)) uriPath.insert(0, "/");
+    if (StartsWithDrive(uriPath)) uriPath = "/" + uriPath;
   }
   std::string uri = "file://";
   if (style == PathStyle::windows && uriPath.rfind("//", 0) == 0) uriPath.erase(0, 2);  // a UNC share's host
