@@ -14,6 +14,7 @@
 #include <llvm/Support/raw_ostream.h>
 
 #include "thread_callbacks.h"
+#include "traversal_scope.h"
 
 namespace zoe {
 
@@ -36,34 +37,37 @@ bool HookStopsChecks(const clang::DiagnosticsEngine& compilerDiagnostics, llvm::
 class HookedChecks final : public clang::MultiplexConsumer {
  public:
   HookedChecks(std::vector<std::unique_ptr<clang::ASTConsumer>> checks, const clang::DiagnosticsEngine& diagnostics,
-               llvm::raw_ostream& errors)
-      : MultiplexConsumer(std::move(checks)), diagnostics_(diagnostics), errors_(errors) {}
+               llvm::raw_ostream& errors, bool wholeUnit)
+      : MultiplexConsumer(std::move(checks)), diagnostics_(diagnostics), errors_(errors), wholeUnit_(wholeUnit) {}
 
   void HandleTranslationUnit(clang::ASTContext& context) override {
     if (HookStopsChecks(diagnostics_, errors_)) return;
+    if (!wholeUnit_) VisitOnlyUserDeclarations(context);
     MultiplexConsumer::HandleTranslationUnit(context);
   }
 
  private:
   const clang::DiagnosticsEngine& diagnostics_;
   llvm::raw_ostream& errors_;
+  bool wholeUnit_;
 };
 
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
-  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& errors)
-      : checks_(checks), errors_(errors) {}
+  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& errors, bool wholeUnit)
+      : checks_(checks), errors_(errors), wholeUnit_(wholeUnit) {}
 
   std::unique_ptr<clang::ASTConsumer> CreateASTConsumer(clang::CompilerInstance& compiler,
                                                         llvm::StringRef file) override {
     std::vector<std::unique_ptr<clang::ASTConsumer>> consumers;
     consumers.push_back(checks_.createASTConsumer(compiler, file));
-    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), errors_);
+    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), errors_, wholeUnit_);
   }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& errors_;
+  bool wholeUnit_;
 };
 
 }  // namespace
@@ -79,7 +83,7 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, errors_);
+  auto action = std::make_unique<TidyFrontendAction>(checks_, errors_, wholeUnit_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*files);

@@ -30,6 +30,7 @@
 #include "run_outputs.h"
 #include "shared_state_checks.h"
 #include "tidy_action.h"
+#include "traversal_scope.h"
 
 namespace zoe {
 
@@ -161,7 +162,9 @@ class TidyRun {
     InitialiseTargets();
     std::string summary;
     llvm::raw_string_ostream summaryStream(summary);
-    TidyToolAction action(checks, summaryStream, outputs_.Errors());
+    const bool wholeUnit =
+        ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
+    TidyToolAction action(checks, summaryStream, outputs_.Errors(), wholeUnit);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
     clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),
