@@ -100,10 +100,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 /// Real sources from the packages the build installs: the JSON library's
 /// examples and the test framework's samples, over large system headers.
-/// The first of each folder by default; all of them with ZOCI_FULL_CORPUS set.
+/// The first of each folder by default; ZOCI_CORPUS_FILES=N takes N of each,
+/// evenly spaced.
 std::vector<FidelityCase> CorpusCases() {
   const std::string checks = "-*,modernize-*,readability-*,performance-*,bugprone-*";
-  const bool full = std::getenv("ZOCI_FULL_CORPUS") != nullptr;
+  const char* wanted = std::getenv("ZOCI_CORPUS_FILES");
+  const size_t perFolder = wanted != nullptr ? std::max(1, std::atoi(wanted)) : 1;
   std::vector<FidelityCase> cases;
   for (const char* folder : {"/usr/share/doc/nlohmann-json3-dev/examples", "/usr/src/googletest/googletest/samples"}) {
     if (!std::filesystem::is_directory(folder)) continue;
@@ -112,8 +114,10 @@ std::vector<FidelityCase> CorpusCases() {
       if (entry.path().extension() == ".cpp" || entry.path().extension() == ".cc") files.push_back(entry.path());
     }
     std::sort(files.begin(), files.end());
-    if (!full && files.size() > 1) files.resize(1);
-    for (const auto& file : files) cases.push_back({file.string(), checks, {}});
+    const size_t step = std::max<size_t>(1, files.size() / perFolder);
+    for (size_t i = 0; i < files.size() && i / step < perFolder; i += step) {
+      cases.push_back({files[i].string(), checks, {}});
+    }
   }
   return cases;
 }
