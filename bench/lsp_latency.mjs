@@ -1,0 +1,124 @@
+// Editor latency of `zoci lsp` and of clangd with the same clang-tidy checks,
+// through one JSON-RPC client: from didOpen to the first diagnostics, and from
+// an edit in the body (below the includes) to the diagnostics of that version,
+// the median of three edits. The source is the end-to-end benchmark's: about
+// 300 lines over seven standard headers, C++17.
+// Prints "<benchmark> <nanoseconds>" lines, as bench/ratios reads medians.
+// Usage: node bench/lsp_latency.mjs <zoci> <clangd>
+import { spawn } from 'node:child_process';
+import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
+import { join, resolve } from 'node:path';
+import { pathToFileURL } from 'node:url';
+
+const rpc = createRequire(new URL('../tests/host/node_client/', import.meta.url))('vscode-jsonrpc/node');
+
+const kChecks = '-*,bugprone-*,modernize-*,performance-*,readability-*';
+const kEdits = 3;
+const kWait = 120000;
+
+function generatedSource() {
+  let text = '// Inventaire de la cuisine \u2014 générée pour la mesure.\n';
+  for (const header of ['algorithm', 'iomanip', 'iostream', 'map', 'queue', 'random', 'string', 'unordered_set', 'vector']) {
+    text += `#include <${header}>\n`;
+  }
+  text += '\n';
+  for (let i = 0; i < 25; ++i) {
+    text += `// Rezept Nr. ${i}: Grüße aus der Küche, crème brûlée\nstruct Dish${i} {\n  Dish${i}() {}\n` +
+      `  int* portion = 0;\n  std::string name = "entrée ${i}";\n};\n` +
+      `int Count${i}(const std::vector<int>& v, std::map<int, std::string> m) {\n  int total = 0;\n` +
+      `  for (size_t k = 0; k < v.size(); ++k) total += v[k];\n` +
+      `  return total + (int)m.size() + (Dish${i}().portion == 0 ? 1 : 0);\n}\n\n`;
+  }
+  return text;
+}
+
+/// One server behind a client that waits for the diagnostics of a version.
+class Session {
+  constructor(command, args, folder) {
+    this.server = spawn(command, args, { cwd: folder, stdio: ['pipe', 'pipe', 'ignore'] });
+    this.connection = rpc.createMessageConnection(
+      new rpc.StreamMessageReader(this.server.stdout), new rpc.StreamMessageWriter(this.server.stdin));
+    this.waiters = [];
+    this.connection.onNotification('textDocument/publishDiagnostics', (params) => {
+      this.waiters = this.waiters.filter((waiter) => !waiter(params));
+    });
+    this.connection.onRequest('window/workDoneProgress/create', () => null);
+    this.connection.listen();
+  }
+
+  published(uri, version) {
+    return new Promise((resolve, reject) => {
+      const timer = setTimeout(() => reject(new Error(`no diagnostics for version ${version}`)), kWait);
+      this.waiters.push((params) => params.uri === uri && params.version === version &&
+        (clearTimeout(timer), resolve(), true));
+    });
+  }
+
+  async start(folder) {
+    await this.connection.sendRequest('initialize', {
+      processId: process.pid, rootUri: pathToFileURL(folder).href,
+      capabilities: { textDocument: { publishDiagnostics: { versionSupport: true } } },
+    });
+    await this.connection.sendNotification('initialized', {});
+  }
+
+  /// Seconds from sending `notify` to the diagnostics of `version`.
+  async timed(uri, version, notify) {
+    const published = this.published(uri, version);
+    const start = process.hrtime.bigint();
+    await notify();
+    await published;
+    return Number(process.hrtime.bigint() - start);
+  }
+
+  async stop() {
+    await this.connection.sendRequest('shutdown');
+    await this.connection.sendNotification('exit');
+    this.connection.dispose();
+    this.server.kill();
+  }
+}
+
+/// Open and median edit latency of one server, in nanoseconds.
+async function measure(command, args, folder, text) {
+  const session = new Session(command, args, folder);
+  await session.start(folder);
+  const uri = pathToFileURL(join(folder, 'inventory.cpp')).href;
+  const open = await session.timed(uri, 1, () => session.connection.sendNotification('textDocument/didOpen',
+    { textDocument: { uri, languageId: 'cpp', version: 1, text } }));
+  const line = text.split('\n').indexOf('') + 1;  // the first line after the includes
+  const edits = [];
+  for (let version = 2; version < 2 + kEdits; ++version) {
+    const insert = { range: { start: { line, character: 0 }, end: { line, character: 0 } },
+      text: `int* edited${version} = 0;\n` };
+    edits.push(await session.timed(uri, version, () => session.connection.sendNotification('textDocument/didChange',
+      { textDocument: { uri, version }, contentChanges: [insert] })));
+  }
+  await session.stop();
+  edits.sort((a, b) => a - b);
+  return { open, edit: edits[Math.floor(edits.length / 2)] };
+}
+
+async function main() {
+  const [zoci, clangd] = process.argv.slice(2).map((path) => resolve(path));
+  const folder = mkdtempSync(join(tmpdir(), 'zoci-lsp-bench-'));
+  try {
+    const text = generatedSource();
+    writeFileSync(join(folder, 'inventory.cpp'), text);
+    writeFileSync(join(folder, '.clang-tidy'), `Checks: '${kChecks}'\n`);
+    writeFileSync(join(folder, 'compile_flags.txt'), '-std=c++17\n');
+    const ours = await measure(zoci, ['lsp', `--checks=${kChecks}`, '--std=c++17'], folder, text);
+    const theirs = await measure(clangd, ['--clang-tidy', '--log=error'], folder, text);
+    console.log(`BM_LspOpenZoci ${ours.open}\nBM_LspEditZoci ${ours.edit}`);
+    console.log(`BM_LspOpenClangd ${theirs.open}\nBM_LspEditClangd ${theirs.edit}`);
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+}
+
+main().catch((error) => {
+  console.error(`lsp_latency: ${error.message}`);
+  process.exit(1);
+});
