@@ -1,9 +1,12 @@
 // The zoci command line: one table of flags gives both the parser and the
 // help text. Flags follow clang and clang-tidy spellings where those exist
 // ("-I DIR" and "-IDIR", "--checks=X" and "--checks X").
+#include <algorithm>
 #include <charconv>
 #include <functional>
+#include <regex>
 #include <sstream>
+#include <thread>
 
 #include "options.h"
 
@@ -60,6 +63,26 @@ std::string SetJobs(Options& o, const std::string& value) {
   if (std::string error = ParseUnsigned(value, jobs, "-j"); !error.empty()) return error;
   if (jobs == 0) return "-j must be at least 1";
   o.jobs = jobs;
+  return {};
+}
+
+/// A handler that stores a regular expression after checking that it parses.
+Handler StorePattern(std::string FileFilter::*field, const char* flag) {
+  return [field, flag](Options& o, const std::string& value) {
+    try {
+      std::regex parsed(value);
+    } catch (const std::regex_error& bad) {
+      return std::string(flag) + " '" + value + "' is not a regular expression: " + bad.what();
+    }
+    o.fileFilter.*field = value;
+    return std::string();
+  };
+}
+
+std::string SetShard(Options& o, const std::string& value) {
+  const auto shard = ParseShard(value);
+  if (!shard) return "--shard takes K/N with 1 <= K <= N, not '" + value + "'";
+  o.fileFilter.shard = *shard;
   return {};
 }
 
@@ -144,7 +167,12 @@ const std::vector<Flag>& Flags() {
        Choose(&Options::format, "--format", {{"text", OutputFormat::text}, {"json", OutputFormat::json}, {"sarif", OutputFormat::sarif}})},
       {{"--color"}, "WHEN", "auto (default: when standard output is a terminal), always, never",
        Choose(&Options::colour, "--color", {{"auto", ColourMode::automatic}, {"always", ColourMode::always}, {"never", ColourMode::never}})},
-      {{"-j"}, "N", "inspect N files at once, one parser each", SetJobs, true},
+      {{"-j"}, "N", "inspect N files at once, one parser each (default: the number of CPUs)", SetJobs, true},
+      {{"--files"}, "REGEX", "inspect only the files whose path matches (searched, ECMAScript)", StorePattern(&FileFilter::include, "--files")},
+      {{"--exclude"}, "REGEX", "leave out the files whose path matches", StorePattern(&FileFilter::exclude, "--exclude")},
+      {{"--shard"}, "K/N", "inspect the K-th of N parts of the files, split by size the same way on every machine", SetShard},
+      {{"--quiet"}, nullptr, "no progress line on the terminal", [](Options& o, const std::string&) { o.quiet = true; return std::string(); }},
+      {{"--summary"}, nullptr, "at the end, totals per check and the files that could not be inspected", [](Options& o, const std::string&) { o.summary = true; return std::string(); }},
       {{"--log-dir"}, "DIR", "write each run's log, parameters and errors (and with --detailed the YAML) there", Store(&Options::logDir)},
       {{"--detailed"}, nullptr, "detailed logging", [](Options& o, const std::string&) { o.detailed = true; return std::string(); }},
       {{"--dump-dir"}, "DIR", "after the runs, dump buffers, mappers and fixes into DIR", Store(&Options::dumpDir)},
@@ -177,6 +205,7 @@ std::optional<Command> CommandNamed(const std::string& word) {
   if (word == "fix") return Command::fix;
   if (word == "lsp") return Command::lsp;
   if (word == "--version" || word == "version") return Command::version;
+  if (word == "merge-sarif") return Command::mergeSarif;
   if (word == "--help" || word == "-h" || word == "help") return Command::help;
   return std::nullopt;
 }
@@ -199,6 +228,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   Options options;
   options.settings.keepFixlessDiagnostics = true;
   options.settings.target64Bit = true;
+  options.jobs = std::max(1u, std::thread::hardware_concurrency());
   if (arguments.empty()) return Fail("no command given; try 'zoci --help'");
   const auto command = CommandNamed(arguments[0]);
   if (!command) return Fail("unknown command '" + arguments[0] + "'; try 'zoci --help'");
@@ -225,14 +255,20 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
   }
   if (options.settings.headerExtensions.empty()) options.settings.headerExtensions = {".h", ".hh", ".hpp", ".hxx", ".inl"};
   const bool needsFiles = options.command == Command::inspect || options.command == Command::fix;
-  if (needsFiles && options.files.empty() && !options.stdinBuffer) return Fail("no input files; try 'zoci --help'");
+  const bool project = !options.compileDatabaseDir.empty();
+  if (needsFiles && options.files.empty() && !options.stdinBuffer && !project) {
+    return Fail("no input files (or -p DIR for every file of DIR/compile_commands.json); try 'zoci --help'");
+  }
+  if (options.command == Command::mergeSarif && options.files.empty()) return Fail("merge-sarif needs SARIF files to merge");
   return ParsedCommandLine{std::move(options), {}};
 }
 
 std::string HelpText() {
   std::ostringstream text;
   text << "usage: zoci inspect [options] FILE...   print diagnostics the way clang does\n"
+          "       zoci inspect -p DIR [options]    every file of DIR/compile_commands.json\n"
           "       zoci fix [options] FILE...       inspect, then apply the fixes in place\n"
+          "       zoci merge-sarif FILE...         the SARIF logs of several runs as one\n"
           "       zoci lsp [options]               language server on standard input and output\n"
           "       zoci --version                   the engine's version, through the library\n\n"
           "Lines and columns are 1-based; columns count UTF-16 code units of the file's\n"

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
@@ -14,6 +16,9 @@
 #include "hostlib/zoipc.h"
 #include "machine_report.h"
 #include "parallel_runs.h"
+#include "project_files.h"
+#include "run_summary.h"
+#include "sarif_merge.h"
 #include "text_report.h"
 #include "tidy_config.h"
 
@@ -29,10 +34,38 @@ int Failure(const std::string& message) {
   return kExitFailed;
 }
 
-std::vector<FileJob> Jobs(const Options& options, std::optional<std::string> unsaved) {
+/// `path` relative to the working folder when it lies below it, as a user
+/// would name it.
+std::string AsNamed(const std::string& path) {
+  std::error_code failed;
+  const std::filesystem::path relative = std::filesystem::path(path).lexically_proximate(std::filesystem::current_path(failed));
+  const bool below = !failed && !relative.empty() && *relative.begin() != "..";
+  return below ? relative.string() : path;
+}
+
+/// The files this run inspects: those named, or else every entry of the
+/// compile database; narrowed by --files, --exclude and --shard. None with
+/// `error` when the filters leave nothing of a non-empty list.
+std::optional<std::vector<std::string>> InputFiles(const Options& options, const std::optional<CompileDatabase>& database,
+                                                   std::string& error) {
+  std::vector<std::string> listed = options.files;
+  if (listed.empty() && database) {
+    for (const std::string& file : database->Files()) listed.push_back(AsNamed(file));
+  }
+  FileFilter unsharded = options.fileFilter;
+  unsharded.shard = Shard{};
+  if (!listed.empty() && SelectFiles(listed, unsharded, FileSizeOrZero).empty()) {
+    error = "no file matches --files and --exclude";
+    return std::nullopt;
+  }
+  return SelectFiles(listed, options.fileFilter, FileSizeOrZero);
+}
+
+std::vector<FileJob> Jobs(const Options& options, const std::vector<std::string>& files,
+                          std::optional<std::string> unsaved) {
   std::vector<FileJob> jobs;
   bool bufferListed = false;
-  for (const std::string& path : options.files) {
+  for (const std::string& path : files) {
     const bool isBuffer = options.stdinBuffer && path == *options.stdinBuffer;
     jobs.push_back(FileJob{path, isBuffer ? unsaved : std::nullopt, {}, nullptr});
     bufferListed = bufferListed || isBuffer;
@@ -173,14 +206,34 @@ int RunInspect(const Options& options) {
   if (options.stdinBuffer) unsaved = std::string(std::istreambuf_iterator<char>(std::cin), {});
   const auto version = InitializeLibrary(options);
   if (!version) return kExitFailed;
+  std::string error;
+  const auto files = InputFiles(options, database, error);
+  if (!files) return Failure(error);
   const Inspector inspector(options, std::move(database), std::move(config));
-  const Report report = Collect(InspectAll(inspector, Jobs(options, unsaved), options.jobs), *version);
+  const Report report =
+      Collect(InspectAll(inspector, Jobs(options, *files, unsaved), options.jobs, !options.quiet), *version);
   const bool bufferFix = options.fix && options.stdinBuffer;  // the fixed buffer takes standard output
   if (!bufferFix) PrintReport(options, report);
   const bool fixesOk = !options.fix || ApplyFixes(options, report);
   const bool dumpOk = DumpCaches(options);
   PrintFileProblems(report);
+  if (options.summary) std::fputs(RunSummary(report).c_str(), stderr);
   return ExitCode(report, fixesOk, dumpOk);
+}
+
+int RunMergeSarif(const Options& options) {
+  std::vector<std::pair<std::string, std::string>> logs;
+  for (const std::string& path : options.files) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Failure("cannot read " + path);
+    logs.emplace_back(path, std::string(std::istreambuf_iterator<char>(in), {}));
+  }
+  std::string error;
+  const auto merged = MergeSarif(logs, error);
+  if (!merged) return Failure(error);
+  std::cout << *merged;
+  std::cout.flush();
+  return std::cout ? kExitInspected : Failure("cannot write the merged log");
 }
 
 int RunVersion() {

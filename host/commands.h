@@ -19,6 +19,9 @@ inline constexpr int kExitFailed = 2;
 /// `zoci inspect` and `zoci fix`; returns the exit code.
 int RunInspect(const Options& options);
 
+/// `zoci merge-sarif`: the named SARIF logs as one, on standard output.
+int RunMergeSarif(const Options& options);
+
 /// `zoci lsp`: a language server on standard input and output; returns the exit code.
 int RunLsp(const Options& options);
 

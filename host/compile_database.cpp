@@ -115,7 +115,8 @@ std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std
     const std::string* source = StringMember(entry, "file");
     if (!directory || !source) continue;
     const fs::path base = fs::path(*directory).is_absolute() ? fs::path(*directory) : fs::absolute(folder) / *directory;
-    database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base));
+    const bool added = database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base)).second;
+    if (added) database.files_.push_back((base / *source).lexically_normal().string());
   }
   return database;
 }

@@ -29,9 +29,12 @@ class CompileDatabase {
   static std::optional<CompileDatabase> Load(const std::filesystem::path& folder, std::string& error);
   /// The flags of `file` (any spelling of its path), none when it has no entry.
   std::optional<CompileFlags> FlagsOf(const std::filesystem::path& file) const;
+  /// Every file that has an entry, once, in the database's order.
+  const std::vector<std::string>& Files() const { return files_; }
 
  private:
   std::map<std::string, CompileFlags> byFile_;  ///< by normalised absolute path
+  std::vector<std::string> files_;
 };
 
 /// Splits a command text the way a POSIX shell splits words (quotes, backslashes).

@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
       case zoci::Command::help: std::fputs(zoci::HelpText().c_str(), stdout); return zoci::kExitInspected;
       case zoci::Command::version: return zoci::RunVersion();
       case zoci::Command::lsp: return zoci::RunLsp(*parsed.options);
+      case zoci::Command::mergeSarif: return zoci::RunMergeSarif(*parsed.options);
       default: return zoci::RunInspect(*parsed.options);
     }
   } catch (const std::exception& failure) {

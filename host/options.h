@@ -8,13 +8,14 @@
 #include <vector>
 
 #include "interop/inspection_settings.h"
+#include "project_files.h"
 
 namespace zoci {
 
 using Quillfern::ZoCodeInspections::Native::InspectionSettings;
 namespace ModeFlags = Quillfern::ZoCodeInspections::Native::ModeFlags;
 
-enum class Command { inspect, fix, lsp, version, help };
+enum class Command { inspect, fix, lsp, mergeSarif, version, help };
 enum class OutputFormat { text, json, sarif };
 enum class ColourMode { automatic, always, never };
 
@@ -30,7 +31,8 @@ struct Options {
   std::string fixlessChecks;
   std::map<std::string, std::string> checkOptions;
   std::string configFile;
-  std::string compileDatabaseDir;             ///< -p
+  std::string compileDatabaseDir;             ///< -p; without files, every entry is inspected
+  FileFilter fileFilter;                      ///< --files, --exclude, --shard
   bool convertToUtf8 = true;                  ///< the host library's conversion switch
   uint32_t ansiCodePage = 1252;
   std::optional<std::string> stdinBuffer;     ///< file whose unsaved text comes on standard input
@@ -41,7 +43,9 @@ struct Options {
   std::string warningsAsErrors;
   OutputFormat format = OutputFormat::text;
   ColourMode colour = ColourMode::automatic;
-  unsigned jobs = 1;
+  unsigned jobs = 1;                          ///< the CPU count unless -j says otherwise
+  bool quiet = false;                         ///< no progress line
+  bool summary = false;                       ///< totals per check and failed files at the end
   std::string logDir;
   std::string dumpDir;
   bool detailed = false;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 #include <nlohmann/json.hpp>
 #include "support/temp_dir.h"
@@ -104,6 +105,60 @@ TEST_F(Zoci, CompileCommandsGiveEachFileItsFoldersAndDefines) {
   EXPECT_EQ(project.exitCode, 0) << project.err;
   EXPECT_NE(project.out.find("project/src/main.cpp:8:62: warning: use nullptr"), std::string::npos) << project.out;
   EXPECT_EQ(Run({"inspect", "-p", "encodings", "project/src/main.cpp"}).exitCode, 2);  // no database there
+}
+
+/// The results of a SARIF log with rule and artifact indices replaced by what they name.
+std::multiset<std::string> ResolvedResults(const std::string& sarif) {
+  nlohmann::json run = nlohmann::json::parse(sarif)["runs"][0];
+  std::multiset<std::string> results;
+  for (nlohmann::json result : run["results"]) {
+    result["ruleIndex"] = run["tool"]["driver"]["rules"][result["ruleIndex"].get<size_t>()]["id"];
+    for (nlohmann::json& location : result["locations"]) {
+      auto& artifact = location["physicalLocation"]["artifactLocation"];
+      EXPECT_EQ(run["artifacts"][artifact["index"].get<size_t>()]["location"]["uri"], artifact["uri"]);
+      artifact.erase("index");
+    }
+    result.erase("fixes");
+    results.insert(result.dump());
+  }
+  return results;
+}
+
+// The README's CI workflow on the sample project: two runners each inspect
+// their shard of the whole compile database, and the merged log holds what one
+// run over the whole database finds.
+TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
+  const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif"});
+  ASSERT_EQ(whole.exitCode, 0) << whole.err;
+  EXPECT_EQ(ResolvedResults(whole.out).size(), 2u) << whole.out;  // one in main.cpp, one in shelf.cpp
+  std::vector<std::string> shards;
+  for (const std::string shard : {"1/2", "2/2"}) {
+    const ZociRun run = Run({"inspect", "-p", "project", "--shard", shard, "--format", "sarif", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    shards.push_back("shard" + shard.substr(0, 1) + ".sarif");
+    dir_.Write(shards.back(), run.out);
+  }
+  const ZociRun merged = Run({"merge-sarif", shards[0], shards[1]});
+  ASSERT_EQ(merged.exitCode, 0) << merged.err;
+  EXPECT_EQ(ResolvedResults(merged.out), ResolvedResults(whole.out));
+  if (const std::string multitool = ZOCI_SARIF_MULTITOOL; !multitool.empty()) {
+    dir_.Write("all.sarif", merged.out);
+    const ZociRun validation = Shell(multitool, {"validate", "all.sarif"});
+    EXPECT_EQ(validation.exitCode, 0) << validation.out;
+  }
+}
+
+TEST_F(Zoci, AProjectRunNamesTheFilesItCouldNotInspectAndFails) {
+  dir_.Write("broken/compile_commands.json",
+             R"([{"directory": ".", "file": "gone.cpp", "arguments": ["c++", "-c", "gone.cpp"]},
+                 {"directory": ".", "file": "here.cpp", "arguments": ["c++", "-c", "here.cpp"]}])");
+  dir_.Write("broken/here.cpp", "int* here() { return 0; }\n");
+  const ZociRun run = Run({"inspect", "-p", "broken", "--checks=-*,modernize-use-nullptr", "--summary", "--quiet"});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.out.find("broken/here.cpp:1:22: warning: use nullptr"), std::string::npos) << run.out;
+  EXPECT_NE(run.err.find("zoci: summary: 1 file inspected, 1 failed, 1 warning, 0 errors\n"
+                         "  1\tmodernize-use-nullptr\nzoci: failed: broken/gone.cpp\n"), std::string::npos) << run.err;
+  EXPECT_EQ(Run({"inspect", "-p", "broken", "--files", "nothing"}).exitCode, 2);
 }
 
 TEST_F(Zoci, CFilesAreInspectedAsCUnlessTheLanguageIsGiven) {
