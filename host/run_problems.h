@@ -9,8 +9,9 @@
 
 namespace zoci {
 
-/// The problems of a run that still produced diagnostics, one message each,
-/// e.g. diagnostics the library dropped because it could not convert them (a
+/// The problems of a run that still produced diagnostics, one message each:
+/// configuration files the engine passed over because they do not parse, and
+/// diagnostics the library dropped because it could not convert them (a
 /// directive's count out of range); empty when there are none.
 std::vector<std::string> RunProblems(const std::string& errorText);
 

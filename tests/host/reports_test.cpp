@@ -106,6 +106,8 @@ TEST(RunProblems, DroppedDiagnosticsAreCountedPerReasonAndFailuresKeepTheirWhole
                         "*** exception: bad conversion\n*** exception: stoul argument out of range"),
             (std::vector<std::string>{"1 diagnostic was dropped by the library: bad conversion",
                                       "2 diagnostics were dropped by the library: stoul argument out of range"}));
+  EXPECT_EQ(RunProblems("/p/.clang-tidy:1:1: error: unknown key 'Chekcs'\nError parsing /p/.clang-tidy: Invalid argument\n"),
+            (std::vector<std::string>{"the engine ignored a configuration file: Error parsing /p/.clang-tidy: Invalid argument"}));
   EXPECT_EQ(FailureMessage("Error: invalid configuration specified.\nInvalid argument\n\n", "log"),
             "Error: invalid configuration specified.\nInvalid argument");
   EXPECT_EQ(FailureMessage("", "*** Parse #3 failed ***\n"), "*** Parse #3 failed ***");

@@ -102,6 +102,9 @@ TEST_F(Zoci, RunProblemsAndRefusalsReachTheUser) {
   dir_.Write("far.cpp", "int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n");
   dir_.Write("X.H", "int* p = 0;\n");
   dir_.Write("Y.HPP", "int* p = 0;\n");
+  dir_.Write("broken/.clang-tidy", "Checks: [oops\n");
+  dir_.Write("broken/inner/.clang-tidy", "InheritParentConfig: true\nChecks: '-*,modernize-use-nullptr'\n");
+  dir_.Write("broken/inner/plain.cpp", "int* p = 0;\n");
   const std::string nullptrOnly = "--checks=-*,modernize-use-nullptr";
   struct Case {
     std::vector<std::string> arguments;
@@ -120,6 +123,9 @@ TEST_F(Zoci, RunProblemsAndRefusalsReachTheUser) {
       // the library's header test, whatever the letter case of the extension
       {{nullptrOnly, "X.H", "Y.HPP"}, 0, "0 warnings",
        "zoci: Y.HPP: header file not inspected (--allow-headers inspects it)"},
+      // a configuration file the engine passes over
+      {{"broken/inner/plain.cpp"}, 0, "1 warning",
+       "zoci: warning: broken/inner/plain.cpp: the engine ignored a configuration file: Error parsing "},
       // an option value that YAML would read otherwise reaches the check
       {{nullptrOnly, "--option", "modernize-use-nullptr.NullMacros=MYNULL,OTHER", "macro.cpp"}, 0,
        "macro.cpp:2:10: warning: use nullptr", ""},
