@@ -145,7 +145,7 @@ const std::vector<Flag>& Flags() {
       {{"-p"}, "DIR", "folder of compile_commands.json: include folders, defines, forced includes and standard per file", Store(&Options::compileDatabaseDir), true},
       {{"--toolset"}, "vNNN", "platform toolset, e.g. v142", [](Options& o, const std::string& v) { o.settings.platformToolset = v; return std::string(); }},
       {{"--ide-version"}, "X.Y", "IDE version, e.g. 16.4", [](Options& o, const std::string& v) { o.settings.ideVersion = v; return std::string(); }},
-      {{"--header-ext"}, ".EXT", "extension that makes a file a header (repeatable; default .h .hh .hpp .hxx .inl)", Append(&S::headerExtensions)},
+      {{"--header-ext"}, ".EXT", "extension that makes a file a header, in any letter case (repeatable; default .h .hh .hpp .hxx .inl)", Append(&S::headerExtensions)},
       {{"--extensionless-headers"}, nullptr, "files without extension are headers", SetSetting(&S::extensionlessIsHeader, true)},
       {{"--header-include"}, "FILE", "file included first when a header itself is inspected", [](Options& o, const std::string& v) { o.settings.headerForcedInclude = v; return std::string(); }},
       {{"--allow-headers"}, nullptr, "inspect header files named on the command line", SetMode(ModeFlags::allowHeaderFile, true)},

@@ -154,11 +154,15 @@ bool DumpCaches(const Options& options) {
   return true;
 }
 
-/// Says on the error stream which files failed and what the library noted.
+/// Says on the error stream which files failed, what the library noted and
+/// which runs had problems.
 void PrintFileProblems(const Report& report) {
   for (const InspectedFile& file : report.files) {
     if (file.failed) PrintError(file.error);
     else if (!file.note.empty()) std::fprintf(stderr, "zoci: %s: %s\n", file.path.c_str(), file.note.c_str());
+    for (const std::string& warning : file.warnings) {
+      std::fprintf(stderr, "zoci: warning: %s: %s\n", file.path.c_str(), warning.c_str());
+    }
   }
 }
 

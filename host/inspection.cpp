@@ -8,6 +8,7 @@
 #include "glob.h"
 #include "interop/interop2.h"
 #include "run_logs.h"
+#include "run_problems.h"
 
 namespace zoci {
 namespace {
@@ -32,21 +33,6 @@ std::string DisplayPath(const std::string& engineName) {
   const fs::path relative = fs::path(engineName).lexically_relative(fs::current_path(failed));
   const bool inside = !failed && !relative.empty() && *relative.begin() != "..";
   return inside ? relative.string() : engineName;
-}
-
-bool IsHeader(const std::string& path, const InspectionSettings& settings) {
-  const std::string extension = fs::path(path).extension().string();
-  if (extension.empty()) return settings.extensionlessIsHeader;
-  for (const std::string& header : settings.headerExtensions) {
-    if (header == extension) return true;
-  }
-  return false;
-}
-
-/// The first line of a run's error text, for a one-line message.
-std::string FirstLine(const std::string& text) {
-  std::string line = text.substr(0, text.find('\n'));
-  return line.empty() ? "the inspection failed without a message" : line;
 }
 
 /// The per-file state while one file's results are turned into the host's terms.
@@ -81,7 +67,7 @@ class FileInspection {
       Fail(job_.path + ": switched off by a newer request");
       return std::move(outcome_);
     }
-    if (!result) return NoResult(settings);
+    if (!result) return NoResult(*parser, checks, options);
     outcome_.logText = result->logText;
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) Convert(*result);
@@ -110,8 +96,17 @@ class FileInspection {
     return true;
   }
 
-  FileOutcome NoResult(const InspectionSettings& settings) {
-    const bool header = IsHeader(job_.path, settings) && !(options_.modeFlags & ModeFlags::allowHeaderFile);
+  /// Why the parser gave no result. A header that may not be inspected is
+  /// what the library's own test says it is: it builds no command line.
+  FileOutcome NoResult(Native::IZoFileParser& parser, const std::string& checks, const Native::CheckOptions& options) {
+    bool header = false;
+    if (!(options_.modeFlags & ModeFlags::allowHeaderFile)) {
+      try {
+        header = !parser.BuildCommandLine(options_.modeFlags, checks, options).has_value();
+      } catch (const std::exception&) {
+        // Not a header question: the command line itself cannot be built.
+      }
+    }
     if (header) outcome_.file.note = "header file not inspected (--allow-headers inspects it)";
     else Fail(job_.path + ": the library produced no result");
     return std::move(outcome_);
@@ -132,9 +127,10 @@ class FileInspection {
       return false;
     }
     if (result.status >= 100 || result.errorText.rfind("*** exception/", 0) == 0) {  // the run itself failed
-      Fail(job_.path + ": " + FirstLine(result.errorText.empty() ? result.logText : result.errorText));
+      Fail(job_.path + ": " + FailureMessage(result.errorText, result.logText));
       return false;
     }
+    outcome_.file.warnings = RunProblems(result.errorText);
     return true;
   }
 
@@ -244,7 +240,7 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
   std::map<std::string, std::string> checkOptions;
   if (!ChecksFor(job.path, checks, checkOptions, error)) {
     FileOutcome outcome;
-    outcome.file = InspectedFile{job.path, true, error, {}, {}};
+    outcome.file = InspectedFile{job.path, true, error, {}, {}, {}};
     return outcome;
   }
   return FileInspection(options_, job).Run(settings, checks, checkOptions);

@@ -42,8 +42,8 @@ struct FileOutcome {
 class Inspector {
  public:
   /// `config` is --config-file's; without it each file gets the nearest
-  /// .clang-tidy above it (read here, since check options given to the
-  /// engine replace its own configuration).
+  /// .clang-tidy above it (read here too, so that a file zoci cannot read
+  /// fails its run instead of being passed over).
   Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config);
   FileOutcome Inspect(const FileJob& job) const;
 

@@ -36,6 +36,7 @@ Json FileJson(const Report& report, const SourceLines& lines, const InspectedFil
                {"inspected", !file.failed}};
   if (file.failed) json["error"] = file.error;
   if (!file.note.empty()) json["note"] = file.note;
+  if (!file.warnings.empty()) json["warnings"] = file.warnings;
   json["diagnostics"] = Json::array();
   for (const Diagnostic& diagnostic : file.diagnostics) json["diagnostics"].push_back(DiagnosticJson(lines, diagnostic));
   return json;

@@ -99,6 +99,23 @@ void InspectionQueue::Work() {
   }
 }
 
+void InspectionQueue::ShowProblems(const std::string& uri, const InspectedFile& file) {
+  std::vector<std::pair<LspServer::MessageType, std::string>> messages;
+  if (file.failed) {
+    std::fprintf(stderr, "zoci lsp: %s\n", file.error.c_str());
+    messages.emplace_back(LspServer::MessageType::error, "zoci: " + file.error);
+  }
+  for (const std::string& warning : file.warnings) {
+    messages.emplace_back(LspServer::MessageType::warning, "zoci: " + file.path + ": " + warning);
+  }
+  // Every edit runs again: the same problems are shown once, not at every keystroke.
+  std::string shown;
+  for (const auto& [type, message] : messages) shown += message + "\n";
+  if (shownProblems_[uri] == shown) return;
+  shownProblems_[uri] = shown;
+  for (const auto& [type, message] : messages) server_->ShowMessage(type, message);
+}
+
 void InspectionQueue::Inspect(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch) {
   const std::optional<DocumentSnapshot> snapshot = server_->Snapshot(uri);
   if (!snapshot) return;
@@ -108,7 +125,7 @@ void InspectionQueue::Inspect(const std::string& uri, const std::shared_ptr<Pars
     server_->EndProgress(progress, "stopped");
     return;
   }
-  if (outcome.file.failed) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
+  ShowProblems(uri, outcome.file);
   server_->Trace("zoci: the run of " + snapshot->path + " (version " + std::to_string(snapshot->version) + ")\n" +
                  outcome.logText);
   std::vector<Diagnostic> own;

@@ -38,6 +38,9 @@ class InspectionQueue : public LspBackend {
  private:
   void Work();
   void Inspect(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch);
+  /// Tells the user why a run of `uri` failed, or what went wrong in a run
+  /// that did not, unless the previous run of `uri` had the same problems.
+  void ShowProblems(const std::string& uri, const InspectedFile& file);
   /// Switches off the run under way when it inspects `uri`.
   void SwitchOffRunOf(const std::string& uri);
 
@@ -52,6 +55,7 @@ class InspectionQueue : public LspBackend {
   std::string runningUri_;
   std::shared_ptr<ParserSwitch> runningSwitch_;
   bool stopping_ = false;
+  std::map<std::string, std::string> shownProblems_;  ///< by URI; the worker's own
   std::thread worker_;
 };
 

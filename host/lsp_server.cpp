@@ -279,6 +279,13 @@ void LspServer::Trace(const std::string& message) {
   if (tracing_) send_(json{{"jsonrpc", "2.0"}, {"method", "$/logTrace"}, {"params", {{"message", message}}}});
 }
 
+void LspServer::ShowMessage(MessageType type, const std::string& message) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  if (shutDown_) return;
+  send_(json{{"jsonrpc", "2.0"}, {"method", "window/showMessage"},
+             {"params", {{"type", static_cast<int>(type)}, {"message", message}}}});
+}
+
 void LspServer::SendError(const json& id, int code, const std::string& message) {
   send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
 }

@@ -51,6 +51,10 @@ class LspServer {
   std::optional<DocumentSnapshot> Snapshot(const std::string& uri) const;
   /// Sends `message` to the client's trace log when the client asked for one.
   void Trace(const std::string& message);
+  /// Kinds of window/showMessage.
+  enum class MessageType { error = 1, warning = 2 };
+  /// Shows `message` to the user (window/showMessage).
+  void ShowMessage(MessageType type, const std::string& message);
   /// Shows that `uri` is being inspected, when the client shows progress; the report's token.
   std::string BeginProgress(const std::string& uri, const std::string& message);
   /// Ends the report `token` of BeginProgress.

@@ -38,6 +38,8 @@ struct InspectedFile {
   std::string error;  ///< why it failed
   std::string note;   ///< what the library said besides, e.g. why it skipped the file
   std::vector<Diagnostic> diagnostics;
+  /// Problems of a run that still produced diagnostics (these may be incomplete).
+  std::vector<std::string> warnings;
 };
 
 /// Everything one zoci run found.

@@ -132,16 +132,22 @@ Json Artifacts(const Report& report, const Tables& tables) {
 }
 
 /// The run's invocation: successful unless a file could not be inspected,
-/// with one notification per such file.
+/// with an error notification per such file and a warning per problem of a
+/// run that still produced diagnostics.
 Json Invocations(const Report& report, const Tables& tables) {
   Json notifications = Json::array();
-  for (const InspectedFile& file : report.files) {
-    if (!file.failed) continue;
-    notifications.push_back({{"level", "error"},
-                             {"message", Text(file.error)},
+  bool successful = true;
+  const auto notify = [&](const InspectedFile& file, const char* level, const std::string& message) {
+    notifications.push_back({{"level", level},
+                             {"message", Text(message)},
                              {"locations", Locations(file.path, tables.artifacts.at(file.path))}});
+  };
+  for (const InspectedFile& file : report.files) {
+    if (file.failed) notify(file, "error", file.error);
+    for (const std::string& warning : file.warnings) notify(file, "warning", warning);
+    successful = successful && !file.failed;
   }
-  return Json::array({{{"executionSuccessful", notifications.empty()}, {"toolExecutionNotifications", notifications}}});
+  return Json::array({{{"executionSuccessful", successful}, {"toolExecutionNotifications", notifications}}});
 }
 
 }  // namespace

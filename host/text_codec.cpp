@@ -98,6 +98,7 @@ class Iconv {
       out.append(buffer, static_cast<size_t>(dst - buffer));
       if (rc == static_cast<size_t>(-1) && errno != E2BIG) {
         failedAt = in.size() - left;
+        iconv(handle_, nullptr, nullptr, nullptr, nullptr);  // ready for the rest
         return false;
       }
     }
@@ -110,6 +111,31 @@ class Iconv {
 
 std::string CodePageName(uint32_t codePage) { return "CP" + std::to_string(codePage); }
 
+/// Windows-1252 leaves five bytes undefined; Windows (and the library) reads
+/// each as the C1 control character of the same value, and writes it back so.
+bool IsUndefinedIn1252(uint32_t codePage, uint32_t value) {
+  return codePage == 1252 && (value == 0x81 || value == 0x8D || value == 0x8F || value == 0x90 || value == 0x9D);
+}
+
+/// Converts `in` in pieces of `unitSize` bytes; at a piece iconv refuses,
+/// `substitute` (piece's value, output) may append what it stands for and
+/// answer true, else the conversion ends with the piece's offset in `failedAt`.
+template <class Substitute>
+bool ConvertAll(Iconv& converter, std::string_view in, size_t unitSize, std::string& out, size_t& failedAt,
+                Substitute substitute) {
+  size_t done = 0;
+  while (!converter.Convert(in.substr(done), out, failedAt)) {
+    failedAt += done;
+    uint32_t value = 0;
+    for (size_t i = 0; i < unitSize && failedAt + i < in.size(); ++i) {
+      value |= static_cast<uint32_t>(static_cast<unsigned char>(in[failedAt + i])) << (8 * i);
+    }
+    if (!substitute(value, out)) return false;
+    done = failedAt + unitSize;
+  }
+  return true;
+}
+
 std::optional<std::u16string> DecodeAnsi(std::string_view bytes, uint32_t codePage,
                                          std::string& error) {
   Iconv converter("UTF-16LE", CodePageName(codePage));
@@ -119,7 +145,12 @@ std::optional<std::u16string> DecodeAnsi(std::string_view bytes, uint32_t codePa
   }
   std::string utf16;
   size_t failedAt = 0;
-  if (!converter.Convert(bytes, utf16, failedAt)) {
+  const auto undefined = [codePage](uint32_t byte, std::string& out) {
+    if (!IsUndefinedIn1252(codePage, byte)) return false;
+    out.append({static_cast<char>(byte), '\0'});
+    return true;
+  };
+  if (!ConvertAll(converter, bytes, 1, utf16, failedAt, undefined)) {
     error = "byte " + std::to_string(failedAt) + " is not valid in code page " +
             std::to_string(codePage);
     return std::nullopt;
@@ -136,7 +167,12 @@ std::optional<std::string> EncodeAnsi(std::u16string_view text, uint32_t codePag
   }
   std::string out;
   size_t failedAt = 0;
-  if (!converter.Convert(EncodeUtf16(text, false), out, failedAt)) {
+  const auto undefined = [codePage](uint32_t unit, std::string& bytes) {
+    if (!IsUndefinedIn1252(codePage, unit)) return false;
+    bytes.push_back(static_cast<char>(unit));
+    return true;
+  };
+  if (!ConvertAll(converter, EncodeUtf16(text, false), 2, out, failedAt, undefined)) {
     error = "a character at UTF-16 offset " + std::to_string(failedAt / 2) +
             " cannot be written in code page " + std::to_string(codePage);
     return std::nullopt;

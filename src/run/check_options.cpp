@@ -68,17 +68,35 @@ bool ReadPluginArgument(const std::string& argument, PluginRequest& request) {
   return false;
 }
 
-std::string ConfigurationText(const OrderedOptions& options) {
-  std::string text = "-config={CheckOptions: [";
-  const char* separator = "";
-  for (const auto& [name, value] : options) {
-    text.append(separator).append("{key: ").append(name).append(", value: ").append(value).append("}");
-    separator = ", ";
+/// A YAML double-quoted scalar that reads back as exactly `text`: quotes and
+/// backslashes are escaped, control characters written as "\xHH".
+std::string Quoted(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string quoted = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      quoted.append(1, '\\').append(1, c);
+    } else if (byte < 0x20 || byte == 0x7F) {
+      quoted.append("\\x").append(1, kHex[byte >> 4]).append(1, kHex[byte & 0xF]);
+    } else {
+      quoted.push_back(c);
+    }
   }
-  return text + "]}";
+  return quoted + "\"";
 }
 
 }  // namespace
+
+std::string ConfigurationArgument(const std::map<std::string, std::string>& options) {
+  std::string text = "-config={CheckOptions: [";
+  const char* separator = "";
+  for (const auto& [name, value] : options) {
+    text.append(separator).append("{key: ").append(Quoted(name)).append(", value: ").append(Quoted(value)).append("}");
+    separator = ", ";
+  }
+  return text + "], InheritParentConfig: true}";
+}
 
 bool IsOwnCheckOption(std::string_view name) {
   return name.find(kOwnOptionMarker) != std::string_view::npos;
@@ -105,7 +123,7 @@ std::optional<EngineArguments> ProcessParameters(const CommandLine& commandLine,
     checkOptions[name] = value;
     if (!IsOwnCheckOption(name)) request.options[name] = value;
   }
-  if (!request.options.empty()) output.push_back(ConfigurationText(request.options));
+  if (!request.options.empty()) output.push_back(ConfigurationArgument(request.options));
   return output;
 }
 

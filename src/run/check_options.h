@@ -8,6 +8,7 @@
 #pragma once
 
 #include <list>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,8 +30,15 @@ using OptionOverrides = std::unordered_map<std::string, std::string>;
 
 /// Arguments of the engine's standalone form: an optional "-checks=" selection,
 /// "-enable-check-profile" when profiling was asked for, one "-extra-arg="
-/// per compiler argument, and an optional "-config={CheckOptions: [...]}".
+/// per compiler argument, and an optional "-config={CheckOptions: [...], ...}".
 using EngineArguments = std::list<std::string>;
+
+/// The engine's configuration argument for check options (name to value, in
+/// byte order of the names). Names and values are quoted, so each reaches its
+/// check exactly as written, and the configuration merges over the
+/// ".clang-tidy" files above the source instead of hiding them: a file gets
+/// the same checks with or without options.
+std::string ConfigurationArgument(const std::map<std::string, std::string>& options);
 
 /// Translates `commandLine` to engine arguments. Every override is written
 /// into `checkOptions`; those of options that are not the library's own also

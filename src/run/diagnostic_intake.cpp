@@ -26,6 +26,18 @@ DiagnosticFilter FilterFor(const FixesFile& fixes, uint32_t modeFlags,
   return filter;
 }
 
+/// Compiler errors without a position (a forced include that is missing, an
+/// argument the compiler refuses) concern the whole run: they are placed at the
+/// start of the main file, where an editor shows such errors, instead of being
+/// lost.
+void PlaceErrorsWithoutPosition(FixesFile& fixes) {
+  for (FixesDiagnostic& diagnostic : fixes.diagnostics) {
+    if (!diagnostic.filePath.empty() || diagnostic.level != kDiagnosticLevelError) continue;
+    diagnostic.filePath = fixes.mainSourceFile;
+    diagnostic.offset = 0;
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32_t modeFlags,
@@ -37,9 +49,10 @@ std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32
     result->status = RunStatus::emptyFixes;
     return result;
   }
-  const std::optional<FixesFile> fixes = Engine().ReadExportedFixes(fixesYaml);
+  std::optional<FixesFile> fixes = Engine().ReadExportedFixes(fixesYaml);
   if (!fixes || fixes->mainSourceFile.empty()) return result;
   result->status = RunStatus::diagnosticsRead;
+  PlaceErrorsWithoutPosition(*fixes);
   ConvertDiagnostics(fixes->diagnostics, *result, FilterFor(*fixes, modeFlags, settings, fixlessChecks),
                      runLog, errorText);
   return result;

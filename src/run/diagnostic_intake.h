@@ -12,7 +12,8 @@ namespace Quillfern::ZoCodeInspections::Native {
 
 /// Status 1 for an empty YAML, 102 when it cannot be read or names no main
 /// file, else 0 with the diagnostics converted; a diagnostic whose
-/// conversion fails adds one "*** exception: " line to `errorText`.
+/// conversion fails adds one "*** exception: " line to `errorText`. Compiler
+/// errors without a position are reported at the start of the main file.
 std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32_t modeFlags,
                                             const InspectionSettings& settings,
                                             std::string& runLog, std::string& errorText,

@@ -193,6 +193,14 @@ EngineOutputs CollectOutputs(RunContext& run, int32_t code) {
   return outputs;
 }
 
+/// Whether the engine refused to inspect: it rejected its configuration, its
+/// arguments or its check selection. It then says why on its error stream,
+/// returns non-zero and exports no fixes (an inspection that found compiler
+/// errors exports them).
+bool EngineRefused(int32_t code, const EngineOutputs& outputs) {
+  return code != 0 && outputs.fixesYaml.empty();
+}
+
 void SortAndClaim(RunResult& result) {
   SortAndDeduplicate(result.qfixes);
   ClaimReplacements(result);
@@ -251,6 +259,7 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   clock.t3 = SteadyNanoseconds();
   run.result = DiagnosticIntake(outputs.fixesYaml, run.modeFlags, run.settings, run.runLog,
                                 outputs.errors, run.fixlessChecks);
+  if (EngineRefused(code, outputs)) run.result->status = RunStatus::notRun;
   clock.w2 = Platform::WallClockTicks();
   clock.t4 = SteadyNanoseconds();
   StoreLastYamlText(std::string());

@@ -51,12 +51,7 @@ std::vector<std::string> LibraryArguments(const EngineRequest& request) {
   if (request.checks) argv.push_back("-checks=" + *request.checks);
   for (const std::string& arg : request.compilerArgs) argv.push_back("-extra-arg=" + arg);
   if (!request.checkOptions.empty()) {
-    std::string config = "-config={CheckOptions: [";
-    for (size_t index = 0; index < request.checkOptions.size(); ++index) {
-      if (index != 0) config += ", ";
-      config += "{key: " + request.checkOptions[index].first + ", value: " + request.checkOptions[index].second + "}";
-    }
-    argv.push_back(config + "]}");
+    argv.push_back(ConfigurationArgument({request.checkOptions.begin(), request.checkOptions.end()}));
   }
   if (request.checkProfile) argv.push_back("-enable-check-profile");
   return argv;

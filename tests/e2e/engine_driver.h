@@ -24,7 +24,7 @@ struct EngineRequest {
   std::string sourceFile;
   std::optional<std::string> checks;                               ///< "-checks=" when set
   std::vector<std::string> compilerArgs;                           ///< one "-extra-arg=" each
-  std::vector<std::pair<std::string, std::string>> checkOptions;  ///< the "-config=" list
+  std::vector<std::pair<std::string, std::string>> checkOptions;  ///< the "-config=" list, as the library writes it
   bool checkProfile = false;
   std::optional<std::string> mainFileFolder;
   FileProviderCallback provider;  ///< empty: none

@@ -95,6 +95,13 @@ INSTANTIATE_TEST_SUITE_P(
                                  "-*,readability-*,misc-*",
                                  {{"readability-identifier-length.MinimumVariableNameLength", "2"},
                                   {"readability-function-cognitive-complexity.Threshold", "3"}}},
+                    // values that YAML would read otherwise, unquoted
+                    FidelityCase{"inventory.cpp",
+                                 "-*,modernize-use-nullptr",
+                                 {{"modernize-use-nullptr.NullMacros", "MYNULL,NULL"},
+                                  {"modernize-use-nullptr.IgnoredTypes", "a: b;^[a-z]{1,2}$"},
+                                  {"zoci.Empty", ""},
+                                  {"zoci.Dash", "-"}}},
                     FidelityCase{"inventory.cpp", "-*,bugprone-*,cppcoreguidelines-*,performance-*,clang-analyzer-*", {}},
                     FidelityCase{"buffers.c", "-*,bugprone-*,cert-*,clang-analyzer-*", {}},
                     // A cycle through a standard algorithm: found only when the

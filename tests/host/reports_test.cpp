@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "machine_report.h"
+#include "run_problems.h"
 #include "text_report.h"
 
 namespace zoci {
@@ -23,8 +24,9 @@ Report SampleReport() {
   file.diagnostics.push_back(nullptrUse);
   Diagnostic error{"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0};
   file.diagnostics.push_back(error);
+  file.warnings = {"1 diagnostic was dropped by the library: stoul argument out of range"};
   report.files.push_back(file);
-  report.files.push_back(InspectedFile{"missing.cpp", true, "cannot read missing.cpp", {}, {}});
+  report.files.push_back(InspectedFile{"missing.cpp", true, "cannot read missing.cpp", {}, {}, {}});
   return report;
 }
 
@@ -67,6 +69,8 @@ TEST(JsonReport, GivesUtf16OffsetsWithLinesAndColumns) {
   EXPECT_EQ(failed["inspected"], false);
   EXPECT_EQ(failed["error"], "cannot read missing.cpp");
   EXPECT_EQ(failed["encoding"], "");
+  EXPECT_EQ(json["files"][0]["warnings"], Json::array({"1 diagnostic was dropped by the library: stoul argument out of range"}));
+  EXPECT_FALSE(failed.contains("warnings"));
 }
 
 TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
@@ -89,7 +93,25 @@ TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
   EXPECT_EQ(run["artifacts"][0]["encoding"], "UTF-8");
   const Json& invocation = run["invocations"][0];
   EXPECT_EQ(invocation["executionSuccessful"], false);
-  EXPECT_EQ(invocation["toolExecutionNotifications"].size(), 1u);
+  const Json& notifications = invocation["toolExecutionNotifications"];
+  ASSERT_EQ(notifications.size(), 2u);
+  EXPECT_EQ(notifications[0]["level"], "warning");
+  EXPECT_EQ(notifications[0]["message"]["text"], "1 diagnostic was dropped by the library: stoul argument out of range");
+  EXPECT_EQ(notifications[1]["level"], "error");
+}
+
+TEST(RunProblems, DroppedDiagnosticsAreCountedPerReasonAndFailuresKeepTheirWholeMessage) {
+  EXPECT_TRUE(RunProblems("2 warnings generated.\nSuppressed 1 warnings (1 NOLINT).\n").empty());
+  EXPECT_EQ(RunProblems("1 warning generated.\n*** exception: stoul argument out of range\n"
+                        "*** exception: bad conversion\n*** exception: stoul argument out of range"),
+            (std::vector<std::string>{"1 diagnostic was dropped by the library: bad conversion",
+                                      "2 diagnostics were dropped by the library: stoul argument out of range"}));
+  EXPECT_EQ(RunProblems("/p/.clang-tidy:1:1: error: unknown key 'Chekcs'\nError parsing /p/.clang-tidy: Invalid argument\n"),
+            (std::vector<std::string>{"the engine ignored a configuration file: Error parsing /p/.clang-tidy: Invalid argument"}));
+  EXPECT_EQ(FailureMessage("Error: invalid configuration specified.\nInvalid argument\n\n", "log"),
+            "Error: invalid configuration specified.\nInvalid argument");
+  EXPECT_EQ(FailureMessage("", "*** Parse #3 failed ***\n"), "*** Parse #3 failed ***");
+  EXPECT_EQ(FailureMessage("", ""), "the inspection failed without a message");
 }
 
 }  // namespace

@@ -38,6 +38,20 @@ TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
   EXPECT_NE(error.find("not valid UTF-8"), std::string::npos);
 }
 
+TEST(TextCodec, CodePage1252ReadsAndWritesItsUndefinedBytesAsTheLibraryDoes) {
+  // 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in 1252; Windows reads
+  // them as the C1 controls of the same value.
+  const std::string bytes = "a\x81\x8D\x8F\x90\x9D \xE9\x80\n";
+  const HostText text = Decoded(bytes, DecodeRules{false, false, 1252});
+  EXPECT_EQ(text.encoding, FileEncoding::ansi);
+  EXPECT_EQ(text.text, u"a\u0081\u008D\u008F\u0090\u009D \u00E9\u20AC\n");
+  std::string error;
+  EXPECT_EQ(EncodeHostText(text.text, text, error), bytes) << error;
+  // A character the code page lacks is still refused, and named.
+  EXPECT_FALSE(EncodeHostText(u"a\u0100", text, error));
+  EXPECT_NE(error.find("UTF-16 offset 1"), std::string::npos) << error;
+}
+
 TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
   std::u16string out;
   EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));

@@ -97,6 +97,51 @@ TEST_F(Zoci, ExitCodesFollowWhatACiJobExpects) {
   EXPECT_NE(badConfig.err.find("nowhere/.clang-tidy"), std::string::npos);
 }
 
+TEST_F(Zoci, RunProblemsAndRefusalsReachTheUser) {
+  dir_.Write("plain.cpp", "int* p = 0;\n");
+  dir_.Write("macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n");
+  dir_.Write("far.cpp", "int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n");
+  dir_.Write("X.H", "int* p = 0;\n");
+  dir_.Write("Y.HPP", "int* p = 0;\n");
+  dir_.Write("broken/.clang-tidy", "Checks: [oops\n");
+  dir_.Write("broken/inner/.clang-tidy", "InheritParentConfig: true\nChecks: '-*,modernize-use-nullptr'\n");
+  dir_.Write("broken/inner/plain.cpp", "int* p = 0;\n");
+  const std::string nullptrOnly = "--checks=-*,modernize-use-nullptr";
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string out, err;  ///< expected inside standard output and the error stream
+  };
+  const std::vector<Case> cases = {
+      // the engine refuses the run: its message, and the run fails
+      {{"--checks=-*", "plain.cpp"}, 2, "0 warnings", "zoci: error: plain.cpp: Error: no checks enabled."},
+      // an error without a position is counted and printed
+      {{nullptrOnly, "-include", "missing-pch.h", "plain.cpp"}, 1,
+       "plain.cpp:1:1: error: 'missing-pch.h' file not found [clang-diagnostic-error]", ""},
+      // a directive the library cannot read drops diagnostics: the user is told
+      {{nullptrOnly, "far.cpp"}, 0, "0 warnings",
+       "zoci: warning: far.cpp: 2 diagnostics were dropped by the library: stoul argument out of range"},
+      // the library's header test, whatever the letter case of the extension
+      {{nullptrOnly, "X.H", "Y.HPP"}, 0, "0 warnings",
+       "zoci: Y.HPP: header file not inspected (--allow-headers inspects it)"},
+      // a configuration file the engine passes over
+      {{"broken/inner/plain.cpp"}, 0, "1 warning",
+       "zoci: warning: broken/inner/plain.cpp: the engine ignored a configuration file: Error parsing "},
+      // an option value that YAML would read otherwise reaches the check
+      {{nullptrOnly, "--option", "modernize-use-nullptr.NullMacros=MYNULL,OTHER", "macro.cpp"}, 0,
+       "macro.cpp:2:10: warning: use nullptr", ""},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> arguments = {"inspect"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const ZociRun run = Run(arguments);
+    SCOPED_TRACE(c.arguments.back());
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.out << run.err;
+    EXPECT_NE(run.out.find(c.out), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+  }
+}
+
 TEST_F(Zoci, CompileCommandsGiveEachFileItsFoldersAndDefines) {
   const ZociRun alone = Run({"inspect", "project/src/main.cpp"});
   EXPECT_EQ(alone.exitCode, 1);  // a compiler error fails the run for CI

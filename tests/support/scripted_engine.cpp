@@ -39,7 +39,7 @@ int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv,
   WriteOutputs();
   CallHooks();
   if (script_.duringRun) script_.duringRun();
-  return 0;
+  return script_.exitCode;
 }
 
 void ScriptedEngine::AskProvider(const FileProviderCallback* provider) {

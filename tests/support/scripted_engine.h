@@ -36,6 +36,8 @@ struct EngineScript {
   std::vector<ScriptedHookCall> hookCalls;
   /// Runs last inside Run (may throw, block, or use stack).
   std::function<void()> duringRun;
+  /// What Run returns.
+  int32_t exitCode = 0;
   /// ReadExportedFixes; by default absent.
   std::function<std::optional<FixesFile>(const std::string&)> readFixes;
   /// FinaliseReplacements; by default the replacements unchanged.

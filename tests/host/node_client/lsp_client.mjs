@@ -1,8 +1,9 @@
 // `zoci lsp` driven end to end by a JSON-RPC client from the npm registry, as
-// an editor drives it, in three sessions with a server each: editing (non-ASCII
+// an editor drives it, in four sessions with a server each: editing (non-ASCII
 // text and a surrogate pair before the diagnostic, edits that move it, a quick
 // fix resolved and applied, progress, a UTF-16 header on disk read as edited once
-// opened); a soak of a thousand random edits; messages no client should send.
+// opened); a soak of a thousand random edits; run problems shown to the user;
+// messages no client should send.
 // Usage: node lsp_client.mjs <path of zoci>. Exits 77 (skipped) until `npm ci`.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
@@ -47,14 +48,16 @@ function positionOf(text, line, what) {
 
 /// Keeps what the server publishes and reports, and answers its progress requests.
 class Editor {
-  constructor(zoci, folder) {
-    this.server = spawn(zoci, ['lsp'], { cwd: folder, stdio: ['pipe', 'pipe', 'inherit'] });
+  constructor(zoci, folder, args = []) {
+    this.server = spawn(zoci, ['lsp', ...args], { cwd: folder, stdio: ['pipe', 'pipe', 'inherit'] });
     this.exited = new Promise((resolve) => this.server.on('exit', (code) => resolve(code)));
     this.connection = rpc.createMessageConnection(
       new rpc.StreamMessageReader(this.server.stdout), new rpc.StreamMessageWriter(this.server.stdin));
     this.published = [];
     this.waiters = [];
     this.progress = new Map();  // token -> kinds in order
+    this.messages = [];  // window/showMessage parameters in order
+    this.connection.onNotification('window/showMessage', (params) => this.messages.push(params));
     this.connection.onNotification('textDocument/publishDiagnostics', (params) => {
       this.published.push(params);
       this.waiters = this.waiters.filter((waiter) => !waiter(params));
@@ -88,10 +91,20 @@ class Editor {
     return this.connection.sendNotification('textDocument/didChange', { textDocument: { uri, version }, contentChanges });
   }
 
+  /// The first message shown whose text has `part`, after waiting for it.
+  async message(part) {
+    for (let waited = 0; waited < kWait; waited += 50) {
+      const shown = this.messages.find((params) => params.message.includes(part));
+      if (shown) return shown;
+      await new Promise((done) => setTimeout(done, 50));
+    }
+    throw new Error(`no message with "${part}" in ${JSON.stringify(this.messages)}`);
+  }
+
   /// Initializes with the test's checks and the client's usual capabilities, then opens pick.cpp; its URI.
-  async start(folder) {
+  async start(folder, checks = kChecks) {
     const init = await this.connection.sendRequest('initialize', {
-      processId: process.pid, rootUri: pathToFileURL(folder).href, initializationOptions: { checks: kChecks },
+      processId: process.pid, rootUri: pathToFileURL(folder).href, initializationOptions: { checks },
       capabilities: { window: { workDoneProgress: true }, general: { positionEncodings: ['utf-16'] } },
     });
     assert.equal(init.capabilities.positionEncoding, 'utf-16');
@@ -119,6 +132,7 @@ async function main() {
     const zoci = resolve(process.argv[2]);
     await inspectEditAndFix(zoci, folder);
     await soak(zoci, folder);
+    await reportsRunProblems(zoci, folder);
     await survivesMisuse(zoci, folder);
   } finally {
     rmSync(folder, { recursive: true, force: true });
@@ -218,6 +232,30 @@ async function soak(zoci, folder) {
   const publishedBeforeStop = editor.published.length;
   assert.equal(await editor.stop(), 0);
   assert.deepEqual(editor.published.slice(publishedBeforeStop), []);
+}
+
+/// What goes wrong in a run reaches the user: a run the engine refuses, a
+/// directive the library cannot read, an error without a position.
+async function reportsRunProblems(zoci, folder) {
+  const refused = new Editor(zoci, folder);
+  await refused.start(folder, '-*');
+  assert.equal((await refused.message('no checks enabled')).type, 1);
+  assert.equal(await refused.stop(), 0);
+
+  const editor = new Editor(zoci, folder, ['-include', 'missing-pch.h']);
+  const uri = await editor.start(folder);
+  const first = await editor.diagnostics(uri, 1);
+  assert.deepEqual(first.filter((d) => d.severity === 1).map((d) => [d.range.start, d.message]),
+    [[{ line: 0, character: 0 }, "'missing-pch.h' file not found"]], JSON.stringify(first));
+  const far = 'int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n';
+  await editor.change(uri, 2, [{ text: far }]);
+  await editor.diagnostics(uri, 2);
+  const shown = await editor.message('dropped by the library');
+  assert.equal(shown.type, 2);
+  await editor.change(uri, 3, [{ text: far + '\n' }]);
+  await editor.diagnostics(uri, 3);
+  assert.equal(editor.messages.length, 1, 'the same problem again is not shown again');
+  assert.equal(await editor.stop(), 0);
 }
 
 async function survivesMisuse(zoci, folder) {

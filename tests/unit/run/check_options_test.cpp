@@ -34,14 +34,16 @@ TEST(ProcessParameters, PluginArgumentsBecomeSelectionsAndAConfigurationInByteOr
       // an empty first selection adds no separator, a later empty one does
       {{"-checks=", "-checks=b", "-checks="}, {"-checks=b,", wall, tp}},
       // the value is everything after the first equals sign
-      {{"-checkoption-A=b=c"}, {wall, tp, "-config={CheckOptions: [{key: A, value: b=c}]}"}},
+      {{"-checkoption-A=b=c"}, {wall, tp, "-config={CheckOptions: [{key: \"A\", value: \"b=c\"}], InheritParentConfig: true}"}},
       {{"-checkoption-=v", "-checkoption-K="},
-       {wall, tp, "-config={CheckOptions: [{key: , value: v}, {key: K, value: }]}"}},
+       {wall, tp, "-config={CheckOptions: [{key: \"\", value: \"v\"}, {key: \"K\", value: \"\"}], "
+        "InheritParentConfig: true}"}},
       {{"-checkoption-B.x=2", "-checkoption-A.y=3", "-checkoption-a.z=4", "-checkoption-\xC3\xA9.w=5",
         "-checkoption-A=6"},
        {wall, tp,
-        "-config={CheckOptions: [{key: A, value: 6}, {key: A.y, value: 3}, {key: B.x, value: 2}, "
-        "{key: a.z, value: 4}, {key: \xC3\xA9.w, value: 5}]}"}},
+        "-config={CheckOptions: [{key: \"A\", value: \"6\"}, {key: \"A.y\", value: \"3\"}, "
+        "{key: \"B.x\", value: \"2\"}, {key: \"a.z\", value: \"4\"}, {key: \"\xC3\xA9.w\", value: \"5\"}], "
+        "InheritParentConfig: true}"}},
   };
   for (const auto& [pluginArguments, expected] : cases) {
     CheckOptions options;
@@ -71,8 +73,8 @@ TEST(ProcessParameters, OverridesReachTheConfigurationAndTheOptions) {
       PluginLine({"-checkoption-A.x=1", "-checkoption-B.y=2"}), options, overrides);
   ASSERT_TRUE(arguments.has_value());
   EXPECT_EQ(arguments->back(),
-            "-config={CheckOptions: [{key: A.x, value: 1}, {key: B.y, value: 20}, "
-            "{key: D.w, value: 40}]}");
+            "-config={CheckOptions: [{key: \"A.x\", value: \"1\"}, {key: \"B.y\", value: \"20\"}, "
+            "{key: \"D.w\", value: \"40\"}], InheritParentConfig: true}");
   EXPECT_EQ(options, (CheckOptions{{"A.x", "1"}, {"B.y", "20"}, {"C.ZO.z", "30"}, {"D.w", "40"},
                                    {"E.ZO.v", "5"}}));
   // The library's own options alone add no configuration.
@@ -80,6 +82,27 @@ TEST(ProcessParameters, OverridesReachTheConfigurationAndTheOptions) {
   EXPECT_THAT(ProcessParameters(PluginLine({"-checks=*"}), own, {{"x.ZO.y", "0"}}).value(),
               ElementsAre("-checks=*", "-extra-arg=-Wall", "-extra-arg=/TP"));
   EXPECT_EQ(own, (CheckOptions{{"x.ZO.y", "0"}}));
+}
+
+TEST(ConfigurationArgument, QuotesNamesAndValuesSoThatTheyReadBackAsWritten) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"MYNULL,OTHER", R"("MYNULL,OTHER")"},
+      {"a: b", R"("a: b")"},
+      {"^[a-z]{1,2}$", R"("^[a-z]{1,2}$")"},
+      {"", R"("")"},
+      {"-", R"("-")"},
+      {"'x' #y", R"("'x' #y")"},
+      {R"(say "hi" \ bye)", R"("say \"hi\" \\ bye")"},
+      {"tab\tline\n\x7F", R"("tab\x09line\x0A\x7F")"},
+      {"\xC3\xA9t\xC3\xA9", "\"\xC3\xA9t\xC3\xA9\""},
+  };
+  for (const auto& [value, quoted] : cases) {
+    EXPECT_EQ(ConfigurationArgument({{"k", value}}),
+              "-config={CheckOptions: [{key: \"k\", value: " + quoted + "}], InheritParentConfig: true}")
+        << value;
+  }
+  EXPECT_EQ(ConfigurationArgument({{"a: b", "1"}}),
+            R"(-config={CheckOptions: [{key: "a: b", value: "1"}], InheritParentConfig: true})");
 }
 
 TEST(ProcessParameters, MalformedLinesGiveNoResultAndLeaveTheOptionsAlone) {

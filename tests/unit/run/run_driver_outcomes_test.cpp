@@ -56,6 +56,52 @@ TEST_F(RunTest, AnEmptyFixesFileGivesStatusOneWithoutAskingTheReader) {
   for (const auto& name : engine.CallNames()) EXPECT_NE(name, "ReadExportedFixes");
 }
 
+TEST_F(RunTest, AnEngineThatRefusesToInspectFailsTheRunWithItsMessage) {
+  const auto file = dir.Write("a.cpp", "int x;\n").string();
+  const std::string refusal = "Error: invalid configuration specified.\nInvalid argument\n";
+  EngineScript refusing;
+  refusing.outputs = {{OutputKey{int32_t{2}}, refusal}};
+  refusing.exitCode = 1;
+  engine.SetScript(refusing);
+  auto refused = Parse(file);
+  ASSERT_TRUE(refused);
+  EXPECT_EQ(refused->status, 102);
+  EXPECT_EQ(refused->errorText, refusal);
+  EXPECT_THAT(refused->logText, StartsWith(StringPrintf("*** Parse #%d failed ***\n\nclangTidy returned code: 1\n",
+                                                        refused->parseNumber)));
+  // Compiler errors also end the engine's run with 1, but with their fixes exported.
+  FixesDiagnostic error = Diagnostic(file, 4, "unknown type name");
+  error.level = kDiagnosticLevelError;
+  EngineScript errors = ScriptWithFixes("yaml", FixesFile{file, {error}});
+  errors.exitCode = 1;
+  engine.SetScript(errors);
+  auto compiled = Parse(file);
+  EXPECT_EQ(compiled->status, 0);
+  EXPECT_EQ(compiled->qfixes.size(), 1u);
+}
+
+TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile) {
+  const auto file = dir.Write("a.cpp", "int* p = 0;\n").string();
+  FixesDiagnostic missing;
+  missing.checkName = "clang-diagnostic-error";
+  missing.message = "'pch.h' file not found";
+  missing.level = kDiagnosticLevelError;
+  FixesDiagnostic warning = missing;  // a warning without position stays out
+  warning.level = 1;
+  warning.message = "argument unused during compilation";
+  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {Diagnostic(file, 9, "use nullptr"), missing, warning}}));
+  InspectionSettings settings;
+  settings.keepFixlessDiagnostics = true;
+  auto result = Parse(file, settings);
+  ASSERT_TRUE(result);
+  ASSERT_EQ(result->qfixes.size(), 2u);
+  EXPECT_EQ(result->qfixes[0].message, "'pch.h' file not found");
+  EXPECT_EQ(result->qfixes[0].filename, file);
+  EXPECT_EQ(result->qfixes[0].triggerLine, 0);
+  EXPECT_EQ(result->qfixes[0].triggerspan.start, 0u);
+  EXPECT_EQ(result->qfixes[1].message, "use nullptr");
+}
+
 TEST_F(RunTest, AnUnreadableFixesFileOrOneWithoutMainFileGivesStatus102) {
   const auto file = dir.Write("a.cpp", "int x;\n").string();
   engine.SetScript(ScriptWithFixes("not yaml", std::nullopt));
@@ -145,7 +191,7 @@ TEST_F(RunTest, EngineCallsComeInOrderWithTheFullCommandLine) {
   EXPECT_EQ(run[2], "-export-fixes=zofixes.yaml");
   EXPECT_EQ(run[3], "-header-filter=.*");
   EXPECT_EQ(run[4], "-checks=modernize-*");
-  EXPECT_EQ(run[run.size() - 2], "-config={CheckOptions: [{key: A.B, value: 1}]}");
+  EXPECT_EQ(run[run.size() - 2], R"(-config={CheckOptions: [{key: "A.B", value: "1"}], InheritParentConfig: true})");
   EXPECT_EQ(run.back(), "folder=" + (dir.Path() / "src" / "").string());
 }
 
@@ -171,7 +217,7 @@ TEST_F(RunTest, OptionDirectivesOverrideAndTheLastOneWins) {
   EXPECT_THAT(result->logText, HasSubstr("'A.B' option overridden with '2'\n"
                                          "'A.B' option overridden with '3'\n"
                                          "'x.ZO.y' option overridden with '0'\n"));
-  EXPECT_THAT(engine.Calls()[3].arguments, ::testing::Contains("-config={CheckOptions: [{key: A.B, value: 3}]}"));
+  EXPECT_THAT(engine.Calls()[3].arguments, ::testing::Contains(R"(-config={CheckOptions: [{key: "A.B", value: "3"}], InheritParentConfig: true})"));
   EXPECT_EQ(checkOptions["A.B"], "3");
   EXPECT_EQ(checkOptions["x.ZO.y"], "0");
 }
