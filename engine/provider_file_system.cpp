@@ -83,6 +83,8 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
       ServedFile named{served->text, vfs::Status::copyWithNewName(served->status, path)};
       return std::unique_ptr<vfs::File>(new OpenServedFile(std::move(named)));
     }
+    // A FIFO or device would block the run or never end: only regular files are read.
+    if (disk && disk->getType() != fs::file_type::regular_file) return std::make_error_code(std::errc::not_supported);
     return ProxyFileSystem::openFileForRead(path);
   }
 

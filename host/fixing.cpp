@@ -1,23 +1,14 @@
 // Fix planning, application and writing back (see fixing.h).
 #include "fixing.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 
 #include "glob.h"
-#include "file_io.h"
+#include "file_replace.h"
 #include "text_lines.h"
 
 namespace zoci {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool Overlaps(const TextEdit& a, const TextEdit& b) {
   if (a.offset == b.offset) return true;  // two changes at one place cannot both be meant
@@ -46,32 +37,6 @@ std::string Where(const Report& report, const Diagnostic& diagnostic) {
   if (source == report.sources.end()) return diagnostic.file;
   const Position at = LineIndex(source->second.text).PositionOf(diagnostic.offset);
   return diagnostic.file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
-}
-
-/// Writes all of `bytes` to a new file beside `path` with `mode`; its name on success.
-std::optional<std::string> WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode,
-                                          std::string& error) {
-  std::string name = path + ".zoci-XXXXXX";
-  const int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error = "cannot create a temporary file beside " + path + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
-  }
-  const bool ok = written == bytes.size() && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  const int saved = errno;
-  if (close(fd) != 0 || !ok) {
-    unlink(name.c_str());
-    error = "cannot write " + name + ": " + std::strerror(ok ? errno : saved);
-    return std::nullopt;
-  }
-  return name;
 }
 
 }  // namespace
@@ -120,22 +85,7 @@ bool WriteBack(const std::string& path, std::u16string_view text, const HostText
     error = path + ": not written: " + error;
     return false;
   }
-  std::string current;
-  if (!ReadFileBytes(path, current, error)) return false;
-  if (current != expectedBytes) {
-    error = path + ": not written: the file changed on disk since it was inspected";
-    return false;
-  }
-  struct stat info {};
-  const mode_t mode = stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-  const auto temporary = WriteTemporary(path, *bytes, mode, error);
-  if (!temporary) return false;
-  if (std::rename(temporary->c_str(), path.c_str()) != 0) {
-    error = "cannot replace " + path + ": " + std::strerror(errno);
-    unlink(temporary->c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFileContent(path, *bytes, expectedBytes, error);
 }
 
 }  // namespace zoci

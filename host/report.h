@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ struct Report {
   std::vector<InspectedFile> files;
   std::map<std::string, HostText> sources;  ///< decoded texts by path
   std::map<std::string, std::string> diskBytes;  ///< each file's bytes when it was read (not for unsaved buffers)
+  std::set<std::string> misread;  ///< files the library read as another text than zoci: never fixed
   std::string engineVersion;
 };
 

@@ -20,7 +20,7 @@ Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
 
 Report ReportWith(std::vector<Diagnostic> diagnostics) {
   Report report;
-  report.sources["a.cpp"] = HostText{u"int* p = NULL; int* q = 0;\n", FileEncoding::utf8, false, 0};
+  report.sources["a.cpp"] = HostText{u"int* p = NULL; int* q = 0;\n", FileEncoding::utf8, false, 0, {}};
   report.files.push_back(InspectedFile{"a.cpp", false, {}, {}, std::move(diagnostics)});
   return report;
 }

@@ -16,7 +16,7 @@ const std::u16string kSource = u"#include <cstddef>\nchar* p = /*€😀*/ NULL;
 Report SampleReport() {
   Report report;
   report.engineVersion = "test";
-  report.sources["a.cpp"] = HostText{kSource, FileEncoding::utf8, true, 0};
+  report.sources["a.cpp"] = HostText{kSource, FileEncoding::utf8, true, 0, {}};
   InspectedFile file;
   file.path = "a.cpp";
   Diagnostic nullptrUse{"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7};
