@@ -47,7 +47,7 @@ TEST(WriteBack, KeepsTheEncodingAndByteOrderMark) {
   const std::string original = std::string("\xFF\xFE", 2) + std::string("a\0=\0""0\0;\0", 8);
   const auto path = dir.Write("a.cpp", original).string();
   std::string error;
-  const HostText like{u"a=0;", FileEncoding::utf16le, true, 0};
+  const HostText like{u"a=0;", FileEncoding::utf16le, true, 0, {}};
   ASSERT_TRUE(WriteBack(path, u"a=ü;", like, original, error)) << error;
   EXPECT_EQ(zotest::ReadBytes(path), std::string("\xFF\xFE", 2) + std::string("a\0=\0\xFC\0;\0", 8));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);  // no temporary left
@@ -57,7 +57,7 @@ TEST(WriteBack, RefusesAFileThatChangedOrATextItsCodePageCannotHold) {
   zotest::TempDir dir;
   const auto path = dir.Write("a.cpp", "int a;\n").string();
   std::string error;
-  const HostText ansi{u"int a;\n", FileEncoding::ansi, false, 1252};
+  const HostText ansi{u"int a;\n", FileEncoding::ansi, false, 1252, {}};
   EXPECT_FALSE(WriteBack(path, u"int b;\n", ansi, "int c;\n", error));
   EXPECT_NE(error.find("changed on disk"), std::string::npos);
   EXPECT_FALSE(WriteBack(path, u"int 😀;\n", ansi, "int a;\n", error));

@@ -198,6 +198,8 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
       {"[1, 2]", -32600},
       {"{\"id\": 4, \"method\": 5}", -32600},
       {"7", -32600},
+      {std::string(100000, '[') + std::string(100000, ']'), -32700},
+      {"{\"jsonrpc\": \"2.0\", \"id\": 8, \"method\": \"x\", \"params\": " + std::string(20000, '{') + "}", -32700},
       {"{\"jsonrpc\": \"2.0\", \"id\": 5, \"method\": \"no/such\"}", -32601},
       {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}", -32602},
   };
@@ -273,6 +275,24 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   EXPECT_TRUE(CodeActions(0, 11).empty());
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+}
+
+TEST_F(LspServerTest, ARefusedChangeIsShownAndTheDocumentNoLongerInspected) {
+  Initialize();
+  Open(u"int* p = 0;");
+  server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 0)});
+  const json backwards = {{"range", {{"start", At(0, 9)}, {"end", At(0, 2)}}}, {"text", "x"}};
+  const auto replies = Send({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
+                             {"params", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {backwards}}}}});
+  ASSERT_EQ(replies.size(), 2u);
+  EXPECT_EQ(replies[0]["params"]["diagnostics"], json::array());  // nothing of a text the editor no longer shows
+  EXPECT_EQ(replies[1]["method"], "window/showMessage");
+  EXPECT_NE(replies[1]["params"]["message"].get<std::string>().find("ends before it starts"), std::string::npos);
+  EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+  EXPECT_FALSE(server.Snapshot(kUri));
+  sent.clear();
+  server.Publish(kUri, 2, {});
+  EXPECT_TRUE(sent.empty());
 }
 
 TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
