@@ -89,11 +89,11 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
   }
 
  private:
-  /// The provider's answer for `path`, asked once per run; directories are
-  /// never asked for.
+  /// The provider's answer for `path`, asked once per run; only regular files
+  /// are asked for (reading a FIFO or device would block or never end).
   const ServedFile* Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
     if (provider_ == nullptr || !*provider_) return nullptr;
-    if (disk && disk->isDirectory()) return nullptr;
+    if (disk && disk->getType() != fs::file_type::regular_file) return nullptr;
     const std::string requested = path.str();
     const std::string absolute = AbsolutePath(requested);
     auto [entry, inserted] = answers_.try_emplace(absolute);
