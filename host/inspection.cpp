@@ -198,6 +198,7 @@ class FileInspection {
   /// user applies the fix) when wanted and given, else the run's own.
   void Fix(Diagnostic& diagnostic, const Native::action& action) const {
     diagnostic.claimToken = action.claimToken;
+    diagnostic.ownFix = Edits(action.replacements);
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
       diagnostic.fix = Edits(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }

@@ -30,6 +30,7 @@ struct Diagnostic {
   uint32_t length = 0;           ///< its extent in UTF-16 units (at least the character there)
   std::vector<TextEdit> fix;     ///< the fix's replacements; empty when there is no fix
   int32_t claimToken = 0;        ///< the library's token for the fix
+  std::vector<TextEdit> ownFix;  ///< the run's own replacements of the fix, before cleanup (empty: as `fix`)
 };
 
 /// The outcome of inspecting one file named on the command line.
