@@ -52,7 +52,10 @@ bool WriteAllAt(int fd, const std::string& bytes) {
 std::optional<std::string> Resolved(const std::string& path, std::string& error) {
   char* resolved = realpath(path.c_str(), nullptr);
   if (!resolved) {
-    error = "cannot write " + path + ": " + Why() + (errno == ENOENT ? " (a link to a missing file?)" : "");
+    const std::string why = Why();
+    struct stat link {};
+    const bool dangling = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    error = "cannot write " + path + ": " + (dangling ? "the link names a missing file" : why);
     return std::nullopt;
   }
   std::string target(resolved);

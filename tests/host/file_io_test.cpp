@@ -165,7 +165,7 @@ TEST(ReplaceFileContent, SaysWhyItCannotWrite) {
   fs::create_symlink("missing.cpp", dir.Path() / "dangling.cpp");
   std::string error;
   EXPECT_FALSE(ReplaceFileContent((dir.Path() / "dangling.cpp").string(), "new", "old", error));
-  EXPECT_NE(error.find("missing file"), std::string::npos) << error;
+  EXPECT_NE(error.find("the link names a missing file"), std::string::npos) << error;
   EXPECT_FALSE(ReplaceFileContent("/dev/null", "new", "", error));
   EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
