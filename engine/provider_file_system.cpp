@@ -83,15 +83,17 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
       ServedFile named{served->text, vfs::Status::copyWithNewName(served->status, path)};
       return std::unique_ptr<vfs::File>(new OpenServedFile(std::move(named)));
     }
+    // A FIFO or device would block the run or never end: only regular files are read.
+    if (disk && disk->getType() != fs::file_type::regular_file) return std::make_error_code(std::errc::not_supported);
     return ProxyFileSystem::openFileForRead(path);
   }
 
  private:
-  /// The provider's answer for `path`, asked once per run; directories are
-  /// never asked for.
+  /// The provider's answer for `path`, asked once per run; only regular files
+  /// are asked for (reading a FIFO or device would block or never end).
   const ServedFile* Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
     if (provider_ == nullptr || !*provider_) return nullptr;
-    if (disk && disk->isDirectory()) return nullptr;
+    if (disk && disk->getType() != fs::file_type::regular_file) return nullptr;
     const std::string requested = path.str();
     const std::string absolute = AbsolutePath(requested);
     auto [entry, inserted] = answers_.try_emplace(absolute);
