@@ -126,7 +126,7 @@ class TidyRun {
         outputs_(outputs),
         workingFolder_(std::move(workingFolder)),
         sourceFile_(AbsoluteSourcePath(arguments_.sourceFile)),
-        files_(MakeRunFileSystem(provider, outputs.Errors())) {
+        files_(MakeRunFileSystem(provider, compilerStarted_, outputs.Errors())) {
     if (!workingFolder_.empty()) files_->setCurrentWorkingDirectory(workingFolder_);
   }
 
@@ -161,7 +161,7 @@ class TidyRun {
     InitialiseTargets();
     std::string summary;
     llvm::raw_string_ostream summaryStream(summary);
-    TidyToolAction action(checks, summaryStream, outputs_.Errors());
+    TidyToolAction action(checks, summaryStream, outputs_.Errors(), compilerStarted_);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
     clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),
@@ -206,6 +206,8 @@ class TidyRun {
   RunOutputs& outputs_;
   std::string workingFolder_;
   std::string sourceFile_;
+  /// Set when the compiler proper starts; from then on the provider serves.
+  bool compilerStarted_ = false;
   llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files_;
 };
 
