@@ -1,4 +1,5 @@
 #include "tidy_run.h"
+#include "yaml_paths.h"
 
 #include <algorithm>
 #include <memory>
@@ -198,7 +199,11 @@ class TidyRun {
   bool ExportFixes(const std::vector<ClangTidyError>& errors) {
     std::string yaml;
     llvm::raw_string_ostream stream(yaml);
-    clang::tidy::exportReplacements(sourceFile_, errors, stream);
+    std::vector<ClangTidyError> written = errors;
+    for (ClangTidyError& error : written) {
+      static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
+    }
+    clang::tidy::exportReplacements(PathForYaml(sourceFile_), written, stream);
     return outputs_.WriteFixes(yaml);
   }
 
