@@ -44,7 +44,8 @@ struct EncodingDetector {
   Encoding Detect(const char* bytes, size_t size) const;
 };
 
-/// Classifies a buffer: BOM, then UTF-8, then UTF-16 line breaks, then the
+/// Classifies a buffer: BOM, then UTF-8, then UTF-16 line breaks (where
+/// more than 10 % of the units have a NUL on that side), then the
 /// distribution of NUL bytes, else ANSI (or None when it holds NUL bytes).
 Encoding DetectEncoding(const char* bytes, size_t size);
 

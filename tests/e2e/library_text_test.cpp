@@ -107,8 +107,9 @@ TEST_F(LibraryText, FinalReplacementsInUtf8WithABomMatchThoseWithout) {
 // A stray NUL is no reason to hand the engine an empty text: clang reads
 // the file as it is and reports what it finds.
 TEST_F(LibraryText, AFileWithANulByteIsInspectedAsItIs) {
-  const std::vector<Applied> applied = Inspect("nul.cpp", "int a;\0 int* p = 0;\n"s);
-  EXPECT_EQ(applied, (std::vector<Applied>{{"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}}}));
+  const std::vector<Applied> expected = {{"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}}};
+  EXPECT_EQ(Inspect("nul.cpp", "int a;\0 int* p = 0;\n"s), expected);
+  EXPECT_EQ(Inspect("nulbreak.cpp", "int a;\0\nint* p = 0;\n"s), expected) << "no UTF-16 line break";
 }
 
 // Foo.h and foo.h are two files where the file system says so; both are

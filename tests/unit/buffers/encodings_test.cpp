@@ -69,15 +69,24 @@ TEST(DetectEncoding, SpecialBytesAreSeenAtEveryPositionOfALongBuffer) {
   }
 }
 
+// A quarter of the units carry a NUL: too few for the NUL ratios alone, so
+// the line break decides.
 TEST(DetectEncoding, Utf16LineBreaksCountOnlyAtEvenOffsets) {
-  for (size_t at = 0; at + 2 < 64; ++at) {
+  for (size_t at = 0; at + 2 < 32; ++at) {
     std::string text(64, 'A');
-    text.back() = '\xC0';  // not UTF-8
+    for (size_t nul = 33; nul < 64; nul += 4) text[nul] = '\0';
     text[at] = '\n';
     text[at + 1] = '\0';
-    // One NUL in 64 bytes is far from any UTF-16 ratio: binary.
     EXPECT_EQ(Detect(text), at % 2 == 0 ? Encoding::UTF16_LE_NOBOM : Encoding::None) << at;
   }
+}
+
+// 8-bit text with a stray NUL next to a line break is no UTF-16: it reaches
+// the engine as it is.
+TEST(DetectEncoding, AStrayNulNextToALineBreakIsNoUtf16) {
+  using std::string_literals::operator""s;
+  EXPECT_EQ(Detect("int a;\0\nint* p = 0;\n"s), Encoding::None);
+  EXPECT_EQ(Detect("int ab\n\0int* p = 0;\n"s), Encoding::None);
 }
 
 struct ConvertCase {
