@@ -43,7 +43,9 @@ void PrintTo(const Applied& applied, std::ostream* out) {
 class LibraryText : public CleanCache {
  protected:
   std::unique_ptr<RunResult> Run(const std::string& path, const std::string& checks) {
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, InspectionSettings{}));
+    InspectionSettings settings;
+    settings.keepFixlessDiagnostics = true;
+    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, settings));
     CheckOptions options;
     return parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{}, checks, "", options);
   }
@@ -107,9 +109,15 @@ TEST_F(LibraryText, FinalReplacementsInUtf8WithABomMatchThoseWithout) {
 // A stray NUL is no reason to hand the engine an empty text: clang reads
 // the file as it is and reports what it finds.
 TEST_F(LibraryText, AFileWithANulByteIsInspectedAsItIs) {
-  const std::vector<Applied> expected = {{"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}}};
-  EXPECT_EQ(Inspect("nul.cpp", "int a;\0 int* p = 0;\n"s), expected);
-  EXPECT_EQ(Inspect("nulbreak.cpp", "int a;\0\nint* p = 0;\n"s), expected) << "no UTF-16 line break";
+  const std::string checks = "-*,modernize-use-nullptr,clang-diagnostic-null-character";
+  const Applied nullptrFix{"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}};
+  for (const auto& [name, bytes] : {std::pair{"nul.cpp", "int a;\0 int* p = 0;\n"s},
+                                    std::pair{"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s}}) {
+    const std::vector<Applied> applied = Inspect(name, bytes, checks);
+    ASSERT_EQ(applied.size(), 2u) << name;
+    EXPECT_EQ(applied[0].check, "clang-diagnostic-null-character");
+    EXPECT_EQ(applied[1], nullptrFix);
+  }
 }
 
 // Foo.h and foo.h are two files where the file system says so; both are
