@@ -25,11 +25,12 @@ inline constexpr uint32_t kStopAfterCompilerErrorsHook = 0xADF38EC1;
 class TidyToolAction final : public clang::tooling::ToolAction {
  public:
   /// `summary` receives the compiler's closing summary, `errors` the
-  /// engine's own messages (a failing hook). With `wholeUnit` the checks
-  /// visit system headers too.
+  /// engine's own messages (a failing hook); `compilerStarted` is set when
+  /// the compiler proper starts (after the driver's work). With `wholeUnit`
+  /// the checks visit system headers too.
   TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary,
-                 llvm::raw_ostream& errors, bool wholeUnit)
-      : checks_(checks), summary_(summary), errors_(errors), wholeUnit_(wholeUnit) {}
+                 llvm::raw_ostream& errors, bool& compilerStarted, bool wholeUnit)
+      : checks_(checks), summary_(summary), errors_(errors), compilerStarted_(compilerStarted), wholeUnit_(wholeUnit) {}
 
   bool runInvocation(std::shared_ptr<clang::CompilerInvocation> invocation, clang::FileManager* files,
                      std::shared_ptr<clang::PCHContainerOperations> pchOperations,
@@ -39,6 +40,7 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& summary_;
   llvm::raw_ostream& errors_;
+  bool& compilerStarted_;
   bool wholeUnit_;
 };
 

@@ -1,4 +1,5 @@
 #include "tidy_run.h"
+#include "yaml_paths.h"
 
 #include <algorithm>
 #include <memory>
@@ -127,7 +128,7 @@ class TidyRun {
         outputs_(outputs),
         workingFolder_(std::move(workingFolder)),
         sourceFile_(AbsoluteSourcePath(arguments_.sourceFile)),
-        files_(MakeRunFileSystem(provider, outputs.Errors())) {
+        files_(MakeRunFileSystem(provider, compilerStarted_, outputs.Errors())) {
     if (!workingFolder_.empty()) files_->setCurrentWorkingDirectory(workingFolder_);
   }
 
@@ -164,7 +165,7 @@ class TidyRun {
     llvm::raw_string_ostream summaryStream(summary);
     const bool wholeUnit =
         ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
-    TidyToolAction action(checks, summaryStream, outputs_.Errors(), wholeUnit);
+    TidyToolAction action(checks, summaryStream, outputs_.Errors(), compilerStarted_, wholeUnit);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
     clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),
@@ -201,7 +202,11 @@ class TidyRun {
   bool ExportFixes(const std::vector<ClangTidyError>& errors) {
     std::string yaml;
     llvm::raw_string_ostream stream(yaml);
-    clang::tidy::exportReplacements(sourceFile_, errors, stream);
+    std::vector<ClangTidyError> written = errors;
+    for (ClangTidyError& error : written) {
+      static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
+    }
+    clang::tidy::exportReplacements(PathForYaml(sourceFile_), written, stream);
     return outputs_.WriteFixes(yaml);
   }
 
@@ -209,6 +214,8 @@ class TidyRun {
   RunOutputs& outputs_;
   std::string workingFolder_;
   std::string sourceFile_;
+  /// Set when the compiler proper starts; from then on the provider serves.
+  bool compilerStarted_ = false;
   llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files_;
 };
 
