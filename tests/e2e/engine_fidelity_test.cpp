@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,8 +60,13 @@ ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) 
 /// suppressed and the hint that follows), whose counts are the engine's own.
 std::string WithoutSummary(const std::string& errors) {
   static const std::regex summary(
-      R"((^|\n)(\d+ warnings?( and \d+ errors?)? generated\.|Suppressed \d+ warnings? \(.*\)\.|Use -header-filter=.*)(?=\n|$))");
-  return std::regex_replace(errors, summary, "$1");
+      R"(\d+ warnings?( and \d+ errors?)? generated\.|Suppressed \d+ warnings? \(.*\)\.|Use -header-filter=.*)");
+  std::istringstream lines(errors);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (!std::regex_match(line, summary)) kept.append(line).append("\n");
+  }
+  return kept;
 }
 
 struct FidelityCase {
