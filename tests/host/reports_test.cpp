@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "machine_report.h"
 #include "text_report.h"
@@ -39,6 +41,34 @@ TEST(TextReport, PrintsClangStyleLinesWithUtf16ColumnsAndACaretUnderTheCharacter
             "#include <cstddef>\n"
             "^\n"
             "1 warning and 1 error in 2 files (1 could not be inspected)\n");
+}
+
+TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
+  // One line of 4,000 declarations; a diagnostic at its start, middle and end.
+  std::u16string line;
+  for (int i = 0; i < 4000; ++i) line += u"int v = 0; ";
+  line += u"😀 x;";
+  Report report;
+  report.sources["long.cpp"] = HostText{line + u"\n", FileEncoding::utf8, false, 0};
+  InspectedFile file{"long.cpp", false, {}, {}, {}};
+  const uint32_t smiley = static_cast<uint32_t>(line.find(u"😀"));
+  for (const uint32_t at : {8u, 22008u, smiley}) file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0});
+  report.files.push_back(file);
+  std::ostringstream out;
+  WriteTextReport(report, TextStyle{false}, out);
+  std::istringstream lines(out.str());
+  std::vector<std::string> printed;
+  for (std::string text; std::getline(lines, text);) printed.push_back(text);
+  ASSERT_EQ(printed.size(), 10u) << out.str();
+  EXPECT_EQ(printed[0], "long.cpp:1:9: warning: m [c]");
+  EXPECT_EQ(printed[1], "int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; "
+                        "int v = 0; int v = 0; int v = 0; int ...");
+  EXPECT_EQ(printed[2], "        ^");
+  EXPECT_EQ(printed[4].substr(0, 3), "...");
+  EXPECT_EQ(printed[4].size(), 3 + 256 + 3u);
+  EXPECT_EQ(printed[5], std::string(3 + 128, ' ') + "^");  // under the character, past the "..."
+  EXPECT_EQ(printed[7].substr(printed[7].size() - 7), "😀 x;");  // the end of the line, not cut
+  EXPECT_EQ(printed[8], std::string(3 + 128, ' ') + "^");
 }
 
 TEST(TextReport, ColoursOnlyWhenAsked) {
