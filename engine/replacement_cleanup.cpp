@@ -22,7 +22,7 @@ constexpr size_t kContextLines = 8;
 /// Further lines a window may take on each side to end at a statement's or block's end.
 constexpr size_t kAlignLines = 64;
 /// Bytes a window reaches at most beyond a fix on each side (a very long line is cut).
-constexpr size_t kMaxReach = 4096;
+constexpr size_t kMaxReach = 2048;
 
 void IgnoreStyleDiagnostic(const llvm::SMDiagnostic&, void*) {}
 

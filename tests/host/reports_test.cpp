@@ -71,6 +71,30 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   EXPECT_EQ(printed[8], std::string(3 + 128, ' ') + "^");
 }
 
+TEST(WriteJson, WritesArraysPieceByPieceAsTheWholeDocumentDumps) {
+  const Json element = {{"message", "a \"quoted\" text\nover lines"}, {"fix", Json::array({{{"offset", 1}}, {{"text", "x"}}})}};
+  const Json elements = Json::array({element, 7, Json::array({1, 2}), Json::object(), "last"});
+  struct Case {
+    Json whole;      ///< the document as one value
+    Json envelope;   ///< the same with stand-ins
+  };
+  const Case cases[] = {
+      {elements, Json::array({StandInFor(0)})},
+      {{{"files", Json::array({{{"path", "a"}, {"diagnostics", elements}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}},
+       {{"files", Json::array({{{"path", "a"}, {"diagnostics", Json::array({StandInFor(0)})}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}}},
+      {{{"one", elements}, {"two", Json::array({{{"deeper", elements}}})}},
+       {{"one", Json::array({StandInFor(1)})}, {"two", Json::array({{{"deeper", Json::array({StandInFor(0)})}}})}}},
+  };
+  const ArrayElements all = [&elements](const std::function<void(const Json&)>& put) {
+    for (const Json& one : elements) put(one);
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out;
+    WriteJson(c.envelope, {all, all}, out);
+    EXPECT_EQ(out.str(), DumpJson(c.whole)) << c.whole;
+  }
+}
+
 TEST(TextReport, ColoursOnlyWhenAsked) {
   std::ostringstream coloured;
   WriteTextReport(SampleReport(), TextStyle{true}, coloured);
