@@ -116,6 +116,9 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
   const std::u16string text = u"a😀\nb";
   EXPECT_EQ(OffsetOf(text, At(0, 99)), 3u);  // clamps to the line's end
   EXPECT_EQ(OffsetOf(text, At(7, 0)), 5u);   // and past the last line to the text's end
+  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(1, 1)), 3u);  // a lone "\r" ends a line as "\r\n" does
+  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(2, 5)), 6u);
+  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(3, 0)), 7u);  // the empty last line
   // The same places counted in UTF-8 bytes: "a" 1, the pair 4.
   EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
   EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
