@@ -44,6 +44,8 @@ class LspServer {
   using RunningRequests = std::function<void(const nlohmann::json& id, bool running)>;
 
   LspServer(Options options, LspBackend& backend, Send send);
+  /// Stops work under way off the message thread at its next step and waits for it.
+  ~LspServer() { exiting_ = true; }
 
   /// Handles one received message; false once the client has said exit.
   bool Handle(const Incoming& incoming);
