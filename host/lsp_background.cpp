@@ -32,7 +32,12 @@ void BackgroundWork::Run() {
     std::function<void()> work = std::move(queue_.front());
     queue_.pop_front();
     lock.unlock();
-    work();  // posted work handles its own failures
+    try {
+      work();
+    } catch (...) {
+      // Posted work answers its own failures; one it could not report ends
+      // here rather than the server.
+    }
     lock.lock();
   }
 }
