@@ -71,6 +71,8 @@ uint32_t Utf16Prefix(std::u16string_view line, uint32_t bytes) {
   return static_cast<uint32_t>(i);
 }
 
+bool IsHighSurrogate(char16_t unit) { return (unit & 0xFC00) == 0xD800; }
+
 /// The UTF-8 length of `prefix`.
 uint32_t Utf8Length(std::u16string_view prefix) {
   uint32_t bytes = 0;
@@ -126,13 +128,27 @@ uint32_t OffsetOf(std::u16string_view text, const nlohmann::json& position, Posi
 }
 
 nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length, PositionEncoding encoding) {
-  const auto point = [&lines, encoding](uint32_t at) {
-    const Position position = lines.PositionOf(at);
-    uint32_t character = position.column - 1;
-    if (encoding == PositionEncoding::utf8) character = Utf8Length(lines.LineText(position.line).substr(0, character));
-    return nlohmann::json{{"line", position.line - 1}, {"character", character}};
-  };
-  return {{"start", point(offset)}, {"end", point(offset + length)}};
+  return TextPositions(lines, encoding).Range(offset, length);
+}
+
+nlohmann::json TextPositions::Range(uint32_t offset, uint32_t length) const {
+  return {{"start", Point(offset)}, {"end", Point(offset + length)}};
+}
+
+nlohmann::json TextPositions::Point(uint32_t offset) const {
+  const Position position = lines_.PositionOf(offset);
+  if (encoding_ == PositionEncoding::utf16) return nlohmann::json{{"line", position.line - 1}, {"character", position.column - 1}};
+  const std::u16string_view line = lines_.LineText(position.line);
+  const uint32_t units = std::min<uint32_t>(position.column - 1, static_cast<uint32_t>(line.size()));
+  const bool goesOn = line_ == position.line && units_ <= units && (units_ == 0 || !IsHighSurrogate(line[units_ - 1]));
+  if (!goesOn) {
+    line_ = position.line;
+    units_ = 0;
+    bytes_ = 0;
+  }
+  bytes_ += Utf8Length(line.substr(units_, units - units_));
+  units_ = units;
+  return nlohmann::json{{"line", position.line - 1}, {"character", bytes_}};
 }
 
 }  // namespace zoci

@@ -285,7 +285,8 @@ void LspServer::Publish(const std::string& uri, int64_t version, std::vector<Dia
   if (!document || document->version != version || shutDown_) return;
   const LineIndex lines(*document->text);
   json published = json::array();
-  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(TextPositions{lines, encoding_}, diagnostic));
+  const TextPositions positions{lines, encoding_};  // one for all: diagnostics come in text order
+  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(positions, diagnostic));
   published_[uri] = Published{version, std::move(diagnostics)};
   send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
              {"params", {{"uri", uri}, {"version", version}, {"diagnostics", std::move(published)}}}});

@@ -125,6 +125,21 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), json({{"start", At(0, 1)}, {"end", At(0, 5)}}));
 }
 
+TEST(LspDocuments, PositionsAskedOneAfterAnotherCountAsPositionsAskedAlone) {
+  const std::u16string text = u"é😀b€ x😀y\r\nzé\n😀";
+  const LineIndex lines(text);
+  // In text order, backwards, overlapping, across lines, between the units of a pair.
+  const std::pair<uint32_t, uint32_t> spans[] = {{0, 1}, {1, 2}, {3, 2}, {6, 2}, {1, 1}, {8, 1}, {2, 7}, {11, 2},
+                                                 {12, 0}, {14, 2}, {10, 1}, {15, 1}, {0, 16}};
+  for (const PositionEncoding encoding : {PositionEncoding::utf8, PositionEncoding::utf16}) {
+    const TextPositions positions(lines, encoding);
+    for (const auto& [offset, length] : spans) {
+      EXPECT_EQ(positions.Range(offset, length), TextPositions(lines, encoding).Range(offset, length)) << offset << " " << length;
+    }
+  }
+  EXPECT_EQ(RangeOf(lines, 6, 3, PositionEncoding::utf8), json({{"start", At(0, 11)}, {"end", At(0, 16)}}));  // "x😀" after 11 bytes
+}
+
 TEST(FileUris, NamePathsOfBothStylesBothWays) {
   struct Case {
     PathStyle style;
