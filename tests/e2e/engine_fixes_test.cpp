@@ -144,6 +144,27 @@ TEST(EngineFinaliseReplacements, AFixDeepInALargeTextIsCleanedUpAsInASmallOne) {
   }
 }
 
+TEST(EngineFinaliseReplacements, FixesAtTheEdgesOfTextsWithFewOrNoLineBreaks) {
+  const std::string noBreaks = Filler(1000, false);
+  const std::string crlf = "int a = 0;\r\nint b = 0;\r\n";
+  const std::vector<FinaliseCase> cases = {
+      {"", "", {{"int x;", 0, 0}}, "int x;"},
+      {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
+      {"", noBreaks, {{"/* a */", 0, 0}, {"/* b */", 0, static_cast<uint32_t>(noBreaks.size())}},
+       "/* a */" + noBreaks + "/* b */"},
+      {"", noBreaks, {{"9", 1, static_cast<uint32_t>(noBreaks.size() / 2 + 1)}}, std::nullopt},  // applied as given
+      {"", crlf, {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"},
+  };
+  TempDir folder;
+  const auto file = folder.Write("code.cpp", "").string();
+  for (size_t row = 0; row < cases.size(); ++row) {
+    const FinaliseCase& c = cases[row];
+    const auto finalised = RealEngine().FinaliseReplacements(file, c.text, c.replacements);
+    ASSERT_TRUE(finalised.has_value()) << row;
+    EXPECT_EQ(Applied(c.text, *finalised), c.applied.value_or(Applied(c.text, c.replacements))) << row;
+  }
+}
+
 TEST(EngineCheckHook, IsAskedOnceWhetherChecksStopAfterCompilerErrors) {
   TempDir folder;
   const auto source = folder.Write("broken.cpp", "int* Zero() { return 0; }\nUnknown value;\n");
