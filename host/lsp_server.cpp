@@ -279,14 +279,26 @@ std::optional<DocumentSnapshot> LspServer::Snapshot(const std::string& uri) cons
   return snapshot;
 }
 
+// The diagnostics' JSON is built without the server's lock, so that messages
+// are handled meanwhile; it is sent only if the document still holds the
+// text the run inspected.
 void LspServer::Publish(const std::string& uri, int64_t version, std::vector<Diagnostic> diagnostics) {
+  std::shared_ptr<const std::u16string> text;
+  PositionEncoding encoding = PositionEncoding::utf16;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const OpenDocument* document = documents_.Find(uri);
+    if (!document || document->version != version || shutDown_) return;
+    text = document->text;
+    encoding = encoding_;
+  }
+  const LineIndex lines(*text);
+  json published = json::array();
+  const TextPositions positions{lines, encoding};  // one for all: diagnostics come in text order
+  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(positions, diagnostic));
   const std::lock_guard<std::mutex> lock(mutex_);
   const OpenDocument* document = documents_.Find(uri);
-  if (!document || document->version != version || shutDown_) return;
-  const LineIndex lines(*document->text);
-  json published = json::array();
-  const TextPositions positions{lines, encoding_};  // one for all: diagnostics come in text order
-  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(positions, diagnostic));
+  if (!document || document->text != text || document->version != version || shutDown_) return;
   published_[uri] = Published{version, std::move(diagnostics)};
   send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
              {"params", {{"uri", uri}, {"version", version}, {"diagnostics", std::move(published)}}}});
