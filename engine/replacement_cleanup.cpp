@@ -1,6 +1,8 @@
 #include "replacement_cleanup.h"
 
+#include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include <clang/Format/Format.h>
 #include <clang/Tooling/Core/Replacement.h>
@@ -15,6 +17,13 @@ namespace {
 /// their place.
 constexpr uint32_t kHeaderOffset = std::numeric_limits<uint32_t>::max();
 
+/// Lines of text a window keeps on each side of a fix.
+constexpr size_t kContextLines = 8;
+/// Further lines a window may take on each side to end at a statement's or block's end.
+constexpr size_t kAlignLines = 64;
+/// Bytes a window reaches at most beyond a fix on each side (a very long line is cut).
+constexpr size_t kMaxReach = 2048;
+
 void IgnoreStyleDiagnostic(const llvm::SMDiagnostic&, void*) {}
 
 bool FitsText(const EngineReplacement& replacement, size_t textSize) {
@@ -22,13 +31,107 @@ bool FitsText(const EngineReplacement& replacement, size_t textSize) {
   return replacement.offset <= textSize && replacement.length <= textSize - replacement.offset;
 }
 
-std::optional<clang::tooling::Replacements> ToolingReplacements(const std::string& fileKey, const std::string& text,
+bool IsHeaderChange(const EngineReplacement& replacement) { return replacement.offset == kHeaderOffset; }
+
+bool IsStatementEnd(char c) { return c == ';' || c == '{' || c == '}'; }
+
+/// Whether `line` is blank or ends a statement or a block (`;`, `{` or `}` last).
+bool EndsStatement(std::string_view line) {
+  const size_t last = line.find_last_not_of(" \t\r\n\f\v");
+  return last == std::string_view::npos || IsStatementEnd(line[last]);
+}
+
+/// The part of the text that is cleaned up around a fix, [begin, end). The
+/// whole text is cleaned when a window would not do (header changes, which
+/// look at the includes at the top).
+struct Window {
+  size_t begin = 0;
+  size_t end = 0;
+};
+
+/// The start of the line holding the byte before `at`, looking back no
+/// further than `limit`.
+size_t LineStart(std::string_view text, size_t at, size_t limit) {
+  while (at > limit && text[at - 1] != '\n') --at;
+  return at;
+}
+
+/// The end (after its line break) of the line holding `at`, looking no further than `limit`.
+size_t LineEnd(std::string_view text, size_t at, size_t limit) {
+  while (at < limit && text[at] != '\n') ++at;
+  return at < limit ? at + 1 : at;
+}
+
+/// Where a window starting at `first` is cut inside a line: after the first
+/// statement end at or beyond `from` (else at `from`).
+size_t CutForward(std::string_view text, size_t from, size_t first) {
+  for (size_t at = from; at < first; ++at) {
+    if (IsStatementEnd(text[at])) return at + 1;
+  }
+  return from;
+}
+
+/// Where a window ending at `last` is cut inside a line: after the last
+/// statement end before `to` (else at `to`).
+size_t CutBackward(std::string_view text, size_t last, size_t to) {
+  for (size_t at = to; at > last; --at) {
+    if (IsStatementEnd(text[at - 1])) return at;
+  }
+  return to;
+}
+
+size_t WindowBegin(std::string_view text, size_t first) {
+  const size_t limit = first > kMaxReach ? first - kMaxReach : 0;
+  size_t begin = LineStart(text, first, limit);
+  for (size_t lines = 0; begin > limit && lines < kContextLines + kAlignLines; ++lines) {
+    const size_t previous = LineStart(text, begin - 1, limit);
+    if (previous == limit && limit > 0 && text[limit - 1] != '\n') break;  // a line longer than the reach
+    if (lines >= kContextLines && EndsStatement(text.substr(previous, begin - previous))) break;
+    begin = previous;
+  }
+  const bool midLine = begin > 0 && text[begin - 1] != '\n';
+  return midLine ? CutForward(text, begin, first) : begin;
+}
+
+size_t WindowEnd(std::string_view text, size_t last) {
+  const size_t limit = std::min(text.size(), last + kMaxReach);
+  size_t end = LineEnd(text, last, limit);
+  for (size_t lines = 0; end < limit && lines < kContextLines + kAlignLines; ++lines) {
+    const size_t next = LineEnd(text, end, limit);
+    if (next == limit && limit < text.size() && text[limit - 1] != '\n') break;  // a line longer than the reach
+    if (lines >= kContextLines && EndsStatement(text.substr(end, next - end))) {
+      end = next;
+      break;
+    }
+    end = next;
+  }
+  const bool midLine = end < text.size() && text[end - 1] != '\n';
+  return midLine ? CutBackward(text, last, end) : end;
+}
+
+/// The window a fix is cleaned up in: a few lines around it, reaching to
+/// lines that end a statement or a block so that the lines the fix touches
+/// parse as they do in the whole text, and the cleanup's cost does not grow
+/// with the file.
+Window WindowOf(std::string_view text, const std::vector<EngineReplacement>& replacements) {
+  if (replacements.empty() || std::any_of(replacements.begin(), replacements.end(), IsHeaderChange)) {
+    return Window{0, text.size()};
+  }
+  size_t first = text.size(), last = 0;
+  for (const EngineReplacement& replacement : replacements) {
+    first = std::min<size_t>(first, replacement.offset);
+    last = std::max<size_t>(last, size_t{replacement.offset} + replacement.length);
+  }
+  return Window{WindowBegin(text, first), WindowEnd(text, last)};
+}
+
+std::optional<clang::tooling::Replacements> ToolingReplacements(const std::string& fileKey, size_t shift,
                                                                 const std::vector<EngineReplacement>& replacements) {
   clang::tooling::Replacements result;
   for (const EngineReplacement& replacement : replacements) {
-    if (!FitsText(replacement, text.size())) return std::nullopt;
-    llvm::Error conflict =
-        result.add(clang::tooling::Replacement(fileKey, replacement.offset, replacement.length, replacement.text));
+    const size_t offset = IsHeaderChange(replacement) ? replacement.offset : replacement.offset - shift;
+    llvm::Error conflict = result.add(clang::tooling::Replacement(fileKey, static_cast<unsigned>(offset),
+                                                                  replacement.length, replacement.text));
     if (conflict) {
       llvm::consumeError(std::move(conflict));
       return std::nullopt;
@@ -42,16 +145,21 @@ std::optional<clang::tooling::Replacements> ToolingReplacements(const std::strin
 std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::string& fileKey,
                                                                   const std::string& text,
                                                                   const std::vector<EngineReplacement>& replacements) {
-  std::optional<clang::tooling::Replacements> given = ToolingReplacements(fileKey, text, replacements);
+  for (const EngineReplacement& replacement : replacements) {
+    if (!FitsText(replacement, text.size())) return std::nullopt;
+  }
+  const Window window = WindowOf(text, replacements);
+  const llvm::StringRef code(text.data() + window.begin, window.end - window.begin);
+  std::optional<clang::tooling::Replacements> given = ToolingReplacements(fileKey, window.begin, replacements);
   if (!given) return std::nullopt;
   auto disk = llvm::vfs::createPhysicalFileSystem();
   llvm::Expected<clang::format::FormatStyle> style = clang::format::getStyle(
-      "file", fileKey, "none", text, disk.get(), /*AllowUnknownOptions=*/false, IgnoreStyleDiagnostic);
+      "file", fileKey, "none", code, disk.get(), /*AllowUnknownOptions=*/false, IgnoreStyleDiagnostic);
   if (!style) {
     llvm::consumeError(style.takeError());
     return std::nullopt;
   }
-  llvm::Expected<clang::tooling::Replacements> cleaned = clang::format::cleanupAroundReplacements(text, *given, *style);
+  llvm::Expected<clang::tooling::Replacements> cleaned = clang::format::cleanupAroundReplacements(code, *given, *style);
   if (!cleaned) {
     llvm::consumeError(cleaned.takeError());
     return std::nullopt;
@@ -59,7 +167,7 @@ std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::str
   std::vector<EngineReplacement> result;
   for (const clang::tooling::Replacement& replacement : *cleaned) {
     result.push_back(EngineReplacement{replacement.getReplacementText().str(), replacement.getLength(),
-                                       replacement.getOffset()});
+                                       replacement.getOffset() + static_cast<uint32_t>(window.begin)});
   }
   return result;
 }

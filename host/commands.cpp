@@ -113,8 +113,8 @@ bool WantsColour(const Options& options) {
 }
 
 void PrintReport(const Options& options, const Report& report) {
-  if (options.format == OutputFormat::json) std::cout << JsonReport(report);
-  else if (options.format == OutputFormat::sarif) std::cout << SarifReport(report);
+  if (options.format == OutputFormat::json) WriteJsonReport(report, std::cout);
+  else if (options.format == OutputFormat::sarif) WriteSarifReport(report, std::cout);
   else WriteTextReport(report, TextStyle{WantsColour(options)}, std::cout);
   std::cout.flush();
 }

@@ -2,6 +2,7 @@
 #include "fixing.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <set>
 #include <tuple>
@@ -14,36 +15,58 @@
 namespace zoci {
 namespace {
 
-/// Whether two edits change the same text (an insertion where a range starts or ends does not).
-bool Overlaps(const TextEdit& a, const TextEdit& b) {
-  const bool insertions = a.length == 0 && b.length == 0;
-  if (insertions) return false;
-  return a.offset < b.offset + b.length && b.offset < a.offset + a.length;
-}
-
 bool SameEdit(const TextEdit& a, const TextEdit& b) {
   return a.offset == b.offset && a.length == b.length && a.text == b.text;
 }
 
-/// Whether every edit of `fix` is already taken (the same fix reported twice).
-bool AlreadyTaken(const std::vector<TextEdit>& fix, const std::vector<TextEdit>& taken) {
-  return std::all_of(fix.begin(), fix.end(), [&](const TextEdit& edit) {
-    return std::any_of(taken.begin(), taken.end(), [&](const TextEdit& t) { return SameEdit(edit, t); });
-  });
+/// The edits taken for one file, by offset, so that each test of a new edit
+/// looks only at its neighbours.
+using TakenEdits = std::multimap<uint32_t, TextEdit>;
+
+/// Whether `edit` is taken already (the same fix reported twice).
+bool IsTaken(const TextEdit& edit, const TakenEdits& taken) {
+  const auto [begin, end] = taken.equal_range(edit.offset);
+  return std::any_of(begin, end, [&](const auto& entry) { return SameEdit(edit, entry.second); });
 }
 
-bool Conflicts(const std::vector<TextEdit>& fix, const std::vector<TextEdit>& taken) {
-  return std::any_of(fix.begin(), fix.end(), [&](const TextEdit& edit) {
-    return std::any_of(taken.begin(), taken.end(), [&](const TextEdit& t) { return Overlaps(edit, t); });
-  });
+/// Whether `edit` overlaps a taken edit. Two changes at one place cannot both
+/// be meant; otherwise the taken edits do not overlap each other, so only the
+/// ones just before and just after `edit` can overlap it.
+bool Overlaps(const TextEdit& edit, const TakenEdits& taken) {
+  if (taken.count(edit.offset) > 0) return true;
+  const uint64_t end = uint64_t{edit.offset} + edit.length;
+  const auto after = taken.upper_bound(edit.offset);
+  if (after != taken.end() && after->first < end) return true;
+  if (after == taken.begin()) return false;
+  const auto [first, last] = taken.equal_range(std::prev(after)->first);
+  return std::any_of(first, last, [&](const auto& entry) { return edit.offset < uint64_t{entry.first} + entry.second.length; });
 }
 
-std::string Where(const Report& report, const Diagnostic& diagnostic) {
-  const auto source = report.sources.find(diagnostic.file);
-  if (source == report.sources.end()) return diagnostic.file;
-  const Position at = LineIndex(source->second.text).PositionOf(diagnostic.offset);
-  return diagnostic.file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
+bool AlreadyTaken(const std::vector<TextEdit>& fix, const TakenEdits& taken) {
+  return std::all_of(fix.begin(), fix.end(), [&](const TextEdit& edit) { return IsTaken(edit, taken); });
 }
+
+bool Conflicts(const std::vector<TextEdit>& fix, const TakenEdits& taken) {
+  return std::any_of(fix.begin(), fix.end(), [&](const TextEdit& edit) { return Overlaps(edit, taken); });
+}
+
+/// Where diagnostics are in the report's texts, each text's line table built once.
+class Locations {
+ public:
+  explicit Locations(const Report& report) : report_(report) {}
+
+  std::string Where(const Diagnostic& diagnostic) {
+    const auto source = report_.sources.find(diagnostic.file);
+    if (source == report_.sources.end()) return diagnostic.file;
+    const LineIndex& lines = lines_.try_emplace(diagnostic.file, source->second.text).first->second;
+    const Position at = lines.PositionOf(diagnostic.offset);
+    return diagnostic.file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
+  }
+
+ private:
+  const Report& report_;
+  std::map<std::string, LineIndex> lines_;
+};
 
 /// The diagnostics whose fixes are refused for overlapping another fix,
 /// judged on each fix's own replacements; a fix repeated is judged once.
@@ -80,26 +103,31 @@ std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::st
 FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   FixPlan plan;
   const std::set<const Diagnostic*> overlapping = OverlappingFixes(report, onlyGlobs);
+  std::map<std::string, TakenEdits> takenByFile;
+  Locations locations(report);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
-      std::vector<TextEdit>& taken = plan.edits[diagnostic.file];
+      TakenEdits& taken = takenByFile[diagnostic.file];
       if (overlapping.count(&diagnostic) != 0) {
-        plan.skipped.push_back(Where(report, diagnostic) + ": fix of [" + diagnostic.check +
+        plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
                                "] skipped: it overlaps another fix");
         continue;
       }
       if (AlreadyTaken(diagnostic.fix, taken)) continue;
       if (Conflicts(diagnostic.fix, taken)) {  // each fix's cleanup alone reaches into a neighbour's text
-        plan.skipped.push_back(Where(report, diagnostic) + ": fix of [" + diagnostic.check +
+        plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
                                "] skipped: its cleanup meets that of a fix already applied; run zoci fix again to apply it");
         continue;
       }
-      taken.insert(taken.end(), diagnostic.fix.begin(), diagnostic.fix.end());
+      for (const TextEdit& edit : diagnostic.fix) taken.emplace(edit.offset, edit);
       ++plan.fixCount[diagnostic.file];
     }
   }
-  for (auto& [path, edits] : plan.edits) {
+  for (auto& [path, taken] : takenByFile) {
+    std::vector<TextEdit>& edits = plan.edits[path];
+    edits.reserve(taken.size());
+    for (auto& [offset, edit] : taken) edits.push_back(std::move(edit));
     // Insertions before a replacement at the same place; insertions at one place in report order.
     std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
       return a.offset != b.offset ? a.offset < b.offset : (a.length == 0 && b.length != 0);

@@ -166,16 +166,14 @@ class FileInspection {
   }
 
   /// Notes once per file when the library read it as another text than zoci
-  /// (then positions, which refer to the library's text, may be off).
+  /// (then positions, which refer to the library's text, may be off). Each
+  /// file is compared once, however many diagnostics point into it.
   void CheckSameText(const std::string& shown, const std::shared_ptr<const std::u16string>& libraryText) {
     const auto source = outcome_.sources.find(shown);
-    if (!libraryText || source == outcome_.sources.end() || !differing_.insert(shown).second) return;
+    if (!libraryText || source == outcome_.sources.end() || !compared_.insert(shown).second) return;
     std::u16string_view theirs = *libraryText;
     if (!theirs.empty() && theirs.front() == u'\uFEFF') theirs.remove_prefix(1);
-    if (theirs == source->second.text) {
-      differing_.erase(shown);
-      return;
-    }
+    if (theirs == source->second.text) return;
     outcome_.misread.insert(shown);
     outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + shown +
                           " was read by the library in another encoding than " + EncodingName(source->second) +
@@ -205,7 +203,7 @@ class FileInspection {
   const FileJob& job_;
   std::string absolute_;
   FileOutcome outcome_;
-  std::set<std::string> differing_;  ///< files already compared (and found to differ)
+  std::set<std::string> compared_;  ///< files whose text was compared with the library's
 };
 
 /// Whether every forced include that exists is a regular file (a FIFO would hang the run).

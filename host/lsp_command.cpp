@@ -71,6 +71,7 @@ int RunLsp(const Options& options) {
   inspections.Attach(server);
   const auto inbox = std::make_shared<Inbox>();
   server.CheckCancellationsWith([inbox](const nlohmann::json& id) { return inbox->Cancelled(id); });
+  server.TrackRunningRequestsWith([inbox](const nlohmann::json& id, bool running) { inbox->KeepRunning(id, running); });
   std::thread(ReadMessages, inbox).detach();
   while (const std::optional<Incoming> incoming = inbox->Take()) {
     if (!server.Handle(*incoming)) break;

@@ -2,6 +2,7 @@
 #include "lsp_documents.h"
 
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 
 #include "file_uri.h"
@@ -10,17 +11,39 @@
 namespace zoci {
 namespace {
 
-/// One content change applied to `text`.
-std::u16string Applied(const std::u16string& text, const nlohmann::json& change, PositionEncoding encoding) {
-  if (!change.contains("range")) return Utf16Of(change.at("text"));
+/// Applies one content change to `text` in place.
+void Apply(std::u16string& text, const nlohmann::json& change, PositionEncoding encoding) {
+  if (!change.contains("range")) {
+    text = Utf16Of(change.at("text"));
+    return;
+  }
   const nlohmann::json& range = change.at("range");
   const uint32_t start = OffsetOf(text, range.at("start"), encoding);
   const uint32_t end = OffsetOf(text, range.at("end"), encoding);
   if (end < start) throw std::invalid_argument("the range ends before it starts");
-  std::u16string result = text.substr(0, start);
-  result += Utf16Of(change.at("text"));
-  result += text.substr(end);
-  return result;
+  text.replace(start, end - start, Utf16Of(change.at("text")));
+}
+
+/// Where the line break at `i` ends, when there is one ("\n", "\r\n" or a lone "\r").
+std::optional<size_t> BreakEnd(std::u16string_view text, size_t i) {
+  if (text[i] == u'\n') return i + 1;
+  if (text[i] != u'\r') return std::nullopt;
+  return i + 1 < text.size() && text[i + 1] == u'\n' ? i + 2 : i + 1;
+}
+
+/// The 0-based `line` of `text` (without its line break), found by walking
+/// only up to it; none past the last line.
+std::optional<std::u16string_view> NthLine(std::u16string_view text, uint32_t line, size_t& start) {
+  start = 0;
+  for (uint32_t passed = 0; passed < line; ++passed) {
+    size_t i = start;
+    while (i < text.size() && !BreakEnd(text, i)) ++i;
+    if (i == text.size()) return std::nullopt;
+    start = *BreakEnd(text, i);
+  }
+  size_t end = start;
+  while (end < text.size() && text[end] != u'\n' && text[end] != u'\r') ++end;
+  return text.substr(start, end - start);
 }
 
 /// The UTF-8 length of the character starting at `line[i]`, and its UTF-16 length in `units`.
@@ -47,6 +70,8 @@ uint32_t Utf16Prefix(std::u16string_view line, uint32_t bytes) {
   }
   return static_cast<uint32_t>(i);
 }
+
+bool IsHighSurrogate(char16_t unit) { return (unit & 0xFC00) == 0xD800; }
 
 /// The UTF-8 length of `prefix`.
 uint32_t Utf8Length(std::u16string_view prefix) {
@@ -78,9 +103,9 @@ bool OpenDocuments::Change(const std::string& uri, int64_t version, const nlohma
   const auto document = documents_.find(uri);
   if (document == documents_.end()) return refuse("the document is not open");
   if (!changes.is_array()) return refuse("contentChanges is not an array");
-  std::u16string text = *document->second.text;
+  std::u16string text = *document->second.text;  // one copy per message: runs may share the old text
   try {
-    for (const nlohmann::json& change : changes) text = Applied(text, change, encoding);
+    for (const nlohmann::json& change : changes) Apply(text, change, encoding);
   } catch (const std::exception& failure) {
     return refuse(failure.what());
   }
@@ -97,24 +122,38 @@ const OpenDocument* OpenDocuments::Find(const std::string& uri) const {
 }
 
 uint32_t OffsetOf(std::u16string_view text, const nlohmann::json& position, PositionEncoding encoding) {
-  const LineIndex lines(text);
-  const auto line = position.at("line").get<uint32_t>() + 1;
+  const auto line = position.at("line").get<uint32_t>();
   const auto character = position.at("character").get<uint32_t>();
-  if (line > lines.LineCount()) return static_cast<uint32_t>(text.size());
-  const std::u16string_view lineText = lines.LineText(line);
-  const auto length = static_cast<uint32_t>(lineText.size());
-  const uint32_t units = encoding == PositionEncoding::utf8 ? Utf16Prefix(lineText, character) : std::min(character, length);
-  return lines.LineStart(line) + units;
+  size_t start = 0;
+  const std::optional<std::u16string_view> lineText = NthLine(text, line, start);
+  if (!lineText) return static_cast<uint32_t>(text.size());
+  const auto length = static_cast<uint32_t>(lineText->size());
+  const uint32_t units = encoding == PositionEncoding::utf8 ? Utf16Prefix(*lineText, character) : std::min(character, length);
+  return static_cast<uint32_t>(start) + units;
 }
 
 nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length, PositionEncoding encoding) {
-  const auto point = [&lines, encoding](uint32_t at) {
-    const Position position = lines.PositionOf(at);
-    uint32_t character = position.column - 1;
-    if (encoding == PositionEncoding::utf8) character = Utf8Length(lines.LineText(position.line).substr(0, character));
-    return nlohmann::json{{"line", position.line - 1}, {"character", character}};
-  };
-  return {{"start", point(offset)}, {"end", point(offset + length)}};
+  return TextPositions(lines, encoding).Range(offset, length);
+}
+
+nlohmann::json TextPositions::Range(uint32_t offset, uint32_t length) const {
+  return {{"start", Point(offset)}, {"end", Point(offset + length)}};
+}
+
+nlohmann::json TextPositions::Point(uint32_t offset) const {
+  const Position position = lines_.PositionOf(offset);
+  if (encoding_ == PositionEncoding::utf16) return nlohmann::json{{"line", position.line - 1}, {"character", position.column - 1}};
+  const std::u16string_view line = lines_.LineText(position.line);
+  const uint32_t units = std::min<uint32_t>(position.column - 1, static_cast<uint32_t>(line.size()));
+  const bool goesOn = line_ == position.line && units_ <= units && (units_ == 0 || !IsHighSurrogate(line[units_ - 1]));
+  if (!goesOn) {
+    line_ = position.line;
+    units_ = 0;
+    bytes_ = 0;
+  }
+  bytes_ += Utf8Length(line.substr(units_, units - units_));
+  units_ = units;
+  return nlohmann::json{{"line", position.line - 1}, {"character", bytes_}};
 }
 
 }  // namespace zoci

@@ -51,10 +51,24 @@ nlohmann::json RangeOf(const LineIndex& lines, uint32_t offset, uint32_t length,
                        PositionEncoding encoding = PositionEncoding::utf16);
 
 /// The line table of a text with the client's way of counting characters.
-struct TextPositions {
-  const LineIndex& lines;
-  PositionEncoding encoding;
-  nlohmann::json Range(uint32_t offset, uint32_t length) const { return RangeOf(lines, offset, length, encoding); }
+/// Counting UTF-8 goes on from the place asked last when the next one is
+/// further along the same line, so that positions asked in text order cost
+/// the length of their lines once, not once per position.
+class TextPositions {
+ public:
+  TextPositions(const LineIndex& lines, PositionEncoding encoding) : lines_(lines), encoding_(encoding) {}
+  nlohmann::json Range(uint32_t offset, uint32_t length) const;
+  const LineIndex& Lines() const { return lines_; }
+
+ private:
+  /// The LSP position of `offset`.
+  nlohmann::json Point(uint32_t offset) const;
+
+  const LineIndex& lines_;
+  PositionEncoding encoding_;
+  mutable uint32_t line_ = 0;   ///< the line asked last (0: none)
+  mutable uint32_t units_ = 0;  ///< its UTF-16 units counted so far
+  mutable uint32_t bytes_ = 0;  ///< and their UTF-8 length
 };
 
 }  // namespace zoci

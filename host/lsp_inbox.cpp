@@ -80,7 +80,7 @@ void Inbox::Close() {
 
 std::optional<Incoming> Inbox::Take() {
   std::unique_lock<std::mutex> lock(mutex_);
-  cancelled_.erase(inFlight_);
+  if (running_.count(inFlight_) == 0) cancelled_.erase(inFlight_);
   inFlight_.clear();
   arrived_.wait(lock, [this] { return closed_ || !queue_.empty(); });
   if (queue_.empty()) return std::nullopt;
@@ -95,8 +95,19 @@ bool Inbox::Cancelled(const json& id) const {
   return cancelled_.count(id.dump()) > 0;
 }
 
+void Inbox::KeepRunning(const json& id, bool running) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  const std::string key = id.dump();
+  if (running) {
+    running_.insert(key);
+    return;
+  }
+  running_.erase(key);
+  if (key != inFlight_) cancelled_.erase(key);
+}
+
 bool Inbox::Pending(const std::string& id) const {
-  if (id == inFlight_) return true;
+  if (id == inFlight_ || running_.count(id) > 0) return true;
   return std::any_of(queue_.begin(), queue_.end(), [&id](const Incoming& waiting) { return RequestId(waiting.message) == id; });
 }
 

@@ -35,6 +35,9 @@ class Inbox {
   std::optional<Incoming> Take();
   /// True when the client cancelled the request `id` while it waited or ran.
   bool Cancelled(const nlohmann::json& id) const;
+  /// Keeps the request `id` in flight after the next Take (it is answered
+  /// later, off the message thread), or, with `running` false, lets it go.
+  void KeepRunning(const nlohmann::json& id, bool running);
 
  private:
   /// True when the request `id` waits in the queue or is in flight.
@@ -45,6 +48,7 @@ class Inbox {
   std::deque<Incoming> queue_;
   std::string inFlight_;          ///< the id, as JSON text, of the request taken last
   std::set<std::string> cancelled_;  ///< ids, as JSON text
+  std::set<std::string> running_;    ///< ids, as JSON text, of requests answered later
   bool closed_ = false;
 };
 

@@ -63,6 +63,10 @@ bool ShowsProgress(const json& params) {
   return window.value("workDoneProgress", false) == true;
 }
 
+json ErrorAnswer(const json& id, int code, const std::string& message) {
+  return json{{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
 std::string AbsolutePath(const std::string& path) {
   std::error_code ignored;
   return std::filesystem::absolute(path, ignored).lexically_normal().string();
@@ -80,7 +84,10 @@ bool LspServer::Handle(const Incoming& incoming) {
   }
   const json& message = incoming.message;
   const bool isExit = message.is_object() && message.value("method", json()) == "exit";
-  if (isExit) return false;
+  if (isExit) {
+    exiting_ = true;
+    return false;
+  }
   Dispatch(message);
   return true;
 }
@@ -106,8 +113,8 @@ void LspServer::Dispatch(const json& message) {
   try {
     if (!isRequest) return Notification(method, params);
     if (cancelled_ && cancelled_(id)) throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
-    json result = Request(id, method, params);
-    send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}});
+    std::optional<json> result = Request(id, method, params);
+    if (result) send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(*result)}});
   } catch (const RpcError& failure) {
     if (isRequest) SendError(id, failure.code, failure.what());
   } catch (const json::exception& failure) {
@@ -117,18 +124,17 @@ void LspServer::Dispatch(const json& message) {
   }
 }
 
-json LspServer::Request(const json& id, const std::string& method, const json& params) {
+std::optional<json> LspServer::Request(const json& id, const std::string& method, const json& params) {
   const std::lock_guard<std::mutex> lock(mutex_);
-  currentRequest_ = id;
   if (method == "initialize") return Initialize(params);
   if (!initialized_) throw RpcError(ErrorCode::serverNotInitialized, "initialize first");
   if (shutDown_) throw RpcError(ErrorCode::invalidRequest, "the server is shut down");
   if (method == "shutdown") {
     shutDown_ = true;
-    return nullptr;
+    return json(nullptr);
   }
   if (method == "textDocument/codeAction") return CodeActions(params);
-  if (method == "codeAction/resolve") return ResolveCodeAction(params);
+  if (method == "codeAction/resolve") return ResolveCodeAction(id, params);
   throw RpcError(ErrorCode::methodNotFound, "unknown method '" + method + "'");
 }
 
@@ -209,7 +215,7 @@ json LspServer::CodeActions(const json& params) const {
   return actions;
 }
 
-json LspServer::ResolveCodeAction(json action) {
+std::optional<json> LspServer::ResolveCodeAction(const json& id, json action) {
   const json& data = action.at("data");
   const std::string uri = data.at("uri").get<std::string>();
   const OpenDocument* document = documents_.Find(uri);
@@ -218,14 +224,18 @@ json LspServer::ResolveCodeAction(json action) {
                        published->second.version == document->version;
   if (!current) throw RpcError(ErrorCode::invalidParams, "the document changed since this action was offered");
   const std::vector<Diagnostic>& diagnostics = published->second.diagnostics;
-  std::vector<TextEdit> edits;
   if (data.contains("check")) {
-    edits = FixAllOf(diagnostics, data.at("check").get<std::string>());
-  } else {
-    const auto index = data.at("index").get<size_t>();
-    if (index >= diagnostics.size()) throw RpcError(ErrorCode::invalidParams, "no such diagnostic");
-    edits = FixOf(diagnostics[index]);
+    FixAllWork work{id, json(), uri, data.at("check").get<std::string>(), {}, document->text, encoding_};
+    for (const Diagnostic& diagnostic : diagnostics) {
+      if (diagnostic.check == work.check && !diagnostic.fix.empty()) work.diagnostics.push_back(diagnostic);
+    }
+    work.action = std::move(action);
+    ResolveFixAllLater(std::move(work));
+    return std::nullopt;
   }
+  const auto index = data.at("index").get<size_t>();
+  if (index >= diagnostics.size()) throw RpcError(ErrorCode::invalidParams, "no such diagnostic");
+  const std::vector<TextEdit> edits = FixOf(diagnostics[index]);
   const LineIndex lines(*document->text);
   action["edit"] = WorkspaceEdit(TextPositions{lines, encoding_}, uri, edits);
   return action;
@@ -236,19 +246,40 @@ std::vector<TextEdit> LspServer::FixOf(const Diagnostic& diagnostic) {
   return edits.empty() ? diagnostic.fix : edits;
 }
 
-std::vector<TextEdit> LspServer::FixAllOf(const std::vector<Diagnostic>& diagnostics, const std::string& check) {
+// The engine is asked for each fix without the server's lock, so that
+// documents change, runs publish and other requests are answered meanwhile;
+// the work holds its own copies of the diagnostics and the text.
+void LspServer::ResolveFixAllLater(FixAllWork work) {
+  if (running_) running_(work.id, true);
+  background_.Post([this, work = std::move(work)]() mutable {
+    json answer;
+    try {
+      const std::vector<TextEdit> edits = FixAllOf(work);
+      const LineIndex lines(*work.text);
+      work.action["edit"] = WorkspaceEdit(TextPositions{lines, work.encoding}, work.uri, edits);
+      answer = json{{"jsonrpc", "2.0"}, {"id", work.id}, {"result", std::move(work.action)}};
+    } catch (const RpcError& failure) {
+      answer = ErrorAnswer(work.id, failure.code, failure.what());
+    } catch (const std::exception& failure) {
+      answer = ErrorAnswer(work.id, ErrorCode::internalError, failure.what());
+    }
+    if (running_) running_(work.id, false);
+    send_(answer);
+  });
+}
+
+std::vector<TextEdit> LspServer::FixAllOf(const FixAllWork& work) {
+  if (work.diagnostics.empty()) return {};
   InspectedFile file;
-  for (const Diagnostic& diagnostic : diagnostics) {
-    if (diagnostic.check != check || diagnostic.fix.empty()) continue;
-    StopIfCancelled();
+  for (const Diagnostic& diagnostic : work.diagnostics) {
+    StopIfCancelled(work.id);
     file.diagnostics.push_back(diagnostic);
     file.diagnostics.back().fix = FixOf(diagnostic);
   }
-  if (file.diagnostics.empty()) return {};
   const std::string path = file.diagnostics.front().file;
   Report report;
   report.files.push_back(std::move(file));
-  FixPlan plan = PlanFixes(report, check);
+  FixPlan plan = PlanFixes(report, work.check);
   return std::move(plan.edits[path]);
 }
 
@@ -261,13 +292,26 @@ std::optional<DocumentSnapshot> LspServer::Snapshot(const std::string& uri) cons
   return snapshot;
 }
 
+// The diagnostics' JSON is built without the server's lock, so that messages
+// are handled meanwhile; it is sent only if the document still holds the
+// text the run inspected.
 void LspServer::Publish(const std::string& uri, int64_t version, std::vector<Diagnostic> diagnostics) {
+  std::shared_ptr<const std::u16string> text;
+  PositionEncoding encoding = PositionEncoding::utf16;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const OpenDocument* document = documents_.Find(uri);
+    if (!document || document->version != version || shutDown_) return;
+    text = document->text;
+    encoding = encoding_;
+  }
+  const LineIndex lines(*text);
+  json published = json::array();
+  const TextPositions positions{lines, encoding};  // one for all: diagnostics come in text order
+  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(positions, diagnostic));
   const std::lock_guard<std::mutex> lock(mutex_);
   const OpenDocument* document = documents_.Find(uri);
-  if (!document || document->version != version || shutDown_) return;
-  const LineIndex lines(*document->text);
-  json published = json::array();
-  for (const Diagnostic& diagnostic : diagnostics) published.push_back(DiagnosticJson(TextPositions{lines, encoding_}, diagnostic));
+  if (!document || document->text != text || document->version != version || shutDown_) return;
   published_[uri] = Published{version, std::move(diagnostics)};
   send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
              {"params", {{"uri", uri}, {"version", version}, {"diagnostics", std::move(published)}}}});
@@ -283,8 +327,8 @@ void LspServer::EndProgress(const std::string& token, const std::string& message
   progress_.End(token, message);
 }
 
-void LspServer::StopIfCancelled() const {
-  if (cancelled_ && cancelled_(currentRequest_)) throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
+void LspServer::StopIfCancelled(const json& id) const {
+  if (exiting_ || (cancelled_ && cancelled_(id))) throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
 }
 
 void LspServer::Trace(const std::string& message) {
@@ -299,8 +343,6 @@ void LspServer::ShowMessage(MessageType type, const std::string& message) {
              {"params", {{"type", static_cast<int>(type)}, {"message", message}}}});
 }
 
-void LspServer::SendError(const json& id, int code, const std::string& message) {
-  send_(json{{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}});
-}
+void LspServer::SendError(const json& id, int code, const std::string& message) { send_(ErrorAnswer(id, code, message)); }
 
 }  // namespace zoci

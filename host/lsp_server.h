@@ -4,9 +4,11 @@
 // backend's worker takes snapshots and publishes while messages arrive.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -14,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "lsp_background.h"
 #include "lsp_backend.h"
 #include "lsp_documents.h"
 #include "lsp_inbox.h"
@@ -36,14 +39,23 @@ class LspServer {
   using Send = std::function<void(const nlohmann::json&)>;
   /// Whether the client cancelled the request with this id.
   using CancellationCheck = std::function<bool(const nlohmann::json& id)>;
+  /// Told when a request goes on after its message was handled (running
+  /// true) and when it has been answered (false).
+  using RunningRequests = std::function<void(const nlohmann::json& id, bool running)>;
 
   LspServer(Options options, LspBackend& backend, Send send);
+  /// Stops work under way off the message thread at its next step and waits for it.
+  ~LspServer() { exiting_ = true; }
 
   /// Handles one received message; false once the client has said exit.
   bool Handle(const Incoming& incoming);
   /// Where cancellations are looked up: a cancelled request is answered with
   /// an error instead of a result, and a long one stops between engine calls.
   void CheckCancellationsWith(CancellationCheck cancelled) { cancelled_ = std::move(cancelled); }
+  /// Who learns of requests answered later (a "Fix all", which runs off the
+  /// message thread), so that their cancellations still count. Set before
+  /// the first message.
+  void TrackRunningRequestsWith(RunningRequests running) { running_ = std::move(running); }
   /// The exit code after exit: 0 when shutdown came first.
   int ExitCode() const;
 
@@ -68,8 +80,21 @@ class LspServer {
     std::vector<Diagnostic> diagnostics;
   };
 
+  /// What a "Fix all" needs once it runs off the message thread.
+  struct FixAllWork {
+    nlohmann::json id;
+    nlohmann::json action;
+    std::string uri;
+    std::string check;
+    std::vector<Diagnostic> diagnostics;  ///< the published ones of `check` that have a fix
+    std::shared_ptr<const std::u16string> text;
+    PositionEncoding encoding = PositionEncoding::utf16;
+  };
+
   void Dispatch(const nlohmann::json& message);
-  nlohmann::json Request(const nlohmann::json& id, const std::string& method, const nlohmann::json& params);
+  /// The result of a request; none when it is answered later.
+  std::optional<nlohmann::json> Request(const nlohmann::json& id, const std::string& method,
+                                        const nlohmann::json& params);
   void Notification(const std::string& method, const nlohmann::json& params);
   /// Drops the server's copy of `uri` and its published diagnostics.
   void Forget(const std::string& uri);
@@ -78,28 +103,33 @@ class LspServer {
   void RefuseChange(const std::string& uri, const std::string& why);
   nlohmann::json Initialize(const nlohmann::json& params);
   nlohmann::json CodeActions(const nlohmann::json& params) const;
-  nlohmann::json ResolveCodeAction(nlohmann::json action);
+  /// The resolved action; none for a "Fix all", which is answered later.
+  std::optional<nlohmann::json> ResolveCodeAction(const nlohmann::json& id, nlohmann::json action);
   /// A diagnostic's fix: the engine's final replacements, else the run's own.
   std::vector<TextEdit> FixOf(const Diagnostic& diagnostic);
-  /// The fixes of every diagnostic of `check`, without overlaps.
-  std::vector<TextEdit> FixAllOf(const std::vector<Diagnostic>& diagnostics, const std::string& check);
+  /// Resolves a "Fix all" on the background thread and answers it.
+  void ResolveFixAllLater(FixAllWork work);
+  /// The fixes of every diagnostic of the work, without overlaps.
+  std::vector<TextEdit> FixAllOf(const FixAllWork& work);
   void SendError(const nlohmann::json& id, int code, const std::string& message);
-  /// Throws the cancellation error when the client cancelled the request being handled.
-  void StopIfCancelled() const;
+  /// Throws the cancellation error when the client cancelled the request `id`.
+  void StopIfCancelled(const nlohmann::json& id) const;
 
   mutable std::mutex mutex_;
   Options options_;
   LspBackend& backend_;
   Send send_;
   CancellationCheck cancelled_;
-  nlohmann::json currentRequest_;  ///< the id of the request being handled
+  RunningRequests running_;
   ProgressReports progress_;
   OpenDocuments documents_;
   std::map<std::string, Published> published_;  ///< by URI
   bool initialized_ = false;
   bool shutDown_ = false;
+  std::atomic<bool> exiting_{false};  ///< exit has come: work under way stops
   bool tracing_ = false;  ///< the client's trace setting is not "off"
   PositionEncoding encoding_ = PositionEncoding::utf16;  ///< agreed at initialize
+  BackgroundWork background_;  ///< last, so that its thread ends before the members it uses go
 };
 
 }  // namespace zoci

@@ -35,7 +35,7 @@ nlohmann::json FixAllAction(const std::string& check, const std::string& uri, in
 }
 
 nlohmann::json SuppressAction(const TextPositions& positions, const Diagnostic& diagnostic, const std::string& uri) {
-  const LineIndex& lines = positions.lines;
+  const LineIndex& lines = positions.Lines();
   const uint32_t line = lines.PositionOf(diagnostic.offset).line;
   const auto lineEnd = static_cast<uint32_t>(lines.LineStart(line) + lines.LineText(line).size());
   const TextEdit directive{lineEnd, 0, " // zoCI:skip:" + diagnostic.check};

@@ -1,9 +1,11 @@
 // SARIF 2.1.0 output. Regions carry both line/column and charOffset/charLength,
 // all in UTF-16 code units of the text without its byte order mark
 // (run.columnKind "utf16CodeUnits").
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <map>
+#include <sstream>
 
 #include "machine_report.h"
 #include "source_lines.h"
@@ -152,15 +154,20 @@ Json Invocations(const Report& report, const Tables& tables) {
 
 }  // namespace
 
-std::string SarifReport(const Report& report) {
+void WriteSarifReport(const Report& report, std::ostream& out) {
   const Tables tables(report);
   Json rules = Json::array();
   for (const std::string& id : tables.ruleOrder) rules.push_back(Rule(id));
   Json results = Json::array();
   const SourceLines lines(report);
-  for (const InspectedFile& file : report.files) {
-    for (const Diagnostic& diagnostic : file.diagnostics) results.push_back(Result(lines, tables, diagnostic));
-  }
+  const bool anyResult = std::any_of(report.files.begin(), report.files.end(),
+                                     [](const InspectedFile& file) { return !file.diagnostics.empty(); });
+  if (anyResult) results.push_back(StandInFor(0));
+  const ArrayElements allResults = [&](const std::function<void(const Json&)>& put) {
+    for (const InspectedFile& file : report.files) {
+      for (const Diagnostic& diagnostic : file.diagnostics) put(Result(lines, tables, diagnostic));
+    }
+  };
   const Json driver = {{"name", "zoci"},
                        {"version", "0.1.0"},
                        {"informationUri", "https://clang.llvm.org/extra/clang-tidy/"},
@@ -170,9 +177,16 @@ std::string SarifReport(const Report& report) {
                     {"artifacts", Artifacts(report, tables)},
                     {"invocations", Invocations(report, tables)},
                     {"results", std::move(results)}};
-  return DumpJson({{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-                   {"version", "2.1.0"},
-                   {"runs", Json::array({run})}});
+  WriteJson({{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+             {"version", "2.1.0"},
+             {"runs", Json::array({run})}},
+            {allResults}, out);
+}
+
+std::string SarifReport(const Report& report) {
+  std::ostringstream out;
+  WriteSarifReport(report, out);
+  return out.str();
 }
 
 }  // namespace zoci

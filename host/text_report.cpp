@@ -21,6 +21,32 @@ const char* Paint(const TextStyle& style, const char* code) { return style.colou
 
 bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
+/// Lines longer than this many UTF-16 units are shown as an excerpt around
+/// the caret, so that output does not grow with the line for each diagnostic.
+constexpr uint32_t kLongLine = 1024;
+/// How many units of a long line are shown on each side of the caret.
+constexpr uint32_t kExcerptReach = 128;
+
+/// The shown part of one source line: [begin, end) of the line, cut marked by "...".
+struct Excerpt {
+  std::u16string_view text;
+  uint32_t begin = 0;  ///< line-relative start of `text`
+  bool cutBefore = false;
+  bool cutAfter = false;
+};
+
+/// The whole line, or for a long one the units within reach of `caret`
+/// (never half a surrogate pair).
+Excerpt ExcerptOf(std::u16string_view line, uint32_t caret) {
+  if (line.size() <= kLongLine) return Excerpt{line, 0, false, false};
+  uint32_t begin = caret > kExcerptReach ? caret - kExcerptReach : 0;
+  uint32_t end = std::min<uint32_t>(static_cast<uint32_t>(line.size()), caret + kExcerptReach);
+  if (begin > 0 && begin < line.size() && IsLowSurrogate(line[begin])) --begin;
+  if (end < line.size() && end > begin && IsLowSurrogate(line[end])) ++end;
+  begin = std::min(begin, end);
+  return Excerpt{line.substr(begin, end - begin), begin, begin > 0, end < line.size()};
+}
+
 /// The marks under a line: '^' at `caret`, '~' over `marked` units; one mark per
 /// character (a surrogate pair is one), tabs kept so columns line up.
 std::string CaretLine(std::u16string_view line, uint32_t caret, const std::vector<bool>& marked) {
@@ -36,7 +62,7 @@ std::string CaretLine(std::u16string_view line, uint32_t caret, const std::vecto
   return marks;
 }
 
-/// Marks the units of [begin, end) (line-relative) that fall inside the line.
+/// Marks the units of [begin, end) (excerpt-relative) that fall inside the excerpt.
 void Mark(std::vector<bool>& marked, int64_t begin, int64_t end) {
   for (int64_t i = std::max<int64_t>(begin, 0); i < std::min<int64_t>(end, static_cast<int64_t>(marked.size())); ++i) {
     marked[static_cast<size_t>(i)] = true;
@@ -45,13 +71,14 @@ void Mark(std::vector<bool>& marked, int64_t begin, int64_t end) {
 
 void WriteSnippet(const Diagnostic& diagnostic, const LineIndex& lines, Position at,
                   const TextStyle& style, std::ostream& out) {
-  const std::u16string_view line = lines.LineText(at.line);
-  const int64_t lineStart = lines.LineStart(at.line);
-  std::vector<bool> marked(line.size(), false);
-  Mark(marked, diagnostic.offset - lineStart, diagnostic.offset + diagnostic.length - lineStart);
-  for (const TextEdit& edit : diagnostic.fix) Mark(marked, edit.offset - lineStart, edit.offset + edit.length - lineStart);
-  out << ToUtf8(line) << "\n"
-      << Paint(style, kGreen) << CaretLine(line, at.column - 1, marked) << Paint(style, kReset) << "\n";
+  const Excerpt excerpt = ExcerptOf(lines.LineText(at.line), at.column - 1);
+  const int64_t start = int64_t{lines.LineStart(at.line)} + excerpt.begin;
+  std::vector<bool> marked(excerpt.text.size(), false);
+  Mark(marked, diagnostic.offset - start, diagnostic.offset + diagnostic.length - start);
+  for (const TextEdit& edit : diagnostic.fix) Mark(marked, edit.offset - start, edit.offset + edit.length - start);
+  out << (excerpt.cutBefore ? "..." : "") << ToUtf8(excerpt.text) << (excerpt.cutAfter ? "..." : "") << "\n"
+      << Paint(style, kGreen) << (excerpt.cutBefore ? "   " : "")
+      << CaretLine(excerpt.text, at.column - 1 - excerpt.begin, marked) << Paint(style, kReset) << "\n";
 }
 
 void WriteDiagnostic(const Diagnostic& diagnostic, const SourceLines& sources, const TextStyle& style,

@@ -88,6 +88,83 @@ TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefus
   }
 }
 
+/// `text` between `before` and `after`, its replacements moved along.
+struct Embedded {
+  std::string text;
+  std::vector<EngineReplacement> replacements;
+};
+
+Embedded Embed(const std::string& before, const FinaliseCase& c, const std::string& after) {
+  Embedded embedded{before + c.text + after, c.replacements};
+  for (EngineReplacement& replacement : embedded.replacements) replacement.offset += static_cast<uint32_t>(before.size());
+  return embedded;
+}
+
+/// `count` declarations, each on a line of its own or all on one line.
+std::string Filler(int count, bool ownLines) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "int f" + std::to_string(i) + " = " + std::to_string(i) + (ownLines ? ";\n" : "; ");
+  return text;
+}
+
+TEST(EngineFinaliseReplacements, AFixDeepInALargeTextIsCleanedUpAsInASmallOne) {
+  std::string longInitialisers = "struct B {\n  int m0";
+  for (int i = 1; i < 20; ++i) longInitialisers += ", m" + std::to_string(i);
+  longInitialisers += ";\n  B()\n      : m0(0)";
+  for (int i = 1; i < 20; ++i) longInitialisers += ",\n        m" + std::to_string(i) + "(" + std::to_string(i) + ")";
+  longInitialisers += " {}\n};\n";
+  const uint32_t last = static_cast<uint32_t>(longInitialisers.find("m19(19)"));
+  const std::vector<FinaliseCase> fixes = {
+      {"", "struct A { int a, b; A() : a(1), b(2) {} };\n", {{"", 4, 33}}, std::nullopt},
+      {"", longInitialisers, {{"", 7, last}}, std::nullopt},  // the comma 20 lines below the colon goes
+      {"", "namespace n {\nint x = 0;\n}\n", {{"", 10, 14}}, std::nullopt},  // the emptied namespace goes
+      {"", "int* p = 0;\n", {{"nullptr", 1, 9}}, std::nullopt},
+  };
+  const std::pair<std::string, std::string> surroundings[] = {
+      {Filler(3000, true), Filler(3000, true)},
+      {Filler(2000, false) + "\n", Filler(2000, false)},  // lines longer than any window
+      {Filler(2000, false), Filler(2000, false)},          // the fix inside such a line
+  };
+  TempDir folder;
+  const auto file = folder.Write("code.cpp", "").string();
+  for (size_t row = 0; row < fixes.size(); ++row) {
+    const auto alone = RealEngine().FinaliseReplacements(file, fixes[row].text, fixes[row].replacements);
+    ASSERT_TRUE(alone.has_value()) << row;
+    const bool cleanedUp = Applied(fixes[row].text, *alone) != Applied(fixes[row].text, fixes[row].replacements);
+    EXPECT_EQ(cleanedUp, row < 3) << row << ": " << Applied(fixes[row].text, *alone);
+    for (size_t place = 0; place < std::size(surroundings); ++place) {
+      const bool ownLines = place == 0;
+      if (!ownLines && fixes[row].text.find('\n') + 1 != fixes[row].text.size()) continue;  // one-line fixes only
+      const auto& [before, after] = surroundings[place];
+      const Embedded embedded = Embed(before, fixes[row], after);
+      const auto inside = RealEngine().FinaliseReplacements(file, embedded.text, embedded.replacements);
+      ASSERT_TRUE(inside.has_value()) << row << " " << place;
+      EXPECT_EQ(Applied(embedded.text, *inside), before + Applied(fixes[row].text, *alone) + after) << row << " " << place;
+    }
+  }
+}
+
+TEST(EngineFinaliseReplacements, FixesAtTheEdgesOfTextsWithFewOrNoLineBreaks) {
+  const std::string noBreaks = Filler(1000, false);
+  const std::string crlf = "int a = 0;\r\nint b = 0;\r\n";
+  const std::vector<FinaliseCase> cases = {
+      {"", "", {{"int x;", 0, 0}}, "int x;"},
+      {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
+      {"", noBreaks, {{"/* a */", 0, 0}, {"/* b */", 0, static_cast<uint32_t>(noBreaks.size())}},
+       "/* a */" + noBreaks + "/* b */"},
+      {"", noBreaks, {{"9", 1, static_cast<uint32_t>(noBreaks.size() / 2 + 1)}}, std::nullopt},  // applied as given
+      {"", crlf, {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"},
+  };
+  TempDir folder;
+  const auto file = folder.Write("code.cpp", "").string();
+  for (size_t row = 0; row < cases.size(); ++row) {
+    const FinaliseCase& c = cases[row];
+    const auto finalised = RealEngine().FinaliseReplacements(file, c.text, c.replacements);
+    ASSERT_TRUE(finalised.has_value()) << row;
+    EXPECT_EQ(Applied(c.text, *finalised), c.applied.value_or(Applied(c.text, c.replacements))) << row;
+  }
+}
+
 TEST(EngineCheckHook, IsAskedOnceWhetherChecksStopAfterCompilerErrors) {
   TempDir folder;
   const auto source = folder.Write("broken.cpp", "int* Zero() { return 0; }\nUnknown value;\n");

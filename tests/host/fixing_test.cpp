@@ -75,6 +75,39 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
   EXPECT_EQ(ApplyEdits(text, plan.edits.at("a.cpp")), u"S() :  b(0)  { }");
 }
 
+TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
+  struct Case {
+    std::vector<TextEdit> fix;
+    bool taken;
+  };
+  // In report order; the text is 27 units long.
+  const Case cases[] = {
+      {{{10, 4, "a"}}, true},
+      {{{14, 2, "b"}}, true},                // starts where the first ends
+      {{{12, 1, "c"}}, false},               // inside the first
+      {{{12, 0, "d"}}, false},               // an insertion inside it
+      {{{14, 0, "e"}}, false},               // at the start of another: two changes at one place
+      {{{9, 0, "f"}}, true},                 // an insertion just before the first
+      {{{5, 5, "g"}}, false},                // ends on that insertion's place, after the first's start
+      {{{0, 2, "h"}, {20, 5, "i"}}, true},   // edits on both sides of everything taken
+      {{{3, 1, "j"}, {17, 6, "k"}}, false},  // one edit free, the other overlapping "i"
+      {{{16, 1, "l"}}, true},                // between "b" and "i"
+      {{{1, 20, "m"}}, false},               // spanning several
+      {{{10, 4, "a"}}, true},                // the first fix again: silently left out
+  };
+  std::vector<Diagnostic> diagnostics;
+  for (const Case& c : cases) diagnostics.push_back(WithFix("check", c.fix));
+  Report report = ReportWith(diagnostics);
+  const FixPlan plan = PlanFixes(report, "*");
+  std::vector<uint32_t> offsets;
+  for (const TextEdit& edit : plan.edits.at("a.cpp")) offsets.push_back(edit.offset);
+  EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 9, 10, 14, 16, 20}));
+  EXPECT_EQ(plan.fixCount.at("a.cpp"), 5);
+  size_t skipped = 0;
+  for (const Case& c : cases) skipped += c.taken ? 0 : 1;
+  EXPECT_EQ(plan.skipped.size(), skipped);
+}
+
 TEST(ApplyEdits, ReplacesUtf16RangesWithUtf8Text) {
   EXPECT_EQ(ApplyEdits(u"a😀b€c", {{1, 2, "ü"}, {4, 1, ""}, {5, 0, "!"}}), u"aüb!c");
 }

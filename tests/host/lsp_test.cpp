@@ -4,6 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <future>
+#include <mutex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -13,6 +19,7 @@
 #include "lsp_inbox.h"
 #include "lsp_framing.h"
 #include "lsp_server.h"
+#include "lsp_shapes.h"
 #include "text_codec.h"
 
 namespace zoci {
@@ -56,9 +63,16 @@ TEST(LspInbox, CancelsOnlyRequestsThatWaitOrRun) {
   EXPECT_FALSE(inbox.Cancelled(2));
   EXPECT_FALSE(inbox.Cancelled(7));
   EXPECT_TRUE(inbox.Cancelled("2"));
+  inbox.KeepRunning("2", true);  // answered later, off the message thread
   ASSERT_EQ(inbox.Take()->message["id"], "2");
   EXPECT_FALSE(inbox.Cancelled(1));  // answered: forgotten
   EXPECT_NE(inbox.Take()->error.find("not JSON"), std::string::npos);
+  EXPECT_TRUE(inbox.Cancelled("2"));  // still running: its cancellation stays
+  inbox.KeepRunning("2", false);
+  EXPECT_FALSE(inbox.Cancelled("2"));
+  inbox.KeepRunning(3, true);
+  inbox.Put(Cancel(3));  // cancelled while it runs after its message
+  EXPECT_TRUE(inbox.Cancelled(3));
   inbox.Close();
   EXPECT_FALSE(inbox.Take());
 }
@@ -102,10 +116,28 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
   const std::u16string text = u"a😀\nb";
   EXPECT_EQ(OffsetOf(text, At(0, 99)), 3u);  // clamps to the line's end
   EXPECT_EQ(OffsetOf(text, At(7, 0)), 5u);   // and past the last line to the text's end
+  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(1, 1)), 3u);  // a lone "\r" ends a line as "\r\n" does
+  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(2, 5)), 6u);
+  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(3, 0)), 7u);  // the empty last line
   // The same places counted in UTF-8 bytes: "a" 1, the pair 4.
   EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
   EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), json({{"start", At(0, 1)}, {"end", At(0, 5)}}));
+}
+
+TEST(LspDocuments, PositionsAskedOneAfterAnotherCountAsPositionsAskedAlone) {
+  const std::u16string text = u"é😀b€ x😀y\r\nzé\n😀";
+  const LineIndex lines(text);
+  // In text order, backwards, overlapping, across lines, between the units of a pair.
+  const std::pair<uint32_t, uint32_t> spans[] = {{0, 1}, {1, 2}, {3, 2}, {6, 2}, {1, 1}, {8, 1}, {2, 7}, {11, 2},
+                                                 {12, 0}, {14, 2}, {10, 1}, {15, 1}, {0, 16}};
+  for (const PositionEncoding encoding : {PositionEncoding::utf8, PositionEncoding::utf16}) {
+    const TextPositions positions(lines, encoding);
+    for (const auto& [offset, length] : spans) {
+      EXPECT_EQ(positions.Range(offset, length), TextPositions(lines, encoding).Range(offset, length)) << offset << " " << length;
+    }
+  }
+  EXPECT_EQ(RangeOf(lines, 6, 3, PositionEncoding::utf8), json({{"start", At(0, 11)}, {"end", At(0, 16)}}));  // "x😀" after 11 bytes
 }
 
 TEST(FileUris, NamePathsOfBothStylesBothWays) {
@@ -137,24 +169,61 @@ class FakeBackend : public LspBackend {
   void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }
-  std::vector<TextEdit> FinalFix(int32_t token) override { askedToken = token; return finalFix; }
+  std::vector<TextEdit> FinalFix(int32_t token) override {
+    if (beforeFix) beforeFix();
+    askedToken = token;
+    return finalFix;
+  }
 
   std::optional<Options> startedWith;
   std::string startError;
   std::vector<std::string> cancelled, closed;
   std::vector<TextEdit> finalFix;
-  int32_t askedToken = 0;
+  std::atomic<int32_t> askedToken = 0;
+  std::function<void()> beforeFix;  ///< runs at each fix asked for
 };
 
 class LspServerTest : public testing::Test {
  protected:
-  LspServerTest() : server(Options{}, backend, [this](const json& message) { sent.push_back(message); }) {}
+  LspServerTest() : server(Options{}, backend, [this](const json& message) { Record(message); }) {}
 
-  /// Sends the body `raw`; the messages it caused.
+  /// What the server sends, from any of its threads.
+  void Record(const json& message) {
+    const std::lock_guard<std::mutex> lock(sentMutex);
+    sent.push_back(message);
+    history.push_back(message);
+    arrived.notify_all();
+  }
+  /// Sends the body `raw`; the messages sent meanwhile.
   std::vector<json> SendRaw(const std::string& raw) {
-    sent.clear();
+    {
+      const std::lock_guard<std::mutex> lock(sentMutex);
+      sent.clear();
+    }
     handled = server.Handle(Parsed(raw));
+    const std::lock_guard<std::mutex> lock(sentMutex);
     return sent;
+  }
+  /// The answer to the request `id`, waiting for it (an answer given off the
+  /// message thread); null when none comes.
+  json AwaitAnswer(const json& id) {
+    std::unique_lock<std::mutex> lock(sentMutex);
+    const auto answer = [&] { return std::find_if(history.begin(), history.end(), [&](const json& m) { return m.value("id", json()) == id && !m.contains("method"); }); };
+    arrived.wait_for(lock, std::chrono::seconds(60), [&] { return answer() != history.end(); });
+    return answer() == history.end() ? json() : *answer();
+  }
+  /// Where the answer to `id` is among everything sent; -1 when it is not.
+  int PlaceOfAnswer(const json& id) {
+    const std::lock_guard<std::mutex> lock(sentMutex);
+    for (size_t i = 0; i < history.size(); ++i) {
+      if (history[i].value("id", json()) == id && !history[i].contains("method")) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  /// Sends a request and leaves its answer to AwaitAnswer; its id.
+  int Post(const std::string& method, const json& params) {
+    Send({{"jsonrpc", "2.0"}, {"id", ++lastId}, {"method", method}, {"params", params}});
+    return lastId;
   }
   std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
   json Request(const std::string& method, const json& params) {
@@ -182,7 +251,10 @@ class LspServerTest : public testing::Test {
 
   const std::string kUri = "file:///w/a.cpp";
   FakeBackend backend;
-  std::vector<json> sent;
+  std::mutex sentMutex;
+  std::condition_variable arrived;
+  std::vector<json> sent;     ///< during the last Send
+  std::vector<json> history;  ///< everything, in order
   LspServer server;
   int lastId = 0;
   bool handled = true;  ///< false once the server has seen exit
@@ -264,7 +336,7 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
   backend.finalFix = {TextEdit{10, 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
   const json edits = Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri];
-  EXPECT_EQ(backend.askedToken, 5);
+  EXPECT_EQ(backend.askedToken.load(), 5);
   ASSERT_EQ(edits.size(), 2u);
   EXPECT_EQ(edits[0], json({{"range", {{"start", At(0, 10)}, {"end", At(0, 11)}}}, {"newText", "nullptr"}}));
   backend.finalFix.clear();  // the engine no longer has it: the run's own replacement
@@ -322,7 +394,7 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   const json actions = CodeActions(0, 9);
   const auto fixAll = std::find_if(actions.begin(), actions.end(), [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
   ASSERT_NE(fixAll, actions.end()) << actions;
-  const json edits = Request("codeAction/resolve", *fixAll)["result"]["edit"]["changes"][kUri];
+  const json edits = AwaitAnswer(Post("codeAction/resolve", *fixAll))["result"]["edit"]["changes"][kUri];
   ASSERT_EQ(edits.size(), 2u) << edits;
   for (size_t i = 0; i < 2; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
   EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
@@ -360,6 +432,76 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   Notify("window/workDoneProgress/cancel", {{"token", running}});
   Notify("window/workDoneProgress/cancel", {{"token", refused}});
   EXPECT_EQ(backend.cancelled, std::vector<std::string>{kUri});
+}
+
+/// Holds every fix the backend is asked for until Open; a fix waits at most
+/// 20 seconds, so that a server that waits for its backend on the message
+/// thread fails the tests instead of hanging them.
+class FixGate {
+ public:
+  explicit FixGate(FakeBackend& backend) {
+    backend.beforeFix = [future = opened_.get_future().share()] { future.wait_for(std::chrono::seconds(20)); };
+  }
+  void Open() { opened_.set_value(); }
+
+ private:
+  std::promise<void> opened_;
+};
+
+TEST_F(LspServerTest, FixAllRunsOffTheMessageThreadWhileOtherRequestsAreAnswered) {
+  Initialize();
+  const std::u16string text = u"int* p = 0; int* q = 0;";
+  Open(text);
+  server.Publish(kUri, 1, {NullDiagnostic(text, 1, 0), NullDiagnostic(text, 2, 10)});
+  backend.finalFix = {TextEdit{9, 1, "nullptr"}};
+  json fixAll;
+  for (const json& action : CodeActions(0, 9)) {
+    if (action["title"] == "Fix all modernize-use-nullptr in file") fixAll = action;
+  }
+  ASSERT_FALSE(fixAll.is_null());
+  FixGate gate(backend);
+  const int fixAllId = Post("codeAction/resolve", fixAll);
+  const int otherId = lastId + 1;
+  EXPECT_EQ(CodeActions(0, 9).size(), 3u);  // answered while the engine holds the fixes
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}});
+  gate.Open();
+  const json answer = AwaitAnswer(fixAllId);
+  EXPECT_LT(PlaceOfAnswer(otherId), PlaceOfAnswer(fixAllId));
+  ASSERT_TRUE(answer.contains("result")) << answer;
+  // The edit is for the text the action was offered on, though the document changed since.
+  EXPECT_EQ(answer["result"]["edit"]["changes"][kUri].size(), 1u) << answer;
+  EXPECT_EQ(backend.askedToken.load(), 2);
+}
+
+TEST_F(LspServerTest, AFixAllCancelledWhileItRunsStopsWithTheCancellationError) {
+  Initialize();
+  const std::u16string text = u"int* p = 0; int* q = 0;";
+  Open(text);
+  server.Publish(kUri, 1, {NullDiagnostic(text, 1, 0), NullDiagnostic(text, 2, 10)});
+  std::mutex trackMutex;
+  std::set<json> cancelled, running;
+  std::vector<std::pair<json, bool>> tracked;
+  server.CheckCancellationsWith([&](const json& id) {
+    const std::lock_guard<std::mutex> lock(trackMutex);
+    return cancelled.count(id) > 0;
+  });
+  server.TrackRunningRequestsWith([&](const json& id, bool isRunning) {
+    const std::lock_guard<std::mutex> lock(trackMutex);
+    tracked.emplace_back(id, isRunning);
+  });
+  const json fixAll = FixAllAction("modernize-use-nullptr", kUri, 1);
+  FixGate gate(backend);
+  const int fixAllId = Post("codeAction/resolve", fixAll);
+  {
+    const std::lock_guard<std::mutex> lock(trackMutex);
+    cancelled.insert(json(fixAllId));  // the client cancels while the work runs
+  }
+  gate.Open();
+  EXPECT_EQ(ErrorCode(AwaitAnswer(fixAllId)), -32800);
+  EXPECT_LT(backend.askedToken.load(), 2);  // stopped before the second fix
+  server.Handle({{{"jsonrpc", "2.0"}, {"method", "exit"}}, ""});
+  const std::lock_guard<std::mutex> lock(trackMutex);
+  EXPECT_EQ(tracked, (std::vector<std::pair<json, bool>>{{json(fixAllId), true}, {json(fixAllId), false}}));
 }
 
 TEST_F(LspServerTest, RunsPublishWhileTheClientEdits) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
+#include <vector>
 
 #include "machine_report.h"
 #include "run_problems.h"
@@ -41,6 +43,58 @@ TEST(TextReport, PrintsClangStyleLinesWithUtf16ColumnsAndACaretUnderTheCharacter
             "#include <cstddef>\n"
             "^\n"
             "1 warning and 1 error in 2 files (1 could not be inspected)\n");
+}
+
+TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
+  // One line of 4,000 declarations; a diagnostic at its start, middle and end.
+  std::u16string line;
+  for (int i = 0; i < 4000; ++i) line += u"int v = 0; ";
+  line += u"😀 x;";
+  Report report;
+  report.sources["long.cpp"] = HostText{line + u"\n", FileEncoding::utf8, false, 0, {}};
+  InspectedFile file{"long.cpp", false, {}, {}, {}, {}};
+  const uint32_t smiley = static_cast<uint32_t>(line.find(u"😀"));
+  for (const uint32_t at : {8u, 22008u, smiley}) file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}});
+  report.files.push_back(file);
+  std::ostringstream out;
+  WriteTextReport(report, TextStyle{false}, out);
+  std::istringstream lines(out.str());
+  std::vector<std::string> printed;
+  for (std::string text; std::getline(lines, text);) printed.push_back(text);
+  ASSERT_EQ(printed.size(), 10u) << out.str();
+  EXPECT_EQ(printed[0], "long.cpp:1:9: warning: m [c]");
+  EXPECT_EQ(printed[1], "int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; "
+                        "int v = 0; int v = 0; int v = 0; int ...");
+  EXPECT_EQ(printed[2], "        ^");
+  EXPECT_EQ(printed[4].substr(0, 3), "...");
+  EXPECT_EQ(printed[4].size(), 3 + 256 + 3u);
+  EXPECT_EQ(printed[5], std::string(3 + 128, ' ') + "^");  // under the character, past the "..."
+  EXPECT_EQ(printed[7].substr(printed[7].size() - 7), "😀 x;");  // the end of the line, not cut
+  EXPECT_EQ(printed[8], std::string(3 + 128, ' ') + "^");
+}
+
+TEST(WriteJson, WritesArraysPieceByPieceAsTheWholeDocumentDumps) {
+  const Json element = {{"message", "a \"quoted\" text\nover lines"}, {"fix", Json::array({{{"offset", 1}}, {{"text", "x"}}})}};
+  const Json elements = Json::array({element, 7, Json::array({1, 2}), Json::object(), "last"});
+  struct Case {
+    Json whole;      ///< the document as one value
+    Json envelope;   ///< the same with stand-ins
+  };
+  const Case cases[] = {
+      {elements, Json::array({StandInFor(0)})},
+      {{{"files", Json::array({{{"path", "a"}, {"diagnostics", elements}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}},
+       {{"files", Json::array({{{"path", "a"}, {"diagnostics", Json::array({StandInFor(0)})}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}}},
+      {{{"one", elements}, {"two", Json::array({{{"deeper", elements}}})}},
+       {{"one", Json::array({StandInFor(1)})}, {"two", Json::array({{{"deeper", Json::array({StandInFor(0)})}}})}}},
+  };
+  const ArrayElements all = [&elements](const std::function<void(const Json&)>& put) {
+    for (const Json& one : elements) put(one);
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out;
+    WriteJson(c.envelope, {all, all}, out);
+    EXPECT_EQ(out.str(), DumpJson(c.whole)) << c.whole;
+  }
 }
 
 TEST(TextReport, ColoursOnlyWhenAsked) {
