@@ -147,18 +147,42 @@ bool WriteFixed(const Options& options, const Report& report, const std::string&
   return true;
 }
 
-/// Applies the planned fixes; false when a file could not be written.
+/// The edits of one file's fixes finalised together, as one change; none when
+/// the library cannot (a fix without a claim, replacements that meet).
+std::optional<std::vector<TextEdit>> EditsTogether(const std::vector<int32_t>& tokens) {
+  std::vector<uint32_t> claims;
+  for (const int32_t token : tokens) {
+    if (token <= 0) return std::nullopt;
+    claims.push_back(static_cast<uint32_t>(token));
+  }
+  const Native::FixReplacements together = Native::interop2().GetFixesReplacements(claims);
+  if (together.fileKey.empty()) return std::nullopt;
+  std::vector<TextEdit> edits = EditsOf(together.replacements);
+  SortForApplying(edits);
+  return edits;
+}
+
+/// Applies the planned fixes, each file's together where the library can
+/// finalise them as one change; false when a file could not be written.
 bool ApplyFixes(const Options& options, const Report& report) {
   const FixPlan plan = PlanFixes(report, options.onlyChecks);
   for (const std::string& message : plan.skipped) std::fprintf(stderr, "zoci: %s\n", message.c_str());
   bool ok = true;
-  for (const auto& [path, edits] : plan.edits) {
-    if (edits.empty()) continue;
-    const std::u16string fixed = ApplyEdits(report.sources.at(path).text, edits);
+  for (const auto& [path, tokens] : plan.together) {
+    auto edits = EditsTogether(tokens);
+    int count = static_cast<int>(tokens.size());
+    if (!edits) {
+      edits = plan.edits.at(path);
+      count = plan.fixCount.count(path) != 0 ? plan.fixCount.at(path) : 0;
+      if (const auto skipped = plan.cleanupSkipped.find(path); skipped != plan.cleanupSkipped.end()) {
+        for (const std::string& message : skipped->second) std::fprintf(stderr, "zoci: %s\n", message.c_str());
+      }
+    }
+    if (edits->empty()) continue;
+    const std::u16string fixed = ApplyEdits(report.sources.at(path).text, *edits);
     if (!WriteFixed(options, report, path, fixed)) {
       ok = false;
     } else if (report.diskBytes.count(path) != 0 && !options.stdinBuffer) {
-      const int count = plan.fixCount.at(path);
       std::fprintf(stderr, "zoci: %s: applied %d fix%s (%s)\n", path.c_str(), count, count == 1 ? "" : "es",
                    EncodingName(report.sources.at(path)).c_str());
     }

@@ -29,17 +29,28 @@ bool IsTaken(const TextEdit& edit, const TakenEdits& taken) {
   return std::any_of(begin, end, [&](const auto& entry) { return SameEdit(edit, entry.second); });
 }
 
-/// Whether `edit` overlaps a taken edit. Two changes at one place cannot both
-/// be meant; otherwise the taken edits do not overlap each other, so only the
-/// ones just before and just after `edit` can overlap it.
+/// Whether two edits change the same text: an insertion where a range starts
+/// or ends does not, nor do two insertions.
+bool EditsOverlap(const TextEdit& a, const TextEdit& b) {
+  if (a.length == 0 && b.length == 0) return false;
+  return uint64_t{a.offset} < uint64_t{b.offset} + b.length && uint64_t{b.offset} < uint64_t{a.offset} + a.length;
+}
+
+/// Whether `edit` overlaps a taken edit. The taken edits do not overlap each
+/// other, so only those starting inside `edit` and the last range starting
+/// before it can; the walks stop at the first range they meet.
 bool Overlaps(const TextEdit& edit, const TakenEdits& taken) {
-  if (taken.count(edit.offset) > 0) return true;
   const uint64_t end = uint64_t{edit.offset} + edit.length;
-  const auto after = taken.upper_bound(edit.offset);
-  if (after != taken.end() && after->first < end) return true;
-  if (after == taken.begin()) return false;
-  const auto [first, last] = taken.equal_range(std::prev(after)->first);
-  return std::any_of(first, last, [&](const auto& entry) { return edit.offset < uint64_t{entry.first} + entry.second.length; });
+  const auto from = taken.lower_bound(edit.offset);
+  for (auto it = from; it != taken.end() && (it->first < end || it->first == edit.offset); ++it) {
+    if (EditsOverlap(edit, it->second)) return true;
+    if (it->second.length != 0) break;
+  }
+  for (auto it = from; it != taken.begin();) {
+    --it;
+    if (it->second.length != 0) return EditsOverlap(edit, it->second);
+  }
+  return false;
 }
 
 bool AlreadyTaken(const std::vector<TextEdit>& fix, const TakenEdits& taken) {
@@ -68,8 +79,18 @@ class Locations {
   std::map<std::string, LineIndex> lines_;
 };
 
+using EditKey = std::vector<std::tuple<uint32_t, uint32_t, std::string>>;
+
+/// A fix's own replacements (before any cleanup) as a comparable value.
+EditKey OwnKey(const Diagnostic& diagnostic) {
+  const std::vector<TextEdit>& own = diagnostic.ownFix.empty() ? diagnostic.fix : diagnostic.ownFix;
+  EditKey key;
+  for (const TextEdit& edit : own) key.emplace_back(edit.offset, edit.length, edit.text);
+  return key;
+}
+
 /// The diagnostics whose fixes are refused for overlapping another fix,
-/// judged on each fix's own replacements; a fix repeated is judged once.
+/// judged on each fix's own replacements.
 std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::string& onlyGlobs) {
   std::map<std::string, std::vector<const Diagnostic*>> byFile;
   for (const InspectedFile& file : report.files) {
@@ -79,20 +100,18 @@ std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::st
   }
   std::set<const Diagnostic*> refused;
   for (const auto& [path, diagnostics] : byFile) {
-    std::vector<const Diagnostic*> judged;
+    // A fix repeated (the same replacements) is judged once and shares the verdict.
+    std::map<EditKey, size_t> judgedAs;
     std::vector<const std::vector<TextEdit>*> fixes;
-    std::set<std::vector<std::tuple<uint32_t, uint32_t, std::string>>> seen;
+    std::vector<size_t> verdictOf;
     for (const Diagnostic* diagnostic : diagnostics) {
-      const std::vector<TextEdit>& own = diagnostic->ownFix.empty() ? diagnostic->fix : diagnostic->ownFix;
-      std::vector<std::tuple<uint32_t, uint32_t, std::string>> key;
-      for (const TextEdit& edit : own) key.emplace_back(edit.offset, edit.length, edit.text);
-      if (!seen.insert(std::move(key)).second) continue;
-      judged.push_back(diagnostic);
-      fixes.push_back(&own);
+      const auto [it, added] = judgedAs.emplace(OwnKey(*diagnostic), fixes.size());
+      if (added) fixes.push_back(diagnostic->ownFix.empty() ? &diagnostic->fix : &diagnostic->ownFix);
+      verdictOf.push_back(it->second);
     }
     const std::vector<bool> refusedHere = RefusedFixes(fixes);
-    for (size_t i = 0; i < judged.size(); ++i) {
-      if (refusedHere[i]) refused.insert(judged[i]);
+    for (size_t i = 0; i < diagnostics.size(); ++i) {
+      if (refusedHere[verdictOf[i]]) refused.insert(diagnostics[i]);
     }
   }
   return refused;
@@ -104,20 +123,25 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   FixPlan plan;
   const std::set<const Diagnostic*> overlapping = OverlappingFixes(report, onlyGlobs);
   std::map<std::string, TakenEdits> takenByFile;
+  std::set<std::pair<std::string, EditKey>> together;
   Locations locations(report);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
-      TakenEdits& taken = takenByFile[diagnostic.file];
       if (overlapping.count(&diagnostic) != 0) {
         plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
                                "] skipped: it overlaps another fix");
         continue;
       }
+      if (together.emplace(diagnostic.file, OwnKey(diagnostic)).second) {
+        plan.together[diagnostic.file].push_back(diagnostic.claimToken);
+      }
+      TakenEdits& taken = takenByFile[diagnostic.file];
       if (AlreadyTaken(diagnostic.fix, taken)) continue;
       if (Conflicts(diagnostic.fix, taken)) {  // each fix's cleanup alone reaches into a neighbour's text
-        plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
-                               "] skipped: its cleanup meets that of a fix already applied; run zoci fix again to apply it");
+        plan.cleanupSkipped[diagnostic.file].push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
+                                                       "] skipped: its cleanup meets that of a fix already applied; "
+                                                       "run zoci fix again to apply it");
         continue;
       }
       for (const TextEdit& edit : diagnostic.fix) taken.emplace(edit.offset, edit);
@@ -128,12 +152,15 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
     std::vector<TextEdit>& edits = plan.edits[path];
     edits.reserve(taken.size());
     for (auto& [offset, edit] : taken) edits.push_back(std::move(edit));
-    // Insertions before a replacement at the same place; insertions at one place in report order.
-    std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
-      return a.offset != b.offset ? a.offset < b.offset : (a.length == 0 && b.length != 0);
-    });
+    SortForApplying(edits);
   }
   return plan;
+}
+
+void SortForApplying(std::vector<TextEdit>& edits) {
+  std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
+    return a.offset != b.offset ? a.offset < b.offset : (a.length == 0 && b.length != 0);
+  });
 }
 
 std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>& edits) {

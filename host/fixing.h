@@ -11,16 +11,25 @@
 
 namespace zoci {
 
-/// The edits chosen for each file, and what was left out and why.
+/// The fixes chosen for each file, and what was left out and why. The fixes
+/// the overlap rule takes are best finalised together (`together`), as one
+/// change; when that cannot be done, `edits` holds each fix's own final edits
+/// that do not meet another's.
 struct FixPlan {
-  std::map<std::string, std::vector<TextEdit>> edits;  ///< by file, non-overlapping, in text order
-  std::map<std::string, int> fixCount;                 ///< fixes taken per file
-  std::vector<std::string> skipped;                    ///< one message per fix left out
+  std::map<std::string, std::vector<int32_t>> together;  ///< by file: claim tokens of the fixes taken
+  std::vector<std::string> skipped;                      ///< one message per fix the overlap rule leaves out
+  std::map<std::string, std::vector<TextEdit>> edits;    ///< by file, non-overlapping, in text order
+  std::map<std::string, int> fixCount;                   ///< fixes in `edits` per file
+  std::map<std::string, std::vector<std::string>> cleanupSkipped;  ///< by file: left out of `edits` only
 };
 
 /// Takes the fixes of the checks matching `onlyGlobs`, in report order; a fix
-/// that overlaps one already taken is left out (a repeat of it silently).
+/// that overlaps another is left out (a repeat of one taken silently).
 FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs);
+
+/// `edits` in the order ApplyEdits takes them: by offset, an insertion before
+/// a replacement at the same place, insertions at one place in their order.
+void SortForApplying(std::vector<TextEdit>& edits);
 
 /// `text` with `edits` (non-overlapping, in text order) applied.
 std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>& edits);

@@ -143,12 +143,6 @@ class FileInspection {
     return shown;
   }
 
-  static std::vector<TextEdit> Edits(const std::vector<Native::repl>& replacements) {
-    std::vector<TextEdit> edits;
-    for (const Native::repl& r : replacements) edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
-    return edits;
-  }
-
   void Convert(const Native::RunResult& result) {
     for (const Native::qfix& record : result.qfixes) {
       Diagnostic diagnostic;
@@ -192,11 +186,11 @@ class FileInspection {
   /// user applies the fix) when wanted and given, else the run's own.
   void Fix(Diagnostic& diagnostic, const Native::action& action) const {
     diagnostic.claimToken = action.claimToken;
-    diagnostic.ownFix = Edits(action.replacements);
+    diagnostic.ownFix = EditsOf(action.replacements);
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
-      diagnostic.fix = Edits(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
+      diagnostic.fix = EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
-    if (diagnostic.fix.empty()) diagnostic.fix = Edits(action.replacements);
+    if (diagnostic.fix.empty()) diagnostic.fix = EditsOf(action.replacements);
   }
 
   const Options& options_;
@@ -215,6 +209,12 @@ bool ForcedIncludesReadable(const InspectionSettings& settings, std::string& err
 }
 
 }  // namespace
+
+std::vector<TextEdit> EditsOf(const std::vector<Native::repl>& replacements) {
+  std::vector<TextEdit> edits;
+  for (const Native::repl& r : replacements) edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
+  return edits;
+}
 
 DecodeRules DecodeRulesOf(const Options& options) {
   return DecodeRules{options.settings.bomlessIsUtf8, (options.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0,

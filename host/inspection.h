@@ -11,6 +11,7 @@
 #include <string>
 
 #include "compile_database.h"
+#include "results/qfix.h"
 #include "file_io.h"
 #include "options.h"
 #include "parser_switch.h"
@@ -61,5 +62,8 @@ class Inspector {
 
 /// How zoci decodes files under `options`.
 DecodeRules DecodeRulesOf(const Options& options);
+
+/// The library's replacements as zoci's edits (UTF-16 spans of the host text).
+std::vector<TextEdit> EditsOf(const std::vector<Quillfern::ZoCodeInspections::Native::repl>& replacements);
 
 }  // namespace zoci

@@ -52,6 +52,12 @@ class IZoCodeInspectionsInterop2 {
   virtual IZoFileParser* CreateFileParser(std::string path, const InspectionSettings& settings) = 0;
   /// Slot 8: a mapper over a UTF-16 text of the host's.
   virtual std::shared_ptr<IUtfIndexMapper> CreateTextMapper(const char16_t* text, uint32_t count) = 0;
+  /// Slot 9 (after the IDE's slots, which it does not use): the final
+  /// replacements of several fixes claimed in one file's inspection, cleaned
+  /// up together as one change, as a fix of the whole file is applied. Empty
+  /// when a token is not claimed, the fixes come from different texts, or
+  /// their replacements overlap.
+  virtual FixReplacements GetFixesReplacements(const std::vector<uint32_t>& tokens) = 0;
 
  protected:
   ~IZoCodeInspectionsInterop2() = default;

@@ -1,6 +1,8 @@
 // The service operations between and after inspections: cache clearing,
 // mappers for the host, final replacements of claimed fixes, and the dump.
 #include <exception>
+#include <optional>
+#include <vector>
 
 #include "buffers/encodings.h"
 #include "buffers/source_cache.h"
@@ -51,6 +53,27 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixReplacements(uint32_t token) {
     const std::optional<ClaimedFix> claim = FindClaim(token);
     if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
     return FinalisedReplacements(*claim);
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vector<uint32_t>& tokens) {
+  try {
+    std::optional<ClaimedFix> joined;
+    for (const uint32_t token : tokens) {
+      std::optional<ClaimedFix> claim = FindClaim(token);
+      if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
+      if (!joined) {
+        joined = std::move(claim);
+        continue;
+      }
+      const bool sameText = claim->fileKey == joined->fileKey &&
+                            (claim->utf8Text == joined->utf8Text || *claim->utf8Text == *joined->utf8Text);
+      if (!sameText) return {};
+      joined->replacements.insert(joined->replacements.end(), claim->replacements.begin(), claim->replacements.end());
+    }
+    return joined ? FinalisedReplacements(*joined) : FixReplacements{};
   } catch (const std::exception&) {
     return {};
   }

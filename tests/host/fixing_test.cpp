@@ -11,7 +11,9 @@ namespace zoci {
 namespace {
 
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
+  static int32_t token = 0;
   Diagnostic diagnostic;
+  diagnostic.claimToken = ++token;
   diagnostic.file = "a.cpp";
   diagnostic.check = check;
   diagnostic.offset = fix.front().offset;
@@ -66,11 +68,17 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
   Report report = ReportWith({first, first, second, crossingA, crossingB, inserted, replaced});
   report.sources.at("a.cpp").text = text;
   const FixPlan plan = PlanFixes(report, "*");
-  ASSERT_EQ(plan.skipped.size(), 3u);
-  EXPECT_NE(plan.skipped[0].find("[modernize-use-default-member-init] skipped: its cleanup meets that of a fix already applied"),
-            std::string::npos) << plan.skipped[0];
-  EXPECT_NE(plan.skipped[1].find("[a-check] skipped: it overlaps another fix"), std::string::npos);
-  EXPECT_NE(plan.skipped[2].find("[b-check] skipped: it overlaps another fix"), std::string::npos);
+  ASSERT_EQ(plan.skipped.size(), 2u);
+  EXPECT_NE(plan.skipped[0].find("[a-check] skipped: it overlaps another fix"), std::string::npos);
+  EXPECT_NE(plan.skipped[1].find("[b-check] skipped: it overlaps another fix"), std::string::npos);
+  // Finalised together, the four fixes the rule takes are one change (the repeat once).
+  EXPECT_EQ(plan.together.at("a.cpp"),
+            (std::vector<int32_t>{first.claimToken, second.claimToken, inserted.claimToken, replaced.claimToken}));
+  // Fix by fix, the second's cleanup meets the first's: it waits for another run.
+  ASSERT_EQ(plan.cleanupSkipped.at("a.cpp").size(), 1u);
+  EXPECT_NE(plan.cleanupSkipped.at("a.cpp")[0].find(
+                "[modernize-use-default-member-init] skipped: its cleanup meets that of a fix already applied"),
+            std::string::npos);
   EXPECT_EQ(plan.fixCount.at("a.cpp"), 3);
   EXPECT_EQ(ApplyEdits(text, plan.edits.at("a.cpp")), u"S() :  b(0)  { }");
 }
@@ -86,7 +94,7 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
       {{{14, 2, "b"}}, true},                // starts where the first ends
       {{{12, 1, "c"}}, false},               // inside the first
       {{{12, 0, "d"}}, false},               // an insertion inside it
-      {{{14, 0, "e"}}, false},               // at the start of another: two changes at one place
+      {{{14, 0, "e"}}, true},                // an insertion where another starts
       {{{9, 0, "f"}}, true},                 // an insertion just before the first
       {{{5, 5, "g"}}, false},                // ends on that insertion's place, after the first's start
       {{{0, 2, "h"}, {20, 5, "i"}}, true},   // edits on both sides of everything taken
@@ -95,17 +103,23 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
       {{{1, 20, "m"}}, false},               // spanning several
       {{{10, 4, "a"}}, true},                // the first fix again: silently left out
   };
+  // Their own replacements are apart: only their final (cleaned-up) edits meet.
   std::vector<Diagnostic> diagnostics;
-  for (const Case& c : cases) diagnostics.push_back(WithFix("check", c.fix));
+  for (const Case& c : cases) {
+    diagnostics.push_back(WithFix("check", c.fix));
+    diagnostics.back().ownFix = {{static_cast<uint32_t>(100 + 2 * diagnostics.size()), 1, "o"}};
+  }
   Report report = ReportWith(diagnostics);
   const FixPlan plan = PlanFixes(report, "*");
   std::vector<uint32_t> offsets;
   for (const TextEdit& edit : plan.edits.at("a.cpp")) offsets.push_back(edit.offset);
-  EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 9, 10, 14, 16, 20}));
-  EXPECT_EQ(plan.fixCount.at("a.cpp"), 5);
+  EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 9, 10, 14, 14, 16, 20}));
+  EXPECT_EQ(plan.fixCount.at("a.cpp"), 6);
   size_t skipped = 0;
   for (const Case& c : cases) skipped += c.taken ? 0 : 1;
-  EXPECT_EQ(plan.skipped.size(), skipped);
+  EXPECT_TRUE(plan.skipped.empty());
+  EXPECT_EQ(plan.cleanupSkipped.at("a.cpp").size(), skipped);
+  EXPECT_EQ(plan.together.at("a.cpp").size(), std::size(cases));
 }
 
 TEST(ApplyEdits, ReplacesUtf16RangesWithUtf8Text) {

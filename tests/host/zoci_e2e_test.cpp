@@ -206,6 +206,24 @@ TEST_F(Zoci, AProjectRunNamesTheFilesItCouldNotInspectAndFails) {
   EXPECT_EQ(Run({"inspect", "-p", "broken", "--files", "nothing"}).exitCode, 2);
 }
 
+// Two fixes of one initialiser list touch, and each one's cleanup alone would
+// take the comma between them: fixed together, as clang-tidy's --fix does.
+TEST_F(Zoci, FixesOfOneFileAreCleanedUpTogetherAsClangTidysFix) {
+  const std::string reference = ZOCI_REFERENCE_TIDY;
+  if (reference.empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  const std::string source =
+      "#include <vector>\nstruct Basket {\n  Basket() : items(), total(0) {}\n  std::vector<int> items;\n  int total;\n};\n";
+  dir_.Write("ours.cpp", source);
+  dir_.Write("theirs.cpp", source);
+  const std::string checks = "--checks=-*,readability-redundant-member-init,modernize-use-default-member-init";
+  const ZociRun ours = Run({"fix", checks, "--std=c++17", "ours.cpp"});
+  EXPECT_EQ(ours.exitCode, 0) << ours.err;
+  EXPECT_NE(ours.err.find("applied 2 fixes"), std::string::npos) << ours.err;
+  Shell(reference, {"--fix", checks, "theirs.cpp", "--", "-std=c++17"});
+  EXPECT_NE(Read("theirs.cpp"), source);
+  EXPECT_EQ(Read("ours.cpp"), Read("theirs.cpp"));
+}
+
 TEST_F(Zoci, CFilesAreInspectedAsCUnlessTheLanguageIsGiven) {
   dir_.Write("plain.c", "#include <stddef.h>\nint *none(void) { return NULL; }\n");
   const std::vector<std::string> nullptrCheck = {"inspect", "--checks=-*,modernize-use-nullptr", "plain.c"};
