@@ -31,7 +31,10 @@ CustomisedUseUsing::CustomisedUseUsing(llvm::StringRef name, clang::tidy::ClangT
 
 void CustomisedUseUsing::check(const clang::ast_matchers::MatchFinder::MatchResult& result) {
   const auto* declaration = result.Nodes.getNodeAs<clang::TypedefDecl>("typedef");
-  if (declaration != nullptr && HookInstalled()) {
+  // System headers are never reported on: the many typedefs there go to the
+  // stock check without asking the hook.
+  if (declaration != nullptr && HookInstalled() &&
+      !result.SourceManager->isInSystemHeader(declaration->getLocation())) {
     if (LeaveAlone(*declaration)) return;
     if (ConvertArray(*declaration, *result.SourceManager)) return;
   }
