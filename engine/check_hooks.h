@@ -37,6 +37,10 @@ inline constexpr uint32_t kBoolLiteralMacros = 0xA39CF891;
 /// modernize-use-using: "MatchedDecl_cptr" (const clang::TypedefDecl*); an
 /// answer "return" = true leaves the declaration alone.
 inline constexpr uint32_t kUsingLeaveDeclaration = 0xE047E2A3;
+/// readability-container-size-empty: "AddBraces_ptr" (bool*, true when the
+/// check parenthesises the container's text already), "ReplacementText_str"
+/// (that text).
+inline constexpr uint32_t kReplacementBraces = 0xCC28F1AD;
 }  // namespace HookPoint
 
 /// The bool check option `name` of `options`, or `fallback` when it is

@@ -8,6 +8,7 @@
 #include <modernize/MakeUniqueCheck.h>
 
 #include "customised_bool_literals.h"
+#include "customised_container_size_empty.h"
 #include "customised_loop_convert.h"
 #include "customised_make_smart_pointer.h"
 #include "customised_use_using.h"
@@ -25,6 +26,7 @@ class CustomisedChecksModule final : public clang::tidy::ClangTidyModule {
     factories.registerCheck<CustomisedMakeSmartPointer<MakeUniqueCheck>>("modernize-make-unique");
     factories.registerCheck<CustomisedBoolLiterals>("modernize-use-bool-literals");
     factories.registerCheck<CustomisedUseUsing>("modernize-use-using");
+    factories.registerCheck<CustomisedContainerSizeEmpty>("readability-container-size-empty");
   }
 };
 

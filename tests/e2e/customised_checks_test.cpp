@@ -70,6 +70,12 @@ constexpr const char* kSmartPointers =
     "  one.reset(new int(3));\n"
     "}\n";
 
+constexpr const char* kContainers =
+    "#include <vector>\n"
+    "bool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n"
+    "  return v[0].size() == 0 && p->size() != 0;\n"
+    "}\n";
+
 /// One inspection through the library and what its fixes make of the text.
 struct Inspected {
   std::vector<std::string> checks;  ///< one per diagnostic, in order
@@ -167,6 +173,8 @@ TEST_F(CustomisedChecks, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
       {"smart pointers: make-shared AllowArrays=0", kSmartPointers, smart,
        {{"modernize-make-shared.ZO.AllowArrays", "0"}}, 2,
        {"u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
+      {"braces around a container that is more than a chain of names", kContainers,
+       "-*,readability-container-size-empty", {}, 2, {"return (v[0]).empty() && !p->empty();"}, {}},
   };
   for (const OptionCase& c : cases) {
     SCOPED_TRACE(c.title);
@@ -187,6 +195,8 @@ TEST_F(CustomisedChecks, WithoutAHookEachCheckIsTheStockCheck) {
   EXPECT_THAT(usings.fixesYaml, Not(HasSubstr("Row =")));
   const EngineRunResult smart = Stock(kSmartPointers, "-*,modernize-make-unique,modernize-make-shared");
   EXPECT_EQ(CountLines(smart.diagnostics, "warning:"), 3) << smart.diagnostics;
+  const EngineRunResult containers = Stock(kContainers, "-*,readability-container-size-empty");
+  EXPECT_THAT(containers.fixesYaml, HasSubstr("v[0].empty()"));
 }
 
 TEST_F(CustomisedChecks, AStopAfterCompilerErrorsAlsoDropsWhatPreprocessorChecksReported) {
@@ -233,11 +243,11 @@ TEST_F(CustomisedChecks, EachHookPointPassesTheAgreedArguments) {
     for (const auto& [name, value] : args) contract[name] = Describe(value);
     return library(id, std::move(args));
   };
-  for (const char* source : {kLoops, kBools, kTypedefs, kSmartPointers}) {
+  for (const char* source : {kLoops, kBools, kTypedefs, kSmartPointers, kContainers}) {
     EngineRequest request = FileRequest(
         folder.Write("contract.cpp", source),
         "-*,modernize-loop-convert,modernize-use-bool-literals,modernize-use-using,modernize-make-unique,"
-        "modernize-make-shared");
+        "modernize-make-shared,readability-container-size-empty");
     request.hook = recording;
     RunEngine(RealEngine(), request);
   }
@@ -253,6 +263,7 @@ TEST_F(CustomisedChecks, EachHookPointPassesTheAgreedArguments) {
       {HookId::makeSmartPointerArrays, {{"skip_array_ptr", boolPointer}, {"typeid_str", "3"}}},
       {HookId::useUsingArrays, {{"skip_array_ptr", boolPointer}}},
       {HookId::boolLiteralMacros, {{"InMacro_ptr", boolPointer}, {"IgnoreMacros_ptr", boolPointer}, {"Expression_str", "3"}}},
+      {HookId::replacementBraces, {{"AddBraces_ptr", boolPointer}, {"ReplacementText_str", "3"}}},
       {HookId::stopAfterErrors, {{"Diagnostics_cptr", typeid(const clang::DiagnosticsEngine*).name()}}},
       {HookId::useUsingLeaveDeclaration, {{"MatchedDecl_cptr", typeid(const clang::TypedefDecl*).name()}}},
   };
