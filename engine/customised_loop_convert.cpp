@@ -1,5 +1,6 @@
 #include "customised_loop_convert.h"
 
+#include <cctype>
 #include <functional>
 #include <optional>
 
@@ -52,7 +53,7 @@ std::string AsAuto(llvm::StringRef type) {
   return automatic;
 }
 
-/// The converted loop of a match, and its old index variable.
+/// The converted loop of a match.
 const clang::ForStmt* MatchedLoop(const MatchFinder::MatchResult& result) {
   for (const auto& [name, node] : result.Nodes.getMap()) {
     if (const auto* loop = node.get<clang::ForStmt>()) return loop;
@@ -121,7 +122,7 @@ void CustomisedLoopConvert::Customise(std::vector<clang::FixItHint>& fixes, cons
   if (AnswerFlag(AskHook(HookPoint::kLoopVariableType, {}), "ok") == false) header->type = AsAuto(header->type);
   // A name taken from an alias declared in the body stays.
   const std::string name =
-      DeclaresVariable(loop->getBody(), header->name) ? header->name : VariableName(*header, result);
+      DeclaresVariable(loop->getBody(), header->name) ? header->name : VariableName(*header, *loop, result);
   named_[loop] = name;
   if (name != header->name) {
     for (clang::FixItHint& fix : fixes) {
@@ -132,13 +133,13 @@ void CustomisedLoopConvert::Customise(std::vector<clang::FixItHint>& fixes, cons
   header->Write();
 }
 
-std::string CustomisedLoopConvert::VariableName(const LoopHeader& header, const MatchFinder::MatchResult& result) {
-  const auto* loop = MatchedLoop(result);
+std::string CustomisedLoopConvert::VariableName(const LoopHeader& header, const clang::ForStmt& loop,
+                                                const MatchFinder::MatchResult& result) {
   const auto* oldIndex = result.Nodes.getNodeAs<clang::VarDecl>("initVar");
   if (oldIndex == nullptr) return header.name;
   const std::string oldName = oldIndex->getName().str();
   const std::function<bool(const std::string&)> acceptable = [&](const std::string& name) {
-    return name == oldName || !NameTaken(name, *loop, *result.Context);
+    return name == oldName || !NameTaken(name, loop, *result.Context);
   };
   const std::optional<HookArgs> answer = AskHook(HookPoint::kLoopVariableName,
                                                  {{"IteratorName", std::string()},

@@ -32,7 +32,7 @@ class CustomisedMakeSmartPointer final : public clang::tidy::ClangTidyCheck {
       : ClangTidyCheck(name, context), stock_(name, context), arrays_(name, typeid(Stock).name()) {}
 
   bool isLanguageVersionSupported(const clang::LangOptions& language) const override {
-    return Stock_().isLanguageVersionSupported(language);
+    return AsCheck().isLanguageVersionSupported(language);
   }
   void registerPPCallbacks(const clang::SourceManager& sources, clang::Preprocessor* preprocessor,
                            clang::Preprocessor* moduleExpander) override {
@@ -46,7 +46,8 @@ class CustomisedMakeSmartPointer final : public clang::tidy::ClangTidyCheck {
   void check(const clang::ast_matchers::MatchFinder::MatchResult& result) override { arrays_.Check(result); }
 
  private:
-  const clang::tidy::ClangTidyCheck& Stock_() const { return stock_; }
+  /// The stock check through its public interface (it hides some members).
+  const clang::tidy::ClangTidyCheck& AsCheck() const { return stock_; }
 
   Stock stock_;
   ArraySmartPointerHook arrays_;
