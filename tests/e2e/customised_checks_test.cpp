@@ -47,6 +47,21 @@ constexpr const char* kLoops =
     "  }\n"
     "};\n";
 
+constexpr const char* kClashes =
+    "#include <vector>\n"
+    "struct S {\n"
+    "  std::vector<int> _things_;\n"
+    "  std::vector<int> m_items;\n"
+    "  int Sum() {\n"
+    "    int t = 0;\n"
+    "    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
+    "    for (std::size_t i = 0; i < m_items.size(); ++i) { int item = 2; t += m_items[i] * item; }\n"
+    "    for (std::size_t i = 0; i < m_items.size(); ++i)\n"
+    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n"
+    "    return t;\n"
+    "  }\n"
+    "};\n";
+
 constexpr const char* kBools =
     "#define TRUE 1\n"
     "#define ON 1\n"
@@ -147,6 +162,10 @@ TEST_F(CustomisedChecks, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
   const std::vector<OptionCase> cases = {
       {"loop: member container named after its element, element type", kLoops, loop, {}, 2,
        {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;"}, {"m_item "}},
+      {"loop: names in use fall back to the old index, also in a nested loop", kClashes, loop, {}, 4,
+       {"for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
+        "for (int item : m_items)\n      for (int j : m_items) t += item * j;"},
+       {}},
       {"loop: PreferType=1 as the default", kLoops, loop, {{"modernize-loop-convert.ZO.PreferType", "1"}}, 2,
        {"for (int item : m_items)"}, {}},
       {"loop: PreferType=0 declares auto", kLoops, loop, {{"modernize-loop-convert.ZO.PreferType", "0"}}, 2,
