@@ -13,7 +13,8 @@
 #include <clang/Lex/PreprocessorOptions.h>
 #include <llvm/Support/raw_ostream.h>
 
-#include "thread_callbacks.h"
+#include "check_hooks.h"
+#include "customised_run.h"
 #include "traversal_scope.h"
 
 namespace zoe {
@@ -22,51 +23,48 @@ namespace {
 
 /// True when the thread's hook answers that checks stop after the errors the
 /// compiler has reported so far.
-bool HookStopsChecks(const clang::DiagnosticsEngine& compilerDiagnostics, llvm::raw_ostream& errors) {
-  HookArgs arguments;
-  arguments["Diagnostics_cptr"] = std::make_shared<std::any>(&compilerDiagnostics);
-  std::string failure;
-  std::optional<HookArgs> answer = CallHook(kStopAfterCompilerErrorsHook, std::move(arguments), &failure);
-  if (!failure.empty()) errors << "error: the check hook failed: " << failure << "\n";
-  if (!answer) return false;
-  auto found = answer->find("return");
-  return found != answer->end() && std::holds_alternative<bool>(found->second) && std::get<bool>(found->second);
+bool HookStopsChecks(const clang::DiagnosticsEngine& compilerDiagnostics) {
+  return AnswerFlag(AskHook(kStopAfterCompilerErrorsHook, {{"Diagnostics_cptr", Erased(&compilerDiagnostics)}}),
+                    "return") == true;
 }
 
 /// The checks' consumer behind the hook point.
 class HookedChecks final : public clang::MultiplexConsumer {
  public:
   HookedChecks(std::vector<std::unique_ptr<clang::ASTConsumer>> checks, const clang::DiagnosticsEngine& diagnostics,
-               llvm::raw_ostream& errors, bool wholeUnit)
-      : MultiplexConsumer(std::move(checks)), diagnostics_(diagnostics), errors_(errors), wholeUnit_(wholeUnit) {}
+               bool wholeUnit)
+      : MultiplexConsumer(std::move(checks)), diagnostics_(diagnostics), wholeUnit_(wholeUnit) {}
 
   void HandleTranslationUnit(clang::ASTContext& context) override {
-    if (HookStopsChecks(diagnostics_, errors_)) return;
+    if (HookStopsChecks(diagnostics_)) {
+      // What the checks reported from the preprocessor's callbacks while the
+      // unit was parsed goes too.
+      CustomisedRun::Current().DropCheckDiagnostics();
+      return;
+    }
     if (!wholeUnit_) VisitOnlyUserDeclarations(context);
     MultiplexConsumer::HandleTranslationUnit(context);
   }
 
  private:
   const clang::DiagnosticsEngine& diagnostics_;
-  llvm::raw_ostream& errors_;
   bool wholeUnit_;
 };
 
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
-  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& errors, bool wholeUnit)
-      : checks_(checks), errors_(errors), wholeUnit_(wholeUnit) {}
+  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit)
+      : checks_(checks), wholeUnit_(wholeUnit) {}
 
   std::unique_ptr<clang::ASTConsumer> CreateASTConsumer(clang::CompilerInstance& compiler,
                                                         llvm::StringRef file) override {
     std::vector<std::unique_ptr<clang::ASTConsumer>> consumers;
     consumers.push_back(checks_.createASTConsumer(compiler, file));
-    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), errors_, wholeUnit_);
+    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_);
   }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
-  llvm::raw_ostream& errors_;
   bool wholeUnit_;
 };
 
@@ -84,7 +82,7 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, errors_, wholeUnit_);
+  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*files);

@@ -2,7 +2,8 @@
 // unit. The compiler's closing summary ("N warnings generated.") goes to a
 // stream of the run instead of the process's error stream, and the calling
 // thread's check hook is asked, before the checks look at the parsed unit,
-// whether checks stop after compiler errors.
+// whether checks stop after compiler errors; when they do, what checks
+// reported from preprocessor callbacks during parsing is left out as well.
 #pragma once
 
 #include <cstdint>
@@ -19,18 +20,18 @@ namespace zoe {
 /// Hook identifier the engine calls once per translation unit, after parsing
 /// and before the checks run, with "Diagnostics_cptr" (the compiler's
 /// `const clang::DiagnosticsEngine*`). An answer holding "return" = true skips
-/// the checks of that unit; the compiler's own diagnostics stay.
+/// the checks of that unit and leaves out what they reported while it was
+/// parsed; the compiler's own diagnostics stay.
 inline constexpr uint32_t kStopAfterCompilerErrorsHook = 0xADF38EC1;
 
 class TidyToolAction final : public clang::tooling::ToolAction {
  public:
-  /// `summary` receives the compiler's closing summary, `errors` the
-  /// engine's own messages (a failing hook); `compilerStarted` is set when
-  /// the compiler proper starts (after the driver's work). With `wholeUnit`
-  /// the checks visit system headers too.
-  TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary,
-                 llvm::raw_ostream& errors, bool& compilerStarted, bool wholeUnit)
-      : checks_(checks), summary_(summary), errors_(errors), compilerStarted_(compilerStarted), wholeUnit_(wholeUnit) {}
+  /// `summary` receives the compiler's closing summary; `compilerStarted` is
+  /// set when the compiler proper starts (after the driver's work). With
+  /// `wholeUnit` the checks visit system headers too.
+  TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary, bool& compilerStarted,
+                 bool wholeUnit)
+      : checks_(checks), summary_(summary), compilerStarted_(compilerStarted), wholeUnit_(wholeUnit) {}
 
   bool runInvocation(std::shared_ptr<clang::CompilerInvocation> invocation, clang::FileManager* files,
                      std::shared_ptr<clang::PCHContainerOperations> pchOperations,
@@ -39,7 +40,6 @@ class TidyToolAction final : public clang::tooling::ToolAction {
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& summary_;
-  llvm::raw_ostream& errors_;
   bool& compilerStarted_;
   bool wholeUnit_;
 };

@@ -24,6 +24,8 @@
 
 #include "check_profile.h"
 #include "compiler_arguments.h"
+#include "customised_checks.h"
+#include "customised_run.h"
 #include "diagnostic_printer.h"
 #include "options_provider.h"
 #include "provider_file_system.h"
@@ -146,6 +148,8 @@ class TidyRun {
     clang::DiagnosticsEngine checkDiagnostics(new clang::DiagnosticIDs(), new clang::DiagnosticOptions(), &collected,
                                               /*ShouldOwnClient=*/false);
     context.setDiagnosticsEngine(&checkDiagnostics);
+    CustomisedRun::Current().Begin(checkDiagnostics, outputs_.Errors());
+    RegisterCustomisedChecks();
     clang::tidy::ClangTidyASTConsumerFactory checks(context);
     context.setCurrentFile(sourceFile_);
     if (checks.getCheckNames().empty()) {
@@ -154,7 +158,9 @@ class TidyRun {
     }
     const auto turn = TakeTurnIfNeeded([&context](std::string_view check) { return context.isCheckEnabled(check); });
     Compile(context, checks, profile ? &*profile : nullptr, collected);
-    return Report(context, collected.take());
+    std::vector<ClangTidyError> errors = collected.take();
+    CustomisedRun::Current().Apply(errors);
+    return Report(context, errors);
   }
 
  private:
@@ -165,7 +171,7 @@ class TidyRun {
     llvm::raw_string_ostream summaryStream(summary);
     const bool wholeUnit =
         ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
-    TidyToolAction action(checks, summaryStream, outputs_.Errors(), compilerStarted_, wholeUnit);
+    TidyToolAction action(checks, summaryStream, compilerStarted_, wholeUnit);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
     clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),

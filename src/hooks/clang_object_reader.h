@@ -1,8 +1,8 @@
 // The few facts the check hooks read from clang's own objects, which live in
 // the engine. Only this reader is compiled against clang's headers, and the
 // library never links clang: everything it uses is inline in those headers.
-// A build without the headers has a reader whose functions throw
-// std::runtime_error saying so.
+// A build without the headers (the 32-bit Windows product) has a reader
+// that is not Available(); the behaviours then answer nothing.
 #pragma once
 
 #include <cstdint>

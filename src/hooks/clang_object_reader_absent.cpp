@@ -1,5 +1,6 @@
-// The reader of a build without clang's headers: every behaviour that needs
-// a clang object fails with an error that says why.
+// The reader of a build without clang's headers. The behaviours ask
+// Available() first and answer nothing; the readers fail, should anything
+// call them anyway, with an error that says why.
 #include <stdexcept>
 
 #include "hooks/clang_object_reader.h"

@@ -1,14 +1,20 @@
 // A build that leaves the clang object reader out: the behaviours that need
-// it fail with an error that says so, after checking their arguments.
+// it check their arguments, then answer nothing and leave the engine's
+// values alone, and the host's log says why once.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "hook_test_support.h"
+#include "hostlib/zoipc.h"
 
 namespace clang {
+class DiagnosticsEngine;
 class Token;
-}
+class TypedefDecl;
+}  // namespace clang
 
 namespace Quillfern::ZoCodeInspections::Native {
 namespace {
@@ -16,22 +22,26 @@ namespace {
 using Testing::CallHook;
 using Testing::Erased;
 
-TEST(ClangObjectsLeftOut, BehavioursSayWhyTheyCannotAnswer) {
+TEST(ClangObjectsLeftOut, BehavioursAnswerNothingAndTheLogSaysWhyOnce) {
+  std::vector<std::string> logged;
+  zoIPC::host::SetLogSink([&](Logging::Level, const std::string& text) { logged.push_back(text); });
   int32_t level = 0;
-  const clang::Token* token = nullptr;
-  const auto call = [&] {
-    CallHook(HookId::bracketLevel,
-             {{"Tok_cptr", Erased(reinterpret_cast<const clang::Token*>(&level))},
-              {"ParenLevel_ptr", Erased(&level)}});
-  };
-  try {
-    call();
-    FAIL() << "no error";
-  } catch (const std::runtime_error& error) {
-    EXPECT_NE(std::string(error.what()).find("cannot read clang objects"), std::string::npos);
+  // Never read: any address will do.
+  const auto* token = reinterpret_cast<const clang::Token*>(&level);
+  const auto* diagnostics = reinterpret_cast<const clang::DiagnosticsEngine*>(&level);
+  const auto* declaration = reinterpret_cast<const clang::TypedefDecl*>(&level);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_FALSE(CallHook(HookId::bracketLevel, {{"Tok_cptr", Erased(token)}, {"ParenLevel_ptr", Erased(&level)}}));
+    EXPECT_FALSE(CallHook(HookId::stopAfterErrors, {{"Diagnostics_cptr", Erased(diagnostics)}}));
+    EXPECT_FALSE(CallHook(HookId::useUsingLeaveDeclaration, {{"MatchedDecl_cptr", Erased(declaration)}}));
   }
   EXPECT_EQ(level, 0);
-  EXPECT_THROW(CallHook(HookId::bracketLevel, {{"Tok_cptr", Erased(token)}}), std::invalid_argument);
+  zoIPC::host::SetLogSink({});
+  ASSERT_EQ(logged.size(), 1u);
+  EXPECT_NE(logged[0].find("cannot read the engine's clang objects"), std::string::npos);
+  // Arguments are still checked as for every behaviour.
+  EXPECT_THROW(CallHook(HookId::bracketLevel, {{"Tok_cptr", Erased(static_cast<const clang::Token*>(nullptr))}}),
+               std::invalid_argument);
   EXPECT_THROW(CallHook(HookId::stopAfterErrors, {}), std::out_of_range);
 }
 

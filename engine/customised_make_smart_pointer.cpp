@@ -1,0 +1,37 @@
+#include "customised_make_smart_pointer.h"
+
+#include <clang/ASTMatchers/ASTMatchers.h>
+
+#include "check_hooks.h"
+#include "customised_run.h"
+
+namespace zoe {
+
+namespace {
+constexpr char kCall[] = "arrayCall";
+}
+
+void ArraySmartPointerHook::RegisterMatchers(clang::ast_matchers::MatchFinder& finder,
+                                             clang::ast_matchers::MatchFinder::MatchCallback& callback) {
+  using namespace clang::ast_matchers;
+  const auto arrayNew = ignoringParenImpCasts(cxxNewExpr(isArray()));
+  finder.addMatcher(traverse(clang::TK_AsIs, cxxMemberCallExpr(callee(cxxMethodDecl(hasName("reset"))),
+                                                               hasArgument(0, arrayNew))
+                                                 .bind(kCall)),
+                    &callback);
+  finder.addMatcher(
+      traverse(clang::TK_AsIs, cxxConstructExpr(argumentCountIs(1), hasArgument(0, arrayNew)).bind(kCall)),
+      &callback);
+}
+
+void ArraySmartPointerHook::Check(const clang::ast_matchers::MatchFinder::MatchResult& result) const {
+  const auto* call = result.Nodes.getNodeAs<clang::Expr>(kCall);
+  if (call == nullptr || !HookInstalled()) return;
+  bool skipArray = true;
+  AskHook(HookPoint::kSmartPointerArrays,
+          {{"skip_array_ptr", Erased(&skipArray)}, {"typeid_str", std::string(stockTypeName_)}});
+  // The stock check reports at the call's own location.
+  if (skipArray) CustomisedRun::Current().Drop(checkName_, *result.SourceManager, call->getExprLoc());
+}
+
+}  // namespace zoe

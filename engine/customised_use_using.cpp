@@ -1,0 +1,75 @@
+#include "customised_use_using.h"
+
+#include <string>
+
+#include <clang/Lex/Lexer.h>
+
+#include "check_hooks.h"
+
+namespace zoe {
+
+namespace {
+
+/// True when the hook asks to leave the declaration alone.
+bool LeaveAlone(const clang::TypedefDecl& declaration) {
+  const std::optional<HookArgs> answer =
+      AskHook(HookPoint::kUsingLeaveDeclaration, {{"MatchedDecl_cptr", Erased(&declaration)}});
+  return AnswerFlag(answer, "return") == true;
+}
+
+/// True when the hook lets arrays be converted.
+bool ArraysAllowed() {
+  bool skipArray = true;
+  AskHook(HookPoint::kUsingArrays, {{"skip_array_ptr", Erased(&skipArray)}});
+  return !skipArray;
+}
+
+}  // namespace
+
+CustomisedUseUsing::CustomisedUseUsing(llvm::StringRef name, clang::tidy::ClangTidyContext* context)
+    : UseUsingCheck(name, context), ignoreExternC_(BoolOption(Options, "IgnoreExternC", false)) {}
+
+void CustomisedUseUsing::check(const clang::ast_matchers::MatchFinder::MatchResult& result) {
+  const auto* declaration = result.Nodes.getNodeAs<clang::TypedefDecl>("typedef");
+  // System headers are never reported on: the many typedefs there go to the
+  // stock check without asking the hook.
+  if (declaration != nullptr && HookInstalled() &&
+      !result.SourceManager->isInSystemHeader(declaration->getLocation())) {
+    if (LeaveAlone(*declaration)) return;
+    if (ConvertArray(*declaration, *result.SourceManager)) return;
+  }
+  UseUsingCheck::check(result);
+}
+
+bool CustomisedUseUsing::ConvertArray(const clang::TypedefDecl& declaration, const clang::SourceManager& sources) {
+  const clang::LangOptions& language = getLangOpts();
+  const clang::SourceLocation start = declaration.getBeginLoc();
+  const clang::TypeLoc type = declaration.getTypeSourceInfo()->getTypeLoc();
+  if (!declaration.getUnderlyingType()->isArrayType() || declaration.getLocation().isInvalid() ||
+      start.isMacroID() || type.getBeginLoc().isMacroID() || type.getEndLoc().isMacroID() ||
+      (ignoreExternC_ && declaration.getDeclContext()->isExternCContext())) {
+    return false;
+  }
+  const auto text = [&](clang::SourceLocation from, clang::SourceLocation to) {
+    return clang::Lexer::getSourceText(clang::CharSourceRange::getCharRange(from, to), sources, language);
+  };
+  const auto afterToken = [&](clang::SourceLocation token) {
+    return clang::Lexer::getLocForEndOfToken(token, 0, sources, language);
+  };
+  // Only "typedef T NAME[N];" standing alone; a declarator list stays with
+  // the stock check.
+  const std::optional<clang::Token> next = clang::Lexer::findNextToken(declaration.getEndLoc(), sources, language);
+  if (text(start, afterToken(start)) != "typedef" || !next || !next->is(clang::tok::semi)) return false;
+  if (!ArraysAllowed()) return false;
+
+  // The type is what the declaration says around the name: "const char*"
+  // and "[3]" (qualifiers written first are outside the type's own range).
+  const std::string left = text(afterToken(start), declaration.getLocation()).trim().str();
+  const std::string right = text(afterToken(declaration.getLocation()), afterToken(type.getEndLoc())).trim().str();
+  const std::string replacement = "using " + declaration.getName().str() + " = " + left + right;
+  diag(start, "use 'using' instead of 'typedef'") << clang::FixItHint::CreateReplacement(
+      clang::CharSourceRange::getCharRange(start, afterToken(declaration.getEndLoc())), replacement);
+  return true;
+}
+
+}  // namespace zoe
