@@ -69,6 +69,14 @@ std::string WithoutSummary(const std::string& errors) {
   return kept;
 }
 
+/// `text` with the header names of modernize-deprecated-headers' messages left
+/// out: LLVM 19's check keeps the name past the life of its text, so the binary
+/// and the engine alike print whatever bytes are there by then.
+std::string WithoutDeprecatedHeaderNames(const std::string& text) {
+  static const std::regex name(R"((inclusion of deprecated C\+\+ header '+)[^;\n]*?('+; consider using))");
+  return std::regex_replace(text, name, "$1...$2");
+}
+
 struct FidelityCase {
   std::string sample;
   std::string checks;
@@ -146,8 +154,8 @@ TEST_P(EngineCorpusFidelity, DiagnosticsAndFixesEqualTheBinarys) {
   TempDir scratch;
   const ReferenceRun reference = RunReference(request, scratch);
   const EngineRunResult engine = RunEngine(RealEngine(), request);
-  EXPECT_EQ(engine.diagnostics, reference.diagnostics);
-  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
+  EXPECT_EQ(WithoutDeprecatedHeaderNames(engine.diagnostics), WithoutDeprecatedHeaderNames(reference.diagnostics));
+  EXPECT_EQ(WithoutDeprecatedHeaderNames(engine.fixesYaml), WithoutDeprecatedHeaderNames(reference.fixesYaml));
   EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
   EXPECT_EQ(engine.exitCode, reference.exitCode);
 }
