@@ -70,7 +70,7 @@ TEST_F(FolderDumpTest, AnEmptyCacheAndAnUnwritableFolderWriteNothing) {
 TEST_F(FolderDumpTest, FilesWithoutTextAreDumpedWithWhatTheyHave) {
   using std::string_literals::operator""s;
   const std::pair<std::string, std::string> files[] = {
-      {"empty.c", ""}, {"bom.c", "\xEF\xBB\xBF"}, {"wide.c", "\xFF\xFE"}, {"nul.c", "a\0b"s}};
+      {"empty.c", ""}, {"bom.c", "\xEF\xBB\xBF"}, {"wide.c", "\xFF\xFE"}, {"zeros.c", "a\0b"s}};
   for (const auto& [name, bytes] : files) {
     const auto file = in.Write(name, bytes).string();
     ASSERT_TRUE(Native::GetFile(file, file, true)) << name;
@@ -81,7 +81,7 @@ TEST_F(FolderDumpTest, FilesWithoutTextAreDumpedWithWhatTheyHave) {
   EXPECT_EQ(ReadBytes(out.Path() / "empty.c.0.utf8"), "");
   EXPECT_EQ(ReadBytes(out.Path() / "bom.c.3.utf8"), "");
   EXPECT_EQ(ReadBytes(out.Path() / "wide.c.0.utf8"), "");
-  EXPECT_EQ(ReadBytes(out.Path() / "nul.c.0.utf8"), "a\0b"s);
+  EXPECT_EQ(ReadBytes(out.Path() / "zeros.c.0.utf8"), "a\0b"s);  // not "nul.c": a device name on Windows
   EXPECT_EQ(ReadBytes(out.Path() / "unsaved.c.unicode"), "");
   EXPECT_EQ(DumpedNames().size(), 5u * 4u);
 }
