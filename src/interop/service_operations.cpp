@@ -11,6 +11,7 @@
 #include "interop/service.h"
 #include "mapping/mapper_factories.h"
 #include "platform/platform.h"
+#include "results/claim_groups.h"
 #include "results/claims.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
@@ -60,20 +61,24 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixReplacements(uint32_t token) {
 
 FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vector<uint32_t>& tokens) {
   try {
-    std::optional<ClaimedFix> joined;
+    std::vector<ClaimedFix> claims;
     for (const uint32_t token : tokens) {
       std::optional<ClaimedFix> claim = FindClaim(token);
       if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
-      if (!joined) {
-        joined = std::move(claim);
-        continue;
-      }
-      const bool sameText = claim->fileKey == joined->fileKey &&
-                            (claim->utf8Text == joined->utf8Text || *claim->utf8Text == *joined->utf8Text);
+      const bool sameText = claims.empty() || (claim->fileKey == claims.front().fileKey &&
+                                               (claim->utf8Text == claims.front().utf8Text ||
+                                                *claim->utf8Text == *claims.front().utf8Text));
       if (!sameText) return {};
-      joined->replacements.insert(joined->replacements.end(), claim->replacements.begin(), claim->replacements.end());
+      claims.push_back(std::move(*claim));
     }
-    return joined ? FinalisedReplacements(*joined) : FixReplacements{};
+    FixReplacements together;
+    for (const ClaimedFix& group : GroupedByNeighbourhood(claims)) {
+      FixReplacements finalised = FinalisedReplacements(group);
+      if (finalised.fileKey.empty()) return {};
+      together.fileKey = std::move(finalised.fileKey);
+      for (repl& replacement : finalised.replacements) together.replacements.push_back(std::move(replacement));
+    }
+    return together;
   } catch (const std::exception&) {
     return {};
   }
