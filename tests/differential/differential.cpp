@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <stdexcept>
 
 #include "tool_outputs.h"
 
@@ -68,11 +68,13 @@ void RunTogether(const std::vector<Invocation>& invocations) {
   if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot run: " + command);
 }
 
-/// One file zoci inspects: a case in one form.
+/// One file zoci inspects: a case in one form, and the case's UTF-8 copy
+/// that clang-tidy inspects and fixes.
 struct FormFile {
   const Case* source;
   Form form;
   fs::path path;
+  fs::path reference;
 };
 
 struct Written {
@@ -93,7 +95,7 @@ Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
       if (!bytes) continue;
       const fs::path path = folder / "forms" / (source.name + "." + FormName(form) + ".cpp");
       Write(path, *bytes);
-      written.forms.push_back({&source, form, path});
+      written.forms.push_back({&source, form, path, reference});
     }
   }
   return written;
@@ -202,11 +204,10 @@ std::string Visible(const std::u32string& text) {
 
 /// The first place where the fixed texts differ, with a little of each.
 std::string FirstDifference(const std::u32string& expected, const std::u32string& actual) {
-  const auto [left, right] = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end());
-  const size_t at = static_cast<size_t>(left - expected.begin());
+  const auto differing = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+  const size_t at = static_cast<size_t>(differing - expected.begin());
   const size_t from = at > 20 ? at - 20 : 0;
   const auto excerpt = [from](const std::u32string& text) { return Visible(text.substr(std::min(from, text.size()), 60)); };
-  (void)right;
   return "differs at " + Where(expected, at) + ": expected \"" + excerpt(expected) + "\", got \"" + excerpt(actual) + "\"";
 }
 
@@ -235,47 +236,69 @@ References ReadReferences(const std::vector<Invocation>& runs, const Written& wr
   return references;
 }
 
-void CompareForm(const FormFile& file, const fs::path& folder, const References& references,
+void CompareForm(const FormFile& file, const References& references,
                  const std::map<std::string, std::vector<Key>>& found, std::vector<std::string>& mismatches) {
   const std::string label = file.source->name + "." + FormName(file.form);
-  const fs::path reference = folder / "reference" / (file.source->name + ".cpp");
+  const std::string reference = file.reference.string();
   const std::u32string original = DecodeUtf8(file.source->utf8).value_or(U"");
-  const auto expected = references.diagnostics.find(reference.string());
+  const auto expected = references.diagnostics.find(reference);
   const auto actual = found.find(file.path.string());
   CompareDiagnostics(label, expected == references.diagnostics.end() ? std::vector<Key>{} : expected->second,
                      actual == found.end() ? std::vector<Key>{} : actual->second, original, mismatches);
   const auto fixedReference = DecodeUtf8(Read(reference));
   const auto fixed = Decode(Read(file.path), file.form);
-  if (!fixed) {
+  if (!fixedReference) {
+    mismatches.push_back(label + ": clang-tidy's fixed text is not UTF-8");
+  } else if (!fixed) {
     mismatches.push_back(label + ": the fixed file is no longer " + FormName(file.form));
-  } else if (fixedReference && *fixed != *fixedReference) {
+  } else if (*fixed != *fixedReference) {
     mismatches.push_back(label + ": fixed text " + FirstDifference(*fixedReference, *fixed));
   }
 }
 
+/// Adds zoci's diagnostics by file to `found`, and what went wrong to `mismatches`.
+void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>& found,
+                 std::vector<std::string>& mismatches) {
+  if (run.ExitCode() != 0) {
+    mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) + ", its last message: " + LastLine(run.Err()));
+  }
+  std::vector<std::string> failures;
+  try {
+    for (const Reported& reported : ReadSarif(run.Out(), failures)) found[reported.file].push_back(KeyOf(reported, reported.offset));
+  } catch (const std::exception& error) {
+    mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
+  }
+  for (const std::string& failure : failures) mismatches.push_back("zoci could not inspect: " + failure);
+}
+
+/// zoci's diagnostics by file, after it has inspected and fixed every form.
+std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
+                                                std::vector<std::string>& mismatches) {
+  const std::vector<Invocation> runs = ZociRuns(written, setup, folder);
+  RunTogether(runs);
+  std::map<std::string, std::vector<Key>> found;
+  for (const Invocation& run : runs) ReadZociRun(run, found, mismatches);
+  return found;
+}
+
 }  // namespace
 
-std::vector<std::string> CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup,
-                                              const fs::path& folder) {
+Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const fs::path& folder) {
   const Written written = WriteFiles(cases, folder);
   const std::vector<Invocation> tidyRuns = ClangTidyRuns(written, setup, folder);
   RunTogether(tidyRuns);
-  References references = ReadReferences(tidyRuns, written);
-  std::vector<std::string> mismatches = references.problems;
-  std::map<std::string, std::vector<Key>> found;
-  for (const Invocation& run : ZociRuns(written, setup, folder)) {
-    RunTogether({run});
-    if (run.ExitCode() != 0) mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) + ", its last message: " + LastLine(run.Err()));
-    if (run.Out().empty()) continue;
-    std::vector<std::string> failures;
-    for (const Reported& reported : ReadSarif(run.Out(), failures)) found[reported.file].push_back(KeyOf(reported, reported.offset));
-    for (const std::string& failure : failures) mismatches.push_back("zoci could not inspect: " + failure);
-  }
-  for (const FormFile& file : written.forms) CompareForm(file, folder, references, found, mismatches);
+  const References references = ReadReferences(tidyRuns, written);
+  Outcome outcome{references.problems, {}, written.forms.size()};
+  const auto found = RunZoci(written, setup, folder, outcome.disagreements);
+  for (const FormFile& file : written.forms) CompareForm(file, references, found, outcome.disagreements);
   std::string list;
-  for (const std::string& mismatch : mismatches) list += mismatch + "\n";
+  for (const std::string& disagreement : outcome.disagreements) list += disagreement + "\n";
   Write(folder / "disagreements.txt", list);
-  return mismatches;
+  for (const auto& [path, source] : written.references) {
+    const auto reported = references.diagnostics.find(path);
+    outcome.referenceDiagnostics[source->name] = reported == references.diagnostics.end() ? 0 : reported->second.size();
+  }
+  return outcome;
 }
 
 }  // namespace difftest

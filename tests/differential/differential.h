@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,16 @@ struct Setup {
   unsigned jobs = 2;
 };
 
+/// What a comparison found.
+struct Outcome {
+  std::vector<std::string> disagreements;  ///< one line each; none when all agree
+  std::map<std::string, size_t> referenceDiagnostics;  ///< clang-tidy's count per case name
+  size_t formsCompared = 0;
+};
+
 /// Runs both tools over all cases in a few batched invocations below
-/// `folder` and returns one line per disagreement (none when all agree).
-/// A form a case's text cannot take is left out.
-std::vector<std::string> CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup,
-                                              const std::filesystem::path& folder);
+/// `folder` (listing the disagreements in its disagreements.txt). A form a
+/// case's text cannot take is left out.
+Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const std::filesystem::path& folder);
 
 }  // namespace difftest

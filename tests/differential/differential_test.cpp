@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "differential.h"
 #include "source_generator.h"
@@ -17,11 +18,32 @@ namespace {
 /// Generated sources compared in every build; sanitized builds take a share.
 constexpr uint64_t kGeneratedSources = 200 / ZOCI_DIFFERENTIAL_SHARE;
 
-/// Real sources: GoogleTest's own, with its include folders.
+/// Real sources: GoogleTest's own (as Debian installs them), compiled with
+/// its include folders, each in one of the Unicode forms in turn.
 const std::vector<std::string> kRealSources = {
-    "googletest/src/gtest-filepath.cc",
-    "googletest/src/gtest-printers.cc",
+    "googletest/src/gtest-assertion-result.cc", "googletest/src/gtest-death-test.cc",
+    "googletest/src/gtest-filepath.cc",         "googletest/test/gtest_no_test_unittest.cc",
+    "googletest/src/gtest-port.cc",             "googletest/src/gtest-printers.cc",
+    "googletest/src/gtest-test-part.cc",        "googletest/src/gtest-typed-test.cc",
+    "googletest/src/gtest.cc",                  "googletest/src/gtest_main.cc",
+    "googlemock/src/gmock-cardinalities.cc",    "googlemock/src/gmock-internal-utils.cc",
+    "googlemock/src/gmock-matchers.cc",         "googlemock/src/gmock-spec-builders.cc",
+    "googlemock/src/gmock.cc",                  "googlemock/src/gmock_main.cc",
+    "googletest/test/googletest-message-test.cc", "googletest/test/googletest-test-part-test.cc",
+    "googletest/test/gtest_environment_test.cc",  "googletest/test/gtest_premature_exit_test.cc",
+    "googletest/test/gtest_repeat_test.cc",       "googletest/test/gtest_skip_test.cc",
+    "googlemock/test/gmock-cardinalities_test.cc",
 };
+const std::vector<Form> kUnicodeForms = {Form::utf8,    Form::utf16leBom, Form::utf8Bom,
+                                         Form::utf16le, Form::utf16beBom, Form::utf16be};
+
+/// Checks with fixes that real code of this kind provokes.
+const char* const kRealChecks =
+    "-*,readability-braces-around-statements,readability-else-after-return,modernize-use-nullptr,"
+    "modernize-use-override,modernize-use-using,modernize-use-default-member-init,"
+    "readability-implicit-bool-conversion,readability-isolate-declaration,readability-qualified-auto,"
+    "modernize-use-auto,readability-container-size-empty,readability-redundant-member-init,"
+    "readability-simplify-boolean-expr,modernize-use-trailing-return-type";
 
 Setup ToolSetup(const std::string& checks, std::vector<std::string> includeFolders = {}) {
   return {.zoci = ZOCI_EXE, .clangTidy = ZOCI_REFERENCE_TIDY, .checks = checks,
@@ -67,8 +89,9 @@ TEST(Differential, FocusedSourcesInEveryEncodingAgreeWithClangTidy) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   std::vector<Case> cases;
   for (const auto& [name, text] : kFocusedSources) cases.push_back({name, text, AllForms()});
-  const auto mismatches = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("focused"));
-  EXPECT_TRUE(mismatches.empty()) << Report(mismatches);
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("focused"));
+  EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
+  for (const auto& [name, count] : outcome.referenceDiagnostics) EXPECT_GT(count, 0u) << name;
 }
 
 TEST(Differential, GeneratedSourcesInEveryEncodingAgreeWithClangTidy) {
@@ -78,8 +101,41 @@ TEST(Differential, GeneratedSourcesInEveryEncodingAgreeWithClangTidy) {
     SeededChoices choices(seed);
     cases.push_back({"generated" + std::to_string(seed), GenerateSource(choices, seed % 3 == 0), AllForms()});
   }
-  const auto mismatches = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("generated"));
-  EXPECT_TRUE(mismatches.empty()) << Report(mismatches);
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("generated"));
+  EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
+  // Every source in the six Unicode forms, a third of them in code page 1252 too.
+  EXPECT_GE(outcome.formsCompared, kGeneratedSources * 6);
+  size_t diagnosed = 0;
+  for (const auto& [name, count] : outcome.referenceDiagnostics) diagnosed += count > 0;
+  EXPECT_GE(diagnosed, kGeneratedSources * 9 / 10);
+}
+
+}  // namespace
+}  // namespace difftest
+
+namespace difftest {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(Differential, RealSourcesAgreeWithClangTidy) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  const std::filesystem::path root = ZOCI_GOOGLETEST_SOURCES;
+  std::vector<Case> cases;
+  for (size_t i = 0; i < kRealSources.size(); i += ZOCI_DIFFERENTIAL_SHARE) {
+    const std::filesystem::path path = root / kRealSources[i];
+    ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing: scripts/install-deps installs googletest";
+    cases.push_back({path.stem().string(), ReadFile(path), {kUnicodeForms[i % kUnicodeForms.size()]}});
+  }
+  const std::vector<std::string> includes = {(root / "googletest/include").string(), (root / "googletest").string(),
+                                             (root / "googlemock/include").string(), (root / "googlemock").string()};
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kRealChecks, includes), Folder().Path("real"));
+  EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
+  EXPECT_EQ(outcome.formsCompared, cases.size());
+  for (const auto& [name, count] : outcome.referenceDiagnostics) EXPECT_GT(count, 0u) << name << " carries no diagnostic";
 }
 
 }  // namespace
