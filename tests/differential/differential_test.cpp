@@ -79,7 +79,7 @@ const std::vector<std::pair<std::string, std::string>> kFocusedSources = {
     {"tabs", "\tint*\tp\t=\t0;\n"},
     {"crlf", "// \u00E4\r\nint* p = 0;\r\n"},
     {"lone_cr", "// \u00E4\rint* p = 0;\r"},
-    {"nul_in_comment", std::string("// a\0b \u00E4\nint* p = 0;\n", 22)},
+    {"nul_in_comment", std::string("// a") + '\0' + "b\nint* gr\u00F6\u00DFe = 0;\n"},
     {"long_line", "/* " + std::string(5000, 'x') + " \u00E4 */ int* p = 0;\n"},
     {"adjacent_initialisers", "struct M { M() : a(1), b(2) {} int a; int b; }; // \u00E4\n"},
     {"else_after_braceless_return", "int f(int x) { if (x) return 1; else return 2; } // \u00E4\n"},
