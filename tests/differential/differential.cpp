@@ -1,7 +1,5 @@
 #include "differential.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
@@ -50,14 +48,17 @@ struct Invocation {
   }
   std::string Out() const { return Read(stem.string() + ".out"); }
   std::string Err() const { return Read(stem.string() + ".err"); }
-  int ExitCode() const { return std::atoi(Read(stem.string() + ".rc").c_str()); }
+  /// -1 when the shell did not get to write it.
+  int ExitCode() const {
+    const std::string code = Read(stem.string() + ".rc");
+    return code.empty() ? -1 : std::atoi(code.c_str());
+  }
 };
 
-std::string LastLine(const std::string& text) {
-  const size_t end = text.find_last_not_of('\n');
-  if (end == std::string::npos) return {};
-  const size_t start = text.rfind('\n', end);
-  return text.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
+std::string LastLine(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  const size_t lineEnd = text.rfind('\n');
+  return lineEnd == std::string::npos ? text : text.substr(lineEnd + 1);
 }
 
 /// Runs the invocations at the same time and waits for all.
@@ -125,25 +126,15 @@ std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup
   return runs;
 }
 
-/// One zoci run for the code page 1252 forms (read as ANSI even where they
-/// happen to be valid UTF-8) and one for all others.
-std::vector<Invocation> ZociRuns(const Written& written, const Setup& setup, const fs::path& folder) {
-  std::vector<Invocation> runs;
-  for (const bool ansi : {false, true}) {
-    Invocation run{folder / (ansi ? "zoci-ansi" : "zoci"),
-                   {setup.zoci, "inspect", "--fix", "--format", "sarif", "--main-file-only", "-j",
-                    std::to_string(setup.jobs), "--std", "c++17", "--checks", setup.checks}};
-    if (ansi) run.arguments.insert(run.arguments.end(), {"--no-utf8-detection", "--ansi-code-page", "1252"});
-    for (const std::string& include : setup.includeFolders) run.arguments.insert(run.arguments.end(), {"-I", include});
-    bool any = false;
-    for (const FormFile& file : written.forms) {
-      if ((file.form == Form::cp1252) != ansi) continue;
-      run.arguments.push_back(file.path.string());
-      any = true;
-    }
-    if (any) runs.push_back(std::move(run));
-  }
-  return runs;
+/// One zoci run over every form: it inspects each (SARIF) and fixes it in
+/// place. Code page 1252 forms are never valid UTF-8, so they read as ANSI.
+Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& folder) {
+  Invocation run{folder / "zoci",
+                 {setup.zoci, "inspect", "--fix", "--format", "sarif", "--main-file-only", "-j",
+                  std::to_string(setup.jobs), "--std", "c++17", "--ansi-code-page", "1252", "--checks", setup.checks}};
+  for (const std::string& include : setup.includeFolders) run.arguments.insert(run.arguments.end(), {"-I", include});
+  for (const FormFile& file : written.forms) run.arguments.push_back(file.path.string());
+  return run;
 }
 
 /// Line and column (1-based, in UTF-16 units) of a UTF-16 offset, counting
@@ -274,10 +265,10 @@ void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>&
 /// zoci's diagnostics by file, after it has inspected and fixed every form.
 std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
                                                 std::vector<std::string>& mismatches) {
-  const std::vector<Invocation> runs = ZociRuns(written, setup, folder);
-  RunTogether(runs);
+  const Invocation run = ZociRun(written, setup, folder);
+  RunTogether({run});
   std::map<std::string, std::vector<Key>> found;
-  for (const Invocation& run : runs) ReadZociRun(run, found, mismatches);
+  ReadZociRun(run, found, mismatches);
   return found;
 }
 
