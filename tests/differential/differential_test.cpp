@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "differential.h"
 #include "source_generator.h"
@@ -63,8 +64,16 @@ class Folder {
   zotest::TempDir temp_;
 };
 
+/// The count of disagreements per form ("name.form: ..."), then the first ones.
 std::string Report(const std::vector<std::string>& mismatches) {
-  std::string report = std::to_string(mismatches.size()) + " disagreements:\n";
+  std::map<std::string, size_t> perForm;
+  for (const std::string& mismatch : mismatches) {
+    const size_t colon = mismatch.find(": "), dot = mismatch.rfind('.', colon);
+    ++perForm[dot == std::string::npos || colon == std::string::npos ? "runs" : mismatch.substr(dot + 1, colon - dot - 1)];
+  }
+  std::string report = std::to_string(mismatches.size()) + " disagreements (";
+  for (const auto& [form, count] : perForm) report += form + " " + std::to_string(count) + ", ";
+  report += "first ones below):\n";
   for (size_t i = 0; i < mismatches.size() && i < 60; ++i) report += "  " + mismatches[i] + "\n";
   return report;
 }
