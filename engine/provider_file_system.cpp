@@ -66,8 +66,8 @@ fs::UniqueID InventedIdentity() {
 class ProviderFileSystem final : public vfs::ProxyFileSystem {
  public:
   ProviderFileSystem(llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk, const FileProviderCallback* provider,
-                     llvm::raw_ostream& errors)
-      : ProxyFileSystem(std::move(disk)), provider_(provider), errors_(errors) {}
+                     const bool& compilerStarted, llvm::raw_ostream& errors)
+      : ProxyFileSystem(std::move(disk)), provider_(provider), compilerStarted_(compilerStarted), errors_(errors) {}
 
   llvm::ErrorOr<vfs::Status> status(const llvm::Twine& path) override {
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
@@ -83,15 +83,18 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
       ServedFile named{served->text, vfs::Status::copyWithNewName(served->status, path)};
       return std::unique_ptr<vfs::File>(new OpenServedFile(std::move(named)));
     }
+    // A FIFO or device would block the run or never end: only regular files are read.
+    if (disk && disk->getType() != fs::file_type::regular_file) return std::make_error_code(std::errc::not_supported);
     return ProxyFileSystem::openFileForRead(path);
   }
 
  private:
-  /// The provider's answer for `path`, asked once per run; directories are
-  /// never asked for.
+  /// The provider's answer for `path`, asked once per run once the compiler
+  /// has started; only regular files are asked for (directories never, and
+  /// reading a FIFO or device would block or never end).
   const ServedFile* Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
-    if (provider_ == nullptr || !*provider_) return nullptr;
-    if (disk && disk->isDirectory()) return nullptr;
+    if (provider_ == nullptr || !*provider_ || !compilerStarted_) return nullptr;
+    if (disk && disk->getType() != fs::file_type::regular_file) return nullptr;
     const std::string requested = path.str();
     const std::string absolute = AbsolutePath(requested);
     auto [entry, inserted] = answers_.try_emplace(absolute);
@@ -127,6 +130,7 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
   }
 
   const FileProviderCallback* provider_;
+  const bool& compilerStarted_;
   llvm::raw_ostream& errors_;
   llvm::StringMap<std::optional<ServedFile>> answers_;
 };
@@ -134,9 +138,10 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
 }  // namespace
 
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
+                                                                  const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors) {
   llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk(vfs::createPhysicalFileSystem().release());
-  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, errors);
+  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, compilerStarted, errors);
 }
 
 }  // namespace zoe

@@ -71,6 +71,7 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
 bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> invocation, clang::FileManager* files,
                                    std::shared_ptr<clang::PCHContainerOperations> pchOperations,
                                    clang::DiagnosticConsumer* diagnostics) {
+  compilerStarted_ = true;
   // The static analyzer's checks expect __clang_analyzer__ to be defined.
   invocation->getPreprocessorOpts().SetUpStaticAnalyzer = true;
   clang::CompilerInstance compiler(std::move(pchOperations));

@@ -25,10 +25,11 @@ inline constexpr uint32_t kStopAfterCompilerErrorsHook = 0xADF38EC1;
 class TidyToolAction final : public clang::tooling::ToolAction {
  public:
   /// `summary` receives the compiler's closing summary, `errors` the
-  /// engine's own messages (a failing hook).
+  /// engine's own messages (a failing hook); `compilerStarted` is set when
+  /// the compiler proper starts (after the driver's work).
   TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary,
-                 llvm::raw_ostream& errors)
-      : checks_(checks), summary_(summary), errors_(errors) {}
+                 llvm::raw_ostream& errors, bool& compilerStarted)
+      : checks_(checks), summary_(summary), errors_(errors), compilerStarted_(compilerStarted) {}
 
   bool runInvocation(std::shared_ptr<clang::CompilerInvocation> invocation, clang::FileManager* files,
                      std::shared_ptr<clang::PCHContainerOperations> pchOperations,
@@ -38,6 +39,7 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& summary_;
   llvm::raw_ostream& errors_;
+  bool& compilerStarted_;
 };
 
 }  // namespace zoe

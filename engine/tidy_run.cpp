@@ -1,4 +1,5 @@
 #include "tidy_run.h"
+#include "yaml_paths.h"
 
 #include <algorithm>
 #include <memory>
@@ -126,7 +127,7 @@ class TidyRun {
         outputs_(outputs),
         workingFolder_(std::move(workingFolder)),
         sourceFile_(AbsoluteSourcePath(arguments_.sourceFile)),
-        files_(MakeRunFileSystem(provider, outputs.Errors())) {
+        files_(MakeRunFileSystem(provider, compilerStarted_, outputs.Errors())) {
     if (!workingFolder_.empty()) files_->setCurrentWorkingDirectory(workingFolder_);
   }
 
@@ -161,7 +162,7 @@ class TidyRun {
     InitialiseTargets();
     std::string summary;
     llvm::raw_string_ostream summaryStream(summary);
-    TidyToolAction action(checks, summaryStream, outputs_.Errors());
+    TidyToolAction action(checks, summaryStream, outputs_.Errors(), compilerStarted_);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
     clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),
@@ -198,7 +199,11 @@ class TidyRun {
   bool ExportFixes(const std::vector<ClangTidyError>& errors) {
     std::string yaml;
     llvm::raw_string_ostream stream(yaml);
-    clang::tidy::exportReplacements(sourceFile_, errors, stream);
+    std::vector<ClangTidyError> written = errors;
+    for (ClangTidyError& error : written) {
+      static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
+    }
+    clang::tidy::exportReplacements(PathForYaml(sourceFile_), written, stream);
     return outputs_.WriteFixes(yaml);
   }
 
@@ -206,6 +211,8 @@ class TidyRun {
   RunOutputs& outputs_;
   std::string workingFolder_;
   std::string sourceFile_;
+  /// Set when the compiler proper starts; from then on the provider serves.
+  bool compilerStarted_ = false;
   llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files_;
 };
 

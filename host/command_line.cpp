@@ -63,6 +63,14 @@ std::string SetJobs(Options& o, const std::string& value) {
   return {};
 }
 
+std::string SetMaxFileSize(Options& o, const std::string& value) {
+  uint32_t mebibytes = 0;
+  if (std::string error = ParseUnsigned(value, mebibytes, "--max-file-size"); !error.empty()) return error;
+  if (mebibytes == 0) return "--max-file-size must be at least 1 (MiB)";
+  o.maxFileBytes = uint64_t{mebibytes} << 20;
+  return {};
+}
+
 std::string SetLanguage(Options& o, const std::string& value) {
   if (value != "c" && value != "c++") return "--x takes c or c++, not '" + value + "'";
   o.settings.compileAsC = value == "c";
@@ -105,7 +113,7 @@ Handler Store(std::string Options::*field) {
 const std::vector<Flag>& Flags() {
   using S = InspectionSettings;
   static const std::vector<Flag> flags = {
-      {{"--checks"}, "LIST", "check selection, e.g. '-*,modernize-*' (default: the .clang-tidy files above each source)",
+      {{"--checks"}, "LIST", "checks added to those of the .clang-tidy file (or --config-file), e.g. '-*,modernize-*'",
        [](Options& o, const std::string& v) { o.checks = v; return std::string(); }},
       {{"--config-file"}, "FILE", "read Checks and CheckOptions from a .clang-tidy file", Store(&Options::configFile)},
       {{"--option"}, "NAME=VALUE", "check option, e.g. readability-braces-around-statements.ShortStatementLines=2 (repeatable)", SetOption},
@@ -136,6 +144,7 @@ const std::vector<Flag>& Flags() {
       {{"--no-utf8-detection"}, nullptr, "BOM-less files that are valid UTF-8 count as ANSI, as an editor without UTF-8 detection shows them", SetMode(ModeFlags::editorAutoDetectUtf8, false)},
       {{"--ansi-code-page"}, "N", "code page of ANSI files (default 1252)", [](Options& o, const std::string& v) { return ParseUnsigned(v, o.ansiCodePage, "--ansi-code-page"); }},
       {{"--no-convert"}, nullptr, "do not offer converted (UTF-8) buffers to the engine", [](Options& o, const std::string&) { o.convertToUtf8 = false; return std::string(); }},
+      {{"--max-file-size"}, "MIB", "refuse sources larger than this many MiB (default 64)", SetMaxFileSize},
       {{"--stdin-buffer"}, "FILE", "inspect standard input as the unsaved text of FILE (fix: the fixed text goes to standard output)", [](Options& o, const std::string& v) { o.stdinBuffer = v; return std::string(); }},
       {{"--fix"}, nullptr, "apply the fixes after inspecting (as 'zoci fix')", [](Options& o, const std::string&) { o.fix = true; return std::string(); }},
       {{"--only"}, "GLOB", "apply only the fixes of these checks (glob list)", Store(&Options::onlyChecks)},

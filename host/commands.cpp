@@ -2,11 +2,14 @@
 // IDE host does, inspects, prints the report, applies fixes.
 #include "commands.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <iostream>
+#include <filesystem>
 #include <iterator>
+#include <map>
 #include <sstream>
 
 #include "fixing.h"
@@ -29,10 +32,29 @@ int Failure(const std::string& message) {
   return kExitFailed;
 }
 
+/// The files to inspect, each once: a file named again (by another path or
+/// through a link) is inspected and fixed under its first name only.
+std::vector<std::string> DistinctFiles(const std::vector<std::string>& files) {
+  std::map<std::pair<dev_t, ino_t>, std::string> seen;
+  std::vector<std::string> distinct;
+  for (const std::string& path : files) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) == 0) {
+      const auto [first, isNew] = seen.emplace(std::make_pair(info.st_dev, info.st_ino), path);
+      if (!isNew) {
+        std::fprintf(stderr, "zoci: %s: the same file as %s; inspected once\n", path.c_str(), first->second.c_str());
+        continue;
+      }
+    }
+    distinct.push_back(path);
+  }
+  return distinct;
+}
+
 std::vector<FileJob> Jobs(const Options& options, std::optional<std::string> unsaved) {
   std::vector<FileJob> jobs;
   bool bufferListed = false;
-  for (const std::string& path : options.files) {
+  for (const std::string& path : DistinctFiles(options.files)) {
     const bool isBuffer = options.stdinBuffer && path == *options.stdinBuffer;
     jobs.push_back(FileJob{path, isBuffer ? unsaved : std::nullopt, {}, nullptr});
     bufferListed = bufferListed || isBuffer;
@@ -48,6 +70,7 @@ Report Collect(std::vector<FileOutcome> outcomes, std::string version) {
     report.files.push_back(std::move(outcome.file));
     report.sources.merge(outcome.sources);
     report.diskBytes.merge(outcome.diskBytes);
+    report.misread.merge(outcome.misread);
   }
   return report;
 }
@@ -79,6 +102,11 @@ bool WriteFixed(const Options& options, const Report& report, const std::string&
   if (options.stdinBuffer) {
     std::fprintf(stderr, "zoci: %s: not written: with --stdin-buffer only the buffer is fixed\n", path.c_str());
     return true;
+  }
+  if (report.misread.count(path) != 0) {
+    PrintError(path + ": not written: the library read the file as another text than zoci (" +
+               EncodingName(text) + "), so its fixes would land in the wrong places");
+    return false;
   }
   if (!WriteBack(path, fixed, text, disk->second, error)) {
     PrintError(error);
@@ -141,12 +169,17 @@ int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
 
 }  // namespace
 
-std::optional<std::string> InitializeLibrary(const Options& options) {
+std::optional<std::string> InitializeLibrary(const Options& options, std::string& error) {
+  std::error_code failed;
+  if (!options.tempDir.empty() && !std::filesystem::is_directory(options.tempDir, failed)) {
+    error = "--temp-dir " + options.tempDir + " is not a folder";
+    return std::nullopt;
+  }
   zoIPC::host::SetConvertToUtf8(options.convertToUtf8);
   zoIPC::host::SetAnsiCodePage(options.ansiCodePage);
   const std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
   if (version.rfind("error: ", 0) == 0) {
-    Failure(version.substr(7));
+    error = version.substr(7);
     return std::nullopt;
   }
   return version;
@@ -170,9 +203,12 @@ int RunInspect(const Options& options) {
   std::optional<CompileDatabase> database;
   if (std::string error; !LoadProjectFiles(options, config, database, error)) return Failure(error);
   std::optional<std::string> unsaved;
-  if (options.stdinBuffer) unsaved = std::string(std::istreambuf_iterator<char>(std::cin), {});
-  const auto version = InitializeLibrary(options);
-  if (!version) return kExitFailed;
+  std::string error;
+  if (options.stdinBuffer && !ReadStreamBytes(std::cin, "standard input", unsaved.emplace(), error, options.maxFileBytes)) {
+    return Failure(error);
+  }
+  const auto version = InitializeLibrary(options, error);
+  if (!version) return Failure(error);
   const Inspector inspector(options, std::move(database), std::move(config));
   const Report report = Collect(InspectAll(inspector, Jobs(options, unsaved), options.jobs), *version);
   const bool bufferFix = options.fix && options.stdinBuffer;  // the fixed buffer takes standard output

@@ -22,8 +22,8 @@ int RunInspect(const Options& options);
 /// `zoci lsp`: a language server on standard input and output; returns the exit code.
 int RunLsp(const Options& options);
 
-/// The library's Initialize; the version text, or none after reporting why on stderr.
-std::optional<std::string> InitializeLibrary(const Options& options);
+/// The library's Initialize; the version text, or none with `error` saying why.
+std::optional<std::string> InitializeLibrary(const Options& options, std::string& error);
 
 /// Reads --config-file and -p when given; false with `error` when one cannot be read.
 bool LoadProjectFiles(const Options& options, std::optional<TidyConfig>& config,

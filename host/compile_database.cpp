@@ -1,9 +1,10 @@
 // compile_commands.json reading (see compile_database.h).
 #include "compile_database.h"
 
-#include <fstream>
 
 #include <nlohmann/json.hpp>
+
+#include "file_io.h"
 
 namespace zoci {
 namespace {
@@ -98,12 +99,9 @@ CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const
 
 std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std::string& error) {
   const fs::path file = folder / "compile_commands.json";
-  std::ifstream in(file, std::ios::binary);
-  if (!in) {
-    error = "cannot read " + file.string();
-    return std::nullopt;
-  }
-  const Json json = Json::parse(in, nullptr, false);
+  std::string text;
+  if (!ReadFileBytes(file, text, error, uint64_t{1} << 30)) return std::nullopt;  // project databases grow large
+  const Json json = Json::parse(text, nullptr, false);
   if (!json.is_array()) {
     error = file.string() + ": " + (json.is_discarded() ? "not valid JSON" : "not a list of compile commands");
     return std::nullopt;

@@ -1,26 +1,23 @@
 // Fix planning, application and writing back (see fixing.h).
 #include "fixing.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
+#include <map>
+#include <set>
+#include <tuple>
 
+#include "fix_conflicts.h"
 #include "glob.h"
-#include "file_io.h"
+#include "file_replace.h"
 #include "text_lines.h"
 
 namespace zoci {
 namespace {
 
-namespace fs = std::filesystem;
-
+/// Whether two edits change the same text (an insertion where a range starts or ends does not).
 bool Overlaps(const TextEdit& a, const TextEdit& b) {
-  if (a.offset == b.offset) return true;  // two changes at one place cannot both be meant
+  const bool insertions = a.length == 0 && b.length == 0;
+  if (insertions) return false;
   return a.offset < b.offset + b.length && b.offset < a.offset + a.length;
 }
 
@@ -48,44 +45,54 @@ std::string Where(const Report& report, const Diagnostic& diagnostic) {
   return diagnostic.file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
 }
 
-/// Writes all of `bytes` to a new file beside `path` with `mode`; its name on success.
-std::optional<std::string> WriteTemporary(const std::string& path, const std::string& bytes, mode_t mode,
-                                          std::string& error) {
-  std::string name = path + ".zoci-XXXXXX";
-  const int fd = mkstemp(name.data());
-  if (fd < 0) {
-    error = "cannot create a temporary file beside " + path + ": " + std::strerror(errno);
-    return std::nullopt;
+/// The diagnostics whose fixes are refused for overlapping another fix,
+/// judged on each fix's own replacements; a fix repeated is judged once.
+std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::string& onlyGlobs) {
+  std::map<std::string, std::vector<const Diagnostic*>> byFile;
+  for (const InspectedFile& file : report.files) {
+    for (const Diagnostic& diagnostic : file.diagnostics) {
+      if (!diagnostic.fix.empty() && MatchesGlobList(onlyGlobs, diagnostic.check)) byFile[diagnostic.file].push_back(&diagnostic);
+    }
   }
-  size_t written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    written += static_cast<size_t>(n);
+  std::set<const Diagnostic*> refused;
+  for (const auto& [path, diagnostics] : byFile) {
+    std::vector<const Diagnostic*> judged;
+    std::vector<const std::vector<TextEdit>*> fixes;
+    std::set<std::vector<std::tuple<uint32_t, uint32_t, std::string>>> seen;
+    for (const Diagnostic* diagnostic : diagnostics) {
+      const std::vector<TextEdit>& own = diagnostic->ownFix.empty() ? diagnostic->fix : diagnostic->ownFix;
+      std::vector<std::tuple<uint32_t, uint32_t, std::string>> key;
+      for (const TextEdit& edit : own) key.emplace_back(edit.offset, edit.length, edit.text);
+      if (!seen.insert(std::move(key)).second) continue;
+      judged.push_back(diagnostic);
+      fixes.push_back(&own);
+    }
+    const std::vector<bool> refusedHere = RefusedFixes(fixes);
+    for (size_t i = 0; i < judged.size(); ++i) {
+      if (refusedHere[i]) refused.insert(judged[i]);
+    }
   }
-  const bool ok = written == bytes.size() && fchmod(fd, mode) == 0 && fsync(fd) == 0;
-  const int saved = errno;
-  if (close(fd) != 0 || !ok) {
-    unlink(name.c_str());
-    error = "cannot write " + name + ": " + std::strerror(ok ? errno : saved);
-    return std::nullopt;
-  }
-  return name;
+  return refused;
 }
 
 }  // namespace
 
 FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   FixPlan plan;
+  const std::set<const Diagnostic*> overlapping = OverlappingFixes(report, onlyGlobs);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
       std::vector<TextEdit>& taken = plan.edits[diagnostic.file];
-      if (AlreadyTaken(diagnostic.fix, taken)) continue;
-      if (Conflicts(diagnostic.fix, taken)) {
+      if (overlapping.count(&diagnostic) != 0) {
         plan.skipped.push_back(Where(report, diagnostic) + ": fix of [" + diagnostic.check +
-                               "] skipped: it overlaps a fix already applied");
+                               "] skipped: it overlaps another fix");
+        continue;
+      }
+      if (AlreadyTaken(diagnostic.fix, taken)) continue;
+      if (Conflicts(diagnostic.fix, taken)) {  // each fix's cleanup alone reaches into a neighbour's text
+        plan.skipped.push_back(Where(report, diagnostic) + ": fix of [" + diagnostic.check +
+                               "] skipped: its cleanup meets that of a fix already applied; run zoci fix again to apply it");
         continue;
       }
       taken.insert(taken.end(), diagnostic.fix.begin(), diagnostic.fix.end());
@@ -93,7 +100,10 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
     }
   }
   for (auto& [path, edits] : plan.edits) {
-    std::sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) { return a.offset < b.offset; });
+    // Insertions before a replacement at the same place; insertions at one place in report order.
+    std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
+      return a.offset != b.offset ? a.offset < b.offset : (a.length == 0 && b.length != 0);
+    });
   }
   return plan;
 }
@@ -120,22 +130,7 @@ bool WriteBack(const std::string& path, std::u16string_view text, const HostText
     error = path + ": not written: " + error;
     return false;
   }
-  std::string current;
-  if (!ReadFileBytes(path, current, error)) return false;
-  if (current != expectedBytes) {
-    error = path + ": not written: the file changed on disk since it was inspected";
-    return false;
-  }
-  struct stat info {};
-  const mode_t mode = stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0644;
-  const auto temporary = WriteTemporary(path, *bytes, mode, error);
-  if (!temporary) return false;
-  if (std::rename(temporary->c_str(), path.c_str()) != 0) {
-    error = "cannot replace " + path + ": " + std::strerror(errno);
-    unlink(temporary->c_str());
-    return false;
-  }
-  return true;
+  return ReplaceFileContent(path, *bytes, expectedBytes, error);
 }
 
 }  // namespace zoci

@@ -25,8 +25,8 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs);
 /// `text` with `edits` (non-overlapping, in text order) applied.
 std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>& edits);
 
-/// Writes `text` to `path` in the encoding of `like`, through a temporary file
-/// and a rename, unless the file's bytes are no longer `expectedBytes`.
+/// Writes `text` to the file `path` names in the encoding of `like`, unless
+/// the file's bytes are no longer `expectedBytes` (see file_replace.h).
 bool WriteBack(const std::string& path, std::u16string_view text, const HostText& like,
                const std::string& expectedBytes, std::string& error);
 

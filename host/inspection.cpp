@@ -99,7 +99,7 @@ class FileInspection {
   bool Load(const std::string& path, const std::optional<std::string>& unsaved, std::string& error) {
     std::string bytes;
     if (unsaved) bytes = *unsaved;
-    else if (!ReadFileBytes(path, bytes, error)) return false;
+    else if (!ReadFileBytes(path, bytes, error, options_.maxFileBytes)) return false;
     auto text = DecodeHostText(bytes, DecodeRulesOf(options_), error);
     if (!text) {
       error = path + ": " + error;
@@ -180,6 +180,7 @@ class FileInspection {
       differing_.erase(shown);
       return;
     }
+    outcome_.misread.insert(shown);
     outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + shown +
                           " was read by the library in another encoding than " + EncodingName(source->second) +
                           "; positions follow the library's reading";
@@ -197,6 +198,7 @@ class FileInspection {
   /// user applies the fix) when wanted and given, else the run's own.
   void Fix(Diagnostic& diagnostic, const Native::action& action) const {
     diagnostic.claimToken = action.claimToken;
+    diagnostic.ownFix = Edits(action.replacements);
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
       diagnostic.fix = Edits(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
@@ -209,6 +211,14 @@ class FileInspection {
   FileOutcome outcome_;
   std::set<std::string> differing_;  ///< files already compared (and found to differ)
 };
+
+/// Whether every forced include that exists is a regular file (a FIFO would hang the run).
+bool ForcedIncludesReadable(const InspectionSettings& settings, std::string& error) {
+  for (const std::string& include : settings.forcedIncludes) {
+    if (!IsReadableSource(include, error)) return false;
+  }
+  return settings.headerForcedInclude.empty() || IsReadableSource(settings.headerForcedInclude, error);
+}
 
 }  // namespace
 
@@ -228,7 +238,9 @@ bool Inspector::ChecksFor(const std::string& path, std::string& checks,
     config = file ? ReadTidyConfig(*file, error) : TidyConfig{};
     if (!config) return false;
   }
-  checks = options_.checks.value_or(config->checks.value_or(""));
+  // As with clang-tidy, --checks adds to (and may switch off) the configured checks.
+  checks = config->checks.value_or("");
+  if (options_.checks) checks += (checks.empty() ? "" : ",") + *options_.checks;
   checkOptions = config->checkOptions;
   for (const auto& [name, value] : options_.checkOptions) checkOptions[name] = value;
   return true;
@@ -242,7 +254,7 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
   }
   std::string checks, error;
   std::map<std::string, std::string> checkOptions;
-  if (!ChecksFor(job.path, checks, checkOptions, error)) {
+  if (!ForcedIncludesReadable(settings, error) || !ChecksFor(job.path, checks, checkOptions, error)) {
     FileOutcome outcome;
     outcome.file = InspectedFile{job.path, true, error, {}, {}};
     return outcome;

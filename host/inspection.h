@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "compile_database.h"
@@ -34,6 +35,7 @@ struct FileOutcome {
   InspectedFile file;
   std::map<std::string, HostText> sources;
   std::map<std::string, std::string> diskBytes;
+  std::set<std::string> misread;  ///< files the library read as another text than zoci
   std::string logText;  ///< the run's log
 };
 

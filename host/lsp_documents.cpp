@@ -70,14 +70,19 @@ void OpenDocuments::Open(const std::string& uri, int64_t version, std::u16string
 }
 
 bool OpenDocuments::Change(const std::string& uri, int64_t version, const nlohmann::json& changes,
-                           PositionEncoding encoding) {
+                           PositionEncoding encoding, std::string* why) {
+  const auto refuse = [why](const std::string& reason) {
+    if (why) *why = reason;
+    return false;
+  };
   const auto document = documents_.find(uri);
-  if (document == documents_.end() || !changes.is_array()) return false;
+  if (document == documents_.end()) return refuse("the document is not open");
+  if (!changes.is_array()) return refuse("contentChanges is not an array");
   std::u16string text = *document->second.text;
   try {
     for (const nlohmann::json& change : changes) text = Applied(text, change, encoding);
-  } catch (const std::exception&) {
-    return false;
+  } catch (const std::exception& failure) {
+    return refuse(failure.what());
   }
   document->second.version = version;
   document->second.text = std::make_shared<const std::u16string>(std::move(text));

@@ -26,10 +26,10 @@ struct OpenDocument {
 class OpenDocuments {
  public:
   void Open(const std::string& uri, int64_t version, std::u16string text);
-  /// Applies didChange's content changes in order; false (text unchanged) when
-  /// the document is not open or a change is malformed.
+  /// Applies didChange's content changes in order; false (text unchanged, and
+  /// `why` says why when given) when the document is not open or a change is malformed.
   bool Change(const std::string& uri, int64_t version, const nlohmann::json& changes,
-              PositionEncoding encoding = PositionEncoding::utf16);
+              PositionEncoding encoding = PositionEncoding::utf16, std::string* why = nullptr);
   void Close(const std::string& uri);
   const OpenDocument* Find(const std::string& uri) const;
   const std::map<std::string, OpenDocument>& All() const { return documents_; }

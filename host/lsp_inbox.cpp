@@ -21,9 +21,36 @@ std::string CancelledId(const json& message) {
   return params.is_object() && params.contains("id") ? params.at("id").dump() : std::string();
 }
 
+/// Messages nested deeper than this are refused: the protocol needs a few
+/// levels, and copying a message nests a call per level.
+constexpr size_t kMaxDepth = 128;
+
+/// The deepest nesting of arrays and objects in the JSON text `body` (strings skipped).
+size_t NestingDepth(const std::string& body) {
+  size_t depth = 0, deepest = 0;
+  bool inString = false;
+  for (size_t i = 0; i < body.size(); ++i) {
+    const char c = body[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      else if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '[' || c == '{') {
+      deepest = std::max(deepest, ++depth);
+    } else if ((c == ']' || c == '}') && depth > 0) {
+      --depth;
+    }
+  }
+  return deepest;
+}
+
 }  // namespace
 
 Incoming Parsed(const std::string& body) {
+  if (NestingDepth(body) > kMaxDepth) {
+    return Incoming{json(), "the message nests arrays and objects deeper than " + std::to_string(kMaxDepth) + " levels"};
+  }
   try {
     return Incoming{json::parse(body), {}};
   } catch (const json::exception& failure) {

@@ -34,7 +34,7 @@ std::string InspectionQueue::Start(const Options& options) {
   std::optional<CompileDatabase> database;
   std::string error;
   if (!LoadProjectFiles(options_, config, database, error)) return error;
-  if (!InitializeLibrary(options_)) return "the inspection library could not be initialised";
+  if (!InitializeLibrary(options_, error)) return "the inspection library could not be initialised: " + error;
   inspector_.emplace(options_, std::move(database), std::move(config));
   worker_ = std::thread([this] { Work(); });
   return {};

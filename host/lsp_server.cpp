@@ -147,15 +147,28 @@ void LspServer::Notification(const std::string& method, const json& params) {
   } else if (method == "textDocument/didChange") {
     const std::string uri = params.at("textDocument").at("uri").get<std::string>();
     const int64_t version = params.at("textDocument").at("version").get<int64_t>();
-    if (documents_.Change(uri, version, params.at("contentChanges"), encoding_)) backend_.Changed(uri);
+    std::string why;
+    if (documents_.Change(uri, version, params.at("contentChanges"), encoding_, &why)) backend_.Changed(uri);
+    else RefuseChange(uri, why);
   } else if (method == "textDocument/didClose") {
-    const std::string uri = params.at("textDocument").at("uri").get<std::string>();
-    documents_.Close(uri);
-    published_.erase(uri);
-    backend_.Closed(uri);
-    send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
-               {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
+    Forget(params.at("textDocument").at("uri").get<std::string>());
   }
+}
+
+void LspServer::Forget(const std::string& uri) {
+  documents_.Close(uri);
+  published_.erase(uri);
+  backend_.Closed(uri);
+  send_(json{{"jsonrpc", "2.0"}, {"method", "textDocument/publishDiagnostics"},
+             {"params", {{"uri", uri}, {"diagnostics", json::array()}}}});
+}
+
+void LspServer::RefuseChange(const std::string& uri, const std::string& why) {
+  const bool wasOpen = documents_.Find(uri) != nullptr;
+  if (wasOpen) Forget(uri);
+  const std::string message = "zoci: a change to " + uri + " was refused (" + why + "); " +
+                              (wasOpen ? "it is no longer inspected until it is opened again" : "open it first");
+  send_(json{{"jsonrpc", "2.0"}, {"method", "window/showMessage"}, {"params", {{"type", 1}, {"message", message}}}});
 }
 
 json LspServer::Initialize(const json& params) {

@@ -67,6 +67,11 @@ class LspServer {
   void Dispatch(const nlohmann::json& message);
   nlohmann::json Request(const nlohmann::json& id, const std::string& method, const nlohmann::json& params);
   void Notification(const std::string& method, const nlohmann::json& params);
+  /// Drops the server's copy of `uri` and its published diagnostics.
+  void Forget(const std::string& uri);
+  /// Tells the client a change was not applied; the document is dropped, so
+  /// no diagnostics of a text the editor does not show are ever published.
+  void RefuseChange(const std::string& uri, const std::string& why);
   nlohmann::json Initialize(const nlohmann::json& params);
   nlohmann::json CodeActions(const nlohmann::json& params) const;
   nlohmann::json ResolveCodeAction(nlohmann::json action);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "file_io.h"
 #include "interop/inspection_settings.h"
 
 namespace zoci {
@@ -34,6 +35,7 @@ struct Options {
   bool convertToUtf8 = true;                  ///< the host library's conversion switch
   uint32_t ansiCodePage = 1252;
   std::optional<std::string> stdinBuffer;     ///< file whose unsaved text comes on standard input
+  uint64_t maxFileBytes = kDefaultMaxFileBytes;  ///< larger sources are refused
 
   // What zoci does with the results.
   bool fix = false;

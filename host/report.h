@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ struct Diagnostic {
   uint32_t length = 0;           ///< its extent in UTF-16 units (at least the character there)
   std::vector<TextEdit> fix;     ///< the fix's replacements; empty when there is no fix
   int32_t claimToken = 0;        ///< the library's token for the fix
+  std::vector<TextEdit> ownFix;  ///< the run's own replacements of the fix, before cleanup (empty: as `fix`)
 };
 
 /// The outcome of inspecting one file named on the command line.
@@ -45,6 +47,7 @@ struct Report {
   std::vector<InspectedFile> files;
   std::map<std::string, HostText> sources;  ///< decoded texts by path
   std::map<std::string, std::string> diskBytes;  ///< each file's bytes when it was read (not for unsaved buffers)
+  std::set<std::string> misread;  ///< files the library read as another text than zoci: never fixed
   std::string engineVersion;
 };
 

@@ -145,7 +145,14 @@ std::optional<std::string> EncodeAnsi(std::u16string_view text, uint32_t codePag
 }
 
 HostText Make(std::u16string text, FileEncoding encoding, bool bom, uint32_t codePage = 0) {
-  return HostText{std::move(text), encoding, bom, codePage};
+  return HostText{std::move(text), encoding, bom, codePage, {}};
+}
+
+/// UTF-16 `bytes` (after any BOM) decoded, keeping an odd last byte aside.
+HostText MakeUtf16(std::string_view bytes, bool bigEndian, bool bom) {
+  HostText text = Make(DecodeUtf16(bytes, bigEndian), bigEndian ? FileEncoding::utf16be : FileEncoding::utf16le, bom);
+  if (bytes.size() % 2 != 0) text.oddByte = std::string(bytes.substr(bytes.size() - 1));
+  return text;
 }
 
 }  // namespace
@@ -219,11 +226,9 @@ std::optional<HostText> DecodeHostText(std::string_view bytes, const DecodeRules
     error = "the file starts with a UTF-8 byte order mark but is not valid UTF-8";
     return std::nullopt;
   }
-  if (StartsWith(bytes, kUtf16LeBom)) return Make(DecodeUtf16(bytes.substr(2), false), FileEncoding::utf16le, true);
-  if (StartsWith(bytes, kUtf16BeBom)) return Make(DecodeUtf16(bytes.substr(2), true), FileEncoding::utf16be, true);
-  if (const auto bigEndian = LooksLikeBomlessUtf16(bytes)) {
-    return Make(DecodeUtf16(bytes, *bigEndian), *bigEndian ? FileEncoding::utf16be : FileEncoding::utf16le, false);
-  }
+  if (StartsWith(bytes, kUtf16LeBom)) return MakeUtf16(bytes.substr(2), false, true);
+  if (StartsWith(bytes, kUtf16BeBom)) return MakeUtf16(bytes.substr(2), true, true);
+  if (const auto bigEndian = LooksLikeBomlessUtf16(bytes)) return MakeUtf16(bytes, *bigEndian, false);
   std::u16string text;
   const bool validUtf8 = FromUtf8(bytes, text);
   const bool ascii = validUtf8 && text.size() == bytes.size();
@@ -243,8 +248,8 @@ std::optional<std::string> EncodeHostText(std::u16string_view text, const HostTe
                                           std::string& error) {
   switch (like.encoding) {
     case FileEncoding::utf8: return std::string(like.bom ? kUtf8Bom : "") + ToUtf8(text);
-    case FileEncoding::utf16le: return std::string(like.bom ? kUtf16LeBom : "") + EncodeUtf16(text, false);
-    case FileEncoding::utf16be: return std::string(like.bom ? kUtf16BeBom : "") + EncodeUtf16(text, true);
+    case FileEncoding::utf16le: return std::string(like.bom ? kUtf16LeBom : "") + EncodeUtf16(text, false) + like.oddByte;
+    case FileEncoding::utf16be: return std::string(like.bom ? kUtf16BeBom : "") + EncodeUtf16(text, true) + like.oddByte;
     case FileEncoding::ansi: return EncodeAnsi(text, like.codePage, error);
   }
   error = "unknown encoding";

@@ -26,6 +26,7 @@ struct HostText {
   FileEncoding encoding = FileEncoding::utf8;
   bool bom = false;
   uint32_t codePage = 0;  ///< for ansi only
+  std::string oddByte;    ///< UTF-16 only: a last byte that makes no code unit, written back as it was
 };
 
 /// Display name such as "UTF-8 BOM", "UTF-16LE" or "CP1252".

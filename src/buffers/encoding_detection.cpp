@@ -122,15 +122,20 @@ Encoding EncodingDetector::Detect(const char* bytes, size_t size) const {
       break;
   }
 
-  if (size >= 2) {
-    if (auto utf16 = Utf16ByLineBreaks(p, size)) return *utf16;
-  }
-
   const NulCounts nuls = CountNuls(p, size);
   const double evenRatio = 2.0 * static_cast<double>(nuls.even) / static_cast<double>(size);
   const double oddRatio = 2.0 * static_cast<double>(nuls.odd) / static_cast<double>(size);
   const double unexpected = utf16UnexpectedNullPercent / 100.0;
   const double expected = utf16ExpectedNullPercent / 100.0;
+
+  if (size >= 2) {
+    // Line breaks decide only where NULs are common on their side: a stray
+    // NUL next to a line break of 8-bit text makes no UTF-16.
+    const std::optional<Encoding> utf16 = Utf16ByLineBreaks(p, size);
+    if (utf16 == Encoding::UTF16_LE_NOBOM && oddRatio > unexpected) return *utf16;
+    if (utf16 == Encoding::UTF16_BE_NOBOM && evenRatio > unexpected) return *utf16;
+  }
+
   if (evenRatio < unexpected && oddRatio > expected) return Encoding::UTF16_LE_NOBOM;
   if (oddRatio < unexpected && evenRatio > expected) return Encoding::UTF16_BE_NOBOM;
 

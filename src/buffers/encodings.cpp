@@ -55,18 +55,18 @@ FileContent ConvertedFromAnsi(Encoding encoding, const char* bytes, size_t size,
   return Converted(encoding, Utf16ToUtf8Joined(Platform::AnsiToUtf16(bytes, size, codePage)));
 }
 
-/// The bytes after the BOM, rounded down to whole units, as little-endian
-/// UTF-16.
-FileContent ConvertedFromUtf16Le(Encoding encoding, const char* bytes, size_t size) {
+/// The bytes after the BOM, rounded down to whole units, as UTF-16 of the
+/// encoding's byte order.
+FileContent ConvertedFromUtf16(Encoding encoding, const char* bytes, size_t size) {
   const uint32_t bom = BomLength(encoding);
-  const std::u16string units = Utf16LeUnits(bytes + bom, size - bom);
+  const std::u16string units = Utf16Units(bytes + bom, size - bom, IsBigEndian(encoding));
   return Converted(encoding, Utf16ToUtf8(units.data(), units.size()));
 }
 
 }  // namespace
 
-std::optional<FileContent> ConvertFileContent(const char* bytes, size_t size,
-                                              const ConversionSettings& settings) {
+FileContent ConvertFileContent(const char* bytes, size_t size,
+                               const ConversionSettings& settings) {
   const Encoding encoding = DetectEncoding(bytes, size);
   switch (encoding) {
     case Encoding::ASCII:
@@ -80,15 +80,15 @@ std::optional<FileContent> ConvertFileContent(const char* bytes, size_t size,
       return ConvertedFromAnsi(encoding, bytes, size, settings.codePage);
     case Encoding::UTF16_LE_BOM:
     case Encoding::UTF16_LE_NOBOM:
-      return ConvertedFromUtf16Le(encoding, bytes, size);
     case Encoding::UTF16_BE_BOM:
     case Encoding::UTF16_BE_NOBOM:
-      return std::nullopt;
+      return ConvertedFromUtf16(encoding, bytes, size);
     case Encoding::None:
       break;
   }
-  // Binary content: held like a converted file, with nothing for the engine.
-  return Converted(Encoding::None, std::string());
+  // NUL bytes in what is no UTF-16: the engine reads the file as it is (and
+  // warns about the NULs); an empty text in its place would pass silently.
+  return Unconverted(Encoding::None, bytes, size);
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

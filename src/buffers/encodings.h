@@ -44,7 +44,8 @@ struct EncodingDetector {
   Encoding Detect(const char* bytes, size_t size) const;
 };
 
-/// Classifies a buffer: BOM, then UTF-8, then UTF-16 line breaks, then the
+/// Classifies a buffer: BOM, then UTF-8, then UTF-16 line breaks (where
+/// more than 10 % of the units have a NUL on that side), then the
 /// distribution of NUL bytes, else ANSI (or None when it holds NUL bytes).
 Encoding DetectEncoding(const char* bytes, size_t size);
 
@@ -77,10 +78,11 @@ struct FileContent {
 };
 
 /// Detects the encoding of a file's bytes and converts them as the settings
-/// say. None for text the engine cannot be given (big-endian UTF-16). Throws
+/// say: UTF-16 of either byte order and ANSI text are converted, UTF-8,
+/// ASCII and bytes that are no text (NULs) are handed on as they are. Throws
 /// std::system_error when the code page cannot be used.
-std::optional<FileContent> ConvertFileContent(const char* bytes, size_t size,
-                                              const ConversionSettings& settings);
+FileContent ConvertFileContent(const char* bytes, size_t size,
+                               const ConversionSettings& settings);
 
 /// Encodes every UTF-16 unit on its own (surrogate halves become three bytes
 /// each), so the result has one UTF-8 sequence per unit.
@@ -92,8 +94,17 @@ void AppendUnitsAsUtf8(std::string& out, std::u16string_view units);
 /// UTF-8 bytes one UTF-16 unit takes when encoded on its own: 1, 2 or 3.
 inline uint32_t Utf8LengthOfUnit(char16_t unit) { return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3; }
 
+/// Reads bytes as UTF-16 units of the given byte order; an odd last byte is
+/// dropped.
+std::u16string Utf16Units(const char* bytes, size_t size, bool bigEndian);
+
 /// Reads bytes as little-endian UTF-16 units; an odd last byte is dropped.
-std::u16string Utf16LeUnits(const char* bytes, size_t size);
+inline std::u16string Utf16LeUnits(const char* bytes, size_t size) { return Utf16Units(bytes, size, false); }
+
+/// Whether an encoding is big-endian UTF-16.
+inline bool IsBigEndian(Encoding encoding) {
+  return encoding == Encoding::UTF16_BE_BOM || encoding == Encoding::UTF16_BE_NOBOM;
+}
 
 /// Decodes UTF-8 into UTF-16; three-byte encoded surrogate halves (as
 /// Utf16ToUtf8 makes them) decode to their unit. Throws std::range_error
@@ -107,6 +118,10 @@ std::string Utf16ToUtf8Joined(std::u16string_view units);
 /// The cache key of a UTF-8 file name: the name itself, lower-cased (A-Z
 /// only) when asked.
 std::string MakeFileKey(std::string_view utf8Name, bool lowerCase);
+
+/// The cache key of a path: letter case is folded only where the file
+/// system folds it (Windows), so `Foo.h` and `foo.h` are two files elsewhere.
+std::string FileKeyOf(std::string_view utf8Path);
 
 /// The cache key of a UTF-16 file name: the name normalised lexically as a
 /// path (the platform's separators, "." removed, ".." resolved), as UTF-8,

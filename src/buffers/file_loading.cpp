@@ -70,7 +70,7 @@ std::optional<LoadedFile> LoadOpenedFile(const Platform::File& file) {
 }  // namespace
 
 std::optional<LoadedFile> LoadFile(std::string_view utf8Path) {
-  const std::u16string path = Utf8ToUtf16(utf8Path.data(), utf8Path.size());
+  const std::u16string path = Platform::PathToUtf16(utf8Path);
   const std::optional<Platform::File> file = OpenWithRetries(path);
   if (!file) return std::nullopt;
   return LoadOpenedFile(*file);

@@ -47,7 +47,7 @@ ThreadCache& threadCache() {
 #endif
 
 std::optional<FileInfo> ReadFileInfo(std::string_view path) {
-  Platform::OpenResult opened = Platform::OpenForRead(Utf8ToUtf16(path.data(), path.size()));
+  Platform::OpenResult opened = Platform::OpenForRead(Platform::PathToUtf16(path));
   if (opened.outcome != Platform::OpenOutcome::ok) return std::nullopt;
   const std::optional<uint64_t> size = opened.file.Size();
   const std::optional<int64_t> time = opened.file.LastWriteTime();
@@ -55,21 +55,20 @@ std::optional<FileInfo> ReadFileInfo(std::string_view path) {
   return FileInfo{*size, *time};
 }
 
-std::shared_ptr<const std::u16string> Utf16Of(const std::string& utf8) {
-  return std::make_shared<const std::u16string>(Utf8ToUtf16(utf8.data(), utf8.size()));
-}
-
-/// The derived forms of a file record. The producers live inside the record
-/// they read, so a plain pointer to it cannot dangle.
+/// The derived forms of a file record. Both come from the text the engine
+/// reads: the mapper is built from it and makes the UTF-16 text on the way,
+/// so positions do not depend on which form was asked for first. The
+/// producers live inside the record they read, so a plain pointer to it
+/// cannot dangle.
 void SetFileProducers(clfile* record) {
-  record->utf16Text.set_producer([record] { return Utf16Of(*record->utf8Text.get()); });
-  // The UTF-16 text is made once: by the mapper, which hands it to the
-  // record, unless it is there already.
   record->mapper.set_producer([record]() -> std::shared_ptr<IUtfIndexMapper> {
-    if (record->utf16Text.has_value()) return MakeMapperFromUtf16(record->utf16Text.value());
     auto mapper = MakeMapperFromUtf8(record->utf8Text.get(), Encoding::UTF8_NOBOM);
-    if (mapper) record->utf16Text.set(mapper->Utf16Text());
+    if (mapper && !record->utf16Text.has_value()) record->utf16Text.set(mapper->Utf16Text());
     return mapper;
+  });
+  record->utf16Text.set_producer([record] {
+    const std::shared_ptr<IUtfIndexMapper> mapper = record->mapper.get();
+    return mapper ? mapper->Utf16Text() : std::make_shared<const std::u16string>();
   });
 }
 
@@ -131,7 +130,7 @@ bool IsConverted(clfile& record) {
 
 std::shared_ptr<clfile> GetFile(std::string_view name, std::string_view path, bool keepUnconverted) {
   if (name.empty() || path.empty()) return nullptr;
-  std::string key = MakeFileKey(path, true);
+  std::string key = FileKeyOf(path);
   ThreadCache& thread = threadCache();
   if (auto found = thread.modifiedBuffers.find(key); found != thread.modifiedBuffers.end()) {
     Touch(*found->second);
@@ -185,7 +184,7 @@ std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_vi
     const auto utf16 = self->utf16Text.get();
     return std::make_shared<const std::string>(Utf16ToUtf8(utf16->data(), utf16->size()));
   });
-  record->mapper.set_producer([self] { return MakeMapperFromUtf16(self->utf16Text.get()); });
+  record->mapper.set_producer([self] { return MakeMapperOfUnits(self->utf16Text.get()); });
 
   ProcessCache& cache = processCache();
   std::lock_guard lock(cache.mutex);

@@ -68,11 +68,12 @@ std::string Utf16ToUtf8(const char16_t* units, size_t count) {
   return out;
 }
 
-std::u16string Utf16LeUnits(const char* bytes, size_t size) {
+std::u16string Utf16Units(const char* bytes, size_t size, bool bigEndian) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+  const size_t low = bigEndian ? 1 : 0;
   std::u16string units(size / 2, u'\0');
   for (size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+    units[i] = static_cast<char16_t>(p[2 * i + low] | (p[2 * i + 1 - low] << 8));
   }
   return units;
 }
@@ -117,6 +118,10 @@ std::u16string Utf8ToUtf16(const char* bytes, size_t count) {
 std::string MakeFileKey(std::string_view utf8Name, bool lowerCase) {
   std::string key(utf8Name);
   return lowerCase ? Platform::AsciiLower(std::move(key)) : key;
+}
+
+std::string FileKeyOf(std::string_view utf8Path) {
+  return MakeFileKey(utf8Path, Platform::FileNamesFoldCase());
 }
 
 std::string MakeFileKey(std::u16string_view utf16Name, bool lowerCase) {

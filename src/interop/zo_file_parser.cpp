@@ -1,5 +1,6 @@
 #include "interop/zo_file_parser.h"
 
+#include <exception>
 #include <utility>
 
 #include "hostlib/zoipc.h"
@@ -8,6 +9,17 @@
 #include "run/run_driver.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
+
+namespace {
+
+/// A failed run's result carrying what went wrong.
+std::unique_ptr<RunResult> FailedResult(std::string errorText) {
+  auto result = std::make_unique<RunResult>();
+  result->errorText = std::move(errorText);
+  return result;
+}
+
+}  // namespace
 
 ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings)
     : path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
@@ -19,7 +31,12 @@ void ZoFileParser::SetEnabled(bool on) { enabled = on; }
 std::optional<CommandLine> ZoFileParser::BuildCommandLine(uint32_t modeFlags,
                                                           const std::string& checks,
                                                           const CheckOptions& checkOptions) {
-  return Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
+  try {
+    return Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
+  } catch (const std::exception& e) {
+    Logging::Log(Logging::Level::error, std::string("BuildCommandLine failed: ") + e.what());
+    return std::nullopt;
+  }
 }
 
 std::unique_ptr<RunResult> ZoFileParser::Parse(uint32_t modeFlags,
@@ -27,13 +44,28 @@ std::unique_ptr<RunResult> ZoFileParser::Parse(uint32_t modeFlags,
                                                const std::string& checks,
                                                const std::string& fixlessChecks,
                                                CheckOptions& checkOptions) {
+  try {
+    return GuardedParse(modeFlags, unsavedBuffers, checks, fixlessChecks, checkOptions);
+  } catch (const std::exception& e) {
+    return FailedResult(std::string("*** exception/2: ") + e.what() + "\n");
+  } catch (...) {
+    return FailedResult("*** exception/3\n");
+  }
+}
+
+std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags,
+                                                      const UnsavedBuffers& unsavedBuffers,
+                                                      const std::string& checks,
+                                                      const std::string& fixlessChecks,
+                                                      CheckOptions& checkOptions) {
   if (!enabled) {
     Logging::Log(Logging::Level::notice, "Disabled before parse -- skipping");
     return nullptr;
   }
   if (settings.skipRun) return std::make_unique<RunResult>();
   std::lock_guard lock(*parseMutex);
-  std::optional<CommandLine> commandLine = BuildCommandLine(modeFlags, checks, checkOptions);
+  std::optional<CommandLine> commandLine =
+      Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
   if (!commandLine) return nullptr;
   std::unique_ptr<RunResult> result = RunOnWorker(path, unsavedBuffers, &settings, modeFlags,
                                                   &fixlessChecks, &checkOptions, &*commandLine);
@@ -45,7 +77,11 @@ std::string ZoFileParser::GetPath() { return path; }
 
 IZoFileParser* ZoCodeInspectionsInterop2::CreateFileParser(std::string filePath,
                                                            const InspectionSettings& fileSettings) {
-  return new ZoFileParser(std::move(filePath), fileSettings);
+  try {
+    return new ZoFileParser(std::move(filePath), fileSettings);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

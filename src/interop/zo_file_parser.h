@@ -28,6 +28,11 @@ class ZoFileParser final : public IZoFileParser {
   std::string GetPath() override;
 
  private:
+  /// Parse's steps; whatever they throw becomes a failed result.
+  std::unique_ptr<RunResult> GuardedParse(uint32_t modeFlags, const UnsavedBuffers& unsavedBuffers,
+                                          const std::string& checks, const std::string& fixlessChecks,
+                                          CheckOptions& checkOptions);
+
   std::string path;
   InspectionSettings settings;
   std::unique_ptr<std::mutex> parseMutex;

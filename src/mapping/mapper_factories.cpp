@@ -13,6 +13,11 @@ std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf16(std::shared_ptr<const std::
                                                  detected == Encoding::UTF16_LE_BOM);
 }
 
+std::shared_ptr<IUtfIndexMapper> MakeMapperOfUnits(std::shared_ptr<const std::u16string> text) {
+  if (!text) return nullptr;
+  return std::make_shared<UtfIndexMapper16_to_8>(std::move(text), false);
+}
+
 std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::string> text,
                                                     std::optional<Encoding> encoding) {
   if (!text) return nullptr;
@@ -22,11 +27,13 @@ std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::s
     case Encoding::UTF8_NOBOM:
       return std::make_shared<UtfIndexMapper8_to_16>(std::move(text));
     case Encoding::UTF16_LE_BOM:
-    case Encoding::UTF16_LE_NOBOM: {
+    case Encoding::UTF16_LE_NOBOM:
+    case Encoding::UTF16_BE_BOM:
+    case Encoding::UTF16_BE_NOBOM: {
       const uint32_t bom = BomLength(kind);
       if (text->size() < bom) return nullptr;
       auto units = std::make_shared<const std::u16string>(
-          Utf16LeUnits(text->data() + bom, text->size() - bom));
+          Utf16Units(text->data() + bom, text->size() - bom, IsBigEndian(kind)));
       return std::make_shared<UtfIndexMapper16_to_8>(std::move(units), false);
     }
     default:

@@ -15,9 +15,13 @@ namespace Quillfern::ZoCodeInspections::Native {
 /// unit out); none for any other detection or a null text.
 std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf16(std::shared_ptr<const std::u16string> text);
 
-/// A mapper over UTF-8 bytes (or little-endian UTF-16 bytes) of the given
-/// encoding, detected when not given; none for ANSI, ASCII, None, big-endian
-/// UTF-16 or a null text.
+/// A mapper over all units of a UTF-16 text known to be one (an editor's
+/// buffer): no detection, so any text gets one; none for a null text.
+std::shared_ptr<IUtfIndexMapper> MakeMapperOfUnits(std::shared_ptr<const std::u16string> text);
+
+/// A mapper over UTF-8 bytes (or UTF-16 bytes of either byte order) of the
+/// given encoding, detected when not given; none for ANSI, ASCII, None or a
+/// null text.
 std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::string> text,
                                                     std::optional<Encoding> encoding);
 

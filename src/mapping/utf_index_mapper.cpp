@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "buffers/encodings.h"
+#include "mapping/utf8_sequence.h"
 #include "mapping/utf_index_mappers.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
@@ -27,11 +27,11 @@ std::optional<uint32_t> FindLine(const std::vector<uint32_t>& table, uint32_t x,
   return static_cast<uint32_t>(index);
 }
 
-/// Whether the four units at `p` are all below 0x80 (one UTF-8 byte each).
-bool FourAsciiUnits(const char16_t* p) {
-  uint64_t units;
-  std::memcpy(&units, p, sizeof units);
-  return (units & 0xFF80FF80FF80FF80ull) == 0;
+/// Whether the eight bytes at `p` are all below 0x80 (one unit each).
+bool EightAsciiBytes(const char* p) {
+  uint64_t bytes;
+  std::memcpy(&bytes, p, sizeof bytes);
+  return (bytes & 0x8080808080808080ull) == 0;
 }
 
 }  // namespace
@@ -48,35 +48,55 @@ bool UtfIndexMapper::AdvanceToUtf8Offset(uint32_t& index, uint32_t start, uint32
 
 bool UtfIndexMapper::WalkTo(uint32_t& index, uint32_t& offset, uint32_t target) const {
   if (offset >= target) return true;
-  const std::u16string_view text = Utf16View();
-  while (target - offset >= 4 && index + 4 <= text.size() && FourAsciiUnits(text.data() + index)) {
-    index += 4;
-    offset += 4;
+  const std::string_view text = Utf8View();
+  while (target - offset >= 8 && offset + 8 <= text.size() && EightAsciiBytes(text.data() + offset)) {
+    index += 8;
+    offset += 8;
   }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
   while (offset < target) {
-    if (index >= text.size()) return false;
-    offset += Utf8LengthOfUnit(text[index++]);
+    if (offset >= text.size()) return false;
+    const Utf8Sequence sequence = DecodeUtf8Sequence(bytes + offset, text.size() - offset);
+    offset += sequence.bytes;
+    index += sequence.Units();
   }
   return true;
 }
 
 bool UtfIndexMapper::WalkOnLine(uint32_t line, uint32_t& index, uint32_t& offset, uint32_t target) const {
-  // Each unit measures at least one byte, and only a unit below 0x80 exactly
-  // one, so a line with as many bytes as units is all ASCII.
-  const bool plain = plainLinesAreAscii && utf8LineStarts[line + 1] - utf8LineStarts[line] ==
-                                               utf16LineStarts[line + 1] - utf16LineStarts[line];
+  // Every sequence makes at most as many units as it has bytes, and only a
+  // single byte makes exactly one, so a line with as many bytes as units has
+  // one unit per byte.
+  const bool plain = utf8LineStarts[line + 1] - utf8LineStarts[line] ==
+                     utf16LineStarts[line + 1] - utf16LineStarts[line];
   if (!plain || offset >= target) return WalkTo(index, offset, target);
   index += target - offset;
   offset = target;
   return true;
 }
 
-bool UtfIndexMapper::Utf8LengthOfRange(uint32_t& offset, uint32_t from, uint32_t to) const {
-  const std::u16string_view text = Utf16View();
-  for (uint32_t i = from; i < to; ++i) {
-    if (i >= text.size()) return false;
-    offset += Utf8LengthOfUnit(text[i]);
+std::optional<uint32_t> UtfIndexMapper::Utf8OffsetOf(uint32_t index) const {
+  if (index > Utf16View().size()) return std::nullopt;
+  const auto above = std::upper_bound(utf16LineStarts.begin(), utf16LineStarts.end(), index);
+  const auto line = static_cast<size_t>(above - utf16LineStarts.begin() - 1);
+  uint32_t reached = utf16LineStarts[line];
+  uint32_t offset = utf8LineStarts[line];
+  const std::string_view text = Utf8View();
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  while (reached < index && offset < text.size()) {
+    const Utf8Sequence sequence = DecodeUtf8Sequence(bytes + offset, text.size() - offset);
+    offset += sequence.bytes;
+    reached += sequence.Units();
   }
+  return offset;
+}
+
+bool UtfIndexMapper::Utf8LengthOfRange(uint32_t& offset, uint32_t from, uint32_t to) const {
+  if (from >= to) return true;
+  const std::optional<uint32_t> begin = Utf8OffsetOf(from);
+  const std::optional<uint32_t> end = Utf8OffsetOf(to);
+  if (!begin || !end) return false;
+  offset += *end - *begin;
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "buffers/byte_blocks.h"
+#include "mapping/utf8_sequence.h"
 #include "mapping/utf_index_mappers.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
@@ -13,20 +14,6 @@ namespace {
 using namespace ByteBlocks;
 
 bool IsLineBreak(unsigned char b) { return b == '\r' || b == '\n'; }
-
-/// A multi-byte sequence's lead: its continuation count and value bits;
-/// count 0 for bytes that stand for themselves (0x80-0xBF, 0xF8-0xFF).
-struct Lead {
-  int continuations;
-  uint32_t valueBits;
-};
-
-Lead LeadOf(unsigned char b) {
-  if (b >= 0xC0 && b <= 0xDF) return {1, b & 0x1Fu};
-  if (b >= 0xE0 && b <= 0xEF) return {2, b & 0x0Fu};
-  if (b >= 0xF0 && b <= 0xF7) return {3, b & 0x07u};
-  return {0, b};
-}
 
 /// Mask bits of the bytes at even offsets of a block.
 constexpr uint64_t kEvenBytes = 0x5555555555555555ull;
@@ -140,9 +127,6 @@ class Utf8Decoder {
     return u_;
   }
 
-  /// Whether a byte of 0x80 or above that leads no sequence was decoded as itself.
-  bool SawStrayBytes() const { return sawStrayBytes_; }
-
  private:
   /// A block of plain ASCII is widened whole and its breaks found from bit
   /// masks; false (the block to be decoded byte by byte) when it has bytes
@@ -176,7 +160,7 @@ class Utf8Decoder {
       out_[u_++] = b;
       ++i_;
     } else {
-      DecodeSequence(b);
+      DecodeSequence();
     }
   }
 
@@ -187,26 +171,14 @@ class Utf8Decoder {
     if (i_ < n_ && IsLineBreak(p_[i_]) && p_[i_] != b) out_[u_++] = p_[i_++];
   }
 
-  void DecodeSequence(unsigned char b) {
-    const Lead lead = LeadOf(b);
-    if (lead.continuations == 0) sawStrayBytes_ = true;
-    uint32_t value = lead.valueBits;
-    for (int k = 1; k <= lead.continuations; ++k) {
-      if (i_ + k >= n_ || (p_[i_ + k] & 0xC0) != 0x80) {
-        // Broken: the lead alone yields its value bits; what follows is
-        // decoded afresh.
-        out_[u_++] = static_cast<char16_t>(lead.valueBits);
-        ++i_;
-        return;
-      }
-      value = (value << 6) | (p_[i_ + k] & 0x3Fu);
-    }
-    i_ += static_cast<size_t>(lead.continuations) + 1;
-    if (value > 0xFFFF) {
-      out_[u_++] = static_cast<char16_t>(0xD800 + ((value - 0x10000) >> 10));
-      out_[u_++] = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+  void DecodeSequence() {
+    const Utf8Sequence sequence = DecodeUtf8Sequence(p_ + i_, n_ - i_);
+    i_ += sequence.bytes;
+    if (sequence.Units() == 2) {
+      out_[u_++] = static_cast<char16_t>(0xD800 + ((sequence.value - 0x10000) >> 10));
+      out_[u_++] = static_cast<char16_t>(0xDC00 + (sequence.value & 0x3FF));
     } else {
-      out_[u_++] = static_cast<char16_t>(value);
+      out_[u_++] = static_cast<char16_t>(sequence.value);
     }
   }
 
@@ -216,7 +188,6 @@ class Utf8Decoder {
   LineStartWriter& lines_;
   size_t i_ = 0;
   size_t u_ = 0;
-  bool sawStrayBytes_ = false;
 };
 
 std::string_view ViewAfterSkip(const std::shared_ptr<const std::string>& utf8, uint32_t skip) {
@@ -235,7 +206,6 @@ UtfIndexMapper8_to_16::UtfIndexMapper8_to_16(std::shared_ptr<const std::string> 
   LineStartWriter lines(utf8LineStarts, utf16LineStarts, utf8View_.size() / 24);
   Utf8Decoder decoder(utf8View_, utf16->data(), lines);
   const size_t units = decoder.Run();
-  plainLinesAreAscii = !decoder.SawStrayBytes();
   lines.Finish();
   utf16->resize(units);
   CloseTables(static_cast<uint32_t>(utf8View_.size()), static_cast<uint32_t>(units));

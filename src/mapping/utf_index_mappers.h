@@ -29,21 +29,21 @@ class UtfIndexMapper : public IUtfIndexMapper {
   void AddLineStart(uint32_t utf8Offset, uint32_t utf16Index);
   /// Ends both tables with their sentinels (text length + 1).
   void CloseTables(uint32_t utf8Length, uint32_t utf16Length);
-  /// Walks UTF-16 units from `index` (at UTF-8 `offset`) until `target` is
-  /// reached, measuring each unit on its own; false when the text ends first.
+  /// Walks the UTF-8 text from `offset` (at UTF-16 `index`) sequence by
+  /// sequence, counting the units each one made, until `target` is reached;
+  /// false when the text ends first.
   bool WalkTo(uint32_t& index, uint32_t& offset, uint32_t target) const;
   /// WalkTo within `line`, where `target` lies: a plain line (as many bytes
-  /// as units) is crossed in one step instead of unit by unit.
+  /// as units, so one unit per byte) is crossed in one step.
   bool WalkOnLine(uint32_t line, uint32_t& index, uint32_t& offset, uint32_t target) const;
+  /// The UTF-8 offset where UTF-16 `index` starts (after the sequence that
+  /// made it when it lies inside one); none past the end.
+  std::optional<uint32_t> Utf8OffsetOf(uint32_t index) const;
   /// The line tables in the text form of Dump, under `className`.
   std::string DumpTables(const char* className) const;
 
   std::vector<uint32_t> utf8LineStarts;   ///< UTF-8 offset of each line start
   std::vector<uint32_t> utf16LineStarts;  ///< UTF-16 index of each line start
-  /// False when some unit stands for a byte that the walk measures otherwise
-  /// (a stray byte of 0x80 or above, decoded as itself): then a line with as
-  /// many bytes as units may still hold units that are not ASCII.
-  bool plainLinesAreAscii = true;
   /// Leading bytes of the engine's text that the mapped UTF-8 text lacks.
   uint32_t utf8Skip = 0;
 };

@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "interop/run_result.h"
 
@@ -53,6 +54,16 @@ class File {
   intptr_t handle_ = kInvalid;
 };
 
+/// A UTF-8 path as the UTF-16 path the file functions take. On POSIX a path
+/// is bytes: a byte that is no part of valid UTF-8 becomes the lone unit
+/// U+DC00 + byte, which opening turns back into that byte. Windows throws
+/// std::range_error ("bad conversion") for such a path.
+std::u16string PathToUtf16(std::string_view utf8Path);
+
+/// Whether the file system takes names that differ only in letter case for
+/// one file (Windows) or for two (POSIX).
+bool FileNamesFoldCase();
+
 /// Result of OpenForRead: an open file, or why there is none.
 struct OpenResult {
   OpenOutcome outcome = OpenOutcome::otherError;
@@ -66,7 +77,10 @@ OpenResult OpenForRead(const std::u16string& path);
 /// the real open's outcome (without a file). Pass an empty function to reset.
 void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string& path)> fn);
 
-/// A read-only view of a whole file; unmaps on destruction.
+/// The bytes of a whole file, read-only: a mapping of the file on Windows
+/// (whose share modes keep it from shrinking), a copy read into memory on
+/// POSIX (where a mapped file that shrinks faults its reader). Released on
+/// destruction.
 class MappedView {
  public:
   MappedView() = default;
@@ -87,7 +101,8 @@ class MappedView {
   intptr_t mapping_ = -1;  // the mapping object where the system has one
 };
 
-/// Maps `size` bytes of an open file read-only; an unmapped view on failure.
+/// The first `size` bytes of an open file (fewer when it has shrunk since);
+/// an unmapped view on failure.
 MappedView MapReadOnly(const File& file, size_t size);
 
 // ---- Code pages ----------------------------------------------------------
@@ -104,8 +119,9 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage);
 /// False when the thread could not be created (body did not run).
 bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body);
 
-/// A new random GUID (CoCreateGuid on Windows, a version-4 UUID elsewhere),
-/// its bytes in RFC 4122 order on every system.
+/// A new random GUID: on Windows the bytes of CoCreateGuid's GUID structure
+/// exactly as it returned them; elsewhere a version-4 UUID laid out the same
+/// way (first three fields little-endian).
 Guid NewGuid();
 
 /// Wall-clock time in 100-ns ticks since 1970-01-01 UTC.

@@ -5,16 +5,18 @@
 #include <limits.h>
 #include <pthread.h>
 #include <stdlib.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <chrono>
 #include <mutex>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
+#include "buffers/encodings.h"
 #include "hostlib/zoipc.h"
 #include "platform/platform.h"
 
@@ -22,8 +24,19 @@ namespace Quillfern::ZoCodeInspections::Native::Platform {
 
 namespace {
 
-// Paths travel as UTF-16; the file system wants UTF-8. Unpaired surrogates
-// become U+FFFD.
+/// The unit that stands for a byte of a path that is no part of valid UTF-8.
+constexpr char16_t kEscapedByte = 0xDC00;
+
+bool IsEscapedByte(char16_t unit) { return unit >= kEscapedByte + 0x80 && unit <= kEscapedByte + 0xFF; }
+
+/// Bytes of the UTF-8 sequence a lead byte announces (1 for any other byte).
+size_t SequenceLength(unsigned char lead) {
+  return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+}
+
+// Paths travel as UTF-16; the file system wants bytes: UTF-8, with the
+// escaped bytes of PathToUtf16 restored. Other unpaired surrogates become
+// U+FFFD.
 std::string PathToUtf8(const std::u16string& path) {
   std::string out;
   out.reserve(path.size());
@@ -33,6 +46,9 @@ std::string PathToUtf8(const std::u16string& path) {
         path[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (path[i + 1] - 0xDC00);
       ++i;
+    } else if (IsEscapedByte(path[i])) {
+      out += static_cast<char>(cp - kEscapedByte);
+      continue;
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
@@ -89,6 +105,30 @@ std::optional<struct stat> StatOf(intptr_t fd) {
 
 // ---- Files -----------------------------------------------------------------
 
+std::u16string PathToUtf16(std::string_view utf8Path) {
+  try {
+    return Utf8ToUtf16(utf8Path.data(), utf8Path.size());
+  } catch (const std::range_error&) {
+    // Not UTF-8 as a whole: sequence by sequence, escaping what is not.
+  }
+  std::u16string out;
+  for (size_t i = 0; i < utf8Path.size();) {
+    const auto lead = static_cast<unsigned char>(utf8Path[i]);
+    const size_t length = SequenceLength(lead);
+    if (lead < 0x80 || i + length <= utf8Path.size()) {
+      try {
+        out += Utf8ToUtf16(utf8Path.data() + i, length);
+        i += length;
+        continue;
+      } catch (const std::range_error&) {
+      }
+    }
+    out += static_cast<char16_t>(kEscapedByte + lead);
+    ++i;
+  }
+  return out;
+}
+
 File::File(File&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
 
 File& File::operator=(File&& other) noexcept {
@@ -116,6 +156,8 @@ std::optional<int64_t> File::LastWriteTime() const {
   return static_cast<int64_t>(st->st_mtim.tv_sec);
 }
 
+bool FileNamesFoldCase() { return false; }
+
 void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string&)> fn) {
   std::lock_guard lock(InterceptorMutex());
   Interceptor() = std::move(fn);
@@ -138,6 +180,9 @@ OpenResult OpenForRead(const std::u16string& path) {
   return OpenResult{OpenOutcome::ok, File{fd}};
 }
 
+// Here a view holds a copy read into memory: a mapping of a file that another
+// process truncates faults the reader when it touches the vanished pages.
+
 MappedView::MappedView(MappedView&& other) noexcept
     : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
   other.data_ = nullptr;
@@ -146,7 +191,7 @@ MappedView::MappedView(MappedView&& other) noexcept
 
 MappedView& MappedView::operator=(MappedView&& other) noexcept {
   if (this != &other) {
-    if (data_ != nullptr) munmap(data_, size_);
+    std::free(data_);
     data_ = other.data_;
     size_ = other.size_;
     mapping_ = other.mapping_;
@@ -156,17 +201,28 @@ MappedView& MappedView::operator=(MappedView&& other) noexcept {
   return *this;
 }
 
-MappedView::~MappedView() {
-  if (data_ != nullptr) munmap(data_, size_);
-}
+MappedView::~MappedView() { std::free(data_); }
 
 MappedView MapReadOnly(const File& file, size_t size) {
   MappedView view;
   if (!file.IsOpen() || size == 0) return view;
-  void* data = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, static_cast<int>(file.Handle()), 0);
-  if (data == MAP_FAILED) return view;
+  auto* data = static_cast<char*>(std::malloc(size));
+  if (data == nullptr) return view;
+  // A file that shrank since its size was taken gives what it still holds.
+  size_t filled = 0;
+  while (filled < size) {
+    const ssize_t got = pread(static_cast<int>(file.Handle()), data + filled, size - filled,
+                              static_cast<off_t>(filled));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      std::free(data);
+      return view;
+    }
+    if (got == 0) break;
+    filled += static_cast<size_t>(got);
+  }
   view.data_ = data;
-  view.size_ = size;
+  view.size_ = filled;
   return view;
 }
 
@@ -238,7 +294,9 @@ Guid NewGuid() {
     const uint64_t bits = engine();
     for (size_t j = 0; j < 8; ++j) guid[i + j] = static_cast<uint8_t>(bits >> (8 * j));
   }
-  guid[6] = static_cast<uint8_t>((guid[6] & 0x0F) | 0x40);  // version 4
+  // Laid out as a GUID structure in memory: the version is the high nibble
+  // of the little-endian third field, in byte 7.
+  guid[7] = static_cast<uint8_t>((guid[7] & 0x0F) | 0x40);  // version 4
   guid[8] = static_cast<uint8_t>((guid[8] & 0x3F) | 0x80);  // RFC 4122 variant
   return guid;
 }

@@ -12,6 +12,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "buffers/encodings.h"
 #include "platform/platform.h"
 
 namespace Quillfern::ZoCodeInspections::Native::Platform {
@@ -80,6 +81,10 @@ std::optional<int64_t> File::LastWriteTime() const {
   const int64_t ticks = (static_cast<int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
   return ticks / 10000000 - 11644473600LL;
 }
+
+bool FileNamesFoldCase() { return true; }
+
+std::u16string PathToUtf16(std::string_view utf8Path) { return Utf8ToUtf16(utf8Path.data(), utf8Path.size()); }
 
 void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string&)> fn) {
   std::lock_guard lock(InterceptorMutex());
@@ -182,18 +187,9 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
 Guid NewGuid() {
   GUID g{};
   CoCreateGuid(&g);
-  // The GUID structure keeps its first three fields little-endian; the bytes
-  // go out in the RFC 4122 order that the POSIX implementation produces.
   Guid out{};
-  const auto putBigEndian = [&out](size_t at, uint32_t value, size_t bytes) {
-    for (size_t i = 0; i < bytes; ++i) {
-      out[at + i] = static_cast<uint8_t>(value >> (8 * (bytes - 1 - i)));
-    }
-  };
-  putBigEndian(0, g.Data1, 4);
-  putBigEndian(4, g.Data2, 2);
-  putBigEndian(6, g.Data3, 2);
-  std::memcpy(out.data() + 8, g.Data4, sizeof(g.Data4));
+  static_assert(sizeof(GUID) == sizeof(Guid));
+  std::memcpy(out.data(), &g, sizeof g);
   return out;
 }
 

@@ -11,6 +11,9 @@ namespace Quillfern::ZoCodeInspections::Native {
 
 namespace {
 
+/// The UTF-8 byte order mark: the only mark a cached text leaves out.
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
+
 struct ClaimStore {
   std::mutex claimMutex;
   std::atomic<uint32_t> claimCounter{0};
@@ -25,15 +28,20 @@ ClaimStore& claimStore() {
   return store;
 }
 
-/// The UTF-8 text the engine saw of a file, if the cache has it.
-std::shared_ptr<const std::string> CachedText(const std::string& fileName) {
+/// The text the engine read of a file, if the cache has it. The engine's
+/// offsets count a byte order mark that the cached text leaves out, so the
+/// mark is put back in front.
+std::shared_ptr<const std::string> EngineText(const std::string& fileName) {
   const std::string path = std::filesystem::path(fileName).lexically_normal().string();
   const std::shared_ptr<clfile> record = GetFile(fileName, path, true);
   if (!record) return nullptr;
   std::lock_guard lock(record->mutex);
   if (record->utf8Text.empty()) return nullptr;
   std::shared_ptr<const std::string> text = record->utf8Text.get();
-  return text && !text->empty() ? text : nullptr;
+  if (!text || text->empty()) return nullptr;
+  const uint32_t bom = record->clangSideBom.value_or(0);
+  if (bom == 0) return text;
+  return std::make_shared<const std::string>(std::string(kUtf8Bom, bom) + *text);
 }
 
 std::vector<EngineReplacement> EngineReplacementsOf(const action& fix) {
@@ -57,16 +65,16 @@ void ClaimReplacements(RunResult& result) {
   // held together with the cache's.
   std::unordered_map<std::string, std::shared_ptr<const std::string>> texts;
   for (const qfix& record : result.qfixes) {
-    if (!texts.count(record.filename)) texts[record.filename] = CachedText(record.filename);
+    if (!texts.count(record.filename)) texts[record.filename] = EngineText(record.filename);
   }
 
   ClaimStore& store = claimStore();
   std::lock_guard lock(store.claimMutex);
-  for (const qfix& record : result.qfixes) Withdraw(store, MakeFileKey(record.filename, true));
+  for (const qfix& record : result.qfixes) Withdraw(store, FileKeyOf(record.filename));
   for (qfix& record : result.qfixes) {
     const std::shared_ptr<const std::string>& text = texts[record.filename];
     if (!text) continue;
-    const std::string key = MakeFileKey(record.filename, true);
+    const std::string key = FileKeyOf(record.filename);
     for (action& fix : record.actions) {
       const uint32_t token = ++store.claimCounter;
       store.claimsByToken[token] = ClaimedFix{record.spanMap, EngineReplacementsOf(fix), text, key};

@@ -90,7 +90,7 @@ void ApplyConversionSettings(const RunContext& run) {
 void RegisterModifiedBuffers(const UnsavedBuffers& buffers) {
   for (const auto& [name, text] : buffers) {
     if (!text) continue;
-    const std::string key = MakeFileKey(std::string_view(name), true);
+    const std::string key = FileKeyOf(name);
     UseModifiedBufferOnThisThread(AddModifiedBuffer(key, name, name, text));
   }
 }

@@ -15,6 +15,15 @@ std::string Utf16LeWithBom(const std::string& utf8) {
   return bytes;
 }
 
+std::string Utf16Be(const std::string& utf8, bool withBom) {
+  std::string bytes = withBom ? "\xFE\xFF" : "";
+  for (char16_t unit : Utf8ToUtf16(utf8.data(), utf8.size())) {
+    bytes += static_cast<char>(unit >> 8);
+    bytes += static_cast<char>(unit & 0xFF);
+  }
+  return bytes;
+}
+
 std::string Windows1252(const std::string& utf8) {
   std::string bytes;
   for (char16_t unit : Utf8ToUtf16(utf8.data(), utf8.size())) {

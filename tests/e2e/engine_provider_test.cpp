@@ -1,7 +1,7 @@
 // The file provider decides what the compiler reads: served texts win over
 // the disk, for the main file and for headers, whether or not they exist on
 // disk, and an absent answer lets the disk decide; every path is asked once
-// per run and folders never.
+// per run, folders and the toolchain's files never.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -61,6 +61,10 @@ TEST(EngineProvider, ServedTextsWinOverTheDiskKeepTheirIdentityAndEachPathIsAske
   for (const auto& [path, count] : served.questions) {
     EXPECT_EQ(count, 1) << path;
     EXPECT_FALSE(std::filesystem::is_directory(path)) << path;
+    // Only what the compiler reads as source: not the toolchain the driver
+    // looks at before it starts.
+    EXPECT_NE(std::filesystem::path(path).extension(), ".o") << path;
+    EXPECT_NE(path.rfind("/etc/", 0), 0u) << path;
   }
 }
 

@@ -92,6 +92,8 @@ TEST_F(LibraryEncodings, EveryEncodingGivesTheSameDiagnosticsOverTheSameCharacte
 
   EXPECT_EQ(Inspect("bom.cpp", std::string("\xEF\xBB\xBF") + kSource), utf8);
   EXPECT_EQ(Inspect("wide.cpp", Utf16LeWithBom(kSource)), utf8);
+  EXPECT_EQ(Inspect("big.cpp", Utf16Be(kSource, true)), utf8);
+  EXPECT_EQ(Inspect("bignobom.cpp", Utf16Be(kSource, false)), utf8);
   EXPECT_EQ(Inspect("ansi.cpp", Windows1252(kSource)), utf8);
 }
 

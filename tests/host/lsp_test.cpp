@@ -198,6 +198,8 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
       {"[1, 2]", -32600},
       {"{\"id\": 4, \"method\": 5}", -32600},
       {"7", -32600},
+      {std::string(100000, '[') + std::string(100000, ']'), -32700},
+      {"{\"jsonrpc\": \"2.0\", \"id\": 8, \"method\": \"x\", \"params\": " + std::string(20000, '{') + "}", -32700},
       {"{\"jsonrpc\": \"2.0\", \"id\": 5, \"method\": \"no/such\"}", -32601},
       {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}", -32602},
   };
@@ -275,6 +277,24 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
 }
 
+TEST_F(LspServerTest, ARefusedChangeIsShownAndTheDocumentNoLongerInspected) {
+  Initialize();
+  Open(u"int* p = 0;");
+  server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 0)});
+  const json backwards = {{"range", {{"start", At(0, 9)}, {"end", At(0, 2)}}}, {"text", "x"}};
+  const auto replies = Send({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
+                             {"params", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {backwards}}}}});
+  ASSERT_EQ(replies.size(), 2u);
+  EXPECT_EQ(replies[0]["params"]["diagnostics"], json::array());  // nothing of a text the editor no longer shows
+  EXPECT_EQ(replies[1]["method"], "window/showMessage");
+  EXPECT_NE(replies[1]["params"]["message"].get<std::string>().find("ends before it starts"), std::string::npos);
+  EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+  EXPECT_FALSE(server.Snapshot(kUri));
+  sent.clear();
+  server.Publish(kUri, 2, {});
+  EXPECT_TRUE(sent.empty());
+}
+
 TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
   const json general = {{"positionEncodings", {"utf-8", "utf-16"}}};
   const json reply = Request("initialize", {{"capabilities", {{"general", general}}}});
@@ -294,7 +314,7 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   std::vector<Diagnostic> diagnostics;
   for (const size_t from : {0u, 10u, 22u}) diagnostics.push_back(NullDiagnostic(text, 0, from));
   diagnostics.push_back(diagnostics[1]);  // a repeat
-  diagnostics.back().fix[0].text = "NULL";  // that overlaps: left out
+  diagnostics.back().fix[0].text = "NULL";  // the same range changed otherwise: both left out
   diagnostics.push_back(diagnostics[0]);
   diagnostics.back().check = "readability-x";
   server.Publish(kUri, 1, diagnostics);
@@ -303,9 +323,9 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   const auto fixAll = std::find_if(actions.begin(), actions.end(), [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
   ASSERT_NE(fixAll, actions.end()) << actions;
   const json edits = Request("codeAction/resolve", *fixAll)["result"]["edit"]["changes"][kUri];
-  ASSERT_EQ(edits.size(), 3u) << edits;
-  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
-  EXPECT_EQ(edits[2]["range"]["start"], At(0, 33));
+  ASSERT_EQ(edits.size(), 2u) << edits;
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
+  EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
 }
 
 TEST_F(LspServerTest, CancelledRequestsAreAnsweredWithAnError) {

@@ -16,12 +16,12 @@ const std::u16string kSource = u"#include <cstddef>\nchar* p = /*€😀*/ NULL;
 Report SampleReport() {
   Report report;
   report.engineVersion = "test";
-  report.sources["a.cpp"] = HostText{kSource, FileEncoding::utf8, true, 0};
+  report.sources["a.cpp"] = HostText{kSource, FileEncoding::utf8, true, 0, {}};
   InspectedFile file;
   file.path = "a.cpp";
-  Diagnostic nullptrUse{"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7};
+  Diagnostic nullptrUse{"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}};
   file.diagnostics.push_back(nullptrUse);
-  Diagnostic error{"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0};
+  Diagnostic error{"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}};
   file.diagnostics.push_back(error);
   report.files.push_back(file);
   report.files.push_back(InspectedFile{"missing.cpp", true, "cannot read missing.cpp", {}, {}});

@@ -26,6 +26,17 @@ TEST(TextCodec, BomlessUtf16IsRecognisedAndWrittenBackWithoutAMark) {
   EXPECT_EQ(EncodeHostText(text.text, text, error), utf16);
 }
 
+TEST(TextCodec, AnOddLastUtf16ByteIsKept) {
+  for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF")}) {
+    const std::string bytes = mark + std::string(mark[0] == '\xFF' ? "a\0b\0" : "\0a\0b", 4) + "\x7F";
+    const HostText text = Decoded(bytes);
+    EXPECT_EQ(text.text, u"ab");
+    std::string error;
+    EXPECT_EQ(EncodeHostText(text.text, text, error), bytes);
+    EXPECT_EQ(EncodeHostText(u"xab", text, error)->back(), '\x7F');  // after the fixed text too
+  }
+}
+
 TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
   const std::string utf8 = "// Gr\xC3\xB6\xC3\x9F" "e\n";
   EXPECT_EQ(Decoded(utf8).encoding, FileEncoding::utf8);

@@ -123,11 +123,20 @@ TEST_F(Zoci, DirectivesSkipLinesFilesAndSetOptions) {
   EXPECT_NE(run.err.find("skipped.cpp: skipped by its zoCI:skipall directive"), std::string::npos);
 }
 
-TEST_F(Zoci, ChecksAndOptionsFromTheCommandLineOverrideTheConfiguration) {
+TEST_F(Zoci, ChecksFromTheCommandLineComeOnTopOfTheConfigurationAndOptionsOverrideIt) {
   const ZociRun run = Run({"inspect", "--checks=-*,readability-braces-around-statements", "--option",
                            "readability-braces-around-statements.ShortStatementLines=2", Sample("utf8")});
   EXPECT_EQ(run.out.find("[modernize-"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("0 warnings"), std::string::npos) << run.out;  // every statement is short
+  // Without "-*", as with clang-tidy, the command line's checks come on top of the configured ones.
+  dir_.Write("only-nullptr.yaml", "Checks: '-*,modernize-use-nullptr'\n");
+  dir_.Write("a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\n");
+  for (const std::string& config : {std::string("--config-file=only-nullptr.yaml"), std::string()}) {
+    dir_.Write(".clang-tidy", config.empty() ? "Checks: '-*,modernize-use-nullptr'\n" : "");
+    const ZociRun added = Run({"inspect", "--checks=readability-else-after-return", config.empty() ? "-j1" : config, "a.cpp"});
+    EXPECT_NE(added.out.find("[modernize-use-nullptr]"), std::string::npos) << config << added.out;
+    EXPECT_NE(added.out.find("[readability-else-after-return]"), std::string::npos) << config << added.out;
+  }
 }
 
 TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {

@@ -19,7 +19,7 @@ EngineBuild ScriptedEngine::QueryBuild() {
 
 EngineIdentity ScriptedEngine::QueryInterfaceIdentity() {
   Record("QueryInterfaceIdentity");
-  return script_.identity;
+  return script_.queryIdentity ? script_.queryIdentity() : script_.identity;
 }
 
 std::string ScriptedEngine::GetVersionText(bool flag) {

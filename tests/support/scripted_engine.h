@@ -28,6 +28,8 @@ struct ScriptedHookCall {
 /// What the scripted engine does and answers.
 struct EngineScript {
   EngineIdentity identity = kInterfaceIdentity;
+  /// QueryInterfaceIdentity; by default `identity` (may throw).
+  std::function<EngineIdentity()> queryIdentity;
   std::string versionText = "scripted";  ///< GetVersionText answers this + "(true)" or "(false)"
   /// (name, path) pairs asked of the file provider, in order, during Run.
   std::vector<std::pair<std::string, std::string>> fileRequests;

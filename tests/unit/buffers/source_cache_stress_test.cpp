@@ -39,7 +39,7 @@ TEST(SourceCacheStress, ConcurrentLookupsFillsReplacementsAndClears) {
             }
             break;
           case 2: {
-            auto record = Native::AddModifiedBuffer(Native::MakeFileKey(path, true), path, path,
+            auto record = Native::AddModifiedBuffer(Native::FileKeyOf(path), path, path,
                                                     std::make_shared<const std::u16string>(u"int m;\n"));
             Native::UseModifiedBufferOnThisThread(record);
             EXPECT_TRUE(Native::GetRecordMapper(*record) != nullptr);

@@ -70,7 +70,7 @@ TEST_F(FilesReport, ListsConvertedAndAsIsFilesWithTheirMemory) {
   ASSERT_NE(converted, nullptr);
   EXPECT_EQ(Native::GetFile("plain.c", plain, false), nullptr);
   const size_t bytes = Native::MemoryUsage(*converted);
-  const std::string plainKey = Native::MakeFileKey(plain, true);
+  const std::string plainKey = Native::FileKeyOf(plain);
   std::string plainInfo;
   Native::InspectCache([&](const Native::CacheContents& cache) {
     plainInfo = Native::FileInfoText(cache.conversionNotNeeded.at(plainKey));

@@ -65,5 +65,26 @@ TEST_F(FolderDumpTest, AnEmptyCacheAndAnUnwritableFolderWriteNothing) {
   EXPECT_TRUE(DumpedNames().empty());
 }
 
+// Files whose text is empty once the mark is gone, files of NULs and empty
+// editor buffers: each is dumped with what it has.
+TEST_F(FolderDumpTest, FilesWithoutTextAreDumpedWithWhatTheyHave) {
+  using std::string_literals::operator""s;
+  const std::pair<std::string, std::string> files[] = {
+      {"empty.c", ""}, {"bom.c", "\xEF\xBB\xBF"}, {"wide.c", "\xFF\xFE"}, {"nul.c", "a\0b"s}};
+  for (const auto& [name, bytes] : files) {
+    const auto file = in.Write(name, bytes).string();
+    ASSERT_TRUE(Native::GetFile(file, file, true)) << name;
+  }
+  const std::string buffer = (in.Path() / "unsaved.c").string();
+  Native::AddModifiedBuffer(Native::FileKeyOf(buffer), buffer, buffer, std::make_shared<const std::u16string>());
+  Native::DumpToFolder(out.Path().string());
+  EXPECT_EQ(ReadBytes(out.Path() / "empty.c.0.utf8"), "");
+  EXPECT_EQ(ReadBytes(out.Path() / "bom.c.3.utf8"), "");
+  EXPECT_EQ(ReadBytes(out.Path() / "wide.c.0.utf8"), "");
+  EXPECT_EQ(ReadBytes(out.Path() / "nul.c.0.utf8"), "a\0b"s);
+  EXPECT_EQ(ReadBytes(out.Path() / "unsaved.c.unicode"), "");
+  EXPECT_EQ(DumpedNames().size(), 5u * 4u);
+}
+
 }  // namespace
 }  // namespace zotest

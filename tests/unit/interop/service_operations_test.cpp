@@ -2,6 +2,8 @@
 // engine's final form of a fix reaching the host is pinned by zoci's fix tests.
 #include <gmock/gmock.h>
 
+#include <stdexcept>
+
 #include "mapping/utf_index_mapper.h"
 #include "platform/platform.h"
 #include "support/run_fixture.h"
@@ -68,6 +70,17 @@ TEST_F(ClaimedFixTest, WithdrawnUnknownAndDeclinedFixesGiveTheEmptyResult) {
   const FixReplacements fix = interop2().GetFixReplacements(static_cast<uint32_t>(second));
   EXPECT_TRUE(fix.replacements.empty());
   EXPECT_EQ(fix.fileKey, "");
+}
+
+// Nothing thrown reaches the host: it becomes a failed result that says what.
+TEST_F(RunTest, AnEngineThatThrowsGivesAFailedResultWithItsMessage) {
+  EngineScript script;
+  script.queryIdentity = []() -> EngineIdentity { throw std::runtime_error("identity unknown"); };
+  engine.SetScript(script);
+  const auto result = Parse(dir.Write("t.cpp", "int t;").string());
+  ASSERT_NE(result, nullptr);
+  EXPECT_GE(result->status, 100);
+  EXPECT_EQ(result->errorText, "*** exception/2: identity unknown\n");
 }
 
 TEST_F(RunTest, CreateTextMapperSkipsALeadingByteOrderMark) {

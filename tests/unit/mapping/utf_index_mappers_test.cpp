@@ -114,17 +114,40 @@ TEST(UtfIndexMapper8_to_16, BrokenSequencesYieldTheirLeadBitsAndDecodeOnAfresh) 
   EXPECT_EQ(*From8("\xE2\x82\n").Utf16Text(), u"\u0002\u0082\n");
   EXPECT_EQ(*From8("\x80\xFF").Utf16Text(), u"\u0080\u00FF");
   EXPECT_EQ(*From8("\xC0\x80").Utf16Text(), std::u16string(1, u'\0'));  // overlong forms pass
-  // A stray byte keeps its line as long on both sides, yet maps as the walk
-  // measures its unit (two bytes), not byte for byte.
-  EXPECT_EQ(Map(From8("a\x80" "bc\nxy"), 3, 4), Pair(2, 3));
+  // A stray byte and a broken lead are one byte and one unit in the walk too.
+  EXPECT_EQ(Map(From8("a\x80" "bc\nxy"), 3, 4), Pair(3, 4));
+  EXPECT_EQ(Map(From8("a\xE2\x82" "bc"), 3, 4), Pair(3, 4));
 }
 
-TEST(UtfIndexMapper8_to_16, FourByteCharactersWalkAsTwoThreeByteHalves) {
-  const auto mapper = From8("\xF0\x9F\x98\x80x");
-  EXPECT_EQ(*mapper.Utf16Text(), u"\U0001F600x");
-  EXPECT_EQ(Map(mapper, 0, 5), Pair(0, 2));
-  EXPECT_EQ(Map(mapper, 0, 4), Pair(0, 2));
-  EXPECT_EQ(Map(mapper, 4, 5), Pair(2, 2));  // the "x" starts at 6 in the walk
+// The walk steps over the bytes that made each unit: a surrogate pair decoded
+// from four bytes measures four, halves encoded on their own (as text
+// converted from UTF-16 has them) three each.
+TEST(UtfIndexMapper, SurrogatePairsMeasureTheBytesTheyCameFrom) {
+  struct Case {
+    Native::UtfIndexMapper8_to_16 mapper;
+    uint32_t begin8, end8;
+    Pair mapped;
+  };
+  const std::string emoji = "\xF0\x9F\x98\x80";
+  const std::string halves = "\xED\xA0\xBD\xED\xB8\x80";
+  const Case cases[] = {
+      {From8(emoji + "x"), 0, 5, Pair(0, 3)},
+      {From8(emoji + "x"), 4, 5, Pair(2, 3)},
+      {From8(emoji + "x"), 0, 2, Pair(0, 2)},  // inside the character: after it
+      {From8("int* p = " + emoji + emoji + " 0;"), 17, 18, Pair(13, 14)},
+      {From8("\xEF\xBB\xBF" + emoji + "0"), 7, 8, Pair(3, 4)},
+      {From8(halves + "x"), 6, 7, Pair(2, 3)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Map(c.mapper, c.begin8, c.end8), c.mapped) << c.begin8 << ".." << c.end8;
+  }
+  uint32_t offset = 0;
+  EXPECT_TRUE(From8(emoji + "x").Utf8LengthOfRange(offset, 0, 3));
+  EXPECT_EQ(offset, 5u);
+  offset = 0;
+  EXPECT_TRUE(From16(u"\U0001F600x").Utf8LengthOfRange(offset, 0, 3));
+  EXPECT_EQ(offset, 7u);
+  EXPECT_EQ(Map(From16(u"\U0001F600x"), 6, 7), Pair(2, 3));
 }
 
 TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMap) {
@@ -191,7 +214,7 @@ TEST(MakeMapperFromUtf16, TextNotDetectedAsLittleEndianGetsNone) {
   EXPECT_EQ(Native::MakeMapperFromUtf16(nullptr), nullptr);
 }
 
-TEST(MakeMapperFromUtf8, ChoosesByGivenOrDetectedEncodingAndReadsUtf16AsLittleEndianUnits) {
+TEST(MakeMapperFromUtf8, ChoosesByGivenOrDetectedEncodingAndReadsUtf16InItsByteOrder) {
   auto from = [](std::string text, std::optional<Encoding> encoding = std::nullopt) {
     return Native::MakeMapperFromUtf8(std::make_shared<const std::string>(std::move(text)), encoding);
   };
@@ -199,7 +222,7 @@ TEST(MakeMapperFromUtf8, ChoosesByGivenOrDetectedEncodingAndReadsUtf16AsLittleEn
   EXPECT_EQ(*from("int x;", Encoding::UTF8_NOBOM)->Utf16Text(), u"int x;");
   EXPECT_NE(from("\xC3\xA9"), nullptr);
   EXPECT_EQ(from("caf\xE9!"), nullptr);
-  EXPECT_EQ(from("\xFE\xFF\0a"), nullptr);
+  EXPECT_EQ(*from(std::string("\xFE\xFF\0a", 4))->Utf16Text(), u"a");
   EXPECT_EQ(*from(std::string("\xFF\xFEx\0\n\0", 6))->Utf16Text(), u"x\n");
   EXPECT_EQ(*from(std::string("x\0\n\0", 4))->Utf8Text(), "x\n");
 }

@@ -59,3 +59,28 @@ TEST(PlatformFiles, MovedHandlesAndViewsStayUsable) {
 }
 
 }  // namespace
+
+#if !defined(_WIN32)
+// An editor or a build may rewrite a file while it is loaded; the bytes of a
+// file that shrank are what it still holds, never a fault of the process.
+TEST(PlatformFiles, AFileThatShrinksWhileLoadedGivesWhatItStillHolds) {
+  zotest::TempDir dir;
+  const auto path = dir.Write("shrinks.c", std::string(3 * 4096, 'x'));
+  auto opened = Platform::OpenForRead(U16(path));
+  ASSERT_EQ(opened.outcome, OpenOutcome::ok);
+  std::filesystem::resize_file(path, 5);
+  auto view = Platform::MapReadOnly(opened.file, 3 * 4096);
+  ASSERT_TRUE(view.IsMapped());
+  EXPECT_EQ(std::string(view.Data(), view.Size()), "xxxxx");
+}
+
+TEST(PlatformFiles, PathBytesThatAreNoUtf8RoundTrip) {
+  zotest::TempDir dir;
+  const std::string name = "caf\xE9\xC3(\x80.c";
+  const auto path = dir.Write(name, "x");
+  const std::u16string units = Platform::PathToUtf16(path.string());
+  EXPECT_EQ(units.substr(units.size() - 9), u"caf\xDCE9\xDCC3(\xDC80.c");
+  EXPECT_EQ(Platform::OpenForRead(units).outcome, OpenOutcome::ok);
+  EXPECT_EQ(Platform::PathToUtf16("\xC3\xA9"), u"\u00E9");
+}
+#endif
