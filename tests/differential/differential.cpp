@@ -1,0 +1,295 @@
+#include "differential.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+#include "tool_outputs.h"
+
+namespace difftest {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// The flags zoci gives every inspection on this host, so that both tools
+/// see the same compiler warnings.
+const std::vector<std::string> kCompilerFlags = {"-std=c++17", "-Wall", "-Wshadow", "-Wunused-variable",
+                                                 "-Wno-non-literal-null-conversion",
+                                                 "-Wno-inconsistent-missing-override", "-fexceptions",
+                                                 "-fcxx-exceptions", "-fms-extensions"};
+
+std::string Quote(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted.append(c == '\'' ? "'\\''" : std::string(1, c));
+  return quoted.append("'");
+}
+
+std::string Read(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+/// A tool invocation whose streams and exit code land in files named `stem`.*.
+struct Invocation {
+  fs::path stem;
+  std::vector<std::string> arguments;
+  std::string Shell() const {
+    std::string command;
+    for (const std::string& argument : arguments) command += Quote(argument) + " ";
+    return command + ">" + Quote(stem.string() + ".out") + " 2>" + Quote(stem.string() + ".err") + "; echo $? >" +
+           Quote(stem.string() + ".rc");
+  }
+  std::string Out() const { return Read(stem.string() + ".out"); }
+  std::string Err() const { return Read(stem.string() + ".err"); }
+  /// -1 when the shell did not get to write it.
+  int ExitCode() const {
+    const std::string code = Read(stem.string() + ".rc");
+    return code.empty() ? -1 : std::atoi(code.c_str());
+  }
+};
+
+std::string LastLine(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  const size_t lineEnd = text.rfind('\n');
+  return lineEnd == std::string::npos ? text : text.substr(lineEnd + 1);
+}
+
+/// Runs the invocations at the same time and waits for all.
+void RunTogether(const std::vector<Invocation>& invocations) {
+  std::string script;
+  for (const Invocation& invocation : invocations) script += "(" + invocation.Shell() + ") & ";
+  const std::string command = "sh -c " + Quote(script + "wait");
+  if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot run: " + command);
+}
+
+/// One file zoci inspects: a case in one form, and the case's UTF-8 copy
+/// that clang-tidy inspects and fixes.
+struct FormFile {
+  const Case* source;
+  Form form;
+  fs::path path;
+  fs::path reference;
+};
+
+struct Written {
+  std::map<std::string, const Case*> references;  ///< UTF-8 copy for clang-tidy, by path
+  std::vector<FormFile> forms;
+};
+
+Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
+  Written written;
+  for (const Case& source : cases) {
+    const fs::path reference = folder / "reference" / (source.name + ".cpp");
+    Write(reference, source.utf8);
+    written.references[reference.string()] = &source;
+    const auto text = DecodeUtf8(source.utf8);
+    if (!text) throw std::runtime_error(source.name + ": not UTF-8");
+    for (Form form : source.forms) {
+      const auto bytes = Encode(*text, form);
+      if (!bytes) continue;
+      const fs::path path = folder / "forms" / (source.name + "." + FormName(form) + ".cpp");
+      Write(path, *bytes);
+      written.forms.push_back({&source, form, path, reference});
+    }
+  }
+  return written;
+}
+
+/// Splits `paths` into `count` batches of about equal size.
+std::vector<std::vector<std::string>> Batches(const std::vector<std::string>& paths, unsigned count) {
+  std::vector<std::vector<std::string>> batches(std::max(1u, std::min<unsigned>(count, static_cast<unsigned>(paths.size()))));
+  for (size_t i = 0; i < paths.size(); ++i) batches[i % batches.size()].push_back(paths[i]);
+  return batches;
+}
+
+std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup, const fs::path& folder) {
+  std::vector<std::string> paths;
+  for (const auto& [path, source] : written.references) paths.push_back(path);
+  std::vector<Invocation> runs;
+  for (const auto& batch : Batches(paths, setup.jobs)) {
+    const fs::path stem = folder / ("clang-tidy-" + std::to_string(runs.size()));
+    Invocation run{stem, {setup.clangTidy, "--quiet", "--checks=" + setup.checks, "--fix",
+                          "--export-fixes=" + stem.string() + ".yaml"}};
+    run.arguments.insert(run.arguments.end(), batch.begin(), batch.end());
+    run.arguments.push_back("--");
+    run.arguments.insert(run.arguments.end(), kCompilerFlags.begin(), kCompilerFlags.end());
+    for (const std::string& include : setup.includeFolders) run.arguments.push_back("-I" + include);
+    runs.push_back(std::move(run));
+  }
+  return runs;
+}
+
+/// One zoci run over every form: it inspects each (SARIF) and fixes it in
+/// place. Code page 1252 forms are never valid UTF-8, so they read as ANSI.
+Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& folder) {
+  Invocation run{folder / "zoci",
+                 {setup.zoci, "inspect", "--fix", "--format", "sarif", "--main-file-only", "-j",
+                  std::to_string(setup.jobs), "--std", "c++17", "--ansi-code-page", "1252", "--checks", setup.checks}};
+  for (const std::string& include : setup.includeFolders) run.arguments.insert(run.arguments.end(), {"-I", include});
+  for (const FormFile& file : written.forms) run.arguments.push_back(file.path.string());
+  return run;
+}
+
+/// Line and column (1-based, in UTF-16 units) of a UTF-16 offset, counting
+/// CR LF, LF and a lone CR as line ends, for messages.
+std::string Where(const std::u32string& text, size_t units) {
+  size_t line = 1, column = 1, at = 0;
+  for (size_t i = 0; i < text.size() && at < units; ++i) {
+    const bool crlf = text[i] == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n';
+    if (text[i] == U'\n' || (text[i] == U'\r' && !crlf)) {
+      ++line;
+      column = 1;
+    } else if (!crlf) {
+      column += text[i] >= 0x10000 ? 2 : 1;
+    }
+    at += text[i] >= 0x10000 ? 2 : 1;
+  }
+  return std::to_string(line) + ":" + std::to_string(column);
+}
+
+std::string Lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+/// A diagnostic as compared: position in UTF-16 units, then the rest.
+using Key = std::tuple<size_t, std::string, std::string, std::string>;
+
+Key KeyOf(const Reported& reported, size_t units) {
+  return {units, reported.check, reported.message, Lower(reported.level)};
+}
+
+std::string Describe(const Key& key, const std::u32string& text) {
+  return "[" + std::get<1>(key) + "] at " + Where(text, std::get<0>(key)) + " (offset " +
+         std::to_string(std::get<0>(key)) + "): " + std::get<2>(key) + " (" + std::get<3>(key) + ")";
+}
+
+/// Adds a line for each diagnostic one side has and the other has not.
+void CompareDiagnostics(const std::string& label, std::vector<Key> expected, std::vector<Key> actual,
+                        const std::u32string& text, std::vector<std::string>& mismatches) {
+  std::sort(expected.begin(), expected.end());
+  std::sort(actual.begin(), actual.end());
+  std::vector<Key> missing, extra;
+  std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
+  std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
+  for (const Key& key : missing) mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key, text));
+  for (const Key& key : extra) mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key, text));
+}
+
+/// UTF-8 of a text excerpt with line ends, tabs and NUL spelled out.
+std::string Visible(const std::u32string& text) {
+  std::string visible;
+  for (char32_t c : text) {
+    const char* escape = c == U'\r' ? "\\r" : c == U'\n' ? "\\n" : c == U'\t' ? "\\t" : c == 0 ? "\\0" : nullptr;
+    visible += escape != nullptr ? std::string(escape) : EncodeUtf8(std::u32string(1, c));
+  }
+  return visible;
+}
+
+/// The first place where the fixed texts differ, with a little of each.
+std::string FirstDifference(const std::u32string& expected, const std::u32string& actual) {
+  const auto differing = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
+  const size_t at = static_cast<size_t>(differing - expected.begin());
+  const size_t from = at > 20 ? at - 20 : 0;
+  const auto excerpt = [from](const std::u32string& text) { return Visible(text.substr(std::min(from, text.size()), 60)); };
+  return "differs at " + Where(expected, at) + ": expected \"" + excerpt(expected) + "\", got \"" + excerpt(actual) + "\"";
+}
+
+struct References {
+  std::map<std::string, std::vector<Key>> diagnostics;  ///< by reference path, in UTF-16 units
+  std::vector<std::string> problems;
+};
+
+References ReadReferences(const std::vector<Invocation>& runs, const Written& written) {
+  References references;
+  for (const Invocation& run : runs) {
+    const std::string yaml = Read(run.stem.string() + ".yaml");
+    if (run.ExitCode() != 0) references.problems.push_back("clang-tidy exited with " + std::to_string(run.ExitCode()) + ", its last message: " + LastLine(run.Err()));
+    for (const Reported& reported : ReadExportedFixes(yaml)) {
+      const auto source = written.references.find(reported.file);
+      if (source == written.references.end()) continue;
+      const auto units = Utf16Offset(source->second->utf8, reported.offset);
+      if (!units) {
+        references.problems.push_back(reported.file + ": clang-tidy's offset " + std::to_string(reported.offset) +
+                                      " is not at a character");
+        continue;
+      }
+      references.diagnostics[reported.file].push_back(KeyOf(reported, *units));
+    }
+  }
+  return references;
+}
+
+void CompareForm(const FormFile& file, const References& references,
+                 const std::map<std::string, std::vector<Key>>& found, std::vector<std::string>& mismatches) {
+  const std::string label = file.source->name + "." + FormName(file.form);
+  const std::string reference = file.reference.string();
+  const std::u32string original = DecodeUtf8(file.source->utf8).value_or(U"");
+  const auto expected = references.diagnostics.find(reference);
+  const auto actual = found.find(file.path.string());
+  CompareDiagnostics(label, expected == references.diagnostics.end() ? std::vector<Key>{} : expected->second,
+                     actual == found.end() ? std::vector<Key>{} : actual->second, original, mismatches);
+  const auto fixedReference = DecodeUtf8(Read(reference));
+  const auto fixed = Decode(Read(file.path), file.form);
+  if (!fixedReference) {
+    mismatches.push_back(label + ": clang-tidy's fixed text is not UTF-8");
+  } else if (!fixed) {
+    mismatches.push_back(label + ": the fixed file is no longer " + FormName(file.form));
+  } else if (*fixed != *fixedReference) {
+    mismatches.push_back(label + ": fixed text " + FirstDifference(*fixedReference, *fixed));
+  }
+}
+
+/// Adds zoci's diagnostics by file to `found`, and what went wrong to `mismatches`.
+void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>& found,
+                 std::vector<std::string>& mismatches) {
+  if (run.ExitCode() != 0) {
+    mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) + ", its last message: " + LastLine(run.Err()));
+  }
+  std::vector<std::string> failures;
+  try {
+    for (const Reported& reported : ReadSarif(run.Out(), failures)) found[reported.file].push_back(KeyOf(reported, reported.offset));
+  } catch (const std::exception& error) {
+    mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
+  }
+  for (const std::string& failure : failures) mismatches.push_back("zoci could not inspect: " + failure);
+}
+
+/// zoci's diagnostics by file, after it has inspected and fixed every form.
+std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
+                                                std::vector<std::string>& mismatches) {
+  const Invocation run = ZociRun(written, setup, folder);
+  RunTogether({run});
+  std::map<std::string, std::vector<Key>> found;
+  ReadZociRun(run, found, mismatches);
+  return found;
+}
+
+}  // namespace
+
+Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const fs::path& folder) {
+  const Written written = WriteFiles(cases, folder);
+  const std::vector<Invocation> tidyRuns = ClangTidyRuns(written, setup, folder);
+  RunTogether(tidyRuns);
+  const References references = ReadReferences(tidyRuns, written);
+  Outcome outcome{references.problems, {}, written.forms.size()};
+  const auto found = RunZoci(written, setup, folder, outcome.disagreements);
+  for (const FormFile& file : written.forms) CompareForm(file, references, found, outcome.disagreements);
+  std::string list;
+  for (const std::string& disagreement : outcome.disagreements) list += disagreement + "\n";
+  Write(folder / "disagreements.txt", list);
+  for (const auto& [path, source] : written.references) {
+    const auto reported = references.diagnostics.find(path);
+    outcome.referenceDiagnostics[source->name] = reported == references.diagnostics.end() ? 0 : reported->second.size();
+  }
+  return outcome;
+}
+
+}  // namespace difftest

@@ -1,0 +1,151 @@
+// zoci against clang-tidy-19 on generated sources in every encoding zoci
+// reads, and on real sources: the same diagnostics at the same characters,
+// and fixed files that decode to what clang-tidy's own --fix makes of the
+// UTF-8 text.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "differential.h"
+#include "source_generator.h"
+#include "support/temp_dir.h"
+
+namespace difftest {
+namespace {
+
+/// Generated sources compared in every build; sanitized builds take a share.
+constexpr uint64_t kGeneratedSources = 200 / ZOCI_DIFFERENTIAL_SHARE;
+
+/// Real sources: GoogleTest's own (as Debian installs them), compiled with
+/// its include folders, each in one of the Unicode forms in turn.
+const std::vector<std::string> kRealSources = {
+    "googletest/src/gtest-assertion-result.cc", "googletest/src/gtest-death-test.cc",
+    "googletest/src/gtest-filepath.cc",         "googletest/test/gtest_no_test_unittest.cc",
+    "googletest/src/gtest-port.cc",             "googletest/src/gtest-printers.cc",
+    "googletest/src/gtest-test-part.cc",        "googletest/src/gtest-typed-test.cc",
+    "googletest/src/gtest.cc",                  "googletest/src/gtest_main.cc",
+    "googlemock/src/gmock-cardinalities.cc",    "googlemock/src/gmock-internal-utils.cc",
+    "googlemock/src/gmock-matchers.cc",         "googlemock/src/gmock-spec-builders.cc",
+    "googlemock/src/gmock.cc",                  "googlemock/src/gmock_main.cc",
+    "googletest/test/googletest-message-test.cc", "googletest/test/googletest-test-part-test.cc",
+    "googletest/test/gtest_environment_test.cc",  "googletest/test/gtest_premature_exit_test.cc",
+    "googletest/test/gtest_repeat_test.cc",       "googletest/test/gtest_skip_test.cc",
+    "googlemock/test/gmock-cardinalities_test.cc",
+};
+const std::vector<Form> kUnicodeForms = {Form::utf8,    Form::utf16leBom, Form::utf8Bom,
+                                         Form::utf16le, Form::utf16beBom, Form::utf16be};
+
+/// Checks with fixes that real code of this kind provokes.
+const char* const kRealChecks =
+    "-*,readability-braces-around-statements,readability-else-after-return,modernize-use-nullptr,"
+    "modernize-use-override,modernize-use-using,modernize-use-default-member-init,"
+    "readability-implicit-bool-conversion,readability-isolate-declaration,readability-qualified-auto,"
+    "modernize-use-auto,readability-container-size-empty,readability-redundant-member-init,"
+    "readability-simplify-boolean-expr,modernize-use-trailing-return-type";
+
+Setup ToolSetup(const std::string& checks, std::vector<std::string> includeFolders = {}) {
+  return {.zoci = ZOCI_EXE, .clangTidy = ZOCI_REFERENCE_TIDY, .checks = checks,
+          .includeFolders = std::move(includeFolders), .jobs = 2};
+}
+
+/// Where the compared files go: ZOCI_DIFFERENTIAL_FOLDER keeps them for a
+/// look after a failure; otherwise a temporary folder.
+class Folder {
+ public:
+  std::filesystem::path Path(const std::string& name) const {
+    const char* kept = std::getenv("ZOCI_DIFFERENTIAL_FOLDER");
+    return kept != nullptr && *kept != '\0' ? std::filesystem::absolute(kept) / name : temp_.Path() / name;
+  }
+
+ private:
+  zotest::TempDir temp_;
+};
+
+/// The count of disagreements per form ("name.form: ..."), then the first ones.
+std::string Report(const std::vector<std::string>& mismatches) {
+  std::map<std::string, size_t> perForm;
+  for (const std::string& mismatch : mismatches) {
+    const size_t colon = mismatch.find(": "), dot = mismatch.rfind('.', colon);
+    ++perForm[dot == std::string::npos || colon == std::string::npos ? "runs" : mismatch.substr(dot + 1, colon - dot - 1)];
+  }
+  std::string report = std::to_string(mismatches.size()) + " disagreements (";
+  for (const auto& [form, count] : perForm) report += form + " " + std::to_string(count) + ", ";
+  report += "first ones below):\n";
+  for (size_t i = 0; i < mismatches.size() && i < 60; ++i) report += "  " + mismatches[i] + "\n";
+  return report;
+}
+
+/// One kind of real-world text each, so that a failure names what broke.
+const std::vector<std::pair<std::string, std::string>> kFocusedSources = {
+    {"ascii", "int* p = 0;\n"},
+    {"two_byte_before_fix", "const char* s = \"Gr\u00F6\u00DFe\"; int* p = 0;\n"},
+    {"three_byte_before_fix", "const char* s = \"5 \u20AC\"; int* p = 0;\n"},
+    {"four_byte_before_fix", "const char* s = \"\U0001F600\"; int* p = 0;\n"},
+    {"four_byte_identifier", "int* \U00020000 = 0; int* q = 0;\n"},
+    {"tabs", "\tint*\tp\t=\t0;\n"},
+    {"crlf", "// \u00E4\r\nint* p = 0;\r\n"},
+    {"lone_cr", "// \u00E4\rint* p = 0;\r"},
+    {"nul_in_comment", std::string("// a") + '\0' + "b\nint* gr\u00F6\u00DFe = 0;\n"},
+    {"long_line", "/* " + std::string(5000, 'x') + " \u00E4 */ int* p = 0;\n"},
+    {"adjacent_initialisers", "struct M { M() : a(1), b(2) {} int a; int b; }; // \u00E4\n"},
+    {"else_after_braceless_return", "int f(int x) { if (x) return 1; else return 2; } // \u00E4\n"},
+};
+
+TEST(Differential, FocusedSourcesInEveryEncodingAgreeWithClangTidy) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  std::vector<Case> cases;
+  for (const auto& [name, text] : kFocusedSources) cases.push_back({name, text, AllForms()});
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("focused"));
+  EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
+  for (const auto& [name, count] : outcome.referenceDiagnostics) EXPECT_GT(count, 0u) << name;
+}
+
+TEST(Differential, GeneratedSourcesInEveryEncodingAgreeWithClangTidy) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  std::vector<Case> cases;
+  for (uint64_t seed = 1; seed <= kGeneratedSources; ++seed) {
+    SeededChoices choices(seed);
+    cases.push_back({"generated" + std::to_string(seed), GenerateSource(choices, seed % 3 == 0), AllForms()});
+  }
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("generated"));
+  EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
+  // Every source in the six Unicode forms, a third of them in code page 1252 too.
+  EXPECT_GE(outcome.formsCompared, kGeneratedSources * 6);
+  size_t diagnosed = 0;
+  for (const auto& [name, count] : outcome.referenceDiagnostics) diagnosed += count > 0;
+  EXPECT_GE(diagnosed, kGeneratedSources * 9 / 10);
+}
+
+}  // namespace
+}  // namespace difftest
+
+namespace difftest {
+namespace {
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(Differential, RealSourcesAgreeWithClangTidy) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  const std::filesystem::path root = ZOCI_GOOGLETEST_SOURCES;
+  std::vector<Case> cases;
+  for (size_t i = 0; i < kRealSources.size(); i += ZOCI_DIFFERENTIAL_SHARE) {
+    const std::filesystem::path path = root / kRealSources[i];
+    ASSERT_TRUE(std::filesystem::exists(path)) << path << " is missing: scripts/install-deps installs googletest";
+    cases.push_back({path.stem().string(), ReadFile(path), {kUnicodeForms[i % kUnicodeForms.size()]}});
+  }
+  const std::vector<std::string> includes = {(root / "googletest/include").string(), (root / "googletest").string(),
+                                             (root / "googlemock/include").string(), (root / "googlemock").string()};
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kRealChecks, includes), Folder().Path("real"));
+  EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
+  EXPECT_EQ(outcome.formsCompared, cases.size());
+  for (const auto& [name, count] : outcome.referenceDiagnostics) EXPECT_GT(count, 0u) << name << " carries no diagnostic";
+}
+
+}  // namespace
+}  // namespace difftest
