@@ -60,16 +60,25 @@ std::string EncodeUtf16(std::u16string_view text, bool bigEndian) {
   return out;
 }
 
-/// BOM-less UTF-16 shows as many zero bytes on one side of the code units and
-/// hardly any on the other.
+/// BOM-less UTF-16, as the library tells it: line breaks (CR or LF next to a
+/// zero byte) at even offsets in one byte order only, where more than a tenth
+/// of the units have a zero byte on that side; else many zero bytes on one
+/// side of the code units and hardly any on the other.
 std::optional<bool> LooksLikeBomlessUtf16(std::string_view bytes) {
   if (bytes.size() < 4 || bytes.size() % 2 != 0) return std::nullopt;
-  size_t evenZeros = 0, oddZeros = 0;
+  size_t evenZeros = 0, oddZeros = 0, littleBreaks = 0, bigBreaks = 0;
+  const auto isBreak = [](char c) { return c == '\n' || c == '\r'; };
   for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i % 2 == 0) {
+      littleBreaks += isBreak(bytes[i]) && bytes[i + 1] == 0;
+      bigBreaks += bytes[i] == 0 && isBreak(bytes[i + 1]);
+    }
     if (bytes[i] != 0) continue;
     ++(i % 2 ? oddZeros : evenZeros);
   }
   const size_t units = bytes.size() / 2;
+  if (littleBreaks > 0 && bigBreaks == 0 && oddZeros * 10 > units) return false;
+  if (bigBreaks > 0 && littleBreaks == 0 && evenZeros * 10 > units) return true;
   if (oddZeros * 10 >= units * 7 && evenZeros * 10 <= units) return false;  // little-endian
   if (evenZeros * 10 >= units * 7 && oddZeros * 10 <= units) return true;   // big-endian
   return std::nullopt;

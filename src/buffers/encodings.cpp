@@ -88,6 +88,13 @@ FileContent ConvertFileContent(const char* bytes, size_t size,
   }
   // NUL bytes in what is no UTF-16: the engine reads the file as it is (and
   // warns about the NULs); an empty text in its place would pass silently.
+  // Text around the NULs that is no UTF-8 is the ANSI code page's, as an
+  // editor reads it.
+  EncodingDetector nulsAllowed;
+  nulsAllowed.nullSuggestsBinary = false;
+  if (settings.convertAnsi && nulsAllowed.Detect(bytes, size) == Encoding::ANSI) {
+    return ConvertedFromAnsi(Encoding::ANSI, bytes, size, settings.codePage);
+  }
   return Unconverted(Encoding::None, bytes, size);
 }
 

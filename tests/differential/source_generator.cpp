@@ -13,15 +13,20 @@ const Words kAnsiWords = {"Größe",  "Straße", "café",    "naïve",     "Œuv
                           "±0,5°",  "µs",     "— dash", "• item",    "†‡",      "‰",      "‹›«»",
                           "ƒ(x)",   "ˆ˜",     "Ærøskøbing", "Ångström", "¿Qué?", "¡Olé!", "©®",
                           "×÷",     "ÿ",      "\u00A0nbsp", "šŠ",    "Ñandú",   "Çà"};
-/// Words from other scripts, including characters outside the BMP.
+/// Words from other scripts, including characters outside the BMP (in
+/// comments only: text converted from UTF-16 carries them as two three-byte
+/// halves, which clang takes in comments but not in code or literals).
 const Words kWideWords = {"Привет мир", "Ελληνικά", "שלום",   "مرحبا",   "नमस्ते",  "日本語テキスト",
                           "中文字符",   "한국어",   "ไทย",    "😀",      "🎉🚀",    "𝄞 music",
                           "𝕏𝕐",         "𠀀𠀁",     "e\u0301", "a\u200Db", "\uFEFFzw", "ℤ ∑ ∫",
                           "Ǆ",          "ﬁ",        "👩‍💻",    "🇩🇪",     "𐐷",       "ꙮ"};
 const Words kAsciiWords = {"size", "total", "value", "the", "of", "item", "price", "x", "TODO", "note"};
-/// Identifier stems: plain, code page 1252 letters, other scripts (4-byte ones too).
+/// Words from other scripts within the BMP, for string literals.
+const Words kWideBmpWords = {"Привет мир", "Ελληνικά", "שלום", "مرحبا", "नमस्ते", "日本語テキスト", "中文字符",
+                             "한국어", "ไทย", "e\u0301", "a\u200Db", "ℤ ∑ ∫", "Ǆ", "ﬁ", "ꙮ", "€ ‰"};
+/// Identifier stems: plain, code page 1252 letters, other scripts of the BMP.
 const Words kAnsiNames = {"size", "größe", "straße", "café", "naïve", "œuvre", "ærø", "Ñame"};
-const Words kWideNames = {"размер", "大小", "𠀀字", "δέλτα", "名前", "𝑥", "한"};
+const Words kWideNames = {"размер", "大小", "字", "δέλτα", "名前", "ｘ", "한"};
 
 class Generator {
  public:
@@ -40,20 +45,21 @@ class Generator {
  private:
   const std::string& Pick(const Words& words) { return words[c_.Below(static_cast<uint32_t>(words.size()))]; }
 
-  /// Text for comments and string literals: never a quote, backslash, '*' or '/'.
-  std::string Text(uint32_t maxWords) {
+  /// Text for comments (`inComment`) and string literals: never a quote,
+  /// backslash, '*' or '/'.
+  std::string Text(uint32_t maxWords, bool inComment = false) {
     std::string text;
     const uint32_t count = 1 + c_.Below(maxWords);
     for (uint32_t i = 0; i < count; ++i) {
       if (i > 0) text += c_.Below(5) == 0 ? "\t" : " ";
       const uint32_t kind = c_.Below(ansiOnly_ ? 2 : 3);
-      text += Pick(kind == 0 ? kAsciiWords : kind == 1 ? kAnsiWords : kWideWords);
+      text += Pick(kind == 0 ? kAsciiWords : kind == 1 ? kAnsiWords : inComment ? kWideWords : kWideBmpWords);
     }
     return text;
   }
   /// Comment text, which may also hold a NUL byte.
   std::string CommentText(uint32_t maxWords) {
-    std::string text = Text(maxWords);
+    std::string text = Text(maxWords, true);
     if (c_.Below(8) == 0) text += std::string("\0nul", 4);
     return text;
   }

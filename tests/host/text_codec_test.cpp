@@ -26,6 +26,22 @@ TEST(TextCodec, BomlessUtf16IsRecognisedAndWrittenBackWithoutAMark) {
   EXPECT_EQ(EncodeHostText(text.text, text, error), utf16);
 }
 
+// Text of other scripts has few zero bytes: its line breaks tell its byte
+// order, as the library tells it.
+TEST(TextCodec, BomlessUtf16OfOtherScriptsIsKnownByItsLineBreaks) {
+  const std::u16string cjk = u"// 日本語テキスト 中文字符 한국어 ไทย Привет\nint* 名前 = 0;\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes;
+    for (char16_t unit : cjk) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    const HostText text = Decoded(bytes);
+    EXPECT_EQ(text.text, cjk);
+    EXPECT_EQ(EncodingName(text), bigEndian ? "UTF-16BE" : "UTF-16LE");
+  }
+}
+
 TEST(TextCodec, AnOddLastUtf16ByteIsKept) {
   for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF")}) {
     const std::string bytes = mark + std::string(mark[0] == '\xFF' ? "a\0b\0" : "\0a\0b", 4) + "\x7F";
