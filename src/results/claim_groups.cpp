@@ -45,7 +45,10 @@ std::vector<ClaimedFix> GroupedByNeighbourhood(const std::vector<ClaimedFix>& cl
   for (const ClaimedFix& claim : claims) lines.push_back(LinesOf(claim, breaks));
   std::vector<size_t> order(claims.size());
   std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return lines[a].first < lines[b].first; });
+  // By first line; claims of one line keep their order.
+  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+    return lines[a].first != lines[b].first ? lines[a].first < lines[b].first : a < b;
+  });
   std::vector<ClaimedFix> groups;
   size_t groupLast = 0;
   for (const size_t i : order) {
