@@ -93,7 +93,7 @@ FileContent ConvertFileContent(const char* bytes, size_t size,
   EncodingDetector nulsAllowed;
   nulsAllowed.nullSuggestsBinary = false;
   if (settings.convertAnsi && nulsAllowed.Detect(bytes, size) == Encoding::ANSI) {
-    return ConvertedFromAnsi(Encoding::ANSI, bytes, size, settings.codePage);
+    return ConvertedFromAnsi(Encoding::None, bytes, size, settings.codePage);
   }
   return Unconverted(Encoding::None, bytes, size);
 }
