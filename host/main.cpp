@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "lsp_command.h"
 #include "options.h"
 
 int main(int argc, char** argv) {

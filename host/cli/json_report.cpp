@@ -1,4 +1,4 @@
-// zoci's JSON output (schema in host/OUTPUT.md).
+// zoci's JSON output (schema in host/cli/OUTPUT.md).
 #include "machine_report.h"
 
 #include <optional>

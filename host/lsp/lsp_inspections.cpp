@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "commands.h"
+#include "library_setup.h"
 #include "interop/interop2.h"
 
 namespace zoci {

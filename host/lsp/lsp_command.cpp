@@ -13,7 +13,7 @@
 #include <optional>
 #include <thread>
 
-#include "commands.h"
+#include "lsp_command.h"
 #include "lsp_framing.h"
 #include "lsp_inbox.h"
 #include "lsp_inspections.h"

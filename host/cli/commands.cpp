@@ -229,35 +229,6 @@ int ExitCode(const Report& report, bool fixesOk, bool dumpOk) {
 
 }  // namespace
 
-std::optional<std::string> InitializeLibrary(const Options& options, std::string& error) {
-  std::error_code failed;
-  if (!options.tempDir.empty() && !std::filesystem::is_directory(options.tempDir, failed)) {
-    error = "--temp-dir " + options.tempDir + " is not a folder";
-    return std::nullopt;
-  }
-  zoIPC::host::SetConvertToUtf8(options.convertToUtf8);
-  zoIPC::host::SetAnsiCodePage(options.ansiCodePage);
-  const std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
-  if (version.rfind("error: ", 0) == 0) {
-    error = version.substr(7);
-    return std::nullopt;
-  }
-  return version;
-}
-
-bool LoadProjectFiles(const Options& options, std::optional<TidyConfig>& config,
-                      std::optional<CompileDatabase>& database, std::string& error) {
-  if (!options.configFile.empty()) {
-    config = ReadTidyConfig(options.configFile, error);
-    if (!config) return false;
-  }
-  if (!options.compileDatabaseDir.empty()) {
-    database = CompileDatabase::Load(options.compileDatabaseDir, error);
-    if (!database) return false;
-  }
-  return true;
-}
-
 int RunInspect(const Options& options) {
   std::optional<TidyConfig> config;
   std::optional<CompileDatabase> database;
