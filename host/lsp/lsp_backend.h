@@ -1,5 +1,5 @@
-// What the language server asks of the inspections behind it, so that the
-// protocol side can be exercised without the engine.
+// What the language server asks of the inspections behind it (the
+// scheduler), so that the protocol side can be exercised without the engine.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +17,10 @@ class LspBackend {
   /// Starts inspecting under `options` (the command line's with the client's
   /// initialization options); an error text when it cannot.
   virtual std::string Start(const Options& options) = 0;
-  /// The document behind `uri` changed (or opened): inspect it soon, and
-  /// switch off a run of it under way.
+  /// The document behind `uri` was opened: inspect it now.
+  virtual void Opened(const std::string& uri) = 0;
+  /// The document behind `uri` changed: inspect it soon, and switch off a
+  /// run of it under way.
   virtual void Changed(const std::string& uri) = 0;
   /// The client cancelled the inspection of the document: switch off a run of
   /// it under way; its diagnostics stay as last published.

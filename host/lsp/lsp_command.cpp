@@ -5,7 +5,6 @@
 #include <io.h>
 #endif
 
-#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -17,15 +16,13 @@
 #include "lsp_framing.h"
 #include "lsp_inbox.h"
 #include "lsp_inspections.h"
+#include "lsp_scheduler.h"
 #include "lsp_server.h"
 
 namespace zoci {
 namespace {
 
-/// How long a document must stay unchanged before it is inspected.
-constexpr std::chrono::milliseconds kQuietTime(250);
-
-/// Writes whole messages to standard output, one thread at a time.
+/// Writes whole messages to standard output.
 class MessageWriter {
  public:
   void operator()(const nlohmann::json& message) {
@@ -66,9 +63,10 @@ void ReadMessages(const std::shared_ptr<Inbox>& inbox) {
 int RunLsp(const Options& options) {
   UseBinaryStreams();
   MessageWriter writer;
-  InspectionQueue inspections(kQuietTime);
-  LspServer server(options, inspections, [&writer](const nlohmann::json& message) { writer(message); });
-  inspections.Attach(server);
+  EngineInspections inspections;
+  InspectionScheduler scheduler(inspections, Debounce());
+  LspServer server(options, scheduler, [&writer](const nlohmann::json& message) { writer(message); });
+  scheduler.Attach(server);
   const auto inbox = std::make_shared<Inbox>();
   server.CheckCancellationsWith([inbox](const nlohmann::json& id) { return inbox->Cancelled(id); });
   server.TrackRunningRequestsWith([inbox](const nlohmann::json& id, bool running) { inbox->KeepRunning(id, running); });
@@ -76,7 +74,7 @@ int RunLsp(const Options& options) {
   while (const std::optional<Incoming> incoming = inbox->Take()) {
     if (!server.Handle(*incoming)) break;
   }
-  inspections.Stop();
+  scheduler.Stop();
   return server.ExitCode();
 }
 

@@ -166,6 +166,7 @@ TEST(FileUris, NamePathsOfBothStylesBothWays) {
 class FakeBackend : public LspBackend {
  public:
   std::string Start(const Options& options) override { startedWith = options; return startError; }
+  void Opened(const std::string&) override {}
   void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }

@@ -1,0 +1,130 @@
+// The inspection worker of `zoci lsp` (see lsp_scheduler.h).
+#include "lsp_scheduler.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+namespace zoci {
+
+InspectionScheduler::InspectionScheduler(Inspections& inspections, Debounce debounce)
+    : inspections_(inspections), debounce_(std::move(debounce)) {}
+
+void InspectionScheduler::Stop() {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+    if (runningSwitch_) runningSwitch_->SwitchOff();
+  }
+  wake_.notify_all();
+  if (worker_.joinable()) worker_.join();
+}
+
+std::string InspectionScheduler::Start(const Options& options) {
+  if (worker_.joinable()) return "already started";
+  if (std::string error = inspections_.Start(options); !error.empty()) return error;
+  worker_ = std::thread([this] { Work(); });
+  return {};
+}
+
+void InspectionScheduler::Opened(const std::string& uri) { Schedule(uri, Clock::now()); }
+
+void InspectionScheduler::Changed(const std::string& uri) {
+  Clock::duration wait;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    wait = debounce_.Wait();
+  }
+  Schedule(uri, Clock::now() + wait);
+}
+
+void InspectionScheduler::Schedule(const std::string& uri, Clock::time_point due) {
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    due_[uri] = due;
+    SwitchOffRunOf(uri);
+  }
+  wake_.notify_all();
+}
+
+void InspectionScheduler::Cancel(const std::string& uri) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  SwitchOffRunOf(uri);
+}
+
+void InspectionScheduler::Closed(const std::string& uri) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  due_.erase(uri);
+  SwitchOffRunOf(uri);
+}
+
+void InspectionScheduler::SwitchOffRunOf(const std::string& uri) {
+  if (runningSwitch_ && runningUri_ == uri) runningSwitch_->SwitchOff();
+}
+
+std::vector<TextEdit> InspectionScheduler::FinalFix(int32_t token) { return inspections_.FinalFix(token); }
+
+void InspectionScheduler::Work() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  while (!stopping_) {
+    if (due_.empty()) {
+      wake_.wait(lock);
+      continue;
+    }
+    const auto next = std::min_element(due_.begin(), due_.end(),
+                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    if (const Clock::time_point deadline = next->second; deadline > Clock::now()) {
+      // A copy: a close may erase the entry while the lock is released.
+      wake_.wait_until(lock, deadline);
+      continue;
+    }
+    const std::string uri = next->first;
+    const auto parserSwitch = std::make_shared<ParserSwitch>();
+    runningUri_ = uri;
+    runningSwitch_ = parserSwitch;
+    due_.erase(next);
+    lock.unlock();
+    const Clock::time_point started = Clock::now();
+    const bool completed = Run(uri, parserSwitch);
+    const Clock::duration took = Clock::now() - started;
+    lock.lock();
+    if (completed) debounce_.Ran(took);
+    runningUri_.clear();
+    runningSwitch_.reset();
+  }
+}
+
+bool InspectionScheduler::Run(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch) {
+  const std::optional<DocumentSnapshot> snapshot = callbacks_->Snapshot(uri);
+  if (!snapshot) return false;
+  const std::string name = std::filesystem::path(snapshot->path).filename().string();
+  const std::string progress = callbacks_->BeginProgress(uri, "inspecting " + name);
+  DocumentRun run = inspections_.Inspect(*snapshot, parserSwitch);
+  if (parserSwitch->IsOff()) {  // a newer text, a close or the client made this run stale
+    callbacks_->EndProgress(progress, "stopped");
+    return false;
+  }
+  ShowProblems(uri, run.file);
+  callbacks_->Trace("zoci: the run of " + snapshot->path + " (version " + std::to_string(snapshot->version) + ")\n" +
+                    run.logText);
+  const size_t count = run.file.diagnostics.size();
+  callbacks_->EndProgress(progress, std::to_string(count) + (count == 1 ? " diagnostic" : " diagnostics"));
+  callbacks_->Publish(uri, snapshot->version, std::move(run.file.diagnostics));
+  return true;
+}
+
+void InspectionScheduler::ShowProblems(const std::string& uri, const InspectedFile& file) {
+  std::vector<std::pair<MessageType, std::string>> messages;
+  if (file.failed) messages.emplace_back(MessageType::error, "zoci: " + file.error);
+  for (const std::string& warning : file.warnings) {
+    messages.emplace_back(MessageType::warning, "zoci: " + file.path + ": " + warning);
+  }
+  // Every edit runs again: the same problems are shown once, not at every keystroke.
+  std::string shown;
+  for (const auto& [type, message] : messages) shown += message + "\n";
+  if (shownProblems_[uri] == shown) return;
+  shownProblems_[uri] = shown;
+  for (const auto& [type, message] : messages) callbacks_->ShowMessage(type, message);
+}
+
+}  // namespace zoci
