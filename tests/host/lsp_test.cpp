@@ -190,6 +190,7 @@ class LspServerTest : public testing::Test {
 
   /// What the server sends, from any of its threads.
   void Record(const json& message) {
+    if (probeLockAtSend) lockFreeAtSend.push_back(ServerLockIsFree());
     const std::lock_guard<std::mutex> lock(sentMutex);
     sent.push_back(message);
     history.push_back(message);
@@ -249,6 +250,16 @@ class LspServerTest : public testing::Test {
     return Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"];
   }
   static int ErrorCode(const json& reply) { return reply["error"]["code"].get<int>(); }
+  /// Whether another thread gets the server's lock (within 20 seconds).
+  bool ServerLockIsFree() {
+    auto taken = std::make_shared<std::promise<void>>();
+    std::future<void> done = taken->get_future();
+    std::thread([this, taken] {
+      server.Snapshot(kUri);
+      taken->set_value();
+    }).detach();
+    return done.wait_for(std::chrono::seconds(20)) == std::future_status::ready;
+  }
 
   const std::string kUri = "file:///w/a.cpp";
   FakeBackend backend;
@@ -259,6 +270,8 @@ class LspServerTest : public testing::Test {
   LspServer server;
   int lastId = 0;
   bool handled = true;  ///< false once the server has seen exit
+  bool probeLockAtSend = false;  ///< Record asks ServerLockIsFree for each message
+  std::vector<bool> lockFreeAtSend;
 };
 
 TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
@@ -348,6 +361,25 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   EXPECT_TRUE(CodeActions(0, 11).empty());
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+}
+
+TEST_F(LspServerTest, TheEngineAndTheClientAreReachedWithoutTheServersLock) {
+  Request("initialize", {{"trace", "verbose"}});
+  const std::u16string text = u"int* p = 0;";
+  Open(text);
+  std::vector<bool> lockFreeAtFix;
+  backend.beforeFix = [&] { lockFreeAtFix.push_back(ServerLockIsFree()); };
+  probeLockAtSend = true;
+  server.Publish(kUri, 1, {NullDiagnostic(text, 5)});
+  server.Trace("a run's log");
+  server.ShowMessage(MessageType::warning, "a warning");
+  const json actions = CodeActions(0, 9);
+  Request("codeAction/resolve", actions[0]);
+  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {{{"text", 5}}}}});
+  Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
+  probeLockAtSend = false;
+  EXPECT_EQ(lockFreeAtFix, std::vector<bool>{true});
+  EXPECT_EQ(lockFreeAtSend, std::vector<bool>(8, true));  // publish, trace, show, 2 answers, clear, refusal, clear
 }
 
 TEST_F(LspServerTest, ARefusedChangeIsShownAndTheDocumentNoLongerInspected) {
