@@ -10,12 +10,16 @@ namespace zoci {
 InspectionScheduler::InspectionScheduler(Inspections& inspections, Debounce debounce)
     : inspections_(inspections), debounce_(std::move(debounce)) {}
 
+// Runs are switched off (the library's parser disabled) after the lock is
+// released, like every other call out of the scheduler.
 void InspectionScheduler::Stop() {
+  std::shared_ptr<ParserSwitch> running;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     stopping_ = true;
-    if (runningSwitch_) runningSwitch_->SwitchOff();
+    running = runningSwitch_;
   }
+  if (running) running->SwitchOff();
   wake_.notify_all();
   if (worker_.joinable()) worker_.join();
 }
@@ -39,27 +43,37 @@ void InspectionScheduler::Changed(const std::string& uri) {
 }
 
 void InspectionScheduler::Schedule(const std::string& uri, Clock::time_point due) {
+  std::shared_ptr<ParserSwitch> stale;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     due_[uri] = due;
-    SwitchOffRunOf(uri);
+    stale = RunOf(uri);
   }
+  if (stale) stale->SwitchOff();
   wake_.notify_all();
 }
 
 void InspectionScheduler::Cancel(const std::string& uri) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  SwitchOffRunOf(uri);
+  std::shared_ptr<ParserSwitch> cancelled;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    cancelled = RunOf(uri);
+  }
+  if (cancelled) cancelled->SwitchOff();
 }
 
 void InspectionScheduler::Closed(const std::string& uri) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  due_.erase(uri);
-  SwitchOffRunOf(uri);
+  std::shared_ptr<ParserSwitch> closed;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    due_.erase(uri);
+    closed = RunOf(uri);
+  }
+  if (closed) closed->SwitchOff();
 }
 
-void InspectionScheduler::SwitchOffRunOf(const std::string& uri) {
-  if (runningSwitch_ && runningUri_ == uri) runningSwitch_->SwitchOff();
+std::shared_ptr<ParserSwitch> InspectionScheduler::RunOf(const std::string& uri) const {
+  return runningUri_ == uri ? runningSwitch_ : nullptr;
 }
 
 std::vector<TextEdit> InspectionScheduler::FinalFix(int32_t token) { return inspections_.FinalFix(token); }

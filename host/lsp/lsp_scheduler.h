@@ -100,8 +100,8 @@ class InspectionScheduler : public LspBackend {
   /// Tells the user why a run of `uri` failed, or what went wrong in a run
   /// that did not, unless the previous run of `uri` had the same problems.
   void ShowProblems(const std::string& uri, const InspectedFile& file);
-  /// Switches off the run under way when it inspects `uri`.
-  void SwitchOffRunOf(const std::string& uri);
+  /// The switch of the run under way when it inspects `uri`; under the lock.
+  std::shared_ptr<ParserSwitch> RunOf(const std::string& uri) const;
 
   Inspections& inspections_;
   SchedulerCallbacks* callbacks_ = nullptr;
