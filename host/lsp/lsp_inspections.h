@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "inspection.h"
-#include "lsp_scheduler.h"
+#include "lsp_scheduling.h"
 
 namespace zoci {
 

@@ -26,7 +26,7 @@
 #include "lsp_outbox.h"
 #include "lsp_progress.h"
 #include "lsp_protocol.h"
-#include "lsp_scheduler.h"
+#include "lsp_scheduling.h"
 #include "options.h"
 #include "report.h"
 
