@@ -172,7 +172,11 @@ async function inspectEditAndFix(zoci, folder) {
   assert.ok(withEditedHeader.some((d) => d.severity === 1 && d.message.includes('Size')), JSON.stringify(withEditedHeader));
   await editor.diagnostics(headerUri, 1);
 
-  // Every run was reported: begun once the client had created its report, then ended.
+  // Every run was reported: begun once the client had created its report, then ended. A report
+  // begins when the server has the client's answer to its creation, which may be after the
+  // run's diagnostics arrived here.
+  const ended = () => [...editor.progress.values()].every((kinds) => kinds.includes('end'));
+  for (let waited = 0; waited < kWait && !ended(); waited += 50) await new Promise((done) => setTimeout(done, 50));
   for (const [token, kinds] of editor.progress) assert.deepEqual(kinds, ['begin', 'end'], `progress ${token}`);
   assert.ok(editor.progress.size >= 3, `${editor.progress.size} progress reports`);
 
