@@ -196,7 +196,7 @@ bool ApplyFixes(const Options& options, const Report& report) {
 /// The result cache this run uses, none with --no-cache or when it has no
 /// folder (said on the error stream).
 std::unique_ptr<ResultCache> OpenResultCache(const Options& options) {
-  if (options.noCache) return nullptr;
+  if (options.noCache || options.fix) return nullptr;  // fixes go through the run's own claims
   const std::filesystem::path folder = options.cacheDir.empty() ? DefaultCacheFolder() : std::filesystem::path(options.cacheDir);
   if (folder.empty()) {
     std::fprintf(stderr, "zoci: no result cache: neither XDG_CACHE_HOME nor HOME is set (--cache-dir names a folder)\n");

@@ -27,7 +27,9 @@ std::string DigestOfFile(const std::string& path) {
 FileState FileDigests::Of(const std::string& path) {
   std::error_code failed;
   const fs::file_status status = fs::status(path, failed);
-  if (failed || !fs::is_regular_file(status)) return {};
+  if (!fs::exists(status)) return {};
+  // A folder that appears where the compiler found none changes where it looks.
+  if (!fs::is_regular_file(status)) return {fs::is_directory(status) ? "folder" : "other", {}};
   const uintmax_t size = fs::file_size(path, failed);
   const fs::file_time_type modified = fs::last_write_time(path, failed);
   if (failed) return {};

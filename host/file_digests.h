@@ -10,7 +10,8 @@
 
 namespace zoci {
 
-/// A file's digest and last-write time; an empty digest: missing or unreadable.
+/// A file's digest and last-write time; an empty digest: missing or
+/// unreadable; "folder" or "other" for what is not a regular file.
 struct FileState {
   std::string digest;
   std::filesystem::file_time_type modified;
