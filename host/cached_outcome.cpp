@@ -162,7 +162,13 @@ std::string RecipeKey(const RunRecipe& recipe) {
 }
 
 std::string ToolIdentity(const std::string& engineVersion) {
-  return json{engineVersion, OwnBinaries(), GccInstallations(), CompilerEnvironment()}.dump();
+  try {
+    return json{engineVersion, OwnBinaries(), GccInstallations(), CompilerEnvironment()}.dump();
+  } catch (const std::exception&) {
+    // A folder that vanished while listed, a name that is not UTF-8: an
+    // identity no other run shares.
+    return json{engineVersion, Sha256Hex(std::to_string(fs::file_time_type::clock::now().time_since_epoch().count()))}.dump();
+  }
 }
 
 }  // namespace zoci

@@ -1,6 +1,7 @@
 // One file's inspection (see inspection.h).
 #include "inspection.h"
 
+#include <chrono>
 #include <memory>
 #include <set>
 
@@ -61,10 +62,14 @@ class FileInspection {
     }
     std::optional<std::string> cacheKey;
     if (cache_ && Cacheable(settings)) {
-      std::error_code ignored;  // no working folder: paths are shown as the engine names them
-      cacheKey = RecipeKey(RunRecipe{cache_->tool, fs::current_path(ignored).string(), job_.path, DigestOf(absolute_),
-                                     &options_, &settings, checks, checkOptions});
-      if (Reuse(*cacheKey)) return std::move(outcome_);
+      try {
+        std::error_code ignored;  // no working folder: paths are shown as the engine names them
+        cacheKey = RecipeKey(RunRecipe{cache_->tool, fs::current_path(ignored).string(), job_.path,
+                                       DigestOf(absolute_), &options_, &settings, checks, checkOptions});
+        if (Reuse(*cacheKey)) return std::move(outcome_);
+      } catch (const std::exception&) {
+        cacheKey.reset();  // inputs the cache cannot name (a path that is not UTF-8): the run goes without it
+      }
     }
     Native::UnsavedBuffers buffers = job_.editorBuffers;
     if (job_.unsavedBytes) {
@@ -84,7 +89,11 @@ class FileInspection {
     outcome_.logText = result->logText;
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) Convert(*result);
-    if (cacheKey) Keep(*cacheKey, result->filesRead, started);
+    try {
+      if (cacheKey) Keep(*cacheKey, result->filesRead, started);
+    } catch (const std::exception&) {
+      // Not stored (a path that is not UTF-8, no memory): the next run inspects it again.
+    }
     return std::move(outcome_);
   }
 
@@ -103,9 +112,9 @@ class FileInspection {
     const auto buffer = job_.editorBuffers.find(path);
     if (buffer != job_.editorBuffers.end() && buffer->second) {
       const std::u16string& text = *buffer->second;
-      return "u" + Sha256Hex(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+      return std::string("u").append(Sha256Hex(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
     }
-    if (job_.unsavedBytes && path == absolute_) return "b" + Sha256Hex(*job_.unsavedBytes);
+    if (job_.unsavedBytes && path == absolute_) return std::string("b").append(Sha256Hex(*job_.unsavedBytes));
     return cache_->digests.Of(path).digest;
   }
 
@@ -138,7 +147,8 @@ class FileInspection {
     std::vector<CacheDependency> dependencies;
     for (const std::string& path : paths) {
       const FileState disk = cache_->digests.Of(path);
-      if (!disk.digest.empty() && disk.modified >= started) return;
+      // File times come from a clock that may lag the one read at the start by a tick.
+      if (!disk.digest.empty() && disk.modified >= started - std::chrono::milliseconds(20)) return;
       dependencies.push_back({path, DigestOf(path)});
     }
     StoredOutcome stored{outcome_.file, outcome_.misread, {}};

@@ -104,11 +104,22 @@ struct CacheFile {
   fs::file_time_type used;
 };
 
+void ListInto(const fs::path& folder, fs::file_time_type now, std::vector<CacheFile>& files);
+
 /// The cache's own files in `folder`; stale temporary files are deleted on the way.
 std::vector<CacheFile> ListCacheFiles(const fs::path& folder) {
   std::vector<CacheFile> files;
-  std::error_code failed;
   const auto now = fs::file_time_type::clock::now();
+  try {
+    ListInto(folder, now, files);
+  } catch (const fs::filesystem_error&) {
+    // A folder removed while listed: what was listed is swept, the rest next time.
+  }
+  return files;
+}
+
+void ListInto(const fs::path& folder, fs::file_time_type now, std::vector<CacheFile>& files) {
+  std::error_code failed;
   for (const fs::directory_entry& shard : fs::directory_iterator(folder, failed)) {
     if (!IsShardFolderName(shard.path().filename().string()) || !shard.is_directory(failed)) continue;
     for (const fs::directory_entry& entry : fs::directory_iterator(shard.path(), failed)) {
@@ -121,7 +132,6 @@ std::vector<CacheFile> ListCacheFiles(const fs::path& folder) {
       else files.push_back({entry.path(), size, used});
     }
   }
-  return files;
 }
 
 }  // namespace
@@ -160,8 +170,9 @@ bool ResultCache::WriteEntry(const fs::path& path, const std::string& body) {
   static std::atomic<uint64_t> serial{0};
   std::error_code failed;
   fs::create_directories(path.parent_path(), failed);
-  const fs::path temporary =
-      path.parent_path() / ("tmp." + std::to_string(getpid()) + "." + std::to_string(serial.fetch_add(1)));
+  std::string name = "tmp.";
+  name.append(std::to_string(getpid())).append(".").append(std::to_string(serial.fetch_add(1)));
+  const fs::path temporary = path.parent_path() / name;
   const std::string header = std::string(kMagic) + Sha256Hex(body) + "\n";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);

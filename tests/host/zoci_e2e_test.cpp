@@ -57,11 +57,11 @@ class Zoci : public ::testing::Test {
   }
   std::string Read(const std::string& relative) const { return ReadBytes(dir_.Path() / relative); }
 
-  /// How many results the default cache folder holds: a run not served from
-  /// the cache adds one.
-  size_t CachedResults() const {
+  /// How many results a cache folder (by default the default one) holds: a
+  /// run not served from the cache adds one.
+  size_t CachedResults(std::filesystem::path folder = {}) const {
     size_t count = 0;
-    const auto folder = cacheHome_.Path() / "zoci";
+    if (folder.empty()) folder = cacheHome_.Path() / "zoci";
     if (!std::filesystem::exists(folder)) return 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
       count += entry.path().extension() == ".r" ? 1 : 0;
@@ -185,21 +185,36 @@ std::multiset<std::string> ResolvedResults(const std::string& sarif) {
 }
 
 // The README's CI workflow on the sample project: two runners each inspect
-// their shard of the whole compile database, and the merged log holds what one
-// run over the whole database finds.
+// their shard of the whole compile database with the cache folder the workflow
+// restores and saves, and the merged log holds what one run over the whole
+// database finds. The second pushes are served from the cache, with the same log.
 TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
-  const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif"});
+  const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif", "--no-cache"});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
   EXPECT_EQ(ResolvedResults(whole.out).size(), 2u) << whole.out;  // one in main.cpp, one in shelf.cpp
   std::vector<std::string> shards;
-  for (const std::string shard : {"1/2", "2/2"}) {
-    const ZociRun run = Run({"inspect", "-p", "project", "--shard", shard, "--format", "sarif", "--quiet"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    shards.push_back("shard" + shard.substr(0, 1) + ".sarif");
-    dir_.Write(shards.back(), run.out);
+  ZociRun merged;
+  size_t stored = 0;
+  for (const int push : {1, 2}) {
+    SCOPED_TRACE(push);
+    shards.clear();
+    for (const std::string shard : {"1/2", "2/2"}) {
+      const ZociRun run = Run({"inspect", "-p", "project", "--shard", shard, "--cache-dir", ".zoci-cache", "--format",
+                               "sarif", "--summary"});
+      ASSERT_EQ(run.exitCode, 0) << run.err;
+      shards.push_back("shard-" + shard.substr(0, 1) + ".sarif");
+      dir_.Write(shards.back(), run.out);
+    }
+    const size_t results = CachedResults(dir_.Path() / ".zoci-cache");
+    EXPECT_EQ(results, push == 1 ? 3u : stored);  // one per file of the database, none added by the second push
+    stored = results;
+    const ZociRun again = Run({"merge-sarif", shards[0], shards[1]});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    if (push == 2) {
+      EXPECT_EQ(again.out, merged.out);
+    }
+    merged = again;
   }
-  const ZociRun merged = Run({"merge-sarif", shards[0], shards[1]});
-  ASSERT_EQ(merged.exitCode, 0) << merged.err;
   EXPECT_EQ(ResolvedResults(merged.out), ResolvedResults(whole.out));
   if (const std::string multitool = ZOCI_SARIF_MULTITOOL; !multitool.empty()) {
     dir_.Write("all.sarif", merged.out);
