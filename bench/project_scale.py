@@ -135,10 +135,17 @@ def zoci_diagnostics(output, cwd):
 
 
 def report_differences(name, ours, theirs):
-    differences = ours ^ theirs
-    for d in sorted(differences)[:10]:
+    """The number of diagnostics only one side has; the first ones and the
+    count per side and check on the error stream."""
+    differences = sorted(ours ^ theirs)
+    counts = {}
+    for d in differences:
         side = "only zoci" if d in ours else f"only {name}"
-        print(f"project benchmark: {side}: {d}", file=sys.stderr)
+        counts[(side, d[5])] = counts.get((side, d[5]), 0) + 1
+    for d in differences[:10]:
+        print(f"project benchmark: {'only zoci' if d in ours else 'only ' + name}: {d}", file=sys.stderr)
+    for (side, check), count in sorted(counts.items()):
+        print(f"project benchmark: {count} {side}: {check}", file=sys.stderr)
     return len(differences)
 
 
