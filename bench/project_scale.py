@@ -92,11 +92,16 @@ def utf16_column(path, line, byte_column):
     return 1 + sum(2 if ord(c) > 0xFFFF else 1 for c in prefix)
 
 
+# What the engine drops of the library's MSVC-style arguments on a host whose
+# toolchain is not MSVC (engine/compiler_arguments.h); /TC becomes -xc, which
+# the GNU driver assumes for a .c file anyway.
+DROPPED = re.compile(r"^-extra-arg=(/TC|/TP|-fms-compatibility|-fms-compatibility-version=.*|-m32)$")
+
+
 def library_arguments(zoci, work):
     """The compiler arguments the library adds to every file's own (as an IDE
-    gives them), read from the parameters zoci logs for a scratch C file; the
-    cl-style ones (/TC) are left out, run-clang-tidy's compiler being clang's
-    GNU driver, which inspects a .c file as C anyway."""
+    gives them), read from the parameters zoci logs for a scratch C file, as
+    the engine passes them on to clang's GNU driver."""
     probe = os.path.join(work, "probe")
     shutil.rmtree(probe, ignore_errors=True)
     os.makedirs(probe)
@@ -107,7 +112,7 @@ def library_arguments(zoci, work):
     parameters = [f for f in os.listdir(probe) if f.endswith(".parameters.txt")]
     with open(os.path.join(probe, parameters[0])) as f:
         lines = f.read().splitlines()
-    arguments = [line for line in lines if line.startswith("-extra-arg=") and not line.startswith("-extra-arg=/")]
+    arguments = [line for line in lines if line.startswith("-extra-arg=") and not DROPPED.match(line)]
     # zoci takes no C standard from the database (libuv's gnu90): clang's default.
     return arguments + ["-extra-arg=-std=gnu17"]
 
