@@ -13,12 +13,15 @@
 #include <map>
 #include <sstream>
 
+#include "cached_outcome.h"
+#include "file_digests.h"
 #include "fixing.h"
 #include "interop/interop2.h"
 #include "hostlib/zoipc.h"
 #include "machine_report.h"
 #include "parallel_runs.h"
 #include "project_files.h"
+#include "result_cache.h"
 #include "run_summary.h"
 #include "sarif_merge.h"
 #include "text_report.h"
@@ -190,6 +193,23 @@ bool ApplyFixes(const Options& options, const Report& report) {
   return ok;
 }
 
+/// The result cache this run uses, none with --no-cache or when it has no
+/// folder (said on the error stream).
+std::unique_ptr<ResultCache> OpenResultCache(const Options& options) {
+  if (options.noCache || options.fix) return nullptr;  // fixes go through the run's own claims
+  const std::filesystem::path folder = options.cacheDir.empty() ? DefaultCacheFolder() : std::filesystem::path(options.cacheDir);
+  if (folder.empty()) {
+    std::fprintf(stderr, "zoci: no result cache: neither XDG_CACHE_HOME nor HOME is set (--cache-dir names a folder)\n");
+    return nullptr;
+  }
+  auto cache = std::make_unique<ResultCache>(folder, options.cacheMaxBytes);
+  if (std::string error; !cache->Ready(error)) {
+    std::fprintf(stderr, "zoci: no result cache: %s\n", error.c_str());
+    return nullptr;
+  }
+  return cache;
+}
+
 bool DumpCaches(const Options& options) {
   if (options.dumpDir.empty()) return true;
   std::error_code failed;
@@ -242,9 +262,14 @@ int RunInspect(const Options& options) {
   if (!version) return Failure(error);
   const auto files = InputFiles(options, database, error);
   if (!files) return Failure(error);
-  const Inspector inspector(options, std::move(database), std::move(config));
+  const std::unique_ptr<ResultCache> cache = OpenResultCache(options);
+  FileDigests digests;
+  std::optional<CacheUse> cacheUse;
+  if (cache) cacheUse.emplace(CacheUse{*cache, digests, ToolIdentity(*version)});
+  const Inspector inspector(options, std::move(database), std::move(config), cacheUse ? &*cacheUse : nullptr);
   const Report report =
       Collect(InspectAll(inspector, Jobs(options, *files, unsaved), options.jobs, !options.quiet), *version);
+  if (cache) cache->Evict();
   const bool bufferFix = options.fix && options.stdinBuffer;  // the fixed buffer takes standard output
   if (!bufferFix) PrintReport(options, report);
   const bool fixesOk = !options.fix || ApplyFixes(options, report);

@@ -94,6 +94,14 @@ std::string SetMaxFileSize(Options& o, const std::string& value) {
   return {};
 }
 
+std::string SetCacheSize(Options& o, const std::string& value) {
+  uint32_t mebibytes = 0;
+  if (std::string error = ParseUnsigned(value, mebibytes, "--cache-size"); !error.empty()) return error;
+  if (mebibytes == 0) return "--cache-size must be at least 1 (MiB)";
+  o.cacheMaxBytes = uint64_t{mebibytes} << 20;
+  return {};
+}
+
 std::string SetLanguage(Options& o, const std::string& value) {
   if (value != "c" && value != "c++") return "--x takes c or c++, not '" + value + "'";
   o.settings.compileAsC = value == "c";
@@ -182,6 +190,9 @@ const std::vector<Flag>& Flags() {
       {{"--shard"}, "K/N", "inspect the K-th of N parts of the files, split by size the same way on every machine", SetShard},
       {{"--quiet"}, nullptr, "no progress line on the terminal", [](Options& o, const std::string&) { o.quiet = true; return std::string(); }},
       {{"--summary"}, nullptr, "at the end, totals per check and the files that could not be inspected", [](Options& o, const std::string&) { o.summary = true; return std::string(); }},
+      {{"--cache-dir"}, "DIR", "keep results there and reuse them for unchanged inputs (default: $XDG_CACHE_HOME/zoci, else ~/.cache/zoci)", Store(&Options::cacheDir)},
+      {{"--cache-size"}, "MIB", "keep the cache folder under this many MiB, dropping the least recently used results (default 1024)", SetCacheSize},
+      {{"--no-cache"}, nullptr, "neither reuse nor store results", [](Options& o, const std::string&) { o.noCache = true; return std::string(); }},
       {{"--log-dir"}, "DIR", "write each run's log, parameters and errors (and with --detailed the YAML) there", Store(&Options::logDir)},
       {{"--detailed"}, nullptr, "detailed logging", [](Options& o, const std::string&) { o.detailed = true; return std::string(); }},
       {{"--dump-dir"}, "DIR", "after the runs, dump buffers, mappers and fixes into DIR", Store(&Options::dumpDir)},

@@ -1,11 +1,16 @@
 // One file's inspection (see inspection.h).
 #include "inspection.h"
 
+#include <chrono>
 #include <memory>
 #include <set>
 
+#include "cached_outcome.h"
+#include "file_digests.h"
 #include "file_io.h"
 #include "glob.h"
+#include "result_cache.h"
+#include "sha256.h"
 #include "interop/interop2.h"
 #include "run_logs.h"
 #include "run_problems.h"
@@ -38,13 +43,15 @@ std::string DisplayPath(const std::string& engineName) {
 /// The per-file state while one file's results are turned into the host's terms.
 class FileInspection {
  public:
-  FileInspection(const Options& options, const FileJob& job) : options_(options), job_(job) {
+  FileInspection(const Options& options, const FileJob& job, CacheUse* cache)
+      : options_(options), job_(job), cache_(cache) {
     outcome_.file.path = job.path;
     absolute_ = AbsolutePath(job.path);
   }
 
   FileOutcome Run(const InspectionSettings& settings, const std::string& checks,
                   const std::map<std::string, std::string>& checkOptions) {
+    const auto started = fs::file_time_type::clock::now();
     std::string error;
     const auto editorText = job_.editorBuffers.find(absolute_);
     if (editorText != job_.editorBuffers.end() && editorText->second) {
@@ -52,6 +59,17 @@ class FileInspection {
     } else if (!Load(job_.path, job_.unsavedBytes, error)) {
       Fail(error);
       return std::move(outcome_);
+    }
+    std::optional<std::string> cacheKey;
+    if (cache_ && Cacheable(settings)) {
+      try {
+        std::error_code ignored;  // no working folder: paths are shown as the engine names them
+        cacheKey = RecipeKey(RunRecipe{cache_->tool, fs::current_path(ignored).string(), job_.path,
+                                       DigestOf(absolute_), &options_, &settings, checks, checkOptions});
+        if (Reuse(*cacheKey)) return std::move(outcome_);
+      } catch (const std::exception&) {
+        cacheKey.reset();  // inputs the cache cannot name (a path that is not UTF-8): the run goes without it
+      }
     }
     Native::UnsavedBuffers buffers = job_.editorBuffers;
     if (job_.unsavedBytes) {
@@ -71,10 +89,75 @@ class FileInspection {
     outcome_.logText = result->logText;
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) Convert(*result);
+    try {
+      if (cacheKey) Keep(*cacheKey, result->filesRead, started);
+    } catch (const std::exception&) {
+      // Not stored (a path that is not UTF-8, no memory): the next run inspects it again.
+    }
     return std::move(outcome_);
   }
 
  private:
+  /// Whether a stored outcome can stand for this run: not when fixing (fixes
+  /// are applied through the run's own claims), nor when the run's logs or the
+  /// library's state are asked for, nor for a parser another thread may switch off.
+  bool Cacheable(const InspectionSettings& settings) const {
+    return !options_.fix && options_.logDir.empty() && options_.dumpDir.empty() && !settings.skipRun &&
+           !job_.parserSwitch;
+  }
+
+  /// The digest of a file as the library is given it: an unsaved buffer's
+  /// text, else the file on disk; empty when it does not exist.
+  std::string DigestOf(const std::string& path) const {
+    const auto buffer = job_.editorBuffers.find(path);
+    if (buffer != job_.editorBuffers.end() && buffer->second) {
+      const std::u16string& text = *buffer->second;
+      return std::string("u").append(Sha256Hex(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
+    }
+    if (job_.unsavedBytes && path == absolute_) return std::string("b").append(Sha256Hex(*job_.unsavedBytes));
+    return cache_->digests.Of(path).digest;
+  }
+
+  /// Takes the stored outcome of `key` when there is one for the files as
+  /// they are now, with the texts it shows read again.
+  bool Reuse(const std::string& key) {
+    const auto record = cache_->store.Lookup(key, [this](const std::string& path) { return DigestOf(path); });
+    auto stored = record ? ParseOutcomeRecord(*record) : std::nullopt;
+    if (!stored || stored->file.path != job_.path) return false;
+    for (const std::string& path : stored->sources) {
+      std::string ignored;
+      if (outcome_.sources.count(path) != 0 || Load(path, std::nullopt, ignored)) continue;
+      for (const std::string& loaded : stored->sources) {
+        outcome_.sources.erase(loaded);
+        outcome_.diskBytes.erase(loaded);
+      }
+      return false;  // a file it shows is gone: run again
+    }
+    outcome_.file = std::move(stored->file);
+    outcome_.misread = std::move(stored->misread);
+    return true;
+  }
+
+  /// Stores the outcome under `key` with the files the run read. Not a failed
+  /// run (it may do better next time), nor one whose files changed while it ran.
+  void Keep(const std::string& key, const std::vector<std::string>& filesRead, fs::file_time_type started) {
+    if (outcome_.file.failed) return;
+    std::set<std::string> paths(filesRead.begin(), filesRead.end());
+    paths.insert(absolute_);
+    std::vector<CacheDependency> dependencies;
+    for (const std::string& path : paths) {
+      const FileState disk = cache_->digests.Of(path);
+      // File times come from a clock that may lag the one read at the start by a tick.
+      if (!disk.digest.empty() && disk.modified >= started - std::chrono::milliseconds(20)) return;
+      dependencies.push_back({path, DigestOf(path)});
+    }
+    StoredOutcome stored{outcome_.file, outcome_.misread, {}};
+    for (const auto& [path, text] : outcome_.sources) {
+      if (path != job_.path) stored.sources.push_back(path);
+    }
+    cache_->store.Store(key, dependencies, OutcomeRecord(stored));
+  }
+
   void Fail(std::string error) {
     outcome_.file.failed = true;
     outcome_.file.error = std::move(error);
@@ -195,6 +278,7 @@ class FileInspection {
 
   const Options& options_;
   const FileJob& job_;
+  CacheUse* cache_;
   std::string absolute_;
   FileOutcome outcome_;
   std::set<std::string> compared_;  ///< files whose text was compared with the library's
@@ -221,8 +305,9 @@ DecodeRules DecodeRulesOf(const Options& options) {
                      options.ansiCodePage};
 }
 
-Inspector::Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config)
-    : options_(options), database_(std::move(database)), config_(std::move(config)) {}
+Inspector::Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config,
+                     CacheUse* cache)
+    : options_(options), database_(std::move(database)), config_(std::move(config)), cache_(cache) {}
 
 bool Inspector::ChecksFor(const std::string& path, std::string& checks,
                           std::map<std::string, std::string>& checkOptions, std::string& error) const {
@@ -253,7 +338,7 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
     outcome.file = InspectedFile{job.path, true, error, {}, {}, {}};
     return outcome;
   }
-  return FileInspection(options_, job).Run(settings, checks, checkOptions);
+  return FileInspection(options_, job, cache_).Run(settings, checks, checkOptions);
 }
 
 }  // namespace zoci

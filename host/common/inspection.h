@@ -20,6 +20,16 @@
 
 namespace zoci {
 
+class ResultCache;
+class FileDigests;
+
+/// The result cache as the files of one zoci run use it.
+struct CacheUse {
+  ResultCache& store;
+  FileDigests& digests;
+  std::string tool;  ///< ToolIdentity() of this run
+};
+
 /// One file to inspect; `unsavedBytes` replaces its disk contents (an editor's buffer).
 struct FileJob {
   std::string path;  ///< as named on the command line
@@ -47,7 +57,9 @@ class Inspector {
   /// `config` is --config-file's; without it each file gets the nearest
   /// .clang-tidy above it (read here too, so that a file zoci cannot read
   /// fails its run instead of being passed over).
-  Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config);
+  /// With `cache`, results of unchanged inputs are reused and new ones stored.
+  Inspector(const Options& options, std::optional<CompileDatabase> database, std::optional<TidyConfig> config,
+            CacheUse* cache = nullptr);
   FileOutcome Inspect(const FileJob& job) const;
 
  private:
@@ -58,6 +70,7 @@ class Inspector {
   const Options& options_;
   std::optional<CompileDatabase> database_;
   std::optional<TidyConfig> config_;
+  CacheUse* cache_;
 };
 
 /// How zoci decodes files under `options`.

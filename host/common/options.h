@@ -48,6 +48,9 @@ struct Options {
   unsigned jobs = 1;                          ///< the CPU count unless -j says otherwise
   bool quiet = false;                         ///< no progress line
   bool summary = false;                       ///< totals per check and failed files at the end
+  std::string cacheDir;                       ///< empty: the default folder
+  uint64_t cacheMaxBytes = uint64_t{1024} << 20;
+  bool noCache = false;
   std::string logDir;
   std::string dumpDir;
   bool detailed = false;

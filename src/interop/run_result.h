@@ -37,6 +37,9 @@ struct RunResult {
   std::string yamlText;
   std::string logText;
   std::string errorText;
+  /// Absolute paths of the files the compiler looked for (read, or probed and
+  /// not found) once it started; with the main file, what the result depends on.
+  std::vector<std::string> filesRead;
 };
 
 }  // namespace Quillfern::ZoCodeInspections::Native

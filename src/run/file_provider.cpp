@@ -10,6 +10,7 @@ namespace Quillfern::ZoCodeInspections::Native {
 std::optional<ProvidedFile> FileProvider::operator()(std::string_view name,
                                                      std::string_view path) {
   try {
+    asked_.emplace_back(path);
     const auto record = GetFile(name, path, false);
     if (!record) return std::nullopt;
     std::lock_guard lock(record->mutex);

@@ -272,6 +272,7 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   if (detailed) FillYamlText(result, outputs.fixesYaml);
   result.errorText = std::move(outputs.errors);
   result.logText = LogText(result, run.runLog, clock, detailed);
+  result.filesRead = run.provider.Asked();
 }
 
 void RunBodySteps(RunContext& run) {

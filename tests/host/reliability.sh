@@ -13,6 +13,7 @@ work=$(mktemp -d)
 chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
+export XDG_CACHE_HOME="$work/.cache"  # the default result cache: the case's own
 checks=--checks=-*,modernize-use-nullptr
 null_source='int* p = 0;\n'
 null_fixed='int* p = nullptr;'

@@ -44,7 +44,9 @@ class Zoci : public ::testing::Test {
     // Built by appending only: GCC 12 at -O3 misreads "literal" + string as an overlapping copy.
     std::string command = "cd ";
     command += Quote(dir_.Path().string());
-    command += " && ";
+    command += " && XDG_CACHE_HOME=";  // the default result cache: the test's own
+    command += Quote(cacheHome_.Path().string());
+    command += " ";
     command += Quote(program);
     for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
     command.append(" <").append(Quote(in.string()));
@@ -55,7 +57,20 @@ class Zoci : public ::testing::Test {
   }
   std::string Read(const std::string& relative) const { return ReadBytes(dir_.Path() / relative); }
 
+  /// How many results a cache folder (by default the default one) holds: a
+  /// run not served from the cache adds one.
+  size_t CachedResults(std::filesystem::path folder = {}) const {
+    size_t count = 0;
+    if (folder.empty()) folder = cacheHome_.Path() / "zoci";
+    if (!std::filesystem::exists(folder)) return 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+      count += entry.path().extension() == ".r" ? 1 : 0;
+    }
+    return count;
+  }
+
   TempDir dir_;
+  TempDir cacheHome_;
 };
 
 TEST_F(Zoci, EveryEncodingGivesTheSameDiagnosticsAtUtf16PositionsInFileOrder) {
@@ -170,21 +185,36 @@ std::multiset<std::string> ResolvedResults(const std::string& sarif) {
 }
 
 // The README's CI workflow on the sample project: two runners each inspect
-// their shard of the whole compile database, and the merged log holds what one
-// run over the whole database finds.
+// their shard of the whole compile database with the cache folder the workflow
+// restores and saves, and the merged log holds what one run over the whole
+// database finds. The second pushes are served from the cache, with the same log.
 TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
-  const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif"});
+  const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif", "--no-cache"});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
   EXPECT_EQ(ResolvedResults(whole.out).size(), 2u) << whole.out;  // one in main.cpp, one in shelf.cpp
   std::vector<std::string> shards;
-  for (const std::string shard : {"1/2", "2/2"}) {
-    const ZociRun run = Run({"inspect", "-p", "project", "--shard", shard, "--format", "sarif", "--quiet"});
-    ASSERT_EQ(run.exitCode, 0) << run.err;
-    shards.push_back("shard" + shard.substr(0, 1) + ".sarif");
-    dir_.Write(shards.back(), run.out);
+  ZociRun merged;
+  size_t stored = 0;
+  for (const int push : {1, 2}) {
+    SCOPED_TRACE(push);
+    shards.clear();
+    for (const std::string shard : {"1/2", "2/2"}) {
+      const ZociRun run = Run({"inspect", "-p", "project", "--shard", shard, "--cache-dir", ".zoci-cache", "--format",
+                               "sarif", "--summary"});
+      ASSERT_EQ(run.exitCode, 0) << run.err;
+      shards.push_back("shard-" + shard.substr(0, 1) + ".sarif");
+      dir_.Write(shards.back(), run.out);
+    }
+    const size_t results = CachedResults(dir_.Path() / ".zoci-cache");
+    EXPECT_EQ(results, push == 1 ? 3u : stored);  // one per file of the database, none added by the second push
+    stored = results;
+    const ZociRun again = Run({"merge-sarif", shards[0], shards[1]});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    if (push == 2) {
+      EXPECT_EQ(again.out, merged.out);
+    }
+    merged = again;
   }
-  const ZociRun merged = Run({"merge-sarif", shards[0], shards[1]});
-  ASSERT_EQ(merged.exitCode, 0) << merged.err;
   EXPECT_EQ(ResolvedResults(merged.out), ResolvedResults(whole.out));
   if (const std::string multitool = ZOCI_SARIF_MULTITOOL; !multitool.empty()) {
     dir_.Write("all.sarif", merged.out);
@@ -332,6 +362,106 @@ TEST_F(Zoci, AnotherAnsiCodePageIsReadAndWrittenInThatCodePage) {
   EXPECT_NE(run.out.find("\"Мир\""), std::string::npos) << run.out;  // shown in UTF-8
   ASSERT_EQ(zoci("fix").exitCode, 0);
   EXPECT_EQ(Read("a.cpp"), cp1251.substr(0, cp1251.size() - 6) + "nullptr;\n");
+}
+
+}  // namespace
+}  // namespace zotest
+
+namespace zotest {
+namespace {
+
+/// A copy of zoci beside links to the libraries, so that the copy can be made
+/// newer than the build (as a rebuilt zoci or engine is).
+std::filesystem::path RebuiltZoci(const TempDir& folder) {
+  namespace fs = std::filesystem;
+  const fs::path built = fs::path(ZOCI_EXE).parent_path();
+  for (const auto& entry : fs::directory_iterator(built)) {
+    if (entry.path().filename().string().find(".so") != std::string::npos) {
+      fs::create_symlink(entry.path(), folder.Path() / entry.path().filename());
+    }
+  }
+  fs::copy_file(ZOCI_EXE, folder.Path() / "zoci");
+  fs::last_write_time(folder.Path() / "zoci", fs::last_write_time(ZOCI_EXE) + std::chrono::seconds(10));
+  return folder.Path() / "zoci";
+}
+
+// Every input of a result changed in turn gives a fresh run (the cache folder
+// gains a result), the same inputs again are served from the cache, and both
+// print exactly what a run without the cache prints.
+TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResults) {
+  dir_.Write("cached/.clang-tidy", "Checks: '-*,modernize-use-nullptr,readability-container-size-empty'\n");
+  dir_.Write("cached/second/h.h", "#include <string>\ninline int* h() { return 0; }\n");
+  dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;\nbool e(const std::string& s) { return s.size() == 0; }\n");
+  const TempDir rebuiltFolder;
+  const std::string rebuilt = RebuiltZoci(rebuiltFolder).string();
+  const std::vector<std::string> base = {"inspect", "--format", "json", "-I", (dir_.Path() / "cached/first").string(),
+                                         "-I", (dir_.Path() / "cached/second").string()};
+  struct Case {
+    const char* what;
+    std::function<void()> change;
+    std::vector<std::string> arguments;  ///< after `base`
+    std::string input;                   ///< standard input
+    std::string program = ZOCI_EXE;
+  };
+  const std::vector<Case> cases = {
+      {"the first run", [] {}, {"cached/main.cpp"}, ""},
+      {"the main file's text", [this] { dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n"); },
+       {"cached/main.cpp"}, ""},
+      {"an included header's text",
+       [this] { dir_.Write("cached/second/h.h", "#include <string>\ninline int* h() { return 0; }  // changed\n"); },
+       {"cached/main.cpp"}, ""},
+      {"a header now found earlier in the include path",
+       [this] { dir_.Write("cached/first/h.h", "#include <string>\ninline int* h() { return nullptr; }\n"); },
+       {"cached/main.cpp"}, ""},
+      {"an unsaved buffer of the main file", [] {}, {"--stdin-buffer", "cached/main.cpp", "cached/main.cpp"},
+       "#include \"h.h\"\nint* q = 0;\n"},
+      {"another unsaved buffer", [] {}, {"--stdin-buffer", "cached/main.cpp", "cached/main.cpp"},
+       "#include \"h.h\"\nint* r = 0;\n"},
+      {"the command line", [] {}, {"-DEXTRA=1", "cached/main.cpp"}, ""},
+      {"the checks", [] {}, {"--checks=-readability-*", "cached/main.cpp"}, ""},
+      {"a check option", [] {}, {"--option", "modernize-use-nullptr.NullMacros=MYNULL", "cached/main.cpp"}, ""},
+      {"the .clang-tidy file",
+       [this] { dir_.Write("cached/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"); }, {"cached/main.cpp"}, ""},
+      {"a directive", [this] { dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;  // zoCI:skip\n"); },
+       {"cached/main.cpp"}, ""},
+      {"the program (a rebuilt zoci or engine)", [] {}, {"cached/main.cpp"}, "", rebuilt},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.change();
+    std::vector<std::string> arguments = base;
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    const size_t before = CachedResults();
+    const ZociRun fresh = Shell(c.program, arguments, c.input);
+    EXPECT_EQ(CachedResults(), before + 1) << fresh.err;
+    const ZociRun served = Shell(c.program, arguments, c.input);
+    EXPECT_EQ(CachedResults(), before + 1);
+    arguments.push_back("--no-cache");
+    const ZociRun uncached = Shell(c.program, arguments, c.input);
+    EXPECT_NE(fresh.out.find("\"diagnostics\""), std::string::npos) << fresh.out << fresh.err;
+    EXPECT_EQ(fresh.out.find("clang-diagnostic-error"), std::string::npos) << fresh.out;
+    for (const ZociRun& run : {served, uncached}) {
+      EXPECT_EQ(run.out, fresh.out);
+      EXPECT_EQ(run.err, fresh.err);
+      EXPECT_EQ(run.exitCode, fresh.exitCode);
+    }
+  }
+}
+
+// Text, JSON and SARIF output of a whole project served from the cache are
+// those of the run that filled it.
+TEST_F(Zoci, EveryOutputFormatOfAProjectIsTheSameFromTheCache) {
+  for (const std::string format : {"text", "json", "sarif"}) {
+    SCOPED_TRACE(format);
+    const std::vector<std::string> arguments = {"inspect", "-p", "project", "--summary", "--format", format};
+    const ZociRun first = Run(arguments);
+    const size_t results = CachedResults();
+    const ZociRun second = Run(arguments);
+    EXPECT_EQ(CachedResults(), results);
+    EXPECT_EQ(second.out, first.out);
+    EXPECT_EQ(second.err, first.err);
+    EXPECT_EQ(second.exitCode, first.exitCode);
+  }
 }
 
 }  // namespace
