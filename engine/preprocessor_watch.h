@@ -2,8 +2,8 @@
 // preprocessor callbacks would miss the includes and macros of a precompiled
 // preamble, since loading one replays none of them: such configurations are
 // compiled without a preamble. Whether a configuration registers callbacks is
-// learnt from its first run (which therefore never uses a preamble) and kept
-// for the process.
+// found once (by creating its checks for an empty file) and kept for the
+// process.
 #pragma once
 
 #include <optional>
@@ -12,7 +12,7 @@
 namespace zoe {
 
 /// What earlier runs of the configuration `signature` (its checks, their
-/// options and the compiler command line) showed; none before its first run.
+/// options and the compiler command line) showed; none before it was found.
 std::optional<bool> ChecksWatchPreprocessor(const std::string& signature);
 
 /// Records what a run of `signature` showed.

@@ -58,10 +58,11 @@ class HookedChecks final : public clang::MultiplexConsumer {
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
   TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit, bool preambleLoaded,
-                     std::optional<bool>& watchedPreprocessor)
+                     bool createOnly, std::optional<bool>& watchedPreprocessor)
       : checks_(checks),
         wholeUnit_(wholeUnit),
         preambleLoaded_(preambleLoaded),
+        createOnly_(createOnly),
         watchedPreprocessor_(watchedPreprocessor) {}
 
   std::unique_ptr<clang::ASTConsumer> CreateASTConsumer(clang::CompilerInstance& compiler,
@@ -72,13 +73,14 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
     const bool watched = compiler.getPreprocessor().getPPCallbacks() != before;
     watchedPreprocessor_ = watched;
     return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_,
-                                          watched && preambleLoaded_);
+                                          createOnly_ || (watched && preambleLoaded_));
   }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   bool wholeUnit_;
   bool preambleLoaded_;
+  bool createOnly_;
   std::optional<bool>& watchedPreprocessor_;
 };
 
@@ -99,7 +101,8 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_, preambleLoaded, watchedPreprocessor_);
+  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_, preambleLoaded, createOnly_,
+                                                     watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*compilerFiles);

@@ -34,13 +34,15 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   /// set when the compiler proper starts (after the driver's work). With
   /// `wholeUnit` the checks visit system headers too. With `preamble` the
   /// compiler loads the main file's precompiled preamble from that session.
+  /// With `createOnly` the checks are created but never run.
   TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary, bool& compilerStarted,
-                 bool wholeUnit, PreambleSession* preamble)
+                 bool wholeUnit, PreambleSession* preamble, bool createOnly = false)
       : checks_(checks),
         summary_(summary),
         compilerStarted_(compilerStarted),
         wholeUnit_(wholeUnit),
-        preamble_(preamble) {}
+        preamble_(preamble),
+        createOnly_(createOnly) {}
 
   bool runInvocation(std::shared_ptr<clang::CompilerInvocation> invocation, clang::FileManager* files,
                      std::shared_ptr<clang::PCHContainerOperations> pchOperations,
@@ -57,6 +59,7 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   bool& compilerStarted_;
   bool wholeUnit_;
   PreambleSession* preamble_;
+  bool createOnly_;
   std::optional<bool> watchedPreprocessor_;
 };
 

@@ -20,6 +20,8 @@
 #include <llvm/ADT/STLExtras.h>
 #include <llvm/ADT/StringExtras.h>
 #include <llvm/Support/FileSystem.h>
+#include <llvm/Support/MemoryBuffer.h>
+#include <llvm/Support/VirtualFileSystem.h>
 #include <llvm/Support/Path.h>
 #include <llvm/Support/TargetSelect.h>
 #include <llvm/Support/raw_ostream.h>
@@ -108,14 +110,15 @@ std::vector<std::string> CompilerCommandLine(const std::vector<std::string>& ext
 /// to its extension (which picks the language).
 std::string ConfigurationSignature(const std::vector<std::string>& checkNames,
                                    const clang::tidy::ClangTidyContext& context,
-                                   const std::vector<std::string>& commandLine) {
-  std::string signature = llvm::join(checkNames, ",");
+                                   const std::vector<std::string>& commandLine, const std::string& sourceFile) {
+  std::vector<std::string> options;
   for (const auto& [name, option] : context.getOptions().CheckOptions) {
-    signature.append("\n").append(name.str()).append("=").append(option.Value);
+    options.push_back(name.str() + "=" + option.Value);
   }
+  std::sort(options.begin(), options.end());
+  std::string signature = llvm::join(checkNames, ",") + "\n" + llvm::join(options, "\n");
   for (const std::string& argument : commandLine) {
-    const bool isSource = &argument == &commandLine.back();
-    signature.append("\n").append(isSource ? llvm::sys::path::extension(argument).str() : argument);
+    signature.append("\n").append(argument == sourceFile ? llvm::sys::path::extension(argument).str() : argument);
   }
   return signature;
 }
@@ -198,10 +201,17 @@ class TidyRun {
     InitialiseTargets();
     const std::vector<std::string> commandLine = CompilerCommandLine(arguments_.extraArgs, sourceFile_, context);
     const std::vector<std::string> checkNames = checks.getCheckNames();
-    const std::string signature = ConfigurationSignature(checkNames, context, commandLine);
+    const std::string signature = ConfigurationSignature(checkNames, context, commandLine, sourceFile_);
     PreambleSession preamble(PreambleStore::Shared(), workingFolder_ + '\n' + llvm::join(commandLine, "\n"));
-    const bool mayUsePreamble = PreambleStore::Shared().Capacity() > 0 && !AnalyzerEnabled(checkNames) &&
-                                ChecksWatchPreprocessor(signature) == false;
+    bool mayUsePreamble = PreambleStore::Shared().Capacity() > 0 && !AnalyzerEnabled(checkNames);
+    if (mayUsePreamble) {
+      std::optional<bool> watches = ChecksWatchPreprocessor(signature);
+      if (!watches) {
+        watches = CreatedChecksWatchPreprocessor(checks, commandLine, collected);
+        LearnChecksWatchPreprocessor(signature, *watches);
+      }
+      mayUsePreamble = !*watches;
+    }
     std::string summary;
     std::optional<bool> watched = CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr,
                                               collected, summary);
@@ -219,6 +229,33 @@ class TidyRun {
     if (profile != nullptr) profile->PrintTable(outputs_.Errors());
     outputs_.Errors() << summary;
     if (!compiled_) outputs_.Errors() << "Error while processing " << sourceFile_ << ".\n";
+  }
+
+  /// Whether the checks register preprocessor callbacks, found by creating
+  /// them for an empty main file (with the run's command line, since the
+  /// language decides which checks exist) without running them.
+  bool CreatedChecksWatchPreprocessor(clang::tidy::ClangTidyASTConsumerFactory& checks,
+                                      const std::vector<std::string>& commandLine,
+                                      clang::tidy::ClangTidyDiagnosticConsumer& collected) {
+    auto emptySource = llvm::makeIntrusiveRefCnt<llvm::vfs::InMemoryFileSystem>();
+    emptySource->addFile(sourceFile_, 0, llvm::MemoryBuffer::getMemBuffer(""));
+    auto overlay = llvm::makeIntrusiveRefCnt<llvm::vfs::OverlayFileSystem>(files_);
+    overlay->pushOverlay(emptySource);
+    std::string summary;
+    llvm::raw_string_ostream summaryStream(summary);
+    TidyToolAction action(checks, summaryStream, compilerStarted_, false, nullptr, /*createOnly=*/true);
+    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(
+        new clang::FileManager(clang::FileSystemOptions(), std::move(overlay)));
+    clang::tooling::ToolInvocation invocation(commandLine, &action, fileManager.get(),
+                                              std::make_shared<clang::PCHContainerOperations>());
+    clang::IgnoringDiagConsumer ignored;
+    invocation.setDiagnosticConsumer(&ignored);
+    invocation.run();
+    // The run's own compile starts with the driver's work again, and what
+    // the checks said of an empty file is not the run's.
+    compilerStarted_ = false;
+    collected.take();
+    return action.ChecksWatchedPreprocessor().value_or(true);
   }
 
   /// One compile of the source with the checks; answers whether the checks
