@@ -10,6 +10,7 @@
 #include <clang/Frontend/CompilerInstance.h>
 #include <clang/Frontend/CompilerInvocation.h>
 #include <clang/Frontend/PrecompiledPreamble.h>
+#include <clang/Lex/PPCallbacks.h>
 #include <llvm/Support/Format.h>
 #include <llvm/Support/MemoryBuffer.h>
 #include <llvm/Support/VirtualFileSystem.h>
@@ -39,10 +40,34 @@ bool FilesUnchanged(const FileHashes& hashes, llvm::vfs::FileSystem& files) {
   return true;
 }
 
-/// Records the text of every file the preamble's compiler read, as it read it.
+/// Notes when the preprocessor enters a header outside the system folders.
+class UserHeaderWatch final : public clang::PPCallbacks {
+ public:
+  UserHeaderWatch(const clang::SourceManager& sources, bool& entered) : sources_(sources), entered_(entered) {}
+
+  void FileChanged(clang::SourceLocation location, FileChangeReason reason, clang::SrcMgr::CharacteristicKind kind,
+                   clang::FileID) override {
+    if (reason != EnterFile || clang::SrcMgr::isSystem(kind)) return;
+    const clang::FileID file = sources_.getFileID(location);
+    if (file != sources_.getMainFileID() && sources_.getFileEntryRefForID(file)) entered_ = true;
+  }
+
+ private:
+  const clang::SourceManager& sources_;
+  bool& entered_;
+};
+
+/// Records the text of every file the preamble's compiler read, as it read
+/// it, and whether any of them is a user header.
 class FileRecorder final : public clang::PreambleCallbacks {
  public:
   explicit FileRecorder(llvm::vfs::FileSystem& files) : files_(files) {}
+
+  void BeforeExecute(clang::CompilerInstance& compiler) override { sources_ = &compiler.getSourceManager(); }
+
+  std::unique_ptr<clang::PPCallbacks> createPPCallbacks() override {
+    return std::make_unique<UserHeaderWatch>(*sources_, userHeaders_);
+  }
 
   void AfterExecute(clang::CompilerInstance& compiler) override {
     const clang::SourceManager& sources = compiler.getSourceManager();
@@ -61,10 +86,13 @@ class FileRecorder final : public clang::PreambleCallbacks {
   }
 
   FileHashes Take() { return std::move(hashes_); }
+  bool UserHeaders() const { return userHeaders_; }
 
  private:
   llvm::vfs::FileSystem& files_;
+  const clang::SourceManager* sources_ = nullptr;
   FileHashes hashes_;
+  bool userHeaders_ = false;
 };
 
 /// True when `stored` was built for this command line and region and its
@@ -120,6 +148,7 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
     fresh->commandKey = commandKey_;
     fresh->region = region.str();
     fresh->fileHashes = std::move(hashes);
+    fresh->userHeaders = recorder.UserHeaders();
     store_.Keep(mainFile, fresh);
     stored = std::move(fresh);
     outcome_ = !clean ? PreambleOutcome::kDeclined : replacing ? PreambleOutcome::kRebuilt : PreambleOutcome::kBuilt;
@@ -130,6 +159,8 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
   held_->preamble->AddImplicitPreamble(invocation, fileSystem, mainText_.release());
   return llvm::makeIntrusiveRefCnt<clang::FileManager>(files.getFileSystemOpts(), std::move(fileSystem));
 }
+
+bool PreambleSession::LoadsOnlySystemHeaders() const { return Used() && !held_->userHeaders; }
 
 void DescribePreambleUse(PreambleOutcome outcome, const PreambleStore& store, llvm::raw_ostream& log) {
   const char* what = nullptr;

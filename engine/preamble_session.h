@@ -53,6 +53,9 @@ class PreambleSession {
                                                        std::shared_ptr<clang::PCHContainerOperations> pchOperations);
 
   PreambleOutcome Outcome() const { return outcome_; }
+  /// True when the compiler loads a preamble of system headers only: the
+  /// checks need not read its declarations.
+  bool LoadsOnlySystemHeaders() const;
   /// True when the compiler loads a preamble.
   bool Used() const { return outcome_ == PreambleOutcome::kReused || outcome_ == PreambleOutcome::kBuilt ||
                              outcome_ == PreambleOutcome::kRebuilt; }

@@ -32,6 +32,8 @@ struct StoredPreamble {
   std::string region;
   /// Each file the preamble read, with the hash of the text it read.
   std::vector<std::pair<std::string, uint64_t>> fileHashes;
+  /// Whether it includes headers outside the system folders.
+  bool userHeaders = true;
 };
 
 /// How much the store holds.

@@ -32,8 +32,12 @@ bool HookStopsChecks(const clang::DiagnosticsEngine& compilerDiagnostics) {
 class HookedChecks final : public clang::MultiplexConsumer {
  public:
   HookedChecks(std::vector<std::unique_ptr<clang::ASTConsumer>> checks, const clang::DiagnosticsEngine& diagnostics,
-               bool wholeUnit, bool abandoned)
-      : MultiplexConsumer(std::move(checks)), diagnostics_(diagnostics), wholeUnit_(wholeUnit), abandoned_(abandoned) {}
+               bool wholeUnit, bool onlyParsed, bool abandoned)
+      : MultiplexConsumer(std::move(checks)),
+        diagnostics_(diagnostics),
+        wholeUnit_(wholeUnit),
+        onlyParsed_(onlyParsed),
+        abandoned_(abandoned) {}
 
   void HandleTranslationUnit(clang::ASTContext& context) override {
     if (abandoned_) return;
@@ -43,13 +47,15 @@ class HookedChecks final : public clang::MultiplexConsumer {
       CustomisedRun::Current().DropCheckDiagnostics();
       return;
     }
-    if (!wholeUnit_) VisitOnlyUserDeclarations(context);
+    if (!wholeUnit_) VisitOnlyUserDeclarations(context, onlyParsed_);
     MultiplexConsumer::HandleTranslationUnit(context);
   }
 
  private:
   const clang::DiagnosticsEngine& diagnostics_;
   bool wholeUnit_;
+  /// Only the declarations parsed in this run are the user's.
+  bool onlyParsed_;
   /// The checks watch the preprocessor but a preamble hid its start from
   /// them: they are not run, the run is repeated without the preamble.
   bool abandoned_;
@@ -58,10 +64,11 @@ class HookedChecks final : public clang::MultiplexConsumer {
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
   TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit, bool preambleLoaded,
-                     bool createOnly, std::optional<bool>& watchedPreprocessor)
+                     bool systemPreamble, bool createOnly, std::optional<bool>& watchedPreprocessor)
       : checks_(checks),
         wholeUnit_(wholeUnit),
         preambleLoaded_(preambleLoaded),
+        systemPreamble_(systemPreamble),
         createOnly_(createOnly),
         watchedPreprocessor_(watchedPreprocessor) {}
 
@@ -73,13 +80,14 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
     const bool watched = compiler.getPreprocessor().getPPCallbacks() != before;
     watchedPreprocessor_ = watched;
     return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_,
-                                          createOnly_ || (watched && preambleLoaded_));
+                                          systemPreamble_, createOnly_ || (watched && preambleLoaded_));
   }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   bool wholeUnit_;
   bool preambleLoaded_;
+  bool systemPreamble_;
   bool createOnly_;
   std::optional<bool>& watchedPreprocessor_;
 };
@@ -101,8 +109,9 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_, preambleLoaded, createOnly_,
-                                                     watchedPreprocessor_);
+  auto action = std::make_unique<TidyFrontendAction>(
+      checks_, wholeUnit_, preambleLoaded, preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(), createOnly_,
+      watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*compilerFiles);

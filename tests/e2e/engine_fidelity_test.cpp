@@ -3,10 +3,12 @@
 // error stream are the binary's. The engine's checks skip system headers, so
 // the counts of the error stream's summary (warnings generated, warnings
 // suppressed in non-user code) are its own; the rest is compared as it is.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -111,6 +113,54 @@ TEST_P(EngineCorpusFidelity, DiagnosticsAndFixesEqualTheBinarys) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusFidelity, testing::ValuesIn(CorpusCases()));
+
+/// The checks of the four groups that do not watch the preprocessor, so that
+/// runs load a preamble.
+constexpr const char* kPreambleChecks =
+    "-*,modernize-*,readability-*,performance-*,bugprone-*,"
+    "-bugprone-implicit-widening-of-multiplication-result,-bugprone-lambda-function-name,"
+    "-bugprone-macro-parentheses,-bugprone-macro-repeated-side-effects,-bugprone-reserved-identifier,"
+    "-bugprone-stringview-nullptr,-bugprone-suspicious-include,-modernize-deprecated-headers,-modernize-loop-convert,"
+    "-modernize-macro-to-enum,-modernize-make-shared,-modernize-make-unique,-modernize-min-max-use-initializer-list,"
+    "-modernize-pass-by-value,-modernize-replace-auto-ptr,-modernize-replace-disallow-copy-and-assign-macro,"
+    "-modernize-replace-random-shuffle,-performance-type-promotion-in-math-fn,-performance-unnecessary-value-param,"
+    "-readability-avoid-unconditional-preprocessor-if,-readability-duplicate-include,-readability-else-after-return,"
+    "-readability-identifier-naming,-readability-redundant-preprocessor,-readability-use-std-min-max";
+
+/// The preamble line of a run log ("built", "reused", ...); empty when none.
+std::string PreambleUse(const std::string& diagnostics) {
+  const size_t start = diagnostics.find("Preamble: ");
+  if (start == std::string::npos) return "";
+  const size_t end = diagnostics.find(';', start);
+  return diagnostics.substr(start + 10, end - start - 10);
+}
+
+class EngineCorpusPreamble : public EngineFidelity {};
+
+// A copy of the file's folder is inspected, edited below its includes and
+// inspected again: the second run reuses the first one's preamble and gives
+// the binary's outputs for the edited text.
+TEST_P(EngineCorpusPreamble, ARunAfterAnEditInTheBodyEqualsTheBinarys) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  const std::filesystem::path original(GetParam().sample);
+  TempDir copy;
+  std::filesystem::copy(original.parent_path(), copy.Path(), std::filesystem::copy_options::recursive);
+  const std::filesystem::path file = copy.Path() / original.filename();
+  const EngineRequest request = FileRequest(file, kPreambleChecks);
+  const EngineRunResult first = RunEngine(RealEngine(), request);
+  ASSERT_THAT(PreambleUse(first.diagnostics), testing::AnyOf("built", "rebuilt")) << first.diagnostics;
+  std::ofstream(file, std::ios::app) << "\nint* zoci_edited() { int* unused = 0; return unused; }\n";
+  TempDir scratch;
+  const ReferenceRun reference = RunReference(request, scratch);
+  const EngineRunResult engine = RunEngine(RealEngine(), request);
+  EXPECT_EQ(PreambleUse(engine.diagnostics), "reused") << engine.diagnostics;
+  EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
+  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
+  EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
+  EXPECT_EQ(engine.exitCode, reference.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusPreamble, testing::ValuesIn(CorpusCases()));
 
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request = SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,readability-braces-around-statements");
