@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "e2e_samples.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr const char* kHeader = R"(#pragma once
 #include <string>
+#include <thread>
 struct Shape {
   virtual ~Shape() {}
   virtual double Area() const { return 0; }
@@ -149,6 +151,36 @@ INSTANTIATE_TEST_SUITE_P(
                      "bugprone-branch-clone",
                      ReusingSteps()},
         PreambleCase{"PreprocessorChecks", "-*,modernize-*,bugprone-macro-parentheses", WatchingSteps()}));
+
+// Threads that inspect the same file and another one at once share the store:
+// every run gives the sequential results.
+TEST(EnginePreambleStore, RunsOnSeveralThreadsShareItAndGiveTheSequentialResults) {
+  TempDir folder;
+  folder.Write("shapes.h", kHeader);
+  const std::string checks = "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements";
+  const std::vector<EngineRequest> requests = {
+      FileRequest(folder.Write("first.cpp", Text(kIncludes, kBody)), checks),
+      FileRequest(folder.Write("second.cpp", Text("#include <map>\n" + std::string(kIncludes), kEdited)), checks)};
+  std::vector<std::string> sequential;
+  for (const EngineRequest& request : requests) sequential.push_back(WithoutRunLog(RunEngine(RealEngine(), request).diagnostics));
+  const std::vector<size_t> threadFiles = {0, 0, 1};
+  std::vector<std::vector<std::string>> concurrent(threadFiles.size());
+  std::vector<std::thread> threads;
+  for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
+    threads.emplace_back([&, thread] {
+      for (int round = 0; round < 3; ++round) {
+        concurrent[thread].push_back(RunEngine(RealEngine(), requests[threadFiles[thread]]).diagnostics);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
+    for (const std::string& run : concurrent[thread]) {
+      EXPECT_EQ(PreambleLine(run), "reused") << run;
+      EXPECT_EQ(WithoutRunLog(run), sequential[threadFiles[thread]]);
+    }
+  }
+}
 
 }  // namespace
 }  // namespace zotest
