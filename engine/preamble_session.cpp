@@ -131,33 +131,42 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
     outcome_ = stored->preamble ? PreambleOutcome::kReused : PreambleOutcome::kDeclined;
   } else {
     const bool replacing = stored != nullptr;
-    clang::DiagnosticConsumer counted;  // counts the warnings and errors
-    llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
-        clang::CompilerInstance::createDiagnostics(&invocation.getDiagnosticOpts(), &counted, false);
-    FileRecorder recorder(*fileSystem);
-    auto built = clang::PrecompiledPreamble::Build(invocation, mainText_.get(), bounds, *diagnostics, fileSystem,
-                                                   std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
-    FileHashes hashes = recorder.Take();
-    if (!built && hashes.empty()) {
+    stored = Build(invocation, bounds, fileSystem, std::move(pchOperations));
+    if (stored == nullptr) {
       store_.Forget(mainFile);
       return unchanged;
     }
-    auto fresh = std::make_shared<StoredPreamble>();
-    const bool clean = built && counted.getNumWarnings() == 0 && counted.getNumErrors() == 0;
-    if (clean) fresh->preamble.emplace(std::move(*built));
-    fresh->commandKey = commandKey_;
-    fresh->region = region.str();
-    fresh->fileHashes = std::move(hashes);
-    fresh->userHeaders = recorder.UserHeaders();
-    store_.Keep(mainFile, fresh);
-    stored = std::move(fresh);
-    outcome_ = !clean ? PreambleOutcome::kDeclined : replacing ? PreambleOutcome::kRebuilt : PreambleOutcome::kBuilt;
+    store_.Keep(mainFile, stored);
+    outcome_ = !stored->preamble ? PreambleOutcome::kDeclined
+               : replacing       ? PreambleOutcome::kRebuilt
+                                 : PreambleOutcome::kBuilt;
   }
   if (!Used()) return unchanged;
   held_ = std::move(stored);
   // The compiler's source manager takes the main text over.
   held_->preamble->AddImplicitPreamble(invocation, fileSystem, mainText_.release());
   return llvm::makeIntrusiveRefCnt<clang::FileManager>(files.getFileSystemOpts(), std::move(fileSystem));
+}
+
+std::shared_ptr<const StoredPreamble> PreambleSession::Build(
+    clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
+    const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+    std::shared_ptr<clang::PCHContainerOperations> pchOperations) const {
+  clang::DiagnosticConsumer counted;  // counts the warnings and errors
+  llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
+      clang::CompilerInstance::createDiagnostics(&invocation.getDiagnosticOpts(), &counted, false);
+  FileRecorder recorder(*fileSystem);
+  auto built = clang::PrecompiledPreamble::Build(invocation, mainText_.get(), bounds, *diagnostics, fileSystem,
+                                                 std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
+  FileHashes hashes = recorder.Take();
+  if (!built && hashes.empty()) return nullptr;
+  auto fresh = std::make_shared<StoredPreamble>();
+  if (built && counted.getNumWarnings() == 0 && counted.getNumErrors() == 0) fresh->preamble.emplace(std::move(*built));
+  fresh->commandKey = commandKey_;
+  fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
+  fresh->fileHashes = std::move(hashes);
+  fresh->userHeaders = recorder.UserHeaders();
+  return fresh;
 }
 
 bool PreambleSession::LoadsOnlySystemHeaders() const { return Used() && !held_->userHeaders; }

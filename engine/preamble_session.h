@@ -15,6 +15,7 @@
 
 namespace clang {
 class CompilerInvocation;
+struct PreambleBounds;
 class FileManager;
 class PCHContainerOperations;
 }  // namespace clang
@@ -22,6 +23,9 @@ class PCHContainerOperations;
 namespace llvm {
 class MemoryBuffer;
 class raw_ostream;
+namespace vfs {
+class FileSystem;
+}
 }  // namespace llvm
 
 namespace zoe {
@@ -61,6 +65,13 @@ class PreambleSession {
                              outcome_ == PreambleOutcome::kRebuilt; }
 
  private:
+  /// A preamble of the main text for `invocation`, or what remembers that its
+  /// files gave compiler diagnostics; null when none could be built.
+  std::shared_ptr<const StoredPreamble> Build(clang::CompilerInvocation& invocation,
+                                              const clang::PreambleBounds& bounds,
+                                              const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+                                              std::shared_ptr<clang::PCHContainerOperations> pchOperations) const;
+
   PreambleStore& store_;
   std::string commandKey_;
   PreambleOutcome outcome_ = PreambleOutcome::kNotAsked;
