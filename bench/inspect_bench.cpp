@@ -110,9 +110,12 @@ std::string BinaryCommand(const fs::path& file) {
       " >/dev/null 2>&1");
 }
 
-/// The probe's command: `count` inspections of `file`.
-std::string ProbeCommand(const fs::path& file, int count) {
-  return Command({ZOCI_PROBE, file.string(), std::to_string(count), kChecks});
+/// The probe's command: `count` inspections of `file`, with an edit in the
+/// body before each but the first when `edit` is set.
+std::string ProbeCommand(const fs::path& file, int count, bool edit = false) {
+  std::vector<std::string> words{ZOCI_PROBE, file.string(), std::to_string(count), kChecks};
+  if (edit) words.insert(words.begin() + 1, "--edit");
+  return Command(words);
 }
 
 /// Runs a shell command; its wall time in seconds and its standard output.
@@ -134,9 +137,8 @@ struct ProbeLine {
   int prepareMs = 0, tidyMs = 0, processMs = 0;
 };
 
-std::vector<ProbeLine> Probe(const fs::path& file, int count) {
-  const auto [wall, output] =
-      Timed(ProbeCommand(file, count));
+std::vector<ProbeLine> Probe(const fs::path& file, int count, bool edit = false) {
+  const auto [wall, output] = Timed(ProbeCommand(file, count, edit));
   std::vector<ProbeLine> lines;
   std::istringstream in(output);
   for (ProbeLine line; in >> line.wallMs >> line.prepareMs >> line.tidyMs >> line.processMs;) {
@@ -178,6 +180,15 @@ void BM_InspectSecond(benchmark::State& state) {
   Report(state, [] { return Probe(TheSources().utf8, 2)[1].wallMs / 1000; });
 }
 
+// The first inspection of a copy of the file and the second one after an
+// edit in the body, in one process.
+void BM_InspectEditFirst(benchmark::State& state) {
+  Report(state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[0].wallMs / 1000; });
+}
+void BM_InspectEdit(benchmark::State& state) {
+  Report(state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[1].wallMs / 1000; });
+}
+
 // The library's own part of an inspection of the UTF-16LE file (buffer
 // preparation and diagnostic processing), against the whole inspection.
 void BM_LibraryPartUtf16(benchmark::State& state) {
@@ -196,6 +207,8 @@ ZOCI_INSPECT_BENCH(BM_TidyBinary);
 ZOCI_INSPECT_BENCH(BM_InspectProcess);
 ZOCI_INSPECT_BENCH(BM_InspectFirst);
 ZOCI_INSPECT_BENCH(BM_InspectSecond);
+ZOCI_INSPECT_BENCH(BM_InspectEditFirst);
+ZOCI_INSPECT_BENCH(BM_InspectEdit);
 ZOCI_INSPECT_BENCH(BM_LibraryPartUtf16);
 ZOCI_INSPECT_BENCH(BM_WholeRunUtf16);
 

@@ -18,7 +18,7 @@ const kChecks = '-*,bugprone-*,modernize-*,performance-*,readability-*';
 const kEdits = 3;
 const kWait = 120000;
 
-function generatedSource() {
+export function generatedSource() {
   let text = '// Inventaire de la cuisine \u2014 générée pour la mesure.\n';
   for (const header of ['algorithm', 'iomanip', 'iostream', 'map', 'queue', 'random', 'string', 'unordered_set', 'vector']) {
     text += `#include <${header}>\n`;
@@ -35,7 +35,7 @@ function generatedSource() {
 }
 
 /// One server behind a client that waits for the diagnostics of a version.
-class Session {
+export class Session {
   constructor(command, args, folder) {
     this.server = spawn(command, args, { cwd: folder, stdio: ['pipe', 'pipe', 'ignore'] });
     this.connection = rpc.createMessageConnection(
@@ -118,7 +118,10 @@ async function main() {
   }
 }
 
-main().catch((error) => {
-  console.error(`lsp_latency: ${error.message}`);
-  process.exit(1);
-});
+// Run as a script, not when another benchmark imports the client.
+if (import.meta.url === pathToFileURL(process.argv[1]).href) {
+  main().catch((error) => {
+    console.error(`lsp_latency: ${error.message}`);
+    process.exit(1);
+  });
+}

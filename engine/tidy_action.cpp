@@ -32,40 +32,64 @@ bool HookStopsChecks(const clang::DiagnosticsEngine& compilerDiagnostics) {
 class HookedChecks final : public clang::MultiplexConsumer {
  public:
   HookedChecks(std::vector<std::unique_ptr<clang::ASTConsumer>> checks, const clang::DiagnosticsEngine& diagnostics,
-               bool wholeUnit)
-      : MultiplexConsumer(std::move(checks)), diagnostics_(diagnostics), wholeUnit_(wholeUnit) {}
+               bool wholeUnit, bool onlyParsed, bool abandoned)
+      : MultiplexConsumer(std::move(checks)),
+        diagnostics_(diagnostics),
+        wholeUnit_(wholeUnit),
+        onlyParsed_(onlyParsed),
+        abandoned_(abandoned) {}
 
   void HandleTranslationUnit(clang::ASTContext& context) override {
+    if (abandoned_) return;
     if (HookStopsChecks(diagnostics_)) {
       // What the checks reported from the preprocessor's callbacks while the
       // unit was parsed goes too.
       CustomisedRun::Current().DropCheckDiagnostics();
       return;
     }
-    if (!wholeUnit_) VisitOnlyUserDeclarations(context);
+    if (!wholeUnit_) VisitOnlyUserDeclarations(context, onlyParsed_);
     MultiplexConsumer::HandleTranslationUnit(context);
   }
 
  private:
   const clang::DiagnosticsEngine& diagnostics_;
   bool wholeUnit_;
+  /// Only the declarations parsed in this run are the user's.
+  bool onlyParsed_;
+  /// The checks watch the preprocessor but a preamble hid its start from
+  /// them: they are not run, the run is repeated without the preamble.
+  bool abandoned_;
 };
 
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
-  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit)
-      : checks_(checks), wholeUnit_(wholeUnit) {}
+  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit, bool preambleLoaded,
+                     bool systemPreamble, bool createOnly, std::optional<bool>& watchedPreprocessor)
+      : checks_(checks),
+        wholeUnit_(wholeUnit),
+        preambleLoaded_(preambleLoaded),
+        systemPreamble_(systemPreamble),
+        createOnly_(createOnly),
+        watchedPreprocessor_(watchedPreprocessor) {}
 
   std::unique_ptr<clang::ASTConsumer> CreateASTConsumer(clang::CompilerInstance& compiler,
                                                         llvm::StringRef file) override {
+    const clang::PPCallbacks* before = compiler.getPreprocessor().getPPCallbacks();
     std::vector<std::unique_ptr<clang::ASTConsumer>> consumers;
     consumers.push_back(checks_.createASTConsumer(compiler, file));
-    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_);
+    const bool watched = compiler.getPreprocessor().getPPCallbacks() != before;
+    watchedPreprocessor_ = watched;
+    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_,
+                                          systemPreamble_, createOnly_ || (watched && preambleLoaded_));
   }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   bool wholeUnit_;
+  bool preambleLoaded_;
+  bool systemPreamble_;
+  bool createOnly_;
+  std::optional<bool>& watchedPreprocessor_;
 };
 
 }  // namespace
@@ -76,17 +100,23 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compilerStarted_ = true;
   // The static analyzer's checks expect __clang_analyzer__ to be defined.
   invocation->getPreprocessorOpts().SetUpStaticAnalyzer = true;
+  llvm::IntrusiveRefCntPtr<clang::FileManager> compilerFiles(files);
+  if (preamble_ != nullptr) compilerFiles = preamble_->Prepare(*invocation, *files, pchOperations);
+  const bool preambleLoaded = preamble_ != nullptr && preamble_->Used();
   clang::CompilerInstance compiler(std::move(pchOperations));
   compiler.setInvocation(std::move(invocation));
-  compiler.setFileManager(files);
+  compiler.setFileManager(compilerFiles.get());
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_);
+  auto action = std::make_unique<TidyFrontendAction>(
+      checks_, wholeUnit_, preambleLoaded, preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(), createOnly_,
+      watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
-  compiler.createSourceManager(*files);
+  compiler.createSourceManager(*compilerFiles);
   const bool succeeded = compiler.ExecuteAction(*action);
+  compilerFiles->clearStatCache();
   files->clearStatCache();
   return succeeded;
 }

@@ -8,8 +8,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include <clang/Tooling/Tooling.h>
+
+#include "preamble_session.h"
 
 namespace clang::tidy {
 class ClangTidyASTConsumerFactory;
@@ -28,20 +32,35 @@ class TidyToolAction final : public clang::tooling::ToolAction {
  public:
   /// `summary` receives the compiler's closing summary; `compilerStarted` is
   /// set when the compiler proper starts (after the driver's work). With
-  /// `wholeUnit` the checks visit system headers too.
+  /// `wholeUnit` the checks visit system headers too. With `preamble` the
+  /// compiler loads the main file's precompiled preamble from that session.
+  /// With `createOnly` the checks are created but never run.
   TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary, bool& compilerStarted,
-                 bool wholeUnit)
-      : checks_(checks), summary_(summary), compilerStarted_(compilerStarted), wholeUnit_(wholeUnit) {}
+                 bool wholeUnit, PreambleSession* preamble, bool createOnly = false)
+      : checks_(checks),
+        summary_(summary),
+        compilerStarted_(compilerStarted),
+        wholeUnit_(wholeUnit),
+        preamble_(preamble),
+        createOnly_(createOnly) {}
 
   bool runInvocation(std::shared_ptr<clang::CompilerInvocation> invocation, clang::FileManager* files,
                      std::shared_ptr<clang::PCHContainerOperations> pchOperations,
                      clang::DiagnosticConsumer* diagnostics) override;
+
+  /// Whether the checks registered preprocessor callbacks; none before they
+  /// were created. When they did while a preamble was loaded, they were not
+  /// run: the run must be repeated without the preamble.
+  std::optional<bool> ChecksWatchedPreprocessor() const { return watchedPreprocessor_; }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& summary_;
   bool& compilerStarted_;
   bool wholeUnit_;
+  PreambleSession* preamble_;
+  bool createOnly_;
+  std::optional<bool> watchedPreprocessor_;
 };
 
 }  // namespace zoe

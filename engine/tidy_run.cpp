@@ -17,7 +17,11 @@
 #include <clang/Serialization/PCHContainerOperations.h>
 #include <clang/Tooling/ArgumentsAdjusters.h>
 #include <clang/Tooling/Tooling.h>
+#include <llvm/ADT/STLExtras.h>
+#include <llvm/ADT/StringExtras.h>
 #include <llvm/Support/FileSystem.h>
+#include <llvm/Support/MemoryBuffer.h>
+#include <llvm/Support/VirtualFileSystem.h>
 #include <llvm/Support/Path.h>
 #include <llvm/Support/TargetSelect.h>
 #include <llvm/Support/raw_ostream.h>
@@ -28,6 +32,9 @@
 #include "customised_run.h"
 #include "diagnostic_printer.h"
 #include "options_provider.h"
+#include "preamble_session.h"
+#include "preamble_store.h"
+#include "preprocessor_watch.h"
 #include "provider_file_system.h"
 #include "run_arguments.h"
 #include "run_outputs.h"
@@ -98,6 +105,31 @@ std::vector<std::string> CompilerCommandLine(const std::vector<std::string>& ext
   return commandLine;
 }
 
+/// What decides whether the checks watch the preprocessor: the enabled
+/// checks, their options and the command line, with the source file reduced
+/// to its extension (which picks the language).
+std::string ConfigurationSignature(const std::vector<std::string>& checkNames,
+                                   const clang::tidy::ClangTidyContext& context,
+                                   const std::vector<std::string>& commandLine, const std::string& sourceFile) {
+  std::vector<std::string> options;
+  for (const auto& [name, option] : context.getOptions().CheckOptions) {
+    options.push_back(name.str() + "=" + option.Value);
+  }
+  std::sort(options.begin(), options.end());
+  std::string signature = llvm::join(checkNames, ",") + "\n" + llvm::join(options, "\n");
+  for (const std::string& argument : commandLine) {
+    signature.append("\n").append(argument == sourceFile ? llvm::sys::path::extension(argument).str() : argument);
+  }
+  return signature;
+}
+
+/// The static analyzer walks the translation unit on its own terms; its runs
+/// never load a preamble.
+bool AnalyzerEnabled(const std::vector<std::string>& checkNames) {
+  return llvm::any_of(checkNames,
+                      [](llvm::StringRef check) { return check.starts_with("clang-analyzer-"); });
+}
+
 /// "Suppressed N warnings (...)." as the binary sums up what it left out.
 void PrintSuppressedSummary(const clang::tidy::ClangTidyStats& stats, llvm::raw_ostream& errors) {
   if (stats.errorsIgnored() == 0) return;
@@ -165,25 +197,84 @@ class TidyRun {
 
  private:
   void Compile(clang::tidy::ClangTidyContext& context, clang::tidy::ClangTidyASTConsumerFactory& checks,
-               const CheckProfile* profile, clang::DiagnosticConsumer& collected) {
+               const CheckProfile* profile, clang::tidy::ClangTidyDiagnosticConsumer& collected) {
     InitialiseTargets();
+    const std::vector<std::string> commandLine = CompilerCommandLine(arguments_.extraArgs, sourceFile_, context);
+    const std::vector<std::string> checkNames = checks.getCheckNames();
+    const std::string signature = ConfigurationSignature(checkNames, context, commandLine, sourceFile_);
+    PreambleSession preamble(PreambleStore::Shared(), workingFolder_ + '\n' + llvm::join(commandLine, "\n"));
+    bool mayUsePreamble = PreambleStore::Shared().Capacity() > 0 && !AnalyzerEnabled(checkNames);
+    if (mayUsePreamble) {
+      std::optional<bool> watches = ChecksWatchPreprocessor(signature);
+      if (!watches) {
+        watches = CreatedChecksWatchPreprocessor(checks, commandLine, collected);
+        LearnChecksWatchPreprocessor(signature, *watches);
+      }
+      mayUsePreamble = !*watches;
+    }
     std::string summary;
-    llvm::raw_string_ostream summaryStream(summary);
-    const bool wholeUnit =
-        ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
-    TidyToolAction action(checks, summaryStream, compilerStarted_, wholeUnit);
-    // The compiler shares the file manager by reference count.
-    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
-    clang::tooling::ToolInvocation invocation(CompilerCommandLine(arguments_.extraArgs, sourceFile_, context),
-                                              &action, fileManager.get(),
-                                              std::make_shared<clang::PCHContainerOperations>());
-    invocation.setDiagnosticConsumer(&collected);
-    const bool compiled = invocation.run();
+    std::optional<bool> watched = CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr,
+                                              collected, summary);
+    if (watched == true && preamble.Used()) {
+      // The checks watch the preprocessor after all: what the abandoned
+      // compile reported is left out and the file compiled as usual.
+      collected.take();
+      summary.clear();
+      watched = CompileOnce(context, checks, commandLine, nullptr, collected, summary);
+    }
+    if (watched) LearnChecksWatchPreprocessor(signature, *watched);
+    DescribePreambleUse(preamble.Outcome(), PreambleStore::Shared(), outputs_.Diagnostics());
     // The binary's order: the profile (printed when the checks end), the
     // compiler's summary, then the failure.
     if (profile != nullptr) profile->PrintTable(outputs_.Errors());
     outputs_.Errors() << summary;
-    if (!compiled) outputs_.Errors() << "Error while processing " << sourceFile_ << ".\n";
+    if (!compiled_) outputs_.Errors() << "Error while processing " << sourceFile_ << ".\n";
+  }
+
+  /// Whether the checks register preprocessor callbacks, found by creating
+  /// them for an empty main file (with the run's command line, since the
+  /// language decides which checks exist) without running them.
+  bool CreatedChecksWatchPreprocessor(clang::tidy::ClangTidyASTConsumerFactory& checks,
+                                      const std::vector<std::string>& commandLine,
+                                      clang::tidy::ClangTidyDiagnosticConsumer& collected) {
+    auto emptySource = llvm::makeIntrusiveRefCnt<llvm::vfs::InMemoryFileSystem>();
+    emptySource->addFile(sourceFile_, 0, llvm::MemoryBuffer::getMemBuffer(""));
+    auto overlay = llvm::makeIntrusiveRefCnt<llvm::vfs::OverlayFileSystem>(files_);
+    overlay->pushOverlay(emptySource);
+    std::string summary;
+    llvm::raw_string_ostream summaryStream(summary);
+    TidyToolAction action(checks, summaryStream, compilerStarted_, false, nullptr, /*createOnly=*/true);
+    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(
+        new clang::FileManager(clang::FileSystemOptions(), std::move(overlay)));
+    clang::tooling::ToolInvocation invocation(commandLine, &action, fileManager.get(),
+                                              std::make_shared<clang::PCHContainerOperations>());
+    clang::IgnoringDiagConsumer ignored;
+    invocation.setDiagnosticConsumer(&ignored);
+    invocation.run();
+    // The run's own compile starts with the driver's work again, and what
+    // the checks said of an empty file is not the run's.
+    compilerStarted_ = false;
+    collected.take();
+    return action.ChecksWatchedPreprocessor().value_or(true);
+  }
+
+  /// One compile of the source with the checks; answers whether the checks
+  /// registered preprocessor callbacks (none when they were never created).
+  std::optional<bool> CompileOnce(clang::tidy::ClangTidyContext& context,
+                                  clang::tidy::ClangTidyASTConsumerFactory& checks,
+                                  const std::vector<std::string>& commandLine, PreambleSession* preamble,
+                                  clang::DiagnosticConsumer& collected, std::string& summary) {
+    llvm::raw_string_ostream summaryStream(summary);
+    const bool wholeUnit =
+        ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
+    TidyToolAction action(checks, summaryStream, compilerStarted_, wholeUnit, preamble);
+    // The compiler shares the file manager by reference count.
+    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
+    clang::tooling::ToolInvocation invocation(commandLine, &action, fileManager.get(),
+                                              std::make_shared<clang::PCHContainerOperations>());
+    invocation.setDiagnosticConsumer(&collected);
+    compiled_ = invocation.run();
+    return action.ChecksWatchedPreprocessor();
   }
 
   int32_t Report(clang::tidy::ClangTidyContext& context, const std::vector<ClangTidyError>& errors) {
@@ -222,6 +313,7 @@ class TidyRun {
   std::string sourceFile_;
   /// Set when the compiler proper starts; from then on the provider serves.
   bool compilerStarted_ = false;
+  bool compiled_ = false;
   llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files_;
 };
 

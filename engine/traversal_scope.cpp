@@ -29,10 +29,11 @@ bool ChecksNeedWholeUnit(const std::function<bool(std::string_view)>& isEnabled)
   return false;
 }
 
-void VisitOnlyUserDeclarations(clang::ASTContext& context) {
+void VisitOnlyUserDeclarations(clang::ASTContext& context, bool onlyParsed) {
   const clang::SourceManager& sources = context.getSourceManager();
   std::vector<clang::Decl*> scope;
-  for (clang::Decl* declaration : context.getTranslationUnitDecl()->decls()) {
+  const clang::TranslationUnitDecl* unit = context.getTranslationUnitDecl();
+  for (clang::Decl* declaration : onlyParsed ? unit->noload_decls() : unit->decls()) {
     const clang::SourceLocation location = declaration->getLocation();
     // Implicit declarations (builtin types) have no location; nothing is
     // reported there.

@@ -20,7 +20,8 @@ namespace zoe {
 bool ChecksNeedWholeUnit(const std::function<bool(std::string_view)>& isEnabled);
 
 /// Restricts what the matchers of `context` visit to the top-level
-/// declarations outside system headers.
-void VisitOnlyUserDeclarations(clang::ASTContext& context);
+/// declarations outside system headers. With `onlyParsed`, the declarations
+/// of a loaded precompiled preamble (system headers only) are not even read.
+void VisitOnlyUserDeclarations(clang::ASTContext& context, bool onlyParsed = false);
 
 }  // namespace zoe

@@ -3,71 +3,23 @@
 // error stream are the binary's. The engine's checks skip system headers, so
 // the counts of the error stream's summary (warnings generated, warnings
 // suppressed in non-user code) are its own; the rest is compared as it is.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e_samples.h"
+#include "reference_tidy.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
-
-struct ReferenceRun {
-  int exitCode = -1;
-  std::string diagnostics;
-  std::string errors;
-  std::string fixesYaml;
-};
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-/// Runs the binary with the request's arguments from the main file's folder;
-/// the compiler arguments follow "--".
-ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) {
-  const std::string fixes = (scratch.Path() / "reference.yaml").string();
-  std::string command = "cd " + Quoted(*request.mainFileFolder) + " && " + Quoted(ZOCI_REFERENCE_TIDY);
-  for (const std::string& argument : LibraryArguments(request)) {
-    if (argument == "clang-tidy.exe" || argument.starts_with("-extra-arg=")) continue;
-    const bool isExport = argument.starts_with("-export-fixes=");
-    command.append(" ").append(Quoted(isExport ? std::string("-export-fixes=").append(fixes) : argument));
-  }
-  command += " --";
-  for (const std::string& argument : NativeCompilerArgs(request.compilerArgs)) command.append(" ").append(Quoted(argument));
-  const auto out = scratch.Path() / "out.txt";
-  const auto err = scratch.Path() / "err.txt";
-  command += " > " + Quoted(out.string()) + " 2> " + Quoted(err.string());
-  const int status = std::system(command.c_str());
-  ReferenceRun run;
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.diagnostics = ReadBytes(out);
-  run.errors = ReadBytes(err);
-  if (std::filesystem::exists(fixes)) run.fixesYaml = ReadBytes(fixes);
-  return run;
-}
-
-/// The error stream without its closing summary (warnings generated, warnings
-/// suppressed and the hint that follows), whose counts are the engine's own.
-std::string WithoutSummary(const std::string& errors) {
-  static const std::regex summary(
-      R"(\d+ warnings?( and \d+ errors?)? generated\.|Suppressed \d+ warnings? \(.*\)\.|Use -header-filter=.*)");
-  std::istringstream lines(errors);
-  std::string kept;
-  for (std::string line; std::getline(lines, line);) {
-    if (!std::regex_match(line, summary)) kept.append(line).append("\n");
-  }
-  return kept;
-}
 
 /// `text` with the header names of modernize-deprecated-headers' messages left
 /// out: LLVM 19's check keeps the name past the life of its text, so the binary
@@ -96,7 +48,7 @@ TEST_P(EngineFidelity, OutputsEqualTheBinarysForTheSameText) {
   const EngineRunResult engine = RunEngine(RealEngine(), request);
 
   ASSERT_NE(CountLines(reference.diagnostics, "warning:"), 0) << "the sample must give findings";
-  EXPECT_EQ(engine.diagnostics, reference.diagnostics);
+  EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
   EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
   EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
   EXPECT_EQ(engine.exitCode, reference.exitCode);
@@ -154,13 +106,61 @@ TEST_P(EngineCorpusFidelity, DiagnosticsAndFixesEqualTheBinarys) {
   TempDir scratch;
   const ReferenceRun reference = RunReference(request, scratch);
   const EngineRunResult engine = RunEngine(RealEngine(), request);
-  EXPECT_EQ(WithoutDeprecatedHeaderNames(engine.diagnostics), WithoutDeprecatedHeaderNames(reference.diagnostics));
+  EXPECT_EQ(WithoutDeprecatedHeaderNames(WithoutRunLog(engine.diagnostics)), WithoutDeprecatedHeaderNames(reference.diagnostics));
   EXPECT_EQ(WithoutDeprecatedHeaderNames(engine.fixesYaml), WithoutDeprecatedHeaderNames(reference.fixesYaml));
   EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
   EXPECT_EQ(engine.exitCode, reference.exitCode);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusFidelity, testing::ValuesIn(CorpusCases()));
+
+/// The checks of the four groups that do not watch the preprocessor, so that
+/// runs load a preamble.
+constexpr const char* kPreambleChecks =
+    "-*,modernize-*,readability-*,performance-*,bugprone-*,"
+    "-bugprone-implicit-widening-of-multiplication-result,-bugprone-lambda-function-name,"
+    "-bugprone-macro-parentheses,-bugprone-macro-repeated-side-effects,-bugprone-reserved-identifier,"
+    "-bugprone-stringview-nullptr,-bugprone-suspicious-include,-modernize-deprecated-headers,-modernize-loop-convert,"
+    "-modernize-macro-to-enum,-modernize-make-shared,-modernize-make-unique,-modernize-min-max-use-initializer-list,"
+    "-modernize-pass-by-value,-modernize-replace-auto-ptr,-modernize-replace-disallow-copy-and-assign-macro,"
+    "-modernize-replace-random-shuffle,-performance-type-promotion-in-math-fn,-performance-unnecessary-value-param,"
+    "-readability-avoid-unconditional-preprocessor-if,-readability-duplicate-include,-readability-else-after-return,"
+    "-readability-identifier-naming,-readability-redundant-preprocessor,-readability-use-std-min-max";
+
+/// The preamble line of a run log ("built", "reused", ...); empty when none.
+std::string PreambleUse(const std::string& diagnostics) {
+  const size_t start = diagnostics.find("Preamble: ");
+  if (start == std::string::npos) return "";
+  const size_t end = diagnostics.find(';', start);
+  return diagnostics.substr(start + 10, end - start - 10);
+}
+
+class EngineCorpusPreamble : public EngineFidelity {};
+
+// A copy of the file's folder is inspected, edited below its includes and
+// inspected again: the second run reuses the first one's preamble and gives
+// the binary's outputs for the edited text.
+TEST_P(EngineCorpusPreamble, ARunAfterAnEditInTheBodyEqualsTheBinarys) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  const std::filesystem::path original(GetParam().sample);
+  TempDir copy;
+  std::filesystem::copy(original.parent_path(), copy.Path(), std::filesystem::copy_options::recursive);
+  const std::filesystem::path file = copy.Path() / original.filename();
+  const EngineRequest request = FileRequest(file, kPreambleChecks);
+  const EngineRunResult first = RunEngine(RealEngine(), request);
+  ASSERT_THAT(PreambleUse(first.diagnostics), testing::AnyOf("built", "rebuilt")) << first.diagnostics;
+  std::ofstream(file, std::ios::app) << "\nint* zoci_edited() { int* unused = 0; return unused; }\n";
+  TempDir scratch;
+  const ReferenceRun reference = RunReference(request, scratch);
+  const EngineRunResult engine = RunEngine(RealEngine(), request);
+  EXPECT_EQ(PreambleUse(engine.diagnostics), "reused") << engine.diagnostics;
+  EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
+  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
+  EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
+  EXPECT_EQ(engine.exitCode, reference.exitCode);
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusPreamble, testing::ValuesIn(CorpusCases()));
 
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request = SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,readability-braces-around-statements");

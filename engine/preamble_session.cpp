@@ -1,0 +1,200 @@
+#include "preamble_session.h"
+
+#include <utility>
+#include <vector>
+
+#include <clang/Basic/Diagnostic.h>
+#include <clang/Basic/DiagnosticOptions.h>
+#include <clang/Basic/FileManager.h>
+#include <clang/Basic/SourceManager.h>
+#include <clang/Frontend/CompilerInstance.h>
+#include <clang/Frontend/CompilerInvocation.h>
+#include <clang/Frontend/PrecompiledPreamble.h>
+#include <clang/Lex/PPCallbacks.h>
+#include <llvm/Support/Format.h>
+#include <llvm/Support/MemoryBuffer.h>
+#include <llvm/Support/VirtualFileSystem.h>
+#include <llvm/Support/raw_ostream.h>
+#include <llvm/Support/xxhash.h>
+
+#include "preamble_store.h"
+
+namespace zoe {
+
+namespace {
+
+using FileHashes = std::vector<std::pair<std::string, uint64_t>>;
+
+/// The hash of `name`'s text as `files` serves it; none when it cannot be read.
+std::optional<uint64_t> HashOfFile(llvm::vfs::FileSystem& files, const std::string& name) {
+  auto text = files.getBufferForFile(name, /*FileSize=*/-1, /*RequiresNullTerminator=*/false);
+  if (!text) return std::nullopt;
+  return llvm::xxh3_64bits((*text)->getBuffer());
+}
+
+/// True when every file still holds the text the preamble read.
+bool FilesUnchanged(const FileHashes& hashes, llvm::vfs::FileSystem& files) {
+  for (const auto& [name, hash] : hashes) {
+    if (HashOfFile(files, name) != hash) return false;
+  }
+  return true;
+}
+
+/// Notes when the preprocessor enters a header outside the system folders.
+class UserHeaderWatch final : public clang::PPCallbacks {
+ public:
+  UserHeaderWatch(const clang::SourceManager& sources, bool& entered) : sources_(sources), entered_(entered) {}
+
+  void FileChanged(clang::SourceLocation location, FileChangeReason reason, clang::SrcMgr::CharacteristicKind kind,
+                   clang::FileID) override {
+    if (reason != EnterFile || clang::SrcMgr::isSystem(kind)) return;
+    const clang::FileID file = sources_.getFileID(location);
+    if (file != sources_.getMainFileID() && sources_.getFileEntryRefForID(file)) entered_ = true;
+  }
+
+ private:
+  const clang::SourceManager& sources_;
+  bool& entered_;
+};
+
+/// Records the text of every file the preamble's compiler read, as it read
+/// it, and whether any of them is a user header.
+class FileRecorder final : public clang::PreambleCallbacks {
+ public:
+  explicit FileRecorder(llvm::vfs::FileSystem& files) : files_(files) {}
+
+  void BeforeExecute(clang::CompilerInstance& compiler) override { sources_ = &compiler.getSourceManager(); }
+
+  std::unique_ptr<clang::PPCallbacks> createPPCallbacks() override {
+    return std::make_unique<UserHeaderWatch>(*sources_, userHeaders_);
+  }
+
+  void AfterExecute(clang::CompilerInstance& compiler) override {
+    const clang::SourceManager& sources = compiler.getSourceManager();
+    const clang::OptionalFileEntryRef main = sources.getFileEntryRefForID(sources.getMainFileID());
+    for (auto info = sources.fileinfo_begin(); info != sources.fileinfo_end(); ++info) {
+      const clang::FileEntryRef file = info->first;
+      if (main && file.isSameRef(*main)) continue;
+      const std::string name = file.getName().str();
+      // A file looked up but never read counts by its present text.
+      if (auto text = info->second->getBufferIfLoaded()) {
+        hashes_.emplace_back(name, llvm::xxh3_64bits(text->getBuffer()));
+      } else if (auto hash = HashOfFile(files_, name)) {
+        hashes_.emplace_back(name, *hash);
+      }
+    }
+  }
+
+  FileHashes Take() { return std::move(hashes_); }
+  bool UserHeaders() const { return userHeaders_; }
+
+ private:
+  llvm::vfs::FileSystem& files_;
+  const clang::SourceManager* sources_ = nullptr;
+  FileHashes hashes_;
+  bool userHeaders_ = false;
+};
+
+/// True when `stored` was built for this command line and region and its
+/// files are unchanged.
+bool StillFits(const StoredPreamble& stored, const std::string& commandKey, llvm::StringRef region,
+               llvm::vfs::FileSystem& files) {
+  return stored.commandKey == commandKey && stored.region == region && FilesUnchanged(stored.fileHashes, files);
+}
+
+}  // namespace
+
+PreambleSession::PreambleSession(PreambleStore& store, std::string commandKey)
+    : store_(store), commandKey_(std::move(commandKey)) {}
+
+PreambleSession::~PreambleSession() = default;
+
+llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
+    clang::CompilerInvocation& invocation, clang::FileManager& files,
+    std::shared_ptr<clang::PCHContainerOperations> pchOperations) {
+  llvm::IntrusiveRefCntPtr<clang::FileManager> unchanged(&files);
+  outcome_ = PreambleOutcome::kNone;
+  const auto& inputs = invocation.getFrontendOpts().Inputs;
+  if (store_.Capacity() == 0 || inputs.size() != 1 || !inputs[0].isFile()) return unchanged;
+  const std::string mainFile = inputs[0].getFile().str();
+  llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> fileSystem = files.getVirtualFileSystemPtr();
+  auto text = fileSystem->getBufferForFile(mainFile);
+  if (!text) return unchanged;
+  mainText_ = std::move(*text);
+  const clang::PreambleBounds bounds =
+      clang::ComputePreambleBounds(invocation.getLangOpts(), mainText_->getMemBufferRef(), 0);
+  if (bounds.Size == 0) return unchanged;
+  const llvm::StringRef region = mainText_->getBuffer().take_front(bounds.Size);
+
+  std::shared_ptr<const StoredPreamble> stored = store_.Find(mainFile);
+  if (stored && StillFits(*stored, commandKey_, region, *fileSystem)) {
+    outcome_ = stored->preamble ? PreambleOutcome::kReused : PreambleOutcome::kDeclined;
+  } else {
+    const bool replacing = stored != nullptr;
+    stored = Build(invocation, bounds, fileSystem, std::move(pchOperations));
+    if (stored == nullptr) {
+      store_.Forget(mainFile);
+      return unchanged;
+    }
+    store_.Keep(mainFile, stored);
+    outcome_ = !stored->preamble ? PreambleOutcome::kDeclined
+               : replacing       ? PreambleOutcome::kRebuilt
+                                 : PreambleOutcome::kBuilt;
+  }
+  if (!Used()) return unchanged;
+  held_ = std::move(stored);
+  // The compiler's source manager takes the main text over.
+  held_->preamble->AddImplicitPreamble(invocation, fileSystem, mainText_.release());
+  return llvm::makeIntrusiveRefCnt<clang::FileManager>(files.getFileSystemOpts(), std::move(fileSystem));
+}
+
+std::shared_ptr<const StoredPreamble> PreambleSession::Build(
+    clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
+    const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+    std::shared_ptr<clang::PCHContainerOperations> pchOperations) const {
+  clang::DiagnosticConsumer counted;  // counts the warnings and errors
+  llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
+      clang::CompilerInstance::createDiagnostics(&invocation.getDiagnosticOpts(), &counted, false);
+  FileRecorder recorder(*fileSystem);
+  auto built = clang::PrecompiledPreamble::Build(invocation, mainText_.get(), bounds, *diagnostics, fileSystem,
+                                                 std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
+  FileHashes hashes = recorder.Take();
+  if (!built && hashes.empty()) return nullptr;
+  auto fresh = std::make_shared<StoredPreamble>();
+  if (built && counted.getNumWarnings() == 0 && counted.getNumErrors() == 0) fresh->preamble.emplace(std::move(*built));
+  fresh->commandKey = commandKey_;
+  fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
+  fresh->fileHashes = std::move(hashes);
+  fresh->userHeaders = recorder.UserHeaders();
+  return fresh;
+}
+
+bool PreambleSession::LoadsOnlySystemHeaders() const { return Used() && !held_->userHeaders; }
+
+void DescribePreambleUse(PreambleOutcome outcome, const PreambleStore& store, llvm::raw_ostream& log) {
+  const char* what = nullptr;
+  switch (outcome) {
+    case PreambleOutcome::kNotAsked:
+      return;
+    case PreambleOutcome::kNone:
+      what = "none";
+      break;
+    case PreambleOutcome::kReused:
+      what = "reused";
+      break;
+    case PreambleOutcome::kBuilt:
+      what = "built";
+      break;
+    case PreambleOutcome::kRebuilt:
+      what = "rebuilt";
+      break;
+    case PreambleOutcome::kDeclined:
+      what = "not used (its files give compiler diagnostics)";
+      break;
+  }
+  const PreambleStoreUse use = store.Use();
+  log << "Preamble: " << what << "; " << use.preambles << " held, "
+      << llvm::format("%.1f", static_cast<double>(use.bytes) / (1024.0 * 1024.0)) << " MB.\n";
+}
+
+}  // namespace zoe

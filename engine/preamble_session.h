@@ -1,0 +1,86 @@
+// One run's use of the preamble store: before the compiler starts, the main
+// file's preamble is taken from the store while it still fits (the same
+// command line, the same text up to the preamble's end, the same content in
+// every file it read, as the run's file system serves them), or built and
+// kept; the invocation and file manager are then set up to load it. A
+// preamble whose files gave compiler diagnostics is never used (they would not
+// be reported again): its files are compiled as usual, and the store
+// remembers that until they change, so that it is not built again each run.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <llvm/ADT/IntrusiveRefCntPtr.h>
+
+namespace clang {
+class CompilerInvocation;
+struct PreambleBounds;
+class FileManager;
+class PCHContainerOperations;
+}  // namespace clang
+
+namespace llvm {
+class MemoryBuffer;
+class raw_ostream;
+namespace vfs {
+class FileSystem;
+}
+}  // namespace llvm
+
+namespace zoe {
+
+struct StoredPreamble;
+class PreambleStore;
+
+/// What became of a run's preamble.
+enum class PreambleOutcome {
+  kNotAsked,  ///< the run did not ask for one
+  kNone,      ///< the main file has no preamble, or it could not be built
+  kReused,    ///< taken from the store
+  kBuilt,     ///< built for this run, none kept before
+  kRebuilt,   ///< built for this run in place of one that no longer fitted
+  kDeclined,  ///< its files gave compiler diagnostics: compiled as usual
+};
+
+class PreambleSession {
+ public:
+  PreambleSession(PreambleStore& store, std::string commandKey);
+  ~PreambleSession();
+  PreambleSession(const PreambleSession&) = delete;
+  PreambleSession& operator=(const PreambleSession&) = delete;
+
+  /// Sets `invocation` up to load the main file's preamble and answers the
+  /// file manager the compiler then uses (`files` itself when none is used).
+  /// The session must outlive the compiler.
+  llvm::IntrusiveRefCntPtr<clang::FileManager> Prepare(clang::CompilerInvocation& invocation, clang::FileManager& files,
+                                                       std::shared_ptr<clang::PCHContainerOperations> pchOperations);
+
+  PreambleOutcome Outcome() const { return outcome_; }
+  /// True when the compiler loads a preamble of system headers only: the
+  /// checks need not read its declarations.
+  bool LoadsOnlySystemHeaders() const;
+  /// True when the compiler loads a preamble.
+  bool Used() const { return outcome_ == PreambleOutcome::kReused || outcome_ == PreambleOutcome::kBuilt ||
+                             outcome_ == PreambleOutcome::kRebuilt; }
+
+ private:
+  /// A preamble of the main text for `invocation`, or what remembers that its
+  /// files gave compiler diagnostics; null when none could be built.
+  std::shared_ptr<const StoredPreamble> Build(clang::CompilerInvocation& invocation,
+                                              const clang::PreambleBounds& bounds,
+                                              const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+                                              std::shared_ptr<clang::PCHContainerOperations> pchOperations) const;
+
+  PreambleStore& store_;
+  std::string commandKey_;
+  PreambleOutcome outcome_ = PreambleOutcome::kNotAsked;
+  std::shared_ptr<const StoredPreamble> held_;
+  std::unique_ptr<llvm::MemoryBuffer> mainText_;
+};
+
+/// The run log's line about the preamble ("Preamble: reused; 3 held, 120.5
+/// MB."); nothing when the run did not ask for one.
+void DescribePreambleUse(PreambleOutcome outcome, const PreambleStore& store, llvm::raw_ostream& log);
+
+}  // namespace zoe

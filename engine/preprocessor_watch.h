@@ -1,0 +1,21 @@
+// Which check configurations watch the preprocessor. A check that registers
+// preprocessor callbacks would miss the includes and macros of a precompiled
+// preamble, since loading one replays none of them: such configurations are
+// compiled without a preamble. Whether a configuration registers callbacks is
+// found once (by creating its checks for an empty file) and kept for the
+// process.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace zoe {
+
+/// What earlier runs of the configuration `signature` (its checks, their
+/// options and the compiler command line) showed; none before it was found.
+std::optional<bool> ChecksWatchPreprocessor(const std::string& signature);
+
+/// Records what a run of `signature` showed.
+void LearnChecksWatchPreprocessor(const std::string& signature, bool watches);
+
+}  // namespace zoe

@@ -1,0 +1,186 @@
+// Runs of one file in one process reuse its precompiled preamble: after an
+// edit below the includes the preamble is reused, after an edit of a header
+// (served unsaved or saved) or of the includes it is built again, and every
+// run's outputs are the binary's for the same text, in the main file and in
+// the user header alike. Checks that watch the preprocessor never get one.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e_samples.h"
+#include "reference_tidy.h"
+#include "support/temp_dir.h"
+
+namespace zotest {
+namespace {
+
+constexpr const char* kHeader = R"(#pragma once
+#include <string>
+#include <thread>
+struct Shape {
+  virtual ~Shape() {}
+  virtual double Area() const { return 0; }
+  int* Tag() const { return 0; }
+};
+void Describe(const Shape& shape, std::string label);
+)";
+
+constexpr const char* kIncludes = "#include \"shapes.h\"\n#include <vector>\n\n";
+
+constexpr const char* kBody = R"(struct Square : Shape {
+  virtual double Area() const { return side * side; }
+  double side = 1;
+};
+void Describe(const Shape& s, std::string name) { if (s.Area() > 0) name += "x"; }
+int* Count(const std::vector<int>& v) { int n = 0; for (int i : v) n += i; return n > 0 ? 0 : 0; }
+)";
+
+/// One run of the sequence: the texts it changes, whether the header's new
+/// text is only served (unsaved), and the run log's preamble line expected.
+struct Step {
+  std::string main;
+  std::string header;  ///< empty: unchanged
+  bool headerUnsaved = false;
+  std::string preamble;  ///< "" when the run reports none
+};
+
+struct PreambleCase {
+  std::string name;
+  std::string checks;
+  std::vector<Step> steps;
+};
+
+void PrintTo(const PreambleCase& c, std::ostream* out) { *out << c.name; }
+
+std::string PreambleLine(const std::string& diagnostics) {
+  const size_t start = diagnostics.find("Preamble: ");
+  if (start == std::string::npos) return "";
+  const std::string line = diagnostics.substr(start, diagnostics.find(';', start) - start);
+  return line.substr(std::string("Preamble: ").size());
+}
+
+class EnginePreamble : public testing::TestWithParam<PreambleCase> {};
+
+TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  TempDir folder;
+  TempDir scratch;
+  const auto main = folder.Write("main.cpp", "");
+  const auto header = folder.Write("shapes.h", kHeader);
+  std::map<std::string, std::shared_ptr<const std::string>> unsaved;
+  EngineRequest request = FileRequest(main, GetParam().checks);
+  // Each case is a configuration of its own, which the process first sees here.
+  request.checkOptions = {{"zoci.PreambleCase", GetParam().name}};
+  request.provider = [&unsaved](std::string_view, std::string_view path) -> std::optional<ProvidedFile> {
+    auto found = unsaved.find(std::string(path));
+    if (found == unsaved.end()) return std::nullopt;
+    return ProvidedFile{found->second, 1700000000};
+  };
+  int index = 0;
+  for (const Step& step : GetParam().steps) {
+    SCOPED_TRACE("run " + std::to_string(++index));
+    folder.Write("main.cpp", step.main);
+    if (!step.header.empty() && step.headerUnsaved) {
+      unsaved[header.string()] = std::make_shared<const std::string>(step.header);
+    } else if (!step.header.empty()) {
+      unsaved.clear();
+      folder.Write("shapes.h", step.header);
+    }
+    const EngineRunResult engine = RunEngine(RealEngine(), request);
+    // The binary reads the disk: the unsaved header is saved for it.
+    if (step.headerUnsaved) folder.Write("shapes.h", step.header);
+    const ReferenceRun reference = RunReference(request, scratch);
+    if (step.headerUnsaved) folder.Write("shapes.h", kHeader);
+    EXPECT_EQ(PreambleLine(engine.diagnostics), step.preamble) << engine.diagnostics;
+    EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
+    EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
+    EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
+    EXPECT_EQ(engine.exitCode, reference.exitCode);
+  }
+  EXPECT_GT(CountLines(RunEngine(RealEngine(), request).diagnostics, "shapes.h:"), 0)
+      << "the header must give findings";
+}
+
+std::string Text(const std::string& includes, const std::string& body) { return includes + body; }
+
+const std::string kEdited = std::string(kBody) + "int* Spare() { return 0; }\n";
+const std::string kRenamed = [] {
+  std::string body = kBody;
+  body.replace(body.find("std::string name) { if (s.Area() > 0) name"), 43,
+               "std::string label) { if (s.Area() > 0) label");
+  return body;
+}();
+const std::string kHeaderEdited = std::string(kHeader) + "inline int* Other() { return 0; }\n";
+
+/// Runs that may use a preamble: build, reuse, then build again after each
+/// kind of change.
+std::vector<Step> ReusingSteps() {
+  return {
+      {Text(kIncludes, kBody), "", false, "built"},
+      {Text(kIncludes, kEdited), "", false, "reused"},
+      {Text(kIncludes, kRenamed), "", false, "reused"},
+      {Text(kIncludes, kRenamed), kHeaderEdited, true, "rebuilt"},
+      // Saved as it was served: the same text.
+      {Text(kIncludes, kBody), kHeaderEdited, false, "reused"},
+      {Text(kIncludes, kBody), kHeader, false, "rebuilt"},
+      {Text(kIncludes, kEdited), "", false, "reused"},
+      {Text("#include <map>\n" + std::string(kIncludes), kEdited), "", false, "rebuilt"},
+  };
+}
+
+/// Runs whose checks watch the preprocessor: never a preamble.
+std::vector<Step> WatchingSteps() {
+  return {
+      {Text(kIncludes, kBody), "", false, ""},
+      {Text(kIncludes, kEdited), "", false, ""},
+      {Text(kIncludes, kRenamed), "", false, ""},
+  };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, EnginePreamble,
+    testing::Values(
+        PreambleCase{"AstChecks",
+                     "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements,"
+                     "readability-inconsistent-declaration-parameter-name,performance-for-range-copy,"
+                     "bugprone-branch-clone",
+                     ReusingSteps()},
+        PreambleCase{"PreprocessorChecks", "-*,modernize-*,bugprone-macro-parentheses", WatchingSteps()}));
+
+// Threads that inspect the same file and another one at once share the store:
+// every run gives the sequential results.
+TEST(EnginePreambleStore, RunsOnSeveralThreadsShareItAndGiveTheSequentialResults) {
+  TempDir folder;
+  folder.Write("shapes.h", kHeader);
+  const std::string checks = "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements";
+  const std::vector<EngineRequest> requests = {
+      FileRequest(folder.Write("first.cpp", Text(kIncludes, kBody)), checks),
+      FileRequest(folder.Write("second.cpp", Text("#include <map>\n" + std::string(kIncludes), kEdited)), checks)};
+  std::vector<std::string> sequential;
+  for (const EngineRequest& request : requests) sequential.push_back(WithoutRunLog(RunEngine(RealEngine(), request).diagnostics));
+  const std::vector<size_t> threadFiles = {0, 0, 1};
+  std::vector<std::vector<std::string>> concurrent(threadFiles.size());
+  std::vector<std::thread> threads;
+  for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
+    threads.emplace_back([&, thread] {
+      for (int round = 0; round < 3; ++round) {
+        concurrent[thread].push_back(RunEngine(RealEngine(), requests[threadFiles[thread]]).diagnostics);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
+    for (const std::string& run : concurrent[thread]) {
+      EXPECT_EQ(PreambleLine(run), "reused") << run;
+      EXPECT_EQ(WithoutRunLog(run), sequential[threadFiles[thread]]);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zotest
