@@ -258,6 +258,9 @@ int RunInspect(const Options& options) {
   if (options.stdinBuffer && !ReadStreamBytes(std::cin, "standard input", unsaved.emplace(), error, options.maxFileBytes)) {
     return Failure(error);
   }
+  // Each file is inspected once per process here, so a preamble kept for a
+  // next run would only cost its build; ZOCI_PREAMBLES set by the user wins.
+  setenv("ZOCI_PREAMBLES", "0", /*overwrite=*/0);
   const auto version = InitializeLibrary(options, error);
   if (!version) return Failure(error);
   const auto files = InputFiles(options, database, error);
