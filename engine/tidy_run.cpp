@@ -186,7 +186,7 @@ class TidyRun {
     if (!compiled) outputs_.Errors() << "Error while processing " << sourceFile_ << ".\n";
   }
 
-  int32_t Report(clang::tidy::ClangTidyContext& context, const std::vector<ClangTidyError>& errors) {
+  int32_t Report(clang::tidy::ClangTidyContext& context, std::vector<ClangTidyError>& errors) {
     const bool colors = context.getOptions().UseColor.value_or(false);
     const unsigned promoted = PrintDiagnostics(errors, files_, colors, outputs_.Diagnostics());
     if (arguments_.exportFixes && !errors.empty() && !ExportFixes(errors)) return 1;
@@ -205,15 +205,17 @@ class TidyRun {
     return 1;
   }
 
-  bool ExportFixes(const std::vector<ClangTidyError>& errors) {
+  /// Writes the fixes file; the errors' paths are rewritten for it in place
+  /// (nothing reads them afterwards), so a run with a million diagnostics is
+  /// not held twice.
+  bool ExportFixes(std::vector<ClangTidyError>& errors) {
     std::string yaml;
     llvm::raw_string_ostream stream(yaml);
-    std::vector<ClangTidyError> written = errors;
-    for (ClangTidyError& error : written) {
+    for (ClangTidyError& error : errors) {
       static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
     }
-    clang::tidy::exportReplacements(PathForYaml(sourceFile_), written, stream);
-    return outputs_.WriteFixes(yaml);
+    clang::tidy::exportReplacements(PathForYaml(sourceFile_), errors, stream);
+    return outputs_.WriteFixes(std::move(yaml));
   }
 
   RunArguments arguments_;
