@@ -1,5 +1,4 @@
 #include "tidy_run.h"
-#include "yaml_paths.h"
 
 #include <algorithm>
 #include <memory>
@@ -27,6 +26,7 @@
 #include "customised_checks.h"
 #include "customised_run.h"
 #include "diagnostic_printer.h"
+#include "fixes_export.h"
 #include "options_provider.h"
 #include "provider_file_system.h"
 #include "run_arguments.h"
@@ -186,7 +186,7 @@ class TidyRun {
     if (!compiled) outputs_.Errors() << "Error while processing " << sourceFile_ << ".\n";
   }
 
-  int32_t Report(clang::tidy::ClangTidyContext& context, std::vector<ClangTidyError>& errors) {
+  int32_t Report(clang::tidy::ClangTidyContext& context, const std::vector<ClangTidyError>& errors) {
     const bool colors = context.getOptions().UseColor.value_or(false);
     const unsigned promoted = PrintDiagnostics(errors, files_, colors, outputs_.Diagnostics());
     if (arguments_.exportFixes && !errors.empty() && !ExportFixes(errors)) return 1;
@@ -205,17 +205,8 @@ class TidyRun {
     return 1;
   }
 
-  /// Writes the fixes file; the errors' paths are rewritten for it in place
-  /// (nothing reads them afterwards), so a run with a million diagnostics is
-  /// not held twice.
-  bool ExportFixes(std::vector<ClangTidyError>& errors) {
-    std::string yaml;
-    llvm::raw_string_ostream stream(yaml);
-    for (ClangTidyError& error : errors) {
-      static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
-    }
-    clang::tidy::exportReplacements(PathForYaml(sourceFile_), errors, stream);
-    return outputs_.WriteFixes(std::move(yaml));
+  bool ExportFixes(const std::vector<ClangTidyError>& errors) {
+    return outputs_.WriteFixes(ExportedFixesYaml(sourceFile_, errors));
   }
 
   RunArguments arguments_;
