@@ -20,8 +20,10 @@ namespace {
 /// diagnostic, so a run with a million diagnostics is read in slices.
 constexpr size_t kDiagnosticsPerPiece = 256;
 
-/// The line that opens the diagnostics sequence as clang-tidy writes it.
-constexpr std::string_view kDiagnosticsKey = "Diagnostics:\n";
+/// The line that opens the diagnostics sequence as clang-tidy writes it,
+/// with the end of the line before.
+constexpr std::string_view kDiagnosticsKeyLine = "\nDiagnostics:\n";
+constexpr std::string_view kDiagnosticsKey = kDiagnosticsKeyLine.substr(1);
 /// How each item of that sequence starts.
 constexpr std::string_view kItemStart = "  - ";
 
@@ -88,7 +90,7 @@ bool EndsDocument(std::string_view tail) {
 std::optional<Layout> LayoutOf(std::string_view text) {
   size_t key = 0;
   if (text.substr(0, kDiagnosticsKey.size()) != kDiagnosticsKey) {
-    key = text.find("\n" + std::string(kDiagnosticsKey));
+    key = text.find(kDiagnosticsKeyLine);
     if (key == std::string_view::npos) return std::nullopt;
     ++key;
   }
