@@ -1,12 +1,15 @@
 // How zoci's work grows with the number of fixes in one file, end to end
 // through the real engine: `zoci fix` on a file with 10,000 fixes against one
 // with 1,000, and the language server's answer to a request while it
-// resolves "Fix all" for 3,000 fixes against the same request when idle.
-// Every measurement is wall time, set as manual time.
+// resolves "Fix all" for 3,000 fixes against the same request when idle;
+// `zoci inspect --format json` on 50,000 diagnostics against 5,000, and the
+// peak memory each diagnostic adds. Every measurement is wall time, set as
+// manual time, except that memory, set as one nanosecond per byte.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,8 +95,14 @@ pid_t Spawn(const std::vector<std::string>& words, int& toChild, int& fromChild)
   return child;
 }
 
-/// Runs `words` to its end; its wall time in seconds. Throws when it fails.
-double TimedRun(const std::vector<std::string>& words) {
+/// What a finished run took.
+struct RunCost {
+  double seconds = 0;
+  long peakKilobytes = 0;  ///< the largest resident set of the process
+};
+
+/// Runs `words` to its end. Throws when it fails.
+RunCost MeasuredRun(const std::vector<std::string>& words) {
   int toChild = -1, fromChild = -1;
   const auto start = Clock::now();
   const pid_t child = Spawn(words, toChild, fromChild);
@@ -104,11 +113,15 @@ double TimedRun(const std::vector<std::string>& words) {
   }
   close(fromChild);
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
   const std::chrono::duration<double> wall = Clock::now() - start;
   if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) throw std::runtime_error(words[0] + " failed");
-  return wall.count();
+  return RunCost{wall.count(), usage.ru_maxrss};
 }
+
+/// Runs `words` to its end; its wall time in seconds. Throws when it fails.
+double TimedRun(const std::vector<std::string>& words) { return MeasuredRun(words).seconds; }
 
 void Report(benchmark::State& state, const std::function<double()>& secondsOfOneRun) {
   for (auto _ : state) {
@@ -131,6 +144,46 @@ double FixOnce(int fixes) {
 
 void BM_Fix1k(benchmark::State& state) { Report(state, [] { return FixOnce(1000); }); }
 void BM_Fix10k(benchmark::State& state) { Report(state, [] { return FixOnce(10000); }); }
+
+/// A source with `count` use-nullptr diagnostics, one per short line.
+std::string SourceWithDiagnostics(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "int* p" + std::to_string(i) + " = 0;\n";
+  return text;
+}
+
+/// The peak resident set of the latest JSON run of each size, in kilobytes.
+std::map<int, long>& PeakKilobytes() {
+  static std::map<int, long> peaks;
+  return peaks;
+}
+
+/// `zoci inspect --format json` on a source with `count` diagnostics: every
+/// fix is finalised, as JSON and SARIF report them.
+double JsonOnce(int count) {
+  static std::map<int, fs::path> files;
+  if (!files.count(count)) {
+    files[count] = TheFolder().Write("diagnostics" + std::to_string(count) + ".cpp", SourceWithDiagnostics(count));
+  }
+  const RunCost cost =
+      MeasuredRun({ZOCI_EXE, "inspect", "--format", "json", "--checks=" + std::string(kChecks), files[count].string()});
+  PeakKilobytes()[count] = cost.peakKilobytes;
+  return cost.seconds;
+}
+
+void BM_Json5k(benchmark::State& state) { Report(state, [] { return JsonOnce(5000); }); }
+void BM_Json50k(benchmark::State& state) { Report(state, [] { return JsonOnce(50000); }); }
+
+/// The peak memory each diagnostic adds between the two JSON runs, in bytes
+/// (reported as nanoseconds).
+void BM_JsonBytesPerDiagnostic(benchmark::State& state) {
+  Report(state, [] {
+    const std::map<int, long>& peaks = PeakKilobytes();
+    if (!peaks.count(5000) || !peaks.count(50000)) throw std::runtime_error("the JSON runs did not run");
+    const double bytes = 1024.0 * static_cast<double>(peaks.at(50000) - peaks.at(5000)) / 45000;
+    return bytes * 1e-9;
+  });
+}
 
 /// A `zoci lsp` process with one open document, spoken to over its pipes.
 class LspSession {
@@ -250,6 +303,11 @@ ZOCI_FIXES_BENCH(BM_Fix1k);
 ZOCI_FIXES_BENCH(BM_Fix10k);
 ZOCI_FIXES_BENCH(BM_LspRequestIdle);
 ZOCI_FIXES_BENCH(BM_LspRequestDuringFixAll);
+#define ZOCI_GROWTH_BENCH(name) \
+  BENCHMARK(name)->UseManualTime()->Iterations(1)->Repetitions(3)->Unit(benchmark::kNanosecond)
+ZOCI_GROWTH_BENCH(BM_Json5k);
+ZOCI_GROWTH_BENCH(BM_Json50k);
+ZOCI_GROWTH_BENCH(BM_JsonBytesPerDiagnostic);
 
 }  // namespace
 

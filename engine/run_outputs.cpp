@@ -82,10 +82,16 @@ void RunOutputs::OfferFixes(const std::string& name, const std::string& folder) 
   fixesPath_ = std::string(path);
 }
 
-bool RunOutputs::WriteFixes(const std::string& yaml) {
+bool RunOutputs::WriteFixes(std::string&& yaml) {
   if (!fixes_) return true;
   if (fixes_->captured) {
-    fixes_->stream << yaml;
+    // The stream writes through to the captured string: an empty one takes
+    // the text itself rather than a copy.
+    if (fixes_->captured->empty()) {
+      fixes_->captured->swap(yaml);
+    } else {
+      fixes_->stream << yaml;
+    }
     return true;
   }
   std::error_code error;

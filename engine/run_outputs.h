@@ -36,7 +36,7 @@ class RunOutputs {
   void OfferFixes(const std::string& name, const std::string& folder);
   /// Writes the exported fixes; false (with a message on the error stream)
   /// when the declined file cannot be written.
-  bool WriteFixes(const std::string& yaml);
+  bool WriteFixes(std::string&& yaml);
 
   /// Sends the declined streams to the process's streams. Called once, last.
   void Finish();

@@ -1,5 +1,4 @@
 #include "tidy_run.h"
-#include "yaml_paths.h"
 
 #include <algorithm>
 #include <memory>
@@ -31,6 +30,7 @@
 #include "customised_checks.h"
 #include "customised_run.h"
 #include "diagnostic_printer.h"
+#include "fixes_export.h"
 #include "options_provider.h"
 #include "preamble_session.h"
 #include "preamble_store.h"
@@ -297,14 +297,7 @@ class TidyRun {
   }
 
   bool ExportFixes(const std::vector<ClangTidyError>& errors) {
-    std::string yaml;
-    llvm::raw_string_ostream stream(yaml);
-    std::vector<ClangTidyError> written = errors;
-    for (ClangTidyError& error : written) {
-      static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
-    }
-    clang::tidy::exportReplacements(PathForYaml(sourceFile_), written, stream);
-    return outputs_.WriteFixes(yaml);
+    return outputs_.WriteFixes(ExportedFixesYaml(sourceFile_, errors));
   }
 
   RunArguments arguments_;

@@ -86,9 +86,9 @@ class FileInspection {
       return std::move(outcome_);
     }
     if (!result) return NoResult(*parser, checks, options);
-    outcome_.logText = result->logText;
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) Convert(*result);
+    outcome_.logText = std::move(result->logText);
     try {
       if (cacheKey) Keep(*cacheKey, result->filesRead, started);
     } catch (const std::exception&) {
@@ -217,17 +217,21 @@ class FileInspection {
     return true;
   }
 
-  /// The path under which a diagnostic's file is shown, its text loaded.
-  std::string SourceOf(const std::string& engineName) {
-    if (SameFile(engineName, absolute_)) return job_.path;
-    const std::string shown = DisplayPath(engineName);
+  /// The path under which a diagnostic's file is shown, its text loaded;
+  /// worked out once per file the engine names.
+  const std::string& SourceOf(const std::string& engineName) {
+    const auto known = shownPaths_.find(engineName);
+    if (known != shownPaths_.end()) return known->second;
+    std::string shown = SameFile(engineName, absolute_) ? job_.path : DisplayPath(engineName);
     std::string ignored;  // an unreadable file is shown without its source lines
     if (outcome_.sources.count(shown) == 0) Load(shown, std::nullopt, ignored);
-    return shown;
+    return shownPaths_.emplace(engineName, std::move(shown)).first->second;
   }
 
-  void Convert(const Native::RunResult& result) {
-    for (const Native::qfix& record : result.qfixes) {
+  /// Turns the records into diagnostics, releasing each record once read so
+  /// that a run's findings are not held twice.
+  void Convert(Native::RunResult& result) {
+    for (Native::qfix& record : result.qfixes) {
       Diagnostic diagnostic;
       diagnostic.file = SourceOf(record.filename);
       CheckSameText(diagnostic.file, record.fileText);
@@ -239,7 +243,9 @@ class FileInspection {
       diagnostic.error = diagnostic.promoted || record.checkname == "clang-diagnostic-error";
       if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
       outcome_.file.diagnostics.push_back(std::move(diagnostic));
+      record = Native::qfix();
     }
+    result.qfixes.clear();
   }
 
   /// Notes once per file when the library read it as another text than zoci
@@ -269,11 +275,11 @@ class FileInspection {
   /// user applies the fix) when wanted and given, else the run's own.
   void Fix(Diagnostic& diagnostic, const Native::action& action) const {
     diagnostic.claimToken = action.claimToken;
-    diagnostic.ownFix = EditsOf(action.replacements);
+    std::vector<TextEdit> own = EditsOf(action.replacements);
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
       diagnostic.fix = EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
-    if (diagnostic.fix.empty()) diagnostic.fix = EditsOf(action.replacements);
+    (diagnostic.fix.empty() ? diagnostic.fix : diagnostic.ownFix) = std::move(own);
   }
 
   const Options& options_;
@@ -282,6 +288,7 @@ class FileInspection {
   std::string absolute_;
   FileOutcome outcome_;
   std::set<std::string> compared_;  ///< files whose text was compared with the library's
+  std::map<std::string, std::string> shownPaths_;  ///< the shown path of each file the engine named
 };
 
 /// Whether every forced include that exists is a regular file (a FIFO would hang the run).

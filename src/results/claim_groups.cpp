@@ -20,10 +20,17 @@ size_t LineOf(const std::vector<size_t>& breaks, size_t offset) {
   return static_cast<size_t>(std::lower_bound(breaks.begin(), breaks.end(), offset) - breaks.begin());
 }
 
-/// The first and last line a claim's replacements touch.
+/// Replacements a group takes before a statement's end may close it: on a
+/// long line of many fixes the cleanup's work grows with the square of a
+/// group's size.
+constexpr size_t kGroupSizeToSplit = 32;
+
+/// The first and last line a claim's replacements touch, and the bytes.
 struct LineSpan {
   size_t first = 0;
   size_t last = 0;
+  size_t begin = 0;
+  size_t end = 0;
 };
 
 LineSpan LinesOf(const ClaimedFix& claim, const std::vector<size_t>& breaks) {
@@ -33,7 +40,14 @@ LineSpan LinesOf(const ClaimedFix& claim, const std::vector<size_t>& breaks) {
     end = std::max<size_t>(end, size_t{replacement.offset} + replacement.length);
   }
   if (begin == SIZE_MAX) return {};
-  return {LineOf(breaks, begin), LineOf(breaks, end)};
+  return {LineOf(breaks, begin), LineOf(breaks, end), begin, end};
+}
+
+/// Whether a statement or a block ends in the text between `from` and `to`,
+/// so that fixes on either side cannot meet in the cleanup.
+bool StatementEndBetween(const std::string& text, size_t from, size_t to) {
+  if (to > text.size() || from >= to) return false;
+  return text.find_first_of(";{}", from) < to;
 }
 
 }  // namespace
@@ -49,15 +63,20 @@ std::vector<ClaimedFix> GroupedByNeighbourhood(const std::vector<ClaimedFix>& cl
   std::sort(order.begin(), order.end(), [&](size_t a, size_t b) {
     return lines[a].first != lines[b].first ? lines[a].first < lines[b].first : a < b;
   });
+  const std::string& text = *claims.front().utf8Text;
   std::vector<ClaimedFix> groups;
-  size_t groupLast = 0;
+  size_t groupLast = 0, groupEnd = 0;
   for (const size_t i : order) {
-    if (groups.empty() || lines[i].first > groupLast + 1) {
+    const bool large = !groups.empty() && groups.back().replacements.size() >= kGroupSizeToSplit;
+    if (groups.empty() || lines[i].first > groupLast + 1 ||
+        (large && StatementEndBetween(text, groupEnd, lines[i].begin))) {
       groups.push_back(claims[i]);
       groups.back().replacements.clear();
       groupLast = lines[i].last;
+      groupEnd = 0;
     }
     groupLast = std::max(groupLast, lines[i].last);
+    groupEnd = std::max(groupEnd, lines[i].end);
     auto& joined = groups.back().replacements;
     joined.insert(joined.end(), claims[i].replacements.begin(), claims[i].replacements.end());
   }

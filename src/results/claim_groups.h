@@ -3,7 +3,9 @@
 // (a comma between two initialisers, say), so they are finalised as one
 // change; groups further apart cannot meet and are finalised apart, which keeps
 // the work linear in the number of fixes (the cleanup compares every affected
-// line with every replacement it is given).
+// line with every replacement it is given). A large group is also closed at a
+// statement's end between two fixes, so a long line of many fixes is
+// finalised in pieces.
 #pragma once
 
 #include <vector>

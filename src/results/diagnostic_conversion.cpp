@@ -1,7 +1,9 @@
 #include "results/diagnostic_conversion.h"
 
 #include <algorithm>
+#include <optional>
 #include <system_error>
+#include <unordered_map>
 
 #include "buffers/source_cache.h"
 #include "interop/inspection_settings.h"
@@ -29,15 +31,18 @@ bool IsInside(const std::filesystem::path& file, const std::filesystem::path& fo
          std::none_of(relative.begin(), relative.end(), [](const auto& part) { return part == ".."; });
 }
 
-/// The filter's tests that need neither the file's text nor its directives.
-bool PassesSettings(const FixesDiagnostic& diagnostic, const std::filesystem::path& file,
-                    const DiagnosticFilter& filter) {
+/// The filter's tests of the diagnostic itself.
+bool PassesSettings(const FixesDiagnostic& diagnostic, const DiagnosticFilter& filter) {
   if (diagnostic.filePath.empty()) return false;
   if (!HasReplacements(diagnostic) && !filter.keepFixlessDiagnostics &&
       filter.fixlessChecks.find(diagnostic.checkName) == std::string::npos) {
     return false;
   }
-  if (filter.skipErrors && IsError(diagnostic)) return false;
+  return !(filter.skipErrors && IsError(diagnostic));
+}
+
+/// The filter's tests of the diagnostic's file.
+bool FilePasses(const std::filesystem::path& file, const DiagnosticFilter& filter) {
   if ((filter.modeFlags & ModeFlags::mainFileOnly) != 0) {
     std::error_code ignored;
     return std::filesystem::equivalent(file, filter.mainFile, ignored);
@@ -78,16 +83,43 @@ action FixOf(const FixesDiagnostic& diagnostic, const SpanMapFunction& spanMap) 
   return fix;
 }
 
-void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const DiagnosticFilter& filter,
-                std::string& runLog) {
-  const std::filesystem::path file = std::filesystem::path(diagnostic.filePath).lexically_normal();
-  if (!PassesSettings(diagnostic, file, filter)) return;
-
+/// What the diagnostics of one file share: the filter's verdict on the file
+/// and, once one of them passes, its cache record, its mapper and the one span
+/// map that serves all of its records.
+struct FileContext {
+  std::optional<bool> passes;
+  bool loaded = false;
   std::shared_ptr<clfile> record;
-  const std::shared_ptr<IUtfIndexMapper> mapper = GetMapper(diagnostic.filePath, file.string(), &record);
-  const OffsetAdjustFunction adjust = MakeOffsetAdjust(record.get());
-  if (record && mapper &&
-      SkippedByDirective(*record, *mapper, adjust(diagnostic.offset), diagnostic.checkName, runLog)) {
+  std::shared_ptr<IUtfIndexMapper> mapper;
+  OffsetAdjustFunction adjust;
+  std::shared_ptr<const std::u16string> fileText;
+  std::shared_ptr<SpanMapFunction> spanMap;
+};
+
+/// The contexts of a run's files, by the path the engine names each with.
+using FileContexts = std::unordered_map<std::string, FileContext>;
+
+void Load(FileContext& context, const std::string& filePath) {
+  const std::string file = std::filesystem::path(filePath).lexically_normal().string();
+  context.mapper = GetMapper(filePath, file, &context.record);
+  context.adjust = MakeOffsetAdjust(context.record.get());
+  context.fileText = Utf16TextOf(context.record.get());
+  context.spanMap = std::make_shared<SpanMapFunction>(MakeSpanMap(context.mapper, context.adjust));
+  context.loaded = true;
+}
+
+void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const DiagnosticFilter& filter,
+                FileContexts& contexts, std::string& runLog) {
+  if (!PassesSettings(diagnostic, filter)) return;
+  FileContext& context = contexts[diagnostic.filePath];
+  if (!context.passes) {
+    context.passes = FilePasses(std::filesystem::path(diagnostic.filePath).lexically_normal(), filter);
+  }
+  if (!*context.passes) return;
+  if (!context.loaded) Load(context, diagnostic.filePath);
+  if (context.record && context.mapper &&
+      SkippedByDirective(*context.record, *context.mapper, context.adjust(diagnostic.offset), diagnostic.checkName,
+                         runLog)) {
     return;
   }
 
@@ -95,8 +127,8 @@ void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const Diag
   converted.checkname = diagnostic.checkName;
   converted.message = diagnostic.message;
   converted.filename = diagnostic.filePath;
-  converted.fileText = Utf16TextOf(record.get());
-  converted.spanMap = std::make_shared<SpanMapFunction>(MakeSpanMap(mapper, adjust));
+  converted.fileText = context.fileText;
+  converted.spanMap = context.spanMap;
   converted.actions.push_back(FixOf(diagnostic, *converted.spanMap));
   std::tie(converted.triggerLine, converted.triggerspan) = (*converted.spanMap)(diagnostic.offset, 1);
   result.qfixes.push_back(std::move(converted));
@@ -104,15 +136,18 @@ void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const Diag
 
 }  // namespace
 
-void ConvertDiagnostics(const std::vector<FixesDiagnostic>& diagnostics, RunResult& result,
+void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result,
                         const DiagnosticFilter& filter, std::string& runLog, std::string& errorText) {
-  for (const FixesDiagnostic& diagnostic : diagnostics) {
+  FileContexts contexts;
+  for (FixesDiagnostic& diagnostic : diagnostics) {
     try {
-      ConvertOne(diagnostic, result, filter, runLog);
+      ConvertOne(diagnostic, result, filter, contexts, runLog);
     } catch (const std::exception& error) {
       errorText += std::string("*** exception: ") + error.what() + "\n";
     }
+    diagnostic = FixesDiagnostic();  // what is converted need not be held twice
   }
+  diagnostics.clear();
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -33,7 +33,8 @@ struct DiagnosticFilter {
 /// engine's order. A file skipped by its skip-all directive leaves a line in
 /// `runLog`; a diagnostic whose conversion throws a standard exception
 /// leaves "*** exception: " and the message in `errorText` and no record.
-void ConvertDiagnostics(const std::vector<FixesDiagnostic>& diagnostics, RunResult& result,
+/// Each diagnostic is released once converted.
+void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result,
                         const DiagnosticFilter& filter, std::string& runLog, std::string& errorText);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -53,8 +53,8 @@ std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32
   if (!fixes || fixes->mainSourceFile.empty()) return result;
   result->status = RunStatus::diagnosticsRead;
   PlaceErrorsWithoutPosition(*fixes);
-  ConvertDiagnostics(fixes->diagnostics, *result, FilterFor(*fixes, modeFlags, settings, fixlessChecks),
-                     runLog, errorText);
+  const DiagnosticFilter filter = FilterFor(*fixes, modeFlags, settings, fixlessChecks);
+  ConvertDiagnostics(std::move(fixes->diagnostics), *result, filter, runLog, errorText);
   return result;
 }
 

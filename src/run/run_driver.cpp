@@ -260,6 +260,8 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   run.result = DiagnosticIntake(outputs.fixesYaml, run.modeFlags, run.settings, run.runLog,
                                 outputs.errors, run.fixlessChecks);
   if (EngineRefused(code, outputs)) run.result->status = RunStatus::notRun;
+  const bool detailed = detailedLogging;
+  if (!detailed) std::string().swap(outputs.fixesYaml);  // read: only the detailed log shows it again
   clock.w2 = Platform::WallClockTicks();
   clock.t4 = SteadyNanoseconds();
   StoreLastYamlText(std::string());
@@ -268,7 +270,6 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   result.startTime = clock.w1 / 10000000;
   result.endTime = clock.w2 / 10000000;
   result.parametersText = ParametersText(run, arguments);
-  const bool detailed = detailedLogging;
   if (detailed) FillYamlText(result, outputs.fixesYaml);
   result.errorText = std::move(outputs.errors);
   result.logText = LogText(result, run.runLog, clock, detailed);

@@ -162,6 +162,21 @@ TEST_P(EngineCorpusPreamble, ARunAfterAnEditInTheBodyEqualsTheBinarys) {
 
 INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusPreamble, testing::ValuesIn(CorpusCases()));
 
+TEST(EngineFidelity, AnExportOfHundredsOfDiagnosticsIsTheBinarys) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  TempDir source;
+  std::string text;
+  for (int i = 0; i < 700; ++i) {
+    text += "int* p" + std::to_string(i) + (i % 3 == 0 ? " = 0; // 'quoted' \"text\"\n" : " = 0;\n");
+  }
+  const EngineRequest request = FileRequest(source.Write("many.cpp", text), "-*,modernize-use-nullptr");
+  TempDir scratch;
+  const ReferenceRun reference = RunReference(request, scratch);
+  const EngineRunResult engine = RunEngine(RealEngine(), request);
+  EXPECT_EQ(CountLines(reference.fixesYaml, "  - DiagnosticName:"), 700);
+  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
+}
+
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request = SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,readability-braces-around-statements");
   request.checkProfile = true;

@@ -44,6 +44,50 @@ TEST(EngineReadExportedFixes, TextThatDoesNotParseIsAbsentAndSilent) {
   }
 }
 
+/// A document of `count` diagnostics in clang-tidy's block layout, each with
+/// its own message and replacement; the diagnostic at `broken` (if any) has
+/// an offset that is no number.
+std::string BlockLayoutFixes(int count, int broken = -1) {
+  std::string yaml = "---\nMainSourceFile:  '/src/main.cpp'\nDiagnostics:\n";
+  for (int i = 0; i < count; ++i) {
+    const std::string offset = i == broken ? "x" : std::to_string(10 * i);
+    yaml += "  - DiagnosticName:  modernize-use-nullptr\n    DiagnosticMessage:\n"
+            "      Message:         'use nullptr: ''" + std::to_string(i) + "'''\n"
+            "      FilePath:        '/src/main.cpp'\n      FileOffset:      " + offset + "\n"
+            "      Replacements:\n        - FilePath:        '/src/main.cpp'\n"
+            "          Offset:          " + offset + "\n          Length:          1\n"
+            "          ReplacementText: \"- nullptr\\n\"\n"
+            "    Level:           Warning\n    BuildDirectory:  '/src'\n";
+  }
+  return yaml + "...\n";
+}
+
+TEST(EngineReadExportedFixes, ReadsEveryDiagnosticOfALargeDocumentInOrder) {
+  for (const int count : {1, 255, 256, 257, 1000}) {
+    const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(BlockLayoutFixes(count));
+    ASSERT_TRUE(fixes.has_value()) << count;
+    EXPECT_EQ(fixes->mainSourceFile, "/src/main.cpp");
+    ASSERT_EQ(fixes->diagnostics.size(), static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const FixesDiagnostic& diagnostic = fixes->diagnostics[i];
+      const uint32_t offset = 10 * i;
+      ASSERT_EQ(diagnostic.message, "use nullptr: '" + std::to_string(i) + "'");
+      ASSERT_EQ(diagnostic.offset, offset);
+      ASSERT_THAT(diagnostic.fix.at("/src/main.cpp"),
+                  ElementsAre(FixReplacement{"/src/main.cpp", offset, 1, "- nullptr\n"}));
+    }
+  }
+}
+
+TEST(EngineReadExportedFixes, ADiagnosticThatDoesNotParseFailsTheWholeDocument) {
+  for (const int broken : {0, 300, 999}) {
+    EXPECT_FALSE(RealEngine().ReadExportedFixes(BlockLayoutFixes(1000, broken)).has_value()) << broken;
+  }
+  const std::string unendedDocument = BlockLayoutFixes(300).substr(0, BlockLayoutFixes(300).size() - 4);
+  EXPECT_FALSE(RealEngine().ReadExportedFixes(unendedDocument + "Other: 1\n").has_value());
+  EXPECT_TRUE(RealEngine().ReadExportedFixes(unendedDocument).has_value());
+}
+
 std::string Applied(std::string text, const std::vector<EngineReplacement>& replacements) {
   for (auto it = replacements.rbegin(); it != replacements.rend(); ++it) {
     text.replace(it->offset, it->length, it->text);

@@ -2,7 +2,8 @@
 # zoci under hostile or unlucky input, one case per run: links, ownership,
 # FIFOs and devices, size limits, files named twice, odd UTF-16 byte counts,
 # texts the library reads differently, missing folders, and language-server
-# messages nested too deeply or changes that cannot apply. Each case passes
+# messages nested too deeply or changes that cannot apply, and a source of
+# many diagnostics within a time and memory limit. Each case passes
 # (0), fails (1) or is skipped where the machine cannot stage it (77).
 # Usage: reliability.sh ZOCI CASE
 set -uo pipefail
@@ -118,6 +119,22 @@ case $case_name in
     change='{"jsonrpc":"2.0","method":"textDocument/didChange","params":{"textDocument":{"uri":"file:///w/a.cpp","version":2},"contentChanges":[{"range":{"start":{"line":0,"character":9},"end":{"line":0,"character":2}},"text":"x"}]}}'
     lsp "$initialize" "$open" "$change" "$shutdown" "$exit_message"
     expect_rc 0; expect_out '"window/showMessage"'; expect_out "ends before it starts" ;;
+  large-line)
+    # A 128 KB line with 8,000 fixes (the engine's own work on one line grows
+    # faster than the line): fixed within a minute, each fix adding little
+    # memory to what a file with one fix takes.
+    [ -x /usr/bin/time ] || skip "needs GNU time to measure memory"
+    export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=16"
+    # Runs zoci like run, its peak resident set in kilobytes in $kb.
+    measured() { timeout 60 /usr/bin/time -f %M -o rss "$zoci" "$@" >out 2>err; rc=$?
+                 [ $rc -ne 124 ] || fail "zoci $* did not finish within 60 s"; kb=$(tail -1 rss); }
+    source_file one.cpp
+    measured fix "$checks" one.cpp; expect_rc 0; one=$kb
+    awk 'BEGIN { for (i = 0; i < 8000; i++) printf "int* q%05d = 0;", i; print "" }' >line.cpp
+    measured fix "$checks" line.cpp; expect_rc 0; many=$kb
+    [ "$(grep -o nullptr line.cpp | wc -l)" -eq 8000 ] || fail "not every fix was applied"
+    per_fix=$(( (many - one) * 1024 / 8000 ))
+    [ "$per_fix" -le 6144 ] || fail "each fix took $per_fix bytes (peak $many KB against $one KB for one fix)" ;;
   *)
     echo "unknown case '$case_name'"; exit 2 ;;
 esac

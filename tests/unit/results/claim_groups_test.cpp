@@ -38,3 +38,30 @@ TEST(GroupedByNeighbourhood, JoinsFixesOnTheSameOrNeighbouringLinesInTextOrder) 
 }
 
 }  // namespace
+
+namespace {
+
+/// Groups of `count` one-replacement fixes on one line, each fix followed by
+/// `between`; the sizes of the groups.
+std::vector<size_t> GroupSizesOnOneLine(int count, const std::string& between) {
+  auto text = std::make_shared<std::string>();
+  std::vector<Native::ClaimedFix> claims;
+  for (int i = 0; i < count; ++i) {
+    claims.push_back(Native::ClaimedFix{nullptr, {{"nullptr", 1, static_cast<uint32_t>(text->size())}}, nullptr, "key"});
+    *text += "0" + between;
+  }
+  const std::shared_ptr<const std::string> shared = text;
+  for (Native::ClaimedFix& claim : claims) claim.utf8Text = shared;
+  std::vector<size_t> sizes;
+  for (const Native::ClaimedFix& group : Native::GroupedByNeighbourhood(claims)) sizes.push_back(group.replacements.size());
+  return sizes;
+}
+
+TEST(GroupedByNeighbourhood, ALongLineOfFixesIsSplitOnlyAtStatementEndsOfLargeGroups) {
+  EXPECT_EQ(GroupSizesOnOneLine(32, "; "), std::vector<size_t>{32});
+  EXPECT_EQ(GroupSizesOnOneLine(70, "; "), (std::vector<size_t>{32, 32, 6}));
+  EXPECT_EQ(GroupSizesOnOneLine(70, "} "), (std::vector<size_t>{32, 32, 6}));
+  EXPECT_EQ(GroupSizesOnOneLine(70, ", "), std::vector<size_t>{70});  // one initialiser list: one change
+}
+
+}  // namespace

@@ -21,9 +21,9 @@ class ConvertDiagnostics : public zotest::CleanCache {
     return dir_.Write(name, text).string();
   }
 
-  std::vector<Native::qfix> Convert(const std::vector<FixesDiagnostic>& diagnostics) {
+  std::vector<Native::qfix> Convert(std::vector<FixesDiagnostic> diagnostics) {
     Native::RunResult result;
-    Native::ConvertDiagnostics(diagnostics, result, filter_, runLog_, errorText_);
+    Native::ConvertDiagnostics(std::move(diagnostics), result, filter_, runLog_, errorText_);
     return result.qfixes;
   }
 
