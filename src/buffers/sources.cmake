@@ -1,8 +1,6 @@
 target_sources(zoci_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/clfile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/encoding_detection.cpp
   ${CMAKE_CURRENT_LIST_DIR}/encodings.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_loading.cpp
   ${CMAKE_CURRENT_LIST_DIR}/source_cache.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/utf_conversion.cpp
 )

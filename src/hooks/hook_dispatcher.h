@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 #include "interop/inspection_settings.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "buffers/encodings.h"
-#include "mapping/utf_index_mapper.h"
+#include "interop/utf_index_mapper.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

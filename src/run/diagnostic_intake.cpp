@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "interop/engine_loader.h"
+#include "service/engine_loader.h"
 #include "results/diagnostic_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

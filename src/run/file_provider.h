@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

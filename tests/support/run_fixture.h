@@ -9,7 +9,7 @@
 
 #include "support/clean_cache.h"
 #include "interop/interop2.h"
-#include "interop/service_state.h"
+#include "service/service_state.h"
 #include "support/scripted_engine.h"
 #include "platform/string_printf.h"
 #include "support/temp_dir.h"

@@ -1,10 +1,10 @@
-#include "interop/zo_file_parser.h"
+#include "service/zo_file_parser.h"
 
 #include <exception>
 #include <utility>
 
 #include "hostlib/zoipc.h"
-#include "interop/service.h"
+#include "service/service.h"
 #include "run/command_line.h"
 #include "run/run_driver.h"
 

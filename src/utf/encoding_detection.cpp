@@ -4,7 +4,7 @@
 #include <bit>
 
 #include "buffers/encodings.h"
-#include "buffers/byte_blocks.h"
+#include "utf/byte_blocks.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -1,9 +1,9 @@
-#include "interop/service.h"
+#include "service/service.h"
 
 #include <memory>
 
-#include "interop/engine_loader.h"
-#include "interop/service_state.h"
+#include "service/engine_loader.h"
+#include "service/service_state.h"
 #include "platform/platform.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
