@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "buffers/encodings.h"
+#include "utf/encoding_detection.h"
 #include "interop/utf_index_mapper.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -1,4 +1,4 @@
-#include "interop/run_result.h"
+#include "run/run_results.h"
 
 #include <atomic>
 
@@ -10,6 +10,11 @@ namespace {
 std::atomic<int32_t> parseCounter{0};
 }
 
-RunResult::RunResult() : parseNumber(++parseCounter), runId(Platform::NewGuid()) {}
+std::unique_ptr<RunResult> NewRunResult() {
+  auto result = std::make_unique<RunResult>();
+  result->parseNumber = ++parseCounter;
+  result->runId = Platform::NewGuid();
+  return result;
+}
 
 }  // namespace Quillfern::ZoCodeInspections::Native

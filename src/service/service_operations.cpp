@@ -35,9 +35,9 @@ FixReplacements FinalisedReplacements(const ClaimedFix& claim) {
 
 }  // namespace
 
-void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(false); }
+void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(CacheScope::process); }
 
-void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(false); }
+void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(CacheScope::process); }
 
 std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t* path,
                                                                           uint32_t count) {

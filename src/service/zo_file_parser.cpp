@@ -4,9 +4,12 @@
 #include <utility>
 
 #include "hostlib/zoipc.h"
+#include "service/engine_loader.h"
 #include "service/service.h"
+#include "service/service_state.h"
 #include "run/command_line.h"
 #include "run/run_driver.h"
+#include "run/run_results.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -14,7 +17,7 @@ namespace {
 
 /// A failed run's result carrying what went wrong.
 std::unique_ptr<RunResult> FailedResult(std::string errorText) {
-  auto result = std::make_unique<RunResult>();
+  auto result = NewRunResult();
   result->errorText = std::move(errorText);
   return result;
 }
@@ -62,13 +65,17 @@ std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags,
     Logging::Log(Logging::Level::notice, "Disabled before parse -- skipping");
     return nullptr;
   }
-  if (settings.skipRun) return std::make_unique<RunResult>();
+  if (settings.skipRun) return NewRunResult();
   std::lock_guard lock(*parseMutex);
   std::optional<CommandLine> commandLine =
       Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
   if (!commandLine) return nullptr;
-  std::unique_ptr<RunResult> result = RunOnWorker(path, unsavedBuffers, &settings, modeFlags,
-                                                  &fixlessChecks, &checkOptions, &*commandLine);
+  // An engine that cannot be loaded throws; Parse turns that into the result.
+  const RunRequest request{Engine(),      path,          unsavedBuffers,
+                           settings,      modeFlags,     fixlessChecks,
+                           checkOptions,  *commandLine,
+                           detailedLogging ? RunLogging::detailed : RunLogging::normal};
+  std::unique_ptr<RunResult> result = RunOnWorker(request);
   if (!result || !enabled) return nullptr;
   return result;
 }

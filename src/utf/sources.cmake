@@ -1,4 +1,2 @@
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/encoding_detection.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/utf_conversion.cpp
-)
+# UTF primitives: conversions, the encoding detector, byte-block scanning.
+zoci_layer(utf SOURCES encoding_detection.cpp utf_conversion.cpp)
