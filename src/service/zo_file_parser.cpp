@@ -6,7 +6,6 @@
 #include "hostlib/zoipc.h"
 #include "service/engine_loader.h"
 #include "service/service.h"
-#include "service/service_state.h"
 #include "run/command_line.h"
 #include "run/run_driver.h"
 #include "run/run_results.h"
@@ -24,8 +23,10 @@ std::unique_ptr<RunResult> FailedResult(std::string errorText) {
 
 }  // namespace
 
-ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings)
-    : path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
+ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings,
+                           const ServiceState& serviceState)
+    : state(serviceState),
+      path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
 
 ZoFileParser::~ZoFileParser() = default;
 
@@ -74,7 +75,7 @@ std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags,
   const RunRequest request{Engine(),      path,          unsavedBuffers,
                            settings,      modeFlags,     fixlessChecks,
                            checkOptions,  *commandLine,
-                           detailedLogging ? RunLogging::detailed : RunLogging::normal};
+                           state.detailedLogging ? RunLogging::detailed : RunLogging::normal};
   std::unique_ptr<RunResult> result = RunOnWorker(request);
   if (!result || !enabled) return nullptr;
   return result;
@@ -85,7 +86,7 @@ std::string ZoFileParser::GetPath() { return path; }
 IZoFileParser* ZoCodeInspectionsInterop2::CreateFileParser(std::string filePath,
                                                            const InspectionSettings& fileSettings) {
   try {
-    return new ZoFileParser(std::move(filePath), fileSettings);
+    return new ZoFileParser(std::move(filePath), fileSettings, state_);
   } catch (const std::exception&) {
     return nullptr;
   }
