@@ -25,7 +25,7 @@ void CustomisedBoolLiterals::check(const clang::ast_matchers::MatchFinder::Match
 
   bool inMacro = expression.getBeginLoc().isMacroID();
   bool ignoreMacros = ignoreMacros_;
-  AskHook(HookPoint::kBoolLiteralMacros,
+  AskHook(HookId::boolLiteralMacros,
           {{"InMacro_ptr", Erased(&inMacro)},
            {"IgnoreMacros_ptr", Erased(&ignoreMacros)},
            {"Expression_str", clang::Lexer::getSourceText(written, sources, getLangOpts()).str()}});

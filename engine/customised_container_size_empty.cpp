@@ -19,7 +19,7 @@ void DecideBraces(clang::FixItHint& fix) {
   if (!text.consume_back(call) || text.empty()) return;
   bool addBraces = text.starts_with("(") && text.ends_with(")");
   if (addBraces) return;  // the stock check has put them there
-  AskHook(HookPoint::kReplacementBraces, {{"AddBraces_ptr", Erased(&addBraces)}, {"ReplacementText_str", text.str()}});
+  AskHook(HookId::replacementBraces, {{"AddBraces_ptr", Erased(&addBraces)}, {"ReplacementText_str", text.str()}});
   if (!addBraces) return;
   fix.CodeToInsert = (negated ? "!(" : "(") + text.str() + ")" + call.str();
 }

@@ -119,7 +119,7 @@ void CustomisedLoopConvert::Customise(std::vector<clang::FixItHint>& fixes, cons
   std::optional<LoopHeader> header = LoopHeader::Find(fixes);
   const clang::ForStmt* loop = MatchedLoop(result);
   if (!header || loop == nullptr) return;
-  if (AnswerFlag(AskHook(HookPoint::kLoopVariableType, {}), "ok") == false) header->type = AsAuto(header->type);
+  if (AnswerFlag(AskHook(HookId::loopConvertPreferType, {}), "ok") == false) header->type = AsAuto(header->type);
   // A name taken from an alias declared in the body stays.
   const std::string name =
       DeclaresVariable(loop->getBody(), header->name) ? header->name : VariableName(*header, *loop, result);
@@ -141,7 +141,7 @@ std::string CustomisedLoopConvert::VariableName(const LoopHeader& header, const 
   const std::function<bool(const std::string&)> acceptable = [&](const std::string& name) {
     return name == oldName || !NameTaken(name, loop, *result.Context);
   };
-  const std::optional<HookArgs> answer = AskHook(HookPoint::kLoopVariableName,
+  const std::optional<HookArgs> answer = AskHook(HookId::loopConvertVariableName,
                                                  {{"IteratorName", std::string()},
                                                   {"ContainerName", TrailingIdentifier(header.range)},
                                                   {"Style == NS_UpperCase", upperCase_},

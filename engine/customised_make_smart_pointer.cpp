@@ -28,7 +28,7 @@ void ArraySmartPointerHook::Check(const clang::ast_matchers::MatchFinder::MatchR
   const auto* call = result.Nodes.getNodeAs<clang::Expr>(kCall);
   if (call == nullptr || !HookInstalled()) return;
   bool skipArray = true;
-  AskHook(HookPoint::kSmartPointerArrays,
+  AskHook(HookId::makeSmartPointerArrays,
           {{"skip_array_ptr", Erased(&skipArray)}, {"typeid_str", std::string(stockTypeName_)}});
   // The stock check reports at the call's own location.
   if (skipArray) CustomisedRun::Current().Drop(checkName_, *result.SourceManager, call->getExprLoc());

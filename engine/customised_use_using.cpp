@@ -13,14 +13,14 @@ namespace {
 /// True when the hook asks to leave the declaration alone.
 bool LeaveAlone(const clang::TypedefDecl& declaration) {
   const std::optional<HookArgs> answer =
-      AskHook(HookPoint::kUsingLeaveDeclaration, {{"MatchedDecl_cptr", Erased(&declaration)}});
+      AskHook(HookId::useUsingLeaveDeclaration, {{"MatchedDecl_cptr", Erased(&declaration)}});
   return AnswerFlag(answer, "return") == true;
 }
 
 /// True when the hook lets arrays be converted.
 bool ArraysAllowed() {
   bool skipArray = true;
-  AskHook(HookPoint::kUsingArrays, {{"skip_array_ptr", Erased(&skipArray)}});
+  AskHook(HookId::useUsingArrays, {{"skip_array_ptr", Erased(&skipArray)}});
   return !skipArray;
 }
 

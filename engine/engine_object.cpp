@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "fixes_yaml.h"
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 #include "replacement_cleanup.h"
 #include "thread_callbacks.h"
 #include "tidy_run.h"

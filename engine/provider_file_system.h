@@ -7,7 +7,7 @@
 #include <llvm/ADT/IntrusiveRefCntPtr.h>
 #include <llvm/Support/VirtualFileSystem.h>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace llvm {
 class raw_ostream;

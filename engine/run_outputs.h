@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace llvm {
 class raw_ostream;

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace zoe {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace zoe {
 

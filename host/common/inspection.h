@@ -11,7 +11,7 @@
 #include <string>
 
 #include "compile_database.h"
-#include "results/qfix.h"
+#include "interop/qfix.h"
 #include "file_io.h"
 #include "options.h"
 #include "parser_switch.h"

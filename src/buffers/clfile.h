@@ -13,7 +13,7 @@
 
 #include "buffers/encodings.h"
 #include "buffers/lazy.h"
-#include "mapping/utf_index_mapper.h"
+#include "interop/utf_index_mapper.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -1,34 +1,10 @@
-// Encoding names, the per-thread conversion settings and the decision which
+// The per-thread conversion settings and the decision which
 // files reach the engine converted to UTF-8.
 #include "buffers/encodings.h"
 
 #include "platform/platform.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
-
-const char* EncodingName(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::None: return "None";
-    case Encoding::ANSI: return "ANSI";
-    case Encoding::ASCII: return "ASCII";
-    case Encoding::UTF8_BOM: return "UTF8_BOM";
-    case Encoding::UTF8_NOBOM: return "UTF8_NOBOM";
-    case Encoding::UTF16_LE_BOM: return "UTF16_LE_BOM";
-    case Encoding::UTF16_LE_NOBOM: return "UTF16_LE_NOBOM";
-    case Encoding::UTF16_BE_BOM: return "UTF16_BE_BOM";
-    case Encoding::UTF16_BE_NOBOM: return "UTF16_BE_NOBOM";
-  }
-  return "???";
-}
-
-uint32_t BomLength(Encoding encoding) {
-  switch (encoding) {
-    case Encoding::UTF8_BOM: return 3;
-    case Encoding::UTF16_LE_BOM:
-    case Encoding::UTF16_BE_BOM: return 2;
-    default: return 0;
-  }
-}
 
 ConversionSettings& ThreadConversionSettings() {
   thread_local ConversionSettings settings;

@@ -196,14 +196,14 @@ void UseModifiedBufferOnThisThread(const std::shared_ptr<clfile>& record) {
   threadCache().modifiedBuffers[record->key] = record;
 }
 
-void ClearCache(bool alsoThisThread) {
+void ClearCache(CacheScope scope) {
   {
     ProcessCache& cache = processCache();
     std::lock_guard lock(cache.mutex);
     cache.convertedFiles.clear();
     cache.conversionNotNeeded.clear();
   }
-  if (alsoThisThread) {
+  if (scope == CacheScope::processAndThisThread) {
     threadCache().conversionNotNeeded.clear();
     threadCache().modifiedBuffers.clear();
   }

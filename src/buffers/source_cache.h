@@ -56,8 +56,14 @@ void UseModifiedBufferOnThisThread(const std::shared_ptr<clfile>& record);
 /// before it ends.
 void ReleaseThreadCache();
 
-/// Empties the process-wide maps, and the calling thread's too when asked.
-void ClearCache(bool alsoThisThread);
+/// Which maps ClearCache empties.
+enum class CacheScope {
+  process,               ///< the process-wide maps only
+  processAndThisThread,  ///< the process-wide maps and the calling thread's
+};
+
+/// Empties the maps of `scope`.
+void ClearCache(CacheScope scope);
 
 /// Approximate bytes a record holds (derived forms only once produced).
 size_t MemoryUsage(clfile& record);

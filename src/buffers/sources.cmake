@@ -1,8 +1,7 @@
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/clfile.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/encoding_detection.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/encodings.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/file_loading.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/source_cache.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/utf_conversion.cpp
+zoci_layer(buffers DEPENDS hostlib interop mapping platform utf SOURCES
+  clfile.cpp
+  encodings.cpp
+  file_keys.cpp
+  file_loading.cpp
+  source_cache.cpp
 )

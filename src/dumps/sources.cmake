@@ -1,5 +1,5 @@
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/files_report.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/folder_dump.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/last_yaml_text.cpp
+zoci_layer(dumps DEPENDS buffers platform results SOURCES
+  files_report.cpp
+  folder_dump.cpp
+  last_yaml_text.cpp
 )

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 #include "interop/inspection_settings.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -6,23 +6,11 @@
 #include <cstdint>
 #include <optional>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
+#include "contract/hook_ids.h"
 #include "interop/inspection_settings.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
-
-/// The hook points of the engine's checks that this library answers.
-namespace HookId {
-inline constexpr uint32_t loopConvertPreferType = 0x199BB5C9;
-inline constexpr uint32_t loopConvertVariableName = 0x0B458E3B;
-inline constexpr uint32_t makeSmartPointerArrays = 0x646CFF5C;
-inline constexpr uint32_t useUsingArrays = 0x650556A2;
-inline constexpr uint32_t boolLiteralMacros = 0xA39CF891;
-inline constexpr uint32_t stopAfterErrors = 0xADF38EC1;
-inline constexpr uint32_t replacementBraces = 0xCC28F1AD;
-inline constexpr uint32_t useUsingLeaveDeclaration = 0xE047E2A3;
-inline constexpr uint32_t bracketLevel = 0xE65A5DCB;
-}  // namespace HookId
 
 /// Dispatches hook calls of one run to the behaviours.
 class HookDispatcher {

@@ -1,11 +1,11 @@
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/array_hooks.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/bool_literal_hook.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/braces_hook.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/clang_object_hooks.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/hook_call.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/hook_dispatcher.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/loop_convert_hooks.cpp
+zoci_layer(hooks DEPENDS contract hostlib interop SOURCES
+  array_hooks.cpp
+  bool_literal_hook.cpp
+  braces_hook.cpp
+  clang_object_hooks.cpp
+  hook_call.cpp
+  hook_dispatcher.cpp
+  loop_convert_hooks.cpp
 )
 
 # Three behaviours read clang objects that the engine passes. Their reader is
@@ -30,7 +30,7 @@ if(ZOCI_HOOKS_CLANG_OBJECTS)
       "configure with -DZOCI_HOOKS_CLANG_OBJECTS=OFF")
   endif()
   add_library(zoci_clang_object_reader OBJECT ${CMAKE_CURRENT_LIST_DIR}/clang_object_reader.cpp)
-  target_include_directories(zoci_clang_object_reader PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_include_directories(zoci_clang_object_reader PRIVATE ${ZOCI_LAYER_ROOTS}/hooks)
   target_include_directories(zoci_clang_object_reader SYSTEM PRIVATE ${ZOCI_CLANG_INCLUDE_DIR})
   # Header-only use of LLVM: no link-time check against its libraries.
   target_compile_definitions(zoci_clang_object_reader PRIVATE
@@ -41,7 +41,7 @@ if(ZOCI_HOOKS_CLANG_OBJECTS)
     target_compile_options(zoci_clang_object_reader PRIVATE -fno-sanitize=vptr)
   endif()
   zoci_warnings(zoci_clang_object_reader)
-  target_sources(zoci_core PRIVATE $<TARGET_OBJECTS:zoci_clang_object_reader>)
+  target_sources(zoci_hooks PRIVATE $<TARGET_OBJECTS:zoci_clang_object_reader>)
 else()
-  target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/clang_object_reader_absent.cpp)
+  target_sources(zoci_hooks PRIVATE ${CMAKE_CURRENT_LIST_DIR}/clang_object_reader_absent.cpp)
 endif()

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "results/qfix.h"
+#include "interop/qfix.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -24,12 +24,9 @@ inline constexpr int32_t notRun = 102;
 }  // namespace RunStatus
 
 struct RunResult {
-  /// Takes the next process-wide parse number and a new run id.
-  RunResult();
-
   std::vector<qfix> qfixes;
   int32_t status = RunStatus::notRun;
-  int32_t parseNumber = 0;
+  int32_t parseNumber = 0;  ///< numbers the process's runs from 1
   Guid runId{};
   int64_t startTime = 0;  ///< seconds since 1970, before the engine call
   int64_t endTime = 0;    ///< seconds since 1970, after the diagnostic intake

@@ -1,6 +1,7 @@
 #include "mapping/mapper_factories.h"
 
 #include "mapping/utf_index_mappers.h"
+#include "utf/utf_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "mapping/utf8_sequence.h"
+#include "utf/utf8_sequence.h"
 #include "mapping/utf_index_mappers.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

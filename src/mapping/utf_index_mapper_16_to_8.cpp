@@ -1,6 +1,6 @@
 // Building a mapper from UTF-16 text: the text between line breaks is
 // encoded unit by unit, as the walk within a line measures it.
-#include "buffers/encodings.h"
+#include "utf/utf_conversion.h"
 #include "mapping/utf_index_mappers.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -3,8 +3,8 @@
 // sequences are decoded byte by byte.
 #include <algorithm>
 
-#include "buffers/byte_blocks.h"
-#include "mapping/utf8_sequence.h"
+#include "utf/byte_blocks.h"
+#include "utf/utf8_sequence.h"
 #include "mapping/utf_index_mappers.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -5,7 +5,7 @@
 // way round. Built mappers never change, so any thread may map with them.
 #pragma once
 
-#include "mapping/utf_index_mapper.h"
+#include "interop/utf_index_mapper.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -4,6 +4,7 @@
 // such as <windows.h>, <unistd.h> or <dlfcn.h>.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
@@ -12,8 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "interop/run_result.h"
 
 namespace Quillfern::ZoCodeInspections::Native::Platform {
 
@@ -118,6 +117,9 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage);
 /// Runs `body` on a new thread with the given stack size and waits for it.
 /// False when the thread could not be created (body did not run).
 bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body);
+
+/// The 16 bytes of a GUID (the same type as a run result's id).
+using Guid = std::array<uint8_t, 16>;
 
 /// A new random GUID: on Windows the bytes of CoCreateGuid's GUID structure
 /// exactly as it returned them; elsewhere a version-4 UUID laid out the same

@@ -16,7 +16,7 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "buffers/encodings.h"
+#include "utf/utf_conversion.h"
 #include "hostlib/zoipc.h"
 #include "platform/platform.h"
 

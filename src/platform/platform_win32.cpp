@@ -12,7 +12,7 @@
 #include <mutex>
 #include <system_error>
 
-#include "buffers/encodings.h"
+#include "utf/utf_conversion.h"
 #include "platform/platform.h"
 
 namespace Quillfern::ZoCodeInspections::Native::Platform {

@@ -1,12 +1,15 @@
 if(WIN32)
-  target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform_win32.cpp)
+  set(platform_system platform_win32.cpp)
+else()
+  set(platform_system platform_posix.cpp)
+endif()
+zoci_layer(platform DEPENDS utf hostlib SOURCES ${platform_system} text_helpers.cpp platform_threads.cpp)
+find_package(Threads REQUIRED)
+target_link_libraries(zoci_platform PUBLIC Threads::Threads ${CMAKE_DL_LIBS})
+if(WIN32)
   # The shell and COM libraries are delayed imports too (their DLLs load on
   # first use, by the default search).
   include(ZociDelayImport)
-  zoci_delay_import(zoci_core ole32.dll ${CMAKE_CURRENT_LIST_DIR}/ole32.def)
-  zoci_delay_import(zoci_core shell32.dll ${CMAKE_CURRENT_LIST_DIR}/shell32.def)
-else()
-  target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/platform_posix.cpp)
+  zoci_delay_import(zoci_platform ole32.dll ${CMAKE_CURRENT_LIST_DIR}/ole32.def)
+  zoci_delay_import(zoci_platform shell32.dll ${CMAKE_CURRENT_LIST_DIR}/shell32.def)
 endif()
-target_sources(zoci_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/text_helpers.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/platform_threads.cpp)

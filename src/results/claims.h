@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 #include "interop/run_result.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -7,7 +7,7 @@
 
 #include "buffers/source_cache.h"
 #include "interop/inspection_settings.h"
-#include "run/directives.h"
+#include "results/directives.h"
 #include "results/span_mapping.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 #include "interop/run_result.h"
 
 namespace Quillfern::ZoCodeInspections::Native {

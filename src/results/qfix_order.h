@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "results/qfix.h"
+#include "interop/qfix.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "results/qfix.h"
+#include "interop/qfix.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -1,8 +1,9 @@
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/claim_groups.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/claims.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/diagnostic_conversion.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/qfix_order.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/qfix_text.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/span_mapping.cpp
+zoci_layer(results DEPENDS buffers contract interop platform SOURCES
+  claim_groups.cpp
+  claims.cpp
+  diagnostic_conversion.cpp
+  directives.cpp
+  qfix_order.cpp
+  qfix_text.cpp
+  span_mapping.cpp
 )

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "buffers/clfile.h"
-#include "results/qfix.h"
+#include "interop/qfix.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "interop/engine_loader.h"
 #include "results/diagnostic_conversion.h"
+#include "run/run_results.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -40,16 +40,16 @@ void PlaceErrorsWithoutPosition(FixesFile& fixes) {
 
 }  // namespace
 
-std::unique_ptr<RunResult> DiagnosticIntake(const std::string& fixesYaml, uint32_t modeFlags,
-                                            const InspectionSettings& settings,
+std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml,
+                                            uint32_t modeFlags, const InspectionSettings& settings,
                                             std::string& runLog, std::string& errorText,
                                             const std::string& fixlessChecks) {
-  auto result = std::make_unique<RunResult>();
+  auto result = NewRunResult();
   if (fixesYaml.empty()) {
     result->status = RunStatus::emptyFixes;
     return result;
   }
-  std::optional<FixesFile> fixes = Engine().ReadExportedFixes(fixesYaml);
+  std::optional<FixesFile> fixes = engine.ReadExportedFixes(fixesYaml);
   if (!fixes || fixes->mainSourceFile.empty()) return result;
   result->status = RunStatus::diagnosticsRead;
   PlaceErrorsWithoutPosition(*fixes);

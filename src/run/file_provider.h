@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

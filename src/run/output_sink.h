@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -12,8 +12,6 @@
 #include "dumps/files_report.h"
 #include "dumps/last_yaml_text.h"
 #include "hooks/hook_dispatcher.h"
-#include "interop/engine_loader.h"
-#include "interop/service_state.h"
 #include "platform/platform.h"
 #include "platform/string_printf.h"
 #include "results/claims.h"
@@ -21,9 +19,10 @@
 #include "results/qfix_text.h"
 #include "run/check_options.h"
 #include "run/diagnostic_intake.h"
-#include "run/directives.h"
+#include "results/directives.h"
 #include "run/file_provider.h"
 #include "run/output_sink.h"
+#include "run/run_results.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -53,6 +52,7 @@ int32_t Milliseconds(int64_t nanoseconds) { return static_cast<int32_t>(nanoseco
 
 /// Everything one run works with; lives on the calling thread's stack.
 struct RunContext {
+  IZOClangTidy& engine;
   std::string_view mainFile;
   const UnsavedBuffers& unsavedBuffers;
   const InspectionSettings& settings;
@@ -60,6 +60,7 @@ struct RunContext {
   const std::string& fixlessChecks;
   CheckOptions& checkOptions;
   const CommandLine& commandLine;
+  RunLogging logging;
   OutputSink& sink;
   FileProvider& provider;
   const CheckHook& hook;
@@ -68,10 +69,15 @@ struct RunContext {
   std::unique_ptr<RunResult> result;
 };
 
-/// Phase timestamps of a run (steady clock, ns; wall clock, 100-ns ticks).
+/// Phase timestamps of a run: steady clock in ns for the phases' lengths,
+/// wall clock in 100-ns ticks for the result's start and end times.
 struct RunClock {
-  int64_t t1 = 0, t2 = 0, t3 = 0, t4 = 0;
-  int64_t w1 = 0, w2 = 0;
+  int64_t started = 0;        ///< the run began preparing buffers
+  int64_t engineCalled = 0;   ///< the engine was called
+  int64_t engineReturned = 0;  ///< the engine returned its outputs
+  int64_t intakeDone = 0;     ///< the diagnostics were converted
+  int64_t engineCalledWall = 0;
+  int64_t intakeDoneWall = 0;
 };
 
 void ApplyConversionSettings(const RunContext& run) {
@@ -84,7 +90,7 @@ void ApplyConversionSettings(const RunContext& run) {
     changed = Shared().previousSettings && ConversionSettingsDiffer(*Shared().previousSettings, settings);
     Shared().previousSettings = settings;
   }
-  if (changed) ClearCache(true);
+  if (changed) ClearCache(CacheScope::processAndThisThread);
 }
 
 void RegisterModifiedBuffers(const UnsavedBuffers& buffers) {
@@ -114,7 +120,7 @@ MainFile FetchMainFile(std::string_view name) {
 
 std::unique_ptr<RunResult> SkippedResult(int32_t status, const char* format, std::string_view file,
                                          const char* directive = nullptr) {
-  auto result = std::make_unique<RunResult>();
+  auto result = NewRunResult();
   result->status = status;
   const std::string name(file);
   result->logText = directive != nullptr
@@ -167,12 +173,13 @@ int32_t CallEngine(const RunContext& run, const EngineArguments& arguments) {
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   const FileProviderCallback provider = std::ref(run.provider);
   OutputSink& sink = run.sink;
-  Engine().SetOutputSink([&sink](OutputKey key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
-  Engine().SetCheckHook(run.hook);
-  const int32_t code = Engine().Run(static_cast<int32_t>(argv.size()), argv.data(), &provider,
-                                    run.mainFileFolder);
-  Engine().SetCheckHook(CheckHook());
-  Engine().SetOutputSink(OutputSinkCallback(), 0);
+  IZOClangTidy& engine = run.engine;
+  engine.SetOutputSink([&sink](OutputKey key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
+  engine.SetCheckHook(run.hook);
+  const int32_t code = engine.Run(static_cast<int32_t>(argv.size()), argv.data(), &provider,
+                                  run.mainFileFolder);
+  engine.SetCheckHook(CheckHook());
+  engine.SetOutputSink(OutputSinkCallback(), 0);
   return code;
 }
 
@@ -238,37 +245,37 @@ std::string LogText(const RunResult& result, const std::string& runLog, const Ru
     text += FilesReport();
   }
   text += "\n*** Timing ***\n";
-  text += StringPrintf(" * Prepare buffers: %dms\n", Milliseconds(clock.t2 - clock.t1));
-  text += StringPrintf(" * Clang tidy: %dms\n", Milliseconds(clock.t3 - clock.t2));
-  text += StringPrintf(" * Process diag: %dms\n", Milliseconds(clock.t4 - clock.t3));
+  text += StringPrintf(" * Prepare buffers: %dms\n", Milliseconds(clock.engineCalled - clock.started));
+  text += StringPrintf(" * Clang tidy: %dms\n", Milliseconds(clock.engineReturned - clock.engineCalled));
+  text += StringPrintf(" * Process diag: %dms\n", Milliseconds(clock.intakeDone - clock.engineReturned));
   return text;
 }
 
 /// The engine run and everything after it, once the main file allows it.
 void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, RunClock& clock) {
   const EngineArguments arguments = EngineCommandLine(run, overrides);
-  clock.t2 = SteadyNanoseconds();
-  clock.w1 = Platform::WallClockTicks();
+  clock.engineCalled = SteadyNanoseconds();
+  clock.engineCalledWall = Platform::WallClockTicks();
   const int32_t code = CallEngine(run, arguments);
   if (run.sink.Captured() == nullptr) {
-    run.result = std::make_unique<RunResult>();
+    run.result = NewRunResult();
     run.result->errorText = "*** clangtidy no output\n";
     return;
   }
   EngineOutputs outputs = CollectOutputs(run, code);
-  clock.t3 = SteadyNanoseconds();
-  run.result = DiagnosticIntake(outputs.fixesYaml, run.modeFlags, run.settings, run.runLog,
-                                outputs.errors, run.fixlessChecks);
+  clock.engineReturned = SteadyNanoseconds();
+  run.result = DiagnosticIntake(run.engine, outputs.fixesYaml, run.modeFlags, run.settings,
+                                run.runLog, outputs.errors, run.fixlessChecks);
   if (EngineRefused(code, outputs)) run.result->status = RunStatus::notRun;
-  const bool detailed = detailedLogging;
+  const bool detailed = run.logging == RunLogging::detailed;
   if (!detailed) std::string().swap(outputs.fixesYaml);  // read: only the detailed log shows it again
-  clock.w2 = Platform::WallClockTicks();
-  clock.t4 = SteadyNanoseconds();
+  clock.intakeDoneWall = Platform::WallClockTicks();
+  clock.intakeDone = SteadyNanoseconds();
   StoreLastYamlText(std::string());
   RunResult& result = *run.result;
   SortAndClaim(result);
-  result.startTime = clock.w1 / 10000000;
-  result.endTime = clock.w2 / 10000000;
+  result.startTime = clock.engineCalledWall / 10000000;
+  result.endTime = clock.intakeDoneWall / 10000000;
   result.parametersText = ParametersText(run, arguments);
   if (detailed) FillYamlText(result, outputs.fixesYaml);
   result.errorText = std::move(outputs.errors);
@@ -278,7 +285,7 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
 
 void RunBodySteps(RunContext& run) {
   RunClock clock;
-  clock.t1 = SteadyNanoseconds();
+  clock.started = SteadyNanoseconds();
   Platform::SetEnvironment("LLVM_DISABLE_CRASH_REPORT", "1");
   ApplyConversionSettings(run);
   RegisterModifiedBuffers(run.unsavedBuffers);
@@ -296,10 +303,10 @@ void RunBody(RunContext& run) {
   try {
     RunBodySteps(run);
   } catch (const std::exception& e) {
-    run.result = std::make_unique<RunResult>();
+    run.result = NewRunResult();
     run.result->errorText = std::string("*** exception/2: ") + e.what() + "\n";
   } catch (...) {
-    run.result = std::make_unique<RunResult>();
+    run.result = NewRunResult();
     run.result->errorText = "*** exception/3\n";
   }
 }
@@ -310,31 +317,20 @@ std::string MainFileFolder(std::string_view mainFile) {
   return std::filesystem::path(mainFile).lexically_normal().remove_filename().string();
 }
 
-bool EngineSpeaksOurInterface() {
-  return Engine().QueryInterfaceIdentity() == kInterfaceIdentity;
-}
-
 }  // namespace
 
-std::unique_ptr<RunResult> RunOnWorker(std::string_view mainFile, UnsavedBuffers unsavedBuffers,
-                                       const InspectionSettings* settings, uint32_t modeFlags,
-                                       const std::string* fixlessChecks, CheckOptions* checkOptions,
-                                       const CommandLine* commandLine) {
-  try {
-    if (!EngineSpeaksOurInterface()) return nullptr;
-  } catch (const EngineUnavailable& e) {
-    auto result = std::make_unique<RunResult>();
-    result->errorText = std::string("*** exception/2: ") + e.what() + "\n";
-    return result;
-  }
+std::unique_ptr<RunResult> RunOnWorker(const RunRequest& request) {
+  if (request.engine.QueryInterfaceIdentity() != kInterfaceIdentity) return nullptr;
   OutputSink sink;
   std::string runLog;
   FileProvider provider(runLog);
-  const CheckHook hook = MakeCheckHook(checkOptions);
-  const std::string folder = MainFileFolder(mainFile);
-  RunContext run{mainFile,   unsavedBuffers, *settings, modeFlags, *fixlessChecks, *checkOptions,
-                 *commandLine, sink,         provider,  hook,      folder,         runLog,
-                 nullptr};
+  const CheckHook hook = MakeCheckHook(&request.checkOptions);
+  const std::string folder = MainFileFolder(request.mainFile);
+  RunContext run{request.engine,        request.mainFile,     request.unsavedBuffers,
+                 request.settings,      request.modeFlags,    request.fixlessChecks,
+                 request.checkOptions,  request.commandLine,  request.logging,
+                 sink,                  provider,             hook,
+                 folder,                runLog,               nullptr};
   const bool ran = Platform::RunOnNewThread(kWorkerStackBytes, [&run] {
     try {
       RunBody(run);

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "contract/engine_interface.h"
 #include "interop/file_parser.h"
 #include "interop/inspection_settings.h"
 #include "interop/run_result.h"
@@ -16,12 +17,31 @@ namespace Quillfern::ZoCodeInspections::Native {
 /// Stack size of the worker thread that runs the engine.
 inline constexpr size_t kWorkerStackBytes = 32u << 20;
 
-/// Runs one inspection of `mainFile` and waits for it. Empty when the engine
-/// speaks another interface or the worker thread could not be started;
-/// otherwise always a result (failures are described in its errorText).
-std::unique_ptr<RunResult> RunOnWorker(std::string_view mainFile, UnsavedBuffers unsavedBuffers,
-                                       const InspectionSettings* settings, uint32_t modeFlags,
-                                       const std::string* fixlessChecks, CheckOptions* checkOptions,
-                                       const CommandLine* commandLine);
+/// How much a run writes into its result.
+enum class RunLogging {
+  normal,
+  /// The result also gets the fixes YAML with the converted results
+  /// (yamlText) and the files report at the end of its log.
+  detailed,
+};
+
+/// One parse request: the file, the host's inputs and settings, and the
+/// engine that runs it. The references must outlive the run.
+struct RunRequest {
+  IZOClangTidy& engine;
+  std::string_view mainFile;
+  const UnsavedBuffers& unsavedBuffers;
+  const InspectionSettings& settings;
+  uint32_t modeFlags = 0;
+  const std::string& fixlessChecks;
+  CheckOptions& checkOptions;
+  const CommandLine& commandLine;
+  RunLogging logging = RunLogging::normal;
+};
+
+/// Runs one inspection and waits for it. Empty when the engine speaks
+/// another interface or the worker thread could not be started; otherwise
+/// always a result (failures are described in its errorText).
+std::unique_ptr<RunResult> RunOnWorker(const RunRequest& request);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

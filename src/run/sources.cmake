@@ -1,12 +1,10 @@
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/check_options.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/command_line.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/compiler_versions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/directives.cpp
-)
-target_sources(zoci_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/diagnostic_intake.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/file_provider.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/output_sink.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/run_driver.cpp
+zoci_layer(run DEPENDS buffers contract dumps hooks interop platform results SOURCES
+  check_options.cpp
+  command_line.cpp
+  compiler_versions.cpp
+  diagnostic_intake.cpp
+  file_provider.cpp
+  output_sink.cpp
+  run_driver.cpp
+  run_results.cpp
 )

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "interop/engine_loader.h"
+#include "service/engine_loader.h"
 #include "run/check_options.h"
 #include "run/command_line.h"
 

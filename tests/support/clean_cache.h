@@ -17,8 +17,9 @@ class CleanCache : public ::testing::Test {
 
  private:
   static void Reset() {
-    Quillfern::ZoCodeInspections::Native::ClearCache(true);
-    Quillfern::ZoCodeInspections::Native::ThreadConversionSettings() = {};
+    namespace Native = Quillfern::ZoCodeInspections::Native;
+    Native::ClearCache(Native::CacheScope::processAndThisThread);
+    Native::ThreadConversionSettings() = {};
     zoIPC::host::SetConvertToUtf8(true);
   }
 };

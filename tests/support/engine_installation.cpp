@@ -1,4 +1,4 @@
-#include "interop/engine_loader.h"
+#include "service/engine_loader.h"
 #include "support/scripted_engine.h"
 
 namespace zotest {

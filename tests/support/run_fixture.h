@@ -9,7 +9,7 @@
 
 #include "support/clean_cache.h"
 #include "interop/interop2.h"
-#include "interop/service_state.h"
+#include "service/service.h"
 #include "support/scripted_engine.h"
 #include "platform/string_printf.h"
 #include "support/temp_dir.h"
@@ -18,11 +18,6 @@ namespace zotest {
 
 class RunTest : public CleanCache {
  protected:
-  void TearDown() override {
-    detailedLogging = false;
-    CleanCache::TearDown();
-  }
-
   /// A script whose run writes `yaml` as the fixes file and whose reader
   /// answers `fixes`.
   static EngineScript ScriptWithFixes(const std::string& yaml, std::optional<FixesFile> fixes) {
@@ -34,10 +29,11 @@ class RunTest : public CleanCache {
 
   std::unique_ptr<RunResult> Parse(const std::string& path, const InspectionSettings& settings = {},
                                    uint32_t modeFlags = 0, const UnsavedBuffers& buffers = {}) {
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, settings));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, settings));
     return parser->Parse(modeFlags, buffers, checks, fixlessChecks, checkOptions);
   }
 
+  ZoCodeInspectionsInterop2 service;  ///< a fresh service state for every test
   ScriptedEngine engine;
   EngineInstallation installation{engine};
   TempDir dir;

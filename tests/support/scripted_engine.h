@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace zotest {
 

@@ -54,14 +54,15 @@ TEST(SourceCacheStress, ConcurrentLookupsFillsReplacementsAndClears) {
             }
             break;
           default:
-            Native::ClearCache(round % 2 == 0);
+            Native::ClearCache(round % 2 == 0 ? Native::CacheScope::processAndThisThread
+                                                : Native::CacheScope::process);
             break;
         }
       }
     });
   }
   for (auto& thread : threads) thread.join();
-  Native::ClearCache(true);
+  Native::ClearCache(Native::CacheScope::processAndThisThread);
 }
 
 }  // namespace

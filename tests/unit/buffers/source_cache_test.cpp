@@ -101,7 +101,7 @@ TEST_F(SourceCache, EngineModeAnswersNoneForFilesReadableAsTheyAreAndRemembersIt
 TEST_F(SourceCache, AnsiFilesReachTheEngineOnlyWhenConverted) {
   const auto path = dir_.Write("ansi.c", "char* s = \"caf\xE9!\";");
   ASSERT_NE(Get(path, false), nullptr);
-  Native::ClearCache(true);
+  Native::ClearCache(Native::CacheScope::processAndThisThread);
   Native::ThreadConversionSettings().convertAnsi = false;
   EXPECT_EQ(Get(path, false), nullptr);
   Native::InspectCache([&](const Native::CacheContents& cache) {
@@ -195,9 +195,9 @@ TEST_F(SourceCache, ClearingKeepsTheThreadsMapsUnlessAsked) {
                                                 path.string(),
                                                 std::make_shared<const std::u16string>(u"x"));
   Native::UseModifiedBufferOnThisThread(buffer);
-  Native::ClearCache(false);
+  Native::ClearCache(Native::CacheScope::process);
   EXPECT_EQ(Get(path, true), buffer);
-  Native::ClearCache(true);
+  Native::ClearCache(Native::CacheScope::processAndThisThread);
   EXPECT_NE(Get(path, true), buffer);
 }
 

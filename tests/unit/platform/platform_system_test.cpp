@@ -19,7 +19,7 @@ TEST(PlatformThreads, ReportsAThreadThatCannotBeCreated) {
 // Laid out as the GUID structure lies in memory: the version nibble is in
 // byte 7, the third field being little-endian.
 TEST(PlatformGuids, AreUniqueVersionFourAndRfcVariant) {
-  std::set<Quillfern::ZoCodeInspections::Native::Guid> seen;
+  std::set<Platform::Guid> seen;
   for (int i = 0; i < 1000; ++i) {
     const auto guid = Platform::NewGuid();
     EXPECT_EQ(guid[7] >> 4, 4);

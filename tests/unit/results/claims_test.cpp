@@ -89,7 +89,7 @@ TEST_F(Claims, WithoutTheTextNothingIsClaimedButEarlierClaimsGo) {
   const auto file = dir_.Write("gone.c", "int g;").string();
   const auto first = Run({file}, 2);
   std::filesystem::remove(file);
-  Native::ClearCache(true);
+  Native::ClearCache(Native::CacheScope::processAndThisThread);
   const auto second = Run({file});
   EXPECT_EQ(Token(second, 0), 0);
   EXPECT_FALSE(Native::FindClaim(static_cast<uint32_t>(Token(first, 0))));

@@ -54,7 +54,7 @@ class Gate {
 
 TEST_F(RunTest, ASwitchedOffParserLogsOnceAndReturnsNothing) {
   HostLog log;
-  std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser("a.cpp", {}));
+  std::unique_ptr<IZoFileParser> parser(service.CreateFileParser("a.cpp", {}));
   parser->SetEnabled(false);
   EXPECT_EQ(parser->Parse(0, {}, checks, fixlessChecks, checkOptions), nullptr);
   EXPECT_EQ(log.Lines(), std::vector<std::string>{"4 Disabled before parse -- skipping"});
@@ -64,7 +64,7 @@ TEST_F(RunTest, ASwitchedOffParserLogsOnceAndReturnsNothing) {
 TEST_F(RunTest, SkipRunAnswersDistinctEmptyResultsWithoutTheEngine) {
   InspectionSettings settings;
   settings.skipRun = true;
-  std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser("a.cpp", settings));
+  std::unique_ptr<IZoFileParser> parser(service.CreateFileParser("a.cpp", settings));
   auto first = parser->Parse(0, {}, checks, fixlessChecks, checkOptions);
   auto second = parser->Parse(0, {}, checks, fixlessChecks, checkOptions);
   ASSERT_TRUE(first && second);
@@ -86,7 +86,7 @@ TEST_F(RunTest, HeadersAreInspectedOnlyWhenAllowed) {
 
 TEST_F(RunTest, SwitchingOffDuringARunDiscardsItsResult) {
   const auto file = dir.Write("a.cpp", "int x;\n").string();
-  std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(file, {}));
+  std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(file, {}));
   EngineScript script = ScriptWithFixes("", std::nullopt);
   script.duringRun = [&] { parser->SetEnabled(false); };
   engine.SetScript(script);
@@ -109,12 +109,12 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
   engine.SetScript(script);
   auto first = std::async(std::launch::async, [&] {
     CheckOptions options;
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(a, {}));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(a, {}));
     return parser->Parse(0, {}, checks, fixlessChecks, options);
   });
   auto second = std::async(std::launch::async, [&] {
     CheckOptions options;
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(b, {}));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(b, {}));
     return parser->Parse(0, {}, checks, fixlessChecks, options);
   });
   EXPECT_EQ(first.get()->status, 1);
@@ -124,7 +124,7 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
 
 TEST_F(RunTest, RequestsOfOneParserRunOneAfterTheOther) {
   const auto a = dir.Write("a.cpp", "int a;\n").string();
-  std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(a, {}));
+  std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(a, {}));
   std::atomic<int> inside{0};
   std::atomic<int> mostInside{0};
   EngineScript script = ScriptWithFixes("", std::nullopt);

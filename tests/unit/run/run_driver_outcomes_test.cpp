@@ -239,7 +239,7 @@ TEST_F(RunTest, YamlTextIsFilledOnlyWithDetailedLogging) {
   const auto file = dir.Write("a.cpp", "int* p = 0;\n").string();
   engine.SetScript(ScriptWithFixes("the yaml", FixesFile{file, {Diagnostic(file, 9, "use nullptr")}}));
   EXPECT_EQ(Parse(file)->yamlText, "");
-  detailedLogging = true;
+  service.Initialize("", true);
   auto result = Parse(file);
   EXPECT_THAT(result->yamlText, StartsWith(" *** yaml ***\n\nthe yaml\n\n\n *** results ***\n\nqfix{\n"));
   EXPECT_THAT(result->logText, HasSubstr("\n*** Files ***\n"));

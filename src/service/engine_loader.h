@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "interop/engine_interface.h"
+#include "contract/engine_interface.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -9,12 +9,14 @@
 #include <string>
 
 #include "interop/file_parser.h"
+#include "service/service_state.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
 class ZoFileParser final : public IZoFileParser {
  public:
-  ZoFileParser(std::string path, const InspectionSettings& settings);
+  /// `state` is the creating service's; it outlives the parser.
+  ZoFileParser(std::string path, const InspectionSettings& settings, const ServiceState& state);
   ~ZoFileParser() override;
 
   void SetEnabled(bool enabled) override;
@@ -33,6 +35,7 @@ class ZoFileParser final : public IZoFileParser {
                                           const std::string& checks, const std::string& fixlessChecks,
                                           CheckOptions& checkOptions);
 
+  const ServiceState& state;
   std::string path;
   InspectionSettings settings;
   std::unique_ptr<std::mutex> parseMutex;

@@ -1,4 +1,4 @@
-#include "interop/engine_loader.h"
+#include "service/engine_loader.h"
 
 #include <atomic>
 #include <initializer_list>

@@ -1,13 +1,19 @@
 // The service object behind interop2(): a thin front over state that the
-// other subsystems own. It holds no data of its own.
+// other subsystems own, and its own ServiceState.
 #pragma once
 
 #include "interop/interop2.h"
+#include "service/service_state.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
 class ZoCodeInspectionsInterop2 final : public IZoCodeInspectionsInterop2 {
  public:
+  ZoCodeInspectionsInterop2() = default;
+  ZoCodeInspectionsInterop2(const ZoCodeInspectionsInterop2&) = delete;
+  ZoCodeInspectionsInterop2& operator=(const ZoCodeInspectionsInterop2&) = delete;
+  ~ZoCodeInspectionsInterop2() = default;
+
   /// Stores the logging switch, points "TMP" at the folder when it exists or
   /// can be made, and returns "Clang <text(false)> <text(true)>". When the
   /// engine cannot be loaded the text is "error: " and the reason.
@@ -22,6 +28,9 @@ class ZoCodeInspectionsInterop2 final : public IZoCodeInspectionsInterop2 {
   void DumpToChosenFolder() override;
   IZoFileParser* CreateFileParser(std::string path, const InspectionSettings& settings) override;
   std::shared_ptr<IUtfIndexMapper> CreateTextMapper(const char16_t* text, uint32_t count) override;
+
+ private:
+  ServiceState state_;
 };
 
 }  // namespace Quillfern::ZoCodeInspections::Native

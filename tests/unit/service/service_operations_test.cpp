@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "mapping/utf_index_mapper.h"
+#include "interop/utf_index_mapper.h"
 #include "platform/platform.h"
 #include "support/run_fixture.h"
 

@@ -1,12 +1,14 @@
-#include "interop/zo_file_parser.h"
+#include "service/zo_file_parser.h"
 
 #include <exception>
 #include <utility>
 
 #include "hostlib/zoipc.h"
-#include "interop/service.h"
+#include "service/engine_loader.h"
+#include "service/service.h"
 #include "run/command_line.h"
 #include "run/run_driver.h"
+#include "run/run_results.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -14,15 +16,17 @@ namespace {
 
 /// A failed run's result carrying what went wrong.
 std::unique_ptr<RunResult> FailedResult(std::string errorText) {
-  auto result = std::make_unique<RunResult>();
+  auto result = NewRunResult();
   result->errorText = std::move(errorText);
   return result;
 }
 
 }  // namespace
 
-ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings)
-    : path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
+ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings,
+                           const ServiceState& serviceState)
+    : state(serviceState),
+      path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
 
 ZoFileParser::~ZoFileParser() = default;
 
@@ -62,13 +66,17 @@ std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags,
     Logging::Log(Logging::Level::notice, "Disabled before parse -- skipping");
     return nullptr;
   }
-  if (settings.skipRun) return std::make_unique<RunResult>();
+  if (settings.skipRun) return NewRunResult();
   std::lock_guard lock(*parseMutex);
   std::optional<CommandLine> commandLine =
       Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
   if (!commandLine) return nullptr;
-  std::unique_ptr<RunResult> result = RunOnWorker(path, unsavedBuffers, &settings, modeFlags,
-                                                  &fixlessChecks, &checkOptions, &*commandLine);
+  // An engine that cannot be loaded throws; Parse turns that into the result.
+  const RunRequest request{Engine(),      path,          unsavedBuffers,
+                           settings,      modeFlags,     fixlessChecks,
+                           checkOptions,  *commandLine,
+                           state.detailedLogging ? RunLogging::detailed : RunLogging::normal};
+  std::unique_ptr<RunResult> result = RunOnWorker(request);
   if (!result || !enabled) return nullptr;
   return result;
 }
@@ -78,7 +86,7 @@ std::string ZoFileParser::GetPath() { return path; }
 IZoFileParser* ZoCodeInspectionsInterop2::CreateFileParser(std::string filePath,
                                                            const InspectionSettings& fileSettings) {
   try {
-    return new ZoFileParser(std::move(filePath), fileSettings);
+    return new ZoFileParser(std::move(filePath), fileSettings, state_);
   } catch (const std::exception&) {
     return nullptr;
   }

@@ -1,7 +1,7 @@
 // The block scanners: the SSE2 implementation against the plain loops on the
 // same blocks, so both keep one contract (the product's 32-bit build and any
 // build without SSE2 run the plain loops).
-#include "buffers/byte_blocks.h"
+#include "utf/byte_blocks.h"
 
 #include <gtest/gtest.h>
 

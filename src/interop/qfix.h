@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "mapping/utf_index_mapper.h"
+#include "interop/utf_index_mapper.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -1,4 +1,4 @@
-#include "run/directives.h"
+#include "results/directives.h"
 
 #include <algorithm>
 #include <limits>

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "run/directives.h"
+#include "results/directives.h"
 #include "support/clean_cache.h"
 #include "support/temp_dir.h"
 

@@ -1,9 +1,7 @@
-// UTF-8/UTF-16 conversions and the cache key of a file name.
-#include <filesystem>
-#include <stdexcept>
+// UTF-8/UTF-16 conversions.
+#include "utf/utf_conversion.h"
 
-#include "buffers/encodings.h"
-#include "platform/platform.h"
+#include <stdexcept>
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -113,29 +111,6 @@ std::u16string Utf8ToUtf16(const char* bytes, size_t count) {
     i += shape.length;
   }
   return out;
-}
-
-std::string MakeFileKey(std::string_view utf8Name, bool lowerCase) {
-  std::string key(utf8Name);
-  return lowerCase ? Platform::AsciiLower(std::move(key)) : key;
-}
-
-std::string FileKeyOf(std::string_view utf8Path) {
-  return MakeFileKey(utf8Path, Platform::FileNamesFoldCase());
-}
-
-std::string MakeFileKey(std::u16string_view utf16Name, bool lowerCase) {
-  std::string key;
-  try {
-    const std::u8string normal =
-        std::filesystem::path(std::u16string(utf16Name)).lexically_normal().u8string();
-    key.assign(normal.begin(), normal.end());
-  } catch (const std::exception&) {
-    // A name the path library cannot encode (a lone surrogate): its units
-    // one by one, unnormalised.
-    key = Utf16ToUtf8(utf16Name.data(), utf16Name.size());
-  }
-  return lowerCase ? Platform::AsciiLower(std::move(key)) : key;
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -7,8 +7,8 @@
 #include "buffers/encodings.h"
 #include "buffers/source_cache.h"
 #include "dumps/folder_dump.h"
-#include "interop/engine_loader.h"
-#include "interop/service.h"
+#include "service/engine_loader.h"
+#include "service/service.h"
 #include "mapping/mapper_factories.h"
 #include "platform/platform.h"
 #include "results/claim_groups.h"
@@ -35,9 +35,9 @@ FixReplacements FinalisedReplacements(const ClaimedFix& claim) {
 
 }  // namespace
 
-void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(false); }
+void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(CacheScope::process); }
 
-void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(false); }
+void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(CacheScope::process); }
 
 std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t* path,
                                                                           uint32_t count) {

@@ -1,14 +1,11 @@
-#include "interop/service.h"
+#include "service/service.h"
 
 #include <memory>
 
-#include "interop/engine_loader.h"
-#include "interop/service_state.h"
+#include "service/engine_loader.h"
 #include "platform/platform.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
-
-std::atomic<bool> detailedLogging{false};
 
 namespace {
 
@@ -27,7 +24,7 @@ void PointTmpAt(const std::string& folder) {
 IZoCodeInspectionsInterop2& interop2() { return *theService; }
 
 std::string ZoCodeInspectionsInterop2::Initialize(std::string tempFolder, bool detailed) {
-  detailedLogging = detailed;
+  state_.detailedLogging = detailed;
   PointTmpAt(tempFolder);
   try {
     IZOClangTidy& engine = Engine();

@@ -1,0 +1,2 @@
+# The engine contract, shared with engine/: headers only.
+zoci_layer(contract)
