@@ -135,6 +135,8 @@ Handler Store(std::string Options::*field) {
 
 const std::vector<Flag>& Flags() {
   using S = InspectionSettings;
+  // One flag a line: the table reads as the help text does.
+  // clang-format off
   static const std::vector<Flag> flags = {
       {{"--checks"}, "LIST", "checks added to those of the .clang-tidy file (or --config-file), e.g. '-*,modernize-*'",
        [](Options& o, const std::string& v) { o.checks = v; return std::string(); }},
@@ -187,6 +189,7 @@ const std::vector<Flag>& Flags() {
       {{"--dump-dir"}, "DIR", "after the runs, dump buffers, mappers and fixes into DIR", Store(&Options::dumpDir)},
       {{"--temp-dir"}, "DIR", "folder for the engine's temporary files", Store(&Options::tempDir)},
   };
+  // clang-format on
   return flags;
 }
 
