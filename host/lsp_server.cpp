@@ -60,7 +60,7 @@ json Capabilities(PositionEncoding encoding) {
 /// True when the client shows progress reports that the server starts.
 bool ShowsProgress(const json& params) {
   const json window = params.value("capabilities", json::object()).value("window", json::object());
-  return window.value("workDoneProgress", false) == true;
+  return window.value("workDoneProgress", false);
 }
 
 json ErrorAnswer(const json& id, int code, const std::string& message) {

@@ -21,8 +21,8 @@ std::unique_ptr<RunResult> FailedResult(std::string errorText) {
 
 }  // namespace
 
-ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings)
-    : path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
+ZoFileParser::ZoFileParser(std::string filePath, InspectionSettings fileSettings)
+    : path(std::move(filePath)), settings(std::move(fileSettings)), parseMutex(std::make_unique<std::mutex>()) {}
 
 ZoFileParser::~ZoFileParser() = default;
 

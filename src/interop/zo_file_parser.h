@@ -14,10 +14,10 @@ namespace Quillfern::ZoCodeInspections::Native {
 
 class ZoFileParser final : public IZoFileParser {
  public:
-  ZoFileParser(std::string path, const InspectionSettings& settings);
+  ZoFileParser(std::string path, InspectionSettings settings);
   ~ZoFileParser() override;
 
-  void SetEnabled(bool enabled) override;
+  void SetEnabled(bool on) override;
   std::optional<CommandLine> BuildCommandLine(uint32_t modeFlags, const std::string& checks,
                                               const CheckOptions& checkOptions) override;
   /// Empty when switched off (before or during the run), for a header that
