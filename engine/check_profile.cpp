@@ -120,8 +120,11 @@ void CheckProfile::PrintTable(llvm::raw_ostream& out) const {
   const Timings timings = ReadStoredTimings(folder_);
   if (timings.empty()) return;
   std::vector<std::pair<std::string, Timing>> rows(timings.begin(), timings.end());
-  std::stable_sort(rows.begin(), rows.end(),
-                   [](const auto& left, const auto& right) { return left.second.wall > right.second.wall; });
+  // Slowest first; checks of equal time by name. (Not stable_sort: libstdc++ 12's
+  // temporary buffer is deprecated, and clang-19 builds refuse it.)
+  std::sort(rows.begin(), rows.end(), [](const auto& left, const auto& right) {
+    return left.second.wall != right.second.wall ? left.second.wall > right.second.wall : left.first < right.first;
+  });
   Timing total;
   for (const auto& row : rows) total.Add(row.second);
   PrintHeading(total, out);

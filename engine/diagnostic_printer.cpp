@@ -81,14 +81,14 @@ class Printer {
     auto file = files_.getOptionalFileRef(path);
     if (!file) return {};
     const clang::FileID id = sources_.getOrCreateFileID(*file, clang::SrcMgr::C_User);
-    return sources_.getLocForStartOfFile(id).getLocWithOffset(offset);
+    return sources_.getLocForStartOfFile(id).getLocWithOffset(static_cast<int>(offset));
   }
 
   clang::CharSourceRange Range(llvm::StringRef path, unsigned offset, unsigned length) {
     llvm::SmallString<128> absolute(path);
     files_.makeAbsolutePath(absolute);
     const clang::SourceLocation begin = Location(absolute, offset);
-    return clang::CharSourceRange::getCharRange(begin, begin.getLocWithOffset(length));
+    return clang::CharSourceRange::getCharRange(begin, begin.getLocWithOffset(static_cast<int>(length)));
   }
 
   clang::FileManager files_;

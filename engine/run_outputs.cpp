@@ -57,7 +57,7 @@ RunOutputs::RunOutputs() {
 
 RunOutputs::~RunOutputs() = default;
 
-std::unique_ptr<RunOutputs::Output> RunOutputs::Offer(OutputKey key, std::string& failures) {
+std::unique_ptr<RunOutputs::Output> RunOutputs::Offer(const OutputKey& key, std::string& failures) {
   std::string failure;
   std::shared_ptr<std::string> target;
   if (SinkAccepts(key, &failure)) {

@@ -44,7 +44,7 @@ class RunOutputs {
  private:
   struct Output;
   /// Offers `key`; a failing sink's message is appended to `failures`.
-  std::unique_ptr<Output> Offer(OutputKey key, std::string& failures);
+  std::unique_ptr<Output> Offer(const OutputKey& key, std::string& failures);
 
   std::unique_ptr<Output> errors_;
   std::unique_ptr<Output> diagnostics_;

@@ -86,7 +86,7 @@ std::vector<std::string> DistinctFiles(const std::vector<std::string>& files) {
 }
 
 std::vector<FileJob> Jobs(const Options& options, const std::vector<std::string>& files,
-                          std::optional<std::string> unsaved) {
+                          const std::optional<std::string>& unsaved) {
   std::vector<FileJob> jobs;
   bool bufferListed = false;
   for (const std::string& path : DistinctFiles(files)) {
@@ -138,7 +138,7 @@ bool WriteFixed(const Options& options, const Report& report, const std::string&
     std::fprintf(stderr, "zoci: %s: not written: with --stdin-buffer only the buffer is fixed\n", path.c_str());
     return true;
   }
-  if (report.misread.count(path) != 0) {
+  if (report.misread.contains(path)) {
     PrintError(path + ": not written: the library read the file as another text than zoci (" +
                EncodingName(text) + "), so its fixes would land in the wrong places");
     return false;
@@ -176,7 +176,7 @@ bool ApplyFixes(const Options& options, const Report& report) {
     int count = static_cast<int>(tokens.size());
     if (!edits) {
       edits = plan.edits.at(path);
-      count = plan.fixCount.count(path) != 0 ? plan.fixCount.at(path) : 0;
+      count = plan.fixCount.contains(path) ? plan.fixCount.at(path) : 0;
       if (const auto skipped = plan.cleanupSkipped.find(path); skipped != plan.cleanupSkipped.end()) {
         for (const std::string& message : skipped->second) std::fprintf(stderr, "zoci: %s\n", message.c_str());
       }
@@ -185,7 +185,7 @@ bool ApplyFixes(const Options& options, const Report& report) {
     const std::u16string fixed = ApplyEdits(report.sources.at(path).text, *edits);
     if (!WriteFixed(options, report, path, fixed)) {
       ok = false;
-    } else if (report.diskBytes.count(path) != 0 && !options.stdinBuffer) {
+    } else if (report.diskBytes.contains(path) && !options.stdinBuffer) {
       std::fprintf(stderr, "zoci: %s: applied %d fix%s (%s)\n", path.c_str(), count, count == 1 ? "" : "es",
                    EncodingName(report.sources.at(path)).c_str());
     }
@@ -299,7 +299,7 @@ int RunMergeSarif(const Options& options) {
 
 int RunVersion() {
   const std::string text = Native::interop2().Initialize(std::string(), false);
-  if (text.rfind("error: ", 0) == 0) return Failure(text.substr(7));
+  if (text.starts_with("error: ")) return Failure(text.substr(7));
   std::printf("zoci 0.1.0 (%s)\n", text.c_str());
   return kExitInspected;
 }

@@ -76,7 +76,7 @@ Json FileJson(const Report& report, const InspectedFile& file, std::vector<Array
   json["diagnostics"] = Json::array();
   if (file.diagnostics.empty()) return json;
   json["diagnostics"].push_back(StandInFor(arrays.size()));
-  arrays.push_back([&lines, &file](const std::function<void(const Json&)>& put) {
+  arrays.emplace_back([&lines, &file](const std::function<void(const Json&)>& put) {
     for (const Diagnostic& diagnostic : file.diagnostics) put(DiagnosticJson(lines, diagnostic));
   });
   return json;

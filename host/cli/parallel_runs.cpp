@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <mutex>
 #include <string>
@@ -17,7 +18,7 @@ namespace {
 
 /// "m:ss" of a number of seconds.
 std::string Clock(double seconds) {
-  const auto whole = static_cast<long>(seconds + 0.5);
+  const auto whole = std::lround(seconds);
   char text[32];
   std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
   return text;
@@ -70,6 +71,7 @@ std::vector<FileOutcome> InspectAll(const Inspector& inspector, const std::vecto
   };
   std::vector<std::thread> threads;
   const size_t extra = std::min<size_t>(jobs, fileJobs.size()) - (fileJobs.empty() ? 0 : 1);
+  threads.reserve(extra);
   for (size_t i = 0; i < extra; ++i) threads.emplace_back(work);
   work();
   for (std::thread& thread : threads) thread.join();

@@ -22,7 +22,7 @@ struct Table {
 /// Renumbers every artifact index below `node` through `artifactMap` (old index to new).
 void RenumberArtifacts(Json& node, const std::vector<int>& artifactMap) {
   if (node.is_object()) {
-    for (auto& [key, value] : node.items()) {
+    for (const auto& [key, value] : node.items()) {
       if (key == "artifactLocation" && value.is_object() && value.contains("index") && value["index"].is_number_integer()) {
         const int old = value["index"].get<int>();
         if (old >= 0 && old < static_cast<int>(artifactMap.size())) value["index"] = artifactMap[static_cast<size_t>(old)];
@@ -46,7 +46,8 @@ struct MergedRun {
   void Add(const Json& run) {
     if (tool.is_null()) tool = run.value("tool", Json::object());
     if (columnKind.is_null() && run.contains("columnKind")) columnKind = run["columnKind"];
-    std::vector<int> ruleMap, artifactMap;
+    std::vector<int> ruleMap;
+    std::vector<int> artifactMap;
     for (const Json& rule : run.value("tool", Json::object()).value("driver", Json::object()).value("rules", Json::array())) {
       ruleMap.push_back(rules.Add(rule.value("id", std::string()), rule));
     }

@@ -33,7 +33,7 @@ std::string FileUri(const std::string& path) {
 /// Documentation page of a clang-tidy check ("group-name" lives at group/name).
 std::string HelpUri(const std::string& check) {
   const size_t dash = check.find('-');
-  if (dash == std::string::npos || check.rfind("clang-", 0) == 0) return {};
+  if (dash == std::string::npos || check.starts_with("clang-")) return {};
   return "https://clang.llvm.org/extra/clang-tidy/checks/" + check.substr(0, dash) + "/" +
          check.substr(dash + 1) + ".html";
 }
@@ -89,7 +89,7 @@ struct Tables {
 };
 
 Json Rule(const std::string& id) {
-  const bool compiler = id.rfind("clang-diagnostic-", 0) == 0;
+  const bool compiler = id.starts_with("clang-diagnostic-");
   Json rule = {{"id", id},
                {"shortDescription", Text("clang-tidy check " + id)},
                {"fullDescription", Text(compiler ? "Compiler diagnostic " + id.substr(17) + ", reported through clang-tidy."

@@ -48,7 +48,7 @@ std::string SetOption(Options& o, const std::string& value) {
 /// A handler that sets `field` to the value named by one of `choices`.
 template <typename T>
 Handler Choose(T Options::*field, const std::string& flag, std::vector<std::pair<std::string, T>> choices) {
-  return [field, flag, choices](Options& o, const std::string& value) {
+  return [field, flag, choices = std::move(choices)](Options& o, const std::string& value) {
     std::string names;
     for (const auto& [name, choice] : choices) {
       if (name == value) return o.*field = choice, std::string();
@@ -70,7 +70,7 @@ std::string SetJobs(Options& o, const std::string& value) {
 Handler StorePattern(std::string FileFilter::*field, const char* flag) {
   return [field, flag](Options& o, const std::string& value) {
     try {
-      std::regex parsed(value);
+      static_cast<void>(std::regex(value));  // throws when it does not parse
     } catch (const std::regex_error& bad) {
       return std::string(flag) + " '" + value + "' is not a regular expression: " + bad.what();
     }
@@ -143,6 +143,8 @@ Handler Store(std::string Options::*field) {
 
 const std::vector<Flag>& Flags() {
   using S = InspectionSettings;
+  // One flag a line: the table reads as the help text does.
+  // clang-format off
   static const std::vector<Flag> flags = {
       {{"--checks"}, "LIST", "checks added to those of the .clang-tidy file (or --config-file), e.g. '-*,modernize-*'",
        [](Options& o, const std::string& v) { o.checks = v; return std::string(); }},
@@ -198,6 +200,7 @@ const std::vector<Flag>& Flags() {
       {{"--dump-dir"}, "DIR", "after the runs, dump buffers, mappers and fixes into DIR", Store(&Options::dumpDir)},
       {{"--temp-dir"}, "DIR", "folder for the engine's temporary files", Store(&Options::tempDir)},
   };
+  // clang-format on
   return flags;
 }
 
@@ -206,7 +209,7 @@ const Flag* FindFlag(const std::string& argument, std::optional<std::string>& gl
   for (const Flag& flag : Flags()) {
     for (const std::string& name : flag.names) {
       if (argument == name) return &flag;
-      if (argument.rfind(name, 0) != 0) continue;
+      if (!argument.starts_with(name)) continue;
       if (argument[name.size()] == '=') {
         glued = argument.substr(name.size() + 1);
         return &flag;

@@ -48,7 +48,7 @@ bool TakeValue(const std::vector<std::string>& arguments, size_t& i, const std::
     value = arguments[++i];
     return true;
   }
-  if (argument.size() > flag.size() && argument.rfind(flag, 0) == 0) {
+  if (argument.size() > flag.size() && argument.starts_with(flag)) {
     value = argument.substr(flag.size());
     return true;
   }
@@ -87,7 +87,7 @@ CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const
   CompileFlags flags;
   for (size_t i = 0; i < arguments.size(); ++i) {
     std::string value;
-    if (arguments[i].rfind("-std=", 0) == 0) flags.standard = arguments[i].substr(5);
+    if (arguments[i].starts_with("-std=")) flags.standard = arguments[i].substr(5);
     else if (arguments[i] == "-xc" || (arguments[i] == "-x" && i + 1 < arguments.size() && arguments[i + 1] == "c")) flags.compileAsC = true;
     else if (TakeValue(arguments, i, "-isystem", value)) flags.systemFolders.push_back(Resolve(value, directory));
     else if (TakeValue(arguments, i, "-include", value)) flags.forcedIncludes.push_back(Resolve(value, directory));

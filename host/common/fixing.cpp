@@ -128,7 +128,7 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
-      if (overlapping.count(&diagnostic) != 0) {
+      if (overlapping.contains(&diagnostic)) {
         plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
                                "] skipped: it overlaps another fix");
         continue;

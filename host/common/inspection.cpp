@@ -198,7 +198,8 @@ class FileInspection {
   /// Whether the run produced diagnostics worth reading; records why not.
   bool Judge(const Native::RunResult& result) {
     if (result.status == Native::RunStatus::skippedByDirective) {
-      outcome_.file.note = "skipped by its zoCI:skipall directive";
+      // Split, so that this file does not carry the directive it names.
+      outcome_.file.note = "skipped by its zoCI:" "skipall directive";
       return false;
     }
     if (result.status == Native::RunStatus::notRun && options_.settings.skipRun) {
@@ -209,7 +210,7 @@ class FileInspection {
       Fail(job_.path + ": the file is in the ANSI code page but BOM-less files are read as UTF-8 (--bomless-utf8)");
       return false;
     }
-    if (result.status >= 100 || result.errorText.rfind("*** exception/", 0) == 0) {  // the run itself failed
+    if (result.status >= 100 || result.errorText.starts_with("*** exception/")) {  // the run itself failed
       Fail(job_.path + ": " + FailureMessage(result.errorText, result.logText));
       return false;
     }
@@ -224,7 +225,7 @@ class FileInspection {
     if (known != shownPaths_.end()) return known->second;
     std::string shown = SameFile(engineName, absolute_) ? job_.path : DisplayPath(engineName);
     std::string ignored;  // an unreadable file is shown without its source lines
-    if (outcome_.sources.count(shown) == 0) Load(shown, std::nullopt, ignored);
+    if (!outcome_.sources.contains(shown)) Load(shown, std::nullopt, ignored);
     return shownPaths_.emplace(engineName, std::move(shown)).first->second;
   }
 
@@ -303,6 +304,7 @@ bool ForcedIncludesReadable(const InspectionSettings& settings, std::string& err
 
 std::vector<TextEdit> EditsOf(const std::vector<Native::repl>& replacements) {
   std::vector<TextEdit> edits;
+  edits.reserve(replacements.size());
   for (const Native::repl& r : replacements) edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
   return edits;
 }

@@ -34,6 +34,7 @@ std::vector<std::string> Matching(const std::vector<std::string>& files, const F
 std::set<std::string> ShareOf(const std::vector<std::string>& files, Shard shard,
                               const std::function<uintmax_t(const std::string&)>& sizeOf) {
   std::vector<std::pair<uintmax_t, std::string>> bySize;
+  bySize.reserve(files.size());
   for (const std::string& file : files) bySize.emplace_back(sizeOf(file), file);
   std::sort(bySize.begin(), bySize.end(), [](const auto& a, const auto& b) {
     return a.first != b.first ? a.first > b.first : a.second < b.second;
@@ -64,7 +65,7 @@ std::vector<std::string> SelectFiles(const std::vector<std::string>& files, cons
   std::vector<std::string> kept = Matching(files, filter);
   if (filter.shard.count <= 1) return kept;
   const std::set<std::string> share = ShareOf(kept, filter.shard, sizeOf);
-  kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const std::string& file) { return share.count(file) == 0; }),
+  kept.erase(std::remove_if(kept.begin(), kept.end(), [&](const std::string& file) { return !share.contains(file); }),
              kept.end());
   return kept;
 }

@@ -63,7 +63,7 @@ std::string JoinChecks(std::string_view inlineValue, const std::vector<std::stri
 bool ReadOptions(const std::vector<std::string_view>& block, std::map<std::string, std::string>& options) {
   std::string pendingKey;
   for (std::string_view line : block) {
-    if (line.rfind("- ", 0) == 0) line = Trim(line.substr(2));
+    if (line.starts_with("- ")) line = Trim(line.substr(2));
     const size_t colon = line.find(':');
     if (colon == std::string_view::npos) return false;
     const std::string name = Scalar(line.substr(0, colon));

@@ -59,7 +59,7 @@ std::optional<std::string> PathOfUri(const std::string& uri, PathStyle style) {
   const size_t pathStart = std::min(uri.find('/', scheme.size()), uri.size());
   std::string host = PercentDecoded(std::string_view(uri).substr(scheme.size(), pathStart - scheme.size()));
   if (host == "localhost") host.clear();
-  const std::string path = PercentDecoded(std::string_view(uri).substr(pathStart));
+  std::string path = PercentDecoded(std::string_view(uri).substr(pathStart));
   if (style == PathStyle::windows) return WindowsPath(host, path);
   if (!host.empty()) return std::nullopt;
   return path;
@@ -73,7 +73,7 @@ std::string UriOfPath(const std::string& path, PathStyle style) {
     if (StartsWithDrive(uriPath)) uriPath = "/" + uriPath;
   }
   std::string uri = "file://";
-  if (style == PathStyle::windows && uriPath.rfind("//", 0) == 0) uriPath.erase(0, 2);  // a UNC share's host
+  if (style == PathStyle::windows && uriPath.starts_with("//")) uriPath.erase(0, 2);  // a UNC share's host
   for (size_t i = 0; i < uriPath.size(); ++i) {
     const char c = uriPath[i];
     const auto byte = static_cast<unsigned char>(c);

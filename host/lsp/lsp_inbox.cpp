@@ -80,7 +80,7 @@ void Inbox::Close() {
 
 std::optional<Incoming> Inbox::Take() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (running_.count(inFlight_) == 0) cancelled_.erase(inFlight_);
+  if (!running_.contains(inFlight_)) cancelled_.erase(inFlight_);
   inFlight_.clear();
   arrived_.wait(lock, [this] { return closed_ || !queue_.empty(); });
   if (queue_.empty()) return std::nullopt;
@@ -92,7 +92,7 @@ std::optional<Incoming> Inbox::Take() {
 
 bool Inbox::Cancelled(const json& id) const {
   const std::lock_guard<std::mutex> lock(mutex_);
-  return cancelled_.count(id.dump()) > 0;
+  return cancelled_.contains(id.dump());
 }
 
 void Inbox::KeepRunning(const json& id, bool running) {
@@ -107,7 +107,7 @@ void Inbox::KeepRunning(const json& id, bool running) {
 }
 
 bool Inbox::Pending(const std::string& id) const {
-  if (id == inFlight_ || running_.count(id) > 0) return true;
+  if (id == inFlight_ || running_.contains(id)) return true;
   return std::any_of(queue_.begin(), queue_.end(), [&id](const Incoming& waiting) { return RequestId(waiting.message) == id; });
 }
 

@@ -35,7 +35,7 @@ void ProgressReports::End(const std::string& token, const std::string& message) 
 
 bool ProgressReports::Answered(const json& response) {
   const json id = response.value("id", json());
-  if (!id.is_string() || id.get<std::string>().rfind(kCreatePrefix, 0) != 0) return false;
+  if (!id.is_string() || !id.get<std::string>().starts_with(kCreatePrefix)) return false;
   const std::string token = kTokenPrefix + id.get<std::string>().substr(kCreatePrefix.size());
   const auto report = reports_.find(token);
   if (report == reports_.end()) return true;

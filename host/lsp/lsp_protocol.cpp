@@ -41,7 +41,7 @@ void from_json(const json& given, InitializeParams& params) {
   const json capabilities = Optional(given, "capabilities");
   params.options = InitializationOptionsOf(given.is_object() ? given.value("initializationOptions", json()) : json());
   params.encoding = ChosenEncoding(capabilities);
-  params.showsProgress = Optional(capabilities, "window").value("workDoneProgress", false) == true;
+  params.showsProgress = Optional(capabilities, "window").value("workDoneProgress", false);
   params.tracing = given.is_object() && given.value("trace", "off") != "off";
 }
 

@@ -21,7 +21,7 @@ class FailedPaths {
  public:
   bool Contains(const std::u16string& path) {
     std::lock_guard lock(mutex_);
-    return paths_.count(path) != 0;
+    return paths_.contains(path);
   }
   void Add(const std::u16string& path) {
     std::lock_guard lock(mutex_);

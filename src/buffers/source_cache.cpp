@@ -137,7 +137,7 @@ std::shared_ptr<clfile> GetFile(std::string_view name, std::string_view path, bo
     return found->second;
   }
   if (!keepUnconverted &&
-      (!zoIPC::clangtidy_convert_to_utf8 || thread.conversionNotNeeded.count(key) != 0)) {
+      (!zoIPC::clangtidy_convert_to_utf8 || thread.conversionNotNeeded.contains(key))) {
     return nullptr;
   }
   const std::optional<FileInfo> info = ReadFileInfo(path);

@@ -108,7 +108,7 @@ std::string FilesReport() {
     text += "\nConversion not needed:\n";
     for (const auto& [key, info] : snapshot.conversionNotNeeded) {
       text += Format(" * %s %s%s\n", key.c_str(), FileInfoText(info).c_str(),
-                     snapshot.current.count(key) != 0 ? " (current)" : "");
+                     snapshot.current.contains(key) ? " (current)" : "");
     }
   }
   const auto [claimBytes, claimText] = ClaimReport();

@@ -54,7 +54,7 @@ void DumpRecord(clfile& record, const std::filesystem::path& folder, const std::
 
 }  // namespace
 
-void DumpToFolder(std::string folder) {
+void DumpToFolder(const std::string& folder) {
   // The records are listed under the cache mutex and written after it is
   // released: a record's mutex is never taken while the cache mutex is held,
   // because loading a file takes them the other way round.

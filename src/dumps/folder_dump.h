@@ -12,6 +12,6 @@ namespace Quillfern::ZoCodeInspections::Native {
 /// "<name>.yaml" into `folder` for each cached file (only the forms the
 /// record holds); nothing when the cache is empty. Files that cannot be
 /// written are skipped.
-void DumpToFolder(std::string folder);
+void DumpToFolder(const std::string& folder);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

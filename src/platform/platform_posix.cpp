@@ -2,13 +2,12 @@
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <iconv.h>
-#include <limits.h>
 #include <pthread.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <chrono>
 #include <mutex>

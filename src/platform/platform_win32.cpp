@@ -3,7 +3,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// windows.h first: the headers after it build on its declarations.
 #include <windows.h>
+
 #include <delayimp.h>
 #include <objbase.h>
 #include <shlobj.h>

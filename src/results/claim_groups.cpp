@@ -34,7 +34,8 @@ struct LineSpan {
 };
 
 LineSpan LinesOf(const ClaimedFix& claim, const std::vector<size_t>& breaks) {
-  size_t begin = SIZE_MAX, end = 0;
+  size_t begin = SIZE_MAX;
+  size_t end = 0;
   for (const EngineReplacement& replacement : claim.replacements) {
     begin = std::min<size_t>(begin, replacement.offset);
     end = std::max<size_t>(end, size_t{replacement.offset} + replacement.length);
@@ -56,6 +57,7 @@ std::vector<ClaimedFix> GroupedByNeighbourhood(const std::vector<ClaimedFix>& cl
   if (claims.empty() || !claims.front().utf8Text) return {};
   const std::vector<size_t> breaks = LineBreaks(*claims.front().utf8Text);
   std::vector<LineSpan> lines;
+  lines.reserve(claims.size());
   for (const ClaimedFix& claim : claims) lines.push_back(LinesOf(claim, breaks));
   std::vector<size_t> order(claims.size());
   std::iota(order.begin(), order.end(), 0);

@@ -46,6 +46,7 @@ std::shared_ptr<const std::string> EngineText(const std::string& fileName) {
 
 std::vector<EngineReplacement> EngineReplacementsOf(const action& fix) {
   std::vector<EngineReplacement> replacements;
+  replacements.reserve(fix.replacements.size());
   for (const repl& replacement : fix.replacements) {
     replacements.push_back({replacement.text, replacement.engineSpan.length, replacement.engineSpan.start});
   }
@@ -65,7 +66,7 @@ void ClaimReplacements(RunResult& result) {
   // held together with the cache's.
   std::unordered_map<std::string, std::shared_ptr<const std::string>> texts;
   for (const qfix& record : result.qfixes) {
-    if (!texts.count(record.filename)) texts[record.filename] = EngineText(record.filename);
+    if (!texts.contains(record.filename)) texts[record.filename] = EngineText(record.filename);
   }
 
   ClaimStore& store = claimStore();

@@ -14,9 +14,9 @@ std::string ReplText(const repl& replacement) {
 void AddActionLines(std::vector<std::string>& lines, const action& fix) {
   lines.push_back("  action{" + fix.title + ":");
   for (const repl& replacement : fix.replacements) lines.push_back("    " + ReplText(replacement));
-  lines.push_back(" -- new -- ");
+  lines.emplace_back(" -- new -- ");
   for (const repl& replacement : fix.newReplacements) lines.push_back("    " + ReplText(replacement));
-  lines.push_back("  }");
+  lines.emplace_back("  }");
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ std::vector<std::string> QfixLines(const qfix& record) {
       "  actions: ",
   };
   for (const action& fix : record.actions) AddActionLines(lines, fix);
-  lines.push_back("  }");
+  lines.emplace_back("  }");
   return lines;
 }
 

@@ -117,7 +117,7 @@ std::optional<EngineArguments> ProcessParameters(const CommandLine& commandLine,
     if (!ReadPluginArgument(argument, request)) return std::nullopt;
   }
   // The engine has no plugin argument for profiling; it takes its own flag.
-  if (request.profile) output.push_front("-enable-check-profile");
+  if (request.profile) output.emplace_front("-enable-check-profile");
   if (!request.selection.empty()) output.push_front(std::string(kSelectionPrefix) + request.selection);
   for (const auto& [name, value] : overrides) {
     checkOptions[name] = value;

@@ -51,22 +51,25 @@ void AppendLeadingArguments(CommandLine& line, const std::string& checks) {
 /// Language mode, compatibility version, standard and target width.
 void AppendLanguageArguments(CommandLine& line, const InspectionSettings& settings) {
   const std::optional<int32_t> toolset = ToolsetNumber(settings.platformToolset);
-  if (!settings.compileAsC) line.push_back("-fcxx-exceptions");
+  if (!settings.compileAsC) line.emplace_back("-fcxx-exceptions");
   line.push_back("-fms-compatibility-version=" +
                  MsvcCompatibilityVersion(toolset, settings.ideVersion));
-  line.push_back(settings.compileAsC ? "/TC" : "/TP");
+  line.emplace_back(settings.compileAsC ? "/TC" : "/TP");
   if (!settings.compileAsC) {
     if (auto standard = LanguageStandardArgument(settings.languageStandard, toolset.value_or(0))) {
       line.push_back(std::move(*standard));
     }
   }
-  line.push_back(settings.target64Bit ? "-m64" : "-m32");
+  line.emplace_back(settings.target64Bit ? "-m64" : "-m32");
 }
 
 /// Check options for clang-tidy; the library's own stay out of its view.
 void AppendCheckOptions(CommandLine& line, const CheckOptions& checkOptions) {
   for (const auto& [name, value] : checkOptions) {
-    if (!IsOwnCheckOption(name)) AppendPluginArgument(line, "-checkoption-" + name + "=" + value);
+    if (IsOwnCheckOption(name)) continue;
+    std::string argument = "-checkoption-" + name;
+    argument.append("=").append(value);
+    AppendPluginArgument(line, std::move(argument));
   }
 }
 

@@ -19,7 +19,7 @@ class ZoFileParser final : public IZoFileParser {
   ZoFileParser(std::string path, const InspectionSettings& settings, const ServiceState& state);
   ~ZoFileParser() override;
 
-  void SetEnabled(bool enabled) override;
+  void SetEnabled(bool on) override;
   std::optional<CommandLine> BuildCommandLine(uint32_t modeFlags, const std::string& checks,
                                               const CheckOptions& checkOptions) override;
   /// Empty when switched off (before or during the run), for a header that

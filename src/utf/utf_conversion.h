@@ -17,7 +17,10 @@ std::string Utf16ToUtf8(const char16_t* units, size_t count);
 void AppendUnitsAsUtf8(std::string& out, std::u16string_view units);
 
 /// UTF-8 bytes one UTF-16 unit takes when encoded on its own: 1, 2 or 3.
-inline uint32_t Utf8LengthOfUnit(char16_t unit) { return unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3; }
+inline uint32_t Utf8LengthOfUnit(char16_t unit) {
+  if (unit < 0x80) return 1;
+  return unit < 0x800 ? 2 : 3;
+}
 
 /// Reads bytes as UTF-16 units of the given byte order; an odd last byte is
 /// dropped.
