@@ -42,7 +42,10 @@ std::string MakeSource(size_t nonAsciiEvery) {
       "};\n",
       "}  // namespace demo\n",
   };
-  const char* nonAscii = "// Gr\xC3\xB6\xC3\x9F" "e in \xC2\xB5m, Temperatur in \xC2\xB0" "C, Preis in \xE2\x82\xAC\n";
+  const char* nonAscii =
+      "// Gr\xC3\xB6\xC3\x9F"
+      "e in \xC2\xB5m, Temperatur in \xC2\xB0"
+      "C, Preis in \xE2\x82\xAC\n";
   std::string text;
   text.reserve(kSourceSize + 128);
   for (size_t line = 1; text.size() < kSourceSize; ++line) {

@@ -142,8 +142,12 @@ double FixOnce(int fixes) {
   return TimedRun({ZOCI_EXE, "fix", "--checks=" + std::string(kChecks), file.string()});
 }
 
-void BM_Fix1k(benchmark::State& state) { Report(state, [] { return FixOnce(1000); }); }
-void BM_Fix10k(benchmark::State& state) { Report(state, [] { return FixOnce(10000); }); }
+void BM_Fix1k(benchmark::State& state) {
+  Report(state, [] { return FixOnce(1000); });
+}
+void BM_Fix10k(benchmark::State& state) {
+  Report(state, [] { return FixOnce(10000); });
+}
 
 /// A source with `count` use-nullptr diagnostics, one per short line.
 std::string SourceWithDiagnostics(int count) {
@@ -171,8 +175,12 @@ double JsonOnce(int count) {
   return cost.seconds;
 }
 
-void BM_Json5k(benchmark::State& state) { Report(state, [] { return JsonOnce(5000); }); }
-void BM_Json50k(benchmark::State& state) { Report(state, [] { return JsonOnce(50000); }); }
+void BM_Json5k(benchmark::State& state) {
+  Report(state, [] { return JsonOnce(5000); });
+}
+void BM_Json50k(benchmark::State& state) {
+  Report(state, [] { return JsonOnce(50000); });
+}
 
 /// The peak memory each diagnostic adds between the two JSON runs, in bytes
 /// (reported as nanoseconds).
@@ -196,11 +204,13 @@ class LspSession {
     Send({{"jsonrpc", "2.0"}, {"method", "initialized"}, {"params", json::object()}});
     std::ifstream in(file, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    Send({{"jsonrpc", "2.0"}, {"method", "textDocument/didOpen"},
+    Send({{"jsonrpc", "2.0"},
+          {"method", "textDocument/didOpen"},
           {"params", {{"textDocument", {{"uri", uri_}, {"languageId", "cpp"}, {"version", 1}, {"text", text}}}}}});
     for (;;) {
       const json message = Receive();
-      if (message.value("method", "") == "textDocument/publishDiagnostics" && !message["params"]["diagnostics"].empty()) break;
+      if (message.value("method", "") == "textDocument/publishDiagnostics" && !message["params"]["diagnostics"].empty())
+        break;
     }
   }
   ~LspSession() {

@@ -106,8 +106,11 @@ std::string BinaryCommand(const fs::path& file) {
   }
   words.push_back("--");
   for (const std::string& argument : zotest::NativeCompilerArgs(compilerArgs)) words.push_back(argument);
-  return std::string("cd ").append(Quoted(file.parent_path().string())).append(" && ").append(Command(words)).append(
-      " >/dev/null 2>&1");
+  return std::string("cd ")
+      .append(Quoted(file.parent_path().string()))
+      .append(" && ")
+      .append(Command(words))
+      .append(" >/dev/null 2>&1");
 }
 
 /// The probe's command: `count` inspections of `file`, with an edit in the

@@ -40,8 +40,7 @@ bool InspectOnce(IZoFileParser& parser, const std::string& checks) {
     return false;
   }
   std::printf("%.3f %d %d %d %d\n", wall.count(), TimingOf(result->logText, "Prepare buffers"),
-              TimingOf(result->logText, "Clang tidy"), TimingOf(result->logText, "Process diag"),
-              result->status);
+              TimingOf(result->logText, "Clang tidy"), TimingOf(result->logText, "Process diag"), result->status);
   if (result->status >= RunStatus::incompatibleEncoding) {
     std::fprintf(stderr, "zoci_inspect_probe: %s\n", result->errorText.c_str());
     return false;

@@ -52,8 +52,7 @@ void AddStoredValue(llvm::StringRef key, double value, Timings& timings) {
 Timings ReadStoredTimings(const std::string& folder) {
   Timings timings;
   std::error_code error;
-  for (llvm::sys::fs::directory_iterator entry(folder, error), end; !error && entry != end;
-       entry.increment(error)) {
+  for (llvm::sys::fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
     auto buffer = llvm::MemoryBuffer::getFile(entry->path());
     if (!buffer) continue;
     llvm::Expected<llvm::json::Value> stored = llvm::json::parse((*buffer)->getBuffer());

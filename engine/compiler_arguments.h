@@ -19,7 +19,6 @@ namespace zoe {
 
 /// The driver's command line for `sourceFile`: driver name, the translated
 /// arguments in their order, then the file.
-std::vector<std::string> DriverCommandLine(const std::vector<std::string>& compilerArgs,
-                                           const std::string& sourceFile);
+std::vector<std::string> DriverCommandLine(const std::vector<std::string>& compilerArgs, const std::string& sourceFile);
 
 }  // namespace zoe

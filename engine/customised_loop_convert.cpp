@@ -141,19 +141,18 @@ std::string CustomisedLoopConvert::VariableName(const LoopHeader& header, const 
   const std::function<bool(const std::string&)> acceptable = [&](const std::string& name) {
     return name == oldName || !NameTaken(name, loop, *result.Context);
   };
-  const std::optional<HookArgs> answer = AskHook(HookId::loopConvertVariableName,
-                                                 {{"IteratorName", std::string()},
-                                                  {"ContainerName", TrailingIdentifier(header.range)},
-                                                  {"Style == NS_UpperCase", upperCase_},
-                                                  {"check_if_ok", Erased(acceptable)},
-                                                  {"OldIndex->getName()", oldName}});
+  const std::optional<HookArgs> answer =
+      AskHook(HookId::loopConvertVariableName, {{"IteratorName", std::string()},
+                                                {"ContainerName", TrailingIdentifier(header.range)},
+                                                {"Style == NS_UpperCase", upperCase_},
+                                                {"check_if_ok", Erased(acceptable)},
+                                                {"OldIndex->getName()", oldName}});
   const std::string* name = AnswerText(answer, "ret");
   if (AnswerFlag(answer, "ok") != true || name == nullptr || name->empty()) return header.name;
   return *name;
 }
 
-bool CustomisedLoopConvert::NameTaken(const std::string& name, const clang::ForStmt& loop,
-                                      clang::ASTContext& context) {
+bool CustomisedLoopConvert::NameTaken(const std::string& name, const clang::ForStmt& loop, clang::ASTContext& context) {
   const clang::IdentifierInfo& identifier = context.Idents.get(name);
   if (!clang::tok::isAnyIdentifier(identifier.getTokenID()) || identifier.hasMacroDefinition()) return true;
   // The variables of enclosing loops converted before this one.

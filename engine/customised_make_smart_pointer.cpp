@@ -15,13 +15,12 @@ void ArraySmartPointerHook::RegisterMatchers(clang::ast_matchers::MatchFinder& f
                                              clang::ast_matchers::MatchFinder::MatchCallback& callback) {
   using namespace clang::ast_matchers;
   const auto arrayNew = ignoringParenImpCasts(cxxNewExpr(isArray()));
-  finder.addMatcher(traverse(clang::TK_AsIs, cxxMemberCallExpr(callee(cxxMethodDecl(hasName("reset"))),
-                                                               hasArgument(0, arrayNew))
-                                                 .bind(kCall)),
-                    &callback);
   finder.addMatcher(
-      traverse(clang::TK_AsIs, cxxConstructExpr(argumentCountIs(1), hasArgument(0, arrayNew)).bind(kCall)),
+      traverse(clang::TK_AsIs,
+               cxxMemberCallExpr(callee(cxxMethodDecl(hasName("reset"))), hasArgument(0, arrayNew)).bind(kCall)),
       &callback);
+  finder.addMatcher(
+      traverse(clang::TK_AsIs, cxxConstructExpr(argumentCountIs(1), hasArgument(0, arrayNew)).bind(kCall)), &callback);
 }
 
 void ArraySmartPointerHook::Check(const clang::ast_matchers::MatchFinder::MatchResult& result) const {

@@ -16,7 +16,8 @@ class ArraySmartPointerHook {
   ArraySmartPointerHook(llvm::StringRef checkName, const char* stockTypeName)
       : checkName_(checkName.str()), stockTypeName_(stockTypeName) {}
 
-  void RegisterMatchers(clang::ast_matchers::MatchFinder& finder, clang::ast_matchers::MatchFinder::MatchCallback& callback);
+  void RegisterMatchers(clang::ast_matchers::MatchFinder& finder,
+                        clang::ast_matchers::MatchFinder::MatchCallback& callback);
   void Check(const clang::ast_matchers::MatchFinder::MatchResult& result) const;
 
  private:

@@ -45,8 +45,8 @@ bool CustomisedUseUsing::ConvertArray(const clang::TypedefDecl& declaration, con
   const clang::LangOptions& language = getLangOpts();
   const clang::SourceLocation start = declaration.getBeginLoc();
   const clang::TypeLoc type = declaration.getTypeSourceInfo()->getTypeLoc();
-  if (!declaration.getUnderlyingType()->isArrayType() || declaration.getLocation().isInvalid() ||
-      start.isMacroID() || type.getBeginLoc().isMacroID() || type.getEndLoc().isMacroID() ||
+  if (!declaration.getUnderlyingType()->isArrayType() || declaration.getLocation().isInvalid() || start.isMacroID() ||
+      type.getBeginLoc().isMacroID() || type.getEndLoc().isMacroID() ||
       (ignoreExternC_ && declaration.getDeclContext()->isExternCContext())) {
     return false;
   }

@@ -44,8 +44,8 @@ class Printer {
     }
     {
       const clang::tooling::DiagnosticMessage& message = error.Message;
-      auto report = engine_.Report(Location(message.FilePath, message.FileOffset),
-                                   engine_.getCustomDiagID(level, "%0 [%1]"));
+      auto report =
+          engine_.Report(Location(message.FilePath, message.FileOffset), engine_.getCustomDiagID(level, "%0 [%1]"));
       report << message.Message << name;
       AddRangesAndFixes(report, message);
     }
@@ -103,8 +103,7 @@ class Printer {
 }  // namespace
 
 unsigned PrintDiagnostics(const std::vector<ClangTidyError>& errors,
-                          llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files, bool colors,
-                          llvm::raw_ostream& out) {
+                          llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files, bool colors, llvm::raw_ostream& out) {
   Printer printer(std::move(files), colors, out);
   llvm::vfs::FileSystem& fileSystem = printer.FileSystem();
   const llvm::ErrorOr<std::string> initialFolder = fileSystem.getCurrentWorkingDirectory();

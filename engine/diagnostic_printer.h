@@ -24,7 +24,6 @@ namespace zoe {
 /// Prints `errors` on `out`; answers how many warnings were promoted to
 /// errors. `colors` adds the terminal colour codes.
 unsigned PrintDiagnostics(const std::vector<clang::tidy::ClangTidyError>& errors,
-                          llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files, bool colors,
-                          llvm::raw_ostream& out);
+                          llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files, bool colors, llvm::raw_ostream& out);
 
 }  // namespace zoe

@@ -5,8 +5,8 @@
 #include <exception>
 #include <utility>
 
-#include "fixes_yaml.h"
 #include "contract/engine_interface.h"
+#include "fixes_yaml.h"
 #include "replacement_cleanup.h"
 #include "thread_callbacks.h"
 #include "tidy_run.h"
@@ -75,14 +75,10 @@ class Engine final : public IZOClangTidy {
 
   uint32_t ForwardedOperation(uint32_t a, uint32_t b, uint32_t) override {
     switch (static_cast<ForwardedQuery>(a)) {
-      case ForwardedQuery::Echo:
-        return b;
-      case ForwardedQuery::LlvmMajorVersion:
-        return ZOE_LLVM_MAJOR;
-      case ForwardedQuery::RunsInProgress:
-        return runsInProgress_.load();
-      case ForwardedQuery::CompletedRuns:
-        return completedRuns_.load();
+      case ForwardedQuery::Echo: return b;
+      case ForwardedQuery::LlvmMajorVersion: return ZOE_LLVM_MAJOR;
+      case ForwardedQuery::RunsInProgress: return runsInProgress_.load();
+      case ForwardedQuery::CompletedRuns: return completedRuns_.load();
     }
     return kForwardedUnknownQuery;
   }

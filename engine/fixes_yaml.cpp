@@ -39,8 +39,8 @@ FixesDiagnostic Convert(const clang::tooling::Diagnostic& diagnostic) {
   for (const auto& [file, replacements] : diagnostic.Message.Fix) {
     std::set<FixReplacement>& group = converted.fix[PathFromYaml(file)];
     for (const clang::tooling::Replacement& replacement : replacements) {
-      group.insert(FixReplacement{PathFromYaml(replacement.getFilePath()), replacement.getOffset(), replacement.getLength(),
-                                  replacement.getReplacementText().str()});
+      group.insert(FixReplacement{PathFromYaml(replacement.getFilePath()), replacement.getOffset(),
+                                  replacement.getLength(), replacement.getReplacementText().str()});
     }
   }
   return converted;

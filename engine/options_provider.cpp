@@ -79,8 +79,7 @@ class QuietConfigFiles final : public Provider {
 }  // namespace
 
 std::unique_ptr<clang::tidy::ClangTidyOptionsProvider> MakeOptionsProvider(
-    const RunArguments& arguments, llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files,
-    llvm::raw_ostream& errors) {
+    const RunArguments& arguments, llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files, llvm::raw_ostream& errors) {
   if (!arguments.config) {
     return std::make_unique<QuietConfigFiles<clang::tidy::FileOptionsProvider>>(
         errors, ClangTidyGlobalOptions(), DefaultOptions(arguments), OverrideOptions(arguments), std::move(files));

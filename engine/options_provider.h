@@ -27,7 +27,6 @@ namespace zoe {
 /// The options provider for `arguments`, reading configuration files through
 /// `files`; null (with a message on `errors`) when "-config=" does not parse.
 std::unique_ptr<clang::tidy::ClangTidyOptionsProvider> MakeOptionsProvider(
-    const RunArguments& arguments, llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files,
-    llvm::raw_ostream& errors);
+    const RunArguments& arguments, llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files, llvm::raw_ostream& errors);
 
 }  // namespace zoe

@@ -174,23 +174,12 @@ bool PreambleSession::LoadsOnlySystemHeaders() const { return Used() && !held_->
 void DescribePreambleUse(PreambleOutcome outcome, const PreambleStore& store, llvm::raw_ostream& log) {
   const char* what = nullptr;
   switch (outcome) {
-    case PreambleOutcome::kNotAsked:
-      return;
-    case PreambleOutcome::kNone:
-      what = "none";
-      break;
-    case PreambleOutcome::kReused:
-      what = "reused";
-      break;
-    case PreambleOutcome::kBuilt:
-      what = "built";
-      break;
-    case PreambleOutcome::kRebuilt:
-      what = "rebuilt";
-      break;
-    case PreambleOutcome::kDeclined:
-      what = "not used (its files give compiler diagnostics)";
-      break;
+    case PreambleOutcome::kNotAsked: return;
+    case PreambleOutcome::kNone: what = "none"; break;
+    case PreambleOutcome::kReused: what = "reused"; break;
+    case PreambleOutcome::kBuilt: what = "built"; break;
+    case PreambleOutcome::kRebuilt: what = "rebuilt"; break;
+    case PreambleOutcome::kDeclined: what = "not used (its files give compiler diagnostics)"; break;
   }
   const PreambleStoreUse use = store.Use();
   log << "Preamble: " << what << "; " << use.preambles << " held, "

@@ -61,8 +61,10 @@ class PreambleSession {
   /// checks need not read its declarations.
   bool LoadsOnlySystemHeaders() const;
   /// True when the compiler loads a preamble.
-  bool Used() const { return outcome_ == PreambleOutcome::kReused || outcome_ == PreambleOutcome::kBuilt ||
-                             outcome_ == PreambleOutcome::kRebuilt; }
+  bool Used() const {
+    return outcome_ == PreambleOutcome::kReused || outcome_ == PreambleOutcome::kBuilt ||
+           outcome_ == PreambleOutcome::kRebuilt;
+  }
 
  private:
   /// A preamble of the main text for `invocation`, or what remembers that its

@@ -30,7 +30,8 @@ PreambleStore& PreambleStore::Shared() {
 
 std::shared_ptr<const StoredPreamble> PreambleStore::Find(const std::string& mainFile) {
   std::lock_guard<std::mutex> lock(mutex_);
-  auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.first == mainFile; });
+  auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.first == mainFile; });
   if (found == entries_.end()) return nullptr;
   entries_.splice(entries_.begin(), entries_, found);
   return entries_.front().second;
@@ -41,7 +42,8 @@ void PreambleStore::Keep(const std::string& mainFile, std::shared_ptr<const Stor
   std::list<Entry> dropped;
   std::lock_guard<std::mutex> lock(mutex_);
   if (capacity_ == 0) return;
-  auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.first == mainFile; });
+  auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.first == mainFile; });
   if (found != entries_.end()) {
     replaced = std::move(found->second);
     entries_.erase(found);
@@ -53,7 +55,8 @@ void PreambleStore::Keep(const std::string& mainFile, std::shared_ptr<const Stor
 void PreambleStore::Forget(const std::string& mainFile) {
   std::list<Entry> dropped;
   std::lock_guard<std::mutex> lock(mutex_);
-  auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.first == mainFile; });
+  auto found =
+      std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) { return entry.first == mainFile; });
   if (found != entries_.end()) dropped.splice(dropped.begin(), entries_, found);
 }
 

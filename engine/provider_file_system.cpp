@@ -46,8 +46,7 @@ class OpenServedFile final : public vfs::File {
  public:
   explicit OpenServedFile(ServedFile served) : served_(std::move(served)) {}
   llvm::ErrorOr<vfs::Status> status() override { return served_.status; }
-  llvm::ErrorOr<std::unique_ptr<llvm::MemoryBuffer>> getBuffer(const llvm::Twine& name, int64_t, bool,
-                                                               bool) override {
+  llvm::ErrorOr<std::unique_ptr<llvm::MemoryBuffer>> getBuffer(const llvm::Twine& name, int64_t, bool, bool) override {
     return std::unique_ptr<llvm::MemoryBuffer>(new SharedTextBuffer(served_.text, name.str()));
   }
   std::error_code close() override { return {}; }

@@ -130,8 +130,8 @@ std::optional<clang::tooling::Replacements> ToolingReplacements(const std::strin
   clang::tooling::Replacements result;
   for (const EngineReplacement& replacement : replacements) {
     const size_t offset = IsHeaderChange(replacement) ? replacement.offset : replacement.offset - shift;
-    llvm::Error conflict = result.add(clang::tooling::Replacement(fileKey, static_cast<unsigned>(offset),
-                                                                  replacement.length, replacement.text));
+    llvm::Error conflict = result.add(
+        clang::tooling::Replacement(fileKey, static_cast<unsigned>(offset), replacement.length, replacement.text));
     if (conflict) {
       llvm::consumeError(std::move(conflict));
       return std::nullopt;
@@ -142,8 +142,7 @@ std::optional<clang::tooling::Replacements> ToolingReplacements(const std::strin
 
 }  // namespace
 
-std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::string& fileKey,
-                                                                  const std::string& text,
+std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::string& fileKey, const std::string& text,
                                                                   const std::vector<EngineReplacement>& replacements) {
   for (const EngineReplacement& replacement : replacements) {
     if (!FitsText(replacement, text.size())) return std::nullopt;

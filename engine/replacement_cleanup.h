@@ -18,8 +18,7 @@ using namespace Quillfern::ZoCodeInspections::Native;
 /// The cleaned-up replacements for `text`, the content of the file
 /// `fileKey`; absent when the replacements conflict, fall outside the text,
 /// the style file does not parse, or the cleanup fails.
-std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::string& fileKey,
-                                                                  const std::string& text,
+std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::string& fileKey, const std::string& text,
                                                                   const std::vector<EngineReplacement>& replacements);
 
 }  // namespace zoe

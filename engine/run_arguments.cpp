@@ -61,8 +61,8 @@ class ArgumentReader {
   std::optional<ArgumentError> ReadSourceFile(std::string_view argument) {
     if (argument.empty()) return Error("an empty argument");
     if (!parsed_.sourceFile.empty()) {
-      return Error("more than one source file ('" + parsed_.sourceFile + "' and '" +
-                   std::string(argument) + "'); a run inspects one file");
+      return Error("more than one source file ('" + parsed_.sourceFile + "' and '" + std::string(argument) +
+                   "'); a run inspects one file");
     }
     parsed_.sourceFile = argument;
     return std::nullopt;

@@ -79,8 +79,8 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
     consumers.push_back(checks_.createASTConsumer(compiler, file));
     const bool watched = compiler.getPreprocessor().getPPCallbacks() != before;
     watchedPreprocessor_ = watched;
-    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_,
-                                          systemPreamble_, createOnly_ || (watched && preambleLoaded_));
+    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_, systemPreamble_,
+                                          createOnly_ || (watched && preambleLoaded_));
   }
 
  private:
@@ -109,9 +109,9 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(
-      checks_, wholeUnit_, preambleLoaded, preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(), createOnly_,
-      watchedPreprocessor_);
+  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_, preambleLoaded,
+                                                     preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(),
+                                                     createOnly_, watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*compilerFiles);

@@ -20,9 +20,9 @@
 #include <llvm/ADT/StringExtras.h>
 #include <llvm/Support/FileSystem.h>
 #include <llvm/Support/MemoryBuffer.h>
-#include <llvm/Support/VirtualFileSystem.h>
 #include <llvm/Support/Path.h>
 #include <llvm/Support/TargetSelect.h>
+#include <llvm/Support/VirtualFileSystem.h>
 #include <llvm/Support/raw_ostream.h>
 
 #include "check_profile.h"
@@ -88,8 +88,9 @@ std::string WorkingFolder(const std::optional<std::string>& mainFileFolder) {
 std::vector<std::string> CompilerCommandLine(const std::vector<std::string>& extraArgs, const std::string& file,
                                              clang::tidy::ClangTidyContext& context) {
   std::vector<std::string> commandLine = DriverCommandLine(extraArgs, file);
-  for (const auto& adjust : {clang::tooling::getClangStripOutputAdjuster(), clang::tooling::getClangSyntaxOnlyAdjuster(),
-                             clang::tooling::getClangStripDependencyFileAdjuster()}) {
+  for (const auto& adjust :
+       {clang::tooling::getClangStripOutputAdjuster(), clang::tooling::getClangSyntaxOnlyAdjuster(),
+        clang::tooling::getClangStripDependencyFileAdjuster()}) {
     commandLine = adjust(commandLine, file);
   }
   const clang::tidy::ClangTidyOptions options = context.getOptionsForFile(file);
@@ -126,8 +127,7 @@ std::string ConfigurationSignature(const std::vector<std::string>& checkNames,
 /// The static analyzer walks the translation unit on its own terms; its runs
 /// never load a preamble.
 bool AnalyzerEnabled(const std::vector<std::string>& checkNames) {
-  return llvm::any_of(checkNames,
-                      [](llvm::StringRef check) { return check.starts_with("clang-analyzer-"); });
+  return llvm::any_of(checkNames, [](llvm::StringRef check) { return check.starts_with("clang-analyzer-"); });
 }
 
 /// "Suppressed N warnings (...)." as the binary sums up what it left out.
@@ -156,8 +156,7 @@ void PrintSuppressedSummary(const clang::tidy::ClangTidyStats& stats, llvm::raw_
 /// The run once its arguments are known.
 class TidyRun {
  public:
-  TidyRun(RunArguments arguments, const FileProviderCallback* provider, std::string workingFolder,
-          RunOutputs& outputs)
+  TidyRun(RunArguments arguments, const FileProviderCallback* provider, std::string workingFolder, RunOutputs& outputs)
       : arguments_(std::move(arguments)),
         outputs_(outputs),
         workingFolder_(std::move(workingFolder)),
@@ -213,8 +212,8 @@ class TidyRun {
       mayUsePreamble = !*watches;
     }
     std::string summary;
-    std::optional<bool> watched = CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr,
-                                              collected, summary);
+    std::optional<bool> watched =
+        CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr, collected, summary);
     if (watched == true && preamble.Used()) {
       // The checks watch the preprocessor after all: what the abandoned
       // compile reported is left out and the file compiled as usual.
@@ -269,7 +268,8 @@ class TidyRun {
         ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
     TidyToolAction action(checks, summaryStream, compilerStarted_, wholeUnit, preamble);
     // The compiler shares the file manager by reference count.
-    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(new clang::FileManager(clang::FileSystemOptions(), files_));
+    llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(
+        new clang::FileManager(clang::FileSystemOptions(), files_));
     clang::tooling::ToolInvocation invocation(commandLine, &action, fileManager.get(),
                                               std::make_shared<clang::PCHContainerOperations>());
     invocation.setDiagnosticConsumer(&collected);

@@ -37,9 +37,9 @@ clang::tooling::DiagnosticMessage WithPaths(const clang::tooling::DiagnosticMess
     clang::tooling::Replacements& group = converted.Fix[convert(entry.first())];
     for (const clang::tooling::Replacement& replacement : entry.second) {
       // The replacements came from one valid set, so adding them cannot fail.
-      llvm::consumeError(group.add(clang::tooling::Replacement(convert(replacement.getFilePath()),
-                                                                replacement.getOffset(), replacement.getLength(),
-                                                                replacement.getReplacementText())));
+      llvm::consumeError(
+          group.add(clang::tooling::Replacement(convert(replacement.getFilePath()), replacement.getOffset(),
+                                                replacement.getLength(), replacement.getReplacementText())));
     }
   }
   for (clang::tooling::FileByteRange& range : converted.Ranges) range.FilePath = convert(range.FilePath);

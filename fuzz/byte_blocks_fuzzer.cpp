@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "utf/byte_blocks.h"
 #include "fuzz_check.h"
+#include "utf/byte_blocks.h"
 
 namespace Blocks = Quillfern::ZoCodeInspections::Native::ByteBlocks;
 

@@ -56,9 +56,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   difftest::ByteChoices choices(data, size);
   const bool ansiOnly = choices.Below(3) == 0;
-  const std::vector<difftest::Case> cases = {{"fuzzed", difftest::GenerateSource(choices, ansiOnly), difftest::AllForms()}};
+  const std::vector<difftest::Case> cases = {
+      {"fuzzed", difftest::GenerateSource(choices, ansiOnly), difftest::AllForms()}};
   std::filesystem::remove_all(Folder());
-  const std::vector<std::string> mismatches = difftest::CompareWithClangTidy(cases, FuzzSetup(), Folder()).disagreements;
+  const std::vector<std::string> mismatches =
+      difftest::CompareWithClangTidy(cases, FuzzSetup(), Folder()).disagreements;
   if (mismatches.empty()) return 0;
   for (const std::string& mismatch : mismatches) std::fprintf(stderr, "%s\n", mismatch.c_str());
   std::fprintf(stderr, "differential fuzzer: %zu disagreements; the files are in %s\n", mismatches.size(),

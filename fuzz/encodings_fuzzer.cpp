@@ -25,8 +25,8 @@ void CheckConversion(const char* bytes, size_t size, const Native::ConversionSet
     // Unconverted text is the file's bytes after its BOM.
     FUZZ_CHECK(content->bomLength == Native::BomLength(detected));
     FUZZ_CHECK(content->content->size() + content->bomLength == size);
-    FUZZ_CHECK(content->content->compare(0, std::string::npos, bytes + content->bomLength,
-                                         size - content->bomLength) == 0);
+    FUZZ_CHECK(content->content->compare(0, std::string::npos, bytes + content->bomLength, size - content->bomLength) ==
+               0);
   }
 }
 

@@ -16,8 +16,8 @@
 #include "cached_outcome.h"
 #include "file_digests.h"
 #include "fixing.h"
-#include "interop/interop2.h"
 #include "hostlib/zoipc.h"
+#include "interop/interop2.h"
 #include "machine_report.h"
 #include "parallel_runs.h"
 #include "project_files.h"
@@ -43,7 +43,8 @@ int Failure(const std::string& message) {
 /// would name it.
 std::string AsNamed(const std::string& path) {
   std::error_code failed;
-  const std::filesystem::path relative = std::filesystem::path(path).lexically_proximate(std::filesystem::current_path(failed));
+  const std::filesystem::path relative =
+      std::filesystem::path(path).lexically_proximate(std::filesystem::current_path(failed));
   const bool below = !failed && !relative.empty() && *relative.begin() != "..";
   return below ? relative.string() : path;
 }
@@ -51,8 +52,8 @@ std::string AsNamed(const std::string& path) {
 /// The files this run inspects: those named, or else every entry of the
 /// compile database; narrowed by --files, --exclude and --shard. None with
 /// `error` when the filters leave nothing of a non-empty list.
-std::optional<std::vector<std::string>> InputFiles(const Options& options, const std::optional<CompileDatabase>& database,
-                                                   std::string& error) {
+std::optional<std::vector<std::string>> InputFiles(const Options& options,
+                                                   const std::optional<CompileDatabase>& database, std::string& error) {
   std::vector<std::string> listed = options.files;
   if (listed.empty() && database) {
     for (const std::string& file : database->Files()) listed.push_back(AsNamed(file));
@@ -72,7 +73,7 @@ std::vector<std::string> DistinctFiles(const std::vector<std::string>& files) {
   std::map<std::pair<dev_t, ino_t>, std::string> seen;
   std::vector<std::string> distinct;
   for (const std::string& path : files) {
-    struct stat info {};
+    struct stat info{};
     if (stat(path.c_str(), &info) == 0) {
       const auto [first, isNew] = seen.emplace(std::make_pair(info.st_dev, info.st_ino), path);
       if (!isNew) {
@@ -94,7 +95,8 @@ std::vector<FileJob> Jobs(const Options& options, const std::vector<std::string>
     jobs.push_back(FileJob{path, isBuffer ? unsaved : std::nullopt, {}, nullptr});
     bufferListed = bufferListed || isBuffer;
   }
-  if (options.stdinBuffer && !bufferListed) jobs.insert(jobs.begin(), FileJob{*options.stdinBuffer, unsaved, {}, nullptr});
+  if (options.stdinBuffer && !bufferListed)
+    jobs.insert(jobs.begin(), FileJob{*options.stdinBuffer, unsaved, {}, nullptr});
   return jobs;
 }
 
@@ -139,8 +141,8 @@ bool WriteFixed(const Options& options, const Report& report, const std::string&
     return true;
   }
   if (report.misread.contains(path)) {
-    PrintError(path + ": not written: the library read the file as another text than zoci (" +
-               EncodingName(text) + "), so its fixes would land in the wrong places");
+    PrintError(path + ": not written: the library read the file as another text than zoci (" + EncodingName(text) +
+               "), so its fixes would land in the wrong places");
     return false;
   }
   if (!WriteBack(path, fixed, text, disk->second, error)) {
@@ -197,9 +199,11 @@ bool ApplyFixes(const Options& options, const Report& report) {
 /// folder (said on the error stream).
 std::unique_ptr<ResultCache> OpenResultCache(const Options& options) {
   if (options.noCache || options.fix) return nullptr;  // fixes go through the run's own claims
-  const std::filesystem::path folder = options.cacheDir.empty() ? DefaultCacheFolder() : std::filesystem::path(options.cacheDir);
+  const std::filesystem::path folder =
+      options.cacheDir.empty() ? DefaultCacheFolder() : std::filesystem::path(options.cacheDir);
   if (folder.empty()) {
-    std::fprintf(stderr, "zoci: no result cache: neither XDG_CACHE_HOME nor HOME is set (--cache-dir names a folder)\n");
+    std::fprintf(stderr,
+                 "zoci: no result cache: neither XDG_CACHE_HOME nor HOME is set (--cache-dir names a folder)\n");
     return nullptr;
   }
   auto cache = std::make_unique<ResultCache>(folder, options.cacheMaxBytes);
@@ -255,7 +259,8 @@ int RunInspect(const Options& options) {
   if (std::string error; !LoadProjectFiles(options, config, database, error)) return Failure(error);
   std::optional<std::string> unsaved;
   std::string error;
-  if (options.stdinBuffer && !ReadStreamBytes(std::cin, "standard input", unsaved.emplace(), error, options.maxFileBytes)) {
+  if (options.stdinBuffer &&
+      !ReadStreamBytes(std::cin, "standard input", unsaved.emplace(), error, options.maxFileBytes)) {
     return Failure(error);
   }
   // Each file is inspected once per process here, so a preamble kept for a

@@ -84,9 +84,7 @@ Json FileJson(const Report& report, const InspectedFile& file, std::vector<Array
 
 }  // namespace
 
-std::string DumpJson(const Json& json) {
-  return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
-}
+std::string DumpJson(const Json& json) { return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n"; }
 
 Json StandInFor(size_t index) { return std::string(kStandIn) + std::to_string(index); }
 
@@ -112,7 +110,8 @@ void WriteJson(const Json& json, const std::vector<ArrayElements>& arrays, std::
 }
 
 void WriteJsonReport(const Report& report, std::ostream& out) {
-  Json json = {{"version", kSchemaVersion}, {"tool", "zoci"}, {"engine", report.engineVersion}, {"positions", "utf-16"}};
+  Json json = {
+      {"version", kSchemaVersion}, {"tool", "zoci"}, {"engine", report.engineVersion}, {"positions", "utf-16"}};
   json["files"] = Json::array();
   const SourceLines lines(report);
   std::vector<ArrayElements> arrays;

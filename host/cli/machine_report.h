@@ -2,8 +2,8 @@
 // host/OUTPUT.md) and SARIF 2.1.0. Both give positions in UTF-16 code units.
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <vector>

@@ -23,9 +23,11 @@ struct Table {
 void RenumberArtifacts(Json& node, const std::vector<int>& artifactMap) {
   if (node.is_object()) {
     for (const auto& [key, value] : node.items()) {
-      if (key == "artifactLocation" && value.is_object() && value.contains("index") && value["index"].is_number_integer()) {
+      if (key == "artifactLocation" && value.is_object() && value.contains("index") &&
+          value["index"].is_number_integer()) {
         const int old = value["index"].get<int>();
-        if (old >= 0 && old < static_cast<int>(artifactMap.size())) value["index"] = artifactMap[static_cast<size_t>(old)];
+        if (old >= 0 && old < static_cast<int>(artifactMap.size()))
+          value["index"] = artifactMap[static_cast<size_t>(old)];
       }
       RenumberArtifacts(value, artifactMap);
     }
@@ -48,11 +50,13 @@ struct MergedRun {
     if (columnKind.is_null() && run.contains("columnKind")) columnKind = run["columnKind"];
     std::vector<int> ruleMap;
     std::vector<int> artifactMap;
-    for (const Json& rule : run.value("tool", Json::object()).value("driver", Json::object()).value("rules", Json::array())) {
+    for (const Json& rule :
+         run.value("tool", Json::object()).value("driver", Json::object()).value("rules", Json::array())) {
       ruleMap.push_back(rules.Add(rule.value("id", std::string()), rule));
     }
     for (const Json& artifact : run.value("artifacts", Json::array())) {
-      artifactMap.push_back(artifacts.Add(artifact.value("location", Json::object()).value("uri", std::string()), artifact));
+      artifactMap.push_back(
+          artifacts.Add(artifact.value("location", Json::object()).value("uri", std::string()), artifact));
     }
     for (Json result : run.value("results", Json::array())) {
       if (result.contains("ruleIndex") && result["ruleIndex"].is_number_integer()) {

@@ -34,8 +34,8 @@ std::string FileUri(const std::string& path) {
 std::string HelpUri(const std::string& check) {
   const size_t dash = check.find('-');
   if (dash == std::string::npos || check.starts_with("clang-")) return {};
-  return "https://clang.llvm.org/extra/clang-tidy/checks/" + check.substr(0, dash) + "/" +
-         check.substr(dash + 1) + ".html";
+  return "https://clang.llvm.org/extra/clang-tidy/checks/" + check.substr(0, dash) + "/" + check.substr(dash + 1) +
+         ".html";
 }
 
 /// IANA name of a file's encoding.
@@ -52,9 +52,8 @@ std::string CharsetName(const HostText& text) {
 Json Text(const std::string& text) { return {{"text", text}}; }
 
 Json Region(const SpanPositions& span) {
-  return {{"startLine", span.start.line}, {"startColumn", span.start.column},
-          {"endLine", span.end.line},     {"endColumn", span.end.column},
-          {"charOffset", span.offset},    {"charLength", span.length}};
+  return {{"startLine", span.start.line}, {"startColumn", span.start.column}, {"endLine", span.end.line},
+          {"endColumn", span.end.column}, {"charOffset", span.offset},        {"charLength", span.length}};
 }
 
 Json ArtifactLocation(const std::string& path, int index) { return {{"uri", FileUri(path)}, {"index", index}}; }
@@ -92,8 +91,9 @@ Json Rule(const std::string& id) {
   const bool compiler = id.starts_with("clang-diagnostic-");
   Json rule = {{"id", id},
                {"shortDescription", Text("clang-tidy check " + id)},
-               {"fullDescription", Text(compiler ? "Compiler diagnostic " + id.substr(17) + ", reported through clang-tidy."
-                                                 : "Findings of the clang-tidy check " + id + ", with the check's quick fixes.")}};
+               {"fullDescription",
+                Text(compiler ? "Compiler diagnostic " + id.substr(17) + ", reported through clang-tidy."
+                              : "Findings of the clang-tidy check " + id + ", with the check's quick fixes.")}};
   if (const std::string help = HelpUri(id); !help.empty()) rule["helpUri"] = help;
   return rule;
 }

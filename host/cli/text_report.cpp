@@ -69,8 +69,8 @@ void Mark(std::vector<bool>& marked, int64_t begin, int64_t end) {
   }
 }
 
-void WriteSnippet(const Diagnostic& diagnostic, const LineIndex& lines, Position at,
-                  const TextStyle& style, std::ostream& out) {
+void WriteSnippet(const Diagnostic& diagnostic, const LineIndex& lines, Position at, const TextStyle& style,
+                  std::ostream& out) {
   const Excerpt excerpt = ExcerptOf(lines.LineText(at.line), at.column - 1);
   const int64_t start = int64_t{lines.LineStart(at.line)} + excerpt.begin;
   std::vector<bool> marked(excerpt.text.size(), false);

@@ -30,9 +30,9 @@ std::vector<TextEdit> EditsFrom(const json& list) {
 
 json DiagnosticJson(const Diagnostic& d) {
   // The claim token is left out: it names a fix inside the run that made it.
-  return {{"file", d.file},     {"check", d.check},   {"message", d.message},       {"error", d.error},
-          {"promoted", d.promoted}, {"offset", d.offset}, {"length", d.length},
-          {"fix", EditsJson(d.fix)}, {"ownFix", EditsJson(d.ownFix)}};
+  return {{"file", d.file},     {"check", d.check},        {"message", d.message},
+          {"error", d.error},   {"promoted", d.promoted},  {"offset", d.offset},
+          {"length", d.length}, {"fix", EditsJson(d.fix)}, {"ownFix", EditsJson(d.ownFix)}};
 }
 
 Diagnostic DiagnosticFrom(const json& j) {
@@ -65,10 +65,23 @@ json ConfigChain(const std::string& file) {
 }
 
 json SettingsJson(const InspectionSettings& s) {
-  return {s.excludedFolders, s.includeFolders, s.forcedIncludes, s.defines, s.additionalArguments,
-          s.platformToolset, s.ideVersion,     s.skipErrors,     s.keepFixlessDiagnostics,
-          s.profileChecks,   s.target64Bit,    s.skipRun,        s.compileAsC,
-          s.languageStandard, s.headerForcedInclude, s.extensionlessIsHeader, s.headerExtensions,
+  return {s.excludedFolders,
+          s.includeFolders,
+          s.forcedIncludes,
+          s.defines,
+          s.additionalArguments,
+          s.platformToolset,
+          s.ideVersion,
+          s.skipErrors,
+          s.keepFixlessDiagnostics,
+          s.profileChecks,
+          s.target64Bit,
+          s.skipRun,
+          s.compileAsC,
+          s.languageStandard,
+          s.headerForcedInclude,
+          s.extensionlessIsHeader,
+          s.headerExtensions,
           s.bomlessIsUtf8};
 }
 
@@ -119,8 +132,8 @@ std::string OutcomeRecord(const StoredOutcome& outcome) {
   const InspectedFile& file = outcome.file;
   json diagnostics = json::array();
   for (const Diagnostic& diagnostic : file.diagnostics) diagnostics.push_back(DiagnosticJson(diagnostic));
-  return json{{"path", file.path},         {"failed", file.failed},     {"error", file.error},
-              {"note", file.note},         {"warnings", file.warnings}, {"diagnostics", std::move(diagnostics)},
+  return json{{"path", file.path},          {"failed", file.failed},     {"error", file.error},
+              {"note", file.note},          {"warnings", file.warnings}, {"diagnostics", std::move(diagnostics)},
               {"misread", outcome.misread}, {"sources", outcome.sources}}
       .dump();
 }
@@ -167,7 +180,8 @@ std::string ToolIdentity(const std::string& engineVersion) {
   } catch (const std::exception&) {
     // A folder that vanished while listed, a name that is not UTF-8: an
     // identity no other run shares.
-    return json{engineVersion, Sha256Hex(std::to_string(fs::file_time_type::clock::now().time_since_epoch().count()))}.dump();
+    return json{engineVersion, Sha256Hex(std::to_string(fs::file_time_type::clock::now().time_since_epoch().count()))}
+        .dump();
   }
 }
 

@@ -27,7 +27,8 @@ struct Flag {
 
 std::string ParseUnsigned(const std::string& text, uint32_t& out, const char* what) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::string(what) + " must be a number, not '" + text + "'";
+  if (ec != std::errc() || end != text.data() + text.size())
+    return std::string(what) + " must be a number, not '" + text + "'";
   return {};
 }
 
@@ -47,7 +48,7 @@ std::string SetOption(Options& o, const std::string& value) {
 
 /// A handler that sets `field` to the value named by one of `choices`.
 template <typename T>
-Handler Choose(T Options::*field, const std::string& flag, std::vector<std::pair<std::string, T>> choices) {
+Handler Choose(T Options::* field, const std::string& flag, std::vector<std::pair<std::string, T>> choices) {
   return [field, flag, choices = std::move(choices)](Options& o, const std::string& value) {
     std::string names;
     for (const auto& [name, choice] : choices) {
@@ -67,7 +68,7 @@ std::string SetJobs(Options& o, const std::string& value) {
 }
 
 /// A handler that stores a regular expression after checking that it parses.
-Handler StorePattern(std::string FileFilter::*field, const char* flag) {
+Handler StorePattern(std::string FileFilter::* field, const char* flag) {
   return [field, flag](Options& o, const std::string& value) {
     try {
       static_cast<void>(std::regex(value));  // throws when it does not parse
@@ -110,7 +111,7 @@ std::string SetLanguage(Options& o, const std::string& value) {
 }
 
 /// A handler that appends the value to a list of the settings.
-Handler Append(std::vector<std::string> InspectionSettings::*list) {
+Handler Append(std::vector<std::string> InspectionSettings::* list) {
   return [list](Options& o, const std::string& value) {
     (o.settings.*list).push_back(value);
     return std::string();
@@ -118,7 +119,7 @@ Handler Append(std::vector<std::string> InspectionSettings::*list) {
 }
 
 /// A handler that sets a bool of the settings.
-Handler SetSetting(bool InspectionSettings::*field, bool on) {
+Handler SetSetting(bool InspectionSettings::* field, bool on) {
   return [field, on](Options& o, const std::string&) {
     o.settings.*field = on;
     return std::string();
@@ -134,7 +135,7 @@ Handler SetMode(uint32_t bit, bool on) {
 }
 
 /// A handler that stores the value into a string of the options.
-Handler Store(std::string Options::*field) {
+Handler Store(std::string Options::* field) {
   return [field](Options& o, const std::string& value) {
     o.*field = value;
     return std::string();
@@ -239,9 +240,9 @@ ParsedCommandLine Fail(std::string error) { return ParsedCommandLine{std::nullop
 
 std::optional<int32_t> StandardNumber(const std::string& standard) {
   static const std::map<std::string, int32_t> kStandards = {
-      {"c++11", 11}, {"c++14", 14}, {"c++17", 17}, {"c++20", 20}, {"c++2a", 20},
-      {"c++23", 99}, {"c++2b", 99}, {"c++26", 99}, {"c++latest", 99},
-      {"gnu++11", 11}, {"gnu++14", 14}, {"gnu++17", 17}, {"gnu++20", 20}, {"gnu++23", 99}};
+      {"c++11", 11},   {"c++14", 14},   {"c++17", 17},   {"c++20", 20},     {"c++2a", 20},
+      {"c++23", 99},   {"c++2b", 99},   {"c++26", 99},   {"c++latest", 99}, {"gnu++11", 11},
+      {"gnu++14", 14}, {"gnu++17", 17}, {"gnu++20", 20}, {"gnu++23", 99}};
   const auto found = kStandards.find(standard);
   if (found == kStandards.end()) return std::nullopt;
   return found->second;
@@ -264,8 +265,14 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
       options.files.push_back(argument);
       continue;
     }
-    if (argument == "--") { onlyFiles = true; continue; }
-    if (argument == "--help" || argument == "-h") { options.command = Command::help; continue; }
+    if (argument == "--") {
+      onlyFiles = true;
+      continue;
+    }
+    if (argument == "--help" || argument == "-h") {
+      options.command = Command::help;
+      continue;
+    }
     std::optional<std::string> value;
     const Flag* flag = FindFlag(argument, value);
     if (!flag) return Fail("unknown option '" + argument + "'; try 'zoci --help'");
@@ -276,13 +283,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments) {
     if (!flag->value && value) return Fail("option '" + flag->names[0] + "' takes no value");
     if (std::string error = flag->handle(options, value.value_or("")); !error.empty()) return Fail(error);
   }
-  if (options.settings.headerExtensions.empty()) options.settings.headerExtensions = {".h", ".hh", ".hpp", ".hxx", ".inl"};
+  if (options.settings.headerExtensions.empty())
+    options.settings.headerExtensions = {".h", ".hh", ".hpp", ".hxx", ".inl"};
   const bool needsFiles = options.command == Command::inspect || options.command == Command::fix;
   const bool project = !options.compileDatabaseDir.empty();
   if (needsFiles && options.files.empty() && !options.stdinBuffer && !project) {
     return Fail("no input files (or -p DIR for every file of DIR/compile_commands.json); try 'zoci --help'");
   }
-  if (options.command == Command::mergeSarif && options.files.empty()) return Fail("merge-sarif needs SARIF files to merge");
+  if (options.command == Command::mergeSarif && options.files.empty())
+    return Fail("merge-sarif needs SARIF files to merge");
   return ParsedCommandLine{std::move(options), {}};
 }
 

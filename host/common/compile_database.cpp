@@ -1,7 +1,6 @@
 // compile_commands.json reading (see compile_database.h).
 #include "compile_database.h"
 
-
 #include <nlohmann/json.hpp>
 
 #include "file_io.h"
@@ -88,7 +87,8 @@ CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const
   for (size_t i = 0; i < arguments.size(); ++i) {
     std::string value;
     if (arguments[i].starts_with("-std=")) flags.standard = arguments[i].substr(5);
-    else if (arguments[i] == "-xc" || (arguments[i] == "-x" && i + 1 < arguments.size() && arguments[i + 1] == "c")) flags.compileAsC = true;
+    else if (arguments[i] == "-xc" || (arguments[i] == "-x" && i + 1 < arguments.size() && arguments[i + 1] == "c"))
+      flags.compileAsC = true;
     else if (TakeValue(arguments, i, "-isystem", value)) flags.systemFolders.push_back(Resolve(value, directory));
     else if (TakeValue(arguments, i, "-include", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
     else if (TakeValue(arguments, i, "-I", value)) flags.includeFolders.push_back(Resolve(value, directory));
@@ -113,7 +113,8 @@ std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std
     const std::string* source = StringMember(entry, "file");
     if (!directory || !source) continue;
     const fs::path base = fs::path(*directory).is_absolute() ? fs::path(*directory) : fs::absolute(folder) / *directory;
-    const bool added = database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base)).second;
+    const bool added =
+        database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base)).second;
     if (added) database.files_.push_back((base / *source).lexically_normal().string());
   }
   return database;

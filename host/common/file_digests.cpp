@@ -16,7 +16,8 @@ std::string DigestOfFile(const std::string& path) {
   if (!in) return {};
   Sha256 hash;
   char buffer[1 << 16];
-  while (in.read(buffer, sizeof buffer) || in.gcount() > 0) hash.Add(std::string_view(buffer, static_cast<size_t>(in.gcount())));
+  while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+    hash.Add(std::string_view(buffer, static_cast<size_t>(in.gcount())));
   if (in.bad()) return {};
   // A readable empty file differs from a missing one. (Appended: GCC 12 at
   // -O3 misreads "literal" + string as an overlapping copy.)

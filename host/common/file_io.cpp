@@ -54,7 +54,7 @@ bool ReadAll(int fd, const std::string& path, uint64_t limit, std::string& bytes
 
 bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::string& error, uint64_t limit) {
   const std::string name = path.string();
-  struct stat info {};
+  struct stat info{};
   if (stat(name.c_str(), &info) != 0) {
     error = "cannot read " + name + ": " + std::strerror(errno);
     return false;
@@ -94,8 +94,9 @@ bool ReadStreamBytes(std::istream& in, const std::string& name, std::string& byt
 }
 
 bool IsReadableSource(const std::filesystem::path& path, std::string& error) {
-  struct stat info {};
-  if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return true;  // a missing file is the compiler's to report
+  struct stat info{};
+  if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+    return true;  // a missing file is the compiler's to report
   error = NotRegular(path.string(), info.st_mode);
   return false;
 }

@@ -19,8 +19,7 @@ bool ReadFileBytes(const std::filesystem::path& path, std::string& bytes, std::s
                    uint64_t limit = kDefaultMaxFileBytes);
 
 /// Reads all of `in` (standard input) of at most `limit` bytes; false with a message past it.
-bool ReadStreamBytes(std::istream& in, const std::string& name, std::string& bytes, std::string& error,
-                     uint64_t limit);
+bool ReadStreamBytes(std::istream& in, const std::string& name, std::string& bytes, std::string& error, uint64_t limit);
 
 /// Whether `path`, when it exists, is a file zoci may hand to the engine (a
 /// regular file); false with a message otherwise.

@@ -53,7 +53,7 @@ std::optional<std::string> Resolved(const std::string& path, std::string& error)
   char* resolved = realpath(path.c_str(), nullptr);
   if (!resolved) {
     const std::string why = Why();
-    struct stat link {};
+    struct stat link{};
     const bool dangling = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
     error = "cannot write " + path + ": " + (dangling ? "the link names a missing file" : why);
     return std::nullopt;
@@ -82,9 +82,10 @@ bool CopyAttributes(int from, int to) {
 /// Gives the new file `fd` the owner, group, mode and attributes of `original`;
 /// false when one of them cannot be given (the file is then rewritten in place).
 bool TakeOver(int fd, int original, const struct stat& info) {
-  struct stat made {};
+  struct stat made{};
   if (fstat(fd, &made) != 0) return false;
-  const bool owned = (made.st_uid == info.st_uid && made.st_gid == info.st_gid) || fchown(fd, info.st_uid, info.st_gid) == 0;
+  const bool owned =
+      (made.st_uid == info.st_uid && made.st_gid == info.st_gid) || fchown(fd, info.st_uid, info.st_gid) == 0;
   return owned && fchmod(fd, info.st_mode & 07777) == 0 && CopyAttributes(original, fd);
 }
 
@@ -135,7 +136,7 @@ class Replacement {
   /// Whether the target is still the file that was read, holding what was read.
   bool Unchanged() {
     std::string current, ignored;
-    struct stat now {};
+    struct stat now{};
     const bool same = stat(target_.c_str(), &now) == 0 && now.st_dev == info_.st_dev && now.st_ino == info_.st_ino &&
                       ReadFileBytes(target_, current, ignored, expected_.size() + 1) && current == expected_;
     return same || Fail(target_ + ": not written: the file changed on disk since it was inspected");
@@ -155,18 +156,21 @@ class Replacement {
   /// write fails half-way.
   bool WriteInPlace() {
     const Descriptor fd(open(target_.c_str(), O_WRONLY | O_CLOEXEC));
-    if (!fd.valid()) return Fail("cannot write " + target_ + " in place (to keep its owner, attributes or hard links): " + Why());
+    if (!fd.valid())
+      return Fail("cannot write " + target_ + " in place (to keep its owner, attributes or hard links): " + Why());
     if (bytes_.size() > expected_.size()) {
       const int reserved = posix_fallocate(fd.get(), 0, static_cast<off_t>(bytes_.size()));
       if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
         return Fail("cannot write " + target_ + ": " + std::strerror(reserved));
       }
     }
-    if (WriteAllAt(fd.get(), bytes_) && ftruncate(fd.get(), static_cast<off_t>(bytes_.size())) == 0 && fsync(fd.get()) == 0) {
+    if (WriteAllAt(fd.get(), bytes_) && ftruncate(fd.get(), static_cast<off_t>(bytes_.size())) == 0 &&
+        fsync(fd.get()) == 0) {
       return true;
     }
     const std::string why = Why();
-    const bool restored = WriteAllAt(fd.get(), expected_) && ftruncate(fd.get(), static_cast<off_t>(expected_.size())) == 0;
+    const bool restored =
+        WriteAllAt(fd.get(), expected_) && ftruncate(fd.get(), static_cast<off_t>(expected_.size())) == 0;
     return Fail("cannot write " + target_ + ": " + why +
                 (restored ? " (its previous content was put back)" : " (the file may be damaged)"));
   }
@@ -176,7 +180,7 @@ class Replacement {
   const std::string& expected_;
   std::string& error_;
   std::string temporary_;  ///< the new content beside the target, until renamed
-  struct stat info_ {};
+  struct stat info_{};
 };
 
 }  // namespace

@@ -7,9 +7,9 @@
 #include <set>
 #include <tuple>
 
+#include "file_replace.h"
 #include "fix_conflicts.h"
 #include "glob.h"
-#include "file_replace.h"
 #include "text_lines.h"
 
 namespace zoci {
@@ -95,7 +95,8 @@ std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::st
   std::map<std::string, std::vector<const Diagnostic*>> byFile;
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
-      if (!diagnostic.fix.empty() && MatchesGlobList(onlyGlobs, diagnostic.check)) byFile[diagnostic.file].push_back(&diagnostic);
+      if (!diagnostic.fix.empty() && MatchesGlobList(onlyGlobs, diagnostic.check))
+        byFile[diagnostic.file].push_back(&diagnostic);
     }
   }
   std::set<const Diagnostic*> refused;

@@ -9,11 +9,11 @@
 #include "file_digests.h"
 #include "file_io.h"
 #include "glob.h"
-#include "result_cache.h"
-#include "sha256.h"
 #include "interop/interop2.h"
+#include "result_cache.h"
 #include "run_logs.h"
 #include "run_problems.h"
+#include "sha256.h"
 
 namespace zoci {
 namespace {
@@ -64,8 +64,8 @@ class FileInspection {
     if (cache_ && Cacheable(settings)) {
       try {
         std::error_code ignored;  // no working folder: paths are shown as the engine names them
-        cacheKey = RecipeKey(RunRecipe{cache_->tool, fs::current_path(ignored).string(), job_.path,
-                                       DigestOf(absolute_), &options_, &settings, checks, checkOptions});
+        cacheKey = RecipeKey(RunRecipe{cache_->tool, fs::current_path(ignored).string(), job_.path, DigestOf(absolute_),
+                                       &options_, &settings, checks, checkOptions});
         if (Reuse(*cacheKey)) return std::move(outcome_);
       } catch (const std::exception&) {
         cacheKey.reset();  // inputs the cache cannot name (a path that is not UTF-8): the run goes without it
@@ -112,7 +112,8 @@ class FileInspection {
     const auto buffer = job_.editorBuffers.find(path);
     if (buffer != job_.editorBuffers.end() && buffer->second) {
       const std::u16string& text = *buffer->second;
-      return std::string("u").append(Sha256Hex(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
+      return std::string("u").append(
+          Sha256Hex(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * 2)));
     }
     if (job_.unsavedBytes && path == absolute_) return std::string("b").append(Sha256Hex(*job_.unsavedBytes));
     return cache_->digests.Of(path).digest;
@@ -199,7 +200,9 @@ class FileInspection {
   bool Judge(const Native::RunResult& result) {
     if (result.status == Native::RunStatus::skippedByDirective) {
       // Split, so that this file does not carry the directive it names.
-      outcome_.file.note = "skipped by its zoCI:" "skipall directive";
+      outcome_.file.note =
+          "skipped by its zoCI:"
+          "skipall directive";
       return false;
     }
     if (result.status == Native::RunStatus::notRun && options_.settings.skipRun) {
@@ -240,7 +243,8 @@ class FileInspection {
       diagnostic.message = record.message;
       diagnostic.offset = record.triggerspan.start;
       diagnostic.length = record.triggerspan.length;
-      diagnostic.promoted = !options_.warningsAsErrors.empty() && MatchesGlobList(options_.warningsAsErrors, record.checkname);
+      diagnostic.promoted =
+          !options_.warningsAsErrors.empty() && MatchesGlobList(options_.warningsAsErrors, record.checkname);
       diagnostic.error = diagnostic.promoted || record.checkname == "clang-diagnostic-error";
       if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
       outcome_.file.diagnostics.push_back(std::move(diagnostic));
@@ -278,7 +282,8 @@ class FileInspection {
     diagnostic.claimToken = action.claimToken;
     std::vector<TextEdit> own = EditsOf(action.replacements);
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
-      diagnostic.fix = EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
+      diagnostic.fix =
+          EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
     (diagnostic.fix.empty() ? diagnostic.fix : diagnostic.ownFix) = std::move(own);
   }

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "compile_database.h"
-#include "interop/qfix.h"
 #include "file_io.h"
+#include "interop/qfix.h"
 #include "options.h"
 #include "parser_switch.h"
 #include "report.h"

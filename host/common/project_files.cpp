@@ -36,9 +36,8 @@ std::set<std::string> ShareOf(const std::vector<std::string>& files, Shard shard
   std::vector<std::pair<uintmax_t, std::string>> bySize;
   bySize.reserve(files.size());
   for (const std::string& file : files) bySize.emplace_back(sizeOf(file), file);
-  std::sort(bySize.begin(), bySize.end(), [](const auto& a, const auto& b) {
-    return a.first != b.first ? a.first > b.first : a.second < b.second;
-  });
+  std::sort(bySize.begin(), bySize.end(),
+            [](const auto& a, const auto& b) { return a.first != b.first ? a.first > b.first : a.second < b.second; });
   std::vector<uintmax_t> load(shard.count, 0);
   std::set<std::string> share;
   for (const auto& [size, file] : bySize) {

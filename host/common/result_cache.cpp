@@ -230,7 +230,8 @@ void ResultCache::Evict() {
 
 fs::path DefaultCacheFolder() {
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') return fs::path(xdg) / "zoci";
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') return fs::path(home) / ".cache" / "zoci";
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
+    return fs::path(home) / ".cache" / "zoci";
   return {};
 }
 

@@ -29,7 +29,8 @@ std::vector<std::string> RunProblems(const std::string& errorText) {
     const std::string_view line = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     if (line.starts_with(kDroppedDiagnostic)) ++dropped[std::string(line.substr(kDroppedDiagnostic.size()))];
-    if (line.starts_with(kIgnoredConfiguration)) ignored.insert("the engine ignored a configuration file: " + std::string(line));
+    if (line.starts_with(kIgnoredConfiguration))
+      ignored.insert("the engine ignored a configuration file: " + std::string(line));
   }
   std::vector<std::string> problems(ignored.begin(), ignored.end());
   for (const auto& [why, count] : dropped) {

@@ -14,9 +14,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
-bool StartsWith(std::string_view bytes, std::string_view prefix) {
-  return bytes.substr(0, prefix.size()) == prefix;
-}
+bool StartsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
 
 /// Length of the UTF-8 sequence led by `lead`, 0 when it cannot lead one.
 size_t SequenceLength(unsigned char lead) {
@@ -145,8 +143,7 @@ bool ConvertAll(Iconv& converter, std::string_view in, size_t unitSize, std::str
   return true;
 }
 
-std::optional<std::u16string> DecodeAnsi(std::string_view bytes, uint32_t codePage,
-                                         std::string& error) {
+std::optional<std::u16string> DecodeAnsi(std::string_view bytes, uint32_t codePage, std::string& error) {
   Iconv converter("UTF-16LE", CodePageName(codePage));
   if (!converter.valid()) {
     error = "code page " + std::to_string(codePage) + " is not available";
@@ -160,15 +157,13 @@ std::optional<std::u16string> DecodeAnsi(std::string_view bytes, uint32_t codePa
     return true;
   };
   if (!ConvertAll(converter, bytes, 1, utf16, failedAt, undefined)) {
-    error = "byte " + std::to_string(failedAt) + " is not valid in code page " +
-            std::to_string(codePage);
+    error = "byte " + std::to_string(failedAt) + " is not valid in code page " + std::to_string(codePage);
     return std::nullopt;
   }
   return DecodeUtf16(utf16, false);
 }
 
-std::optional<std::string> EncodeAnsi(std::u16string_view text, uint32_t codePage,
-                                      std::string& error) {
+std::optional<std::string> EncodeAnsi(std::u16string_view text, uint32_t codePage, std::string& error) {
   Iconv converter(CodePageName(codePage), "UTF-16LE");
   if (!converter.valid()) {
     error = "code page " + std::to_string(codePage) + " is not available";
@@ -182,8 +177,8 @@ std::optional<std::string> EncodeAnsi(std::u16string_view text, uint32_t codePag
     return true;
   };
   if (!ConvertAll(converter, EncodeUtf16(text, false), 2, out, failedAt, undefined)) {
-    error = "a character at UTF-16 offset " + std::to_string(failedAt / 2) +
-            " cannot be written in code page " + std::to_string(codePage);
+    error = "a character at UTF-16 offset " + std::to_string(failedAt / 2) + " cannot be written in code page " +
+            std::to_string(codePage);
     return std::nullopt;
   }
   return out;
@@ -263,8 +258,7 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::optional<HostText> DecodeHostText(std::string_view bytes, const DecodeRules& rules,
-                                       std::string& error) {
+std::optional<HostText> DecodeHostText(std::string_view bytes, const DecodeRules& rules, std::string& error) {
   if (StartsWith(bytes, kUtf8Bom)) {
     std::u16string text;
     if (FromUtf8(bytes.substr(kUtf8Bom.size()), text)) return Make(std::move(text), FileEncoding::utf8, true);
@@ -289,12 +283,13 @@ std::optional<HostText> DecodeHostText(std::string_view bytes, const DecodeRules
   return Make(std::move(*ansi), FileEncoding::ansi, false, rules.ansiCodePage);
 }
 
-std::optional<std::string> EncodeHostText(std::u16string_view text, const HostText& like,
-                                          std::string& error) {
+std::optional<std::string> EncodeHostText(std::u16string_view text, const HostText& like, std::string& error) {
   switch (like.encoding) {
     case FileEncoding::utf8: return std::string(like.bom ? kUtf8Bom : "") + ToUtf8(text);
-    case FileEncoding::utf16le: return std::string(like.bom ? kUtf16LeBom : "") + EncodeUtf16(text, false) + like.oddByte;
-    case FileEncoding::utf16be: return std::string(like.bom ? kUtf16BeBom : "") + EncodeUtf16(text, true) + like.oddByte;
+    case FileEncoding::utf16le:
+      return std::string(like.bom ? kUtf16LeBom : "") + EncodeUtf16(text, false) + like.oddByte;
+    case FileEncoding::utf16be:
+      return std::string(like.bom ? kUtf16BeBom : "") + EncodeUtf16(text, true) + like.oddByte;
     case FileEncoding::ansi: return EncodeAnsi(text, like.codePage, error);
   }
   error = "unknown encoding";

@@ -33,13 +33,11 @@ struct HostText {
 std::string EncodingName(const HostText& text);
 
 /// Decodes `bytes`; on failure `error` says why.
-std::optional<HostText> DecodeHostText(std::string_view bytes, const DecodeRules& rules,
-                                       std::string& error);
+std::optional<HostText> DecodeHostText(std::string_view bytes, const DecodeRules& rules, std::string& error);
 
 /// Encodes `text` in the encoding (and BOM) of `like`; on failure (a character
 /// the code page cannot hold) `error` says which.
-std::optional<std::string> EncodeHostText(std::u16string_view text, const HostText& like,
-                                          std::string& error);
+std::optional<std::string> EncodeHostText(std::u16string_view text, const HostText& like, std::string& error);
 
 /// UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string ToUtf8(std::u16string_view text);

@@ -54,7 +54,8 @@ std::vector<std::string_view> Block(const std::vector<std::string_view>& lines, 
 
 std::string JoinChecks(std::string_view inlineValue, const std::vector<std::string_view>& block) {
   std::string checks = inlineValue == ">" || inlineValue == "|" || inlineValue == ">-" || inlineValue == "|-"
-                           ? std::string() : Scalar(inlineValue);
+                           ? std::string()
+                           : Scalar(inlineValue);
   for (std::string_view line : block) checks += Scalar(line);
   return checks;
 }

@@ -18,7 +18,8 @@ int HexValue(char c) {
 std::string PercentDecoded(std::string_view text) {
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
-    const bool escape = text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0;
+    const bool escape =
+        text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0;
     if (!escape) {
       decoded += text[i];
       continue;

@@ -9,7 +9,8 @@ namespace {
 using nlohmann::json;
 
 bool IsResponse(const json& message) {
-  return message.is_object() && !message.contains("method") && (message.contains("result") || message.contains("error"));
+  return message.is_object() && !message.contains("method") &&
+         (message.contains("result") || message.contains("error"));
 }
 
 }  // namespace

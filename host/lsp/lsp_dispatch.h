@@ -22,21 +22,26 @@ class DispatchTable {
   /// Handles the request `method` with `handler(id, const Params&)`.
   template <class Params, class Handler>
   void OnRequest(const std::string& method, Handler handler) {
-    requests_[method] = [handler = std::move(handler)](const nlohmann::json& id, const nlohmann::json& params) -> Result {
+    requests_[method] = [handler = std::move(handler)](const nlohmann::json& id,
+                                                       const nlohmann::json& params) -> Result {
       return handler(id, params.get<Params>());
     };
   }
   /// Handles the notification `method` with `handler(const Params&)`.
   template <class Params, class Handler>
   void OnNotification(const std::string& method, Handler handler) {
-    notifications_[method] = [handler = std::move(handler)](const nlohmann::json& params) { handler(params.get<Params>()); };
+    notifications_[method] = [handler = std::move(handler)](const nlohmann::json& params) {
+      handler(params.get<Params>());
+    };
   }
   /// Takes the client's responses to the server's own requests.
   void OnResponse(std::function<void(const nlohmann::json&)> handler) { response_ = std::move(handler); }
   /// Runs before every handler; what it throws (an RpcError) answers a request and drops a notification.
   void GuardWith(std::function<void(const std::string& method)> guard) { guard_ = std::move(guard); }
   /// Whether the client cancelled the request with this id before it was handled.
-  void CheckCancellationsWith(std::function<bool(const nlohmann::json& id)> cancelled) { cancelled_ = std::move(cancelled); }
+  void CheckCancellationsWith(std::function<bool(const nlohmann::json& id)> cancelled) {
+    cancelled_ = std::move(cancelled);
+  }
 
   /// Handles one message; the answer to send, none when there is none (yet).
   std::optional<nlohmann::json> Dispatch(const nlohmann::json& message) const;

@@ -90,8 +90,8 @@ std::u16string Utf16Of(const nlohmann::json& text) {
 }
 
 void OpenDocuments::Open(const std::string& uri, int64_t version, std::u16string text) {
-  documents_[uri] = OpenDocument{PathOfUri(uri).value_or(uri), version,
-                                 std::make_shared<const std::u16string>(std::move(text))};
+  documents_[uri] =
+      OpenDocument{PathOfUri(uri).value_or(uri), version, std::make_shared<const std::u16string>(std::move(text))};
 }
 
 bool OpenDocuments::Change(const std::string& uri, int64_t version, const nlohmann::json& changes,
@@ -128,7 +128,8 @@ uint32_t OffsetOf(std::u16string_view text, const nlohmann::json& position, Posi
   const std::optional<std::u16string_view> lineText = NthLine(text, line, start);
   if (!lineText) return static_cast<uint32_t>(text.size());
   const auto length = static_cast<uint32_t>(lineText->size());
-  const uint32_t units = encoding == PositionEncoding::utf8 ? Utf16Prefix(*lineText, character) : std::min(character, length);
+  const uint32_t units =
+      encoding == PositionEncoding::utf8 ? Utf16Prefix(*lineText, character) : std::min(character, length);
   return static_cast<uint32_t>(start) + units;
 }
 
@@ -142,7 +143,8 @@ nlohmann::json TextPositions::Range(uint32_t offset, uint32_t length) const {
 
 nlohmann::json TextPositions::Point(uint32_t offset) const {
   const Position position = lines_.PositionOf(offset);
-  if (encoding_ == PositionEncoding::utf16) return nlohmann::json{{"line", position.line - 1}, {"character", position.column - 1}};
+  if (encoding_ == PositionEncoding::utf16)
+    return nlohmann::json{{"line", position.line - 1}, {"character", position.column - 1}};
   const std::u16string_view line = lines_.LineText(position.line);
   const uint32_t units = std::min<uint32_t>(position.column - 1, static_cast<uint32_t>(line.size()));
   const bool goesOn = line_ == position.line && units_ <= units && (units_ == 0 || !IsHighSurrogate(line[units_ - 1]));

@@ -49,7 +49,8 @@ size_t NestingDepth(const std::string& body) {
 
 Incoming Parsed(const std::string& body) {
   if (NestingDepth(body) > kMaxDepth) {
-    return Incoming{json(), "the message nests arrays and objects deeper than " + std::to_string(kMaxDepth) + " levels"};
+    return Incoming{json(),
+                    "the message nests arrays and objects deeper than " + std::to_string(kMaxDepth) + " levels"};
   }
   try {
     return Incoming{json::parse(body), {}};
@@ -108,7 +109,8 @@ void Inbox::KeepRunning(const json& id, bool running) {
 
 bool Inbox::Pending(const std::string& id) const {
   if (id == inFlight_ || running_.contains(id)) return true;
-  return std::any_of(queue_.begin(), queue_.end(), [&id](const Incoming& waiting) { return RequestId(waiting.message) == id; });
+  return std::any_of(queue_.begin(), queue_.end(),
+                     [&id](const Incoming& waiting) { return RequestId(waiting.message) == id; });
 }
 
 }  // namespace zoci

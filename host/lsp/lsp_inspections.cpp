@@ -26,7 +26,8 @@ std::string EngineInspections::Start(const Options& options) {
   return {};
 }
 
-DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot, const std::shared_ptr<ParserSwitch>& parserSwitch) {
+DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot,
+                                       const std::shared_ptr<ParserSwitch>& parserSwitch) {
   FileOutcome outcome = inspector_->Inspect(FileJob{snapshot.path, std::nullopt, snapshot.buffers, parserSwitch});
   if (outcome.file.failed && !parserSwitch->IsOff()) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
   DocumentRun run{std::move(outcome.file), std::move(outcome.logText)};

@@ -17,7 +17,9 @@ std::string ProgressReports::Begin(const std::string& subject, const std::string
   const std::string number = std::to_string(++lastToken_);
   const std::string token = kTokenPrefix + number;
   reports_[token] = Report{subject, title, message, false, std::nullopt};
-  send_(json{{"jsonrpc", "2.0"}, {"id", kCreatePrefix + number}, {"method", "window/workDoneProgress/create"},
+  send_(json{{"jsonrpc", "2.0"},
+             {"id", kCreatePrefix + number},
+             {"method", "window/workDoneProgress/create"},
              {"params", {{"token", token}}}});
   return token;
 }
@@ -45,7 +47,8 @@ bool ProgressReports::Answered(const json& response) {
   }
   Report& started = report->second;
   started.begun = true;
-  SendProgress(token, {{"kind", "begin"}, {"title", started.title}, {"message", started.message}, {"cancellable", true}});
+  SendProgress(token,
+               {{"kind", "begin"}, {"title", started.title}, {"message", started.message}, {"cancellable", true}});
   if (started.endMessage) End(token, *started.endMessage);
   return true;
 }
@@ -57,7 +60,8 @@ std::optional<std::string> ProgressReports::SubjectOf(const std::string& token) 
 }
 
 void ProgressReports::SendProgress(const std::string& token, json value) {
-  send_(json{{"jsonrpc", "2.0"}, {"method", "$/progress"}, {"params", {{"token", token}, {"value", std::move(value)}}}});
+  send_(
+      json{{"jsonrpc", "2.0"}, {"method", "$/progress"}, {"params", {{"token", token}, {"value", std::move(value)}}}});
 }
 
 }  // namespace zoci

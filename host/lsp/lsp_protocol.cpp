@@ -27,7 +27,8 @@ InitializationOptions InitializationOptionsOf(const json& given) {
   if (!given.is_object()) return options;
   if (given.contains("checks")) options.checks = given.at("checks").get<std::string>();
   if (given.contains("checkOptions")) {
-    for (const auto& [name, value] : given.at("checkOptions").items()) options.checkOptions[name] = value.get<std::string>();
+    for (const auto& [name, value] : given.at("checkOptions").items())
+      options.checkOptions[name] = value.get<std::string>();
   }
   if (given.contains("compileCommands")) options.compileCommands = given.at("compileCommands").get<std::string>();
   return options;
@@ -45,9 +46,13 @@ void from_json(const json& given, InitializeParams& params) {
   params.tracing = given.is_object() && given.value("trace", "off") != "off";
 }
 
-void from_json(const json& given, SetTraceParams& params) { params.tracing = Member(given, "value").get<std::string>() != "off"; }
+void from_json(const json& given, SetTraceParams& params) {
+  params.tracing = Member(given, "value").get<std::string>() != "off";
+}
 
-void from_json(const json& given, ProgressCancelParams& params) { params.token = Member(given, "token").get<std::string>(); }
+void from_json(const json& given, ProgressCancelParams& params) {
+  params.token = Member(given, "token").get<std::string>();
+}
 
 void from_json(const json& given, DidOpenParams& params) {
   const json& document = Member(given, "textDocument");
@@ -82,7 +87,9 @@ void from_json(const json& given, ResolveParams& params) {
   else params.index = Member(data, "index").get<size_t>();
 }
 
-json ResultAnswer(const json& id, json result) { return json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}}; }
+json ResultAnswer(const json& id, json result) {
+  return json{{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}};
+}
 
 json ErrorAnswer(const json& id, int code, const std::string& message) {
   return json{{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};

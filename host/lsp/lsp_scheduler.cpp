@@ -85,8 +85,8 @@ void InspectionScheduler::Work() {
       wake_.wait(lock);
       continue;
     }
-    const auto next = std::min_element(due_.begin(), due_.end(),
-                                       [](const auto& a, const auto& b) { return a.second < b.second; });
+    const auto next =
+        std::min_element(due_.begin(), due_.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
     if (const Clock::time_point deadline = next->second; deadline > Clock::now()) {
       // A copy: a close may erase the entry while the lock is released.
       wake_.wait_until(lock, deadline);

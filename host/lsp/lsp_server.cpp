@@ -52,17 +52,16 @@ void LspServer::RegisterHandlers() {
     const std::lock_guard<std::mutex> lock(mutex_);
     progress_.Answered(response);
   });
-  table_.OnRequest<InitializeParams>("initialize", [this](const json&, const InitializeParams& params) -> Result {
-    return Initialize(params);
-  });
+  table_.OnRequest<InitializeParams>(
+      "initialize", [this](const json&, const InitializeParams& params) -> Result { return Initialize(params); });
   table_.OnRequest<NoParams>("shutdown", [this](const json&, const NoParams&) -> Result {
     const std::lock_guard<std::mutex> lock(mutex_);
     shutDown_ = true;
     return json(nullptr);
   });
-  table_.OnRequest<CodeActionParams>("textDocument/codeAction", [this](const json&, const CodeActionParams& params) -> Result {
-    return CodeActions(params);
-  });
+  table_.OnRequest<CodeActionParams>(
+      "textDocument/codeAction",
+      [this](const json&, const CodeActionParams& params) -> Result { return CodeActions(params); });
   table_.OnRequest<ResolveParams>("codeAction/resolve", [this](const json& id, const ResolveParams& params) {
     return ResolveCodeAction(id, params);
   });
@@ -72,9 +71,12 @@ void LspServer::RegisterHandlers() {
   });
   table_.OnNotification<ProgressCancelParams>("window/workDoneProgress/cancel",
                                               [this](const ProgressCancelParams& params) { CancelProgress(params); });
-  table_.OnNotification<DidOpenParams>("textDocument/didOpen", [this](const DidOpenParams& params) { DidOpen(params); });
-  table_.OnNotification<DidChangeParams>("textDocument/didChange", [this](const DidChangeParams& params) { DidChange(params); });
-  table_.OnNotification<DidCloseParams>("textDocument/didClose", [this](const DidCloseParams& params) { DidClose(params); });
+  table_.OnNotification<DidOpenParams>("textDocument/didOpen",
+                                       [this](const DidOpenParams& params) { DidOpen(params); });
+  table_.OnNotification<DidChangeParams>("textDocument/didChange",
+                                         [this](const DidChangeParams& params) { DidChange(params); });
+  table_.OnNotification<DidCloseParams>("textDocument/didClose",
+                                        [this](const DidCloseParams& params) { DidClose(params); });
 }
 
 bool LspServer::Handle(const Incoming& incoming) {
@@ -176,7 +178,8 @@ void LspServer::RefuseChange(const std::string& uri, const std::string& why) {
   if (wasOpen) Forget(uri);
   const std::string message = "zoci: a change to " + uri + " was refused (" + why + "); " +
                               (wasOpen ? "it is no longer inspected until it is opened again" : "open it first");
-  outbox_.Post(NotificationMessage("window/showMessage", {{"type", static_cast<int>(MessageType::error)}, {"message", message}}));
+  outbox_.Post(NotificationMessage("window/showMessage",
+                                   {{"type", static_cast<int>(MessageType::error)}, {"message", message}}));
 }
 
 json LspServer::CodeActions(const CodeActionParams& params) const {
@@ -237,7 +240,8 @@ std::optional<json> LspServer::ResolveCodeAction(const json& id, const ResolvePa
 }
 
 std::vector<TextEdit> LspServer::FixOf(const Diagnostic& diagnostic) {
-  std::vector<TextEdit> edits = diagnostic.claimToken > 0 ? backend_.FinalFix(diagnostic.claimToken) : std::vector<TextEdit>();
+  std::vector<TextEdit> edits =
+      diagnostic.claimToken > 0 ? backend_.FinalFix(diagnostic.claimToken) : std::vector<TextEdit>();
   return edits.empty() ? diagnostic.fix : edits;
 }
 
@@ -279,7 +283,8 @@ std::vector<TextEdit> LspServer::FixAllOf(const FixAllWork& work) {
 }
 
 void LspServer::StopIfCancelled(const json& id) const {
-  if (exiting_ || (cancelled_ && cancelled_(id))) throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
+  if (exiting_ || (cancelled_ && cancelled_(id)))
+    throw RpcError(ErrorCode::requestCancelled, "the request was cancelled");
 }
 
 std::optional<DocumentSnapshot> LspServer::Snapshot(const std::string& uri) const {

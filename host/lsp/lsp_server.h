@@ -18,8 +18,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "lsp_background.h"
 #include "lsp_backend.h"
+#include "lsp_background.h"
 #include "lsp_dispatch.h"
 #include "lsp_documents.h"
 #include "lsp_inbox.h"

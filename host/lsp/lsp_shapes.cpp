@@ -45,7 +45,8 @@ nlohmann::json SuppressAction(const TextPositions& positions, const Diagnostic& 
           {"edit", WorkspaceEdit(positions, uri, {directive})}};
 }
 
-nlohmann::json WorkspaceEdit(const TextPositions& positions, const std::string& uri, const std::vector<TextEdit>& edits) {
+nlohmann::json WorkspaceEdit(const TextPositions& positions, const std::string& uri,
+                             const std::vector<TextEdit>& edits) {
   nlohmann::json textEdits = nlohmann::json::array();
   for (const TextEdit& edit : edits) {
     textEdits.push_back({{"range", positions.Range(edit.offset, edit.length)}, {"newText", edit.text}});

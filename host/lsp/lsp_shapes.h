@@ -8,8 +8,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "report.h"
 #include "lsp_documents.h"
+#include "report.h"
 
 namespace zoci {
 
@@ -27,6 +27,7 @@ nlohmann::json FixAllAction(const std::string& check, const std::string& uri, in
 nlohmann::json SuppressAction(const TextPositions& positions, const Diagnostic& diagnostic, const std::string& uri);
 
 /// A WorkspaceEdit applying `edits` to `uri`.
-nlohmann::json WorkspaceEdit(const TextPositions& positions, const std::string& uri, const std::vector<TextEdit>& edits);
+nlohmann::json WorkspaceEdit(const TextPositions& positions, const std::string& uri,
+                             const std::vector<TextEdit>& edits);
 
 }  // namespace zoci

@@ -41,13 +41,11 @@ FileContent ConvertedFromUtf16(Encoding encoding, const char* bytes, size_t size
 
 }  // namespace
 
-FileContent ConvertFileContent(const char* bytes, size_t size,
-                               const ConversionSettings& settings) {
+FileContent ConvertFileContent(const char* bytes, size_t size, const ConversionSettings& settings) {
   const Encoding encoding = DetectEncoding(bytes, size);
   switch (encoding) {
     case Encoding::ASCII:
-    case Encoding::UTF8_BOM:
-      return Unconverted(encoding, bytes, size);
+    case Encoding::UTF8_BOM: return Unconverted(encoding, bytes, size);
     case Encoding::UTF8_NOBOM:
       if (settings.autoDetectUtf8 || !settings.convertAnsi) return Unconverted(encoding, bytes, size);
       return ConvertedFromAnsi(encoding, bytes, size, settings.codePage);
@@ -57,10 +55,8 @@ FileContent ConvertFileContent(const char* bytes, size_t size,
     case Encoding::UTF16_LE_BOM:
     case Encoding::UTF16_LE_NOBOM:
     case Encoding::UTF16_BE_BOM:
-    case Encoding::UTF16_BE_NOBOM:
-      return ConvertedFromUtf16(encoding, bytes, size);
-    case Encoding::None:
-      break;
+    case Encoding::UTF16_BE_NOBOM: return ConvertedFromUtf16(encoding, bytes, size);
+    case Encoding::None: break;
   }
   // NUL bytes in what is no UTF-16: the engine reads the file as it is (and
   // warns about the NULs); an empty text in its place would pass silently.

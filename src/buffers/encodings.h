@@ -47,8 +47,7 @@ struct FileContent {
 /// say: UTF-16 of either byte order and ANSI text are converted, UTF-8,
 /// ASCII and bytes that are no text (NULs) are handed on as they are. Throws
 /// std::system_error when the code page cannot be used.
-FileContent ConvertFileContent(const char* bytes, size_t size,
-                               const ConversionSettings& settings);
+FileContent ConvertFileContent(const char* bytes, size_t size, const ConversionSettings& settings);
 
 /// The cache key of a UTF-8 file name: the name itself, lower-cased (A-Z
 /// only) when asked.

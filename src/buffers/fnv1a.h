@@ -22,9 +22,7 @@ inline uint32_t Fnv1a32(const void* data, size_t size) {
 /// Hasher for unordered containers keyed by UTF-8 or UTF-16 strings.
 struct Fnv1aHash {
   size_t operator()(std::string_view text) const { return Fnv1a32(text.data(), text.size()); }
-  size_t operator()(std::u16string_view text) const {
-    return Fnv1a32(text.data(), text.size() * sizeof(char16_t));
-  }
+  size_t operator()(std::u16string_view text) const { return Fnv1a32(text.data(), text.size() * sizeof(char16_t)); }
 };
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -136,8 +136,7 @@ std::shared_ptr<clfile> GetFile(std::string_view name, std::string_view path, bo
     Touch(*found->second);
     return found->second;
   }
-  if (!keepUnconverted &&
-      (!zoIPC::clangtidy_convert_to_utf8 || thread.conversionNotNeeded.contains(key))) {
+  if (!keepUnconverted && (!zoIPC::clangtidy_convert_to_utf8 || thread.conversionNotNeeded.contains(key))) {
     return nullptr;
   }
   const std::optional<FileInfo> info = ReadFileInfo(path);
@@ -149,8 +148,8 @@ std::shared_ptr<clfile> GetFile(std::string_view name, std::string_view path, bo
   if (record) {
     Touch(*record);
   } else {
-    record = Fill(std::make_shared<clfile>(std::string(name), std::string(path), std::move(key), *info),
-                  keepUnconverted);
+    record =
+        Fill(std::make_shared<clfile>(std::string(name), std::string(path), std::move(key), *info), keepUnconverted);
   }
   if (record && !keepUnconverted && !IsConverted(*record)) return nullptr;
   return record;
@@ -169,8 +168,7 @@ std::shared_ptr<IUtfIndexMapper> GetRecordMapper(clfile& record) {
   return record.mapper.get();
 }
 
-std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_view name,
-                                          std::string_view path,
+std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_view name, std::string_view path,
                                           std::shared_ptr<const std::u16string> text) {
   const FileInfo info{2 * static_cast<uint64_t>(text ? text->size() : 0), NowSeconds()};
   auto record = std::make_shared<clfile>(std::string(name), std::string(path), key, info);
@@ -211,8 +209,7 @@ void ClearCache(CacheScope scope) {
 
 size_t MemoryUsage(clfile& record) {
   std::lock_guard lock(record.mutex);
-  size_t bytes = sizeof(clfile) + record.name.capacity() + record.path.capacity() +
-                 record.key.capacity();
+  size_t bytes = sizeof(clfile) + record.name.capacity() + record.path.capacity() + record.key.capacity();
   if (record.utf8Text.has_value() && record.utf8Text.value()) {
     bytes += record.utf8Text.value()->capacity();
   }

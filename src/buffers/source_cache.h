@@ -44,8 +44,7 @@ std::shared_ptr<IUtfIndexMapper> GetRecordMapper(clfile& record);
 
 /// Makes the record of a host editor buffer and puts it into the cache in
 /// place of the file's own record.
-std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_view name,
-                                          std::string_view path,
+std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_view name, std::string_view path,
                                           std::shared_ptr<const std::u16string> text);
 
 /// Lets the calling thread's lookups of the record's key find the record

@@ -56,8 +56,7 @@ using ProvidedFile = std::pair<std::shared_ptr<const std::string>, int64_t>;
 
 /// Asked for every file the compiler reads (name, path); no value lets the
 /// engine read the disk.
-using FileProviderCallback =
-    std::function<std::optional<ProvidedFile>(std::string_view name, std::string_view path)>;
+using FileProviderCallback = std::function<std::optional<ProvidedFile>(std::string_view name, std::string_view path)>;
 
 /// One tagged hook value. The alternatives' order is part of the ABI.
 using HookValue = std::variant<bool, int32_t, double, std::string, std::shared_ptr<std::any>>;
@@ -139,8 +138,7 @@ class IZOClangTidy {
   virtual std::optional<FixesFile> ReadExportedFixes(const std::string& yaml) = 0;
   /// Slot 8: the final form of a fix's replacements in the same text.
   virtual std::optional<std::vector<EngineReplacement>> FinaliseReplacements(
-      const std::string& fileKey, const std::string& utf8Text,
-      const std::vector<EngineReplacement>& replacements) = 0;
+      const std::string& fileKey, const std::string& utf8Text, const std::vector<EngineReplacement>& replacements) = 0;
   /// Slot 9: an operation whose words the host and the engine agree on
   /// (ForwardedQuery).
   virtual uint32_t ForwardedOperation(uint32_t a, uint32_t b, uint32_t c) = 0;

@@ -13,7 +13,9 @@ namespace Quillfern::ZoCodeInspections::Native {
 namespace {
 
 /// "(???)", written so that it is no trigraph.
-constexpr const char* kUnknown = "(??" "?)";
+constexpr const char* kUnknown =
+    "(??"
+    "?)";
 
 std::string TimeText(int64_t seconds) {
   if (seconds == 0) return "(modified buffer)";
@@ -67,19 +69,17 @@ std::string Format(const char* format, Args... args) {
 }  // namespace
 
 std::string FileInfoText(const FileInfo& info) {
-  return Format("(%llu bytes; %s)", static_cast<unsigned long long>(info.size),
-                TimeText(info.lastWriteTime).c_str());
+  return Format("(%llu bytes; %s)", static_cast<unsigned long long>(info.size), TimeText(info.lastWriteTime).c_str());
 }
 
 std::string DescribeRecord(clfile& record, bool withMemory) {
   std::lock_guard lock(record.mutex);
   const bool readAsUtf8 = !ThreadConversionSettings().convertAnsi && record.encoding == Encoding::ANSI;
-  std::string text = Format("'%s' (%s) from %s%s, clang-side bom %d%s%s", record.name.c_str(),
-                            FileInfoText(record.fileInfo).c_str(), EncodingText(record.encoding).c_str(),
-                            readAsUtf8 ? "->UTF8_NOBOM!!" : "",
-                            record.clangSideBom ? static_cast<int>(*record.clangSideBom) : -1,
-                            record.modifiedBuffer.value_or(false) ? " (modified buffer)" : "",
-                            ConvertedText(record.converted).c_str());
+  std::string text = Format(
+      "'%s' (%s) from %s%s, clang-side bom %d%s%s", record.name.c_str(), FileInfoText(record.fileInfo).c_str(),
+      EncodingText(record.encoding).c_str(), readAsUtf8 ? "->UTF8_NOBOM!!" : "",
+      record.clangSideBom ? static_cast<int>(*record.clangSideBom) : -1,
+      record.modifiedBuffer.value_or(false) ? " (modified buffer)" : "", ConvertedText(record.converted).c_str());
   if (withMemory) text += Format(" (~%zu bytes used)", MemoryUsage(record));
   return text;
 }

@@ -1,15 +1,15 @@
 #include "dumps/folder_dump.h"
 
-#include <filesystem>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <vector>
 
 #include "buffers/source_cache.h"
-#include "platform/string_printf.h"
 #include "dumps/last_yaml_text.h"
+#include "platform/string_printf.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

@@ -6,8 +6,7 @@
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-HookCall::HookCall(HookArgs& args, const CheckOptions& checkOptions)
-    : args_(args), checkOptions_(checkOptions) {}
+HookCall::HookCall(HookArgs& args, const CheckOptions& checkOptions) : args_(args), checkOptions_(checkOptions) {}
 
 const HookValue& HookCall::Argument(const std::string& name) const {
   const auto found = args_.find(name);
@@ -23,9 +22,7 @@ const std::any& HookCall::Erased(const std::string& name) const {
   return *holder;
 }
 
-const std::string& HookCall::String(const std::string& name) const {
-  return std::get<std::string>(Argument(name));
-}
+const std::string& HookCall::String(const std::string& name) const { return std::get<std::string>(Argument(name)); }
 
 bool HookCall::Bool(const std::string& name) const { return std::get<bool>(Argument(name)); }
 

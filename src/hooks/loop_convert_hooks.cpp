@@ -22,8 +22,7 @@ std::optional<std::string_view> WithoutMemberPrefix(std::string_view name) {
 
 /// The singular of `name` when it ends in `plural` and keeps at least one
 /// character, and the check accepts it.
-std::optional<std::string> Singular(std::string_view name, std::string_view plural,
-                                    const NameAcceptor& accepts) {
+std::optional<std::string> Singular(std::string_view name, std::string_view plural, const NameAcceptor& accepts) {
   if (name.size() <= plural.size() || !name.ends_with(plural)) return std::nullopt;
   std::string candidate(name.substr(0, name.size() - plural.size()));
   if (!accepts(candidate)) return std::nullopt;

@@ -28,8 +28,7 @@ class IZoFileParser {
                                                       const CheckOptions& checkOptions) = 0;
   /// Runs one inspection; empty when nothing was produced.
   virtual std::unique_ptr<RunResult> Parse(uint32_t modeFlags, const UnsavedBuffers& unsavedBuffers,
-                                           const std::string& checks,
-                                           const std::string& fixlessChecks,
+                                           const std::string& checks, const std::string& fixlessChecks,
                                            CheckOptions& checkOptions) = 0;
   /// The path exactly as given at creation.
   virtual std::string GetPath() = 0;

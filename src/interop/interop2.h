@@ -10,8 +10,8 @@
 
 #include "interop/file_parser.h"
 #include "interop/inspection_settings.h"
-#include "interop/utf_index_mapper.h"
 #include "interop/qfix.h"
+#include "interop/utf_index_mapper.h"
 
 #if defined(_WIN32)
 #if defined(ZO_INTEROP_BUILD)

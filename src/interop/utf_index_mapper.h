@@ -40,8 +40,8 @@ class IUtfIndexMapper {
   virtual std::u16string_view Utf16View() const = 0;
   virtual bool IsValid() const = 0;
   /// Maps the UTF-8 range [begin8, end8) to UTF-16; false when unmappable.
-  virtual bool MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8,
-                       uint32_t* beginLine, uint32_t* endLine, bool offsetsWithoutSkip) const = 0;
+  virtual bool MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8, uint32_t* beginLine,
+                       uint32_t* endLine, bool offsetsWithoutSkip) const = 0;
   virtual const std::vector<uint32_t>& Utf8LineStarts() const = 0;
   virtual const std::vector<uint32_t>& Utf16LineStarts() const = 0;
   /// Approximate bytes held.

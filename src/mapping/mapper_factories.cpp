@@ -10,8 +10,7 @@ std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf16(std::shared_ptr<const std::
   const Encoding detected =
       DetectEncoding(reinterpret_cast<const char*>(text->data()), text->size() * sizeof(char16_t));
   if (detected != Encoding::UTF16_LE_BOM && detected != Encoding::UTF16_LE_NOBOM) return nullptr;
-  return std::make_shared<UtfIndexMapper16_to_8>(std::move(text),
-                                                 detected == Encoding::UTF16_LE_BOM);
+  return std::make_shared<UtfIndexMapper16_to_8>(std::move(text), detected == Encoding::UTF16_LE_BOM);
 }
 
 std::shared_ptr<IUtfIndexMapper> MakeMapperOfUnits(std::shared_ptr<const std::u16string> text) {
@@ -25,20 +24,18 @@ std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::s
   const Encoding kind = encoding ? *encoding : DetectEncoding(text->data(), text->size());
   switch (kind) {
     case Encoding::UTF8_BOM:
-    case Encoding::UTF8_NOBOM:
-      return std::make_shared<UtfIndexMapper8_to_16>(std::move(text));
+    case Encoding::UTF8_NOBOM: return std::make_shared<UtfIndexMapper8_to_16>(std::move(text));
     case Encoding::UTF16_LE_BOM:
     case Encoding::UTF16_LE_NOBOM:
     case Encoding::UTF16_BE_BOM:
     case Encoding::UTF16_BE_NOBOM: {
       const uint32_t bom = BomLength(kind);
       if (text->size() < bom) return nullptr;
-      auto units = std::make_shared<const std::u16string>(
-          Utf16Units(text->data() + bom, text->size() - bom, IsBigEndian(kind)));
+      auto units =
+          std::make_shared<const std::u16string>(Utf16Units(text->data() + bom, text->size() - bom, IsBigEndian(kind)));
       return std::make_shared<UtfIndexMapper16_to_8>(std::move(units), false);
     }
-    default:
-      return nullptr;
+    default: return nullptr;
   }
 }
 

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "utf/encoding_detection.h"
 #include "interop/utf_index_mapper.h"
+#include "utf/encoding_detection.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 

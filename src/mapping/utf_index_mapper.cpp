@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "utf/utf8_sequence.h"
 #include "mapping/utf_index_mappers.h"
+#include "utf/utf8_sequence.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -67,8 +67,8 @@ bool UtfIndexMapper::WalkOnLine(uint32_t line, uint32_t& index, uint32_t& offset
   // Every sequence makes at most as many units as it has bytes, and only a
   // single byte makes exactly one, so a line with as many bytes as units has
   // one unit per byte.
-  const bool plain = utf8LineStarts[line + 1] - utf8LineStarts[line] ==
-                     utf16LineStarts[line + 1] - utf16LineStarts[line];
+  const bool plain =
+      utf8LineStarts[line + 1] - utf8LineStarts[line] == utf16LineStarts[line + 1] - utf16LineStarts[line];
   if (!plain || offset >= target) return WalkTo(index, offset, target);
   index += target - offset;
   offset = target;
@@ -101,14 +101,12 @@ bool UtfIndexMapper::Utf8LengthOfRange(uint32_t& offset, uint32_t from, uint32_t
 }
 
 bool UtfIndexMapper::IsValid() const {
-  return Utf8Text() != nullptr && Utf16Text() != nullptr &&
-         Utf16View().size() <= Utf8View().size() && !utf8LineStarts.empty() &&
-         utf8LineStarts.size() == utf16LineStarts.size();
+  return Utf8Text() != nullptr && Utf16Text() != nullptr && Utf16View().size() <= Utf8View().size() &&
+         !utf8LineStarts.empty() && utf8LineStarts.size() == utf16LineStarts.size();
 }
 
-bool UtfIndexMapper::MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8,
-                             uint32_t* beginLine, uint32_t* endLine,
-                             bool offsetsWithoutSkip) const {
+bool UtfIndexMapper::MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8, uint32_t* beginLine,
+                             uint32_t* endLine, bool offsetsWithoutSkip) const {
   if (begin8 == 0 && end8 == 0) {
     begin16 = end16 = 0;
     return true;
@@ -141,9 +139,7 @@ bool UtfIndexMapper::MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8
   }
 }
 
-size_t UtfIndexMapper::Footprint() const {
-  return sizeof(uint32_t) * (utf8LineStarts.size() + utf16LineStarts.size());
-}
+size_t UtfIndexMapper::Footprint() const { return sizeof(uint32_t) * (utf8LineStarts.size() + utf16LineStarts.size()); }
 
 void UtfIndexMapper::AddLineStart(uint32_t utf8Offset, uint32_t utf16Index) {
   utf8LineStarts.push_back(utf8Offset);
@@ -160,8 +156,7 @@ void DumpTable(std::string& out, const char* heading, const std::vector<uint32_t
   out += heading;
   char line[64];
   for (size_t i = 0; i < table.size(); ++i) {
-    std::snprintf(line, sizeof line, "  ln%5u : %6zu\n", static_cast<unsigned>(i + 1),
-                  static_cast<size_t>(table[i]));
+    std::snprintf(line, sizeof line, "  ln%5u : %6zu\n", static_cast<unsigned>(i + 1), static_cast<size_t>(table[i]));
     out += line;
   }
 }

@@ -1,7 +1,7 @@
 // Building a mapper from UTF-16 text: the text between line breaks is
 // encoded unit by unit, as the walk within a line measures it.
-#include "utf/utf_conversion.h"
 #include "mapping/utf_index_mappers.h"
+#include "utf/utf_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -16,8 +16,7 @@ std::u16string_view MappedPart(const std::shared_ptr<const std::u16string>& utf1
 
 }  // namespace
 
-UtfIndexMapper16_to_8::UtfIndexMapper16_to_8(std::shared_ptr<const std::u16string> utf16,
-                                             bool skipBom)
+UtfIndexMapper16_to_8::UtfIndexMapper16_to_8(std::shared_ptr<const std::u16string> utf16, bool skipBom)
     : UtfIndexMapper(0), utf16_(std::move(utf16)), utf16View_(MappedPart(utf16_, skipBom)) {
   AddLineStart(0, 0);
   auto utf8 = std::make_shared<std::string>();
@@ -43,8 +42,7 @@ UtfIndexMapper16_to_8::UtfIndexMapper16_to_8(std::shared_ptr<const std::u16strin
 }
 
 size_t UtfIndexMapper16_to_8::Footprint() const {
-  return sizeof(*this) + UtfIndexMapper::Footprint() + (utf16_ ? 2 * utf16_->capacity() : 0) +
-         utf8_->capacity();
+  return sizeof(*this) + UtfIndexMapper::Footprint() + (utf16_ ? 2 * utf16_->capacity() : 0) + utf8_->capacity();
 }
 
 std::string UtfIndexMapper16_to_8::Dump() const { return DumpTables("UtfIndexMapper16_to_8"); }

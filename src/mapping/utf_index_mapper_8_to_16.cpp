@@ -3,9 +3,9 @@
 // sequences are decoded byte by byte.
 #include <algorithm>
 
+#include "mapping/utf_index_mappers.h"
 #include "utf/byte_blocks.h"
 #include "utf/utf8_sequence.h"
-#include "mapping/utf_index_mappers.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -113,8 +113,7 @@ class LineStartWriter {
 class Utf8Decoder {
  public:
   Utf8Decoder(std::string_view bytes, char16_t* out, LineStartWriter& lines)
-      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), out_(out),
-        lines_(lines) {}
+      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), out_(out), lines_(lines) {}
 
   /// Decodes everything; returns the number of units written.
   size_t Run() {
@@ -137,8 +136,7 @@ class Utf8Decoder {
     const BlockMasks masks = WidenAndMask(block, out_ + u_);
     if (masks.anyHigh) return false;
     BlockBreaks breaks = FindBreaks(masks.cr, masks.lf);
-    const bool pairsWithNext = breaks.lastIsAlone && i_ + kBlockSize < n_ &&
-                               IsLineBreak(block[kBlockSize]) &&
+    const bool pairsWithNext = breaks.lastIsAlone && i_ + kBlockSize < n_ && IsLineBreak(block[kBlockSize]) &&
                                block[kBlockSize] != block[kBlockSize - 1];
     if (pairsWithNext) breaks.ends &= ~(uint64_t{1} << 63);
     lines_.AddAfterBits(breaks.ends, i_, u_);
@@ -213,8 +211,7 @@ UtfIndexMapper8_to_16::UtfIndexMapper8_to_16(std::shared_ptr<const std::string> 
 }
 
 size_t UtfIndexMapper8_to_16::Footprint() const {
-  return sizeof(*this) + UtfIndexMapper::Footprint() + 2 * utf16_->capacity() +
-         (utf8_ ? utf8_->capacity() : 0);
+  return sizeof(*this) + UtfIndexMapper::Footprint() + 2 * utf16_->capacity() + (utf8_ ? utf8_->capacity() : 0);
 }
 
 std::string UtfIndexMapper8_to_16::Dump() const { return DumpTables("UtfIndexMapper8_to_16"); }

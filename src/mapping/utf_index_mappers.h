@@ -15,8 +15,8 @@ class UtfIndexMapper : public IUtfIndexMapper {
   bool AdvanceToUtf8Offset(uint32_t& index, uint32_t start, uint32_t target) const override;
   bool Utf8LengthOfRange(uint32_t& offset, uint32_t from, uint32_t to) const override;
   bool IsValid() const override;
-  bool MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8,
-               uint32_t* beginLine, uint32_t* endLine, bool offsetsWithoutSkip) const override;
+  bool MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8, uint32_t* beginLine,
+               uint32_t* endLine, bool offsetsWithoutSkip) const override;
   const std::vector<uint32_t>& Utf8LineStarts() const override { return utf8LineStarts; }
   const std::vector<uint32_t>& Utf16LineStarts() const override { return utf16LineStarts; }
   /// Bytes of the two line tables.

@@ -7,17 +7,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <chrono>
 #include <mutex>
 #include <random>
 #include <stdexcept>
 #include <system_error>
 
-#include "utf/utf_conversion.h"
 #include "hostlib/zoipc.h"
 #include "platform/platform.h"
+#include "utf/utf_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native::Platform {
 
@@ -29,9 +29,7 @@ constexpr char16_t kEscapedByte = 0xDC00;
 bool IsEscapedByte(char16_t unit) { return unit >= kEscapedByte + 0x80 && unit <= kEscapedByte + 0xFF; }
 
 /// Bytes of the UTF-8 sequence a lead byte announces (1 for any other byte).
-size_t SequenceLength(unsigned char lead) {
-  return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
-}
+size_t SequenceLength(unsigned char lead) { return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1; }
 
 // Paths travel as UTF-16; the file system wants bytes: UTF-8, with the
 // escaped bytes of PathToUtf16 restored. Other unpaired surrogates become
@@ -41,8 +39,7 @@ std::string PathToUtf8(const std::u16string& path) {
   out.reserve(path.size());
   for (size_t i = 0; i < path.size(); ++i) {
     uint32_t cp = path[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 &&
-        path[i + 1] <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < path.size() && path[i + 1] >= 0xDC00 && path[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (path[i + 1] - 0xDC00);
       ++i;
     } else if (IsEscapedByte(path[i])) {
@@ -83,19 +80,16 @@ std::function<std::optional<OpenOutcome>(const std::u16string&)>& Interceptor() 
 OpenOutcome OutcomeOfErrno(int error) {
   switch (error) {
     case ENOENT:
-    case ENOTDIR:
-      return OpenOutcome::notFound;
+    case ENOTDIR: return OpenOutcome::notFound;
     case EBUSY:
     case ETXTBSY:
-    case EACCES:
-      return OpenOutcome::sharingViolation;
-    default:
-      return OpenOutcome::otherError;
+    case EACCES: return OpenOutcome::sharingViolation;
+    default: return OpenOutcome::otherError;
   }
 }
 
 std::optional<struct stat> StatOf(intptr_t fd) {
-  struct stat st {};
+  struct stat st{};
   if (fstat(static_cast<int>(fd), &st) != 0) return std::nullopt;
   return st;
 }
@@ -182,8 +176,7 @@ OpenResult OpenForRead(const std::u16string& path) {
 // Here a view holds a copy read into memory: a mapping of a file that another
 // process truncates faults the reader when it touches the vanished pages.
 
-MappedView::MappedView(MappedView&& other) noexcept
-    : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
+MappedView::MappedView(MappedView&& other) noexcept : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
   other.data_ = nullptr;
   other.size_ = 0;
 }
@@ -210,8 +203,8 @@ MappedView MapReadOnly(const File& file, size_t size) {
   // A file that shrank since its size was taken gives what it still holds.
   size_t filled = 0;
   while (filled < size) {
-    const ssize_t got = pread(static_cast<int>(file.Handle()), data + filled, size - filled,
-                              static_cast<off_t>(filled));
+    const ssize_t got =
+        pread(static_cast<int>(file.Handle()), data + filled, size - filled, static_cast<off_t>(filled));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       std::free(data);
@@ -270,8 +263,7 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
     const int error = errno;
     const char* written = reinterpret_cast<const char*>(chunk);
     for (const char* p = written; p + 1 < outPtr; p += 2) {
-      out += static_cast<char16_t>(static_cast<unsigned char>(p[0]) |
-                                   (static_cast<unsigned char>(p[1]) << 8));
+      out += static_cast<char16_t>(static_cast<unsigned char>(p[0]) | (static_cast<unsigned char>(p[1]) << 8));
     }
     if (rc != static_cast<size_t>(-1)) continue;
     if (error == E2BIG) continue;
@@ -312,9 +304,7 @@ std::optional<std::tm> LocalTime(int64_t seconds) {
   return result;
 }
 
-void SetEnvironment(const std::string& name, const std::string& value) {
-  setenv(name.c_str(), value.c_str(), 1);
-}
+void SetEnvironment(const std::string& name, const std::string& value) { setenv(name.c_str(), value.c_str(), 1); }
 
 std::optional<std::string> GetEnvironment(const std::string& name) {
   const char* value = getenv(name.c_str());
@@ -360,8 +350,6 @@ std::string SharedLibraryName(const std::string& base) { return "lib" + base + "
 
 // ---- Folder chooser ----------------------------------------------------------
 
-std::optional<std::string> ChooseFolder(const std::string& title) {
-  return zoIPC::host::ChooseFolder(title);
-}
+std::optional<std::string> ChooseFolder(const std::string& title) { return zoIPC::host::ChooseFolder(title); }
 
 }  // namespace Quillfern::ZoCodeInspections::Native::Platform

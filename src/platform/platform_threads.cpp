@@ -28,8 +28,7 @@ bool RunOnNewThread(size_t stackBytes, const std::function<void()>& body) {
   if (pthread_attr_init(&attr) != 0) return false;
   pthread_t thread;
   const bool created = pthread_attr_setstacksize(&attr, stackBytes) == 0 &&
-                       pthread_create(&thread, &attr, &ThreadEntry,
-                                      const_cast<std::function<void()>*>(&body)) == 0;
+                       pthread_create(&thread, &attr, &ThreadEntry, const_cast<std::function<void()>*>(&body)) == 0;
   pthread_attr_destroy(&attr);
   if (!created) return false;
   pthread_join(thread, nullptr);

@@ -14,8 +14,8 @@
 #include <mutex>
 #include <system_error>
 
-#include "utf/utf_conversion.h"
 #include "platform/platform.h"
+#include "utf/utf_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native::Platform {
 
@@ -38,9 +38,8 @@ HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 // The system's text for an error code, followed by the code itself.
 std::string SystemMessage(DWORD error) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                 error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string message = text != nullptr ? text : "";
   LocalFree(text);
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
@@ -104,20 +103,16 @@ OpenResult OpenForRead(const std::u16string& path) {
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     switch (GetLastError()) {
-      case ERROR_SHARING_VIOLATION:
-        return OpenResult{OpenOutcome::sharingViolation, File{}};
+      case ERROR_SHARING_VIOLATION: return OpenResult{OpenOutcome::sharingViolation, File{}};
       case ERROR_FILE_NOT_FOUND:
-      case ERROR_PATH_NOT_FOUND:
-        return OpenResult{OpenOutcome::notFound, File{}};
-      default:
-        return OpenResult{OpenOutcome::otherError, File{}};
+      case ERROR_PATH_NOT_FOUND: return OpenResult{OpenOutcome::notFound, File{}};
+      default: return OpenResult{OpenOutcome::otherError, File{}};
     }
   }
   return OpenResult{OpenOutcome::ok, File{reinterpret_cast<intptr_t>(h)}};
 }
 
-MappedView::MappedView(MappedView&& other) noexcept
-    : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
+MappedView::MappedView(MappedView&& other) noexcept : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
   other.data_ = nullptr;
   other.size_ = 0;
   other.mapping_ = -1;
@@ -147,9 +142,8 @@ MappedView MapReadOnly(const File& file, size_t size) {
   MappedView view;
   if (!file.IsOpen() || size == 0) return view;
   const uint64_t bytes = size;
-  HANDLE mapping = CreateFileMappingW(AsHandle(file.Handle()), nullptr, PAGE_READONLY,
-                                      static_cast<DWORD>(bytes >> 32), static_cast<DWORD>(bytes),
-                                      nullptr);
+  HANDLE mapping = CreateFileMappingW(AsHandle(file.Handle()), nullptr, PAGE_READONLY, static_cast<DWORD>(bytes >> 32),
+                                      static_cast<DWORD>(bytes), nullptr);
   if (mapping == nullptr) return view;
   void* data = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, size);
   if (data == nullptr) {
@@ -177,8 +171,7 @@ std::u16string AnsiToUtf16(const char* bytes, size_t size, uint32_t codePage) {
   int units = MultiByteToWideChar(codePage, 0, bytes, inSize, nullptr, 0);
   if (units == 0) ThrowConversionError(codePage);
   std::u16string out(static_cast<size_t>(units), u'\0');
-  units = MultiByteToWideChar(codePage, 0, bytes, inSize, reinterpret_cast<wchar_t*>(out.data()),
-                              units);
+  units = MultiByteToWideChar(codePage, 0, bytes, inSize, reinterpret_cast<wchar_t*>(out.data()), units);
   if (units == 0) ThrowConversionError(codePage);
   out.resize(static_cast<size_t>(units));
   return out;
@@ -209,9 +202,7 @@ std::optional<std::tm> LocalTime(int64_t seconds) {
   return result;
 }
 
-void SetEnvironment(const std::string& name, const std::string& value) {
-  _putenv_s(name.c_str(), value.c_str());
-}
+void SetEnvironment(const std::string& name, const std::string& value) { _putenv_s(name.c_str(), value.c_str()); }
 
 std::optional<std::string> GetEnvironment(const std::string& name) {
   const DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
@@ -224,17 +215,15 @@ std::optional<std::string> GetEnvironment(const std::string& name) {
 
 CreateDirOutcome CreateDirectoryOneLevel(const std::string& path) {
   if (CreateDirectoryA(path.c_str(), nullptr)) return CreateDirOutcome::created;
-  return GetLastError() == ERROR_ALREADY_EXISTS ? CreateDirOutcome::alreadyExists
-                                                : CreateDirOutcome::failed;
+  return GetLastError() == ERROR_ALREADY_EXISTS ? CreateDirOutcome::alreadyExists : CreateDirOutcome::failed;
 }
 
 // ---- Modules ---------------------------------------------------------------
 
 std::string ModuleFolder() {
   HMODULE module = nullptr;
-  if (!GetModuleHandleExA(
-          GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-          reinterpret_cast<LPCSTR>(&ModuleFolder), &module)) {
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                          reinterpret_cast<LPCSTR>(&ModuleFolder), &module)) {
     return std::string();
   }
   std::string file(4096, '\0');

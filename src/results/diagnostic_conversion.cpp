@@ -20,8 +20,7 @@ bool HasReplacements(const FixesDiagnostic& diagnostic) {
 }
 
 bool IsError(const FixesDiagnostic& diagnostic) {
-  return diagnostic.level == kDiagnosticLevelError ||
-         diagnostic.checkName == "clang-diagnostic-error";
+  return diagnostic.level == kDiagnosticLevelError || diagnostic.checkName == "clang-diagnostic-error";
 }
 
 /// Whether `file` lies inside `folder` (lexically).
@@ -52,8 +51,8 @@ bool FilePasses(const std::filesystem::path& file, const DiagnosticFilter& filte
 }
 
 /// Whether the file's directives drop the diagnostic at `offset`.
-bool SkippedByDirective(clfile& record, const IUtfIndexMapper& mapper, uint32_t offset,
-                        const std::string& checkName, std::string& runLog) {
+bool SkippedByDirective(clfile& record, const IUtfIndexMapper& mapper, uint32_t offset, const std::string& checkName,
+                        std::string& runLog) {
   const auto directives = GetDirectives(record);
   if (!directives) return false;
   if (directives->skipAll) {
@@ -136,8 +135,8 @@ void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const Diag
 
 }  // namespace
 
-void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result,
-                        const DiagnosticFilter& filter, std::string& runLog, std::string& errorText) {
+void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result, const DiagnosticFilter& filter,
+                        std::string& runLog, std::string& errorText) {
   FileContexts contexts;
   for (FixesDiagnostic& diagnostic : diagnostics) {
     try {

@@ -34,7 +34,7 @@ struct DiagnosticFilter {
 /// `runLog`; a diagnostic whose conversion throws a standard exception
 /// leaves "*** exception: " and the message in `errorText` and no record.
 /// Each diagnostic is released once converted.
-void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result,
-                        const DiagnosticFilter& filter, std::string& runLog, std::string& errorText);
+void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result, const DiagnosticFilter& filter,
+                        std::string& runLog, std::string& errorText);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -11,12 +11,10 @@ namespace Quillfern::ZoCodeInspections::Native {
 
 namespace {
 
-constexpr auto kSyntax =
-    std::regex::ECMAScript | std::regex::icase | std::regex::optimize;
+constexpr auto kSyntax = std::regex::ECMAScript | std::regex::icase | std::regex::optimize;
 
 const std::regex& SkipExpression() {
-  static const std::regex expression(
-      R"(zoCI:skip((all)|([+-])?([[:digit:]]+|\*))?(:([a-zA-Z0-9\-.,]+))?)", kSyntax);
+  static const std::regex expression(R"(zoCI:skip((all)|([+-])?([[:digit:]]+|\*))?(:([a-zA-Z0-9\-.,]+))?)", kSyntax);
   return expression;
 }
 
@@ -26,8 +24,7 @@ const std::regex& SkipAllExpression() {
 }
 
 const std::regex& OptionExpression() {
-  static const std::regex expression(
-      R"(ZOCI:option:([0-9a-zA-Z._\-]+)\s*=\s*([0-9a-zA-Z_.\-]+))", kSyntax);
+  static const std::regex expression(R"(ZOCI:option:([0-9a-zA-Z._\-]+)\s*=\s*([0-9a-zA-Z_.\-]+))", kSyntax);
   return expression;
 }
 
@@ -94,8 +91,7 @@ class DirectiveParser {
 
   void Add(const Match& match, size_t offset) {
     const bool all = match[2].matched;
-    std::vector<std::string> checks = match[6].matched ? SplitCheckList(match[6].str())
-                                                        : std::vector<std::string>();
+    std::vector<std::string> checks = match[6].matched ? SplitCheckList(match[6].str()) : std::vector<std::string>();
     if (all) {
       if (checks.empty()) {
         parsed_.skipAll = true;
@@ -149,8 +145,7 @@ std::shared_ptr<const FileDirectives> GetDirectives(clfile& record) {
 bool IsSuppressed(const std::vector<SkipRule>& rules, int32_t line, const std::string& checkName) {
   return std::any_of(rules.begin(), rules.end(), [&](const SkipRule& rule) {
     if (line < rule.firstLine || line > rule.lastLine) return false;
-    return rule.checks.empty() ||
-           std::any_of(rule.checks.begin(), rule.checks.end(), [&](const std::string& check) {
+    return rule.checks.empty() || std::any_of(rule.checks.begin(), rule.checks.end(), [&](const std::string& check) {
              return Platform::StrStrI(checkName.c_str(), check.c_str()) != nullptr;
            });
   });
@@ -164,9 +159,8 @@ bool HasSkipAllDirective(std::string_view text) {
 
 std::vector<std::pair<std::string, std::string>> OptionDirectives(std::string_view text) {
   std::vector<std::pair<std::string, std::string>> options;
-  ForEachDirective(text, OptionExpression(), [&](const Match& match, size_t) {
-    options.emplace_back(match[1].str(), match[2].str());
-  });
+  ForEachDirective(text, OptionExpression(),
+                   [&](const Match& match, size_t) { options.emplace_back(match[1].str(), match[2].str()); });
   return options;
 }
 

@@ -7,8 +7,8 @@ namespace Quillfern::ZoCodeInspections::Native {
 namespace {
 
 std::string ReplText(const repl& replacement) {
-  return "repl{" + FormatSpan(replacement.span) + "||" + FormatSpan(replacement.engineSpan) + " : " +
-         replacement.text + "}";
+  return "repl{" + FormatSpan(replacement.span) + "||" + FormatSpan(replacement.engineSpan) + " : " + replacement.text +
+         "}";
 }
 
 void AddActionLines(std::vector<std::string>& lines, const action& fix) {

@@ -15,8 +15,8 @@ OffsetAdjustFunction MakeOffsetAdjust(ClangTidy::clfile* record) {
 }
 
 SpanMapFunction MakeSpanMap(std::shared_ptr<IUtfIndexMapper> mapper, OffsetAdjustFunction adjust) {
-  return [mapper = std::move(mapper), adjust = std::move(adjust)](
-             uint32_t offset, uint32_t length) -> std::pair<int32_t, ZoSpan> {
+  return [mapper = std::move(mapper), adjust = std::move(adjust)](uint32_t offset,
+                                                                  uint32_t length) -> std::pair<int32_t, ZoSpan> {
     if (mapper) {
       const uint32_t start = adjust(offset);
       uint32_t begin16 = 0;

@@ -98,19 +98,15 @@ std::string ConfigurationArgument(const std::map<std::string, std::string>& opti
   return text + "], InheritParentConfig: true}";
 }
 
-bool IsOwnCheckOption(std::string_view name) {
-  return name.find(kOwnOptionMarker) != std::string_view::npos;
-}
+bool IsOwnCheckOption(std::string_view name) { return name.find(kOwnOptionMarker) != std::string_view::npos; }
 
-std::optional<EngineArguments> ProcessParameters(const CommandLine& commandLine,
-                                                 CheckOptions& checkOptions,
+std::optional<EngineArguments> ProcessParameters(const CommandLine& commandLine, CheckOptions& checkOptions,
                                                  const OptionOverrides& overrides) {
   EngineArguments output;
   Items payloads;
   Items pluginArguments;
   PluginRequest request;
-  if (!SplitCommandLine(commandLine, payloads, output) ||
-      !CollectPluginArguments(payloads, pluginArguments)) {
+  if (!SplitCommandLine(commandLine, payloads, output) || !CollectPluginArguments(payloads, pluginArguments)) {
     return std::nullopt;
   }
   for (const std::string& argument : pluginArguments) {

@@ -46,8 +46,7 @@ std::string ConfigurationArgument(const std::map<std::string, std::string>& opti
 /// line is not well-formed plugin form (a dangling "-Xclang" or
 /// "-plugin-arg-clang-tidy", an unknown payload or plugin argument, an option
 /// without "=").
-std::optional<EngineArguments> ProcessParameters(const CommandLine& commandLine,
-                                                 CheckOptions& checkOptions,
+std::optional<EngineArguments> ProcessParameters(const CommandLine& commandLine, CheckOptions& checkOptions,
                                                  const OptionOverrides& overrides);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

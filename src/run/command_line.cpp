@@ -21,8 +21,7 @@ void AppendPluginArgument(CommandLine& line, std::string pluginArgument) {
 }
 
 /// Appends `prefix` + entry, as one argument, for each non-empty entry.
-void AppendJoined(CommandLine& line, std::string_view prefix,
-                  const std::vector<std::string>& entries) {
+void AppendJoined(CommandLine& line, std::string_view prefix, const std::vector<std::string>& entries) {
   for (const std::string& entry : entries) {
     if (!entry.empty()) line.push_back(std::string(prefix) + entry);
   }
@@ -52,8 +51,7 @@ void AppendLeadingArguments(CommandLine& line, const std::string& checks) {
 void AppendLanguageArguments(CommandLine& line, const InspectionSettings& settings) {
   const std::optional<int32_t> toolset = ToolsetNumber(settings.platformToolset);
   if (!settings.compileAsC) line.emplace_back("-fcxx-exceptions");
-  line.push_back("-fms-compatibility-version=" +
-                 MsvcCompatibilityVersion(toolset, settings.ideVersion));
+  line.push_back("-fms-compatibility-version=" + MsvcCompatibilityVersion(toolset, settings.ideVersion));
   line.emplace_back(settings.compileAsC ? "/TC" : "/TP");
   if (!settings.compileAsC) {
     if (auto standard = LanguageStandardArgument(settings.languageStandard, toolset.value_or(0))) {
@@ -87,8 +85,7 @@ bool IsHeaderFile(const std::string& path, const InspectionSettings& settings) {
   return false;
 }
 
-std::optional<CommandLine> BuildCommandLine(const std::string& path,
-                                            const InspectionSettings& settings,
+std::optional<CommandLine> BuildCommandLine(const std::string& path, const InspectionSettings& settings,
                                             uint32_t modeFlags, const std::string& checks,
                                             const CheckOptions& checkOptions) {
   CommandLine line;

@@ -22,8 +22,7 @@ bool IsHeaderFile(const std::string& path, const InspectionSettings& settings);
 /// selection `checks` and `checkOptions` (the library's own options left
 /// out). Absent for a header file unless `modeFlags` has
 /// ModeFlags::allowHeaderFile; no other mode flag is read.
-std::optional<CommandLine> BuildCommandLine(const std::string& path,
-                                            const InspectionSettings& settings,
+std::optional<CommandLine> BuildCommandLine(const std::string& path, const InspectionSettings& settings,
                                             uint32_t modeFlags, const std::string& checks,
                                             const CheckOptions& checkOptions);
 

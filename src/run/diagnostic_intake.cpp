@@ -10,8 +10,8 @@ namespace Quillfern::ZoCodeInspections::Native {
 
 namespace {
 
-DiagnosticFilter FilterFor(const FixesFile& fixes, uint32_t modeFlags,
-                           const InspectionSettings& settings, const std::string& fixlessChecks) {
+DiagnosticFilter FilterFor(const FixesFile& fixes, uint32_t modeFlags, const InspectionSettings& settings,
+                           const std::string& fixlessChecks) {
   DiagnosticFilter filter;
   filter.mainFile = std::filesystem::path(fixes.mainSourceFile).lexically_normal();
   if ((modeFlags & ModeFlags::mainFileOnly) == 0) {
@@ -40,10 +40,9 @@ void PlaceErrorsWithoutPosition(FixesFile& fixes) {
 
 }  // namespace
 
-std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml,
-                                            uint32_t modeFlags, const InspectionSettings& settings,
-                                            std::string& runLog, std::string& errorText,
-                                            const std::string& fixlessChecks) {
+std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml, uint32_t modeFlags,
+                                            const InspectionSettings& settings, std::string& runLog,
+                                            std::string& errorText, const std::string& fixlessChecks) {
   auto result = NewRunResult();
   if (fixesYaml.empty()) {
     result->status = RunStatus::emptyFixes;

@@ -15,9 +15,8 @@ namespace Quillfern::ZoCodeInspections::Native {
 /// file (as `engine` reads it), else 0 with the diagnostics converted; a diagnostic whose
 /// conversion fails adds one "*** exception: " line to `errorText`. Compiler
 /// errors without a position are reported at the start of the main file.
-std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml,
-                                            uint32_t modeFlags, const InspectionSettings& settings,
-                                            std::string& runLog, std::string& errorText,
-                                            const std::string& fixlessChecks);
+std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml, uint32_t modeFlags,
+                                            const InspectionSettings& settings, std::string& runLog,
+                                            std::string& errorText, const std::string& fixlessChecks);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -7,8 +7,7 @@
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-std::optional<ProvidedFile> FileProvider::operator()(std::string_view name,
-                                                     std::string_view path) {
+std::optional<ProvidedFile> FileProvider::operator()(std::string_view name, std::string_view path) {
   try {
     asked_.emplace_back(path);
     const auto record = GetFile(name, path, false);

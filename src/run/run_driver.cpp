@@ -15,11 +15,11 @@
 #include "platform/platform.h"
 #include "platform/string_printf.h"
 #include "results/claims.h"
+#include "results/directives.h"
 #include "results/qfix_order.h"
 #include "results/qfix_text.h"
 #include "run/check_options.h"
 #include "run/diagnostic_intake.h"
-#include "results/directives.h"
 #include "run/file_provider.h"
 #include "run/output_sink.h"
 #include "run/run_results.h"
@@ -43,8 +43,7 @@ SharedRunState& Shared() {
 }
 
 int64_t SteadyNanoseconds() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
 
@@ -123,9 +122,8 @@ std::unique_ptr<RunResult> SkippedResult(int32_t status, const char* format, std
   auto result = NewRunResult();
   result->status = status;
   const std::string name(file);
-  result->logText = directive != nullptr
-                        ? StringPrintf(format, result->parseNumber, name.c_str(), directive)
-                        : StringPrintf(format, result->parseNumber, name.c_str());
+  result->logText = directive != nullptr ? StringPrintf(format, result->parseNumber, name.c_str(), directive)
+                                         : StringPrintf(format, result->parseNumber, name.c_str());
   return result;
 }
 
@@ -134,13 +132,11 @@ std::unique_ptr<RunResult> SkippedResult(int32_t status, const char* format, std
 std::unique_ptr<RunResult> ExitForMainFile(const RunContext& run, const MainFile& main) {
   if (run.settings.bomlessIsUtf8 && main.encoding == Encoding::ANSI) {
     return SkippedResult(RunStatus::incompatibleEncoding,
-                         "*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
-                         run.mainFile);
+                         "*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n", run.mainFile);
   }
   if (HasSkipAllDirective(*main.text)) {
-    return SkippedResult(RunStatus::skippedByDirective,
-                         "*** Parse #%d (%s) skipped by %s directive ***\n\n", run.mainFile,
-                         "zoCI:skipall");
+    return SkippedResult(RunStatus::skippedByDirective, "*** Parse #%d (%s) skipped by %s directive ***\n\n",
+                         run.mainFile, "zoCI:skipall");
   }
   return nullptr;
 }
@@ -157,8 +153,7 @@ OptionOverrides GatherOptionOverrides(const std::string& text, std::string& runL
 /// The engine's full argument list: program, file, export and header
 /// filter, then the translated arguments.
 EngineArguments EngineCommandLine(const RunContext& run, const OptionOverrides& overrides) {
-  std::optional<EngineArguments> arguments =
-      ProcessParameters(run.commandLine, run.checkOptions, overrides);
+  std::optional<EngineArguments> arguments = ProcessParameters(run.commandLine, run.checkOptions, overrides);
   if (!arguments) throw std::runtime_error("ProcessParameters failed!");
   arguments->push_front("-header-filter=.*");
   arguments->push_front(std::string("-export-fixes=") + kFixesFileName);
@@ -176,8 +171,7 @@ int32_t CallEngine(const RunContext& run, const EngineArguments& arguments) {
   IZOClangTidy& engine = run.engine;
   engine.SetOutputSink([&sink](OutputKey key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
   engine.SetCheckHook(run.hook);
-  const int32_t code = engine.Run(static_cast<int32_t>(argv.size()), argv.data(), &provider,
-                                  run.mainFileFolder);
+  const int32_t code = engine.Run(static_cast<int32_t>(argv.size()), argv.data(), &provider, run.mainFileFolder);
   engine.SetCheckHook(CheckHook());
   engine.SetOutputSink(OutputSinkCallback(), 0);
   return code;
@@ -204,9 +198,7 @@ EngineOutputs CollectOutputs(RunContext& run, int32_t code) {
 /// arguments or its check selection. It then says why on its error stream,
 /// returns non-zero and exports no fixes (an inspection that found compiler
 /// errors exports them).
-bool EngineRefused(int32_t code, const EngineOutputs& outputs) {
-  return code != 0 && outputs.fixesYaml.empty();
-}
+bool EngineRefused(int32_t code, const EngineOutputs& outputs) { return code != 0 && outputs.fixesYaml.empty(); }
 
 void SortAndClaim(RunResult& result) {
   SortAndDeduplicate(result.qfixes);
@@ -219,8 +211,7 @@ std::string ParametersText(const RunContext& run, const EngineArguments& argumen
   for (const auto& [name, value] : run.checkOptions) {
     if (IsOwnCheckOption(name)) text += name + "=" + value + "\n";
   }
-  text += StringPrintf("Files without BOM regarded as: %s\n",
-                       run.settings.bomlessIsUtf8 ? "utf8" : "ansi");
+  text += StringPrintf("Files without BOM regarded as: %s\n", run.settings.bomlessIsUtf8 ? "utf8" : "ansi");
   text += StringPrintf("VSTextEditor auto detect utf8: %s\n",
                        (run.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0 ? "yes" : "no");
   return text;
@@ -235,10 +226,9 @@ void FillYamlText(RunResult& result, const std::string& fixesYaml) {
   StoreLastYamlText(std::move(text));
 }
 
-std::string LogText(const RunResult& result, const std::string& runLog, const RunClock& clock,
-                    bool detailed) {
-  std::string text = StringPrintf("*** Parse #%d %s ***\n\n", result.parseNumber,
-                                  result.status >= 100 ? "failed" : "succeeded");
+std::string LogText(const RunResult& result, const std::string& runLog, const RunClock& clock, bool detailed) {
+  std::string text =
+      StringPrintf("*** Parse #%d %s ***\n\n", result.parseNumber, result.status >= 100 ? "failed" : "succeeded");
   text += runLog;
   if (detailed) {
     text += '\n';
@@ -264,8 +254,8 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   }
   EngineOutputs outputs = CollectOutputs(run, code);
   clock.engineReturned = SteadyNanoseconds();
-  run.result = DiagnosticIntake(run.engine, outputs.fixesYaml, run.modeFlags, run.settings,
-                                run.runLog, outputs.errors, run.fixlessChecks);
+  run.result = DiagnosticIntake(run.engine, outputs.fixesYaml, run.modeFlags, run.settings, run.runLog, outputs.errors,
+                                run.fixlessChecks);
   if (EngineRefused(code, outputs)) run.result->status = RunStatus::notRun;
   const bool detailed = run.logging == RunLogging::detailed;
   if (!detailed) std::string().swap(outputs.fixesYaml);  // read: only the detailed log shows it again
@@ -326,11 +316,21 @@ std::unique_ptr<RunResult> RunOnWorker(const RunRequest& request) {
   FileProvider provider(runLog);
   const CheckHook hook = MakeCheckHook(&request.checkOptions);
   const std::string folder = MainFileFolder(request.mainFile);
-  RunContext run{request.engine,        request.mainFile,     request.unsavedBuffers,
-                 request.settings,      request.modeFlags,    request.fixlessChecks,
-                 request.checkOptions,  request.commandLine,  request.logging,
-                 sink,                  provider,             hook,
-                 folder,                runLog,               nullptr};
+  RunContext run{request.engine,
+                 request.mainFile,
+                 request.unsavedBuffers,
+                 request.settings,
+                 request.modeFlags,
+                 request.fixlessChecks,
+                 request.checkOptions,
+                 request.commandLine,
+                 request.logging,
+                 sink,
+                 provider,
+                 hook,
+                 folder,
+                 runLog,
+                 nullptr};
   const bool ran = Platform::RunOnNewThread(kWorkerStackBytes, [&run] {
     try {
       RunBody(run);

@@ -25,8 +25,7 @@ struct EntryLookup {
   std::string error;
 };
 
-EntryFunction EntryOf(const Platform::Library& library, const std::string& where,
-                      std::string& tried) {
+EntryFunction EntryOf(const Platform::Library& library, const std::string& where, std::string& tried) {
   if (library.handle == nullptr) {
     tried += "\n  " + where + ": " + library.error;
     return nullptr;
@@ -48,8 +47,8 @@ EntryLookup FindEntry(const std::string& folder, std::initializer_list<const cha
   if (auto entry = EntryOf(Platform::OpenLibraryByName(name), "default search for " + name, tried)) {
     return {entry, {}};
   }
-  return {nullptr, "cannot load the engine library " + name + " from " + folder +
-                       " or the default search path; tried:" + tried};
+  return {nullptr,
+          "cannot load the engine library " + name + " from " + folder + " or the default search path; tried:" + tried};
 }
 
 #if defined(_WIN32)

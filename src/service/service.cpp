@@ -2,16 +2,15 @@
 
 #include <memory>
 
-#include "service/engine_loader.h"
 #include "platform/platform.h"
+#include "service/engine_loader.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
 namespace {
 
 // Created during static initialisation, before the host can call interop2.
-const std::unique_ptr<ZoCodeInspectionsInterop2> theService =
-    std::make_unique<ZoCodeInspectionsInterop2>();
+const std::unique_ptr<ZoCodeInspectionsInterop2> theService = std::make_unique<ZoCodeInspectionsInterop2>();
 
 void PointTmpAt(const std::string& folder) {
   if (folder.empty()) return;

@@ -7,12 +7,12 @@
 #include "buffers/encodings.h"
 #include "buffers/source_cache.h"
 #include "dumps/folder_dump.h"
-#include "service/engine_loader.h"
-#include "service/service.h"
 #include "mapping/mapper_factories.h"
 #include "platform/platform.h"
 #include "results/claim_groups.h"
 #include "results/claims.h"
+#include "service/engine_loader.h"
+#include "service/service.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -21,8 +21,7 @@ namespace {
 /// The host's replacements for a claimed fix: finalised by the engine, then
 /// mapped to UTF-16. Empty when the engine declines.
 FixReplacements FinalisedReplacements(const ClaimedFix& claim) {
-  const auto finalised =
-      Engine().FinaliseReplacements(claim.fileKey, *claim.utf8Text, claim.replacements);
+  const auto finalised = Engine().FinaliseReplacements(claim.fileKey, *claim.utf8Text, claim.replacements);
   if (!finalised) return {};
   FixReplacements result;
   for (const EngineReplacement& replacement : *finalised) {
@@ -39,8 +38,7 @@ void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(CacheScope::process);
 
 void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(CacheScope::process); }
 
-std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t* path,
-                                                                          uint32_t count) {
+std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t* path, uint32_t count) {
   try {
     const std::string name = Utf16ToUtf8(path, count);
     return GetMapper(name, name);
@@ -65,9 +63,10 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vecto
     for (const uint32_t token : tokens) {
       std::optional<ClaimedFix> claim = FindClaim(token);
       if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
-      const bool sameText = claims.empty() || (claim->fileKey == claims.front().fileKey &&
-                                               (claim->utf8Text == claims.front().utf8Text ||
-                                                *claim->utf8Text == *claims.front().utf8Text));
+      const bool sameText =
+          claims.empty() ||
+          (claim->fileKey == claims.front().fileKey &&
+           (claim->utf8Text == claims.front().utf8Text || *claim->utf8Text == *claims.front().utf8Text));
       if (!sameText) return {};
       claims.push_back(std::move(*claim));
     }
@@ -93,8 +92,7 @@ void ZoCodeInspectionsInterop2::DumpToChosenFolder() {
   }
 }
 
-std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::CreateTextMapper(const char16_t* text,
-                                                                             uint32_t count) {
+std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::CreateTextMapper(const char16_t* text, uint32_t count) {
   try {
     return MakeMapperFromUtf16(std::make_shared<const std::u16string>(text, count));
   } catch (const std::exception&) {

@@ -4,11 +4,11 @@
 #include <utility>
 
 #include "hostlib/zoipc.h"
-#include "service/engine_loader.h"
-#include "service/service.h"
 #include "run/command_line.h"
 #include "run/run_driver.h"
 #include "run/run_results.h"
+#include "service/engine_loader.h"
+#include "service/service.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -26,14 +26,15 @@ std::unique_ptr<RunResult> FailedResult(std::string errorText) {
 ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings,
                            const ServiceState& serviceState)
     : state(serviceState),
-      path(std::move(filePath)), settings(fileSettings), parseMutex(std::make_unique<std::mutex>()) {}
+      path(std::move(filePath)),
+      settings(fileSettings),
+      parseMutex(std::make_unique<std::mutex>()) {}
 
 ZoFileParser::~ZoFileParser() = default;
 
 void ZoFileParser::SetEnabled(bool on) { enabled = on; }
 
-std::optional<CommandLine> ZoFileParser::BuildCommandLine(uint32_t modeFlags,
-                                                          const std::string& checks,
+std::optional<CommandLine> ZoFileParser::BuildCommandLine(uint32_t modeFlags, const std::string& checks,
                                                           const CheckOptions& checkOptions) {
   try {
     return Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
@@ -43,10 +44,8 @@ std::optional<CommandLine> ZoFileParser::BuildCommandLine(uint32_t modeFlags,
   }
 }
 
-std::unique_ptr<RunResult> ZoFileParser::Parse(uint32_t modeFlags,
-                                               const UnsavedBuffers& unsavedBuffers,
-                                               const std::string& checks,
-                                               const std::string& fixlessChecks,
+std::unique_ptr<RunResult> ZoFileParser::Parse(uint32_t modeFlags, const UnsavedBuffers& unsavedBuffers,
+                                               const std::string& checks, const std::string& fixlessChecks,
                                                CheckOptions& checkOptions) {
   try {
     return GuardedParse(modeFlags, unsavedBuffers, checks, fixlessChecks, checkOptions);
@@ -57,10 +56,8 @@ std::unique_ptr<RunResult> ZoFileParser::Parse(uint32_t modeFlags,
   }
 }
 
-std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags,
-                                                      const UnsavedBuffers& unsavedBuffers,
-                                                      const std::string& checks,
-                                                      const std::string& fixlessChecks,
+std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags, const UnsavedBuffers& unsavedBuffers,
+                                                      const std::string& checks, const std::string& fixlessChecks,
                                                       CheckOptions& checkOptions) {
   if (!enabled) {
     Logging::Log(Logging::Level::notice, "Disabled before parse -- skipping");
@@ -68,14 +65,13 @@ std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags,
   }
   if (settings.skipRun) return NewRunResult();
   std::lock_guard lock(*parseMutex);
-  std::optional<CommandLine> commandLine =
-      Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
+  std::optional<CommandLine> commandLine = Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
   if (!commandLine) return nullptr;
   // An engine that cannot be loaded throws; Parse turns that into the result.
-  const RunRequest request{Engine(),      path,          unsavedBuffers,
-                           settings,      modeFlags,     fixlessChecks,
-                           checkOptions,  *commandLine,
-                           state.detailedLogging ? RunLogging::detailed : RunLogging::normal};
+  const RunRequest request{
+      Engine(),     path,         unsavedBuffers,
+      settings,     modeFlags,    fixlessChecks,
+      checkOptions, *commandLine, state.detailedLogging ? RunLogging::detailed : RunLogging::normal};
   std::unique_ptr<RunResult> result = RunOnWorker(request);
   if (!result || !enabled) return nullptr;
   return result;

@@ -24,9 +24,8 @@ class ZoFileParser final : public IZoFileParser {
                                               const CheckOptions& checkOptions) override;
   /// Empty when switched off (before or during the run), for a header that
   /// may not be inspected, or when the run could not be made.
-  std::unique_ptr<RunResult> Parse(uint32_t modeFlags, const UnsavedBuffers& unsavedBuffers,
-                                   const std::string& checks, const std::string& fixlessChecks,
-                                   CheckOptions& checkOptions) override;
+  std::unique_ptr<RunResult> Parse(uint32_t modeFlags, const UnsavedBuffers& unsavedBuffers, const std::string& checks,
+                                   const std::string& fixlessChecks, CheckOptions& checkOptions) override;
   std::string GetPath() override;
 
  private:

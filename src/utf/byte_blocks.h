@@ -62,9 +62,7 @@ inline BlockMasks WidenAndMask(const unsigned char* p, char16_t* out) {
 namespace Sse2 {
 
 namespace detail {
-inline __m128i Load(const unsigned char* p) {
-  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-}
+inline __m128i Load(const unsigned char* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 /// Joins the 16-bit lane masks of four comparisons into one 64-bit mask.
 template <typename Compare>
 uint64_t Mask(const unsigned char* p, Compare compare) {
@@ -81,9 +79,7 @@ uint64_t Mask(const unsigned char* p, Compare compare) {
 inline uint64_t MaskOfEither(const unsigned char* p, unsigned char a, unsigned char b) {
   const __m128i va = _mm_set1_epi8(static_cast<char>(a));
   const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
-  return detail::Mask(p, [&](__m128i v) {
-    return _mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb));
-  });
+  return detail::Mask(p, [&](__m128i v) { return _mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)); });
 }
 
 /// Bytes equal to `a`.
@@ -92,9 +88,7 @@ inline uint64_t MaskOf(const unsigned char* p, unsigned char a) { return MaskOfE
 /// Bytes of 0x80 or above, and NULs when `withNul`.
 inline uint64_t MaskOfHigh(const unsigned char* p, bool withNul) {
   const __m128i zero = _mm_setzero_si128();
-  return detail::Mask(p, [&](__m128i v) {
-    return withNul ? _mm_or_si128(v, _mm_cmpeq_epi8(v, zero)) : v;
-  });
+  return detail::Mask(p, [&](__m128i v) { return withNul ? _mm_or_si128(v, _mm_cmpeq_epi8(v, zero)) : v; });
 }
 
 /// Whether any byte is 0x80 or above, or a NUL when `withNul`.

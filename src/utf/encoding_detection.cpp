@@ -140,12 +140,9 @@ Encoding EncodingDetector::Detect(const char* bytes, size_t size) const {
   if (auto bom = BomEncoding(p, size)) return *bom;
 
   switch (ScanUtf8(p, size, nullSuggestsBinary)) {
-    case Utf8Scan::asciiOnly:
-      return Encoding::ASCII;
-    case Utf8Scan::utf8:
-      return Encoding::UTF8_NOBOM;
-    case Utf8Scan::notUtf8:
-      break;
+    case Utf8Scan::asciiOnly: return Encoding::ASCII;
+    case Utf8Scan::utf8: return Encoding::UTF8_NOBOM;
+    case Utf8Scan::notUtf8: break;
   }
 
   const NulCounts nuls = CountNuls(p, size);
@@ -169,8 +166,6 @@ Encoding EncodingDetector::Detect(const char* bytes, size_t size) const {
   return hasNul && nullSuggestsBinary ? Encoding::None : Encoding::ANSI;
 }
 
-Encoding DetectEncoding(const char* bytes, size_t size) {
-  return EncodingDetector{}.Detect(bytes, size);
-}
+Encoding DetectEncoding(const char* bytes, size_t size) { return EncodingDetector{}.Detect(bytes, size); }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

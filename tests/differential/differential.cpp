@@ -15,10 +15,15 @@ namespace fs = std::filesystem;
 
 /// The flags zoci gives every inspection on this host, so that both tools
 /// see the same compiler warnings.
-const std::vector<std::string> kCompilerFlags = {"-std=c++17", "-Wall", "-Wshadow", "-Wunused-variable",
+const std::vector<std::string> kCompilerFlags = {"-std=c++17",
+                                                 "-Wall",
+                                                 "-Wshadow",
+                                                 "-Wunused-variable",
                                                  "-Wno-non-literal-null-conversion",
-                                                 "-Wno-inconsistent-missing-override", "-fexceptions",
-                                                 "-fcxx-exceptions", "-fms-extensions"};
+                                                 "-Wno-inconsistent-missing-override",
+                                                 "-fexceptions",
+                                                 "-fcxx-exceptions",
+                                                 "-fms-extensions"};
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -104,7 +109,8 @@ Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
 
 /// Splits `paths` into `count` batches of about equal size.
 std::vector<std::vector<std::string>> Batches(const std::vector<std::string>& paths, unsigned count) {
-  std::vector<std::vector<std::string>> batches(std::max(1u, std::min<unsigned>(count, static_cast<unsigned>(paths.size()))));
+  std::vector<std::vector<std::string>> batches(
+      std::max(1u, std::min<unsigned>(count, static_cast<unsigned>(paths.size()))));
   for (size_t i = 0; i < paths.size(); ++i) batches[i % batches.size()].push_back(paths[i]);
   return batches;
 }
@@ -115,8 +121,9 @@ std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup
   std::vector<Invocation> runs;
   for (const auto& batch : Batches(paths, setup.jobs)) {
     const fs::path stem = folder / ("clang-tidy-" + std::to_string(runs.size()));
-    Invocation run{stem, {setup.clangTidy, "--quiet", "--checks=" + setup.checks, "--fix",
-                          "--export-fixes=" + stem.string() + ".yaml"}};
+    Invocation run{
+        stem,
+        {setup.clangTidy, "--quiet", "--checks=" + setup.checks, "--fix", "--export-fixes=" + stem.string() + ".yaml"}};
     run.arguments.insert(run.arguments.end(), batch.begin(), batch.end());
     run.arguments.push_back("--");
     run.arguments.insert(run.arguments.end(), kCompilerFlags.begin(), kCompilerFlags.end());
@@ -155,7 +162,8 @@ std::string Where(const std::u32string& text, size_t units) {
 }
 
 std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return text;
 }
 
@@ -179,8 +187,10 @@ void CompareDiagnostics(const std::string& label, std::vector<Key> expected, std
   std::vector<Key> missing, extra;
   std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
   std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-  for (const Key& key : missing) mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key, text));
-  for (const Key& key : extra) mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key, text));
+  for (const Key& key : missing)
+    mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key, text));
+  for (const Key& key : extra)
+    mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key, text));
 }
 
 /// UTF-8 of a text excerpt with line ends, tabs and NUL spelled out.
@@ -198,8 +208,11 @@ std::string FirstDifference(const std::u32string& expected, const std::u32string
   const auto differing = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
   const size_t at = static_cast<size_t>(differing - expected.begin());
   const size_t from = at > 20 ? at - 20 : 0;
-  const auto excerpt = [from](const std::u32string& text) { return Visible(text.substr(std::min(from, text.size()), 60)); };
-  return "differs at " + Where(expected, at) + ": expected \"" + excerpt(expected) + "\", got \"" + excerpt(actual) + "\"";
+  const auto excerpt = [from](const std::u32string& text) {
+    return Visible(text.substr(std::min(from, text.size()), 60));
+  };
+  return "differs at " + Where(expected, at) + ": expected \"" + excerpt(expected) + "\", got \"" + excerpt(actual) +
+         "\"";
 }
 
 struct References {
@@ -211,7 +224,9 @@ References ReadReferences(const std::vector<Invocation>& runs, const Written& wr
   References references;
   for (const Invocation& run : runs) {
     const std::string yaml = Read(run.stem.string() + ".yaml");
-    if (run.ExitCode() != 0) references.problems.push_back("clang-tidy exited with " + std::to_string(run.ExitCode()) + ", its last message: " + LastLine(run.Err()));
+    if (run.ExitCode() != 0)
+      references.problems.push_back("clang-tidy exited with " + std::to_string(run.ExitCode()) +
+                                    ", its last message: " + LastLine(run.Err()));
     for (const Reported& reported : ReadExportedFixes(yaml)) {
       const auto source = written.references.find(reported.file);
       if (source == written.references.end()) continue;
@@ -251,11 +266,13 @@ void CompareForm(const FormFile& file, const References& references,
 void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>& found,
                  std::vector<std::string>& mismatches) {
   if (run.ExitCode() != 0) {
-    mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) + ", its last message: " + LastLine(run.Err()));
+    mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) +
+                         ", its last message: " + LastLine(run.Err()));
   }
   std::vector<std::string> failures;
   try {
-    for (const Reported& reported : ReadSarif(run.Out(), failures)) found[reported.file].push_back(KeyOf(reported, reported.offset));
+    for (const Reported& reported : ReadSarif(run.Out(), failures))
+      found[reported.file].push_back(KeyOf(reported, reported.offset));
   } catch (const std::exception& error) {
     mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
   }

@@ -22,17 +22,27 @@ constexpr uint64_t kGeneratedSources = 200 / ZOCI_DIFFERENTIAL_SHARE;
 /// Real sources: GoogleTest's own (as Debian installs them), compiled with
 /// its include folders, each in one of the Unicode forms in turn.
 const std::vector<std::string> kRealSources = {
-    "googletest/src/gtest-assertion-result.cc", "googletest/src/gtest-death-test.cc",
-    "googletest/src/gtest-filepath.cc",         "googletest/test/gtest_no_test_unittest.cc",
-    "googletest/src/gtest-port.cc",             "googletest/src/gtest-printers.cc",
-    "googletest/src/gtest-test-part.cc",        "googletest/src/gtest-typed-test.cc",
-    "googletest/src/gtest.cc",                  "googletest/src/gtest_main.cc",
-    "googlemock/src/gmock-cardinalities.cc",    "googlemock/src/gmock-internal-utils.cc",
-    "googlemock/src/gmock-matchers.cc",         "googlemock/src/gmock.cc",
+    "googletest/src/gtest-assertion-result.cc",
+    "googletest/src/gtest-death-test.cc",
+    "googletest/src/gtest-filepath.cc",
+    "googletest/test/gtest_no_test_unittest.cc",
+    "googletest/src/gtest-port.cc",
+    "googletest/src/gtest-printers.cc",
+    "googletest/src/gtest-test-part.cc",
+    "googletest/src/gtest-typed-test.cc",
+    "googletest/src/gtest.cc",
+    "googletest/src/gtest_main.cc",
+    "googlemock/src/gmock-cardinalities.cc",
+    "googlemock/src/gmock-internal-utils.cc",
+    "googlemock/src/gmock-matchers.cc",
+    "googlemock/src/gmock.cc",
     "googlemock/src/gmock_main.cc",
-    "googletest/test/googletest-message-test.cc", "googletest/test/googletest-test-part-test.cc",
-    "googletest/test/gtest_environment_test.cc",  "googletest/test/gtest_premature_exit_test.cc",
-    "googletest/test/gtest_repeat_test.cc",       "googletest/test/gtest_skip_test.cc",
+    "googletest/test/googletest-message-test.cc",
+    "googletest/test/googletest-test-part-test.cc",
+    "googletest/test/gtest_environment_test.cc",
+    "googletest/test/gtest_premature_exit_test.cc",
+    "googletest/test/gtest_repeat_test.cc",
+    "googletest/test/gtest_skip_test.cc",
     "googlemock/test/gmock-cardinalities_test.cc",
 };
 const std::vector<Form> kUnicodeForms = {Form::utf8,    Form::utf16leBom, Form::utf8Bom,
@@ -47,8 +57,11 @@ const char* const kRealChecks =
     "readability-simplify-boolean-expr,modernize-use-trailing-return-type";
 
 Setup ToolSetup(const std::string& checks, std::vector<std::string> includeFolders = {}) {
-  return {.zoci = ZOCI_EXE, .clangTidy = ZOCI_REFERENCE_TIDY, .checks = checks,
-          .includeFolders = std::move(includeFolders), .jobs = 2};
+  return {.zoci = ZOCI_EXE,
+          .clangTidy = ZOCI_REFERENCE_TIDY,
+          .checks = checks,
+          .includeFolders = std::move(includeFolders),
+          .jobs = 2};
 }
 
 /// Where the compared files go: ZOCI_DIFFERENTIAL_FOLDER keeps them for a
@@ -69,7 +82,8 @@ std::string Report(const std::vector<std::string>& mismatches) {
   std::map<std::string, size_t> perForm;
   for (const std::string& mismatch : mismatches) {
     const size_t colon = mismatch.find(": "), dot = mismatch.rfind('.', colon);
-    ++perForm[dot == std::string::npos || colon == std::string::npos ? "runs" : mismatch.substr(dot + 1, colon - dot - 1)];
+    ++perForm[dot == std::string::npos || colon == std::string::npos ? "runs"
+                                                                     : mismatch.substr(dot + 1, colon - dot - 1)];
   }
   std::string report = std::to_string(mismatches.size()) + " disagreements (";
   for (const auto& [form, count] : perForm) report += form + " " + std::to_string(count) + ", ";
@@ -152,7 +166,8 @@ TEST(Differential, RealSourcesAgreeWithClangTidy) {
   const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kRealChecks, includes), Folder().Path("real"));
   EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
   EXPECT_EQ(outcome.formsCompared, cases.size());
-  for (const auto& [name, count] : outcome.referenceDiagnostics) EXPECT_GT(count, 0u) << name << " carries no diagnostic";
+  for (const auto& [name, count] : outcome.referenceDiagnostics)
+    EXPECT_GT(count, 0u) << name << " carries no diagnostic";
 }
 
 }  // namespace

@@ -8,22 +8,23 @@ namespace {
 using Words = std::vector<std::string>;
 
 /// Words that code page 1252 can write: Latin-1 and its 0x80-0x9F extras.
-const Words kAnsiWords = {"Größe",  "Straße", "café",    "naïve",     "Œuvre",   "façade", "€ 5,–",
-                          "“Zitat”", "‘quote’", "…",      "™",         "Žižek",   "Ÿ",      "½ ¼ ¾",
-                          "±0,5°",  "µs",     "— dash", "• item",    "†‡",      "‰",      "‹›«»",
-                          "ƒ(x)",   "ˆ˜",     "Ærøskøbing", "Ångström", "¿Qué?", "¡Olé!", "©®",
-                          "×÷",     "ÿ",      "\u00A0nbsp", "šŠ",    "Ñandú",   "Çà"};
+const Words kAnsiWords = {"Größe",   "Straße",  "café",       "naïve",    "Œuvre", "façade", "€ 5,–",
+                          "“Zitat”", "‘quote’", "…",          "™",        "Žižek", "Ÿ",      "½ ¼ ¾",
+                          "±0,5°",   "µs",      "— dash",     "• item",   "†‡",    "‰",      "‹›«»",
+                          "ƒ(x)",    "ˆ˜",      "Ærøskøbing", "Ångström", "¿Qué?", "¡Olé!",  "©®",
+                          "×÷",      "ÿ",       "\u00A0nbsp", "šŠ",       "Ñandú", "Çà"};
 /// Words from other scripts, including characters outside the BMP (in
 /// comments only: text converted from UTF-16 carries them as two three-byte
 /// halves, which clang takes in comments but not in code or literals).
-const Words kWideWords = {"Привет мир", "Ελληνικά", "שלום",   "مرحبا",   "नमस्ते",  "日本語テキスト",
-                          "中文字符",   "한국어",   "ไทย",    "😀",      "🎉🚀",    "𝄞 music",
-                          "𝕏𝕐",         "𠀀𠀁",     "e\u0301", "a\u200Db", "\uFEFFzw", "ℤ ∑ ∫",
-                          "Ǆ",          "ﬁ",        "👩‍💻",    "🇩🇪",     "𐐷",       "ꙮ"};
+const Words kWideWords = {"Привет мир", "Ελληνικά", "שלום",        "مرحبا",    "नमस्ते",     "日本語テキスト",
+                          "中文字符",   "한국어",   "ไทย",         "😀",       "🎉🚀",     "𝄞 music",
+                          "𝕏𝕐",         "𠀀𠀁",     "e\u0301",     "a\u200Db", "\uFEFFzw", "ℤ ∑ ∫",
+                          "Ǆ",          "ﬁ",        "👩‍💻", "🇩🇪",       "𐐷",        "ꙮ"};
 const Words kAsciiWords = {"size", "total", "value", "the", "of", "item", "price", "x", "TODO", "note"};
 /// Words from other scripts within the BMP, for string literals.
-const Words kWideBmpWords = {"Привет мир", "Ελληνικά", "שלום", "مرحبا", "नमस्ते", "日本語テキスト", "中文字符",
-                             "한국어", "ไทย", "e\u0301", "a\u200Db", "ℤ ∑ ∫", "Ǆ", "ﬁ", "ꙮ", "€ ‰"};
+const Words kWideBmpWords = {"Привет мир", "Ελληνικά", "שלום", "مرحبا",   "नमस्ते",     "日本語テキスト",
+                             "中文字符",   "한국어",   "ไทย",  "e\u0301", "a\u200Db", "ℤ ∑ ∫",
+                             "Ǆ",          "ﬁ",        "ꙮ",    "€ ‰"};
 /// Identifier stems: plain, code page 1252 letters, other scripts of the BMP.
 const Words kAnsiNames = {"size", "größe", "straße", "café", "naïve", "œuvre", "ærø", "Ñame"};
 const Words kWideNames = {"размер", "大小", "字", "δέλτα", "名前", "ｘ", "한"};
@@ -93,9 +94,9 @@ class Generator {
 
   void Unit() {
     using Maker = void (Generator::*)();
-    static const std::vector<Maker> makers = {&Generator::NullPointers, &Generator::Overrides,  &Generator::Braces,
-                                              &Generator::MemberInits,  &Generator::Typedefs,   &Generator::ElseReturn,
-                                              &Generator::Comments,     &Generator::LongLine,   &Generator::Strings};
+    static const std::vector<Maker> makers = {&Generator::NullPointers, &Generator::Overrides, &Generator::Braces,
+                                              &Generator::MemberInits,  &Generator::Typedefs,  &Generator::ElseReturn,
+                                              &Generator::Comments,     &Generator::LongLine,  &Generator::Strings};
     (this->*makers[c_.Below(static_cast<uint32_t>(makers.size()))])();
   }
 
@@ -108,8 +109,8 @@ class Generator {
     Line(indent_ + "virtual ~Base" + N() + "() {}");
     Line(indent_ + "virtual int Get(int v) const { return v; }" + TrailingComment());
     Line("};");
-    Line(LeadingText() + "struct Derived" + N() + " : Base" + N() + " {" + Gap() + "virtual int Get(int v) const { return v + 1; }" +
-         Gap() + "};" + TrailingComment());
+    Line(LeadingText() + "struct Derived" + N() + " : Base" + N() + " {" + Gap() +
+         "virtual int Get(int v) const { return v + 1; }" + Gap() + "};" + TrailingComment());
   }
   void Braces() {
     Line("int Loop" + N() + "(int n) {" + TrailingComment());
@@ -125,7 +126,8 @@ class Generator {
     const std::string a = Name("a"), b = Name("b"), cc = Name("c");
     Line("struct Member" + N() + " {" + TrailingComment());
     const std::string third = c_.Below(2) ? ", " + cc + "(3)" : "";
-    Line(indent_ + LeadingText() + "Member" + N() + "() : " + a + "(1)," + Gap() + b + "(2)" + third + " {}" + TrailingComment());
+    Line(indent_ + LeadingText() + "Member" + N() + "() : " + a + "(1)," + Gap() + b + "(2)" + third + " {}" +
+         TrailingComment());
     Line(indent_ + "int " + a + "; int " + b + ";" + Gap() + "int " + cc + ";" + TrailingComment());
     Line("};");
   }
@@ -157,7 +159,8 @@ class Generator {
     Line(comment + "*/ int* " + Name("far") + " = 0;" + TrailingComment());
   }
   void Strings() {
-    Line("const char* const kText" + N() + "[] = {\"" + Text(5) + "\"," + Gap() + "\"" + Text(5) + "\"};" + TrailingComment());
+    Line("const char* const kText" + N() + "[] = {\"" + Text(5) + "\"," + Gap() + "\"" + Text(5) + "\"};" +
+         TrailingComment());
   }
 
   Choices& c_;

@@ -7,10 +7,10 @@ namespace {
 
 /// Code points of the bytes 0x80-0x9F in code page 1252 (0 where undefined);
 /// 0xA0-0xFF are the same as the code points.
-constexpr std::array<char32_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char32_t, 32> kCp1252High = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 std::optional<unsigned char> Cp1252Byte(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<unsigned char>(c);
@@ -83,8 +83,8 @@ size_t SequenceLength(unsigned char lead) {
 }  // namespace
 
 const std::vector<Form>& AllForms() {
-  static const std::vector<Form> forms = {Form::utf8,       Form::utf8Bom,  Form::utf16le, Form::utf16leBom,
-                                          Form::utf16be,    Form::utf16beBom, Form::cp1252};
+  static const std::vector<Form> forms = {Form::utf8,    Form::utf8Bom,    Form::utf16le, Form::utf16leBom,
+                                          Form::utf16be, Form::utf16beBom, Form::cp1252};
   return forms;
 }
 

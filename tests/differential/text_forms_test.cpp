@@ -19,9 +19,13 @@ struct KnownForm {
 TEST(TextForms, EachFormHasItsKnownBytesAndDecodesBack) {
   const std::vector<KnownForm> table = {
       {Form::utf8, "A\xE2\x82\xAC\xF0\x9F\x98\x80"},
-      {Form::utf8Bom, "\xEF\xBB\xBF" "A\xE2\x82\xAC\xF0\x9F\x98\x80"},
+      {Form::utf8Bom,
+       "\xEF\xBB\xBF"
+       "A\xE2\x82\xAC\xF0\x9F\x98\x80"},
       {Form::utf16le, std::string("A\0\xAC\x20\x3D\xD8\x00\xDE", 8)},
-      {Form::utf16leBom, std::string("\xFF\xFE" "A\0\xAC\x20\x3D\xD8\x00\xDE", 10)},
+      {Form::utf16leBom, std::string("\xFF\xFE"
+                                     "A\0\xAC\x20\x3D\xD8\x00\xDE",
+                                     10)},
       {Form::utf16be, std::string("\0A\x20\xAC\xD8\x3D\xDE\x00", 8)},
       {Form::utf16beBom, std::string("\xFE\xFF\0A\x20\xAC\xD8\x3D\xDE\x00", 10)},
   };
@@ -33,8 +37,13 @@ TEST(TextForms, EachFormHasItsKnownBytesAndDecodesBack) {
 }
 
 TEST(TextForms, CodePage1252TakesOnlyItsOwnCharactersAndNeverValidUtf8) {
-  EXPECT_EQ(Encode(U"Gr\u00F6\u00DFe \u20AC\u2019", Form::cp1252), "Gr\xF6\xDF" "e \x80\x92");
-  EXPECT_EQ(Decode("Gr\xF6\xDF" "e \x80\x92", Form::cp1252), U"Gr\u00F6\u00DFe \u20AC\u2019");
+  EXPECT_EQ(Encode(U"Gr\u00F6\u00DFe \u20AC\u2019", Form::cp1252),
+            "Gr\xF6\xDF"
+            "e \x80\x92");
+  EXPECT_EQ(Decode("Gr\xF6\xDF"
+                   "e \x80\x92",
+                   Form::cp1252),
+            U"Gr\u00F6\u00DFe \u20AC\u2019");
   EXPECT_EQ(Encode(kSample, Form::cp1252), std::nullopt);        // no emoji in 1252
   EXPECT_EQ(Encode(U"plain", Form::cp1252), std::nullopt);       // ASCII: the UTF-8 form again
   EXPECT_EQ(Encode(U"\u00C3\u00A9", Form::cp1252), std::nullopt);  // its bytes C3 A9 read as UTF-8 "é"
@@ -43,9 +52,14 @@ TEST(TextForms, CodePage1252TakesOnlyItsOwnCharactersAndNeverValidUtf8) {
 
 TEST(TextForms, MalformedBytesDoNotDecode) {
   const std::vector<std::pair<std::string, Form>> table = {
-      {"\xC3", Form::utf8},          {"\xC0\x80", Form::utf8},          {"\xED\xA0\x80", Form::utf8},
-      {"A", Form::utf8Bom},          {std::string("A\0B", 3), Form::utf16le}, {std::string("\0\xDC", 2), Form::utf16le},
-      {std::string("\x3D\xD8", 2), Form::utf16le}, {std::string("A\0", 2), Form::utf16leBom},
+      {"\xC3", Form::utf8},
+      {"\xC0\x80", Form::utf8},
+      {"\xED\xA0\x80", Form::utf8},
+      {"A", Form::utf8Bom},
+      {std::string("A\0B", 3), Form::utf16le},
+      {std::string("\0\xDC", 2), Form::utf16le},
+      {std::string("\x3D\xD8", 2), Form::utf16le},
+      {std::string("A\0", 2), Form::utf16leBom},
   };
   for (const auto& [bytes, form] : table) EXPECT_EQ(Decode(bytes, form), std::nullopt) << FormName(form);
 }
@@ -59,9 +73,12 @@ TEST(TextForms, ByteOffsetsBecomeUtf16Offsets) {
 
 TEST(GeneratedSources, CarryTheTextTheyPromise) {
   // Across the seeds the comparison uses, every kind of real-world text turns up.
-  const std::vector<std::pair<const char*, std::string>> features = {
-      {"CR LF", "\r\n"}, {"tab", "\t"}, {"NUL", std::string(1, '\0')}, {"4-byte character", "\xF0"},
-      {"3-byte character", "\xE2"}, {"NULL macro", "= NULL;"}};
+  const std::vector<std::pair<const char*, std::string>> features = {{"CR LF", "\r\n"},
+                                                                     {"tab", "\t"},
+                                                                     {"NUL", std::string(1, '\0')},
+                                                                     {"4-byte character", "\xF0"},
+                                                                     {"3-byte character", "\xE2"},
+                                                                     {"NULL macro", "= NULL;"}};
   std::string all;
   size_t loneCr = 0, longLines = 0;
   for (uint64_t seed = 1; seed <= 200; ++seed) {

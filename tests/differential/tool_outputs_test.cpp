@@ -29,7 +29,8 @@ TEST(ToolOutputs, ExportedFixesGiveEachDiagnosticsOwnMessageFileAndOffset) {
       "    Level:           Warning\n"
       "  - DiagnosticName:  modernize-use-default-member-init\n"
       "    DiagnosticMessage:\n"
-      "      Message:         \"use default member initializer for 'gr\xC3\xB6\xC3\x9F" "e'\"\n"
+      "      Message:         \"use default member initializer for 'gr\xC3\xB6\xC3\x9F"
+      "e'\"\n"
       "      FilePath:        '/t/it''s.cpp'\n"
       "      FileOffset:      44\n"
       "      Replacements:    []\n"
@@ -42,7 +43,9 @@ TEST(ToolOutputs, ExportedFixesGiveEachDiagnosticsOwnMessageFileAndOffset) {
   EXPECT_EQ(read[0].file, "/t/a.cpp");
   EXPECT_EQ(read[0].offset, 137u);
   EXPECT_EQ(read[0].level, "Warning");
-  EXPECT_EQ(read[1].message, "use default member initializer for 'gr\xC3\xB6\xC3\x9F" "e'");
+  EXPECT_EQ(read[1].message,
+            "use default member initializer for 'gr\xC3\xB6\xC3\x9F"
+            "e'");
   EXPECT_EQ(read[1].file, "/t/it's.cpp");
   EXPECT_EQ(read[1].offset, 44u);
   EXPECT_EQ(read[1].level, "Error");
@@ -59,7 +62,9 @@ TEST(ToolOutputs, SarifResultsNameTheirFileAndFailedFilesAreListed) {
   std::vector<std::string> failures;
   const std::vector<Reported> read = ReadSarif(json, failures);
   ASSERT_EQ(read.size(), 1u);
-  EXPECT_EQ(read[0].file, "/t/gr\xC3\xB6\xC3\x9F" "e x.cpp");
+  EXPECT_EQ(read[0].file,
+            "/t/gr\xC3\xB6\xC3\x9F"
+            "e x.cpp");
   EXPECT_EQ(read[0].check, "modernize-use-nullptr");
   EXPECT_EQ(read[0].message, "use nullptr");
   EXPECT_EQ(read[0].level, "warning");

@@ -88,8 +88,8 @@ bool SecondRunGoesOnBeside(const std::string& heldChecks, const std::string& che
 }
 
 TEST(EngineConcurrency, RunsWithProcessWideCheckStateTakeTurns) {
-  for (const char* check : {"bugprone-not-null-terminated-result", "bugprone-bad-signal-to-kill-thread",
-                            "cert-pos44-c"}) {
+  for (const char* check :
+       {"bugprone-not-null-terminated-result", "bugprone-bad-signal-to-kill-thread", "cert-pos44-c"}) {
     EXPECT_FALSE(SecondRunGoesOnBeside(std::string("-*,") + check, "-*,bugprone-*", std::chrono::seconds(2))) << check;
   }
 }

@@ -2,9 +2,9 @@
 
 #include <stdexcept>
 
-#include "service/engine_loader.h"
 #include "run/check_options.h"
 #include "run/command_line.h"
+#include "service/engine_loader.h"
 
 namespace zotest {
 

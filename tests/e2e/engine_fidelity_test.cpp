@@ -68,7 +68,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   {"modernize-use-nullptr.IgnoredTypes", "a: b;^[a-z]{1,2}$"},
                                   {"zoci.Empty", ""},
                                   {"zoci.Dash", "-"}}},
-                    FidelityCase{"inventory.cpp", "-*,bugprone-*,cppcoreguidelines-*,performance-*,clang-analyzer-*", {}},
+                    FidelityCase{
+                        "inventory.cpp", "-*,bugprone-*,cppcoreguidelines-*,performance-*,clang-analyzer-*", {}},
                     FidelityCase{"buffers.c", "-*,bugprone-*,cert-*,clang-analyzer-*", {}},
                     // A cycle through a standard algorithm: found only when the
                     // checks visit the system header's instantiation too.
@@ -106,7 +107,8 @@ TEST_P(EngineCorpusFidelity, DiagnosticsAndFixesEqualTheBinarys) {
   TempDir scratch;
   const ReferenceRun reference = RunReference(request, scratch);
   const EngineRunResult engine = RunEngine(RealEngine(), request);
-  EXPECT_EQ(WithoutDeprecatedHeaderNames(WithoutRunLog(engine.diagnostics)), WithoutDeprecatedHeaderNames(reference.diagnostics));
+  EXPECT_EQ(WithoutDeprecatedHeaderNames(WithoutRunLog(engine.diagnostics)),
+            WithoutDeprecatedHeaderNames(reference.diagnostics));
   EXPECT_EQ(WithoutDeprecatedHeaderNames(engine.fixesYaml), WithoutDeprecatedHeaderNames(reference.fixesYaml));
   EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
   EXPECT_EQ(engine.exitCode, reference.exitCode);
@@ -178,7 +180,8 @@ TEST(EngineFidelity, AnExportOfHundredsOfDiagnosticsIsTheBinarys) {
 }
 
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
-  EngineRequest request = SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,readability-braces-around-statements");
+  EngineRequest request =
+      SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,readability-braces-around-statements");
   request.checkProfile = true;
   const EngineRunResult run = RunEngine(RealEngine(), request);
   const size_t table = run.errors.find("clang-tidy checks profiling");

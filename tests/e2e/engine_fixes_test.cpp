@@ -34,8 +34,8 @@ TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFiles) {
 }
 
 TEST(EngineReadExportedFixes, TextThatDoesNotParseIsAbsentAndSilent) {
-  for (const std::string yaml : {"not: [closed", "- just\n- a list\n", "MainSourceFile: x\nDiagnostics: 3\n",
-                                 "Diagnostics: []\n"}) {
+  for (const std::string yaml :
+       {"not: [closed", "- just\n- a list\n", "MainSourceFile: x\nDiagnostics: 3\n", "Diagnostics: []\n"}) {
     testing::internal::CaptureStderr();
     testing::internal::CaptureStdout();
     EXPECT_FALSE(RealEngine().ReadExportedFixes(yaml).has_value()) << yaml;
@@ -51,13 +51,20 @@ std::string BlockLayoutFixes(int count, int broken = -1) {
   std::string yaml = "---\nMainSourceFile:  '/src/main.cpp'\nDiagnostics:\n";
   for (int i = 0; i < count; ++i) {
     const std::string offset = i == broken ? "x" : std::to_string(10 * i);
-    yaml += "  - DiagnosticName:  modernize-use-nullptr\n    DiagnosticMessage:\n"
-            "      Message:         'use nullptr: ''" + std::to_string(i) + "'''\n"
-            "      FilePath:        '/src/main.cpp'\n      FileOffset:      " + offset + "\n"
-            "      Replacements:\n        - FilePath:        '/src/main.cpp'\n"
-            "          Offset:          " + offset + "\n          Length:          1\n"
-            "          ReplacementText: \"- nullptr\\n\"\n"
-            "    Level:           Warning\n    BuildDirectory:  '/src'\n";
+    yaml +=
+        "  - DiagnosticName:  modernize-use-nullptr\n    DiagnosticMessage:\n"
+        "      Message:         'use nullptr: ''" +
+        std::to_string(i) +
+        "'''\n"
+        "      FilePath:        '/src/main.cpp'\n      FileOffset:      " +
+        offset +
+        "\n"
+        "      Replacements:\n        - FilePath:        '/src/main.cpp'\n"
+        "          Offset:          " +
+        offset +
+        "\n          Length:          1\n"
+        "          ReplacementText: \"- nullptr\\n\"\n"
+        "    Level:           Warning\n    BuildDirectory:  '/src'\n";
   }
   return yaml + "...\n";
 }
@@ -105,14 +112,19 @@ struct FinaliseCase {
 TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefusesBadInput) {
   const std::string ctor = "struct A { int a, b; A() : a(1), b(2) {} };\n";
   const std::string includes = "#include <map>\n#include <vector>\n\nint x;\n";
-  const std::string style = "IncludeBlocks: Preserve\nIncludeCategories:\n  - Regex: '^<vector>'\n"
-                            "    Priority: 1\n  - Regex: '.*'\n    Priority: 2\n";
+  const std::string style =
+      "IncludeBlocks: Preserve\nIncludeCategories:\n  - Regex: '^<vector>'\n"
+      "    Priority: 1\n  - Regex: '.*'\n    Priority: 2\n";
   const std::vector<FinaliseCase> cases = {
       // the comma left behind goes (white space stays: no style formats here)
       {"", ctor, {{"", 4, 33}}, "struct A { int a, b; A() : a(1)  {} };\n"},
-      {"", includes, {{"#include <string>", 0, UINT_MAX}},
+      {"",
+       includes,
+       {{"#include <string>", 0, UINT_MAX}},
        "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
-      {style, "#include <vector>\n\nint x;\n", {{"#include <array>", 0, UINT_MAX}},
+      {style,
+       "#include <vector>\n\nint x;\n",
+       {{"#include <array>", 0, UINT_MAX}},
        "#include <vector>\n#include <array>\n\nint x;\n"},
       {"IndentWidth: [not a number\n", includes, {{"y", 4, 1}}, std::nullopt},
       {"", "int x = 1;\n", {{"a", 2, 4}, {"b", 4, 4}}, std::nullopt},  // conflict
@@ -140,14 +152,16 @@ struct Embedded {
 
 Embedded Embed(const std::string& before, const FinaliseCase& c, const std::string& after) {
   Embedded embedded{before + c.text + after, c.replacements};
-  for (EngineReplacement& replacement : embedded.replacements) replacement.offset += static_cast<uint32_t>(before.size());
+  for (EngineReplacement& replacement : embedded.replacements)
+    replacement.offset += static_cast<uint32_t>(before.size());
   return embedded;
 }
 
 /// `count` declarations, each on a line of its own or all on one line.
 std::string Filler(int count, bool ownLines) {
   std::string text;
-  for (int i = 0; i < count; ++i) text += "int f" + std::to_string(i) + " = " + std::to_string(i) + (ownLines ? ";\n" : "; ");
+  for (int i = 0; i < count; ++i)
+    text += "int f" + std::to_string(i) + " = " + std::to_string(i) + (ownLines ? ";\n" : "; ");
   return text;
 }
 
@@ -183,7 +197,8 @@ TEST(EngineFinaliseReplacements, AFixDeepInALargeTextIsCleanedUpAsInASmallOne) {
       const Embedded embedded = Embed(before, fixes[row], after);
       const auto inside = RealEngine().FinaliseReplacements(file, embedded.text, embedded.replacements);
       ASSERT_TRUE(inside.has_value()) << row << " " << place;
-      EXPECT_EQ(Applied(embedded.text, *inside), before + Applied(fixes[row].text, *alone) + after) << row << " " << place;
+      EXPECT_EQ(Applied(embedded.text, *inside), before + Applied(fixes[row].text, *alone) + after)
+          << row << " " << place;
     }
   }
 }
@@ -194,7 +209,9 @@ TEST(EngineFinaliseReplacements, FixesAtTheEdgesOfTextsWithFewOrNoLineBreaks) {
   const std::vector<FinaliseCase> cases = {
       {"", "", {{"int x;", 0, 0}}, "int x;"},
       {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
-      {"", noBreaks, {{"/* a */", 0, 0}, {"/* b */", 0, static_cast<uint32_t>(noBreaks.size())}},
+      {"",
+       noBreaks,
+       {{"/* a */", 0, 0}, {"/* b */", 0, static_cast<uint32_t>(noBreaks.size())}},
        "/* a */" + noBreaks + "/* b */"},
       {"", noBreaks, {{"9", 1, static_cast<uint32_t>(noBreaks.size() / 2 + 1)}}, std::nullopt},  // applied as given
       {"", crlf, {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"},

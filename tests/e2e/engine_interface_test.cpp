@@ -88,7 +88,9 @@ TEST(EngineOutputSink, IsOfferedTheThreeKeysAndDeclinedOnesAreNotCaptured) {
 }
 
 TEST(EngineOutputSink, WithoutASinkOrWithOneThatThrowsTheOutputsGoToTheProcessAndTheWorkingFolder) {
-  const OutputSinkCallback throwing = [](OutputKey, CapturedOutputs&) -> bool { throw std::runtime_error("sink broke"); };
+  const OutputSinkCallback throwing = [](OutputKey, CapturedOutputs&) -> bool {
+    throw std::runtime_error("sink broke");
+  };
   for (const OutputSinkCallback& sink : {OutputSinkCallback(), throwing}) {
     TempDir folder;
     const EngineRequest request = FileRequest(folder.Write("clean.cpp", "int* Zero() { return 0; }\n"), kSomeChecks);
@@ -115,8 +117,8 @@ TEST(EngineCallbacks, AProviderAndAHookThatThrowAreReportedWhileTheDiskIsReadAnd
   };
   request.hook = [](uint32_t, HookArgs&&) -> std::optional<HookArgs> { throw std::out_of_range("no such argument"); };
   const EngineRunResult run = RunEngine(RealEngine(), request);
-  EXPECT_THAT(run.errors, HasSubstr("the file provider failed for '" + SamplePath("inventory.cpp") +
-                                    "': bad conversion"));
+  EXPECT_THAT(run.errors,
+              HasSubstr("the file provider failed for '" + SamplePath("inventory.cpp") + "': bad conversion"));
   EXPECT_THAT(run.errors, HasSubstr("error: the check hook failed: no such argument"));
   EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-nullptr]"), 2);
 }

@@ -144,13 +144,12 @@ std::vector<Step> WatchingSteps() {
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, EnginePreamble,
-    testing::Values(
-        PreambleCase{"AstChecks",
-                     "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements,"
-                     "readability-inconsistent-declaration-parameter-name,performance-for-range-copy,"
-                     "bugprone-branch-clone",
-                     ReusingSteps()},
-        PreambleCase{"PreprocessorChecks", "-*,modernize-*,bugprone-macro-parentheses", WatchingSteps()}));
+    testing::Values(PreambleCase{"AstChecks",
+                                 "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements,"
+                                 "readability-inconsistent-declaration-parameter-name,performance-for-range-copy,"
+                                 "bugprone-branch-clone",
+                                 ReusingSteps()},
+                    PreambleCase{"PreprocessorChecks", "-*,modernize-*,bugprone-macro-parentheses", WatchingSteps()}));
 
 // Threads that inspect the same file and another one at once share the store:
 // every run gives the sequential results.
@@ -162,7 +161,8 @@ TEST(EnginePreambleStore, RunsOnSeveralThreadsShareItAndGiveTheSequentialResults
       FileRequest(folder.Write("first.cpp", Text(kIncludes, kBody)), checks),
       FileRequest(folder.Write("second.cpp", Text("#include <map>\n" + std::string(kIncludes), kEdited)), checks)};
   std::vector<std::string> sequential;
-  for (const EngineRequest& request : requests) sequential.push_back(WithoutRunLog(RunEngine(RealEngine(), request).diagnostics));
+  for (const EngineRequest& request : requests)
+    sequential.push_back(WithoutRunLog(RunEngine(RealEngine(), request).diagnostics));
   const std::vector<size_t> threadFiles = {0, 0, 1};
   std::vector<std::vector<std::string>> concurrent(threadFiles.size());
   std::vector<std::thread> threads;

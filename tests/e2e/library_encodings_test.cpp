@@ -38,8 +38,8 @@ struct SeenDiagnostic {
 };
 
 void PrintTo(const SeenDiagnostic& seen, std::ostream* out) {
-  *out << seen.check << ": " << seen.message << " (" << seen.trigger.size() << " units, "
-       << seen.replaced.size() << " replacements)";
+  *out << seen.check << ": " << seen.message << " (" << seen.trigger.size() << " units, " << seen.replaced.size()
+       << " replacements)";
 }
 
 std::u16string Covered(const qfix& fix, ZoSpan span) {

@@ -48,8 +48,14 @@ class LibraryRunOutcomes : public CleanCache {
 TEST_F(LibraryRunOutcomes, OptionValuesThatYamlReadsSpeciallyReachTheCheckAsWritten) {
   const std::string path = folder.Write("macro.cpp", kMacroSource).string();
   const std::vector<std::pair<std::string, size_t>> cases = {
-      {"MYNULL,OTHER", 1}, {"a: b,MYNULL", 1}, {"^[a-z]{1,2}$,MYNULL", 1}, {"-,MYNULL", 1},
-      {"'MYNULL'", 0},     {"", 0},            {"-", 0},                     {"OTHER", 0},
+      {"MYNULL,OTHER", 1},
+      {"a: b,MYNULL", 1},
+      {"^[a-z]{1,2}$,MYNULL", 1},
+      {"-,MYNULL", 1},
+      {"'MYNULL'", 0},
+      {"", 0},
+      {"-", 0},
+      {"OTHER", 0},
   };
   for (const auto& [value, reported] : cases) {
     const auto result = Parse(path, "-*,modernize-use-nullptr", {{"modernize-use-nullptr.NullMacros", value}});

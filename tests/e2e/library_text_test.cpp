@@ -36,8 +36,8 @@ struct Applied {
 };
 
 void PrintTo(const Applied& applied, std::ostream* out) {
-  *out << applied.check << " at " << applied.trigger.size() << " units, "
-       << applied.replacements.size() << " final replacements";
+  *out << applied.check << " at " << applied.trigger.size() << " units, " << applied.replacements.size()
+       << " final replacements";
 }
 
 class LibraryText : public CleanCache {
@@ -64,8 +64,8 @@ class LibraryText : public CleanCache {
     for (const qfix& fix : result->qfixes) {
       Applied one{fix.checkname, Covered(fix, fix.triggerspan), {}};
       if (!fix.actions.empty()) {
-        const FixReplacements final = interop2().GetFixReplacements(
-            static_cast<uint32_t>(fix.actions.front().claimToken));
+        const FixReplacements final =
+            interop2().GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
         for (const repl& replacement : final.replacements) {
           one.replacements.emplace_back(Covered(fix, replacement.span), replacement.text);
         }
@@ -81,8 +81,8 @@ class LibraryText : public CleanCache {
 const std::string kEmoji = "\xF0\x9F\x98\x80";  // U+1F600: 4 bytes, 2 units
 
 TEST_F(LibraryText, CharactersOutsideTheBmpTakeFourBytesBeforeADiagnosticOnTheirLine) {
-  const std::string source = "const char* s = \"" + kEmoji + kEmoji + "\"; int* p = 0; // " + kEmoji + "\n" +
-                             "int* q = 0;\n";
+  const std::string source =
+      "const char* s = \"" + kEmoji + kEmoji + "\"; int* p = 0; // " + kEmoji + "\n" + "int* q = 0;\n";
   const std::vector<Applied> expected = {
       {"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}},
       {"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}},
@@ -100,8 +100,7 @@ TEST_F(LibraryText, FinalReplacementsInUtf8WithABomMatchThoseWithout) {
   ASSERT_EQ(plain.size(), 3u);
   ASSERT_FALSE(plain[0].replacements.empty());
   EXPECT_EQ(plain[0].replacements[0], std::make_pair(std::u16string(u"a(0),"), std::string()));
-  EXPECT_EQ(plain[2].replacements,
-            (std::vector<std::pair<std::u16string, std::string>>{{u"0", "nullptr"}}))
+  EXPECT_EQ(plain[2].replacements, (std::vector<std::pair<std::u16string, std::string>>{{u"0", "nullptr"}}))
       << "a fix in the last bytes of the file";
   EXPECT_EQ(Inspect("bom.cpp", "\xEF\xBB\xBF" + source, checks), plain);
 }
@@ -111,8 +110,8 @@ TEST_F(LibraryText, FinalReplacementsInUtf8WithABomMatchThoseWithout) {
 TEST_F(LibraryText, AFileWithANulByteIsInspectedAsItIs) {
   const std::string checks = "-*,modernize-use-nullptr,clang-diagnostic-null-character";
   const Applied nullptrFix{"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}};
-  for (const auto& [name, bytes] : {std::pair{"nul.cpp", "int a;\0 int* p = 0;\n"s},
-                                    std::pair{"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s}}) {
+  for (const auto& [name, bytes] :
+       {std::pair{"nul.cpp", "int a;\0 int* p = 0;\n"s}, std::pair{"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s}}) {
     const std::vector<Applied> applied = Inspect(name, bytes, checks);
     ASSERT_EQ(applied.size(), 2u) << name;
     EXPECT_EQ(applied[0].check, "clang-diagnostic-null-character");
@@ -130,7 +129,8 @@ TEST_F(LibraryText, HeadersThatDifferOnlyInLetterCaseAreTwoFiles) {
   const auto upper = folder.Write("Foo.h", "// caf\xE9\nstruct Upper {};\n");
   const auto lower = folder.Write("foo.h", "// caf\xE9\nstruct Lower {};\n");
   std::filesystem::last_write_time(lower, std::filesystem::last_write_time(upper));
-  const std::string main = folder.Write("main.cpp", "#include \"Foo.h\"\n#include \"foo.h\"\nUpper u; Lower l;\n").string();
+  const std::string main =
+      folder.Write("main.cpp", "#include \"Foo.h\"\n#include \"foo.h\"\nUpper u; Lower l;\n").string();
   const std::unique_ptr<RunResult> result = Run(main, "-*,modernize-use-nullptr");
   ASSERT_NE(result, nullptr);
   EXPECT_LT(result->status, 100) << result->errorText;

@@ -29,7 +29,8 @@ ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) 
     command.append(" ").append(Quoted(isExport ? std::string("-export-fixes=").append(fixes) : argument));
   }
   command += " --";
-  for (const std::string& argument : NativeCompilerArgs(request.compilerArgs)) command.append(" ").append(Quoted(argument));
+  for (const std::string& argument : NativeCompilerArgs(request.compilerArgs))
+    command.append(" ").append(Quoted(argument));
   const auto out = scratch.Path() / "out.txt";
   const auto err = scratch.Path() / "err.txt";
   command += " > " + Quoted(out.string()) + " 2> " + Quoted(err.string());
@@ -52,7 +53,6 @@ std::string WithoutSummary(const std::string& errors) {
   }
   return kept;
 }
-
 
 std::string WithoutRunLog(const std::string& diagnostics) {
   std::istringstream lines(diagnostics);

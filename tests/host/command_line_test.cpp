@@ -19,8 +19,8 @@ std::string ErrorOf(std::vector<std::string> arguments) {
 }
 
 TEST(CommandLine, CompilerFlagsTakeTheirValueJoinedOrSeparate) {
-  const Options o = Parse({"inspect", "-Iinc", "-I", "inc2", "-isystem", "sys", "-DA=1", "-D", "B", "-include",
-                           "pre.h", "--std=c++17", "-m32", "--x", "c", "--extra-arg=-Wall", "a.c"});
+  const Options o = Parse({"inspect", "-Iinc", "-I", "inc2", "-isystem", "sys", "-DA=1", "-D", "B", "-include", "pre.h",
+                           "--std=c++17", "-m32", "--x", "c", "--extra-arg=-Wall", "a.c"});
   EXPECT_EQ(o.settings.includeFolders, (std::vector<std::string>{"inc", "inc2"}));
   EXPECT_EQ(o.settings.excludedFolders, (std::vector<std::string>{"sys"}));
   EXPECT_EQ(o.settings.defines, (std::vector<std::string>{"A=1", "B"}));
@@ -41,10 +41,30 @@ TEST(CommandLine, DefaultsSuitAToolRunByHand) {
 }
 
 TEST(CommandLine, SettingsAndModeFlagsHaveLongNames) {
-  const Options o = Parse({"inspect", "--toolset", "v142", "--ide-version=16.4", "--skip-errors", "--no-keep-fixless",
-                           "--allow-headers", "--main-file-only", "--no-utf8-detection", "--bomless-utf8",
-                           "--ansi-code-page", "932", "--no-convert", "--header-ext", ".inc", "--option", "a.B=1",
-                           "--option=c.D=x=y", "--format", "sarif", "-j4", "--only", "modernize-*", "a.cpp"});
+  const Options o = Parse({"inspect",
+                           "--toolset",
+                           "v142",
+                           "--ide-version=16.4",
+                           "--skip-errors",
+                           "--no-keep-fixless",
+                           "--allow-headers",
+                           "--main-file-only",
+                           "--no-utf8-detection",
+                           "--bomless-utf8",
+                           "--ansi-code-page",
+                           "932",
+                           "--no-convert",
+                           "--header-ext",
+                           ".inc",
+                           "--option",
+                           "a.B=1",
+                           "--option=c.D=x=y",
+                           "--format",
+                           "sarif",
+                           "-j4",
+                           "--only",
+                           "modernize-*",
+                           "a.cpp"});
   EXPECT_EQ(o.settings.platformToolset, "v142");
   EXPECT_EQ(o.settings.ideVersion, "16.4");
   EXPECT_TRUE(o.settings.skipErrors);
@@ -69,7 +89,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
   EXPECT_NE(ErrorOf({"inspect", "a.cpp", "--checks"}).find("needs a value"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "--std=c++98", "a.cpp"}).find("unknown --std"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "-j0", "a.cpp"}).find("at least 1"), std::string::npos);
-  EXPECT_NE(ErrorOf({"inspect", "--format=xml", "a.cpp"}).find("unknown --format 'xml' (text, json, sarif)"), std::string::npos);
+  EXPECT_NE(ErrorOf({"inspect", "--format=xml", "a.cpp"}).find("unknown --format 'xml' (text, json, sarif)"),
+            std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "--option", "novalue", "a.cpp"}).find("NAME=VALUE"), std::string::npos);
   EXPECT_NE(ErrorOf({"inspect", "--fix=yes", "a.cpp"}).find("takes no value"), std::string::npos);
 }

@@ -12,8 +12,10 @@ namespace {
 
 TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
   std::string error;
-  auto list = ParseTidyConfig("---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
-                              "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n", error);
+  auto list = ParseTidyConfig(
+      "---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
+      "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
+      error);
   ASSERT_TRUE(list) << error;
   EXPECT_EQ(list->checks, "-*,modernize-*");
   EXPECT_EQ(list->checkOptions, (std::map<std::string, std::string>{{"a.B", "2"}, {"c.D", "x y"}}));
@@ -37,9 +39,11 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
   dir.Write("compile_commands.json",
-            "[{\"directory\": \"" + root + "\", \"file\": \"src/a.cpp\", \"arguments\": [\"c++\", \"-Iinc\", \"-isystem\", \"/sys\","
-            " \"-DX=1\", \"-include\", \"pre.h\", \"-std=c++20\", \"-c\", \"src/a.cpp\"]},"
-            " {\"directory\": \"" + root + "\", \"file\": \"" + root + "/b.c\", \"command\": \"cc -D 'Y=a b' -xc b.c\"}]");
+            "[{\"directory\": \"" + root +
+                "\", \"file\": \"src/a.cpp\", \"arguments\": [\"c++\", \"-Iinc\", \"-isystem\", \"/sys\","
+                " \"-DX=1\", \"-include\", \"pre.h\", \"-std=c++20\", \"-c\", \"src/a.cpp\"]},"
+                " {\"directory\": \"" +
+                root + "\", \"file\": \"" + root + "/b.c\", \"command\": \"cc -D 'Y=a b' -xc b.c\"}]");
   std::string error;
   const auto database = CompileDatabase::Load(dir.Path(), error);
   ASSERT_TRUE(database) << error;

@@ -76,16 +76,25 @@ struct Dressing {
 TEST(ReplaceFileContent, WritesTheNamedFileAndKeepsWhatItIs) {
   const Dressing dressings[] = {
       {"symbolic link",
-       [](const fs::path& file) { fs::create_symlink(file.filename(), file.parent_path() / "link.cpp"); return file.parent_path() / "link.cpp"; },
+       [](const fs::path& file) {
+         fs::create_symlink(file.filename(), file.parent_path() / "link.cpp");
+         return file.parent_path() / "link.cpp";
+       },
        [](const fs::path&, const fs::path& given) { EXPECT_TRUE(fs::is_symlink(given)); }},
       {"hard link",
-       [](const fs::path& file) { fs::create_hard_link(file, file.parent_path() / "other.cpp"); return file; },
+       [](const fs::path& file) {
+         fs::create_hard_link(file, file.parent_path() / "other.cpp");
+         return file;
+       },
        [](const fs::path& file, const fs::path&) {
          EXPECT_EQ(fs::hard_link_count(file), 2u);
          EXPECT_EQ(zotest::ReadBytes(file.parent_path() / "other.cpp"), "new");
        }},
       {"mode",
-       [](const fs::path& file) { fs::permissions(file, fs::perms(0640)); return file; },
+       [](const fs::path& file) {
+         fs::permissions(file, fs::perms(0640));
+         return file;
+       },
        [](const fs::path& file, const fs::path&) { EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640)); }},
       {"extended attribute",
        [](const fs::path& file) {
@@ -102,7 +111,7 @@ TEST(ReplaceFileContent, WritesTheNamedFileAndKeepsWhatItIs) {
          return file;
        },
        [](const fs::path& file, const fs::path&) {
-         struct stat info {};
+         struct stat info{};
          ASSERT_EQ(stat(file.c_str(), &info), 0);
          EXPECT_EQ(info.st_uid, 65534u);
          EXPECT_EQ(info.st_gid, 65534u);
@@ -133,11 +142,13 @@ struct ConcurrentSave {
 TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
   const ConcurrentSave saves[] = {
       {"in place", [](const fs::path& file) { Overwrite(file, "saved"); }, true},
-      {"same content, new file", [](const fs::path& file) {
+      {"same content, new file",
+       [](const fs::path& file) {
          const fs::path other = file.string() + ".new";
          Overwrite(other, "old");
          fs::rename(other, file);
-       }, true},
+       },
+       true},
       {"deleted", [](const fs::path& file) { fs::remove(file); }, false},
   };
   for (const bool hardLinked : {false, true}) {  // a rename, or a write in place

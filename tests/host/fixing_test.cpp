@@ -43,7 +43,9 @@ TEST(RefusedFixes, FollowClangTidysRulesForOverlaps) {
       {"a range inside another, first", {{{2, 2, ""}}, {{0, 10, ""}}}, {true, false}},
       {"a range inside another, last", {{{0, 10, ""}}, {{2, 2, ""}}}, {false, true}},
       {"one range changed two ways", {{{2, 2, "a"}}, {{2, 2, "b"}}}, {true, true}},
-      {"a fix of several ranges, one crossing", {{{0, 1, ""}, {5, 3, ""}}, {{7, 2, ""}}, {{20, 1, ""}}}, {true, true, false}},
+      {"a fix of several ranges, one crossing",
+       {{{0, 1, ""}, {5, 3, ""}}, {{7, 2, ""}}, {{20, 1, ""}}},
+       {true, true, false}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -128,7 +130,10 @@ TEST(ApplyEdits, ReplacesUtf16RangesWithUtf8Text) {
 
 TEST(WriteBack, KeepsTheEncodingAndByteOrderMark) {
   zotest::TempDir dir;
-  const std::string original = std::string("\xFF\xFE", 2) + std::string("a\0=\0""0\0;\0", 8);
+  const std::string original = std::string("\xFF\xFE", 2) + std::string(
+                                                                "a\0=\0"
+                                                                "0\0;\0",
+                                                                8);
   const auto path = dir.Write("a.cpp", original).string();
   std::string error;
   const HostText like{u"a=0;", FileEncoding::utf16le, true, 0, {}};

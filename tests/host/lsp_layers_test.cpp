@@ -38,12 +38,15 @@ TEST(LspDispatchTable, AnswersWhatNoHandlerCan) {
     handled.push_back("close " + params.uri);
     return json("closed");
   });
-  table.OnRequest<NoParams>("later", [&](const json&, const NoParams&) -> DispatchTable::Result { return std::nullopt; });
+  table.OnRequest<NoParams>("later",
+                            [&](const json&, const NoParams&) -> DispatchTable::Result { return std::nullopt; });
   table.OnRequest<NoParams>("refuse", [](const json&, const NoParams&) -> DispatchTable::Result {
     throw RpcError(ErrorCode::invalidRequest, "refused");
   });
-  table.OnRequest<NoParams>("fail", [](const json&, const NoParams&) -> DispatchTable::Result { throw std::runtime_error("broke"); });
-  table.OnNotification<DidCloseParams>("closed", [&](const DidCloseParams& params) { handled.push_back("closed " + params.uri); });
+  table.OnRequest<NoParams>(
+      "fail", [](const json&, const NoParams&) -> DispatchTable::Result { throw std::runtime_error("broke"); });
+  table.OnNotification<DidCloseParams>(
+      "closed", [&](const DidCloseParams& params) { handled.push_back("closed " + params.uri); });
   table.OnResponse([&](const json& message) { response = message; });
   table.GuardWith([](const std::string& method) {
     if (method.rfind("guarded", 0) == 0) throw RpcError(ErrorCode::serverNotInitialized, "not yet");
@@ -91,9 +94,11 @@ TEST(LspDispatchTable, AnswersWhatNoHandlerCan) {
 }
 
 TEST(LspProtocol, ReadsTheClientsChoicesAtInitialize) {
-  const json params = {{"capabilities", {{"general", {{"positionEncodings", {"utf-8", "utf-16"}}}}, {"window", {{"workDoneProgress", true}}}}},
-                       {"trace", "messages"},
-                       {"initializationOptions", {{"checks", "-*,a"}, {"checkOptions", {{"x.y", "1"}}}}}};
+  const json params = {
+      {"capabilities",
+       {{"general", {{"positionEncodings", {"utf-8", "utf-16"}}}}, {"window", {{"workDoneProgress", true}}}}},
+      {"trace", "messages"},
+      {"initializationOptions", {{"checks", "-*,a"}, {"checkOptions", {{"x.y", "1"}}}}}};
   const auto read = params.get<InitializeParams>();
   EXPECT_EQ(read.encoding, PositionEncoding::utf8);
   EXPECT_TRUE(read.showsProgress);
@@ -156,7 +161,9 @@ class ScriptedServer : public SchedulerCallbacks {
     return DocumentSnapshot{"/w/" + uri, versions_.at(uri), {}};
   }
   std::string BeginProgress(const std::string& uri, const std::string&) override { return uri; }
-  void EndProgress(const std::string& token, const std::string& message) override { Record("end " + token + ": " + message); }
+  void EndProgress(const std::string& token, const std::string& message) override {
+    Record("end " + token + ": " + message);
+  }
   void Publish(const std::string& uri, int64_t version, std::vector<Diagnostic> diagnostics) override {
     if (onPublish) onPublish();
     Record("publish " + uri + " " + std::to_string(version) + " (" + std::to_string(diagnostics.size()) + ")");

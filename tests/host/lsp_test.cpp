@@ -16,8 +16,8 @@
 
 #include "file_uri.h"
 #include "lsp_documents.h"
-#include "lsp_inbox.h"
 #include "lsp_framing.h"
+#include "lsp_inbox.h"
 #include "lsp_server.h"
 #include "lsp_shapes.h"
 #include "text_codec.h"
@@ -28,10 +28,11 @@ namespace {
 using nlohmann::json;
 
 TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
-  std::istringstream in("content-length: 2\r\nContent-Type: x\r\n\r\n{}"
-                        "Content-Length: zz\r\n\r\n"
-                        "Content-Length: 7\r\n\r\n[1,2,3]"
-                        "Content-Length: 9\r\n\r\n{\"cut");
+  std::istringstream in(
+      "content-length: 2\r\nContent-Type: x\r\n\r\n{}"
+      "Content-Length: zz\r\n\r\n"
+      "Content-Length: 7\r\n\r\n[1,2,3]"
+      "Content-Length: 9\r\n\r\n{\"cut");
   std::string body, error;
   ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::message);
   EXPECT_EQ(body, "{}");
@@ -47,7 +48,9 @@ TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
 
 json Message(const json& id, const std::string& method) { return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}}; }
 
-Incoming Cancel(const json& id) { return {{{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", id}}}}, ""}; }
+Incoming Cancel(const json& id) {
+  return {{{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", id}}}}, ""};
+}
 
 TEST(LspInbox, CancelsOnlyRequestsThatWaitOrRun) {
   Inbox inbox;
@@ -129,15 +132,17 @@ TEST(LspDocuments, PositionsAskedOneAfterAnotherCountAsPositionsAskedAlone) {
   const std::u16string text = u"é😀b€ x😀y\r\nzé\n😀";
   const LineIndex lines(text);
   // In text order, backwards, overlapping, across lines, between the units of a pair.
-  const std::pair<uint32_t, uint32_t> spans[] = {{0, 1}, {1, 2}, {3, 2}, {6, 2}, {1, 1}, {8, 1}, {2, 7}, {11, 2},
-                                                 {12, 0}, {14, 2}, {10, 1}, {15, 1}, {0, 16}};
+  const std::pair<uint32_t, uint32_t> spans[] = {{0, 1},  {1, 2},  {3, 2},  {6, 2},  {1, 1},  {8, 1}, {2, 7},
+                                                 {11, 2}, {12, 0}, {14, 2}, {10, 1}, {15, 1}, {0, 16}};
   for (const PositionEncoding encoding : {PositionEncoding::utf8, PositionEncoding::utf16}) {
     const TextPositions positions(lines, encoding);
     for (const auto& [offset, length] : spans) {
-      EXPECT_EQ(positions.Range(offset, length), TextPositions(lines, encoding).Range(offset, length)) << offset << " " << length;
+      EXPECT_EQ(positions.Range(offset, length), TextPositions(lines, encoding).Range(offset, length))
+          << offset << " " << length;
     }
   }
-  EXPECT_EQ(RangeOf(lines, 6, 3, PositionEncoding::utf8), json({{"start", At(0, 11)}, {"end", At(0, 16)}}));  // "x😀" after 11 bytes
+  EXPECT_EQ(RangeOf(lines, 6, 3, PositionEncoding::utf8),
+            json({{"start", At(0, 11)}, {"end", At(0, 16)}}));  // "x😀" after 11 bytes
 }
 
 TEST(FileUris, NamePathsOfBothStylesBothWays) {
@@ -165,7 +170,10 @@ TEST(FileUris, NamePathsOfBothStylesBothWays) {
 /// Records what the server asks of it; its fixes are what the test sets.
 class FakeBackend : public LspBackend {
  public:
-  std::string Start(const Options& options) override { startedWith = options; return startError; }
+  std::string Start(const Options& options) override {
+    startedWith = options;
+    return startError;
+  }
   void Opened(const std::string&) override {}
   void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
@@ -210,7 +218,10 @@ class LspServerTest : public testing::Test {
   /// message thread); null when none comes.
   json AwaitAnswer(const json& id) {
     std::unique_lock<std::mutex> lock(sentMutex);
-    const auto answer = [&] { return std::find_if(history.begin(), history.end(), [&](const json& m) { return m.value("id", json()) == id && !m.contains("method"); }); };
+    const auto answer = [&] {
+      return std::find_if(history.begin(), history.end(),
+                          [&](const json& m) { return m.value("id", json()) == id && !m.contains("method"); });
+    };
     arrived.wait_for(lock, std::chrono::seconds(60), [&] { return answer() != history.end(); });
     return answer() == history.end() ? json() : *answer();
   }
@@ -237,9 +248,8 @@ class LspServerTest : public testing::Test {
     Send({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
   }
   void Initialize() {
-    const json options = {{"checks", "-*,modernize-use-nullptr"},
-                          {"checkOptions", {{"a.b", "1"}}},
-                          {"compileCommands", "/w/build"}};
+    const json options = {
+        {"checks", "-*,modernize-use-nullptr"}, {"checkOptions", {{"a.b", "1"}}}, {"compileCommands", "/w/build"}};
     Request("initialize", {{"initializationOptions", options}});
   }
   void Open(const std::u16string& text) {
@@ -287,7 +297,8 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
       {std::string(100000, '[') + std::string(100000, ']'), -32700},
       {"{\"jsonrpc\": \"2.0\", \"id\": 8, \"method\": \"x\", \"params\": " + std::string(20000, '{') + "}", -32700},
       {"{\"jsonrpc\": \"2.0\", \"id\": 5, \"method\": \"no/such\"}", -32601},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}", -32602},
+      {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}",
+       -32602},
   };
   for (const auto& [raw, code] : cases) {
     SCOPED_TRACE(raw);
@@ -335,7 +346,8 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   Initialize();
   const std::u16string text = u"int* p = 0;";
   Open(text);
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, "  ")}}});
+  Notify("textDocument/didChange",
+         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, "  ")}}});
   const std::u16string edited = u"  int* p = 0;";
   sent.clear();
   server.Publish(kUri, 1, {NullDiagnostic(text, 5)});  // stale: the text changed since
@@ -346,7 +358,8 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   const json actions = CodeActions(0, 11);
   ASSERT_EQ(actions.size(), 2u);
   EXPECT_FALSE(actions[0].contains("edit"));  // resolved when chosen
-  const json suppress = {{"range", {{"start", At(0, 13)}, {"end", At(0, 13)}}}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
+  const json suppress = {{"range", {{"start", At(0, 13)}, {"end", At(0, 13)}}},
+                         {"newText", " // zoCI:skip:modernize-use-nullptr"}};
   EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
   backend.finalFix = {TextEdit{10, 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
   const json edits = Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri];
@@ -356,7 +369,8 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   backend.finalFix.clear();  // the engine no longer has it: the run's own replacement
   EXPECT_EQ(Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri].size(), 1u);
 
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 3}}}, {"contentChanges", {Replace(0, 0, 0, "x")}}});
+  Notify("textDocument/didChange",
+         {{"textDocument", {{"uri", kUri}, {"version", 3}}}, {"contentChanges", {Replace(0, 0, 0, "x")}}});
   EXPECT_EQ(ErrorCode(Request("codeAction/resolve", actions[0])), -32602);  // offered for an older text
   EXPECT_TRUE(CodeActions(0, 11).empty());
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
@@ -375,7 +389,8 @@ TEST_F(LspServerTest, TheEngineAndTheClientAreReachedWithoutTheServersLock) {
   server.ShowMessage(MessageType::warning, "a warning");
   const json actions = CodeActions(0, 9);
   Request("codeAction/resolve", actions[0]);
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {{{"text", 5}}}}});
+  Notify("textDocument/didChange",
+         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {{{"text", 5}}}}});
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   probeLockAtSend = false;
   EXPECT_EQ(lockFreeAtFix, std::vector<bool>{true});
@@ -387,8 +402,10 @@ TEST_F(LspServerTest, ARefusedChangeIsShownAndTheDocumentNoLongerInspected) {
   Open(u"int* p = 0;");
   server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 0)});
   const json backwards = {{"range", {{"start", At(0, 9)}, {"end", At(0, 2)}}}, {"text", "x"}};
-  const auto replies = Send({{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
-                             {"params", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {backwards}}}}});
+  const auto replies =
+      Send({{"jsonrpc", "2.0"},
+            {"method", "textDocument/didChange"},
+            {"params", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {backwards}}}}});
   ASSERT_EQ(replies.size(), 2u);
   EXPECT_EQ(replies[0]["params"]["diagnostics"], json::array());  // nothing of a text the editor no longer shows
   EXPECT_EQ(replies[1]["method"], "window/showMessage");
@@ -405,7 +422,8 @@ TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
   const json reply = Request("initialize", {{"capabilities", {{"general", general}}}});
   EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-8");
   Open(u"é😀 p = 1;");
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 11, 12, "0")}}});
+  Notify("textDocument/didChange",
+         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 11, 12, "0")}}});
   sent.clear();
   server.Publish(kUri, 2, {NullDiagnostic(*server.Snapshot(kUri)->buffers.at("/w/a.cpp"), 0)});
   ASSERT_EQ(sent.size(), 1u);
@@ -425,7 +443,8 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   server.Publish(kUri, 1, diagnostics);
 
   const json actions = CodeActions(0, 9);
-  const auto fixAll = std::find_if(actions.begin(), actions.end(), [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
+  const auto fixAll = std::find_if(actions.begin(), actions.end(),
+                                   [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
   ASSERT_NE(fixAll, actions.end()) << actions;
   const json edits = AwaitAnswer(Post("codeAction/resolve", *fixAll))["result"]["edit"]["changes"][kUri];
   ASSERT_EQ(edits.size(), 2u) << edits;
@@ -496,7 +515,8 @@ TEST_F(LspServerTest, FixAllRunsOffTheMessageThreadWhileOtherRequestsAreAnswered
   const int fixAllId = Post("codeAction/resolve", fixAll);
   const int otherId = lastId + 1;
   EXPECT_EQ(CodeActions(0, 9).size(), 3u);  // answered while the engine holds the fixes
-  Notify("textDocument/didChange", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}});
+  Notify("textDocument/didChange",
+         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}});
   gate.Open();
   const json answer = AwaitAnswer(fixAllId);
   EXPECT_LT(PlaceOfAnswer(otherId), PlaceOfAnswer(fixAllId));
@@ -542,13 +562,18 @@ TEST_F(LspServerTest, RunsPublishWhileTheClientEdits) {
   Open(u"int* p = 0;");
   std::thread worker([this] {  // what the inspection worker does, against the edits below
     for (int64_t version = 1; version <= 200; ++version) {
-      if (const auto snapshot = server.Snapshot(kUri)) server.Publish(kUri, snapshot->version, {NullDiagnostic(*snapshot->buffers.begin()->second, 0)});
+      if (const auto snapshot = server.Snapshot(kUri))
+        server.Publish(kUri, snapshot->version, {NullDiagnostic(*snapshot->buffers.begin()->second, 0)});
       server.EndProgress(server.BeginProgress(kUri, "x"), "y");
     }
   });
   for (int version = 2; version <= 200; ++version) {
-    server.Handle({{{"jsonrpc", "2.0"}, {"method", "textDocument/didChange"},
-                    {"params", {{"textDocument", {{"uri", kUri}, {"version", version}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}}}}, ""});
+    server.Handle(
+        {{{"jsonrpc", "2.0"},
+          {"method", "textDocument/didChange"},
+          {"params",
+           {{"textDocument", {{"uri", kUri}, {"version", version}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}}}},
+         ""});
   }
   worker.join();
   EXPECT_EQ(server.Snapshot(kUri)->version, 200);

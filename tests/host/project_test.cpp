@@ -18,7 +18,7 @@ namespace {
 
 using nlohmann::json;
 
-const std::vector<std::string> kFiles = {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "lib/d.c",  "test/e.cpp",
+const std::vector<std::string> kFiles = {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "lib/d.c",   "test/e.cpp",
                                          "src/f.cpp", "src/g.cpp", "lib/h.cpp", "test/i.cpp"};
 
 uintmax_t SizeOf(const std::string& file) {  // sizes from 900 down to 100, one file very large
@@ -39,7 +39,8 @@ TEST(ProjectFiles, FiltersKeepTheDatabaseOrder) {
       {"nothing", "", {}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SelectFiles(kFiles, FileFilter{c.include, c.exclude, {}}, SizeOf), c.kept) << c.include << " " << c.exclude;
+    EXPECT_EQ(SelectFiles(kFiles, FileFilter{c.include, c.exclude, {}}, SizeOf), c.kept)
+        << c.include << " " << c.exclude;
   }
   EXPECT_THROW(SelectFiles(kFiles, FileFilter{"(", "", {}}, SizeOf), std::regex_error);
 }
@@ -68,8 +69,8 @@ TEST(ProjectFiles, ShardsSplitEveryFileOnceBalancedAndInOrder) {
 }
 
 TEST(ProjectFiles, ShardTextsAreKOfN) {
-  const std::map<std::string, bool> texts = {{"1/1", true}, {"2/3", true}, {"3/3", true}, {"0/3", false},
-                                             {"4/3", false}, {"1/0", false}, {"1", false}, {"a/b", false},
+  const std::map<std::string, bool> texts = {{"1/1", true},    {"2/3", true},  {"3/3", true}, {"0/3", false},
+                                             {"4/3", false},   {"1/0", false}, {"1", false},  {"a/b", false},
                                              {"1/2/3", false}, {"", false}};
   for (const auto& [text, valid] : texts) EXPECT_EQ(ParseShard(text).has_value(), valid) << text;
   EXPECT_EQ(ParseShard("2/5")->index, 2u);
@@ -92,11 +93,12 @@ json Log(const std::vector<std::pair<std::string, std::string>>& findings, bool 
   json notifications = json::array();
   if (!successful) notifications.push_back({{"message", {{"text", "failed"}}}});
   return {{"version", "2.1.0"},
-          {"runs", {{{"tool", {{"driver", {{"name", "zoci"}, {"rules", rules}}}}},
-                     {"columnKind", "utf16CodeUnits"},
-                     {"artifacts", artifacts},
-                     {"invocations", {{{"executionSuccessful", successful}, {"toolExecutionNotifications", notifications}}}},
-                     {"results", results}}}}};
+          {"runs",
+           {{{"tool", {{"driver", {{"name", "zoci"}, {"rules", rules}}}}},
+             {"columnKind", "utf16CodeUnits"},
+             {"artifacts", artifacts},
+             {"invocations", {{{"executionSuccessful", successful}, {"toolExecutionNotifications", notifications}}}},
+             {"results", results}}}}};
 }
 
 TEST(MergeSarif, ListsRulesAndArtifactsOnceAndRenumbersEveryReference) {
@@ -144,7 +146,8 @@ TEST(RunSummary, CountsPerCheckMostFrequentFirstAndNamesFailedFiles) {
   Report report;
   report.files.resize(2);
   report.files[0].path = "a.cpp";
-  report.files[0].diagnostics = {finding("modernize-use-nullptr"), finding("readability-x"), finding("modernize-use-nullptr")};
+  report.files[0].diagnostics = {finding("modernize-use-nullptr"), finding("readability-x"),
+                                 finding("modernize-use-nullptr")};
   report.files[1].path = "b.cpp";
   report.files[1].failed = true;
   report.files[1].diagnostics = {finding("clang-diagnostic-error", true)};

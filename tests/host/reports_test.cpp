@@ -22,7 +22,8 @@ Report SampleReport() {
   report.sources["a.cpp"] = HostText{kSource, FileEncoding::utf8, true, 0, {}};
   InspectedFile file;
   file.path = "a.cpp";
-  Diagnostic nullptrUse{"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}};
+  Diagnostic nullptrUse{"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7,
+                        {}};
   file.diagnostics.push_back(nullptrUse);
   Diagnostic error{"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}};
   file.diagnostics.push_back(error);
@@ -54,7 +55,8 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   report.sources["long.cpp"] = HostText{line + u"\n", FileEncoding::utf8, false, 0, {}};
   InspectedFile file{"long.cpp", false, {}, {}, {}, {}};
   const uint32_t smiley = static_cast<uint32_t>(line.find(u"😀"));
-  for (const uint32_t at : {8u, 22008u, smiley}) file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}});
+  for (const uint32_t at : {8u, 22008u, smiley})
+    file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}});
   report.files.push_back(file);
   std::ostringstream out;
   WriteTextReport(report, TextStyle{false}, out);
@@ -63,8 +65,9 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   for (std::string text; std::getline(lines, text);) printed.push_back(text);
   ASSERT_EQ(printed.size(), 10u) << out.str();
   EXPECT_EQ(printed[0], "long.cpp:1:9: warning: m [c]");
-  EXPECT_EQ(printed[1], "int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; "
-                        "int v = 0; int v = 0; int v = 0; int ...");
+  EXPECT_EQ(printed[1],
+            "int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; "
+            "int v = 0; int v = 0; int v = 0; int ...");
   EXPECT_EQ(printed[2], "        ^");
   EXPECT_EQ(printed[4].substr(0, 3), "...");
   EXPECT_EQ(printed[4].size(), 3 + 256 + 3u);
@@ -74,7 +77,8 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
 }
 
 TEST(WriteJson, WritesArraysPieceByPieceAsTheWholeDocumentDumps) {
-  const Json element = {{"message", "a \"quoted\" text\nover lines"}, {"fix", Json::array({{{"offset", 1}}, {{"text", "x"}}})}};
+  const Json element = {{"message", "a \"quoted\" text\nover lines"},
+                        {"fix", Json::array({{{"offset", 1}}, {{"text", "x"}}})}};
   const Json elements = Json::array({element, 7, Json::array({1, 2}), Json::object(), "last"});
   struct Case {
     Json whole;      ///< the document as one value
@@ -82,8 +86,10 @@ TEST(WriteJson, WritesArraysPieceByPieceAsTheWholeDocumentDumps) {
   };
   const Case cases[] = {
       {elements, Json::array({StandInFor(0)})},
-      {{{"files", Json::array({{{"path", "a"}, {"diagnostics", elements}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}},
-       {{"files", Json::array({{{"path", "a"}, {"diagnostics", Json::array({StandInFor(0)})}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}}},
+      {{{"files",
+         Json::array({{{"path", "a"}, {"diagnostics", elements}}, {{"path", "b"}, {"diagnostics", Json::array()}}})}},
+       {{"files", Json::array({{{"path", "a"}, {"diagnostics", Json::array({StandInFor(0)})}},
+                               {{"path", "b"}, {"diagnostics", Json::array()}}})}}},
       {{{"one", elements}, {"two", Json::array({{{"deeper", elements}}})}},
        {{"one", Json::array({StandInFor(1)})}, {"two", Json::array({{{"deeper", Json::array({StandInFor(0)})}}})}}},
   };
@@ -117,13 +123,17 @@ TEST(JsonReport, GivesUtf16OffsetsWithLinesAndColumns) {
   EXPECT_EQ(json["positions"], "utf-16");
   const Json& diagnostic = json["files"][0]["diagnostics"][0];
   EXPECT_EQ(diagnostic["message"], "bad \uFFFD byte");  // replaced, not fatal
-  EXPECT_EQ(diagnostic["fix"][0], Json({{"offset", 37}, {"length", 4}, {"start", {{"line", 2}, {"column", 19}}},
-                                        {"end", {{"line", 2}, {"column", 23}}}, {"text", "nullptr"}}));
+  EXPECT_EQ(diagnostic["fix"][0], Json({{"offset", 37},
+                                        {"length", 4},
+                                        {"start", {{"line", 2}, {"column", 19}}},
+                                        {"end", {{"line", 2}, {"column", 23}}},
+                                        {"text", "nullptr"}}));
   const Json& failed = json["files"][1];
   EXPECT_EQ(failed["inspected"], false);
   EXPECT_EQ(failed["error"], "cannot read missing.cpp");
   EXPECT_EQ(failed["encoding"], "");
-  EXPECT_EQ(json["files"][0]["warnings"], Json::array({"1 diagnostic was dropped by the library: stoul argument out of range"}));
+  EXPECT_EQ(json["files"][0]["warnings"],
+            Json::array({"1 diagnostic was dropped by the library: stoul argument out of range"}));
   EXPECT_FALSE(failed.contains("warnings"));
 }
 
@@ -137,8 +147,12 @@ TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
   EXPECT_EQ(rules[0]["helpUri"], "https://clang.llvm.org/extra/clang-tidy/checks/modernize/use-nullptr.html");
   const Json& result = run["results"][0];
   EXPECT_EQ(result["level"], "warning");
-  EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"],
-            Json({{"startLine", 2}, {"startColumn", 19}, {"endLine", 2}, {"endColumn", 20}, {"charOffset", 37}, {"charLength", 1}}));
+  EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"], Json({{"startLine", 2},
+                                                                        {"startColumn", 19},
+                                                                        {"endLine", 2},
+                                                                        {"endColumn", 20},
+                                                                        {"charOffset", 37},
+                                                                        {"charLength", 1}}));
   const Json& replacement = result["fixes"][0]["artifactChanges"][0]["replacements"][0];
   EXPECT_EQ(replacement["deletedRegion"]["endColumn"], 23);
   EXPECT_EQ(replacement["insertedContent"]["text"], "nullptr");
@@ -150,7 +164,8 @@ TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
   const Json& notifications = invocation["toolExecutionNotifications"];
   ASSERT_EQ(notifications.size(), 2u);
   EXPECT_EQ(notifications[0]["level"], "warning");
-  EXPECT_EQ(notifications[0]["message"]["text"], "1 diagnostic was dropped by the library: stoul argument out of range");
+  EXPECT_EQ(notifications[0]["message"]["text"],
+            "1 diagnostic was dropped by the library: stoul argument out of range");
   EXPECT_EQ(notifications[1]["level"], "error");
 }
 
@@ -160,8 +175,10 @@ TEST(RunProblems, DroppedDiagnosticsAreCountedPerReasonAndFailuresKeepTheirWhole
                         "*** exception: bad conversion\n*** exception: stoul argument out of range"),
             (std::vector<std::string>{"1 diagnostic was dropped by the library: bad conversion",
                                       "2 diagnostics were dropped by the library: stoul argument out of range"}));
-  EXPECT_EQ(RunProblems("/p/.clang-tidy:1:1: error: unknown key 'Chekcs'\nError parsing /p/.clang-tidy: Invalid argument\n"),
-            (std::vector<std::string>{"the engine ignored a configuration file: Error parsing /p/.clang-tidy: Invalid argument"}));
+  EXPECT_EQ(
+      RunProblems("/p/.clang-tidy:1:1: error: unknown key 'Chekcs'\nError parsing /p/.clang-tidy: Invalid argument\n"),
+      (std::vector<std::string>{
+          "the engine ignored a configuration file: Error parsing /p/.clang-tidy: Invalid argument"}));
   EXPECT_EQ(FailureMessage("Error: invalid configuration specified.\nInvalid argument\n\n", "log"),
             "Error: invalid configuration specified.\nInvalid argument");
   EXPECT_EQ(FailureMessage("", "*** Parse #3 failed ***\n"), "*** Parse #3 failed ***");

@@ -114,7 +114,11 @@ TEST(ResultCache, TornOrForeignEntriesAreIgnoredAndReplaced) {
     std::function<std::string(const std::string&)> damage;
   } cases[] = {
       {"result cut short", ".r", [](const std::string& s) { return s.substr(0, s.size() / 2); }},
-      {"result byte flipped", ".r", [](std::string s) { s.back() ^= 1; return s; }},
+      {"result byte flipped", ".r",
+       [](std::string s) {
+         s.back() ^= 1;
+         return s;
+       }},
       {"result empty", ".r", [](const std::string&) { return std::string(); }},
       {"manifest cut short", ".m", [](const std::string& s) { return s.substr(0, s.size() - 3); }},
       {"manifest replaced by other text", ".m", [](const std::string&) { return std::string("{\"entries\": 7}"); }},
@@ -180,7 +184,8 @@ TEST(ResultCache, EvictionKeepsTheFolderUnderItsBoundAndTheRecentResults) {
   dir.Write("unrelated.txt", std::string(100 << 10, 'u'));  // not the cache's: never counted nor deleted
   const Files files{{{"/p/a.h", "f1"}}};
   for (int i = 0; i < 200; ++i) {
-    ASSERT_TRUE(cache.Store(Sha256Hex("recipe " + std::to_string(i)), files.Dependencies({"/p/a.h"}), std::string(8 << 10, 'r')));
+    ASSERT_TRUE(cache.Store(Sha256Hex("recipe " + std::to_string(i)), files.Dependencies({"/p/a.h"}),
+                            std::string(8 << 10, 'r')));
   }
   cache.Evict();
   EXPECT_LE(FolderBytes(dir.Path()) - (100 << 10), bound);

@@ -54,7 +54,9 @@ TEST(TextCodec, AnOddLastUtf16ByteIsKept) {
 }
 
 TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
-  const std::string utf8 = "// Gr\xC3\xB6\xC3\x9F" "e\n";
+  const std::string utf8 =
+      "// Gr\xC3\xB6\xC3\x9F"
+      "e\n";
   EXPECT_EQ(Decoded(utf8).encoding, FileEncoding::utf8);
   const HostText ansi = Decoded(utf8, DecodeRules{false, false, 1252});
   EXPECT_EQ(ansi.encoding, FileEncoding::ansi);
@@ -83,7 +85,8 @@ TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
   std::u16string out;
   EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));
   EXPECT_EQ(out, u"a😀");
-  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"}) EXPECT_FALSE(FromUtf8(bad, out)) << bad;
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"})
+    EXPECT_FALSE(FromUtf8(bad, out)) << bad;
   EXPECT_EQ(ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
 }
 

@@ -38,7 +38,8 @@ class Zoci : public ::testing::Test {
   ZociRun Run(const std::vector<std::string>& arguments, const std::string& input = {}) const {
     return Shell(ZOCI_EXE, arguments, input);
   }
-  ZociRun Shell(const std::string& program, const std::vector<std::string>& arguments, const std::string& input = {}) const {
+  ZociRun Shell(const std::string& program, const std::vector<std::string>& arguments,
+                const std::string& input = {}) const {
     TempDir streams;
     const auto in = streams.Write("in", input);
     // Built by appending only: GCC 12 at -O3 misreads "literal" + string as an overlapping copy.
@@ -53,7 +54,8 @@ class Zoci : public ::testing::Test {
     command.append(" >").append(Quote((streams.Path() / "out").string()));
     command.append(" 2>").append(Quote((streams.Path() / "err").string()));
     const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(streams.Path() / "out"), ReadBytes(streams.Path() / "err")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(streams.Path() / "out"),
+            ReadBytes(streams.Path() / "err")};
   }
   std::string Read(const std::string& relative) const { return ReadBytes(dir_.Path() / relative); }
 
@@ -91,7 +93,9 @@ TEST_F(Zoci, EveryEncodingGivesTheSameDiagnosticsAtUtf16PositionsInFileOrder) {
   const auto& diagnostics = files[0]["diagnostics"];
   ASSERT_EQ(diagnostics.size(), 6u);
   const nlohmann::json at = {{"line", 33}, {"column", 90}};
-  EXPECT_TRUE(std::any_of(diagnostics.begin(), diagnostics.end(), [&at](const auto& d) { return d["range"]["start"] == at; })) << diagnostics;
+  EXPECT_TRUE(std::any_of(diagnostics.begin(), diagnostics.end(), [&at](const auto& d) {
+    return d["range"]["start"] == at;
+  })) << diagnostics;
 }
 
 TEST_F(Zoci, ExitCodesFollowWhatACiJobExpects) {
@@ -131,20 +135,30 @@ TEST_F(Zoci, RunProblemsAndRefusalsReachTheUser) {
       // the engine refuses the run: its message, and the run fails
       {{"--checks=-*", "plain.cpp"}, 2, "0 warnings", "zoci: error: plain.cpp: Error: no checks enabled."},
       // an error without a position is counted and printed
-      {{nullptrOnly, "-include", "missing-pch.h", "plain.cpp"}, 1,
-       "plain.cpp:1:1: error: 'missing-pch.h' file not found [clang-diagnostic-error]", ""},
+      {{nullptrOnly, "-include", "missing-pch.h", "plain.cpp"},
+       1,
+       "plain.cpp:1:1: error: 'missing-pch.h' file not found [clang-diagnostic-error]",
+       ""},
       // a directive the library cannot read drops diagnostics: the user is told
-      {{nullptrOnly, "far.cpp"}, 0, "0 warnings",
+      {{nullptrOnly, "far.cpp"},
+       0,
+       "0 warnings",
        "zoci: warning: far.cpp: 2 diagnostics were dropped by the library: stoul argument out of range"},
       // the library's header test, whatever the letter case of the extension
-      {{nullptrOnly, "X.H", "Y.HPP"}, 0, "0 warnings",
+      {{nullptrOnly, "X.H", "Y.HPP"},
+       0,
+       "0 warnings",
        "zoci: Y.HPP: header file not inspected (--allow-headers inspects it)"},
       // a configuration file the engine passes over
-      {{"broken/inner/plain.cpp"}, 0, "1 warning",
+      {{"broken/inner/plain.cpp"},
+       0,
+       "1 warning",
        "zoci: warning: broken/inner/plain.cpp: the engine ignored a configuration file: Error parsing "},
       // an option value that YAML would read otherwise reaches the check
-      {{nullptrOnly, "--option", "modernize-use-nullptr.NullMacros=MYNULL,OTHER", "macro.cpp"}, 0,
-       "macro.cpp:2:10: warning: use nullptr", ""},
+      {{nullptrOnly, "--option", "modernize-use-nullptr.NullMacros=MYNULL,OTHER", "macro.cpp"},
+       0,
+       "macro.cpp:2:10: warning: use nullptr",
+       ""},
   };
   for (const Case& c : cases) {
     std::vector<std::string> arguments = {"inspect"};
@@ -160,7 +174,9 @@ TEST_F(Zoci, RunProblemsAndRefusalsReachTheUser) {
 TEST_F(Zoci, CompileCommandsGiveEachFileItsFoldersAndDefines) {
   const ZociRun alone = Run({"inspect", "project/src/main.cpp"});
   EXPECT_EQ(alone.exitCode, 1);  // a compiler error fails the run for CI
-  EXPECT_NE(alone.out.find("project/src/main.cpp:5:10: error: 'config.h' file not found [clang-diagnostic-error]"), std::string::npos) << alone.out;
+  EXPECT_NE(alone.out.find("project/src/main.cpp:5:10: error: 'config.h' file not found [clang-diagnostic-error]"),
+            std::string::npos)
+      << alone.out;
   const ZociRun project = Run({"inspect", "-p", "project", "project/src/main.cpp"});
   EXPECT_EQ(project.exitCode, 0) << project.err;
   EXPECT_NE(project.out.find("project/src/main.cpp:8:62: warning: use nullptr"), std::string::npos) << project.out;
@@ -232,7 +248,9 @@ TEST_F(Zoci, AProjectRunNamesTheFilesItCouldNotInspectAndFails) {
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.out.find("broken/here.cpp:1:22: warning: use nullptr"), std::string::npos) << run.out;
   EXPECT_NE(run.err.find("zoci: summary: 1 file inspected, 1 failed, 1 warning, 0 errors\n"
-                         "  1\tmodernize-use-nullptr\nzoci: failed: broken/gone.cpp\n"), std::string::npos) << run.err;
+                         "  1\tmodernize-use-nullptr\nzoci: failed: broken/gone.cpp\n"),
+            std::string::npos)
+      << run.err;
   EXPECT_EQ(Run({"inspect", "-p", "broken", "--files", "nothing"}).exitCode, 2);
 }
 
@@ -242,7 +260,8 @@ TEST_F(Zoci, FixesOfOneFileAreCleanedUpTogetherAsClangTidysFix) {
   const std::string reference = ZOCI_REFERENCE_TIDY;
   if (reference.empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   const std::string source =
-      "#include <vector>\nstruct Basket {\n  Basket() : items(), total(0) {}\n  std::vector<int> items;\n  int total;\n};\n";
+      "#include <vector>\nstruct Basket {\n  Basket() : items(), total(0) {}\n  std::vector<int> items;\n  int "
+      "total;\n};\n";
   dir_.Write("ours.cpp", source);
   dir_.Write("theirs.cpp", source);
   const std::string checks = "--checks=-*,readability-redundant-member-init,modernize-use-default-member-init";
@@ -281,7 +300,8 @@ TEST_F(Zoci, ChecksFromTheCommandLineComeOnTopOfTheConfigurationAndOptionsOverri
   dir_.Write("a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\n");
   for (const std::string& config : {std::string("--config-file=only-nullptr.yaml"), std::string()}) {
     dir_.Write(".clang-tidy", config.empty() ? "Checks: '-*,modernize-use-nullptr'\n" : "");
-    const ZociRun added = Run({"inspect", "--checks=readability-else-after-return", config.empty() ? "-j1" : config, "a.cpp"});
+    const ZociRun added =
+        Run({"inspect", "--checks=readability-else-after-return", config.empty() ? "-j1" : config, "a.cpp"});
     EXPECT_NE(added.out.find("[modernize-use-nullptr]"), std::string::npos) << config << added.out;
     EXPECT_NE(added.out.find("[readability-else-after-return]"), std::string::npos) << config << added.out;
   }
@@ -290,7 +310,8 @@ TEST_F(Zoci, ChecksFromTheCommandLineComeOnTopOfTheConfigurationAndOptionsOverri
 TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {
   const std::string multitool = ZOCI_SARIF_MULTITOOL;
   if (multitool.empty()) GTEST_SKIP() << "the SARIF multitool (npm @microsoft/sarif-multitool) is not installed";
-  const ZociRun run = Run({"inspect", "--format=sarif", Sample("utf16le"), Sample("cp1252"), "project/src/main.cpp", "missing.cpp"});
+  const ZociRun run =
+      Run({"inspect", "--format=sarif", Sample("utf16le"), Sample("cp1252"), "project/src/main.cpp", "missing.cpp"});
   dir_.Write("out.sarif", run.out);
   const ZociRun validation = Shell(multitool, {"validate", "out.sarif"});
   ASSERT_EQ(validation.exitCode, 0) << validation.err;
@@ -308,7 +329,6 @@ TEST_F(Zoci, LogAndDumpFoldersReceiveTheRunsTexts) {
   EXPECT_EQ(logs, 4);
   EXPECT_FALSE(std::filesystem::is_empty(dir_.Path() / "dump"));
 }
-
 
 zoci::HostText Decoded(const std::string& bytes) {
   std::string error;
@@ -336,7 +356,10 @@ TEST_P(ZociFix, KeepsTheEncodingAndMatchesClangTidysFix) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Encodings, ZociFix, ::testing::Values("utf8", "utf8-bom", "utf16le", "cp1252"),
-                         [](const auto& param) { return std::string(param.param) == "utf8-bom" ? std::string("utf8bom") : std::string(param.param); });
+                         [](const auto& param) {
+                           return std::string(param.param) == "utf8-bom" ? std::string("utf8bom")
+                                                                         : std::string(param.param);
+                         });
 
 TEST_F(Zoci, FixTakesOnlyTheChosenChecksAndGivesAnUnsavedBufferBackOnStdout) {
   const std::string sample = Sample("utf8");
@@ -352,7 +375,8 @@ TEST_F(Zoci, FixTakesOnlyTheChosenChecksAndGivesAnUnsavedBufferBackOnStdout) {
 }
 
 TEST_F(Zoci, AnotherAnsiCodePageIsReadAndWrittenInThatCodePage) {
-  const std::string cp1251 = "#include <cstddef>\n// \xCF\xF0\xE8\xE2\xE5\xF2\nconst char* s = \"\xCC\xE8\xF0\"; int* p = NULL;\n";
+  const std::string cp1251 =
+      "#include <cstddef>\n// \xCF\xF0\xE8\xE2\xE5\xF2\nconst char* s = \"\xCC\xE8\xF0\"; int* p = NULL;\n";
   dir_.Write("a.cpp", cp1251);
   const auto zoci = [this](const std::string& command) {
     return Run({command, "--checks=-*,modernize-use-nullptr", "--ansi-code-page=1251", "a.cpp"});
@@ -391,11 +415,17 @@ std::filesystem::path RebuiltZoci(const TempDir& folder) {
 TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResults) {
   dir_.Write("cached/.clang-tidy", "Checks: '-*,modernize-use-nullptr,readability-container-size-empty'\n");
   dir_.Write("cached/second/h.h", "#include <string>\ninline int* h() { return 0; }\n");
-  dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;\nbool e(const std::string& s) { return s.size() == 0; }\n");
+  dir_.Write("cached/main.cpp",
+             "#include \"h.h\"\nint* p = 0;\nbool e(const std::string& s) { return s.size() == 0; }\n");
   const TempDir rebuiltFolder;
   const std::string rebuilt = RebuiltZoci(rebuiltFolder).string();
-  const std::vector<std::string> base = {"inspect", "--format", "json", "-I", (dir_.Path() / "cached/first").string(),
-                                         "-I", (dir_.Path() / "cached/second").string()};
+  const std::vector<std::string> base = {"inspect",
+                                         "--format",
+                                         "json",
+                                         "-I",
+                                         (dir_.Path() / "cached/first").string(),
+                                         "-I",
+                                         (dir_.Path() / "cached/second").string()};
   struct Case {
     const char* what;
     std::function<void()> change;
@@ -405,25 +435,37 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
   };
   const std::vector<Case> cases = {
       {"the first run", [] {}, {"cached/main.cpp"}, ""},
-      {"the main file's text", [this] { dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n"); },
-       {"cached/main.cpp"}, ""},
+      {"the main file's text",
+       [this] { dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n"); },
+       {"cached/main.cpp"},
+       ""},
       {"an included header's text",
        [this] { dir_.Write("cached/second/h.h", "#include <string>\ninline int* h() { return 0; }  // changed\n"); },
-       {"cached/main.cpp"}, ""},
+       {"cached/main.cpp"},
+       ""},
       {"a header now found earlier in the include path",
        [this] { dir_.Write("cached/first/h.h", "#include <string>\ninline int* h() { return nullptr; }\n"); },
-       {"cached/main.cpp"}, ""},
-      {"an unsaved buffer of the main file", [] {}, {"--stdin-buffer", "cached/main.cpp", "cached/main.cpp"},
+       {"cached/main.cpp"},
+       ""},
+      {"an unsaved buffer of the main file",
+       [] {},
+       {"--stdin-buffer", "cached/main.cpp", "cached/main.cpp"},
        "#include \"h.h\"\nint* q = 0;\n"},
-      {"another unsaved buffer", [] {}, {"--stdin-buffer", "cached/main.cpp", "cached/main.cpp"},
+      {"another unsaved buffer",
+       [] {},
+       {"--stdin-buffer", "cached/main.cpp", "cached/main.cpp"},
        "#include \"h.h\"\nint* r = 0;\n"},
       {"the command line", [] {}, {"-DEXTRA=1", "cached/main.cpp"}, ""},
       {"the checks", [] {}, {"--checks=-readability-*", "cached/main.cpp"}, ""},
       {"a check option", [] {}, {"--option", "modernize-use-nullptr.NullMacros=MYNULL", "cached/main.cpp"}, ""},
       {"the .clang-tidy file",
-       [this] { dir_.Write("cached/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"); }, {"cached/main.cpp"}, ""},
-      {"a directive", [this] { dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;  // zoCI:skip\n"); },
-       {"cached/main.cpp"}, ""},
+       [this] { dir_.Write("cached/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"); },
+       {"cached/main.cpp"},
+       ""},
+      {"a directive",
+       [this] { dir_.Write("cached/main.cpp", "#include \"h.h\"\nint* p = 0;  // zoCI:skip\n"); },
+       {"cached/main.cpp"},
+       ""},
       {"the program (a rebuilt zoci or engine)", [] {}, {"cached/main.cpp"}, "", rebuilt},
   };
   for (const Case& c : cases) {

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "support/clean_cache.h"
 #include "interop/interop2.h"
-#include "service/service.h"
-#include "support/scripted_engine.h"
 #include "platform/string_printf.h"
+#include "service/service.h"
+#include "support/clean_cache.h"
+#include "support/scripted_engine.h"
 #include "support/temp_dir.h"
 
 namespace zotest {

@@ -29,8 +29,7 @@ std::string ScriptedEngine::GetVersionText(bool flag) {
 
 void ScriptedEngine::Reserved3() { Record("Reserved3"); }
 
-int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv,
-                            const FileProviderCallback* provider,
+int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv, const FileProviderCallback* provider,
                             const std::optional<std::string>& mainFileFolder) {
   std::vector<std::string> arguments(argv, argv + argc);
   arguments.push_back("folder=" + mainFileFolder.value_or("<none>"));
@@ -92,8 +91,7 @@ std::optional<FixesFile> ScriptedEngine::ReadExportedFixes(const std::string& ya
 }
 
 std::optional<std::vector<EngineReplacement>> ScriptedEngine::FinaliseReplacements(
-    const std::string& fileKey, const std::string& utf8Text,
-    const std::vector<EngineReplacement>& replacements) {
+    const std::string& fileKey, const std::string& utf8Text, const std::vector<EngineReplacement>& replacements) {
   Record("FinaliseReplacements", {fileKey, utf8Text});
   if (!script_.finalise) return replacements;
   return script_.finalise(fileKey, utf8Text, replacements);

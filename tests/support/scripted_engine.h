@@ -6,9 +6,9 @@
 #include <functional>
 #include <map>
 #include <mutex>
-#include <thread>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -43,8 +43,8 @@ struct EngineScript {
   /// ReadExportedFixes; by default absent.
   std::function<std::optional<FixesFile>(const std::string&)> readFixes;
   /// FinaliseReplacements; by default the replacements unchanged.
-  std::function<std::optional<std::vector<EngineReplacement>>(
-      const std::string&, const std::string&, const std::vector<EngineReplacement>&)>
+  std::function<std::optional<std::vector<EngineReplacement>>(const std::string&, const std::string&,
+                                                              const std::vector<EngineReplacement>&)>
       finalise;
   /// ForwardedOperation; by default a + b + c.
   std::function<uint32_t(uint32_t, uint32_t, uint32_t)> forward;

@@ -12,8 +12,7 @@ TempDir::TempDir() {
   // Resolved once: tests may point TMP elsewhere meanwhile.
   static const std::filesystem::path base = std::filesystem::temp_directory_path();
   std::random_device random;
-  path_ = base /
-          ("zoci-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+  path_ = base / ("zoci-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
   std::filesystem::create_directories(path_);
 }
 

@@ -26,8 +26,12 @@ TEST(DetectEncoding, EachRuleInItsOrder) {
   const std::vector<std::pair<std::string, Encoding>> cases = {
       // byte order marks decide first; two bytes of the UTF-8 mark are a cut-off sequence
       {"\xFF\xFE", Encoding::UTF16_LE_BOM},
-      {"\xFE\xFF" "abc", Encoding::UTF16_BE_BOM},
-      {"\xEF\xBB\xBF" "\xC0\xF5", Encoding::UTF8_BOM},
+      {"\xFE\xFF"
+       "abc",
+       Encoding::UTF16_BE_BOM},
+      {"\xEF\xBB\xBF"
+       "\xC0\xF5",
+       Encoding::UTF8_BOM},
       {"\xEF\xBB", Encoding::UTF8_NOBOM},
       // the UTF-8 scan checks leads and continuations
       {"", Encoding::ASCII},
@@ -62,7 +66,9 @@ TEST(DetectEncoding, SpecialBytesAreSeenAtEveryPositionOfALongBuffer) {
     std::string text(80, 'x');
     text.replace(at, 2, "\xC3\xA9");
     EXPECT_EQ(Detect(text), Encoding::UTF8_NOBOM) << at;
-    text.replace(at, 2, "\xC0" "x");
+    text.replace(at, 2,
+                 "\xC0"
+                 "x");
     EXPECT_EQ(Detect(text), Encoding::ANSI) << at;
     text.replace(at, 2, std::string("\0x", 2));
     EXPECT_EQ(Detect(text), Encoding::None) << at;
@@ -115,7 +121,9 @@ TEST(ConvertFileContent, GivesTheEngineTextOfEachEncoding) {
       {"caf\xE9!", {true, 0, false}, Encoding::ANSI, false, 0, "caf\xE9!"},
       // UTF-16 of either byte order is converted (an odd last byte is dropped)
       {"\xFF\xFE", defaults, Encoding::UTF16_LE_BOM, true, 0, ""},
-      {"\xFF\xFE" "a\0\xE9\0!"s, defaults, Encoding::UTF16_LE_BOM, true, 0, "a\xC3\xA9"},
+      {"\xFF\xFE"
+       "a\0\xE9\0!"s,
+       defaults, Encoding::UTF16_LE_BOM, true, 0, "a\xC3\xA9"},
       {"a\0\n\0"s, defaults, Encoding::UTF16_LE_NOBOM, true, 0, "a\n"},
       {"\xFE\xFF\0a\0\xE9!"s, defaults, Encoding::UTF16_BE_BOM, true, 0, "a\xC3\xA9"},
       {"\0a\0\n"s, defaults, Encoding::UTF16_BE_NOBOM, true, 0, "a\n"},
@@ -167,7 +175,9 @@ TEST(Utf8ToUtf16, DecodesItsOwnSurrogateHalvesAndRefusesMalformedInput) {
   const std::string halves = Native::Utf16ToUtf8(pair.data(), pair.size());
   EXPECT_EQ(Native::Utf8ToUtf16(halves.data(), halves.size()), pair);
   for (const std::string bad : {"ab\xC3", "\xC0\x80", "\xE0\x80\x80", "\xF4\x90\x80\x80", "\x80",
-                                "\xC3" "A", "\xF8\x88\x80\x80\x80"}) {
+                                "\xC3"
+                                "A",
+                                "\xF8\x88\x80\x80\x80"}) {
     EXPECT_THROW(Native::Utf8ToUtf16(bad.data(), bad.size()), std::range_error) << bad;
   }
 }

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "buffers/file_loading.h"
-#include "platform/platform.h"
 #include "open_spy.h"
+#include "platform/platform.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -13,9 +13,7 @@ namespace Platform = Native::Platform;
 
 namespace {
 
-std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) {
-  return Native::LoadFile(path.string());
-}
+std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) { return Native::LoadFile(path.string()); }
 
 TEST(LoadFile, SharingViolationGivesUpAtOnceAndIsRemembered) {
   zotest::TempDir dir;
@@ -56,9 +54,7 @@ TEST(LoadFile, RefusesFilesOfTwoGibibytes) {
 }
 
 #if defined(_WIN32)
-TEST(LoadFile, InvalidUtf8PathIsABadConversion) {
-  EXPECT_THROW(Native::LoadFile("\xC3("), std::range_error);
-}
+TEST(LoadFile, InvalidUtf8PathIsABadConversion) { EXPECT_THROW(Native::LoadFile("\xC3("), std::range_error); }
 #else
 // A path is bytes here: a Latin-1 name is a name like any other.
 TEST(LoadFile, PathsThatAreNoUtf8AreBytes) {

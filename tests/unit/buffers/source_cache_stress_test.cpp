@@ -48,14 +48,12 @@ TEST(SourceCacheStress, ConcurrentLookupsFillsReplacementsAndClears) {
           case 3:
             if (auto record = Native::GetFile(path, path, true)) {
               EXPECT_GT(Native::MemoryUsage(*record), 0u);
-              Native::InspectCache([](const Native::CacheContents& cache) {
-                EXPECT_LE(cache.convertedFiles.size(), 4u);
-              });
+              Native::InspectCache(
+                  [](const Native::CacheContents& cache) { EXPECT_LE(cache.convertedFiles.size(), 4u); });
             }
             break;
           default:
-            Native::ClearCache(round % 2 == 0 ? Native::CacheScope::processAndThisThread
-                                                : Native::CacheScope::process);
+            Native::ClearCache(round % 2 == 0 ? Native::CacheScope::processAndThisThread : Native::CacheScope::process);
             break;
         }
       }

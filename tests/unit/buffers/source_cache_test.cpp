@@ -32,7 +32,6 @@ TEST(Lazy, ProducerRunsOnceAndItsResultReplacesAValueSetMeanwhile) {
 
 class SourceCache : public zotest::CleanCache {
  protected:
-
   std::shared_ptr<clfile> Get(const std::filesystem::path& path, bool keepUnconverted) {
     return Native::GetFile(path.string(), path.string(), keepUnconverted);
   }
@@ -126,8 +125,8 @@ TEST_F(SourceCache, HostSwitchOffMeansNoneForTheEngineButStillAMapper) {
 TEST_F(SourceCache, AModifiedBufferWinsOnItsOwnThreadOnly) {
   const auto path = dir_.Write("edit.c", "int old;");
   const std::string key = Native::MakeFileKey(path.string(), true);
-  const auto buffer = Native::AddModifiedBuffer(key, "edit.c", path.string(),
-                                                std::make_shared<const std::u16string>(u"int fresh;"));
+  const auto buffer =
+      Native::AddModifiedBuffer(key, "edit.c", path.string(), std::make_shared<const std::u16string>(u"int fresh;"));
   Native::UseModifiedBufferOnThisThread(buffer);
   EXPECT_EQ(Get(path, false), buffer);
   EXPECT_EQ(*buffer->utf8Text.get(), "int fresh;");
@@ -137,9 +136,7 @@ TEST_F(SourceCache, AModifiedBufferWinsOnItsOwnThreadOnly) {
   ASSERT_NE(elsewhere, nullptr);
   EXPECT_NE(elsewhere, buffer);
   EXPECT_EQ(*elsewhere->utf8Text.get(), "int old;");
-  Native::InspectCache([&](const Native::CacheContents& cache) {
-    EXPECT_EQ(cache.convertedFiles.at(key), elsewhere);
-  });
+  Native::InspectCache([&](const Native::CacheContents& cache) { EXPECT_EQ(cache.convertedFiles.at(key), elsewhere); });
   EXPECT_EQ(Get(path, true), buffer);  // still this thread's
 }
 
@@ -159,7 +156,9 @@ TEST_F(SourceCache, TheMapperAndTheUtf16TextShareOneTextWhicheverComesFirst) {
 // Positions after a character outside the BMP must not depend on whether a
 // dump (the UTF-16 text) or an inspection (the mapper) came first.
 TEST_F(SourceCache, PositionsDoNotDependOnWhichFormWasMadeFirst) {
-  const std::string text = "a\xF0\x9F\x98\x80" "b;\n";
+  const std::string text =
+      "a\xF0\x9F\x98\x80"
+      "b;\n";
   const auto textFirst = Get(dir_.Write("t.c", text), true);
   const auto mapperFirst = Get(dir_.Write("m.c", text), true);
   ASSERT_NE(textFirst, nullptr);
@@ -191,8 +190,7 @@ TEST_F(SourceCache, UnloadableFilesAndEmptyNamesGiveNone) {
 
 TEST_F(SourceCache, ClearingKeepsTheThreadsMapsUnlessAsked) {
   const auto path = dir_.Write("clear.c", "int c;");
-  const auto buffer = Native::AddModifiedBuffer(Native::MakeFileKey(path.string(), true), "clear.c",
-                                                path.string(),
+  const auto buffer = Native::AddModifiedBuffer(Native::MakeFileKey(path.string(), true), "clear.c", path.string(),
                                                 std::make_shared<const std::u16string>(u"x"));
   Native::UseModifiedBufferOnThisThread(buffer);
   Native::ClearCache(Native::CacheScope::process);

@@ -36,7 +36,8 @@ TEST_F(FilesReport, FileInfoTextShowsLocalTimeOrWhyNot) {
 TEST_F(FilesReport, RecordsSayWhatTheyAreAndHowThisThreadReadsTheirEncoding) {
   clfile buffer("m.c", "m.c", "m.c", {8, 0});
   EXPECT_EQ(Native::DescribeRecord(buffer, false),
-            "'m.c' ((8 bytes; (modified buffer))) from unknown encoding, clang-side bom -1 (??" "?)");
+            "'m.c' ((8 bytes; (modified buffer))) from unknown encoding, clang-side bom -1 (??"
+            "?)");
   buffer.encoding = Encoding::UTF16_LE_NOBOM;
   buffer.clangSideBom = 0;
   buffer.modifiedBuffer = true;
@@ -75,30 +76,34 @@ TEST_F(FilesReport, ListsConvertedAndAsIsFilesWithTheirMemory) {
   Native::InspectCache([&](const Native::CacheContents& cache) {
     plainInfo = Native::FileInfoText(cache.conversionNotNeeded.at(plainKey));
   });
-  EXPECT_EQ(Native::FilesReport(),
-            std::string("*** Files ***\n") +
-            "\nConverted:\n"
-            " * 'ansi.c' (" + Native::FileInfoText(converted->fileInfo) +
-                ") from ANSI, clang-side bom 0 (converted) (~" + std::to_string(bytes) + " bytes used)\n"
-            "\nConversion not needed:\n"
-            " * " + plainKey + " " + plainInfo + " (current)\n" +
-            kNoClaims + "\nCache memory usage: " + std::to_string(bytes / 1024) + "kb\n");
+  EXPECT_EQ(Native::FilesReport(), std::string("*** Files ***\n") +
+                                       "\nConverted:\n"
+                                       " * 'ansi.c' (" +
+                                       Native::FileInfoText(converted->fileInfo) +
+                                       ") from ANSI, clang-side bom 0 (converted) (~" + std::to_string(bytes) +
+                                       " bytes used)\n"
+                                       "\nConversion not needed:\n"
+                                       " * " +
+                                       plainKey + " " + plainInfo + " (current)\n" + kNoClaims +
+                                       "\nCache memory usage: " + std::to_string(bytes / 1024) + "kb\n");
 }
 
 TEST_F(FilesReport, ListsThisThreadsModifiedBuffers) {
-  const auto buffer = Native::AddModifiedBuffer("k.c", "k.c", "k.c",
-                                                std::make_shared<const std::u16string>(u"x"));
+  const auto buffer = Native::AddModifiedBuffer("k.c", "k.c", "k.c", std::make_shared<const std::u16string>(u"x"));
   Native::UseModifiedBufferOnThisThread(buffer);
   const size_t bytes = Native::MemoryUsage(*buffer);
   const std::string info = Native::FileInfoText(buffer->fileInfo);
-  EXPECT_EQ(Native::FilesReport(),
-            std::string("*** Files ***\n") +
-            "\nConverted:\n"
-            " * 'k.c' (" + info + ") from UTF16_LE_NOBOM, clang-side bom 0 (modified buffer) (converted) (~" +
-                std::to_string(bytes) + " bytes used)\n"
-            "\nModified buffers:\n"
-            " * k.c " + info + " (" + std::to_string(bytes) + " bytes)\n" +
-            kNoClaims + "\nCache memory usage: " + std::to_string(2 * bytes / 1024) + "kb\n");
+  EXPECT_EQ(Native::FilesReport(), std::string("*** Files ***\n") +
+                                       "\nConverted:\n"
+                                       " * 'k.c' (" +
+                                       info +
+                                       ") from UTF16_LE_NOBOM, clang-side bom 0 (modified buffer) (converted) (~" +
+                                       std::to_string(bytes) +
+                                       " bytes used)\n"
+                                       "\nModified buffers:\n"
+                                       " * k.c " +
+                                       info + " (" + std::to_string(bytes) + " bytes)\n" + kNoClaims +
+                                       "\nCache memory usage: " + std::to_string(2 * bytes / 1024) + "kb\n");
 }
 
 }  // namespace

@@ -39,8 +39,7 @@ TEST_F(FolderDumpTest, ARecordWithABomWritesItsTextsExactly) {
   ASSERT_TRUE(record);
   Native::StoreLastYamlText("the yaml");
   Native::DumpToFolder(out.Path().string());
-  EXPECT_EQ(DumpedNames(), (std::vector<std::string>{"a.cpp.3.utf8", "a.cpp.mapper", "a.cpp.unicode",
-                                                     "a.cpp.yaml"}));
+  EXPECT_EQ(DumpedNames(), (std::vector<std::string>{"a.cpp.3.utf8", "a.cpp.mapper", "a.cpp.unicode", "a.cpp.yaml"}));
   EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.3.utf8"), "int \xC3\xA9;\n");
   EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.unicode"), std::string("i\0n\0t\0 \0\xE9\0;\0\n\0", 14));
   EXPECT_EQ(ReadBytes(out.Path() / "a.cpp.mapper"), Native::GetRecordMapper(*record)->Dump());

@@ -81,14 +81,11 @@ TEST(ArrayHooks, EachCheckReadsItsOwnOption) {
   const uint32_t smart = HookId::makeSmartPointerArrays;
   const uint32_t useUsing = HookId::useUsingArrays;
   const std::vector<ArrayCase> cases = {
-      {smart, shared, sharedOff, true, true},
-      {smart, shared, uniqueOff, true, false},
-      {smart, unique, uniqueOff, true, true},
-      {smart, unique, {}, true, false},  // default: arrays are handled
+      {smart, shared, sharedOff, true, true},   {smart, shared, uniqueOff, true, false},
+      {smart, unique, uniqueOff, true, true},   {smart, unique, {}, true, false},  // default: arrays are handled
       {smart, shared, sharedOff, false, false},  // nothing to decide
       {smart, "OtherCheck", {}, true, true},     // not ours: untouched
-      {useUsing, "", usingOff, true, true},
-      {useUsing, "", {}, true, false},
+      {useUsing, "", usingOff, true, true},     {useUsing, "", {}, true, false},
       {useUsing, "", usingOff, false, false},
   };
   for (size_t row = 0; row < cases.size(); ++row) {
@@ -149,7 +146,9 @@ TEST(BoolLiteralMacros, OptionThatIsNoNumberFails) {
       CallHook(HookId::boolLiteralMacros,
                {{"InMacro_ptr", Erased(&flag)}, {"IgnoreMacros_ptr", Erased(&flag)}, {"Expression_str", "TRUE"}},
                {{"modernize-use-bool-literals.ZO.AllowedMacros", allowed}});
-    } catch (const std::logic_error& error) { return typeid(error).name() + std::string(": ") + error.what(); }
+    } catch (const std::logic_error& error) {
+      return typeid(error).name() + std::string(": ") + error.what();
+    }
     return "no error";
   };
   EXPECT_EQ(thrown("two"), typeid(std::invalid_argument).name() + std::string(": invalid stoi argument"));
@@ -167,9 +166,13 @@ TEST(ReplacementBraces, OnlyExpressionsOutsideParenthesesGetBraces) {
   // Text without parentheses is compared with the regular expression below.
   const std::vector<std::pair<std::string, bool>> cases = {
       // parenthesised parts are ignored
-      {"f(x + y)", false}, {"get(a, b)->items(c * d).size()", false}, {"f(x) + g(y)", true},
+      {"f(x + y)", false},
+      {"get(a, b)->items(c * d).size()", false},
+      {"f(x) + g(y)", true},
       // unbalanced text changes nothing
-      {"(a + b", false}, {"a + b)", false}, {") + (a", false},
+      {"(a + b", false},
+      {"a + b)", false},
+      {") + (a", false},
   };
   for (const auto& [text, braces] : cases) EXPECT_EQ(AddBracesAfter(text), braces) << text;
   EXPECT_TRUE(AddBracesAfter("a.b", true));  // already set: stays set

@@ -28,8 +28,7 @@ class StopAfterErrors : public testing::Test {
   /// The hook's answer; "return" is true or absent.
   std::optional<bool> Answer() {
     const clang::DiagnosticsEngine* pointer = &diagnostics_;
-    const auto answer =
-        CallHook(HookId::stopAfterErrors, {{"Diagnostics_cptr", Erased(pointer)}, {"other", 5}});
+    const auto answer = CallHook(HookId::stopAfterErrors, {{"Diagnostics_cptr", Erased(pointer)}, {"other", 5}});
     EXPECT_TRUE(answer.has_value());
     EXPECT_EQ(answer->at("other"), HookValue(5));
     const auto found = answer->find("return");
@@ -37,9 +36,9 @@ class StopAfterErrors : public testing::Test {
     return std::get<bool>(found->second);
   }
 
-  clang::DiagnosticsEngine diagnostics_{
-      llvm::makeIntrusiveRefCnt<clang::DiagnosticIDs>(),
-      llvm::makeIntrusiveRefCnt<clang::DiagnosticOptions>(), new clang::IgnoringDiagConsumer};
+  clang::DiagnosticsEngine diagnostics_{llvm::makeIntrusiveRefCnt<clang::DiagnosticIDs>(),
+                                        llvm::makeIntrusiveRefCnt<clang::DiagnosticOptions>(),
+                                        new clang::IgnoringDiagConsumer};
 };
 
 TEST_F(StopAfterErrors, WarningsLetTheCheckGoOnAndAnyErrorStopsIt) {
@@ -61,10 +60,8 @@ TEST_F(StopAfterErrors, AFatalErrorStopsIt) {
 // ---- use-using declarations --------------------------------------------------
 
 /// The answer's "return" for the typedef `name` declared in `code`.
-std::optional<bool> LeaveDeclarationAnswer(const std::string& code, const std::string& name,
-                                           bool markInvalid = false) {
-  const std::unique_ptr<clang::ASTUnit> unit =
-      clang::tooling::buildASTFromCodeWithArgs(code, {"-fsyntax-only", "-w"});
+std::optional<bool> LeaveDeclarationAnswer(const std::string& code, const std::string& name, bool markInvalid = false) {
+  const std::unique_ptr<clang::ASTUnit> unit = clang::tooling::buildASTFromCodeWithArgs(code, {"-fsyntax-only", "-w"});
   EXPECT_NE(unit, nullptr);
   clang::TypedefDecl* declaration = nullptr;
   for (clang::Decl* decl : unit->getASTContext().getTranslationUnitDecl()->decls()) {
@@ -99,8 +96,8 @@ struct BracketRun {
     token.startToken();
     token.setKind(kind);
     const clang::Token* pointer = &token;
-    const auto answer = CallHook(
-        HookId::bracketLevel, {{"Tok_cptr", Erased(pointer)}, {"ParenLevel_ptr", Erased(&level)}});
+    const auto answer =
+        CallHook(HookId::bracketLevel, {{"Tok_cptr", Erased(pointer)}, {"ParenLevel_ptr", Erased(&level)}});
     EXPECT_TRUE(answer.has_value());
     EXPECT_EQ(answer->count("Tok_cptr"), 1u);
     const auto fail = answer->find("fail");

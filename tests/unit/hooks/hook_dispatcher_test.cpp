@@ -27,8 +27,7 @@ TEST(HookDispatcher, OtherIdentifiersAnswerNothingAndLeaveTheArguments) {
 
 TEST(HookDispatcher, AnswerKeepsEveryArgumentAndOverwritesResultsOfAnotherKind) {
   const double pi = 3.25;
-  const auto answer = CallHook(HookId::loopConvertPreferType,
-                               {{"ok", std::string("was text")}, {"x", pi}, {"n", -4}});
+  const auto answer = CallHook(HookId::loopConvertPreferType, {{"ok", std::string("was text")}, {"x", pi}, {"n", -4}});
   ASSERT_TRUE(answer.has_value());
   EXPECT_EQ(*answer, (HookArgs{{"ok", true}, {"x", pi}, {"n", -4}}));
 }
@@ -53,10 +52,15 @@ TEST(HookDispatcher, WithoutOptionsEveryBehaviourTakesItsDefault) {
 std::string Thrown(uint32_t id, HookArgs args) {
   try {
     CallHook(id, std::move(args));
-  } catch (const std::out_of_range& error) { return std::string("out_of_range: ") + error.what(); }
-  catch (const std::bad_variant_access&) { return "bad_variant_access"; }
-  catch (const std::bad_any_cast&) { return "bad_any_cast"; }
-  catch (const std::invalid_argument&) { return "invalid_argument"; }
+  } catch (const std::out_of_range& error) {
+    return std::string("out_of_range: ") + error.what();
+  } catch (const std::bad_variant_access&) {
+    return "bad_variant_access";
+  } catch (const std::bad_any_cast&) {
+    return "bad_any_cast";
+  } catch (const std::invalid_argument&) {
+    return "invalid_argument";
+  }
   return "nothing";
 }
 
@@ -68,8 +72,7 @@ TEST(HookDispatcher, MissingWrongOrMistypedArgumentsRaiseTheirErrors) {
   const std::vector<std::tuple<uint32_t, HookArgs, std::string>> cases = {
       {HookId::replacementBraces, {{"AddBraces_ptr", Erased(&flag)}}, missing},
       {HookId::loopConvertVariableName, {{"IteratorName", std::string("m_x")}}, missing},
-      {HookId::replacementBraces, {{"AddBraces_ptr", Erased(&flag)}, {"ReplacementText_str", 7}},
-       "bad_variant_access"},
+      {HookId::replacementBraces, {{"AddBraces_ptr", Erased(&flag)}, {"ReplacementText_str", 7}}, "bad_variant_access"},
       {HookId::useUsingArrays, {{"skip_array_ptr", true}}, "bad_variant_access"},
       {HookId::useUsingArrays, {{"skip_array_ptr", Erased(&notABool)}}, "bad_any_cast"},
       {HookId::useUsingArrays, {{"skip_array_ptr", Erased(&constFlag)}}, "bad_any_cast"},

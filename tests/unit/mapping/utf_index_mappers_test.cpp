@@ -7,8 +7,8 @@
 #include "mapping/utf_index_mappers.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
-using ::testing::ElementsAre;
 using Native::Encoding;
+using ::testing::ElementsAre;
 
 namespace {
 
@@ -21,8 +21,8 @@ Native::UtfIndexMapper16_to_8 From16(std::u16string text, bool skipBom = false) 
 }
 
 /// MapSpan of (begin8, end8): the mapped pair, or none.
-std::optional<std::pair<uint32_t, uint32_t>> Map(const Native::IUtfIndexMapper& mapper,
-                                                 uint32_t begin8, uint32_t end8) {
+std::optional<std::pair<uint32_t, uint32_t>> Map(const Native::IUtfIndexMapper& mapper, uint32_t begin8,
+                                                 uint32_t end8) {
   uint32_t begin16 = 99;
   uint32_t end16 = 99;
   if (!mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, false)) return std::nullopt;
@@ -67,8 +67,7 @@ std::vector<uint32_t> LineStartsByTheRules(const std::string& text) {
 // Plain ASCII is handled 64 bytes at a time: breaks of every shape, at every
 // position around the block boundaries, must come out as the rules say.
 TEST(UtfIndexMapper8_to_16, LineBreaksAroundBlockBoundariesFollowTheRules) {
-  const char* shapes[] = {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n", "\r\n\r",
-                          "\n\r\n\r\n", "\r\r\n\n"};
+  const char* shapes[] = {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n", "\r\n\r", "\n\r\n\r\n", "\r\r\n\n"};
   for (const char* shape : shapes) {
     for (size_t at = 52; at < 140; ++at) {
       std::string text(200, 'x');
@@ -91,7 +90,9 @@ TEST(UtfIndexMapper8_to_16, AMultiByteCharacterAnywhereShiftsWhatFollows) {
     std::string text(160, 'x');
     for (size_t line = 30; line < text.size(); line += 31) text[line] = '\n';
     text.insert(at, "\xE2\x82\xAC");
-    const auto unitOf = [at](uint32_t offset) { return offset <= at ? offset : offset <= at + 3 ? at + 1 : offset - 2; };
+    const auto unitOf = [at](uint32_t offset) {
+      return offset <= at ? offset : offset <= at + 3 ? at + 1 : offset - 2;
+    };
     const auto mapper = From8(text);
     std::u16string expected(text.begin(), text.begin() + at);
     expected += u'\u20AC';
@@ -109,14 +110,23 @@ TEST(UtfIndexMapper8_to_16, AMultiByteCharacterAnywhereShiftsWhatFollows) {
 }
 
 TEST(UtfIndexMapper8_to_16, BrokenSequencesYieldTheirLeadBitsAndDecodeOnAfresh) {
-  EXPECT_EQ(*From8("\xC3" "A").Utf16Text(), u"\u0003A");
+  EXPECT_EQ(*From8("\xC3"
+                   "A")
+                 .Utf16Text(),
+            u"\u0003A");
   EXPECT_EQ(*From8("\xE2\x82").Utf16Text(), u"\u0002\u0082");
   EXPECT_EQ(*From8("\xE2\x82\n").Utf16Text(), u"\u0002\u0082\n");
   EXPECT_EQ(*From8("\x80\xFF").Utf16Text(), u"\u0080\u00FF");
   EXPECT_EQ(*From8("\xC0\x80").Utf16Text(), std::u16string(1, u'\0'));  // overlong forms pass
   // A stray byte and a broken lead are one byte and one unit in the walk too.
-  EXPECT_EQ(Map(From8("a\x80" "bc\nxy"), 3, 4), Pair(3, 4));
-  EXPECT_EQ(Map(From8("a\xE2\x82" "bc"), 3, 4), Pair(3, 4));
+  EXPECT_EQ(Map(From8("a\x80"
+                      "bc\nxy"),
+                3, 4),
+            Pair(3, 4));
+  EXPECT_EQ(Map(From8("a\xE2\x82"
+                      "bc"),
+                3, 4),
+            Pair(3, 4));
 }
 
 // The walk steps over the bytes that made each unit: a surrogate pair decoded
@@ -187,8 +197,7 @@ TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {
 }
 
 TEST(UtfIndexMapper, ConstructionWithASkipBeyondTheTextThrows) {
-  EXPECT_THROW(Native::UtfIndexMapper8_to_16(std::make_shared<const std::string>("ab"), 3),
-               std::out_of_range);
+  EXPECT_THROW(Native::UtfIndexMapper8_to_16(std::make_shared<const std::string>("ab"), 3), std::out_of_range);
 }
 
 TEST(UtfIndexMapper, DumpListsBothTablesWithTheirSentinels) {

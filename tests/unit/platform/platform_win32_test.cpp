@@ -18,8 +18,7 @@ namespace {
 class OtherHandle {
  public:
   OtherHandle(const std::filesystem::path& file, DWORD access, DWORD sharing)
-      : handle_(CreateFileW(file.c_str(), access, sharing, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+      : handle_(CreateFileW(file.c_str(), access, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
   ~OtherHandle() {
     if (IsOpen()) CloseHandle(handle_);
   }
@@ -37,8 +36,8 @@ TEST(PlatformShareModes, OurOpenSharesReadingOnly) {
   zotest::TempDir dir;
   const std::filesystem::path file = dir.Write("shared.c", "int x;");
   const auto open = [&] { return Platform::OpenForRead(file.u16string()).outcome; };
-  for (const auto& [access, sharing] : {std::pair<DWORD, DWORD>{GENERIC_READ, 0},
-                                        {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
+  for (const auto& [access, sharing] :
+       {std::pair<DWORD, DWORD>{GENERIC_READ, 0}, {GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE}}) {
     OtherHandle other(file, access, sharing);
     ASSERT_TRUE(other.IsOpen());
     EXPECT_EQ(open(), OpenOutcome::sharingViolation);

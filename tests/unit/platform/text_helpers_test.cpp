@@ -21,9 +21,13 @@ TEST(PathFindExtension, PointsAtTheLastDotAfterTheLastBackslashOrSpaceOrAtTheEnd
 
 TEST(StrStrI, FindsSubstringsIgnoringAsciiCaseOnly) {
   const char* text = "Modernize-Use-Using";
-  const std::vector<std::tuple<const char*, const char*, const char*>> cases = {
-      {text, "use-USING", text + 10}, {text, "modernize", text}, {text, "bugprone", nullptr},
-      {text, "", text}, {"", "a", nullptr}, {"ab", "abc", nullptr}, {"\xC3\x89", "\xC3\xA9", nullptr}};
+  const std::vector<std::tuple<const char*, const char*, const char*>> cases = {{text, "use-USING", text + 10},
+                                                                                {text, "modernize", text},
+                                                                                {text, "bugprone", nullptr},
+                                                                                {text, "", text},
+                                                                                {"", "a", nullptr},
+                                                                                {"ab", "abc", nullptr},
+                                                                                {"\xC3\x89", "\xC3\xA9", nullptr}};
   for (const auto& [haystack, needle, found] : cases) {
     EXPECT_EQ(Platform::StrStrI(haystack, needle), found) << haystack << " / " << needle;
   }
@@ -33,7 +37,7 @@ TEST(StrICmp, ComparesBytewiseWithAsciiLettersFolded) {
   // Letters fold to lower case, so '_' (0x5F) sorts before 'Z' (as 'z').
   const std::vector<std::tuple<const char*, const char*, int>> cases = {
       {"ABC", "abc", 0}, {"abc", "ABD", -1}, {"ab", "abc", -1}, {"b", "A", 1},
-      {"a_", "aZ", -1}, {"_", "a", -1}, {"\xE9", "z", 1}};
+      {"a_", "aZ", -1},  {"_", "a", -1},     {"\xE9", "z", 1}};
   for (const auto& [a, b, sign] : cases) {
     const int result = Platform::StrICmp(a, b);
     EXPECT_EQ((result > 0) - (result < 0), sign) << a << " / " << b;

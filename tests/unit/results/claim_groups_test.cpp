@@ -11,7 +11,8 @@ namespace {
 
 TEST(GroupedByNeighbourhood, JoinsFixesOnTheSameOrNeighbouringLinesInTextOrder) {
   // Lines start at offsets 0, 10, 20, 30, 40 and 50.
-  const auto text = std::make_shared<const std::string>("line 0...\nline 1...\nline 2...\nline 3...\nline 4...\nline 5...\n");
+  const auto text =
+      std::make_shared<const std::string>("line 0...\nline 1...\nline 2...\nline 3...\nline 4...\nline 5...\n");
   const auto claim = [&](std::vector<Native::EngineReplacement> replacements) {
     return Native::ClaimedFix{nullptr, std::move(replacements), text, "key"};
   };
@@ -47,13 +48,15 @@ std::vector<size_t> GroupSizesOnOneLine(int count, const std::string& between) {
   auto text = std::make_shared<std::string>();
   std::vector<Native::ClaimedFix> claims;
   for (int i = 0; i < count; ++i) {
-    claims.push_back(Native::ClaimedFix{nullptr, {{"nullptr", 1, static_cast<uint32_t>(text->size())}}, nullptr, "key"});
+    claims.push_back(
+        Native::ClaimedFix{nullptr, {{"nullptr", 1, static_cast<uint32_t>(text->size())}}, nullptr, "key"});
     *text += "0" + between;
   }
   const std::shared_ptr<const std::string> shared = text;
   for (Native::ClaimedFix& claim : claims) claim.utf8Text = shared;
   std::vector<size_t> sizes;
-  for (const Native::ClaimedFix& group : Native::GroupedByNeighbourhood(claims)) sizes.push_back(group.replacements.size());
+  for (const Native::ClaimedFix& group : Native::GroupedByNeighbourhood(claims))
+    sizes.push_back(group.replacements.size());
   return sizes;
 }
 

@@ -19,7 +19,6 @@ namespace {
 
 class Claims : public zotest::CleanCache {
  protected:
-
   /// A run result with one record per file name, each with `actions` actions.
   Native::RunResult Run(const std::vector<std::string>& files, int actions = 1) {
     Native::RunResult result;
@@ -81,8 +80,7 @@ TEST_F(Claims, ARerunWithdrawsTheFilesClaimsInTheLetterCasesThatNameIt) {
   EXPECT_TRUE(Native::FindClaim(static_cast<uint32_t>(Token(second, 0))));
   EXPECT_TRUE(Native::FindClaim(static_cast<uint32_t>(Token(first, 1))));  // not reported again
   EXPECT_THAT(Native::ClaimReport().second,
-              HasSubstr(" * " + Native::FileKeyOf(upper) + ": " +
-                        std::to_string(Token(second, 0)) + "\n"));
+              HasSubstr(" * " + Native::FileKeyOf(upper) + ": " + std::to_string(Token(second, 0)) + "\n"));
 }
 
 TEST_F(Claims, WithoutTheTextNothingIsClaimedButEarlierClaimsGo) {
@@ -109,8 +107,8 @@ TEST_F(Claims, ActionsWithoutReplacementsAreClaimedAndReportedInOrder) {
   ASSERT_GT(first, 0);
   EXPECT_TRUE(Native::FindClaim(static_cast<uint32_t>(first))->replacements.empty());
   const std::string text = Native::ClaimReport().second;
-  EXPECT_THAT(text, HasSubstr(" * " + Native::FileKeyOf(file) + ": " + std::to_string(first) +
-                              ", " + std::to_string(first + 1) + "\n"));
+  EXPECT_THAT(text, HasSubstr(" * " + Native::FileKeyOf(file) + ": " + std::to_string(first) + ", " +
+                              std::to_string(first + 1) + "\n"));
   EXPECT_THAT(text, ::testing::StartsWith("\nClaimReplacements tokens:\n"));
 }
 
@@ -131,12 +129,8 @@ TEST_F(Claims, ClaimingLookingUpAndReportingRunConcurrently) {
             Native::FindClaim(static_cast<uint32_t>(Token(result, 0)));
             break;
           }
-          case 1:
-            EXPECT_THAT(Native::FilesReport(), HasSubstr("*** Files ***\n"));
-            break;
-          default:
-            Native::GetFile(file, file, round % 2 == 0);
-            break;
+          case 1: EXPECT_THAT(Native::FilesReport(), HasSubstr("*** Files ***\n")); break;
+          default: Native::GetFile(file, file, round % 2 == 0); break;
         }
       }
     });

@@ -16,10 +16,7 @@ namespace {
 
 class ConvertDiagnostics : public zotest::CleanCache {
  protected:
-
-  std::string Write(const std::string& name, const std::string& text) {
-    return dir_.Write(name, text).string();
-  }
+  std::string Write(const std::string& name, const std::string& text) { return dir_.Write(name, text).string(); }
 
   std::vector<Native::qfix> Convert(std::vector<FixesDiagnostic> diagnostics) {
     Native::RunResult result;
@@ -74,8 +71,8 @@ TEST_F(ConvertDiagnostics, UnknownFilesKeepTheEngineOffsets) {
 TEST_F(ConvertDiagnostics, ARefusedReplacementKeepsItsEngineRangeWhileItsNeighboursMap) {
   const auto file = Write("a.c", "\xC3\xA9=1;\nx=2;\n");
   const auto other = Write("other.c", "");
-  const auto records = Convert({Diagnostic(
-      file, 6, {Replace(file, 2, 1, "a"), Replace(file, 900, 2, "b"), Replace(other, 6, 1, "c")})});
+  const auto records =
+      Convert({Diagnostic(file, 6, {Replace(file, 2, 1, "a"), Replace(file, 900, 2, "b"), Replace(other, 6, 1, "c")})});
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].triggerLine, 1);
   const auto& replacements = records[0].actions[0].replacements;
@@ -119,8 +116,8 @@ TEST_F(ConvertDiagnostics, MainFileOnlyComparesFileIdentity) {
   filter_.modeFlags = Native::ModeFlags::mainFileOnly;
   filter_.excludedFolders = {dir_.Path() / "src"};  // not consulted
   const std::string dotted = (dir_.Path() / "src" / "." / "main.c").string();
-  const auto records = Convert({Diagnostic(dotted, 0, {Replace(dotted, 0, 1, "x")}),
-                                Diagnostic(header, 0, {Replace(header, 0, 1, "x")})});
+  const auto records = Convert(
+      {Diagnostic(dotted, 0, {Replace(dotted, 0, 1, "x")}), Diagnostic(header, 0, {Replace(header, 0, 1, "x")})});
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].filename, dotted);
 }
@@ -130,9 +127,9 @@ TEST_F(ConvertDiagnostics, ExcludedFoldersDropWhatLiesInsideThem) {
   const auto beside = Write("sys2/b.h", "int b;\n");
   filter_.excludedFolders = {dir_.Path() / "sys"};
   const std::string climbing = (dir_.Path() / "sys" / ".." / "sys2" / "b.h").string();
-  const auto records = Convert({Diagnostic(inside, 0, {Replace(inside, 0, 1, "x")}),
-                                Diagnostic(beside, 0, {Replace(beside, 0, 1, "x")}),
-                                Diagnostic(climbing, 1, {Replace(climbing, 1, 1, "x")})});
+  const auto records =
+      Convert({Diagnostic(inside, 0, {Replace(inside, 0, 1, "x")}), Diagnostic(beside, 0, {Replace(beside, 0, 1, "x")}),
+               Diagnostic(climbing, 1, {Replace(climbing, 1, 1, "x")})});
   ASSERT_EQ(records.size(), 2u);
   EXPECT_EQ(records[0].filename, beside);
   EXPECT_EQ(records[1].filename, climbing);
@@ -155,8 +152,8 @@ TEST_F(ConvertDiagnostics, DirectivesOfTheDiagnosticsFileDropIt) {
 TEST_F(ConvertDiagnostics, AFailingDiagnosticCostsOnlyItself) {
   const auto bad = Write("bad.c", "int x; // zoCI:skip+99999999999\n");
   const auto good = Write("good.c", "int y;\n");
-  const auto records = Convert({Diagnostic(bad, 0, {Replace(bad, 0, 1, "x")}),
-                                Diagnostic(good, 0, {Replace(good, 0, 1, "x")})});
+  const auto records =
+      Convert({Diagnostic(bad, 0, {Replace(bad, 0, 1, "x")}), Diagnostic(good, 0, {Replace(good, 0, 1, "x")})});
   ASSERT_EQ(records.size(), 1u);
   EXPECT_EQ(records[0].filename, good);
   EXPECT_EQ(errorText_, "*** exception: stoul argument out of range\n");

@@ -16,7 +16,6 @@ namespace {
 
 class Directives : public zotest::CleanCache {
  protected:
-
   /// The parsed directives of a file holding `text`.
   std::shared_ptr<const Native::FileDirectives> Parse(const std::string& text) {
     const auto path = dir_.Write("f" + std::to_string(files_++) + ".c", text).string();
@@ -109,8 +108,8 @@ TEST_F(Directives, AnEditorBufferHasLinesWhateverItsText) {
   // the detector; an editor's buffer is UTF-16 all the same.
   std::u16string text(40, u'\u4E2D');
   text += u" zoCI:skip";
-  const auto buffer = Native::AddModifiedBuffer("buffer.c", "buffer.c", "buffer.c",
-                                                std::make_shared<const std::u16string>(text));
+  const auto buffer =
+      Native::AddModifiedBuffer("buffer.c", "buffer.c", "buffer.c", std::make_shared<const std::u16string>(text));
   ASSERT_NE(Native::GetRecordMapper(*buffer), nullptr);
   const auto parsed = Native::GetDirectives(*buffer);
   ASSERT_NE(parsed, nullptr);

@@ -34,9 +34,11 @@ TEST(ProcessParameters, PluginArgumentsBecomeSelectionsAndAConfigurationInByteOr
       // an empty first selection adds no separator, a later empty one does
       {{"-checks=", "-checks=b", "-checks="}, {"-checks=b,", wall, tp}},
       // the value is everything after the first equals sign
-      {{"-checkoption-A=b=c"}, {wall, tp, "-config={CheckOptions: [{key: \"A\", value: \"b=c\"}], InheritParentConfig: true}"}},
+      {{"-checkoption-A=b=c"},
+       {wall, tp, "-config={CheckOptions: [{key: \"A\", value: \"b=c\"}], InheritParentConfig: true}"}},
       {{"-checkoption-=v", "-checkoption-K="},
-       {wall, tp, "-config={CheckOptions: [{key: \"\", value: \"v\"}, {key: \"K\", value: \"\"}], "
+       {wall, tp,
+        "-config={CheckOptions: [{key: \"\", value: \"v\"}, {key: \"K\", value: \"\"}], "
         "InheritParentConfig: true}"}},
       {{"-checkoption-B.x=2", "-checkoption-A.y=3", "-checkoption-a.z=4", "-checkoption-\xC3\xA9.w=5",
         "-checkoption-A=6"},
@@ -69,14 +71,13 @@ TEST(ProcessParameters, ProfilingBecomesTheEnginesFlag) {
 TEST(ProcessParameters, OverridesReachTheConfigurationAndTheOptions) {
   CheckOptions options{{"A.x", "1"}, {"B.y", "2"}, {"C.ZO.z", "3"}};
   const OptionOverrides overrides{{"B.y", "20"}, {"D.w", "40"}, {"C.ZO.z", "30"}, {"E.ZO.v", "5"}};
-  const auto arguments = ProcessParameters(
-      PluginLine({"-checkoption-A.x=1", "-checkoption-B.y=2"}), options, overrides);
+  const auto arguments =
+      ProcessParameters(PluginLine({"-checkoption-A.x=1", "-checkoption-B.y=2"}), options, overrides);
   ASSERT_TRUE(arguments.has_value());
   EXPECT_EQ(arguments->back(),
             "-config={CheckOptions: [{key: \"A.x\", value: \"1\"}, {key: \"B.y\", value: \"20\"}, "
             "{key: \"D.w\", value: \"40\"}], InheritParentConfig: true}");
-  EXPECT_EQ(options, (CheckOptions{{"A.x", "1"}, {"B.y", "20"}, {"C.ZO.z", "30"}, {"D.w", "40"},
-                                   {"E.ZO.v", "5"}}));
+  EXPECT_EQ(options, (CheckOptions{{"A.x", "1"}, {"B.y", "20"}, {"C.ZO.z", "30"}, {"D.w", "40"}, {"E.ZO.v", "5"}}));
   // The library's own options alone add no configuration.
   CheckOptions own;
   EXPECT_THAT(ProcessParameters(PluginLine({"-checks=*"}), own, {{"x.ZO.y", "0"}}).value(),

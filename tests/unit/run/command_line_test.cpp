@@ -12,11 +12,25 @@ namespace {
 using testing::ElementsAreArray;
 
 std::vector<std::string> Leading(const std::string& checks) {
-  return {"-Xclang", "-add-plugin", "-Xclang", "clang-tidy", "-Xclang", "-plugin-arg-clang-tidy",
-          "-Xclang", "-checks=" + checks, "-Wall", "-Wshadow", "-Wunused-variable",
-          "-Wno-non-literal-null-conversion", "-Wno-inconsistent-missing-override", "-fexceptions",
-          "-fms-extensions", "-fms-compatibility", "-fno-delayed-template-parsing",
-          "-ferror-limit=1000", "-D_ITERATOR_DEBUG_LEVEL=0"};
+  return {"-Xclang",
+          "-add-plugin",
+          "-Xclang",
+          "clang-tidy",
+          "-Xclang",
+          "-plugin-arg-clang-tidy",
+          "-Xclang",
+          "-checks=" + checks,
+          "-Wall",
+          "-Wshadow",
+          "-Wunused-variable",
+          "-Wno-non-literal-null-conversion",
+          "-Wno-inconsistent-missing-override",
+          "-fexceptions",
+          "-fms-extensions",
+          "-fms-compatibility",
+          "-fno-delayed-template-parsing",
+          "-ferror-limit=1000",
+          "-D_ITERATOR_DEBUG_LEVEL=0"};
 }
 
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
@@ -44,26 +58,35 @@ InspectionSettings FullSettings() {
 TEST(BuildCommandLine, MinimalSettingsGiveTheLeadingArgumentsAndTheLanguage) {
   const auto line = BuildCommandLine("main.cpp", {}, 0, "", {});
   ASSERT_TRUE(line.has_value());
-  EXPECT_THAT(*line, ElementsAreArray(Concat(Leading(""), {"-fcxx-exceptions",
-                                                           "-fms-compatibility-version=19.24",
-                                                           "/TP", "-m32"})));
+  EXPECT_THAT(*line, ElementsAreArray(
+                         Concat(Leading(""), {"-fcxx-exceptions", "-fms-compatibility-version=19.24", "/TP", "-m32"})));
 }
 
 TEST(BuildCommandLine, EverySettingInItsPlace) {
-  const auto line = BuildCommandLine("C:\\src\\main.cpp", FullSettings(), 0, "modernize-*,-x",
-                                     {{"A.B", "1"}});
+  const auto line = BuildCommandLine("C:\\src\\main.cpp", FullSettings(), 0, "modernize-*,-x", {{"A.B", "1"}});
   ASSERT_TRUE(line.has_value());
-  EXPECT_THAT(*line, ElementsAreArray(Concat(
-                         Leading("modernize-*,-x"),
-                         {"-fcxx-exceptions", "-fms-compatibility-version=19.24", "/TP",
-                          "-std=c++2a", "-m64",
-                          "-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-checkoption-A.B=1",
-                          "-Wextra", "-fno-rtti",
-                          "-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-profile",
-                          "-DNDEBUG", "-DVERSION=3",
-                          "-isystemC:\\Sdk\\Inc", "-isystem/usr/include/sys",
-                          "-Iinc", "-IC:\\My Project\\inc",
-                          "-includepch.h"})));
+  EXPECT_THAT(*line, ElementsAreArray(Concat(Leading("modernize-*,-x"), {"-fcxx-exceptions",
+                                                                         "-fms-compatibility-version=19.24",
+                                                                         "/TP",
+                                                                         "-std=c++2a",
+                                                                         "-m64",
+                                                                         "-Xclang",
+                                                                         "-plugin-arg-clang-tidy",
+                                                                         "-Xclang",
+                                                                         "-checkoption-A.B=1",
+                                                                         "-Wextra",
+                                                                         "-fno-rtti",
+                                                                         "-Xclang",
+                                                                         "-plugin-arg-clang-tidy",
+                                                                         "-Xclang",
+                                                                         "-profile",
+                                                                         "-DNDEBUG",
+                                                                         "-DVERSION=3",
+                                                                         "-isystemC:\\Sdk\\Inc",
+                                                                         "-isystem/usr/include/sys",
+                                                                         "-Iinc",
+                                                                         "-IC:\\My Project\\inc",
+                                                                         "-includepch.h"})));
 }
 
 TEST(BuildCommandLine, CFileInsteadOfCpp) {
@@ -72,23 +95,19 @@ TEST(BuildCommandLine, CFileInsteadOfCpp) {
   settings.platformToolset = "v140";
   const auto line = BuildCommandLine("main.c", settings, 0, "*", {});
   ASSERT_TRUE(line.has_value());
-  EXPECT_THAT(*line, ElementsAreArray(Concat(Leading("*"), {"-fms-compatibility-version=19.0",
-                                                            "/TC", "-m32"})));
+  EXPECT_THAT(*line, ElementsAreArray(Concat(Leading("*"), {"-fms-compatibility-version=19.0", "/TC", "-m32"})));
 }
 
 TEST(BuildCommandLine, OwnOptionsStayOutOfTheCompilersView) {
-  const CheckOptions options{{"modernize-use-using.ZO.AllowArrays", "0"},
-                             {"readability.ZO", "1"},
-                             {"x.ZO.", "2"},
-                             {"a.zo.b", "3"}};
+  const CheckOptions options{
+      {"modernize-use-using.ZO.AllowArrays", "0"}, {"readability.ZO", "1"}, {"x.ZO.", "2"}, {"a.zo.b", "3"}};
   const auto line = BuildCommandLine("main.cpp", {}, 0, "", options);
   ASSERT_TRUE(line.has_value());
   std::vector<std::string> options_seen;
   for (const std::string& argument : *line) {
     if (argument.starts_with("-checkoption-")) options_seen.push_back(argument);
   }
-  EXPECT_THAT(options_seen, testing::UnorderedElementsAre("-checkoption-readability.ZO=1",
-                                                          "-checkoption-a.zo.b=3"));
+  EXPECT_THAT(options_seen, testing::UnorderedElementsAre("-checkoption-readability.ZO=1", "-checkoption-a.zo.b=3"));
 }
 
 TEST(BuildCommandLine, HeaderNeedsPermissionAndOnlyAHeaderGetsItsForcedInclude) {
@@ -119,15 +138,21 @@ TEST(IsHeaderFile, TheExtensionDecides) {
     bool extensionlessIsHeader;
     bool expected;
   };
-  const std::vector<Row> rows = {
-      {"A.H", false, true}, {"c:\\x\\y.hpp", false, true},
-      {"main.cpp", true, false}, {"main.h.cpp", true, false}, {"main.hh", false, false},
-      {"Makefile", true, true}, {"Makefile", false, false},
+  const std::vector<Row> rows = {{"A.H", false, true},
+                                 {"c:\\x\\y.hpp", false, true},
+                                 {"main.cpp", true, false},
+                                 {"main.h.cpp", true, false},
+                                 {"main.hh", false, false},
+                                 {"Makefile", true, true},
+                                 {"Makefile", false, false},
       // a dot in a folder name is no extension
-      {"src\\inc.h\\Makefile", true, true}, {"src\\inc.h\\Makefile", false, false},
+                                 {"src\\inc.h\\Makefile", true, true},
+                                 {"src\\inc.h\\Makefile", false, false},
       // forward slashes do not separate (extension ".h/Makefile"), spaces do
-      {"src/inc.h/Makefile", true, false}, {"my.h file", true, true},
-      {"trailing.", false, false}, {"", true, true}};
+                                 {"src/inc.h/Makefile", true, false},
+                                 {"my.h file", true, true},
+                                 {"trailing.", false, false},
+                                 {"", true, true}};
   InspectionSettings settings;
   settings.headerExtensions = {"", ".h", ".HPP", ".inl"};
   for (const Row& row : rows) {

@@ -31,12 +31,21 @@ struct VersionRow {
 TEST(MsvcCompatibilityVersion, CommandLineCarriesTheTablesVersion) {
   const std::vector<VersionRow> rows = {
       // unknown or malformed toolsets take the default
-      {"", "16.4", "19.24"}, {"vNext", "16.0", "19.24"}, {"v99999999999", "16.0", "19.24"},
-      {"v139", "15.9", "18"}, {"V140", "15.1", "19.0"}, {"v143", "16.0", "19.24"},
+      {"", "16.4", "19.24"},
+      {"vNext", "16.0", "19.24"},
+      {"v99999999999", "16.0", "19.24"},
+      {"v139", "15.9", "18"},
+      {"V140", "15.1", "19.0"},
+      {"v143", "16.0", "19.24"},
       // minor versions: first, last, past the last; unreadable ones are unknown, never an error
-      {"v141", "15.0", "19.10"}, {"v141", "15.10", "19.16"}, {"v 141", " 15.5.2", "19.12"},
-      {"v141", "15", "19.24"}, {"v142", "16.11", "19.25"}, {"v142", "16.-2", "19.25"},
-      {"v142", "16.x", "19.24"}, {"v141", "15.99999999999", "19.24"},
+      {"v141", "15.0", "19.10"},
+      {"v141", "15.10", "19.16"},
+      {"v 141", " 15.5.2", "19.12"},
+      {"v141", "15", "19.24"},
+      {"v142", "16.11", "19.25"},
+      {"v142", "16.-2", "19.25"},
+      {"v142", "16.x", "19.24"},
+      {"v141", "15.99999999999", "19.24"},
   };
   for (const VersionRow& row : rows) {
     InspectionSettings settings;
@@ -56,12 +65,18 @@ struct StandardRow {
 
 TEST(LanguageStandard, CommandLineCarriesTheTablesStandard) {
   const std::vector<StandardRow> rows = {
-      {14, "v90", "-std=c++14"}, {20, "v141", "-std=c++2a"},
+      {14, "v90", "-std=c++14"},
+      {20, "v141", "-std=c++2a"},
       // the latest the toolset knows
-      {99, "v142", "-std=c++2a"}, {99, "v140", "-std=c++17"}, {99, "v139", ""},
+      {99, "v142", "-std=c++2a"},
+      {99, "v140", "-std=c++17"},
+      {99, "v139", ""},
       // the toolset's default, also for values that are no standard
-      {0, "v141", "-std=c++17"}, {0, "v120", "-std=c++14"}, {0, "v100", "-std=c++11"},
-      {0, "v99", ""}, {3, "v142", "-std=c++17"},
+      {0, "v141", "-std=c++17"},
+      {0, "v120", "-std=c++14"},
+      {0, "v100", "-std=c++11"},
+      {0, "v99", ""},
+      {3, "v142", "-std=c++17"},
   };
   for (const StandardRow& row : rows) {
     InspectionSettings settings;

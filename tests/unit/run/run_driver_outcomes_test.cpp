@@ -36,7 +36,8 @@ TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
   EXPECT_EQ(result->qfixes[0].triggerLine, 0);
   EXPECT_EQ(result->qfixes[1].triggerLine, 1);
   EXPECT_GT(result->qfixes[0].actions[0].claimToken, 0);
-  EXPECT_THAT(result->logText, StartsWith(StringPrintf("*** Parse #%d succeeded ***\n\nclangTidy returned code: 0\n\n", result->parseNumber)));
+  EXPECT_THAT(result->logText, StartsWith(StringPrintf("*** Parse #%d succeeded ***\n\nclangTidy returned code: 0\n\n",
+                                                       result->parseNumber)));
   EXPECT_THAT(result->logText, HasSubstr("\n*** Timing ***\n * Prepare buffers: "));
   EXPECT_THAT(result->logText, HasSubstr("ms\n * Clang tidy: "));
   EXPECT_THAT(result->logText, HasSubstr("ms\n * Process diag: "));
@@ -162,9 +163,8 @@ TEST_F(RunTest, AnAnsiMainFileWithBomlessAsUtf8IsRefused) {
   settings.bomlessIsUtf8 = true;
   auto refused = Parse(file, settings);
   EXPECT_EQ(refused->status, 101);
-  EXPECT_EQ(refused->logText,
-            StringPrintf("*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
-                         refused->parseNumber, file.c_str()));
+  EXPECT_EQ(refused->logText, StringPrintf("*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
+                                           refused->parseNumber, file.c_str()));
   EXPECT_EQ(Parse(file)->errorText, "*** clangtidy no output\n");
 }
 
@@ -182,8 +182,8 @@ TEST_F(RunTest, EngineCallsComeInOrderWithTheFullCommandLine) {
   engine.SetScript(ScriptWithFixes("", std::nullopt));
   checkOptions = {{"A.B", "1"}};
   Parse(file);
-  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity", "SetOutputSink", "SetCheckHook",
-                                              "Run", "SetCheckHook", "SetOutputSink"));
+  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity", "SetOutputSink", "SetCheckHook", "Run",
+                                              "SetCheckHook", "SetOutputSink"));
   const auto run = engine.Calls()[3].arguments;
   ASSERT_GE(run.size(), 6u);
   EXPECT_EQ(run[0], "clang-tidy.exe");
@@ -201,7 +201,9 @@ TEST_F(RunTest, ParametersTextListsArgumentsOwnOptionsAndEncodingSettings) {
   checkOptions = {{"modernize-use-using.ZO.AllowArrays", "0"}};
   auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
   const std::string& text = result->parametersText;
-  EXPECT_THAT(text, StartsWith("clang-tidy.exe\n" + file + "\n-export-fixes=zofixes.yaml\n-header-filter=.*\n-checks=modernize-*\n-extra-arg=-Wall\n"));
+  EXPECT_THAT(text,
+              StartsWith("clang-tidy.exe\n" + file +
+                         "\n-export-fixes=zofixes.yaml\n-header-filter=.*\n-checks=modernize-*\n-extra-arg=-Wall\n"));
   EXPECT_THAT(text, HasSubstr("-extra-arg=-m32\nmodernize-use-using.ZO.AllowArrays=0\n"
                               "Files without BOM regarded as: ansi\n"
                               "VSTextEditor auto detect utf8: yes\n"));
@@ -210,14 +212,16 @@ TEST_F(RunTest, ParametersTextListsArgumentsOwnOptionsAndEncodingSettings) {
 TEST_F(RunTest, OptionDirectivesOverrideAndTheLastOneWins) {
   const auto file = dir.Write("a.cpp",
                               "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3 // why\n"
-                              "// zoci:option:x.ZO.y=0\n").string();
+                              "// zoci:option:x.ZO.y=0\n")
+                        .string();
   engine.SetScript(ScriptWithFixes("", std::nullopt));
   checkOptions = {{"A.B", "1"}};
   auto result = Parse(file);
   EXPECT_THAT(result->logText, HasSubstr("'A.B' option overridden with '2'\n"
                                          "'A.B' option overridden with '3'\n"
                                          "'x.ZO.y' option overridden with '0'\n"));
-  EXPECT_THAT(engine.Calls()[3].arguments, ::testing::Contains(R"(-config={CheckOptions: [{key: "A.B", value: "3"}], InheritParentConfig: true})"));
+  EXPECT_THAT(engine.Calls()[3].arguments,
+              ::testing::Contains(R"(-config={CheckOptions: [{key: "A.B", value: "3"}], InheritParentConfig: true})"));
   EXPECT_EQ(checkOptions["A.B"], "3");
   EXPECT_EQ(checkOptions["x.ZO.y"], "0");
 }

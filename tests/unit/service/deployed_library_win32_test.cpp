@@ -47,10 +47,7 @@ fs::path LoadedEngineFile() {
 TEST(DeployedLibrary, BindsTheEngineNextToItselfAndOnlyThere) {
   const fs::path without = Deployed("without-engine");
   const std::string error = InitializeFrom(without);
-  EXPECT_EQ(error.rfind("error: cannot load the engine library zolibclang2.dll from " +
-                            (without / "").string(),
-                        0),
-            0u)
+  EXPECT_EQ(error.rfind("error: cannot load the engine library zolibclang2.dll from " + (without / "").string(), 0), 0u)
       << error;
   EXPECT_EQ(LoadedEngineFile(), fs::path());
 

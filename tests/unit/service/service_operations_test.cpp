@@ -96,8 +96,7 @@ TEST_F(RunTest, CreateTextMapperSkipsALeadingByteOrderMark) {
 TEST_F(RunTest, GetFileMapperLoadsAFileThatWasNotCached) {
   const auto file = dir.Write("b.cpp", "caf\xE9\nx\n").string();
   const std::u16string path(file.begin(), file.end());
-  EXPECT_EQ(interop2().GetFileMapper(path.data(), static_cast<uint32_t>(path.size()))->Utf16View(),
-            u"caf\u00E9\nx\n");
+  EXPECT_EQ(interop2().GetFileMapper(path.data(), static_cast<uint32_t>(path.size()))->Utf16View(), u"caf\u00E9\nx\n");
   const std::u16string missing = path + u".missing";
   EXPECT_FALSE(interop2().GetFileMapper(missing.data(), static_cast<uint32_t>(missing.size())));
 }

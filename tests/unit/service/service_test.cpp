@@ -28,7 +28,9 @@ TEST_F(ServiceTest, InitializeGivesBothVersionsAndSetsTmpToAnExistingOrOneLevelN
   const std::string existing = dir.Path().string() + "/./";
   const std::string created = (dir.Path() / "new").string();
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"", "unchanged"}, {existing, existing}, {created, created},
+      {"", "unchanged"},
+      {existing, existing},
+      {created, created},
       {(dir.Path() / "missing" / "tmp").string(), "unchanged"}};
   for (const auto& [folder, tmp] : cases) {
     EXPECT_EQ(Native::interop2().Initialize(folder, false), "Clang scripted(false) scripted(true)") << folder;

@@ -7,8 +7,8 @@
 
 #include <array>
 #include <initializer_list>
-#include <utility>
 #include <random>
+#include <utility>
 #include <vector>
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -84,10 +84,8 @@ TYPED_TEST(EachPath, TellsWhetherABlockHasHighBytesOrNuls) {
     bool highOrNul;
   };
   const Case cases[] = {
-      {BlockWith({}), false, false},
-      {BlockWith({{0, 0x80}}), true, true},
-      {BlockWith({{63, 0xFF}}), true, true},
-      {BlockWith({{31, 0}}), false, true},
+      {BlockWith({}), false, false},           {BlockWith({{0, 0x80}}), true, true},
+      {BlockWith({{63, 0xFF}}), true, true},   {BlockWith({{31, 0}}), false, true},
       {BlockWith({{48, 0x7F}}), false, false},
   };
   for (const Case& c : cases) {
@@ -137,7 +135,8 @@ std::vector<Block> SampleBlocks() {
   for (int n = 0; n < 200; ++n) {
     Block block;
     // Mostly ASCII with some special bytes, as source text is.
-    for (auto& b : block) b = pick(random) == 0 ? kind[pick(random) % 5] : static_cast<unsigned char>(byte(random) & 0x7F);
+    for (auto& b : block)
+      b = pick(random) == 0 ? kind[pick(random) % 5] : static_cast<unsigned char>(byte(random) & 0x7F);
     blocks.push_back(block);
   }
   return blocks;
