@@ -56,7 +56,9 @@ bool SkippedByDirective(clfile& record, const IUtfIndexMapper& mapper, uint32_t 
   const auto directives = GetDirectives(record);
   if (!directives) return false;
   if (directives->skipAll) {
-    runLog += "*** File " + record.path + " skipped by zoCI:skipall directive ***\n\n";
+    runLog += "*** File " + record.path +
+              " skipped by zoCI:"
+              "skipall directive ***\n\n";  // split, or inspecting this file would skip it
     return true;
   }
   const std::optional<uint32_t> line = mapper.LineOf(offset);

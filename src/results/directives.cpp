@@ -19,7 +19,9 @@ const std::regex& SkipExpression() {
 }
 
 const std::regex& SkipAllExpression() {
-  static const std::regex expression(R"(zoCI:skipall(?!:))", kSyntax);
+  static const std::regex expression(R"(zoCI:)"
+                                     R"(skipall(?!:))",
+                                     kSyntax);
   return expression;
 }
 
