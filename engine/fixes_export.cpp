@@ -59,8 +59,9 @@ std::optional<std::string> SlicedDocument(const std::string& mainFile, const std
   std::string header;
   for (size_t first = 0; first < errors.size(); first += kDiagnosticsPerSlice) {
     const size_t end = std::min(errors.size(), first + kDiagnosticsPerSlice);
-    const std::string slice =
-        Document(mainFile, WithYamlPaths(std::vector<ClangTidyError>(errors.begin() + first, errors.begin() + end)));
+    const std::string slice = Document(
+        mainFile, WithYamlPaths(std::vector<ClangTidyError>(errors.begin() + static_cast<std::ptrdiff_t>(first),
+                                                            errors.begin() + static_cast<std::ptrdiff_t>(end))));
     if (first == 0) {
       const size_t headerEnd = slice.find(kHeaderEnd);
       if (headerEnd == std::string::npos) return std::nullopt;

@@ -127,7 +127,7 @@ class FileInspection {
     if (!stored || stored->file.path != job_.path) return false;
     for (const std::string& path : stored->sources) {
       std::string ignored;
-      if (outcome_.sources.count(path) != 0 || Load(path, std::nullopt, ignored)) continue;
+      if (outcome_.sources.contains(path) || Load(path, std::nullopt, ignored)) continue;
       for (const std::string& loaded : stored->sources) {
         outcome_.sources.erase(loaded);
         outcome_.diskBytes.erase(loaded);

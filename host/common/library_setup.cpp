@@ -19,7 +19,7 @@ std::optional<std::string> InitializeLibrary(const Options& options, std::string
   }
   zoIPC::host::SetConvertToUtf8(options.convertToUtf8);
   zoIPC::host::SetAnsiCodePage(options.ansiCodePage);
-  const std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
+  std::string version = Native::interop2().Initialize(options.tempDir, options.detailed);
   if (version.starts_with("error: ")) {
     error = version.substr(7);
     return std::nullopt;

@@ -31,7 +31,7 @@ std::optional<std::string> ReadEntry(const fs::path& path) {
   if (!in) return std::nullopt;
   const std::string bytes(std::istreambuf_iterator<char>(in), {});
   const size_t header = kMagic.size() + 64 + 1;
-  if (bytes.size() < header || bytes.compare(0, kMagic.size(), kMagic) != 0 || bytes[header - 1] != '\n') {
+  if (bytes.size() < header || !bytes.starts_with(kMagic) || bytes[header - 1] != '\n') {
     return std::nullopt;
   }
   std::string body = bytes.substr(header);
@@ -89,7 +89,7 @@ bool AllCurrent(const std::vector<CacheDependency>& dependencies, const DigestFu
 
 /// Whether `name` is one of the cache's own files (an entry or a temporary one).
 bool IsCacheFileName(const std::string& name) {
-  if (name.rfind("tmp.", 0) == 0) return true;
+  if (name.starts_with("tmp.")) return true;
   const bool hex = name.size() == 66 && name.find_first_not_of("0123456789abcdef") == 64;
   return hex && name[64] == '.' && (name[65] == 'm' || name[65] == 'r');
 }
@@ -128,7 +128,7 @@ void ListInto(const fs::path& folder, fs::file_time_type now, std::vector<CacheF
       const uintmax_t size = entry.file_size(failed);
       const fs::file_time_type used = entry.last_write_time(failed);
       if (failed) continue;  // gone meanwhile
-      if (name.rfind("tmp.", 0) == 0 && now - used > kStaleTemporary) fs::remove(entry.path(), failed);
+      if (name.starts_with("tmp.") && now - used > kStaleTemporary) fs::remove(entry.path(), failed);
       else files.push_back({entry.path(), size, used});
     }
   }

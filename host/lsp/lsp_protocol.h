@@ -87,15 +87,15 @@ struct ResolveParams {
   size_t index = 0;                  ///< otherwise the quick fix of this published diagnostic
 };
 
-void from_json(const nlohmann::json& json, NoParams& params);
-void from_json(const nlohmann::json& json, InitializeParams& params);
-void from_json(const nlohmann::json& json, SetTraceParams& params);
-void from_json(const nlohmann::json& json, ProgressCancelParams& params);
-void from_json(const nlohmann::json& json, DidOpenParams& params);
-void from_json(const nlohmann::json& json, DidChangeParams& params);
-void from_json(const nlohmann::json& json, DidCloseParams& params);
-void from_json(const nlohmann::json& json, CodeActionParams& params);
-void from_json(const nlohmann::json& json, ResolveParams& params);
+void from_json(const nlohmann::json& given, NoParams& params);
+void from_json(const nlohmann::json& given, InitializeParams& params);
+void from_json(const nlohmann::json& given, SetTraceParams& params);
+void from_json(const nlohmann::json& given, ProgressCancelParams& params);
+void from_json(const nlohmann::json& given, DidOpenParams& params);
+void from_json(const nlohmann::json& given, DidChangeParams& params);
+void from_json(const nlohmann::json& given, DidCloseParams& params);
+void from_json(const nlohmann::json& given, CodeActionParams& params);
+void from_json(const nlohmann::json& given, ResolveParams& params);
 
 /// The answer `result` to the request `id`.
 nlohmann::json ResultAnswer(const nlohmann::json& id, nlohmann::json result);

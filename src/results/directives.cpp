@@ -41,7 +41,7 @@ void ForEachDirective(std::string_view text, const std::regex& expression, OnMat
   const auto sameLetter = [](char a, char lower) {
     return (a >= 'A' && a <= 'Z' ? static_cast<char>(a - 'A' + 'a') : a) == lower;
   };
-  auto from = text.begin();
+  const auto* from = text.begin();
   while (true) {
     from = std::search(from, text.end(), kPrefix.begin(), kPrefix.end(), sameLetter);
     if (from == text.end()) return;

@@ -157,10 +157,10 @@ OptionOverrides GatherOptionOverrides(const std::string& text, std::string& runL
 EngineArguments EngineCommandLine(const RunContext& run, const OptionOverrides& overrides) {
   std::optional<EngineArguments> arguments = ProcessParameters(run.commandLine, run.checkOptions, overrides);
   if (!arguments) throw std::runtime_error("ProcessParameters failed!");
-  arguments->push_front("-header-filter=.*");
-  arguments->push_front(std::string("-export-fixes=") + kFixesFileName);
-  arguments->push_front(std::string(run.mainFile));
-  arguments->push_front("clang-tidy.exe");
+  arguments->emplace_front("-header-filter=.*");
+  arguments->emplace_front(std::string("-export-fixes=") + kFixesFileName);
+  arguments->emplace_front(run.mainFile);
+  arguments->emplace_front("clang-tidy.exe");
   return std::move(*arguments);
 }
 
@@ -171,7 +171,7 @@ int32_t CallEngine(const RunContext& run, const EngineArguments& arguments) {
   const FileProviderCallback provider = std::ref(run.provider);
   OutputSink& sink = run.sink;
   IZOClangTidy& engine = run.engine;
-  engine.SetOutputSink([&sink](OutputKey key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
+  engine.SetOutputSink([&sink](const OutputKey& key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
   engine.SetCheckHook(run.hook);
   const int32_t code = engine.Run(static_cast<int32_t>(argv.size()), argv.data(), &provider, run.mainFileFolder);
   engine.SetCheckHook(CheckHook());
@@ -209,9 +209,9 @@ void SortAndClaim(RunResult& result) {
 
 std::string ParametersText(const RunContext& run, const EngineArguments& arguments) {
   std::string text;
-  for (const std::string& argument : arguments) text += argument + "\n";
+  for (const std::string& argument : arguments) text.append(argument).append("\n");
   for (const auto& [name, value] : run.checkOptions) {
-    if (IsOwnCheckOption(name)) text += name + "=" + value + "\n";
+    if (IsOwnCheckOption(name)) text.append(name).append("=").append(value).append("\n");
   }
   text += StringPrintf("Files without BOM regarded as: %s\n", run.settings.bomlessIsUtf8 ? "utf8" : "ansi");
   text += StringPrintf("VSTextEditor auto detect utf8: %s\n",
@@ -284,7 +284,8 @@ void RunBodySteps(RunContext& run) {
   const MainFile main = FetchMainFile(run.mainFile);
   OptionOverrides overrides;
   if (main.text) {
-    if ((run.result = ExitForMainFile(run, main))) return;
+    run.result = ExitForMainFile(run, main);
+    if (run.result) return;
     overrides = GatherOptionOverrides(*main.text, run.runLog);
   }
   RunEngineAndAssemble(run, overrides, clock);

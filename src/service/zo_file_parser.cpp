@@ -23,11 +23,10 @@ std::unique_ptr<RunResult> FailedResult(std::string errorText) {
 
 }  // namespace
 
-ZoFileParser::ZoFileParser(std::string filePath, const InspectionSettings& fileSettings,
-                           const ServiceState& serviceState)
+ZoFileParser::ZoFileParser(std::string filePath, InspectionSettings fileSettings, const ServiceState& serviceState)
     : state(serviceState),
       path(std::move(filePath)),
-      settings(fileSettings),
+      settings(std::move(fileSettings)),
       parseMutex(std::make_unique<std::mutex>()) {}
 
 ZoFileParser::~ZoFileParser() = default;

@@ -16,7 +16,7 @@ namespace Quillfern::ZoCodeInspections::Native {
 class ZoFileParser final : public IZoFileParser {
  public:
   /// `state` is the creating service's; it outlives the parser.
-  ZoFileParser(std::string path, const InspectionSettings& settings, const ServiceState& state);
+  ZoFileParser(std::string path, InspectionSettings settings, const ServiceState& state);
   ~ZoFileParser() override;
 
   void SetEnabled(bool on) override;
