@@ -134,7 +134,9 @@ case $case_name in
     measured fix "$checks" line.cpp; expect_rc 0; many=$kb
     [ "$(grep -o nullptr line.cpp | wc -l)" -eq 8000 ] || fail "not every fix was applied"
     per_fix=$(( (many - one) * 1024 / 8000 ))
-    [ "$per_fix" -le 6144 ] || fail "each fix took $per_fix bytes (peak $many KB against $one KB for one fix)" ;;
+    # AddressSanitizer's redzones and shadow memory take about as much again.
+    bound=6144; if grep -q __asan_init "$zoci"; then bound=16384; fi
+    [ "$per_fix" -le "$bound" ] || fail "each fix took $per_fix bytes (peak $many KB against $one KB for one fix)" ;;
   *)
     echo "unknown case '$case_name'"; exit 2 ;;
 esac
