@@ -38,4 +38,7 @@ std::u16string Utf8ToUtf16(const char* bytes, size_t count);
 /// four-byte sequence; a lone half keeps its three-byte form).
 std::string Utf16ToUtf8Joined(std::u16string_view units);
 
+/// Appends one code point as its standard UTF-8 sequence (1 to 4 bytes).
+void AppendUtf8(std::string& out, uint32_t codePoint);
+
 }  // namespace Quillfern::ZoCodeInspections::Native
