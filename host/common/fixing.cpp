@@ -159,9 +159,21 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
 }
 
 void SortForApplying(std::vector<TextEdit>& edits) {
-  std::stable_sort(edits.begin(), edits.end(), [](const TextEdit& a, const TextEdit& b) {
-    return a.offset != b.offset ? a.offset < b.offset : (a.length == 0 && b.length != 0);
+  // Edits of equal rank keep their order. std::sort over (rank, index) rather
+  // than std::stable_sort, whose temporary buffer libstdc++ 12 builds with an
+  // API that clang-19 reports deprecated.
+  std::vector<std::pair<size_t, TextEdit>> indexed;
+  indexed.reserve(edits.size());
+  for (size_t index = 0; index < edits.size(); ++index) indexed.emplace_back(index, std::move(edits[index]));
+  std::sort(indexed.begin(), indexed.end(), [](const auto& a, const auto& b) {
+    const TextEdit& left = a.second;
+    const TextEdit& right = b.second;
+    if (left.offset != right.offset) return left.offset < right.offset;
+    const bool leftInserts = left.length == 0;
+    const bool rightInserts = right.length == 0;
+    return leftInserts != rightInserts ? leftInserts : a.first < b.first;
   });
+  for (size_t index = 0; index < edits.size(); ++index) edits[index] = std::move(indexed[index].second);
 }
 
 std::u16string ApplyEdits(std::u16string_view text, const std::vector<TextEdit>& edits) {
