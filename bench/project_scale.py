@@ -116,8 +116,9 @@ def library_arguments(zoci, work):
     with open(os.path.join(probe, parameters[0])) as f:
         lines = f.read().splitlines()
     arguments = [line for line in lines if line.startswith("-extra-arg=") and not DROPPED.match(line)]
-    # zoci takes no C standard from the database (libuv's gnu90): clang's default.
-    return arguments + ["-extra-arg=-std=gnu17"]
+    # The probe has no database entry: each file's own standard (libuv's
+    # gnu90) comes from the database, to zoci and run-clang-tidy alike.
+    return arguments
 
 
 def tidy_diagnostics(output):

@@ -135,8 +135,14 @@ void ApplyCompileFlags(const CompileFlags& flags, InspectionSettings& settings) 
   append(settings.defines, flags.defines);
   append(settings.forcedIncludes, flags.forcedIncludes);
   settings.compileAsC = settings.compileAsC || flags.compileAsC;
-  const auto standard = flags.standard ? StandardNumber(*flags.standard) : std::nullopt;
-  if (settings.languageStandard == 0 && standard) settings.languageStandard = *standard;
+  if (!flags.standard) return;
+  if (const auto number = StandardNumber(*flags.standard)) {
+    if (settings.languageStandard == 0) settings.languageStandard = *number;
+  } else if (settings.languageStandard == 0 || settings.compileAsC) {
+    // A standard the library's setting cannot hold (C's, C++98) goes to the
+    // compiler as the project wrote it rather than being lost.
+    settings.additionalArguments.push_back("-std=" + *flags.standard);
+  }
 }
 
 }  // namespace zoci

@@ -65,6 +65,34 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
   EXPECT_NE(error.find("compile_commands.json"), std::string::npos);
 }
 
+TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) {
+  struct Case {
+    std::string standard;
+    int32_t userStandard;
+    bool compileAsC;
+    int32_t expectedStandard;
+    std::vector<std::string> expectedArguments;
+  };
+  const Case cases[] = {
+      {"c++20", 0, false, 20, {}},
+      {"c++20", 17, false, 17, {}},  // zoci's --std wins
+      {"gnu90", 0, true, 0, {"-std=gnu90"}},
+      {"c11", 17, true, 17, {"-std=c11"}},  // a C++ --std says nothing of C files
+      {"c++98", 0, false, 0, {"-std=c++98"}},
+      {"c++98", 17, false, 17, {}},
+  };
+  for (const Case& c : cases) {
+    CompileFlags flags;
+    flags.standard = c.standard;
+    flags.compileAsC = c.compileAsC;
+    InspectionSettings settings;
+    settings.languageStandard = c.userStandard;
+    ApplyCompileFlags(flags, settings);
+    EXPECT_EQ(settings.languageStandard, c.expectedStandard) << c.standard;
+    EXPECT_EQ(settings.additionalArguments, c.expectedArguments) << c.standard;
+  }
+}
+
 TEST(Glob, LastMatchingPatternDecides) {
   EXPECT_TRUE(MatchesGlobList("modernize-*", "modernize-use-nullptr"));
   EXPECT_FALSE(MatchesGlobList("modernize-*,-modernize-use-*", "modernize-use-nullptr"));
