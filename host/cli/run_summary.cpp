@@ -31,8 +31,9 @@ std::string RunSummary(const Report& report) {
       << Counted(errors, "error", "errors") << "\n";
   // Most frequent first, then by name.
   std::vector<std::pair<std::string, size_t>> checks(perCheck.begin(), perCheck.end());
-  std::sort(checks.begin(), checks.end(),
-            [](const auto& a, const auto& b) { return a.second != b.second ? a.second > b.second : a.first < b.first; });
+  std::sort(checks.begin(), checks.end(), [](const auto& a, const auto& b) {
+    return a.second != b.second ? a.second > b.second : a.first < b.first;
+  });
   for (const auto& [check, count] : checks) out << "  " << count << "\t" << check << "\n";
   for (const InspectedFile* file : failed) out << "zoci: failed: " << file->path << "\n";
   return out.str();
