@@ -1,8 +1,7 @@
-// What the library makes of a run's configuration and of compiler errors,
-// through the whole library (service, parser, real engine): option values
-// reach their checks as written, a run the engine refuses fails with its
-// message, an error without a position is reported, and the ".clang-tidy"
-// files above a source apply whether or not options are given.
+// What the library makes of a run's configuration, through the whole library
+// (service, parser, real engine): option values reach their checks as
+// written, and the ".clang-tidy" files above a source apply whether or not
+// options are given.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -64,29 +63,6 @@ TEST_F(LibraryRunOutcomes, OptionValuesThatYamlReadsSpeciallyReachTheCheckAsWrit
     EXPECT_EQ(result->qfixes.size(), reported) << value << ": " << result->errorText;
     EXPECT_THAT(result->errorText, Not(HasSubstr("invalid configuration"))) << value;
   }
-}
-
-TEST_F(LibraryRunOutcomes, ARunTheEngineRefusesFailsWithTheEnginesMessage) {
-  const std::string path = folder.Write("plain.cpp", "int* p = 0;\n").string();
-  const auto result = Parse(path, "-*");
-  ASSERT_TRUE(result);
-  EXPECT_GE(result->status, 100);
-  EXPECT_THAT(result->errorText, HasSubstr("no checks enabled"));
-  EXPECT_THAT(result->logText, HasSubstr("failed"));
-}
-
-TEST_F(LibraryRunOutcomes, ACompilerErrorWithoutPositionIsReportedAtTheStartOfTheMainFile) {
-  const std::string path = folder.Write("main.cpp", "int* p = 0;\n").string();
-  InspectionSettings settings;
-  settings.forcedIncludes = {"missing-pch.h"};
-  const auto result = Parse(path, "-*,modernize-use-nullptr", {}, settings);
-  ASSERT_TRUE(result);
-  ASSERT_FALSE(result->qfixes.empty()) << result->errorText;
-  const qfix& error = result->qfixes.front();
-  EXPECT_EQ(error.checkname, "clang-diagnostic-error");
-  EXPECT_EQ(error.message, "'missing-pch.h' file not found");
-  EXPECT_EQ(error.triggerLine, 0);
-  EXPECT_EQ(error.triggerspan.start, 0u);
 }
 
 TEST_F(LibraryRunOutcomes, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {

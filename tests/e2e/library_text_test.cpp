@@ -1,7 +1,7 @@
-// Real-world text through the whole library (service, parser, real engine):
-// characters outside the BMP, byte order marks, NUL bytes, file names that
-// differ only in letter case or are no UTF-8. Every diagnostic and every
-// final replacement must cover the characters the engine meant.
+// Text the differential test does not write, through the whole library
+// (service, parser, real engine): NUL bytes in code, file names that differ
+// only in letter case or are no UTF-8. Every diagnostic and every final
+// replacement must cover the characters the engine meant.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -77,33 +77,6 @@ class LibraryText : public CleanCache {
 
   TempDir folder;
 };
-
-const std::string kEmoji = "\xF0\x9F\x98\x80";  // U+1F600: 4 bytes, 2 units
-
-TEST_F(LibraryText, CharactersOutsideTheBmpTakeFourBytesBeforeADiagnosticOnTheirLine) {
-  const std::string source =
-      "const char* s = \"" + kEmoji + kEmoji + "\"; int* p = 0; // " + kEmoji + "\n" + "int* q = 0;\n";
-  const std::vector<Applied> expected = {
-      {"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}},
-      {"modernize-use-nullptr", u"0", {{u"0", "nullptr"}}},
-  };
-  EXPECT_EQ(Inspect("emoji.cpp", source), expected);
-  EXPECT_EQ(Inspect("emojibom.cpp", "\xEF\xBB\xBF" + source), expected);
-}
-
-// The engine's offsets count the mark; the fix is finalised against the
-// text the engine read, mark included, so it lands where it does without one.
-TEST_F(LibraryText, FinalReplacementsInUtf8WithABomMatchThoseWithout) {
-  const std::string source = "struct S {\n  S() : a(0), b(1) {}\n  int a;\n  int b;\n};\nint* p = 0;";
-  const std::string checks = "-*,modernize-use-default-member-init,modernize-use-nullptr";
-  const std::vector<Applied> plain = Inspect("plain.cpp", source, checks);
-  ASSERT_EQ(plain.size(), 3u);
-  ASSERT_FALSE(plain[0].replacements.empty());
-  EXPECT_EQ(plain[0].replacements[0], std::make_pair(std::u16string(u"a(0),"), std::string()));
-  EXPECT_EQ(plain[2].replacements, (std::vector<std::pair<std::u16string, std::string>>{{u"0", "nullptr"}}))
-      << "a fix in the last bytes of the file";
-  EXPECT_EQ(Inspect("bom.cpp", "\xEF\xBB\xBF" + source, checks), plain);
-}
 
 // A stray NUL is no reason to hand the engine an empty text: clang reads
 // the file as it is and reports what it finds.
