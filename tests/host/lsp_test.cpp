@@ -452,16 +452,6 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
 }
 
-TEST_F(LspServerTest, CancelledRequestsAreAnsweredWithAnError) {
-  Initialize();
-  std::set<json> cancelled = {json(99)};
-  server.CheckCancellationsWith([&cancelled](const json& id) { return cancelled.count(id) > 0; });
-  const auto replies = Send(Message(99, "textDocument/codeAction"));
-  ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(ErrorCode(replies[0]), -32800);
-  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32602);  // not cancelled: handled
-}
-
 TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   EXPECT_TRUE(server.BeginProgress(kUri, "before initialize").empty());
   Request("initialize", {{"capabilities", {{"window", {{"workDoneProgress", true}}}}}});
