@@ -289,17 +289,10 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   EXPECT_EQ(backend.startedWith->checkOptions.at("a.b"), "1");
   EXPECT_EQ(backend.startedWith->compileDatabaseDir, "/w/build");
   EXPECT_EQ(ErrorCode(Request("initialize", json::object())), -32600);
-  const std::pair<std::string, int> cases[] = {
-      {"{\"jsonrpc\": \"2.0\", \"id\": 1,", -32700},
-      {"[1, 2]", -32600},
-      {"{\"id\": 4, \"method\": 5}", -32600},
-      {"7", -32600},
-      {std::string(100000, '[') + std::string(100000, ']'), -32700},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 8, \"method\": \"x\", \"params\": " + std::string(20000, '{') + "}", -32700},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 5, \"method\": \"no/such\"}", -32601},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}",
-       -32602},
-  };
+  // What the dispatch table cannot see: text that is no JSON, or no object.
+  // (Methods, parameters and deep nesting: the table's own test and the
+  // reliability cases.)
+  const std::pair<std::string, int> cases[] = {{"{\"jsonrpc\": \"2.0\", \"id\": 1,", -32700}, {"7", -32600}};
   for (const auto& [raw, code] : cases) {
     SCOPED_TRACE(raw);
     const auto replies = SendRaw(raw);
