@@ -93,12 +93,15 @@ std::string Report(const std::vector<std::string>& mismatches) {
 
 bool ReferenceMissing() { return std::string(ZOCI_REFERENCE_TIDY).empty(); }
 
-/// Characters outside the BMP in code and literals, which generated sources
-/// keep to comments: compared in the UTF-8 forms only, as text converted from
-/// UTF-16 carries them as two three-byte halves, which clang refuses there.
-TEST(Differential, FourByteCharactersInCodeAgreeWithClangTidy) {
+/// What generated sources leave out: a file without a final line end, and
+/// characters outside the BMP in code and literals (compared in the UTF-8
+/// forms only, as text converted from UTF-16 carries them as two three-byte
+/// halves, which clang refuses there).
+TEST(Differential, FocusedSourcesAgreeWithClangTidy) {
   if (ReferenceMissing()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   const std::vector<Case> cases = {
+      // Generated sources end with a line end; a fix in the last bytes of a file, in every form.
+      {"no_final_line_end", "struct S { S() : a(0), b(1) {} int a; int b; };\nint* p = 0;", AllForms()},
       {"four_byte_in_literal", "const char* s = \"\U0001F600\"; int* p = 0;\n", {Form::utf8, Form::utf8Bom}},
       {"four_byte_identifier", "int* \U00020000 = 0; int* q = 0;\n", {Form::utf8, Form::utf8Bom}},
   };

@@ -52,11 +52,15 @@ case $case_name in
     expect_entries 4  # the two names, out and err
     expect_content target.cpp "$null_fixed" ;;
   hardlink)
-    source_file a.cpp && ln a.cpp b.cpp
+    # Mode and extended attributes need no root (the owner does: owner-mode-xattr).
+    source_file a.cpp && chmod 640 a.cpp && ln a.cpp b.cpp
+    command -v setfattr >/dev/null && setfattr -n user.origin -v kept a.cpp 2>/dev/null && xattr=1
     run fix "$checks" a.cpp; expect_rc 0
     [ a.cpp -ef b.cpp ] || fail "the hard link was split"
     expect_entries 4
-    expect_content b.cpp "$null_fixed" ;;
+    expect_content b.cpp "$null_fixed"
+    [ "$(stat -c %a a.cpp)" = 640 ] || fail "mode lost: $(stat -c %a a.cpp)"
+    [ -z "${xattr:-}" ] || [ "$(getfattr --only-values -n user.origin a.cpp 2>/dev/null)" = kept ] || fail "extended attribute lost" ;;
   owner-mode-xattr)
     [ "$(id -u)" -eq 0 ] || skip "needs root to give the file another owner"
     source_file a.cpp && chown 65534:65534 a.cpp && chmod 640 a.cpp
