@@ -297,6 +297,10 @@ class FileInspection {
   std::map<std::string, std::string> shownPaths_;  ///< the shown path of each file the engine named
 };
 
+/// The selection a --config-file's checks start from: none of the checks of
+/// the .clang-tidy files above the source, then the engine's defaults.
+constexpr const char* kStandAloneChecks = "-*,clang-diagnostic-*,clang-analyzer-*";
+
 /// Whether every forced include that exists is a regular file (a FIFO would hang the run).
 bool ForcedIncludesReadable(const InspectionSettings& settings, std::string& error) {
   for (const std::string& include : settings.forcedIncludes) {
@@ -333,6 +337,10 @@ bool Inspector::ChecksFor(const std::string& path, std::string& checks,
   }
   // As with clang-tidy, --checks adds to (and may switch off) the configured checks.
   checks = config->checks.value_or("");
+  // A --config-file stands alone, as clang-tidy's does: the engine reads the
+  // .clang-tidy files above the source in any case, so their checks are
+  // switched off here and the engine's own defaults named again.
+  if (config_) checks = std::string(kStandAloneChecks) + (checks.empty() ? "" : ",") + checks;
   if (options_.checks) checks += (checks.empty() ? "" : ",") + *options_.checks;
   checkOptions = config->checkOptions;
   for (const auto& [name, value] : options_.checkOptions) checkOptions[name] = value;

@@ -107,6 +107,16 @@ Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
   return written;
 }
 
+/// The configuration both tools are given, also found first above every
+/// compared file: the runs obey no .clang-tidy of the folders around the
+/// comparison (whose header filter could let a fix write into an included
+/// system folder).
+fs::path ConfigPath(const fs::path& folder) { return folder / ".clang-tidy"; }
+
+void WriteConfig(const Setup& setup, const fs::path& folder) {
+  Write(ConfigPath(folder), "Checks: '" + setup.checks + "'\nHeaderFilterRegex: ''\n");
+}
+
 /// Splits `paths` into `count` batches of about equal size.
 std::vector<std::vector<std::string>> Batches(const std::vector<std::string>& paths, unsigned count) {
   std::vector<std::vector<std::string>> batches(
@@ -121,9 +131,9 @@ std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup
   std::vector<Invocation> runs;
   for (const auto& batch : Batches(paths, setup.jobs)) {
     const fs::path stem = folder / ("clang-tidy-" + std::to_string(runs.size()));
-    Invocation run{
-        stem,
-        {setup.clangTidy, "--quiet", "--checks=" + setup.checks, "--fix", "--export-fixes=" + stem.string() + ".yaml"}};
+    Invocation run{stem,
+                   {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix",
+                    "--export-fixes=" + stem.string() + ".yaml"}};
     run.arguments.insert(run.arguments.end(), batch.begin(), batch.end());
     run.arguments.push_back("--");
     run.arguments.insert(run.arguments.end(), kCompilerFlags.begin(), kCompilerFlags.end());
@@ -136,9 +146,10 @@ std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup
 /// One zoci run over every form: it inspects each (SARIF) and fixes it in
 /// place. Code page 1252 forms are never valid UTF-8, so they read as ANSI.
 Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& folder) {
-  Invocation run{folder / "zoci",
-                 {setup.zoci, "inspect", "--fix", "--format", "sarif", "--main-file-only", "-j",
-                  std::to_string(setup.jobs), "--std", "c++17", "--ansi-code-page", "1252", "--checks", setup.checks}};
+  Invocation run{
+      folder / "zoci",
+      {setup.zoci, "inspect", "--fix", "--format", "sarif", "--main-file-only", "-j", std::to_string(setup.jobs),
+       "--std", "c++17", "--ansi-code-page", "1252", "--config-file", ConfigPath(folder).string()}};
   for (const std::string& include : setup.includeFolders) run.arguments.insert(run.arguments.end(), {"-I", include});
   for (const FormFile& file : written.forms) run.arguments.push_back(file.path.string());
   return run;
@@ -291,7 +302,10 @@ std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Se
 
 }  // namespace
 
-Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const fs::path& folder) {
+Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const fs::path& given) {
+  // Without "..": clang-tidy looks for configuration in every folder the path names.
+  const fs::path folder = fs::absolute(given).lexically_normal();
+  WriteConfig(setup, folder);
   const Written written = WriteFiles(cases, folder);
   const std::vector<Invocation> tidyRuns = ClangTidyRuns(written, setup, folder);
   RunTogether(tidyRuns);

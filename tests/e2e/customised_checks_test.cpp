@@ -269,20 +269,6 @@ TEST_F(CustomisedChecks, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
   }
 }
 
-TEST_F(CustomisedChecks, WithoutAHookEachCheckIsTheStockCheck) {
-  const EngineRunResult loops = Stock(kLoops, "-*,modernize-loop-convert");
-  EXPECT_THAT(loops.fixesYaml, HasSubstr("(int m_item : m_items)"));
-  const EngineRunResult bools = Stock(kBools, "-*,modernize-use-bool-literals");
-  EXPECT_EQ(CountLines(bools.diagnostics, "[modernize-use-bool-literals]"), 1) << bools.diagnostics;
-  const EngineRunResult usings = Stock(kTypedefs, "-*,modernize-use-using");
-  EXPECT_EQ(CountLines(usings.diagnostics, "[modernize-use-using]"), 3) << usings.diagnostics;
-  EXPECT_THAT(usings.fixesYaml, Not(HasSubstr("Row =")));
-  const EngineRunResult smart = Stock(kSmartPointers, "-*,modernize-make-unique,modernize-make-shared");
-  EXPECT_EQ(CountLines(smart.diagnostics, "warning:"), 3) << smart.diagnostics;
-  const EngineRunResult containers = Stock(kContainers, "-*,readability-container-size-empty");
-  EXPECT_THAT(containers.fixesYaml, HasSubstr("v[0].empty()"));
-}
-
 TEST_F(CustomisedChecks, AStopAfterCompilerErrorsAlsoDropsWhatPreprocessorChecksReported) {
   // The macro check reports from the preprocessor's callback, while parsing.
   const char* source = "#define PI 3.14\nUnknown value;\n";

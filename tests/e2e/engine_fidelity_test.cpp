@@ -48,10 +48,7 @@ TEST_P(EngineFidelity, OutputsEqualTheBinarysForTheSameText) {
   const EngineRunResult engine = RunEngine(RealEngine(), request);
 
   ASSERT_NE(CountLines(reference.diagnostics, "warning:"), 0) << "the sample must give findings";
-  EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
-  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
-  EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
-  EXPECT_EQ(engine.exitCode, reference.exitCode);
+  ExpectTheBinarysOutputs(engine, reference);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -107,11 +104,7 @@ TEST_P(EngineCorpusFidelity, DiagnosticsAndFixesEqualTheBinarys) {
   TempDir scratch;
   const ReferenceRun reference = RunReference(request, scratch);
   const EngineRunResult engine = RunEngine(RealEngine(), request);
-  EXPECT_EQ(WithoutDeprecatedHeaderNames(WithoutRunLog(engine.diagnostics)),
-            WithoutDeprecatedHeaderNames(reference.diagnostics));
-  EXPECT_EQ(WithoutDeprecatedHeaderNames(engine.fixesYaml), WithoutDeprecatedHeaderNames(reference.fixesYaml));
-  EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
-  EXPECT_EQ(engine.exitCode, reference.exitCode);
+  ExpectTheBinarysOutputs(engine, reference, WithoutDeprecatedHeaderNames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusFidelity, testing::ValuesIn(CorpusCases()));
@@ -156,10 +149,7 @@ TEST_P(EngineCorpusPreamble, ARunAfterAnEditInTheBodyEqualsTheBinarys) {
   const ReferenceRun reference = RunReference(request, scratch);
   const EngineRunResult engine = RunEngine(RealEngine(), request);
   EXPECT_EQ(PreambleUse(engine.diagnostics), "reused") << engine.diagnostics;
-  EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
-  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
-  EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
-  EXPECT_EQ(engine.exitCode, reference.exitCode);
+  ExpectTheBinarysOutputs(engine, reference);
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusPreamble, testing::ValuesIn(CorpusCases()));

@@ -1,5 +1,6 @@
 #include "reference_tidy.h"
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -61,6 +62,15 @@ std::string WithoutRunLog(const std::string& diagnostics) {
     if (!line.starts_with("Preamble: ")) kept.append(line).append("\n");
   }
   return kept;
+}
+
+void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
+                             const std::function<std::string(const std::string&)>& same) {
+  const auto seen = [&same](const std::string& text) { return same ? same(text) : text; };
+  EXPECT_EQ(seen(WithoutRunLog(engine.diagnostics)), seen(reference.diagnostics));
+  EXPECT_EQ(seen(engine.fixesYaml), seen(reference.fixesYaml));
+  EXPECT_EQ(seen(WithoutSummary(engine.errors)), seen(WithoutSummary(reference.errors)));
+  EXPECT_EQ(engine.exitCode, reference.exitCode);
 }
 
 }  // namespace zotest

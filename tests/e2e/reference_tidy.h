@@ -3,6 +3,7 @@
 // outputs that are the engine's own left out before comparing.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "engine_driver.h"
@@ -27,5 +28,11 @@ std::string WithoutSummary(const std::string& errors);
 
 /// The standard output without the engine's run-log lines (its preamble use).
 std::string WithoutRunLog(const std::string& diagnostics);
+
+/// Expects the engine's run to give the binary's outputs: standard output,
+/// exported fixes, error stream and exit code, each passed through `same`
+/// first (the engine's own parts are left out already).
+void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
+                             const std::function<std::string(const std::string&)>& same = {});
 
 }  // namespace zotest

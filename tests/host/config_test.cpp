@@ -27,14 +27,6 @@ TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
   EXPECT_NE(error.find("line 1"), std::string::npos);
 }
 
-TEST(TidyConfig, TheNearestFileAboveTheSourceApplies) {
-  zotest::TempDir dir;
-  dir.Write(".clang-tidy", "Checks: top\n");
-  const auto inner = dir.Write("a/b/.clang-tidy", "Checks: inner\n");
-  EXPECT_EQ(FindTidyConfigFile((dir.Path() / "a/b/c/x.cpp").string()), inner.string());
-  EXPECT_EQ(FindTidyConfigFile((dir.Path() / "a/x.cpp").string()), (dir.Path() / ".clang-tidy").string());
-}
-
 TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();

@@ -124,24 +124,6 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
   EXPECT_EQ(plan.together.at("a.cpp").size(), std::size(cases));
 }
 
-TEST(ApplyEdits, ReplacesUtf16RangesWithUtf8Text) {
-  EXPECT_EQ(ApplyEdits(u"a😀b€c", {{1, 2, "ü"}, {4, 1, ""}, {5, 0, "!"}}), u"aüb!c");
-}
-
-TEST(WriteBack, KeepsTheEncodingAndByteOrderMark) {
-  zotest::TempDir dir;
-  const std::string original = std::string("\xFF\xFE", 2) + std::string(
-                                                                "a\0=\0"
-                                                                "0\0;\0",
-                                                                8);
-  const auto path = dir.Write("a.cpp", original).string();
-  std::string error;
-  const HostText like{u"a=0;", FileEncoding::utf16le, true, 0, {}};
-  ASSERT_TRUE(WriteBack(path, u"a=ü;", like, original, error)) << error;
-  EXPECT_EQ(zotest::ReadBytes(path), std::string("\xFF\xFE", 2) + std::string("a\0=\0\xFC\0;\0", 8));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);  // no temporary left
-}
-
 TEST(WriteBack, RefusesAFileThatChangedOrATextItsCodePageCannotHold) {
   zotest::TempDir dir;
   const auto path = dir.Write("a.cpp", "int a;\n").string();

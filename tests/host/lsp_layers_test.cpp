@@ -93,24 +93,6 @@ TEST(LspDispatchTable, AnswersWhatNoHandlerCan) {
   EXPECT_EQ(response["result"], 1);
 }
 
-TEST(LspProtocol, ReadsTheClientsChoicesAtInitialize) {
-  const json params = {
-      {"capabilities",
-       {{"general", {{"positionEncodings", {"utf-8", "utf-16"}}}}, {"window", {{"workDoneProgress", true}}}}},
-      {"trace", "messages"},
-      {"initializationOptions", {{"checks", "-*,a"}, {"checkOptions", {{"x.y", "1"}}}}}};
-  const auto read = params.get<InitializeParams>();
-  EXPECT_EQ(read.encoding, PositionEncoding::utf8);
-  EXPECT_TRUE(read.showsProgress);
-  EXPECT_TRUE(read.tracing);
-  EXPECT_EQ(read.options.checks, "-*,a");
-  EXPECT_EQ(read.options.checkOptions.at("x.y"), "1");
-  EXPECT_FALSE(read.options.compileCommands);
-  const auto plain = json::object().get<InitializeParams>();
-  EXPECT_EQ(plain.encoding, PositionEncoding::utf16);
-  EXPECT_FALSE(plain.showsProgress || plain.tracing || plain.options.checks);
-}
-
 TEST(LspOutbox, WritesEveryThreadsMessagesOnceInTheOrderPosted) {
   std::vector<json> written;
   Outbox outbox([&written](const json& message) { written.push_back(message); });  // one writer at a time

@@ -289,17 +289,10 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   EXPECT_EQ(backend.startedWith->checkOptions.at("a.b"), "1");
   EXPECT_EQ(backend.startedWith->compileDatabaseDir, "/w/build");
   EXPECT_EQ(ErrorCode(Request("initialize", json::object())), -32600);
-  const std::pair<std::string, int> cases[] = {
-      {"{\"jsonrpc\": \"2.0\", \"id\": 1,", -32700},
-      {"[1, 2]", -32600},
-      {"{\"id\": 4, \"method\": 5}", -32600},
-      {"7", -32600},
-      {std::string(100000, '[') + std::string(100000, ']'), -32700},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 8, \"method\": \"x\", \"params\": " + std::string(20000, '{') + "}", -32700},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 5, \"method\": \"no/such\"}", -32601},
-      {"{\"jsonrpc\": \"2.0\", \"id\": 6, \"method\": \"textDocument/codeAction\", \"params\": {\"textDocument\": 3}}",
-       -32602},
-  };
+  // What the dispatch table cannot see: text that is no JSON, or no object.
+  // (Methods, parameters and deep nesting: the table's own test and the
+  // reliability cases.)
+  const std::pair<std::string, int> cases[] = {{"{\"jsonrpc\": \"2.0\", \"id\": 1,", -32700}, {"7", -32600}};
   for (const auto& [raw, code] : cases) {
     SCOPED_TRACE(raw);
     const auto replies = SendRaw(raw);
@@ -450,16 +443,6 @@ TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   ASSERT_EQ(edits.size(), 2u) << edits;
   for (size_t i = 0; i < 2; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
   EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
-}
-
-TEST_F(LspServerTest, CancelledRequestsAreAnsweredWithAnError) {
-  Initialize();
-  std::set<json> cancelled = {json(99)};
-  server.CheckCancellationsWith([&cancelled](const json& id) { return cancelled.count(id) > 0; });
-  const auto replies = Send(Message(99, "textDocument/codeAction"));
-  ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(ErrorCode(replies[0]), -32800);
-  EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32602);  // not cancelled: handled
 }
 
 TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {

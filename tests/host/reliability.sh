@@ -25,6 +25,7 @@ skip() { echo "SKIP [$case_name]: $*"; exit 77; }
 run() { timeout 30 "$zoci" "$@" >out 2>err; rc=$?; [ $rc -ne 124 ] || fail "zoci $* did not finish within 30 s"; }
 expect_rc() { [ "$rc" -eq "$1" ] || fail "exit code $rc, expected $1"; }
 expect_err() { grep -qF -- "$1" err || fail "standard error lacks '$1'"; }
+expect_entries() { [ "$(ls | wc -l)" -eq "$1" ] || fail "a temporary file was left: $(ls | tr '\n' ' ')"; }
 expect_content() { [ "$(cat "$1")" = "$2" ] || fail "$1 holds '$(cat "$1")', expected '$2'"; }
 source_file() { printf "$null_source" >"$1"; }
 
@@ -48,12 +49,18 @@ case $case_name in
     source_file target.cpp && ln -s target.cpp link.cpp
     run fix "$checks" link.cpp; expect_rc 0
     [ -L link.cpp ] || fail "the link was replaced by a file"
+    expect_entries 4  # the two names, out and err
     expect_content target.cpp "$null_fixed" ;;
   hardlink)
-    source_file a.cpp && ln a.cpp b.cpp
+    # Mode and extended attributes need no root (the owner does: owner-mode-xattr).
+    source_file a.cpp && chmod 640 a.cpp && ln a.cpp b.cpp
+    command -v setfattr >/dev/null && setfattr -n user.origin -v kept a.cpp 2>/dev/null && xattr=1
     run fix "$checks" a.cpp; expect_rc 0
     [ a.cpp -ef b.cpp ] || fail "the hard link was split"
-    expect_content b.cpp "$null_fixed" ;;
+    expect_entries 4
+    expect_content b.cpp "$null_fixed"
+    [ "$(stat -c %a a.cpp)" = 640 ] || fail "mode lost: $(stat -c %a a.cpp)"
+    [ -z "${xattr:-}" ] || [ "$(getfattr --only-values -n user.origin a.cpp 2>/dev/null)" = kept ] || fail "extended attribute lost" ;;
   owner-mode-xattr)
     [ "$(id -u)" -eq 0 ] || skip "needs root to give the file another owner"
     source_file a.cpp && chown 65534:65534 a.cpp && chmod 640 a.cpp

