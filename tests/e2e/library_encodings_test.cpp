@@ -10,8 +10,9 @@
 #include <vector>
 
 #include "encoded_text.h"
+#include "engine_driver.h"
 #include "interop/interop2.h"
-#include "support/clean_cache.h"
+#include "service/service.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -62,11 +63,13 @@ std::vector<SeenDiagnostic> Seen(const RunResult& result) {
   return seen;
 }
 
-class LibraryEncodings : public CleanCache {
+class LibraryEncodings : public ::testing::Test {
  protected:
+  ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+
   std::vector<SeenDiagnostic> Inspect(const std::string& name, const std::string& bytes) {
     const std::string path = folder.Write(name, bytes).string();
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, InspectionSettings{}));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, InspectionSettings{}));
     CheckOptions options;
     std::unique_ptr<RunResult> result =
         parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{},

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "engine_driver.h"
 #include "interop/interop2.h"
-#include "support/clean_cache.h"
+#include "service/service.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -25,12 +26,14 @@ using ::testing::Not;
 /// reports when the macro is among its NullMacros.
 constexpr const char* kMacroSource = "#define MYNULL 0\nint* p = MYNULL;\n";
 
-class LibraryRunOutcomes : public CleanCache {
+class LibraryRunOutcomes : public ::testing::Test {
  protected:
+  ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+
   std::unique_ptr<RunResult> Parse(const std::string& path, const std::string& checks, CheckOptions options = {},
                                    InspectionSettings settings = {}) {
     settings.keepFixlessDiagnostics = true;
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, settings));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, settings));
     std::unique_ptr<RunResult> result = parser->Parse(0, UnsavedBuffers{}, checks, "", options);
     if (!result) ADD_FAILURE() << path << ": no result";
     return result;

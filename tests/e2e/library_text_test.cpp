@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "engine_driver.h"
 #include "interop/interop2.h"
-#include "support/clean_cache.h"
+#include "service/service.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -40,12 +41,14 @@ void PrintTo(const Applied& applied, std::ostream* out) {
        << " final replacements";
 }
 
-class LibraryText : public CleanCache {
+class LibraryText : public ::testing::Test {
  protected:
+  ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+
   std::unique_ptr<RunResult> Run(const std::string& path, const std::string& checks) {
     InspectionSettings settings;
     settings.keepFixlessDiagnostics = true;
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, settings));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, settings));
     CheckOptions options;
     return parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{}, checks, "", options);
   }
@@ -64,8 +67,7 @@ class LibraryText : public CleanCache {
     for (const qfix& fix : result->qfixes) {
       Applied one{fix.checkname, Covered(fix, fix.triggerspan), {}};
       if (!fix.actions.empty()) {
-        const FixReplacements final =
-            interop2().GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
+        const FixReplacements final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
         for (const repl& replacement : final.replacements) {
           one.replacements.emplace_back(Covered(fix, replacement.span), replacement.text);
         }
