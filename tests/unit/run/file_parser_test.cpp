@@ -52,6 +52,24 @@ class Gate {
   bool open_ = false;
 };
 
+/// Counts who is inside and the most that were inside at once.
+class Occupancy {
+ public:
+  void Enter() {
+    const int now = ++inside_;
+    int most = most_.load();
+    while (most < now && !most_.compare_exchange_weak(most, now)) {
+    }
+  }
+  void Leave() { --inside_; }
+  int Inside() const { return inside_; }
+  int Most() const { return most_; }
+
+ private:
+  std::atomic<int> inside_{0};
+  std::atomic<int> most_{0};
+};
+
 TEST_F(RunTest, ASwitchedOffParserLogsOnceAndReturnsNothing) {
   HostLog log;
   std::unique_ptr<IZoFileParser> parser(service.CreateFileParser("a.cpp", {}));
@@ -96,15 +114,14 @@ TEST_F(RunTest, SwitchingOffDuringARunDiscardsItsResult) {
 TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
   const auto a = dir.Write("a.cpp", "int a;\n").string();
   const auto b = dir.Write("b.cpp", "int b;\n").string();
-  std::atomic<int> inside{0};
-  std::atomic<int> mostInside{0};
+  Occupancy engineRuns;
   Gate gate;
   EngineScript script = ScriptWithFixes("", std::nullopt);
   script.duringRun = [&] {
-    mostInside = std::max(mostInside.load(), ++inside);
-    if (inside == 2) gate.Open();
+    engineRuns.Enter();
+    if (engineRuns.Inside() == 2) gate.Open();
     gate.Wait();
-    --inside;
+    engineRuns.Leave();
   };
   engine.SetScript(script);
   auto first = std::async(std::launch::async, [&] {
@@ -119,19 +136,18 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
   });
   EXPECT_EQ(first.get()->status, 1);
   EXPECT_EQ(second.get()->status, 1);
-  EXPECT_EQ(mostInside, 2);
+  EXPECT_EQ(engineRuns.Most(), 2);
 }
 
 TEST_F(RunTest, RequestsOfOneParserRunOneAfterTheOther) {
   const auto a = dir.Write("a.cpp", "int a;\n").string();
   std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(a, {}));
-  std::atomic<int> inside{0};
-  std::atomic<int> mostInside{0};
+  Occupancy engineRuns;
   EngineScript script = ScriptWithFixes("", std::nullopt);
   script.duringRun = [&] {
-    mostInside = std::max(mostInside.load(), ++inside);
+    engineRuns.Enter();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    --inside;
+    engineRuns.Leave();
   };
   engine.SetScript(script);
   auto request = [&] {
@@ -142,7 +158,7 @@ TEST_F(RunTest, RequestsOfOneParserRunOneAfterTheOther) {
   auto second = std::async(std::launch::async, request);
   EXPECT_TRUE(first.get());
   EXPECT_TRUE(second.get());
-  EXPECT_EQ(mostInside, 1);
+  EXPECT_EQ(engineRuns.Most(), 1);
 }
 
 }  // namespace
