@@ -72,6 +72,14 @@ TEST_F(ClaimedFixTest, WithdrawnUnknownAndDeclinedFixesGiveTheEmptyResult) {
   EXPECT_EQ(fix.fileKey, "");
 }
 
+// Claims belong to the service whose run made them.
+TEST_F(ClaimedFixTest, AnotherServiceKnowsNoneOfThisOnesClaims) {
+  const auto token = static_cast<uint32_t>(TokenOfFirstFix());
+  ZoCodeInspectionsInterop2 other{[this]() -> IZOClangTidy& { return engine; }};
+  EXPECT_TRUE(other.GetFixReplacements(token).replacements.empty());
+  EXPECT_EQ(service.GetFixReplacements(token).replacements.size(), 1u);
+}
+
 // Nothing thrown reaches the host: it becomes a failed result that says what.
 TEST_F(RunTest, AnEngineThatThrowsGivesAFailedResultWithItsMessage) {
   EngineScript script;

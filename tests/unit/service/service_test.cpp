@@ -53,4 +53,19 @@ TEST_F(ServiceTest, ForwardToEnginePassesItsWordsAndAZeroAndReturnsTheAnswer) {
   EXPECT_EQ(calls[0].arguments, (std::vector<std::string>{"7", "3", "0"}));
 }
 
+// The engine is made on first need and kept; one that cannot be made is
+// reported and tried again by the next call.
+TEST(ServiceEngine, IsMadeOnceAndAFailureIsReportedAndTriedAgain) {
+  int attempts = 0;
+  zotest::ScriptedEngine engine;
+  Native::ZoCodeInspectionsInterop2 service{[&]() -> Native::IZOClangTidy& {
+    if (++attempts == 1) throw Native::EngineUnavailable("no engine here");
+    return engine;
+  }};
+  EXPECT_EQ(service.Initialize("", false), "error: no engine here");
+  EXPECT_EQ(service.ForwardToEngine(1, 2), 3u);
+  EXPECT_EQ(service.ForwardToEngine(1, 2), 3u);
+  EXPECT_EQ(attempts, 2);
+}
+
 }  // namespace
