@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <future>
 #include <thread>
 
@@ -33,36 +32,18 @@ class HostLog {
   std::vector<std::string> lines_;
 };
 
-/// A gate the engine waits at until the test opens it.
-class Gate {
- public:
-  void Open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
-  }
-  void Wait() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return open_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool open_ = false;
-};
-
 /// Counts who is inside and the most that were inside at once.
 class Occupancy {
  public:
-  void Enter() {
+  /// Returns how many are inside now.
+  int Enter() {
     const int now = ++inside_;
     int most = most_.load();
     while (most < now && !most_.compare_exchange_weak(most, now)) {
     }
+    return now;
   }
   void Leave() { --inside_; }
-  int Inside() const { return inside_; }
   int Most() const { return most_; }
 
  private:
@@ -115,12 +96,12 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
   const auto a = dir.Write("a.cpp", "int a;\n").string();
   const auto b = dir.Write("b.cpp", "int b;\n").string();
   Occupancy engineRuns;
-  Gate gate;
+  std::promise<void> bothInside;
+  const std::shared_future<void> gate = bothInside.get_future().share();
   EngineScript script = ScriptWithFixes("", std::nullopt);
   script.duringRun = [&] {
-    engineRuns.Enter();
-    if (engineRuns.Inside() == 2) gate.Open();
-    gate.Wait();
+    if (engineRuns.Enter() == 2) bothInside.set_value();
+    gate.wait();
     engineRuns.Leave();
   };
   engine.SetScript(script);
