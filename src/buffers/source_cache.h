@@ -106,7 +106,6 @@ class CacheView {
   void Inspect(const std::function<void(const CacheContents&)>& visit) const;
 
   const ConversionSettings& Settings() const { return settings_; }
-  SourceCache& Cache() const { return cache_; }
 
  private:
   struct Lookup;
