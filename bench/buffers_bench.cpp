@@ -131,7 +131,8 @@ void BM_MapSpan(benchmark::State& state) {
     const auto& [begin8, end8] = spans[next++ % spans.size()];
     uint32_t begin16 = 0;
     uint32_t end16 = 0;
-    benchmark::DoNotOptimize(mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, false));
+    benchmark::DoNotOptimize(
+        mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, Native::Utf8Origin::textStart));
     benchmark::DoNotOptimize(end16);
   }
 }

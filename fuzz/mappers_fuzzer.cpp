@@ -42,7 +42,8 @@ void CheckTables(const Native::IUtfIndexMapper& mapper) {
   }
   for (size_t line = 0; line + 1 < starts8.size(); ++line) {
     uint32_t begin16 = 0, end16 = 0, beginLine = 0;
-    FUZZ_CHECK(mapper.MapSpan(begin16, end16, starts8[line], starts8[line], &beginLine, nullptr, false));
+    FUZZ_CHECK(mapper.MapSpan(begin16, end16, starts8[line], starts8[line], &beginLine, nullptr,
+                              Native::Utf8Origin::textStart));
     FUZZ_CHECK(begin16 == starts16[line] && end16 == begin16);
     FUZZ_CHECK(line == 0 || beginLine == line);
   }
@@ -67,14 +68,15 @@ void CheckRanges(const Native::IUtfIndexMapper& mapper, const uint8_t* data, siz
     uint32_t end8 = data[i + 1] * 257u % (length8 + 1);
     if (begin8 > end8) std::swap(begin8, end8);
     uint32_t begin16 = 0, end16 = 0;
-    const bool mapped = mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, false);
+    const bool mapped = mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, Native::Utf8Origin::textStart);
     FUZZ_CHECK(mapped || !mustMap);
     if (mapped) {
       FUZZ_CHECK(begin16 <= end16 && end16 <= length16);
       FUZZ_CHECK(begin16 == WalkedIndex(mapper, begin8) && end16 == WalkedIndex(mapper, end8));
     }
     uint32_t tooFar16 = 0;
-    FUZZ_CHECK(!mapper.MapSpan(begin16, tooFar16, begin8, length8 + 1, nullptr, nullptr, false));
+    FUZZ_CHECK(
+        !mapper.MapSpan(begin16, tooFar16, begin8, length8 + 1, nullptr, nullptr, Native::Utf8Origin::textStart));
   }
 }
 
@@ -84,7 +86,7 @@ void CheckWholeText(const Native::IUtfIndexMapper& mapper) {
   const auto length8 = static_cast<uint32_t>(mapper.Utf8View().size());
   if (length8 == 0) return;
   uint32_t begin16 = 0, end16 = 0;
-  FUZZ_CHECK(mapper.MapSpan(begin16, end16, 0, length8, nullptr, nullptr, false));
+  FUZZ_CHECK(mapper.MapSpan(begin16, end16, 0, length8, nullptr, nullptr, Native::Utf8Origin::textStart));
   FUZZ_CHECK(begin16 == 0 && end16 == mapper.Utf16View().size());
 }
 

@@ -1,15 +1,9 @@
-// The per-thread conversion settings and the decision which
-// files reach the engine converted to UTF-8.
+// The decision which files reach the engine converted to UTF-8.
 #include "buffers/encodings.h"
 
 #include "platform/platform.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
-
-ConversionSettings& ThreadConversionSettings() {
-  thread_local ConversionSettings settings;
-  return settings;
-}
 
 bool ConversionSettingsDiffer(const ConversionSettings& a, const ConversionSettings& b) {
   if (a.convertAnsi != b.convertAnsi || a.autoDetectUtf8 != b.autoDetectUtf8) return true;

@@ -1,5 +1,5 @@
-// Encodings of source text as the source cache loads it: the per-thread
-// settings and decision table that say whether a file is handed to the engine
+// Encodings of source text as the source cache loads it: a run's conversion
+// settings and the decision table that say whether a file is handed to the engine
 // as it is or converted to UTF-8, and the cache key of a file name.
 #pragma once
 
@@ -15,7 +15,7 @@
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-/// Which files are converted to UTF-8 on the thread that loads them.
+/// Which files a run has converted to UTF-8.
 struct ConversionSettings {
   /// BOM-less files that are valid UTF-8 count as UTF-8 (else as ANSI).
   bool autoDetectUtf8 = true;
@@ -24,9 +24,6 @@ struct ConversionSettings {
   /// ANSI files are converted; false hands BOM-less files on as UTF-8.
   bool convertAnsi = true;
 };
-
-/// The calling thread's settings (defaults on every new thread).
-ConversionSettings& ThreadConversionSettings();
 
 /// Whether two settings load files differently: conversion or UTF-8
 /// detection differ, or both convert ANSI with different code pages.

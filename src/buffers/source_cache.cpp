@@ -1,6 +1,5 @@
 #include "buffers/source_cache.h"
 
-#include "buffers/file_loading.h"
 #include "hostlib/zoipc.h"
 #include "mapping/mapper_factories.h"
 #include "platform/platform.h"
@@ -8,52 +7,6 @@
 namespace Quillfern::ZoCodeInspections::Native {
 
 namespace {
-
-/// The process-wide maps, under one recursive mutex.
-struct ProcessCache {
-  std::recursive_mutex mutex;
-  /// Converted files, files kept for their mapper, modified buffers.
-  FileRecords convertedFiles;
-  /// Files the engine can read from disk as they are.
-  FileInfos conversionNotNeeded;
-};
-
-ProcessCache& processCache() {
-  static ProcessCache cache;
-  return cache;
-}
-
-/// The maps of the parse running on this thread.
-struct ThreadCache {
-  FileKeys conversionNotNeeded;
-  FileRecords modifiedBuffers;
-};
-
-#if defined(_WIN32)
-// The mingw runtime runs the destructors of thread-local objects after it
-// has released their storage, so the thread's maps live on the heap and are
-// freed by ReleaseThreadCache.
-thread_local ThreadCache* threadCacheOnHeap = nullptr;
-
-ThreadCache& threadCache() {
-  if (threadCacheOnHeap == nullptr) threadCacheOnHeap = new ThreadCache;
-  return *threadCacheOnHeap;
-}
-#else
-ThreadCache& threadCache() {
-  thread_local ThreadCache cache;
-  return cache;
-}
-#endif
-
-std::optional<FileInfo> ReadFileInfo(std::string_view path) {
-  Platform::OpenResult opened = Platform::OpenForRead(Platform::PathToUtf16(path));
-  if (opened.outcome != Platform::OpenOutcome::ok) return std::nullopt;
-  const std::optional<uint64_t> size = opened.file.Size();
-  const std::optional<int64_t> time = opened.file.LastWriteTime();
-  if (!size || *size > kLargestFileSize || !time) return std::nullopt;
-  return FileInfo{*size, *time};
-}
 
 /// The derived forms of a file record. Both come from the text the engine
 /// reads: the mapper is built from it and makes the UTF-16 text on the way,
@@ -72,55 +25,6 @@ void SetFileProducers(clfile* record) {
   });
 }
 
-/// Loads a new record; none when the file cannot be loaded, or needs no
-/// conversion while only converted files are wanted.
-std::shared_ptr<clfile> Fill(const std::shared_ptr<clfile>& record, bool keepUnconverted) {
-  std::lock_guard recordLock(record->mutex);
-  const std::optional<LoadedFile> loaded = LoadFile(record->path);
-  if (!loaded) return nullptr;
-
-  ProcessCache& cache = processCache();
-  std::scoped_lock both(record->mutex, cache.mutex);
-  if (!loaded->converted) {
-    threadCache().conversionNotNeeded.insert(record->key);
-    cache.conversionNotNeeded[record->key] = record->fileInfo;
-    if (!keepUnconverted) return nullptr;
-  }
-  record->utf8Text.set(loaded->content);
-  record->clangSideBom = loaded->bomLength;
-  record->encoding = loaded->encoding;
-  record->converted = loaded->converted;
-  record->modifiedBuffer = false;
-  SetFileProducers(record.get());
-  cache.convertedFiles[record->key] = record;
-  return record;
-}
-
-/// What the cache knows of a file with the given facts.
-struct Lookup {
-  /// The engine can read the unchanged file from disk: nothing to load.
-  bool readableAsItIs = false;
-  /// The current record, if any.
-  std::shared_ptr<clfile> record;
-};
-
-/// Looks a file up, dropping entries made for other facts of it.
-Lookup FindCurrent(const std::string& key, const FileInfo& info, bool keepUnconverted) {
-  ProcessCache& cache = processCache();
-  std::lock_guard lock(cache.mutex);
-  if (!keepUnconverted) {
-    if (auto found = cache.conversionNotNeeded.find(key); found != cache.conversionNotNeeded.end()) {
-      if (found->second == info) return {true, nullptr};
-      cache.conversionNotNeeded.erase(found);
-    }
-  }
-  if (auto found = cache.convertedFiles.find(key); found != cache.convertedFiles.end()) {
-    if (found->second->fileInfo == info) return {false, found->second};
-    cache.convertedFiles.erase(found);  // stale; its holders keep it alive
-  }
-  return {};
-}
-
 bool IsConverted(clfile& record) {
   std::lock_guard lock(record.mutex);
   return record.converted.value_or(false);
@@ -128,36 +32,91 @@ bool IsConverted(clfile& record) {
 
 }  // namespace
 
-std::shared_ptr<clfile> GetFile(std::string_view name, std::string_view path, bool keepUnconverted) {
+/// What the cache knows of a file with the given facts.
+struct CacheView::Lookup {
+  /// The engine can read the unchanged file from disk: nothing to load.
+  bool readableAsItIs = false;
+  /// The current record, if any.
+  std::shared_ptr<clfile> record;
+};
+
+std::optional<FileInfo> CacheView::ReadFileInfo(std::string_view path) const {
+  Platform::OpenResult opened = cache_.loader_.Open(Platform::PathToUtf16(path));
+  if (opened.outcome != Platform::OpenOutcome::ok) return std::nullopt;
+  const std::optional<uint64_t> size = opened.file.Size();
+  const std::optional<int64_t> time = opened.file.LastWriteTime();
+  if (!size || *size > kLargestFileSize || !time) return std::nullopt;
+  return FileInfo{*size, *time};
+}
+
+/// Loads a new record; none when the file cannot be loaded, or needs no
+/// conversion while only converted files are wanted.
+std::shared_ptr<clfile> CacheView::Fill(const std::shared_ptr<clfile>& record, FileWanted wanted) {
+  std::lock_guard recordLock(record->mutex);
+  const std::optional<LoadedFile> loaded = cache_.loader_.Load(record->path, settings_);
+  if (!loaded) return nullptr;
+
+  std::scoped_lock both(record->mutex, cache_.mutex_);
+  if (!loaded->converted) {
+    conversionNotNeeded_.insert(record->key);
+    cache_.conversionNotNeeded_[record->key] = record->fileInfo;
+    if (wanted == FileWanted::converted) return nullptr;
+  }
+  record->utf8Text.set(loaded->content);
+  record->clangSideBom = loaded->bomLength;
+  record->encoding = loaded->encoding;
+  record->converted = loaded->converted;
+  record->modifiedBuffer = false;
+  SetFileProducers(record.get());
+  cache_.convertedFiles_[record->key] = record;
+  return record;
+}
+
+/// Looks a file up, dropping entries made for other facts of it.
+CacheView::Lookup CacheView::FindCurrent(const std::string& key, const FileInfo& info, FileWanted wanted) {
+  std::lock_guard lock(cache_.mutex_);
+  if (wanted == FileWanted::converted) {
+    FileInfos& readable = cache_.conversionNotNeeded_;
+    if (auto found = readable.find(key); found != readable.end()) {
+      if (found->second == info) return {true, nullptr};
+      readable.erase(found);
+    }
+  }
+  FileRecords& records = cache_.convertedFiles_;
+  if (auto found = records.find(key); found != records.end()) {
+    if (found->second->fileInfo == info) return {false, found->second};
+    records.erase(found);  // stale; its holders keep it alive
+  }
+  return {};
+}
+
+std::shared_ptr<clfile> CacheView::GetFile(std::string_view name, std::string_view path, FileWanted wanted) {
   if (name.empty() || path.empty()) return nullptr;
   std::string key = FileKeyOf(path);
-  ThreadCache& thread = threadCache();
-  if (auto found = thread.modifiedBuffers.find(key); found != thread.modifiedBuffers.end()) {
+  if (auto found = modifiedBuffers_.find(key); found != modifiedBuffers_.end()) {
     Touch(*found->second);
     return found->second;
   }
-  if (!keepUnconverted && (!zoIPC::clangtidy_convert_to_utf8 || thread.conversionNotNeeded.contains(key))) {
-    return nullptr;
-  }
+  const bool engineMode = wanted == FileWanted::converted;
+  if (engineMode && (!zoIPC::clangtidy_convert_to_utf8 || conversionNotNeeded_.contains(key))) return nullptr;
   const std::optional<FileInfo> info = ReadFileInfo(path);
   if (!info) return nullptr;
 
-  const Lookup known = FindCurrent(key, *info, keepUnconverted);
+  const Lookup known = FindCurrent(key, *info, wanted);
   if (known.readableAsItIs) return nullptr;
   std::shared_ptr<clfile> record = known.record;
   if (record) {
     Touch(*record);
   } else {
-    record =
-        Fill(std::make_shared<clfile>(std::string(name), std::string(path), std::move(key), *info), keepUnconverted);
+    record = Fill(std::make_shared<clfile>(std::string(name), std::string(path), std::move(key), *info), wanted);
   }
-  if (record && !keepUnconverted && !IsConverted(*record)) return nullptr;
+  if (record && engineMode && !IsConverted(*record)) return nullptr;
   return record;
 }
 
-std::shared_ptr<IUtfIndexMapper> GetMapper(std::string_view name, std::string_view path,
-                                           std::shared_ptr<clfile>* record) {
-  std::shared_ptr<clfile> found = GetFile(name, path, true);
+std::shared_ptr<IUtfIndexMapper> CacheView::GetMapper(std::string_view name, std::string_view path,
+                                                      std::shared_ptr<clfile>* record) {
+  std::shared_ptr<clfile> found = GetFile(name, path, FileWanted::anyLoadable);
   if (record != nullptr) *record = found;
   return found ? GetRecordMapper(*found) : nullptr;
 }
@@ -168,8 +127,9 @@ std::shared_ptr<IUtfIndexMapper> GetRecordMapper(clfile& record) {
   return record.mapper.get();
 }
 
-std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_view name, std::string_view path,
-                                          std::shared_ptr<const std::u16string> text) {
+std::shared_ptr<clfile> SourceCache::AddModifiedBuffer(const std::string& key, std::string_view name,
+                                                       std::string_view path,
+                                                       std::shared_ptr<const std::u16string> text) {
   const FileInfo info{2 * static_cast<uint64_t>(text ? text->size() : 0), NowSeconds()};
   auto record = std::make_shared<clfile>(std::string(name), std::string(path), key, info);
   clfile* self = record.get();
@@ -184,27 +144,23 @@ std::shared_ptr<clfile> AddModifiedBuffer(const std::string& key, std::string_vi
   });
   record->mapper.set_producer([self] { return MakeMapperOfUnits(self->utf16Text.get()); });
 
-  ProcessCache& cache = processCache();
-  std::lock_guard lock(cache.mutex);
-  cache.convertedFiles[key] = record;
+  std::lock_guard lock(mutex_);
+  convertedFiles_[key] = record;
   return record;
 }
 
-void UseModifiedBufferOnThisThread(const std::shared_ptr<clfile>& record) {
-  threadCache().modifiedBuffers[record->key] = record;
+void CacheView::UseModifiedBuffer(const std::shared_ptr<clfile>& record) { modifiedBuffers_[record->key] = record; }
+
+void SourceCache::Clear() {
+  std::lock_guard lock(mutex_);
+  convertedFiles_.clear();
+  conversionNotNeeded_.clear();
 }
 
-void ClearCache(CacheScope scope) {
-  {
-    ProcessCache& cache = processCache();
-    std::lock_guard lock(cache.mutex);
-    cache.convertedFiles.clear();
-    cache.conversionNotNeeded.clear();
-  }
-  if (scope == CacheScope::processAndThisThread) {
-    threadCache().conversionNotNeeded.clear();
-    threadCache().modifiedBuffers.clear();
-  }
+void SourceCache::UseSettings(const ConversionSettings& settings) {
+  std::lock_guard lock(mutex_);
+  if (settings_ && ConversionSettingsDiffer(*settings_, settings)) Clear();
+  settings_ = settings;
 }
 
 size_t MemoryUsage(clfile& record) {
@@ -225,21 +181,9 @@ void Touch(clfile& record) {
   ++record.useCount;
 }
 
-void InspectCache(const std::function<void(const CacheContents&)>& visit) {
-  ProcessCache& cache = processCache();
-  std::lock_guard lock(cache.mutex);
-  const ThreadCache& thread = threadCache();
-  visit(CacheContents{cache.convertedFiles, cache.conversionNotNeeded, thread.modifiedBuffers,
-                      thread.conversionNotNeeded});
-}
-
-void ReleaseThreadCache() {
-#if defined(_WIN32)
-  delete threadCacheOnHeap;
-  threadCacheOnHeap = nullptr;
-#else
-  threadCache() = ThreadCache();
-#endif
+void CacheView::Inspect(const std::function<void(const CacheContents&)>& visit) const {
+  std::lock_guard lock(cache_.mutex_);
+  visit(CacheContents{cache_.convertedFiles_, cache_.conversionNotNeeded_, modifiedBuffers_, conversionNotNeeded_});
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -4,9 +4,7 @@
 #include <ctime>
 #include <vector>
 
-#include "buffers/source_cache.h"
 #include "platform/platform.h"
-#include "results/claims.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -26,9 +24,9 @@ std::string TimeText(int64_t seconds) {
   return text;
 }
 
-std::string EncodingText(const std::optional<Encoding>& encoding) {
+std::string EncodingText(const std::optional<Encoding>& encoding, const ConversionSettings& settings) {
   if (!encoding) return "unknown encoding";
-  if (*encoding == Encoding::UTF8_NOBOM && !ThreadConversionSettings().autoDetectUtf8) return "ANSI!!";
+  if (*encoding == Encoding::UTF8_NOBOM && !settings.autoDetectUtf8) return "ANSI!!";
   return EncodingName(*encoding);
 }
 
@@ -47,13 +45,13 @@ struct CacheSnapshot {
   FileKeys current;
 };
 
-CacheSnapshot TakeSnapshot() {
+CacheSnapshot TakeSnapshot(const CacheView& files) {
   CacheSnapshot snapshot;
-  InspectCache([&](const CacheContents& cache) {
+  files.Inspect([&](const CacheContents& cache) {
     for (const auto& entry : cache.convertedFiles) snapshot.converted.push_back(entry.second);
-    snapshot.modifiedBuffers.assign(cache.threadModifiedBuffers.begin(), cache.threadModifiedBuffers.end());
+    snapshot.modifiedBuffers.assign(cache.viewModifiedBuffers.begin(), cache.viewModifiedBuffers.end());
     snapshot.conversionNotNeeded.assign(cache.conversionNotNeeded.begin(), cache.conversionNotNeeded.end());
-    snapshot.current = cache.threadConversionNotNeeded;
+    snapshot.current = cache.viewConversionNotNeeded;
   });
   return snapshot;
 }
@@ -72,20 +70,20 @@ std::string FileInfoText(const FileInfo& info) {
   return Format("(%llu bytes; %s)", static_cast<unsigned long long>(info.size), TimeText(info.lastWriteTime).c_str());
 }
 
-std::string DescribeRecord(clfile& record, bool withMemory) {
+std::string DescribeRecord(clfile& record, const ConversionSettings& settings, RecordDetail detail) {
   std::lock_guard lock(record.mutex);
-  const bool readAsUtf8 = !ThreadConversionSettings().convertAnsi && record.encoding == Encoding::ANSI;
+  const bool readAsUtf8 = !settings.convertAnsi && record.encoding == Encoding::ANSI;
   std::string text = Format(
       "'%s' (%s) from %s%s, clang-side bom %d%s%s", record.name.c_str(), FileInfoText(record.fileInfo).c_str(),
-      EncodingText(record.encoding).c_str(), readAsUtf8 ? "->UTF8_NOBOM!!" : "",
+      EncodingText(record.encoding, settings).c_str(), readAsUtf8 ? "->UTF8_NOBOM!!" : "",
       record.clangSideBom ? static_cast<int>(*record.clangSideBom) : -1,
       record.modifiedBuffer.value_or(false) ? " (modified buffer)" : "", ConvertedText(record.converted).c_str());
-  if (withMemory) text += Format(" (~%zu bytes used)", MemoryUsage(record));
+  if (detail == RecordDetail::withMemory) text += Format(" (~%zu bytes used)", MemoryUsage(record));
   return text;
 }
 
-std::string FilesReport() {
-  const CacheSnapshot snapshot = TakeSnapshot();
+std::string FilesReport(const CacheView& files, const ClaimStore& claims) {
+  const CacheSnapshot snapshot = TakeSnapshot(files);
   std::string text = "*** Files ***\n";
   size_t total = 0;
   if (!snapshot.converted.empty()) {
@@ -93,7 +91,7 @@ std::string FilesReport() {
     for (const auto& record : snapshot.converted) {
       std::lock_guard lock(record->mutex);
       total += MemoryUsage(*record);
-      text += " * " + DescribeRecord(*record, true) + "\n";
+      text += " * " + DescribeRecord(*record, files.Settings(), RecordDetail::withMemory) + "\n";
     }
   }
   if (!snapshot.modifiedBuffers.empty()) {
@@ -111,7 +109,7 @@ std::string FilesReport() {
                      snapshot.current.contains(key) ? " (current)" : "");
     }
   }
-  const auto [claimBytes, claimText] = ClaimReport();
+  const auto [claimBytes, claimText] = claims.Report();
   text += claimText;
   total += claimBytes;
   text += Format("\nCache memory usage: %zukb\n", total / 1024);

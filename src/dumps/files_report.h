@@ -6,6 +6,8 @@
 #include <string>
 
 #include "buffers/clfile.h"
+#include "buffers/source_cache.h"
+#include "results/claims.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -13,13 +15,18 @@ namespace Quillfern::ZoCodeInspections::Native {
 /// "(modified buffer)" when it is 0 and "(???)" when it cannot be converted.
 std::string FileInfoText(const FileInfo& info);
 
-/// One line (without line break) on a record: name, size and time, encoding
-/// as the calling thread's conversion settings read it, BOM, kind; with its
-/// memory use when asked.
-std::string DescribeRecord(ClangTidy::clfile& record, bool withMemory);
+/// How much DescribeRecord says.
+enum class RecordDetail {
+  brief,
+  withMemory,  ///< also the bytes the record holds
+};
 
-/// The cache and claim report of the calling thread's view, ending with the
-/// memory total in KiB.
-std::string FilesReport();
+/// One line (without line break) on a record: name, size and time, encoding
+/// as `settings` read it, BOM, kind.
+std::string DescribeRecord(ClangTidy::clfile& record, const ConversionSettings& settings, RecordDetail detail);
+
+/// The report of the cache as `files` sees it (under its settings) and of
+/// the claims, ending with the memory total in KiB.
+std::string FilesReport(const CacheView& files, const ClaimStore& claims);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "buffers/source_cache.h"
-#include "dumps/last_yaml_text.h"
 #include "platform/string_printf.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
@@ -54,16 +53,15 @@ void DumpRecord(clfile& record, const std::filesystem::path& folder, const std::
 
 }  // namespace
 
-void DumpToFolder(const std::string& folder) {
+void DumpToFolder(const std::string& folder, const CacheView& files, const std::string& yaml) {
   // The records are listed under the cache mutex and written after it is
   // released: a record's mutex is never taken while the cache mutex is held,
   // because loading a file takes them the other way round.
   std::vector<std::shared_ptr<clfile>> records;
-  InspectCache([&records](const CacheContents& cache) {
+  files.Inspect([&records](const CacheContents& cache) {
     for (const auto& entry : cache.convertedFiles) records.push_back(entry.second);
   });
   if (records.empty()) return;
-  const std::string yaml = LastYamlText();
   for (const auto& record : records) DumpRecord(*record, folder, yaml);
 }
 

@@ -6,12 +6,14 @@
 
 #include <string>
 
+#include "buffers/source_cache.h"
+
 namespace Quillfern::ZoCodeInspections::Native {
 
 /// Writes "<name>.<bom>.utf8", "<name>.unicode", "<name>.mapper" and
-/// "<name>.yaml" into `folder` for each cached file (only the forms the
-/// record holds); nothing when the cache is empty. Files that cannot be
-/// written are skipped.
-void DumpToFolder(const std::string& folder);
+/// "<name>.yaml" (holding `yaml`) into `folder` for each file the cache holds
+/// (only the forms the record holds); nothing when the cache is empty. Files
+/// that cannot be written are skipped.
+void DumpToFolder(const std::string& folder, const CacheView& files, const std::string& yaml);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -1,23 +1,17 @@
 #include "dumps/last_yaml_text.h"
 
-#include <mutex>
 #include <utility>
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-namespace {
-std::mutex yamlMutex;
-std::string lastYaml;
-}  // namespace
-
-std::string LastYamlText() {
-  std::lock_guard lock(yamlMutex);
-  return lastYaml;
+std::string LastYamlText::Text() const {
+  std::lock_guard lock(mutex_);
+  return text_;
 }
 
-void StoreLastYamlText(std::string text) {
-  std::lock_guard lock(yamlMutex);
-  lastYaml = std::move(text);
+void LastYamlText::Store(std::string text) {
+  std::lock_guard lock(mutex_);
+  text_ = std::move(text);
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

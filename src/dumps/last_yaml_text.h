@@ -3,14 +3,22 @@
 // access is locked.
 #pragma once
 
+#include <mutex>
 #include <string>
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-/// The latest detailed run's text; empty when there was none.
-std::string LastYamlText();
+class LastYamlText {
+ public:
+  /// The latest detailed run's text; empty when there was none.
+  std::string Text() const;
 
-/// Replaces the text (an empty text clears it).
-void StoreLastYamlText(std::string text);
+  /// Replaces the text (an empty text clears it).
+  void Store(std::string text);
+
+ private:
+  mutable std::mutex mutex_;
+  std::string text_;
+};
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -20,6 +20,12 @@ struct ZoSpan {
   bool operator==(const ZoSpan&) const = default;
 };
 
+/// Where the UTF-8 offsets given to MapSpan count from.
+enum class Utf8Origin : bool {
+  textStart,   ///< the start of the whole UTF-8 text, a skipped prefix included
+  mappedPart,  ///< the start of the mapped part, after the skipped prefix
+};
+
 /// The mapper interface seen by everything outside the mapping code. The
 /// order of the virtual operations is part of the host interface.
 class IUtfIndexMapper {
@@ -39,9 +45,10 @@ class IUtfIndexMapper {
   /// The mapped part of the UTF-16 text.
   virtual std::u16string_view Utf16View() const = 0;
   virtual bool IsValid() const = 0;
-  /// Maps the UTF-8 range [begin8, end8) to UTF-16; false when unmappable.
+  /// Maps the UTF-8 range [begin8, end8), counted from `origin`, to UTF-16;
+  /// false when unmappable.
   virtual bool MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8, uint32_t* beginLine,
-                       uint32_t* endLine, bool offsetsWithoutSkip) const = 0;
+                       uint32_t* endLine, Utf8Origin origin) const = 0;
   virtual const std::vector<uint32_t>& Utf8LineStarts() const = 0;
   virtual const std::vector<uint32_t>& Utf16LineStarts() const = 0;
   /// Approximate bytes held.

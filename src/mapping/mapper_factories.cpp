@@ -10,12 +10,13 @@ std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf16(std::shared_ptr<const std::
   const Encoding detected =
       DetectEncoding(reinterpret_cast<const char*>(text->data()), text->size() * sizeof(char16_t));
   if (detected != Encoding::UTF16_LE_BOM && detected != Encoding::UTF16_LE_NOBOM) return nullptr;
-  return std::make_shared<UtfIndexMapper16_to_8>(std::move(text), detected == Encoding::UTF16_LE_BOM);
+  return std::make_shared<UtfIndexMapper16_to_8>(
+      std::move(text), detected == Encoding::UTF16_LE_BOM ? LeadingBom::skip : LeadingBom::keep);
 }
 
 std::shared_ptr<IUtfIndexMapper> MakeMapperOfUnits(std::shared_ptr<const std::u16string> text) {
   if (!text) return nullptr;
-  return std::make_shared<UtfIndexMapper16_to_8>(std::move(text), false);
+  return std::make_shared<UtfIndexMapper16_to_8>(std::move(text), LeadingBom::keep);
 }
 
 std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::string> text,
@@ -33,7 +34,7 @@ std::shared_ptr<IUtfIndexMapper> MakeMapperFromUtf8(std::shared_ptr<const std::s
       if (text->size() < bom) return nullptr;
       auto units =
           std::make_shared<const std::u16string>(Utf16Units(text->data() + bom, text->size() - bom, IsBigEndian(kind)));
-      return std::make_shared<UtfIndexMapper16_to_8>(std::move(units), false);
+      return std::make_shared<UtfIndexMapper16_to_8>(std::move(units), LeadingBom::keep);
     }
     default: return nullptr;
   }

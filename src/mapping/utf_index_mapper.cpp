@@ -106,13 +106,13 @@ bool UtfIndexMapper::IsValid() const {
 }
 
 bool UtfIndexMapper::MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8, uint32_t* beginLine,
-                             uint32_t* endLine, bool offsetsWithoutSkip) const {
+                             uint32_t* endLine, Utf8Origin origin) const {
   if (begin8 == 0 && end8 == 0) {
     begin16 = end16 = 0;
     return true;
   }
   try {
-    if (!offsetsWithoutSkip) {
+    if (origin == Utf8Origin::textStart) {
       if (begin8 < utf8Skip) return false;
       begin8 -= utf8Skip;
       end8 -= utf8Skip;

@@ -9,15 +9,15 @@ namespace {
 
 bool IsLineBreak(char16_t unit) { return unit == u'\r' || unit == u'\n'; }
 
-std::u16string_view MappedPart(const std::shared_ptr<const std::u16string>& utf16, bool skipBom) {
+std::u16string_view MappedPart(const std::shared_ptr<const std::u16string>& utf16, LeadingBom bom) {
   if (!utf16) return {};
-  return std::u16string_view(*utf16).substr(skipBom && !utf16->empty() ? 1 : 0);
+  return std::u16string_view(*utf16).substr(bom == LeadingBom::skip && !utf16->empty() ? 1 : 0);
 }
 
 }  // namespace
 
-UtfIndexMapper16_to_8::UtfIndexMapper16_to_8(std::shared_ptr<const std::u16string> utf16, bool skipBom)
-    : UtfIndexMapper(0), utf16_(std::move(utf16)), utf16View_(MappedPart(utf16_, skipBom)) {
+UtfIndexMapper16_to_8::UtfIndexMapper16_to_8(std::shared_ptr<const std::u16string> utf16, LeadingBom bom)
+    : UtfIndexMapper(0), utf16_(std::move(utf16)), utf16View_(MappedPart(utf16_, bom)) {
   AddLineStart(0, 0);
   auto utf8 = std::make_shared<std::string>();
   utf8->reserve(utf16View_.size());

@@ -16,7 +16,7 @@ class UtfIndexMapper : public IUtfIndexMapper {
   bool Utf8LengthOfRange(uint32_t& offset, uint32_t from, uint32_t to) const override;
   bool IsValid() const override;
   bool MapSpan(uint32_t& begin16, uint32_t& end16, uint32_t begin8, uint32_t end8, uint32_t* beginLine,
-               uint32_t* endLine, bool offsetsWithoutSkip) const override;
+               uint32_t* endLine, Utf8Origin origin) const override;
   const std::vector<uint32_t>& Utf8LineStarts() const override { return utf8LineStarts; }
   const std::vector<uint32_t>& Utf16LineStarts() const override { return utf16LineStarts; }
   /// Bytes of the two line tables.
@@ -69,12 +69,16 @@ class UtfIndexMapper8_to_16 final : public UtfIndexMapper {
   std::string_view utf8View_;
 };
 
+/// Whether a mapper of UTF-16 text leaves a leading byte order mark out of
+/// its mapped part.
+enum class LeadingBom { keep, skip };
+
 /// Built from UTF-16 text; produces the UTF-8 text, every unit encoded on
 /// its own.
 class UtfIndexMapper16_to_8 final : public UtfIndexMapper {
  public:
   /// Maps `utf16`, leaving its first unit (a byte order mark) out when asked.
-  UtfIndexMapper16_to_8(std::shared_ptr<const std::u16string> utf16, bool skipBom);
+  UtfIndexMapper16_to_8(std::shared_ptr<const std::u16string> utf16, LeadingBom bom);
 
   std::shared_ptr<const std::string> Utf8Text() const override { return utf8_; }
   std::shared_ptr<const std::u16string> Utf16Text() const override { return utf16_; }

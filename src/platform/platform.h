@@ -72,10 +72,6 @@ struct OpenResult {
 /// Opens an existing file for reading, allowing others to read only.
 OpenResult OpenForRead(const std::u16string& path);
 
-/// Test seam: when set, consulted before every OpenForRead; a value replaces
-/// the real open's outcome (without a file). Pass an empty function to reset.
-void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string& path)> fn);
-
 /// The bytes of a whole file, read-only: a mapping of the file on Windows
 /// (whose share modes keep it from shrinking), a copy read into memory on
 /// POSIX (where a mapped file that shrinks faults its reader). Released on

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <mutex>
 #include <random>
 #include <stdexcept>
 #include <system_error>
@@ -51,16 +50,6 @@ std::string PathToUtf8(const std::u16string& path) {
     AppendUtf8(out, cp);
   }
   return out;
-}
-
-std::mutex& InterceptorMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::function<std::optional<OpenOutcome>(const std::u16string&)>& Interceptor() {
-  static std::function<std::optional<OpenOutcome>(const std::u16string&)> fn;
-  return fn;
 }
 
 OpenOutcome OutcomeOfErrno(int error) {
@@ -137,18 +126,7 @@ std::optional<int64_t> File::LastWriteTime() const {
 
 bool FileNamesFoldCase() { return false; }
 
-void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string&)> fn) {
-  std::lock_guard lock(InterceptorMutex());
-  Interceptor() = std::move(fn);
-}
-
 OpenResult OpenForRead(const std::u16string& path) {
-  {
-    std::lock_guard lock(InterceptorMutex());
-    if (Interceptor()) {
-      if (auto outcome = Interceptor()(path)) return OpenResult{*outcome, File{}};
-    }
-  }
   const int fd = open(PathToUtf8(path).c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return OpenResult{OutcomeOfErrno(errno), File{}};
   auto st = StatOf(fd);

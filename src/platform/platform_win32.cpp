@@ -11,7 +11,6 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <mutex>
 #include <system_error>
 
 #include "platform/platform.h"
@@ -22,16 +21,6 @@ namespace Quillfern::ZoCodeInspections::Native::Platform {
 namespace {
 
 std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
-
-std::mutex& InterceptorMutex() {
-  static std::mutex mutex;
-  return mutex;
-}
-
-std::function<std::optional<OpenOutcome>(const std::u16string&)>& Interceptor() {
-  static std::function<std::optional<OpenOutcome>(const std::u16string&)> fn;
-  return fn;
-}
 
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
@@ -87,18 +76,7 @@ bool FileNamesFoldCase() { return true; }
 
 std::u16string PathToUtf16(std::string_view utf8Path) { return Utf8ToUtf16(utf8Path.data(), utf8Path.size()); }
 
-void SetOpenInterceptor(std::function<std::optional<OpenOutcome>(const std::u16string&)> fn) {
-  std::lock_guard lock(InterceptorMutex());
-  Interceptor() = std::move(fn);
-}
-
 OpenResult OpenForRead(const std::u16string& path) {
-  {
-    std::lock_guard lock(InterceptorMutex());
-    if (Interceptor()) {
-      if (auto outcome = Interceptor()(path)) return OpenResult{*outcome, File{}};
-    }
-  }
   HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {

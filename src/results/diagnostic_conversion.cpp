@@ -100,9 +100,9 @@ struct FileContext {
 /// The contexts of a run's files, by the path the engine names each with.
 using FileContexts = std::unordered_map<std::string, FileContext>;
 
-void Load(FileContext& context, const std::string& filePath) {
+void Load(FileContext& context, const std::string& filePath, CacheView& files) {
   const std::string file = std::filesystem::path(filePath).lexically_normal().string();
-  context.mapper = GetMapper(filePath, file, &context.record);
+  context.mapper = files.GetMapper(filePath, file, &context.record);
   context.adjust = MakeOffsetAdjust(context.record.get());
   context.fileText = Utf16TextOf(context.record.get());
   context.spanMap = std::make_shared<SpanMapFunction>(MakeSpanMap(context.mapper, context.adjust));
@@ -110,14 +110,14 @@ void Load(FileContext& context, const std::string& filePath) {
 }
 
 void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const DiagnosticFilter& filter,
-                FileContexts& contexts, std::string& runLog) {
+                FileContexts& contexts, CacheView& files, std::string& runLog) {
   if (!PassesSettings(diagnostic, filter)) return;
   FileContext& context = contexts[diagnostic.filePath];
   if (!context.passes) {
     context.passes = FilePasses(std::filesystem::path(diagnostic.filePath).lexically_normal(), filter);
   }
   if (!*context.passes) return;
-  if (!context.loaded) Load(context, diagnostic.filePath);
+  if (!context.loaded) Load(context, diagnostic.filePath, files);
   if (context.record && context.mapper &&
       SkippedByDirective(*context.record, *context.mapper, context.adjust(diagnostic.offset), diagnostic.checkName,
                          runLog)) {
@@ -138,11 +138,11 @@ void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const Diag
 }  // namespace
 
 void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result, const DiagnosticFilter& filter,
-                        std::string& runLog, std::string& errorText) {
+                        CacheView& files, std::string& runLog, std::string& errorText) {
   FileContexts contexts;
   for (FixesDiagnostic& diagnostic : diagnostics) {
     try {
-      ConvertOne(diagnostic, result, filter, contexts, runLog);
+      ConvertOne(diagnostic, result, filter, contexts, files, runLog);
     } catch (const std::exception& error) {
       errorText += std::string("*** exception: ") + error.what() + "\n";
     }

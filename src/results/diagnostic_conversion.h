@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "buffers/source_cache.h"
 #include "contract/engine_interface.h"
 #include "interop/run_result.h"
 
@@ -34,7 +35,8 @@ struct DiagnosticFilter {
 /// `runLog`; a diagnostic whose conversion throws a standard exception
 /// leaves "*** exception: " and the message in `errorText` and no record.
 /// Each diagnostic is released once converted.
+/// The diagnostics' files are looked up through `files`.
 void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result, const DiagnosticFilter& filter,
-                        std::string& runLog, std::string& errorText);
+                        CacheView& files, std::string& runLog, std::string& errorText);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

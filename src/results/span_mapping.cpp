@@ -22,7 +22,7 @@ SpanMapFunction MakeSpanMap(std::shared_ptr<IUtfIndexMapper> mapper, OffsetAdjus
       uint32_t begin16 = 0;
       uint32_t end16 = 0;
       uint32_t line = 0;
-      if (mapper->MapSpan(begin16, end16, start, start + length, &line, nullptr, false)) {
+      if (mapper->MapSpan(begin16, end16, start, start + length, &line, nullptr, Utf8Origin::textStart)) {
         return {static_cast<int32_t>(line), ZoSpan{begin16, end16 - begin16}};
       }
     }

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "results/diagnostic_conversion.h"
-#include "run/run_results.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -40,21 +39,17 @@ void PlaceErrorsWithoutPosition(FixesFile& fixes) {
 
 }  // namespace
 
-std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml, uint32_t modeFlags,
-                                            const InspectionSettings& settings, std::string& runLog,
-                                            std::string& errorText, const std::string& fixlessChecks) {
-  auto result = NewRunResult();
+void DiagnosticIntake(const std::string& fixesYaml, const IntakeContext& context, RunResult& result) {
   if (fixesYaml.empty()) {
-    result->status = RunStatus::emptyFixes;
-    return result;
+    result.status = RunStatus::emptyFixes;
+    return;
   }
-  std::optional<FixesFile> fixes = engine.ReadExportedFixes(fixesYaml);
-  if (!fixes || fixes->mainSourceFile.empty()) return result;
-  result->status = RunStatus::diagnosticsRead;
+  std::optional<FixesFile> fixes = context.engine.ReadExportedFixes(fixesYaml);
+  if (!fixes || fixes->mainSourceFile.empty()) return;
+  result.status = RunStatus::diagnosticsRead;
   PlaceErrorsWithoutPosition(*fixes);
-  const DiagnosticFilter filter = FilterFor(*fixes, modeFlags, settings, fixlessChecks);
-  ConvertDiagnostics(std::move(fixes->diagnostics), *result, filter, runLog, errorText);
-  return result;
+  const DiagnosticFilter filter = FilterFor(*fixes, context.modeFlags, context.settings, context.fixlessChecks);
+  ConvertDiagnostics(std::move(fixes->diagnostics), result, filter, context.files, context.runLog, context.errorText);
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -2,21 +2,31 @@
 // code and the converted diagnostics.
 #pragma once
 
-#include <memory>
 #include <string>
 
+#include "buffers/source_cache.h"
 #include "contract/engine_interface.h"
 #include "interop/inspection_settings.h"
 #include "interop/run_result.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
-/// Status 1 for an empty YAML, 102 when it cannot be read or names no main
-/// file (as `engine` reads it), else 0 with the diagnostics converted; a diagnostic whose
-/// conversion fails adds one "*** exception: " line to `errorText`. Compiler
-/// errors without a position are reported at the start of the main file.
-std::unique_ptr<RunResult> DiagnosticIntake(IZOClangTidy& engine, const std::string& fixesYaml, uint32_t modeFlags,
-                                            const InspectionSettings& settings, std::string& runLog,
-                                            std::string& errorText, const std::string& fixlessChecks);
+/// What the intake of one run reads and writes besides the YAML.
+struct IntakeContext {
+  IZOClangTidy& engine;  ///< reads the YAML
+  CacheView& files;      ///< the run's view of the source cache
+  uint32_t modeFlags = 0;
+  const InspectionSettings& settings;
+  const std::string& fixlessChecks;
+  std::string& runLog;
+  std::string& errorText;
+};
+
+/// Sets `result`'s status: 1 for an empty YAML, 102 when it cannot be read
+/// or names no main file (as the engine reads it), else 0 with the
+/// diagnostics converted; a diagnostic whose conversion fails adds one
+/// "*** exception: " line to errorText. Compiler errors without a position
+/// are reported at the start of the main file.
+void DiagnosticIntake(const std::string& fixesYaml, const IntakeContext& context, RunResult& result);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

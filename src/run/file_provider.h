@@ -9,14 +9,15 @@
 #include <string_view>
 #include <vector>
 
+#include "buffers/source_cache.h"
 #include "contract/engine_interface.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
 class FileProvider {
  public:
-  /// Served files are described in `runLog`.
-  explicit FileProvider(std::string& runLog) : runLog_(runLog) {}
+  /// Files come from `files`; served files are described in `runLog`.
+  FileProvider(CacheView& files, std::string& runLog) : files_(files), runLog_(runLog) {}
 
   /// The file's text and last-write time, or none to let the engine read the
   /// disk. Never throws.
@@ -26,6 +27,7 @@ class FileProvider {
   const std::vector<std::string>& Asked() const { return asked_; }
 
  private:
+  CacheView& files_;
   std::string& runLog_;
   std::vector<std::string> asked_;
 };

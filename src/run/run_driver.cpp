@@ -3,18 +3,13 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 
-#include "buffers/encodings.h"
-#include "buffers/source_cache.h"
 #include "dumps/files_report.h"
-#include "dumps/last_yaml_text.h"
 #include "hooks/hook_dispatcher.h"
 #include "platform/platform.h"
 #include "platform/string_printf.h"
-#include "results/claims.h"
 #include "results/directives.h"
 #include "results/qfix_order.h"
 #include "results/qfix_text.h"
@@ -30,18 +25,6 @@ namespace {
 
 using ClangTidy::clfile;
 
-/// The conversion settings of the previous run; runs of different parsers
-/// overlap, so they are locked.
-struct SharedRunState {
-  std::mutex mutex;
-  std::optional<ConversionSettings> previousSettings;
-};
-
-SharedRunState& Shared() {
-  static SharedRunState state;
-  return state;
-}
-
 int64_t SteadyNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
@@ -51,15 +34,8 @@ int32_t Milliseconds(int64_t nanoseconds) { return static_cast<int32_t>(nanoseco
 
 /// Everything one run works with; lives on the calling thread's stack.
 struct RunContext {
-  IZOClangTidy& engine;
-  std::string_view mainFile;
-  const UnsavedBuffers& unsavedBuffers;
-  const InspectionSettings& settings;
-  uint32_t modeFlags;
-  const std::string& fixlessChecks;
-  CheckOptions& checkOptions;
-  const CommandLine& commandLine;
-  RunLogging logging;
+  const RunRequest& request;
+  CacheView& files;
   OutputSink& sink;
   FileProvider& provider;
   const CheckHook& hook;
@@ -79,24 +55,11 @@ struct RunClock {
   int64_t intakeDoneWall = 0;
 };
 
-void ApplyConversionSettings(const RunContext& run) {
-  ConversionSettings& settings = ThreadConversionSettings();
-  if (run.settings.bomlessIsUtf8) settings.convertAnsi = false;
-  settings.autoDetectUtf8 = (run.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0;
-  bool changed = false;
-  {
-    std::lock_guard lock(Shared().mutex);
-    changed = Shared().previousSettings && ConversionSettingsDiffer(*Shared().previousSettings, settings);
-    Shared().previousSettings = settings;
-  }
-  if (changed) ClearCache(CacheScope::processAndThisThread);
-}
-
-void RegisterModifiedBuffers(const UnsavedBuffers& buffers) {
-  for (const auto& [name, text] : buffers) {
+void RegisterModifiedBuffers(const RunContext& run) {
+  for (const auto& [name, text] : run.request.unsavedBuffers) {
     if (!text) continue;
     const std::string key = FileKeyOf(name);
-    UseModifiedBufferOnThisThread(AddModifiedBuffer(key, name, name, text));
+    run.files.UseModifiedBuffer(run.request.state.cache.AddModifiedBuffer(key, name, name, text));
   }
 }
 
@@ -107,9 +70,9 @@ struct MainFile {
   std::optional<Encoding> encoding;
 };
 
-MainFile FetchMainFile(std::string_view name) {
+MainFile FetchMainFile(CacheView& files, std::string_view name) {
   MainFile main;
-  main.record = GetFile(name, name, true);
+  main.record = files.GetFile(name, name, FileWanted::anyLoadable);
   if (!main.record) return main;
   std::lock_guard lock(main.record->mutex);
   if (!main.record->utf8Text.empty()) main.text = main.record->utf8Text.get();
@@ -117,11 +80,11 @@ MainFile FetchMainFile(std::string_view name) {
   return main;
 }
 
-std::unique_ptr<RunResult> SkippedResult(int32_t status, const char* format, std::string_view file,
+std::unique_ptr<RunResult> SkippedResult(const RunContext& run, int32_t status, const char* format,
                                          const char* directive = nullptr) {
-  auto result = NewRunResult();
+  auto result = run.request.state.parses.NewRunResult();
   result->status = status;
-  const std::string name(file);
+  const std::string name(run.request.mainFile);
   result->logText = directive != nullptr ? StringPrintf(format, result->parseNumber, name.c_str(), directive)
                                          : StringPrintf(format, result->parseNumber, name.c_str());
   return result;
@@ -130,13 +93,12 @@ std::unique_ptr<RunResult> SkippedResult(int32_t status, const char* format, std
 /// The main file's own exits: an incompatible encoding or a skip-all
 /// directive. Empty when the run goes on.
 std::unique_ptr<RunResult> ExitForMainFile(const RunContext& run, const MainFile& main) {
-  if (run.settings.bomlessIsUtf8 && main.encoding == Encoding::ANSI) {
-    return SkippedResult(RunStatus::incompatibleEncoding,
-                         "*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n", run.mainFile);
+  if (run.request.settings.bomlessIsUtf8 && main.encoding == Encoding::ANSI) {
+    return SkippedResult(run, RunStatus::incompatibleEncoding,
+                         "*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n");
   }
   if (HasSkipAllDirective(*main.text)) {
-    return SkippedResult(RunStatus::skippedByDirective, "*** Parse #%d (%s) skipped by %s directive ***\n\n",
-                         run.mainFile,
+    return SkippedResult(run, RunStatus::skippedByDirective, "*** Parse #%d (%s) skipped by %s directive ***\n\n",
                          "zoCI:"
                          "skipall");  // split, or inspecting this file would skip it
   }
@@ -155,11 +117,12 @@ OptionOverrides GatherOptionOverrides(const std::string& text, std::string& runL
 /// The engine's full argument list: program, file, export and header
 /// filter, then the translated arguments.
 EngineArguments EngineCommandLine(const RunContext& run, const OptionOverrides& overrides) {
-  std::optional<EngineArguments> arguments = ProcessParameters(run.commandLine, run.checkOptions, overrides);
+  std::optional<EngineArguments> arguments =
+      ProcessParameters(run.request.commandLine, run.request.checkOptions, overrides);
   if (!arguments) throw std::runtime_error("ProcessParameters failed!");
   arguments->emplace_front("-header-filter=.*");
   arguments->emplace_front(std::string("-export-fixes=") + kFixesFileName);
-  arguments->emplace_front(run.mainFile);
+  arguments->emplace_front(run.request.mainFile);
   arguments->emplace_front("clang-tidy.exe");
   return std::move(*arguments);
 }
@@ -170,7 +133,7 @@ int32_t CallEngine(const RunContext& run, const EngineArguments& arguments) {
   for (const std::string& argument : arguments) argv.push_back(argument.c_str());
   const FileProviderCallback provider = std::ref(run.provider);
   OutputSink& sink = run.sink;
-  IZOClangTidy& engine = run.engine;
+  IZOClangTidy& engine = run.request.engine;
   engine.SetOutputSink([&sink](const OutputKey& key, CapturedOutputs& outputs) { return sink(key, outputs); }, 0);
   engine.SetCheckHook(run.hook);
   const int32_t code = engine.Run(static_cast<int32_t>(argv.size()), argv.data(), &provider, run.mainFileFolder);
@@ -202,39 +165,39 @@ EngineOutputs CollectOutputs(RunContext& run, int32_t code) {
 /// errors exports them).
 bool EngineRefused(int32_t code, const EngineOutputs& outputs) { return code != 0 && outputs.fixesYaml.empty(); }
 
-void SortAndClaim(RunResult& result) {
+void SortAndClaim(const RunContext& run, RunResult& result) {
   SortAndDeduplicate(result.qfixes);
-  ClaimReplacements(result);
+  run.request.state.claims.ClaimReplacements(result, run.files);
 }
 
 std::string ParametersText(const RunContext& run, const EngineArguments& arguments) {
   std::string text;
   for (const std::string& argument : arguments) text.append(argument).append("\n");
-  for (const auto& [name, value] : run.checkOptions) {
+  for (const auto& [name, value] : run.request.checkOptions) {
     if (IsOwnCheckOption(name)) text.append(name).append("=").append(value).append("\n");
   }
-  text += StringPrintf("Files without BOM regarded as: %s\n", run.settings.bomlessIsUtf8 ? "utf8" : "ansi");
+  text += StringPrintf("Files without BOM regarded as: %s\n", run.request.settings.bomlessIsUtf8 ? "utf8" : "ansi");
   text += StringPrintf("VSTextEditor auto detect utf8: %s\n",
-                       (run.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0 ? "yes" : "no");
+                       (run.request.modeFlags & ModeFlags::editorAutoDetectUtf8) != 0 ? "yes" : "no");
   return text;
 }
 
-void FillYamlText(RunResult& result, const std::string& fixesYaml) {
+void FillYamlText(const RunContext& run, RunResult& result, const std::string& fixesYaml) {
   std::string text = " *** yaml ***\n\n";
   text += fixesYaml;
   text += "\n\n\n *** results ***\n\n";
   for (const std::string& line : ResultsText(result.qfixes)) text += line + "\n";
   result.yamlText = text;
-  StoreLastYamlText(std::move(text));
+  run.request.state.lastYaml.Store(std::move(text));
 }
 
-std::string LogText(const RunResult& result, const std::string& runLog, const RunClock& clock, bool detailed) {
+std::string LogText(const RunContext& run, const RunResult& result, const RunClock& clock) {
   std::string text =
       StringPrintf("*** Parse #%d %s ***\n\n", result.parseNumber, result.status >= 100 ? "failed" : "succeeded");
-  text += runLog;
-  if (detailed) {
+  text += run.runLog;
+  if (run.request.logging == RunLogging::detailed) {
     text += '\n';
-    text += FilesReport();
+    text += FilesReport(run.files, run.request.state.claims);
   }
   text += "\n*** Timing ***\n";
   text += StringPrintf(" * Prepare buffers: %dms\n", Milliseconds(clock.engineCalled - clock.started));
@@ -250,28 +213,30 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   clock.engineCalledWall = Platform::WallClockTicks();
   const int32_t code = CallEngine(run, arguments);
   if (run.sink.Captured() == nullptr) {
-    run.result = NewRunResult();
+    run.result = run.request.state.parses.NewRunResult();
     run.result->errorText = "*** clangtidy no output\n";
     return;
   }
   EngineOutputs outputs = CollectOutputs(run, code);
   clock.engineReturned = SteadyNanoseconds();
-  run.result = DiagnosticIntake(run.engine, outputs.fixesYaml, run.modeFlags, run.settings, run.runLog, outputs.errors,
-                                run.fixlessChecks);
+  run.result = run.request.state.parses.NewRunResult();
+  const IntakeContext intake{run.request.engine,        run.files,  run.request.modeFlags, run.request.settings,
+                             run.request.fixlessChecks, run.runLog, outputs.errors};
+  DiagnosticIntake(outputs.fixesYaml, intake, *run.result);
   if (EngineRefused(code, outputs)) run.result->status = RunStatus::notRun;
-  const bool detailed = run.logging == RunLogging::detailed;
+  const bool detailed = run.request.logging == RunLogging::detailed;
   if (!detailed) std::string().swap(outputs.fixesYaml);  // read: only the detailed log shows it again
   clock.intakeDoneWall = Platform::WallClockTicks();
   clock.intakeDone = SteadyNanoseconds();
-  StoreLastYamlText(std::string());
+  run.request.state.lastYaml.Store(std::string());
   RunResult& result = *run.result;
-  SortAndClaim(result);
+  SortAndClaim(run, result);
   result.startTime = clock.engineCalledWall / 10000000;
   result.endTime = clock.intakeDoneWall / 10000000;
   result.parametersText = ParametersText(run, arguments);
-  if (detailed) FillYamlText(result, outputs.fixesYaml);
+  if (detailed) FillYamlText(run, result, outputs.fixesYaml);
   result.errorText = std::move(outputs.errors);
-  result.logText = LogText(result, run.runLog, clock, detailed);
+  result.logText = LogText(run, result, clock);
   result.filesRead = run.provider.Asked();
 }
 
@@ -279,9 +244,9 @@ void RunBodySteps(RunContext& run) {
   RunClock clock;
   clock.started = SteadyNanoseconds();
   Platform::SetEnvironment("LLVM_DISABLE_CRASH_REPORT", "1");
-  ApplyConversionSettings(run);
-  RegisterModifiedBuffers(run.unsavedBuffers);
-  const MainFile main = FetchMainFile(run.mainFile);
+  run.request.state.cache.UseSettings(run.files.Settings());
+  RegisterModifiedBuffers(run);
+  const MainFile main = FetchMainFile(run.files, run.request.mainFile);
   OptionOverrides overrides;
   if (main.text) {
     run.result = ExitForMainFile(run, main);
@@ -296,10 +261,10 @@ void RunBody(RunContext& run) {
   try {
     RunBodySteps(run);
   } catch (const std::exception& e) {
-    run.result = NewRunResult();
+    run.result = run.request.state.parses.NewRunResult();
     run.result->errorText = std::string("*** exception/2: ") + e.what() + "\n";
   } catch (...) {
-    run.result = NewRunResult();
+    run.result = run.request.state.parses.NewRunResult();
     run.result->errorText = "*** exception/3\n";
   }
 }
@@ -312,32 +277,25 @@ std::string MainFileFolder(std::string_view mainFile) {
 
 }  // namespace
 
+ConversionSettings ConversionSettingsOf(const InspectionSettings& settings, uint32_t modeFlags) {
+  ConversionSettings conversion;
+  conversion.convertAnsi = !settings.bomlessIsUtf8;
+  conversion.autoDetectUtf8 = (modeFlags & ModeFlags::editorAutoDetectUtf8) != 0;
+  return conversion;
+}
+
 std::unique_ptr<RunResult> RunOnWorker(const RunRequest& request) {
   if (request.engine.QueryInterfaceIdentity() != kInterfaceIdentity) return nullptr;
   OutputSink sink;
   std::string runLog;
-  FileProvider provider(runLog);
+  CacheView files(request.state.cache, request.conversion);
+  FileProvider provider(files, runLog);
   const CheckHook hook = MakeCheckHook(&request.checkOptions);
   const std::string folder = MainFileFolder(request.mainFile);
-  RunContext run{request.engine,
-                 request.mainFile,
-                 request.unsavedBuffers,
-                 request.settings,
-                 request.modeFlags,
-                 request.fixlessChecks,
-                 request.checkOptions,
-                 request.commandLine,
-                 request.logging,
-                 sink,
-                 provider,
-                 hook,
-                 folder,
-                 runLog,
-                 nullptr};
+  RunContext run{request, files, sink, provider, hook, folder, runLog, nullptr};
   const bool ran = Platform::RunOnNewThread(kWorkerStackBytes, [&run] {
     try {
       RunBody(run);
-      ReleaseThreadCache();
     } catch (...) {
       // Nothing may end the worker abnormally; the result slot says what happened.
     }

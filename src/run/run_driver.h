@@ -11,6 +11,7 @@
 #include "interop/file_parser.h"
 #include "interop/inspection_settings.h"
 #include "interop/run_result.h"
+#include "run/run_state.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -25,10 +26,16 @@ enum class RunLogging {
   detailed,
 };
 
-/// One parse request: the file, the host's inputs and settings, and the
-/// engine that runs it. The references must outlive the run.
+/// The conversion settings of a run: ANSI files are converted unless
+/// BOM-less files count as UTF-8, and UTF-8 is detected when the editor does.
+ConversionSettings ConversionSettingsOf(const InspectionSettings& settings, uint32_t modeFlags);
+
+/// One parse request: the file, the host's inputs and settings, the engine
+/// that runs it and the state the service's runs share. The references must
+/// outlive the run.
 struct RunRequest {
   IZOClangTidy& engine;
+  RunState& state;
   std::string_view mainFile;
   const UnsavedBuffers& unsavedBuffers;
   const InspectionSettings& settings;
@@ -36,6 +43,7 @@ struct RunRequest {
   const std::string& fixlessChecks;
   CheckOptions& checkOptions;
   const CommandLine& commandLine;
+  ConversionSettings conversion;
   RunLogging logging = RunLogging::normal;
 };
 

@@ -1,8 +1,6 @@
 #include "service/engine_loader.h"
 
-#include <atomic>
 #include <initializer_list>
-#include <mutex>
 
 #include "platform/platform.h"
 
@@ -16,8 +14,6 @@ constexpr const char* kReleaseName = "zolibclang2";
 constexpr const char* kDebugName = "zolibclang2d";
 
 using EntryFunction = IZOClangTidy& (*)();
-
-std::atomic<IZOClangTidy*> testEngine{nullptr};
 
 /// The engine's entry point, or why there is none.
 struct EntryLookup {
@@ -51,6 +47,8 @@ EntryLookup FindEntry(const std::string& folder, std::initializer_list<const cha
           "cannot load the engine library " + name + " from " + folder + " or the default search path; tried:" + tried};
 }
 
+}  // namespace
+
 #if defined(_WIN32)
 // Windows: the engine is a delayed import of zolibclang2.dll, bound on the
 // first call of clang::tidy::clangtidy(); the platform layer's notification
@@ -71,23 +69,16 @@ IZOClangTidy& LoadEngine() {
 }
 #endif
 
-}  // namespace
-
 EngineLoad LoadEngineFrom(const std::string& folder) {
   const EntryLookup found = FindEntry(folder, {kReleaseName, kDebugName});
   if (found.entry == nullptr) return {nullptr, found.error};
   return {&found.entry(), {}};
 }
 
-IZOClangTidy& Engine() {
-  if (IZOClangTidy* engine = testEngine.load()) return *engine;
-  static std::mutex mutex;
-  static IZOClangTidy* loaded = nullptr;
-  std::lock_guard lock(mutex);
-  if (loaded == nullptr) loaded = &LoadEngine();
-  return *loaded;
+IZOClangTidy& EngineHandle::Get() {
+  std::lock_guard lock(mutex_);
+  if (engine_ == nullptr) engine_ = &factory_();
+  return *engine_;
 }
-
-void SetEngineForTesting(IZOClangTidy* engine) { testEngine = engine; }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

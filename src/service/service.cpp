@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "platform/platform.h"
-#include "service/engine_loader.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -26,7 +25,7 @@ std::string ZoCodeInspectionsInterop2::Initialize(std::string tempFolder, bool d
   state_.detailedLogging = detailed;
   PointTmpAt(tempFolder);
   try {
-    IZOClangTidy& engine = Engine();
+    IZOClangTidy& engine = state_.engine.Get();
     const std::string withTrue = engine.GetVersionText(true);
     const std::string withFalse = engine.GetVersionText(false);
     return "Clang " + withFalse + " " + withTrue;
@@ -37,7 +36,7 @@ std::string ZoCodeInspectionsInterop2::Initialize(std::string tempFolder, bool d
 
 uint32_t ZoCodeInspectionsInterop2::ForwardToEngine(uint32_t a, uint32_t b) {
   try {
-    return Engine().ForwardedOperation(a, b, 0);
+    return state_.engine.Get().ForwardedOperation(a, b, 0);
   } catch (const std::exception&) {
     return 0;
   }

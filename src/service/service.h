@@ -1,6 +1,7 @@
-// The service object behind interop2(): a thin front over state that the
-// other subsystems own, and its own ServiceState.
+// The service object behind interop2(): a thin front over its ServiceState.
 #pragma once
+
+#include <utility>
 
 #include "interop/interop2.h"
 #include "service/service_state.h"
@@ -9,7 +10,10 @@ namespace Quillfern::ZoCodeInspections::Native {
 
 class ZoCodeInspectionsInterop2 final : public IZoCodeInspectionsInterop2 {
  public:
-  ZoCodeInspectionsInterop2() = default;
+  /// The engine comes from `engine`, files are opened with `opener`; the
+  /// host's service uses the engine library and the platform's opener.
+  explicit ZoCodeInspectionsInterop2(EngineFactory engine = LoadEngine, FileOpener opener = Platform::OpenForRead)
+      : state_(std::move(engine), std::move(opener)) {}
   ZoCodeInspectionsInterop2(const ZoCodeInspectionsInterop2&) = delete;
   ZoCodeInspectionsInterop2& operator=(const ZoCodeInspectionsInterop2&) = delete;
   ~ZoCodeInspectionsInterop2() = default;

@@ -5,13 +5,10 @@
 #include <vector>
 
 #include "buffers/encodings.h"
-#include "buffers/source_cache.h"
 #include "dumps/folder_dump.h"
 #include "mapping/mapper_factories.h"
 #include "platform/platform.h"
 #include "results/claim_groups.h"
-#include "results/claims.h"
-#include "service/engine_loader.h"
 #include "service/service.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
@@ -20,8 +17,8 @@ namespace {
 
 /// The host's replacements for a claimed fix: finalised by the engine, then
 /// mapped to UTF-16. Empty when the engine declines.
-FixReplacements FinalisedReplacements(const ClaimedFix& claim) {
-  const auto finalised = Engine().FinaliseReplacements(claim.fileKey, *claim.utf8Text, claim.replacements);
+FixReplacements FinalisedReplacements(IZOClangTidy& engine, const ClaimedFix& claim) {
+  const auto finalised = engine.FinaliseReplacements(claim.fileKey, *claim.utf8Text, claim.replacements);
   if (!finalised) return {};
   FixReplacements result;
   for (const EngineReplacement& replacement : *finalised) {
@@ -34,14 +31,14 @@ FixReplacements FinalisedReplacements(const ClaimedFix& claim) {
 
 }  // namespace
 
-void ZoCodeInspectionsInterop2::ClearCaches() { ClearCache(CacheScope::process); }
+void ZoCodeInspectionsInterop2::ClearCaches() { state_.runs.cache.Clear(); }
 
-void ZoCodeInspectionsInterop2::ReleaseCaches() { ClearCache(CacheScope::process); }
+void ZoCodeInspectionsInterop2::ReleaseCaches() { state_.runs.cache.Clear(); }
 
 std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const char16_t* path, uint32_t count) {
   try {
     const std::string name = Utf16ToUtf8(path, count);
-    return GetMapper(name, name);
+    return CacheView(state_.runs.cache).GetMapper(name, name);
   } catch (const std::exception&) {
     return nullptr;  // a path that cannot be converted or a file that cannot be loaded
   }
@@ -49,9 +46,9 @@ std::shared_ptr<IUtfIndexMapper> ZoCodeInspectionsInterop2::GetFileMapper(const 
 
 FixReplacements ZoCodeInspectionsInterop2::GetFixReplacements(uint32_t token) {
   try {
-    const std::optional<ClaimedFix> claim = FindClaim(token);
+    const std::optional<ClaimedFix> claim = state_.runs.claims.Find(token);
     if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
-    return FinalisedReplacements(*claim);
+    return FinalisedReplacements(state_.engine.Get(), *claim);
   } catch (const std::exception&) {
     return {};
   }
@@ -61,7 +58,7 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vecto
   try {
     std::vector<ClaimedFix> claims;
     for (const uint32_t token : tokens) {
-      std::optional<ClaimedFix> claim = FindClaim(token);
+      std::optional<ClaimedFix> claim = state_.runs.claims.Find(token);
       if (!claim || !claim->utf8Text || claim->utf8Text->empty() || !claim->spanMap) return {};
       const bool sameText =
           claims.empty() ||
@@ -72,7 +69,7 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vecto
     }
     FixReplacements together;
     for (const ClaimedFix& group : GroupedByNeighbourhood(claims)) {
-      FixReplacements finalised = FinalisedReplacements(group);
+      FixReplacements finalised = FinalisedReplacements(state_.engine.Get(), group);
       if (finalised.fileKey.empty()) return {};
       together.fileKey = std::move(finalised.fileKey);
       for (repl& replacement : finalised.replacements) together.replacements.push_back(std::move(replacement));
@@ -86,7 +83,7 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vecto
 void ZoCodeInspectionsInterop2::DumpToChosenFolder() {
   try {
     const std::optional<std::string> folder = Platform::ChooseFolder("Select output folder...");
-    if (folder) DumpToFolder(*folder);
+    if (folder) DumpToFolder(*folder, CacheView(state_.runs.cache), state_.runs.lastYaml.Text());
   } catch (const std::exception&) {
     // A dump is a diagnostic aid: failing to write it must not disturb the host.
   }

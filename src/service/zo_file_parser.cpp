@@ -7,7 +7,6 @@
 #include "run/command_line.h"
 #include "run/run_driver.h"
 #include "run/run_results.h"
-#include "service/engine_loader.h"
 #include "service/service.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
@@ -15,15 +14,15 @@ namespace Quillfern::ZoCodeInspections::Native {
 namespace {
 
 /// A failed run's result carrying what went wrong.
-std::unique_ptr<RunResult> FailedResult(std::string errorText) {
-  auto result = NewRunResult();
+std::unique_ptr<RunResult> FailedResult(ParseCounter& parses, std::string errorText) {
+  auto result = parses.NewRunResult();
   result->errorText = std::move(errorText);
   return result;
 }
 
 }  // namespace
 
-ZoFileParser::ZoFileParser(std::string filePath, InspectionSettings fileSettings, const ServiceState& serviceState)
+ZoFileParser::ZoFileParser(std::string filePath, InspectionSettings fileSettings, ServiceState& serviceState)
     : state(serviceState),
       path(std::move(filePath)),
       settings(std::move(fileSettings)),
@@ -49,9 +48,9 @@ std::unique_ptr<RunResult> ZoFileParser::Parse(uint32_t modeFlags, const Unsaved
   try {
     return GuardedParse(modeFlags, unsavedBuffers, checks, fixlessChecks, checkOptions);
   } catch (const std::exception& e) {
-    return FailedResult(std::string("*** exception/2: ") + e.what() + "\n");
+    return FailedResult(state.runs.parses, std::string("*** exception/2: ") + e.what() + "\n");
   } catch (...) {
-    return FailedResult("*** exception/3\n");
+    return FailedResult(state.runs.parses, "*** exception/3\n");
   }
 }
 
@@ -62,15 +61,22 @@ std::unique_ptr<RunResult> ZoFileParser::GuardedParse(uint32_t modeFlags, const 
     Logging::Log(Logging::Level::notice, "Disabled before parse -- skipping");
     return nullptr;
   }
-  if (settings.skipRun) return NewRunResult();
+  if (settings.skipRun) return state.runs.parses.NewRunResult();
   std::lock_guard lock(*parseMutex);
   std::optional<CommandLine> commandLine = Native::BuildCommandLine(path, settings, modeFlags, checks, checkOptions);
   if (!commandLine) return nullptr;
   // An engine that cannot be loaded throws; Parse turns that into the result.
-  const RunRequest request{
-      Engine(),     path,         unsavedBuffers,
-      settings,     modeFlags,    fixlessChecks,
-      checkOptions, *commandLine, state.detailedLogging ? RunLogging::detailed : RunLogging::normal};
+  const RunRequest request{state.engine.Get(),
+                           state.runs,
+                           path,
+                           unsavedBuffers,
+                           settings,
+                           modeFlags,
+                           fixlessChecks,
+                           checkOptions,
+                           *commandLine,
+                           ConversionSettingsOf(settings, modeFlags),
+                           state.detailedLogging ? RunLogging::detailed : RunLogging::normal};
   std::unique_ptr<RunResult> result = RunOnWorker(request);
   if (!result || !enabled) return nullptr;
   return result;

@@ -16,7 +16,7 @@ namespace Quillfern::ZoCodeInspections::Native {
 class ZoFileParser final : public IZoFileParser {
  public:
   /// `state` is the creating service's; it outlives the parser.
-  ZoFileParser(std::string path, InspectionSettings settings, const ServiceState& state);
+  ZoFileParser(std::string path, InspectionSettings settings, ServiceState& state);
   ~ZoFileParser() override;
 
   void SetEnabled(bool on) override;
@@ -34,7 +34,7 @@ class ZoFileParser final : public IZoFileParser {
                                           const std::string& checks, const std::string& fixlessChecks,
                                           CheckOptions& checkOptions);
 
-  const ServiceState& state;
+  ServiceState& state;
   std::string path;
   InspectionSettings settings;
   std::unique_ptr<std::mutex> parseMutex;

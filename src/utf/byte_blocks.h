@@ -52,7 +52,7 @@ inline bool HasHigh(const unsigned char* p, bool withNul) { return MaskOfHigh(p,
 
 inline BlockMasks WidenAndMask(const unsigned char* p, char16_t* out) {
   for (size_t j = 0; j < kBlockSize; ++j) out[j] = p[j];
-  return {MaskOfHigh(p, false) != 0, MaskOf(p, '\r'), MaskOf(p, '\n')};
+  return {MaskOfHigh(p, /*withNul=*/false) != 0, MaskOf(p, '\r'), MaskOf(p, '\n')};
 }
 
 }  // namespace Scalar

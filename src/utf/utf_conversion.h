@@ -27,7 +27,9 @@ inline uint32_t Utf8LengthOfUnit(char16_t unit) {
 std::u16string Utf16Units(const char* bytes, size_t size, bool bigEndian);
 
 /// Reads bytes as little-endian UTF-16 units; an odd last byte is dropped.
-inline std::u16string Utf16LeUnits(const char* bytes, size_t size) { return Utf16Units(bytes, size, false); }
+inline std::u16string Utf16LeUnits(const char* bytes, size_t size) {
+  return Utf16Units(bytes, size, /*bigEndian=*/false);
+}
 
 /// Decodes UTF-8 into UTF-16; three-byte encoded surrogate halves (as
 /// Utf16ToUtf8 makes them) decode to their unit. Throws std::range_error

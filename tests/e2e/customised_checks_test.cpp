@@ -17,9 +17,10 @@
 #include <vector>
 
 #include "e2e_samples.h"
+#include "engine_driver.h"
 #include "hooks/hook_dispatcher.h"
 #include "interop/interop2.h"
-#include "support/clean_cache.h"
+#include "service/service.h"
 #include "support/temp_dir.h"
 
 namespace clang {
@@ -116,12 +117,14 @@ std::string ApplyFixes(const std::u16string& text, const std::vector<qfix>& fixe
   return std::string(out.begin(), out.end());
 }
 
-class CustomisedChecks : public CleanCache {
+class CustomisedChecks : public ::testing::Test {
  protected:
+  ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+
   /// Fix-less diagnostics of the selected checks are kept.
   Inspected Inspect(const std::string& source, const std::string& checks, CheckOptions options) {
     const std::string path = folder.Write("code.cpp", source).string();
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, InspectionSettings{}));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, InspectionSettings{}));
     const std::unique_ptr<RunResult> result =
         parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{}, checks, checks, options);
     Inspected inspected;

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "engine_driver.h"
 #include "interop/interop2.h"
-#include "support/clean_cache.h"
+#include "service/service.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -31,30 +32,32 @@ std::string Covered(const qfix& fix, ZoSpan span) {
 
 /// A diagnostic as the host applies it: its check, the characters it points
 /// at, and each final replacement of its first fix ("check '0' '0'->'nullptr'").
-std::string Applied(const qfix& fix) {
+std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix) {
   std::string applied = fix.checkname + " '" + Covered(fix, fix.triggerspan) + "'";
   if (fix.actions.empty()) return applied;
-  const FixReplacements final = interop2().GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
+  const FixReplacements final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
   for (const repl& r : final.replacements) applied += " '" + Covered(fix, r.span) + "'->'" + r.text + "'";
   return applied;
 }
 
 const std::string kNullptrFix = "modernize-use-nullptr '0' '0'->'nullptr'";
 
-class LibraryRuns : public CleanCache {
+class LibraryRuns : public ::testing::Test {
  protected:
+  ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+
   /// The run's diagnostics (fix-less ones kept), each as Applied gives it.
   std::vector<std::string> Inspect(const std::string& path, const std::string& checks, CheckOptions options = {}) {
     InspectionSettings settings;
     settings.keepFixlessDiagnostics = true;
-    std::unique_ptr<IZoFileParser> parser(interop2().CreateFileParser(path, settings));
+    std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, settings));
     const std::unique_ptr<RunResult> result =
         parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{}, checks, "", options);
     if (!result) return {"no result"};
     EXPECT_LT(result->status, 100) << path << ": " << result->errorText;
     EXPECT_THAT(result->errorText, testing::Not(testing::HasSubstr("invalid configuration"))) << path;
     std::vector<std::string> applied;
-    for (const qfix& fix : result->qfixes) applied.push_back(Applied(fix));
+    for (const qfix& fix : result->qfixes) applied.push_back(Applied(service, fix));
     return applied;
   }
   /// The same for `bytes` saved as `name`.

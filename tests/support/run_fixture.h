@@ -1,5 +1,6 @@
 // A parse through the whole library against the scripted engine: files in a
-// temporary folder, a parser from the service, and helpers to build scripts.
+// temporary folder, a fresh service that runs the scripted engine, and helpers
+// to build scripts.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,13 +11,12 @@
 #include "interop/interop2.h"
 #include "platform/string_printf.h"
 #include "service/service.h"
-#include "support/clean_cache.h"
 #include "support/scripted_engine.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
 
-class RunTest : public CleanCache {
+class RunTest : public ::testing::Test {
  protected:
   /// A script whose run writes `yaml` as the fixes file and whose reader
   /// answers `fixes`.
@@ -33,9 +33,8 @@ class RunTest : public CleanCache {
     return parser->Parse(modeFlags, buffers, checks, fixlessChecks, checkOptions);
   }
 
-  ZoCodeInspectionsInterop2 service;  ///< a fresh service state for every test
   ScriptedEngine engine;
-  EngineInstallation installation{engine};
+  ZoCodeInspectionsInterop2 service{[this]() -> IZOClangTidy& { return engine; }};
   TempDir dir;
   std::string checks = "modernize-*";
   std::string fixlessChecks;

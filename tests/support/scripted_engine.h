@@ -107,13 +107,4 @@ class ScriptedEngine final : public IZOClangTidy {
   std::map<std::thread::id, ThreadState> threads_;
 };
 
-/// Installs an engine for the library for the lifetime of the guard.
-class EngineInstallation {
- public:
-  explicit EngineInstallation(IZOClangTidy& engine);
-  ~EngineInstallation();
-  EngineInstallation(const EngineInstallation&) = delete;
-  EngineInstallation& operator=(const EngineInstallation&) = delete;
-};
-
 }  // namespace zotest

@@ -156,14 +156,6 @@ TEST(ConversionSettings, CodePageMattersOnlyWhenBothConvert) {
   EXPECT_FALSE(Native::ConversionSettingsDiffer({true, 0, false}, {true, 1251, false}));
 }
 
-TEST(ConversionSettings, EveryThreadStartsWithTheDefaults) {
-  Native::ThreadConversionSettings().convertAnsi = false;
-  Native::ConversionSettings seen{false, 7, false};
-  std::thread([&] { seen = Native::ThreadConversionSettings(); }).join();
-  Native::ThreadConversionSettings() = {};
-  EXPECT_FALSE(Native::ConversionSettingsDiffer(seen, {}));
-}
-
 // Utf16ToUtf8 encodes every unit on its own: the UTF-16 mapper pins that.
 TEST(Utf16ToUtf8, JoinedEncodesSurrogatePairsAsOneCharacter) {
   const std::u16string text = u"a\u00E9\u20AC\U0001F600";

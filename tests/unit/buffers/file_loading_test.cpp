@@ -5,62 +5,60 @@
 
 #include "buffers/file_loading.h"
 #include "open_spy.h"
-#include "platform/platform.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
-namespace Platform = Native::Platform;
+using OpenOutcome = Native::Platform::OpenOutcome;
 
 namespace {
 
-std::optional<Native::LoadedFile> Load(const std::filesystem::path& path) { return Native::LoadFile(path.string()); }
+class LoadFile : public ::testing::Test {
+ protected:
+  /// Loads `path` and returns whether it loaded and how often it was opened.
+  std::pair<bool, int> Load(zotest::OpenSpy& spy, const std::filesystem::path& path) {
+    const bool loaded = loader_.Load(path.string(), {}).has_value();
+    return {loaded, spy.TakeOpens()};
+  }
 
-TEST(LoadFile, SharingViolationGivesUpAtOnceAndIsRemembered) {
-  zotest::TempDir dir;
-  const auto path = dir.Write("locked.c", "x");
-  zotest::OpenSpy spy(path, Platform::OpenOutcome::sharingViolation);
-  EXPECT_FALSE(Load(path));
-  EXPECT_EQ(spy.TakeOpens(), 1);
+  zotest::TempDir dir_;
+  zotest::OpenSpy spy_{dir_.Path() / "file.c"};
+  Native::FileLoader loader_{spy_.Opener()};
+};
+
+TEST_F(LoadFile, ASharingViolationGivesUpAtOnceAndIsRemembered) {
+  const auto path = dir_.Write("file.c", "x");
+  spy_.SetOutcome(OpenOutcome::sharingViolation);
+  EXPECT_EQ(Load(spy_, path), std::make_pair(false, 1));
   // Remembered as failed: a missing file now costs one attempt, no pauses.
-  spy.SetOutcome(Platform::OpenOutcome::notFound);
-  EXPECT_FALSE(Load(path));
-  EXPECT_EQ(spy.TakeOpens(), 1);
-  spy.SetOutcome(std::nullopt);
-  EXPECT_TRUE(Load(path));
-  EXPECT_EQ(spy.TakeOpens(), 1);
+  spy_.SetOutcome(OpenOutcome::notFound);
+  EXPECT_EQ(Load(spy_, path), std::make_pair(false, 1));
+  spy_.SetOutcome(std::nullopt);
+  EXPECT_EQ(Load(spy_, path), std::make_pair(true, 1));
 }
 
-TEST(LoadFile, MissingFileRetriesOnlyUntilItIsRememberedAsFailed) {
-  zotest::TempDir dir;
-  const auto path = dir.Path() / "later.c";
-  zotest::OpenSpy spy(path, std::nullopt);
-  EXPECT_FALSE(Load(path));
-  EXPECT_EQ(spy.TakeOpens(), 11);
-  EXPECT_FALSE(Load(path));
-  EXPECT_EQ(spy.TakeOpens(), 1);
-  dir.Write("later.c", "int y;");
-  ASSERT_TRUE(Load(path));
+TEST_F(LoadFile, AMissingFileRetriesOnlyUntilItIsRememberedAsFailed) {
+  const auto path = dir_.Path() / "file.c";
+  EXPECT_EQ(Load(spy_, path), std::make_pair(false, 11));
+  EXPECT_EQ(Load(spy_, path), std::make_pair(false, 1));
+  dir_.Write("file.c", "int y;");
+  EXPECT_EQ(Load(spy_, path), std::make_pair(true, 1));
   // Opened once, the path is forgotten: the full retry budget applies again.
   std::filesystem::remove(path);
-  EXPECT_FALSE(Load(path));
-  EXPECT_EQ(spy.TakeOpens(), 12);
+  EXPECT_EQ(Load(spy_, path), std::make_pair(false, 11));
 }
 
-TEST(LoadFile, RefusesFilesOfTwoGibibytes) {
-  zotest::TempDir dir;
-  const auto path = dir.Write("huge.c", "int z;");
+TEST_F(LoadFile, FilesOfTwoGibibytesAreRefused) {
+  const auto path = dir_.Write("file.c", "int z;");
   std::filesystem::resize_file(path, uint64_t{1} << 31);  // sparse: costs no disk
-  EXPECT_FALSE(Load(path));
+  EXPECT_EQ(Load(spy_, path).first, false);
 }
 
 #if defined(_WIN32)
-TEST(LoadFile, InvalidUtf8PathIsABadConversion) { EXPECT_THROW(Native::LoadFile("\xC3("), std::range_error); }
+TEST_F(LoadFile, AnInvalidUtf8PathIsABadConversion) { EXPECT_THROW(loader_.Load("\xC3(", {}), std::range_error); }
 #else
 // A path is bytes here: a Latin-1 name is a name like any other.
-TEST(LoadFile, PathsThatAreNoUtf8AreBytes) {
-  zotest::TempDir dir;
-  const auto path = dir.Write("caf\xE9\xC3(.c", "int k;");
-  const auto loaded = Native::LoadFile(path.string());
+TEST_F(LoadFile, PathsThatAreNoUtf8AreBytes) {
+  const auto loaded = loader_.Load(dir_.Write("caf\xE9\xC3(.c", "int k;").string(), {});
   ASSERT_TRUE(loaded);
   EXPECT_EQ(*loaded->content, "int k;");
 }

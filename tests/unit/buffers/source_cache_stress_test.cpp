@@ -20,47 +20,51 @@ TEST(SourceCacheStress, ConcurrentLookupsFillsReplacementsAndClears) {
       dir.Write("ansi.c", "int caf\xE9_;\n").string(),
       dir.Write("wide.c", std::string("\xFF\xFEi\0\n\0", 6)).string(),
   };
+  Native::SourceCache cache;
   constexpr int kThreads = 4;
   constexpr int kRounds = 150;
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
     threads.emplace_back([&, t] {
+      Native::CacheView view(cache);
       for (int round = 0; round < kRounds; ++round) {
         const std::string& path = paths[(round + t) % paths.size()];
         switch ((round * 7 + t) % 5) {
           case 0:
-            if (auto record = Native::GetFile(path, path, false)) {
+            if (auto record = view.GetFile(path, path, Native::FileWanted::converted)) {
               EXPECT_TRUE(record->utf8Text.get() != nullptr);
             }
             break;
           case 1:
-            if (auto mapper = Native::GetMapper(path, path)) {
+            if (auto mapper = view.GetMapper(path, path)) {
               EXPECT_TRUE(mapper->IsValid());
             }
             break;
           case 2: {
-            auto record = Native::AddModifiedBuffer(Native::FileKeyOf(path), path, path,
-                                                    std::make_shared<const std::u16string>(u"int m;\n"));
-            Native::UseModifiedBufferOnThisThread(record);
+            auto record = cache.AddModifiedBuffer(Native::FileKeyOf(path), path, path,
+                                                  std::make_shared<const std::u16string>(u"int m;\n"));
+            view.UseModifiedBuffer(record);
             EXPECT_TRUE(Native::GetRecordMapper(*record) != nullptr);
             break;
           }
           case 3:
-            if (auto record = Native::GetFile(path, path, true)) {
+            if (auto record = view.GetFile(path, path, Native::FileWanted::anyLoadable)) {
               EXPECT_GT(Native::MemoryUsage(*record), 0u);
-              Native::InspectCache(
-                  [](const Native::CacheContents& cache) { EXPECT_LE(cache.convertedFiles.size(), 4u); });
+              view.Inspect([](const Native::CacheContents& seen) { EXPECT_LE(seen.convertedFiles.size(), 4u); });
             }
             break;
           default:
-            Native::ClearCache(round % 2 == 0 ? Native::CacheScope::processAndThisThread : Native::CacheScope::process);
+            if (round % 2 == 0) {
+              cache.Clear();
+            } else {
+              cache.UseSettings({round % 4 == 1, 0, true});
+            }
             break;
         }
       }
     });
   }
   for (auto& thread : threads) thread.join();
-  Native::ClearCache(Native::CacheScope::processAndThisThread);
 }
 
 }  // namespace

@@ -3,18 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <stdexcept>
-#include <thread>
 
 #include "buffers/lazy.h"
 #include "buffers/source_cache.h"
 #include "hostlib/zoipc.h"
 #include "open_spy.h"
-#include "support/clean_cache.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
 using Native::clfile;
+using Native::FileWanted;
 
 namespace {
 
@@ -30,35 +28,39 @@ TEST(Lazy, ProducerRunsOnceAndItsResultReplacesAValueSetMeanwhile) {
   EXPECT_EQ(runs, 1);
 }
 
-class SourceCache : public zotest::CleanCache {
+class SourceCache : public ::testing::Test {
  protected:
-  std::shared_ptr<clfile> Get(const std::filesystem::path& path, bool keepUnconverted) {
-    return Native::GetFile(path.string(), path.string(), keepUnconverted);
+  static std::shared_ptr<clfile> Get(Native::CacheView& view, const std::filesystem::path& path, FileWanted wanted) {
+    return view.GetFile(path.string(), path.string(), wanted);
+  }
+  std::shared_ptr<clfile> Get(const std::filesystem::path& path, FileWanted wanted = FileWanted::anyLoadable) {
+    return Get(view_, path, wanted);
   }
 
   zotest::TempDir dir_;
+  zotest::OpenSpy spy_{dir_.Path() / "spied.c"};
+  Native::SourceCache cache_{spy_.Opener()};
+  Native::CacheView view_{cache_};
 };
-
-const std::string kUtf16File("\xFF\xFEx\0=\0\xE9\0;\0", 10);
 
 TEST_F(SourceCache, ARecordIsReusedUntilItsFileChanges) {
   const auto path = dir_.Write("a.c", "int a;");
-  const auto first = Get(path, true);
+  const auto first = Get(path);
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(Get(path, true), first);
+  EXPECT_EQ(Get(path), first);
   EXPECT_EQ(first->useCount, 2u);
 
   // Same size, new last-write time.
   dir_.Write("a.c", "int b;");
   std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + std::chrono::seconds(5));
-  const auto second = Get(path, true);
+  const auto second = Get(path);
   ASSERT_NE(second, nullptr);
   EXPECT_NE(second, first);
   EXPECT_EQ(*second->utf8Text.get(), "int b;");
   EXPECT_EQ(*first->utf8Text.get(), "int a;");  // still valid for its holders
 
   dir_.Write("a.c", "int bc;");  // new size
-  EXPECT_NE(Get(path, true), second);
+  EXPECT_NE(Get(path), second);
 }
 
 // Dot elements stay in keys: MakeFileKey pins that.
@@ -66,55 +68,66 @@ TEST_F(SourceCache, KeysFoldLetterCaseOnlyWhereTheFileSystemDoes) {
   const auto upper = dir_.Write("Same.c", "int upper;");
   const auto lower = dir_.Write("same.c", "int lower;");
   std::filesystem::last_write_time(lower, std::filesystem::last_write_time(upper));
-  const auto record = Get(upper, true);
+  const auto record = Get(upper);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(record->key, Native::FileKeyOf(upper.string()));
 #if defined(_WIN32)
-  EXPECT_EQ(Get(lower, true), record);
+  EXPECT_EQ(Get(lower), record);
 #else
-  const auto other = Get(lower, true);
+  const auto other = Get(lower);
   ASSERT_NE(other, nullptr);
-  EXPECT_NE(other, record);
   EXPECT_EQ(*record->utf8Text.get(), "int upper;");
   EXPECT_EQ(*other->utf8Text.get(), "int lower;");
 #endif
 }
 
-TEST_F(SourceCache, EngineModeAnswersNoneForFilesReadableAsTheyAreAndRemembersIt) {
-  const auto path = dir_.Write("plain.c", "int p;");
-  zotest::OpenSpy spy(path);
-  EXPECT_EQ(Get(path, false), nullptr);
-  EXPECT_EQ(spy.TakeOpens(), 2);  // facts, then the load
-  EXPECT_EQ(Get(path, false), nullptr);
-  EXPECT_EQ(spy.TakeOpens(), 0);  // this thread knows it
-  std::thread([&] { EXPECT_EQ(Get(path, false), nullptr); }).join();
-  EXPECT_EQ(spy.TakeOpens(), 1);  // other threads compare the facts only
+TEST_F(SourceCache, FilesReadableAsTheyAreAreNoAnswerForTheEngineAndAreRemembered) {
+  const auto path = dir_.Write("spied.c", "int p;");
+  EXPECT_EQ(Get(path, FileWanted::converted), nullptr);
+  EXPECT_EQ(spy_.TakeOpens(), 2);  // facts, then the load
+  EXPECT_EQ(Get(path, FileWanted::converted), nullptr);
+  EXPECT_EQ(spy_.TakeOpens(), 0);  // this view knows it
+  Native::CacheView other(cache_);
+  EXPECT_EQ(Get(other, path, FileWanted::converted), nullptr);
+  EXPECT_EQ(spy_.TakeOpens(), 1);  // other views compare the facts only
   // Kept for its mapper, the file still is no answer for the engine.
-  const auto kept = Get(path, true);
+  const auto kept = Get(path);
   ASSERT_NE(kept, nullptr);
   EXPECT_EQ(kept->converted, false);
-  std::thread([&] { EXPECT_EQ(Get(path, false), nullptr); }).join();
+  EXPECT_EQ(Get(other, path, FileWanted::converted), nullptr);
 }
 
 // Converted ANSI text itself is pinned end to end; here the remembered refusal.
-TEST_F(SourceCache, AnsiFilesReachTheEngineOnlyWhenConverted) {
+TEST_F(SourceCache, AnsiFilesReachTheEngineOnlyWhenTheViewConvertsThem) {
   const auto path = dir_.Write("ansi.c", "char* s = \"caf\xE9!\";");
-  ASSERT_NE(Get(path, false), nullptr);
-  Native::ClearCache(Native::CacheScope::processAndThisThread);
-  Native::ThreadConversionSettings().convertAnsi = false;
-  EXPECT_EQ(Get(path, false), nullptr);
-  Native::InspectCache([&](const Native::CacheContents& cache) {
-    EXPECT_EQ(cache.conversionNotNeeded.count(Native::MakeFileKey(path.string(), true)), 1u);
-    EXPECT_EQ(cache.threadConversionNotNeeded.size(), 1u);
+  ASSERT_NE(Get(path, FileWanted::converted), nullptr);
+  Native::SourceCache fresh;
+  Native::CacheView asUtf8(fresh, {true, 0, false});
+  EXPECT_EQ(Get(asUtf8, path, FileWanted::converted), nullptr);
+  asUtf8.Inspect([&](const Native::CacheContents& cache) {
+    EXPECT_EQ(cache.conversionNotNeeded.count(Native::FileKeyOf(path.string())), 1u);
+    EXPECT_EQ(cache.viewConversionNotNeeded.size(), 1u);
   });
 }
 
+TEST_F(SourceCache, ChangedSettingsEmptyTheCacheAndTheSameOnesKeepIt) {
+  const auto path = dir_.Write("s.c", "int s;");
+  cache_.UseSettings({});
+  const auto first = Get(path);
+  cache_.UseSettings({});
+  EXPECT_EQ(Get(path), first);
+  cache_.UseSettings({false, 0, true});
+  EXPECT_NE(Get(path), first);
+}
+
 TEST_F(SourceCache, HostSwitchOffMeansNoneForTheEngineButStillAMapper) {
-  const auto path = dir_.Write("wide.c", kUtf16File);
+  const auto path = dir_.Write("wide.c", std::string("\xFF\xFEx\0=\0\xE9\0;\0", 10));
   zoIPC::host::SetConvertToUtf8(false);
-  EXPECT_EQ(Get(path, false), nullptr);
+  const auto forEngine = Get(path, FileWanted::converted);
+  zoIPC::host::SetConvertToUtf8(true);
+  EXPECT_EQ(forEngine, nullptr);
   std::shared_ptr<clfile> record;
-  const auto mapper = Native::GetMapper("wide.c", path.string(), &record);
+  const auto mapper = view_.GetMapper("wide.c", path.string(), &record);
   ASSERT_NE(mapper, nullptr);
   EXPECT_EQ(*mapper->Utf16Text(), u"x=\u00E9;");
   ASSERT_NE(record, nullptr);
@@ -122,54 +135,46 @@ TEST_F(SourceCache, HostSwitchOffMeansNoneForTheEngineButStillAMapper) {
   EXPECT_EQ(record->name, "wide.c");
 }
 
-TEST_F(SourceCache, AModifiedBufferWinsOnItsOwnThreadOnly) {
+TEST_F(SourceCache, AModifiedBufferWinsInItsOwnViewOnly) {
   const auto path = dir_.Write("edit.c", "int old;");
-  const std::string key = Native::MakeFileKey(path.string(), true);
+  const std::string key = Native::FileKeyOf(path.string());
   const auto buffer =
-      Native::AddModifiedBuffer(key, "edit.c", path.string(), std::make_shared<const std::u16string>(u"int fresh;"));
-  Native::UseModifiedBufferOnThisThread(buffer);
-  EXPECT_EQ(Get(path, false), buffer);
+      cache_.AddModifiedBuffer(key, "edit.c", path.string(), std::make_shared<const std::u16string>(u"int fresh;"));
+  view_.UseModifiedBuffer(buffer);
+  EXPECT_EQ(Get(path, FileWanted::converted), buffer);
   EXPECT_EQ(*buffer->utf8Text.get(), "int fresh;");
 
-  std::shared_ptr<clfile> elsewhere;
-  std::thread([&] { elsewhere = Get(path, true); }).join();
+  Native::CacheView other(cache_);
+  const auto elsewhere = Get(other, path, FileWanted::anyLoadable);
   ASSERT_NE(elsewhere, nullptr);
-  EXPECT_NE(elsewhere, buffer);
   EXPECT_EQ(*elsewhere->utf8Text.get(), "int old;");
-  Native::InspectCache([&](const Native::CacheContents& cache) { EXPECT_EQ(cache.convertedFiles.at(key), elsewhere); });
-  EXPECT_EQ(Get(path, true), buffer);  // still this thread's
-}
-
-TEST_F(SourceCache, TheMapperAndTheUtf16TextShareOneTextWhicheverComesFirst) {
-  const auto record = Get(dir_.Write("m.c", "int \xC3\xA9;\n"), true);
-  ASSERT_NE(record, nullptr);
-  const auto mapper = Native::GetRecordMapper(*record);
-  ASSERT_NE(mapper, nullptr);
-  EXPECT_EQ(Native::GetRecordMapper(*record), mapper);
-  EXPECT_EQ(record->utf16Text.get(), mapper->Utf16Text());
-  const auto later = Get(dir_.Write("n.c", "int n;\n"), true);
-  const auto utf16 = later->utf16Text.get();
-  EXPECT_EQ(*utf16, u"int n;\n");
-  EXPECT_EQ(Native::GetRecordMapper(*later)->Utf16Text(), utf16);
+  view_.Inspect([&](const Native::CacheContents& cache) { EXPECT_EQ(cache.convertedFiles.at(key), elsewhere); });
+  EXPECT_EQ(Get(path), buffer);  // still this view's
+  cache_.Clear();
+  EXPECT_EQ(Get(path), buffer);  // clearing the cache leaves the view's own
 }
 
 // Positions after a character outside the BMP must not depend on whether a
-// dump (the UTF-16 text) or an inspection (the mapper) came first.
+// dump (the UTF-16 text) or an inspection (the mapper) came first; both forms
+// then share one text.
 TEST_F(SourceCache, PositionsDoNotDependOnWhichFormWasMadeFirst) {
   const std::string text =
       "a\xF0\x9F\x98\x80"
       "b;\n";
-  const auto textFirst = Get(dir_.Write("t.c", text), true);
-  const auto mapperFirst = Get(dir_.Write("m.c", text), true);
+  const auto textFirst = Get(dir_.Write("t.c", text));
+  const auto mapperFirst = Get(dir_.Write("m.c", text));
   ASSERT_NE(textFirst, nullptr);
   ASSERT_NE(mapperFirst, nullptr);
   EXPECT_EQ(*textFirst->utf16Text.get(), u"a\U0001F600b;\n");
   const auto mapper = Native::GetRecordMapper(*mapperFirst);
   ASSERT_NE(mapper, nullptr);
+  EXPECT_EQ(Native::GetRecordMapper(*mapperFirst), mapper);
   EXPECT_EQ(mapperFirst->utf16Text.get(), mapper->Utf16Text());
   for (const auto& record : {textFirst, mapperFirst}) {
+    EXPECT_EQ(Native::GetRecordMapper(*record)->Utf16Text(), record->utf16Text.get()) << record->name;
     uint32_t begin16 = 0, end16 = 0;
-    ASSERT_TRUE(Native::GetRecordMapper(*record)->MapSpan(begin16, end16, 5, 6, nullptr, nullptr, false));
+    ASSERT_TRUE(Native::GetRecordMapper(*record)->MapSpan(begin16, end16, 5, 6, nullptr, nullptr,
+                                                          Native::Utf8Origin::textStart));
     EXPECT_EQ(begin16, 3u) << record->name;
     EXPECT_EQ(end16, 4u) << record->name;
   }
@@ -177,26 +182,15 @@ TEST_F(SourceCache, PositionsDoNotDependOnWhichFormWasMadeFirst) {
 
 TEST_F(SourceCache, UnconvertedBytesThatAreNoUtf8StillGetTheirUtf16Text) {
   // Each byte that leads no sequence stands for itself.
-  Native::ThreadConversionSettings().convertAnsi = false;
-  const auto record = Get(dir_.Write("latin.c", "caf\xE9!"), true);
+  Native::CacheView asUtf8(cache_, {true, 0, false});
+  const auto record = Get(asUtf8, dir_.Write("latin.c", "caf\xE9!"), FileWanted::anyLoadable);
   ASSERT_NE(record, nullptr);
   EXPECT_EQ(*record->utf16Text.get(), u"caf\u0009!");
 }
 
 TEST_F(SourceCache, UnloadableFilesAndEmptyNamesGiveNone) {
-  EXPECT_EQ(Native::GetFile("", "x.c", true), nullptr);
-  EXPECT_EQ(Get(dir_.Path() / "missing.c", true), nullptr);
-}
-
-TEST_F(SourceCache, ClearingKeepsTheThreadsMapsUnlessAsked) {
-  const auto path = dir_.Write("clear.c", "int c;");
-  const auto buffer = Native::AddModifiedBuffer(Native::MakeFileKey(path.string(), true), "clear.c", path.string(),
-                                                std::make_shared<const std::u16string>(u"x"));
-  Native::UseModifiedBufferOnThisThread(buffer);
-  Native::ClearCache(Native::CacheScope::process);
-  EXPECT_EQ(Get(path, true), buffer);
-  Native::ClearCache(Native::CacheScope::processAndThisThread);
-  EXPECT_NE(Get(path, true), buffer);
+  EXPECT_EQ(view_.GetFile("", "x.c", FileWanted::anyLoadable), nullptr);
+  EXPECT_EQ(Get(dir_.Path() / "missing.c"), nullptr);
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ Native::UtfIndexMapper8_to_16 From8(std::string text) {
   return Native::UtfIndexMapper8_to_16(std::make_shared<const std::string>(std::move(text)));
 }
 
-Native::UtfIndexMapper16_to_8 From16(std::u16string text, bool skipBom = false) {
-  return Native::UtfIndexMapper16_to_8(std::make_shared<const std::u16string>(std::move(text)), skipBom);
+Native::UtfIndexMapper16_to_8 From16(std::u16string text, Native::LeadingBom bom = Native::LeadingBom::keep) {
+  return Native::UtfIndexMapper16_to_8(std::make_shared<const std::u16string>(std::move(text)), bom);
 }
 
 /// MapSpan of (begin8, end8): the mapped pair, or none.
@@ -25,7 +25,8 @@ std::optional<std::pair<uint32_t, uint32_t>> Map(const Native::IUtfIndexMapper& 
                                                  uint32_t end8) {
   uint32_t begin16 = 99;
   uint32_t end16 = 99;
-  if (!mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, false)) return std::nullopt;
+  if (!mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, Native::Utf8Origin::textStart))
+    return std::nullopt;
   return std::make_pair(begin16, end16);
 }
 
@@ -167,7 +168,7 @@ TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMap) {
   EXPECT_EQ(Map(mapper, 6, 6), std::nullopt);
   EXPECT_EQ(Map(mapper, 1, 4), Pair(1, 4));  // across lines
   uint32_t b = 0, e = 0, first = 9, last = 9;
-  ASSERT_TRUE(mapper.MapSpan(b, e, 1, 4, &first, &last, false));
+  ASSERT_TRUE(mapper.MapSpan(b, e, 1, 4, &first, &last, Native::Utf8Origin::textStart));
   EXPECT_EQ(first, 0u);
   EXPECT_EQ(last, 1u);
 }
@@ -187,7 +188,7 @@ TEST(UtfIndexMapper, WalksReportTheEndOfTheText) {
 }
 
 TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {
-  const auto mapper = From16(u"\uFEFFa\u00E9\r\n\U0001F600", true);
+  const auto mapper = From16(u"\uFEFFa\u00E9\r\n\U0001F600", Native::LeadingBom::skip);
   EXPECT_EQ(mapper.Utf16View(), u"a\u00E9\r\n\U0001F600");
   EXPECT_EQ(*mapper.Utf8Text(), "a\xC3\xA9\r\n\xED\xA0\xBD\xED\xB8\x80");
   EXPECT_THAT(mapper.Utf8LineStarts(), ElementsAre(0u, 5u, 12u));

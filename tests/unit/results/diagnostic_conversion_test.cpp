@@ -5,7 +5,6 @@
 #include "buffers/source_cache.h"
 #include "interop/inspection_settings.h"
 #include "results/diagnostic_conversion.h"
-#include "support/clean_cache.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -14,17 +13,19 @@ using Native::ZoSpan;
 
 namespace {
 
-class ConvertDiagnostics : public zotest::CleanCache {
+class ConvertDiagnostics : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, const std::string& text) { return dir_.Write(name, text).string(); }
 
   std::vector<Native::qfix> Convert(std::vector<FixesDiagnostic> diagnostics) {
     Native::RunResult result;
-    Native::ConvertDiagnostics(std::move(diagnostics), result, filter_, runLog_, errorText_);
+    Native::CacheView view(cache_);
+    Native::ConvertDiagnostics(std::move(diagnostics), result, filter_, view, runLog_, errorText_);
     return result.qfixes;
   }
 
   zotest::TempDir dir_;
+  Native::SourceCache cache_;
   Native::DiagnosticFilter filter_;
   std::string runLog_;
   std::string errorText_;

@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
+#include "buffers/source_cache.h"
 #include "results/directives.h"
-#include "support/clean_cache.h"
 #include "support/temp_dir.h"
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
@@ -14,12 +14,12 @@ using ::testing::ElementsAre;
 
 namespace {
 
-class Directives : public zotest::CleanCache {
+class Directives : public ::testing::Test {
  protected:
   /// The parsed directives of a file holding `text`.
   std::shared_ptr<const Native::FileDirectives> Parse(const std::string& text) {
     const auto path = dir_.Write("f" + std::to_string(files_++) + ".c", text).string();
-    record_ = Native::GetFile(path, path, true);
+    record_ = view_.GetFile(path, path, Native::FileWanted::anyLoadable);
     return record_ ? Native::GetDirectives(*record_) : nullptr;
   }
 
@@ -30,6 +30,8 @@ class Directives : public zotest::CleanCache {
   }
 
   zotest::TempDir dir_;
+  Native::SourceCache cache_;
+  Native::CacheView view_{cache_};
   int files_ = 0;
   std::shared_ptr<Native::clfile> record_;
 };
@@ -88,12 +90,10 @@ TEST_F(Directives, CountsBeyondTheirTypeFailEveryTime) {
   EXPECT_THROW(Native::GetDirectives(*record_), std::out_of_range);
 }
 
-TEST_F(Directives, ParsedOnceAndKeptInTheRecord) {
+TEST_F(Directives, ParsedOnceAndKeptInTheRecordButNoTextMeansNoneAndNothingKept) {
   const auto first = Parse("x; // zoCI:skip\n");
   EXPECT_EQ(Native::GetDirectives(*record_), first);
-}
 
-TEST_F(Directives, NoTextMeansNoneAndNothingKept) {
   Native::clfile record("n.c", "n.c", "n.c", {});
   EXPECT_EQ(Native::GetDirectives(record), nullptr);
   EXPECT_EQ(record.directives, nullptr);
@@ -109,7 +109,7 @@ TEST_F(Directives, AnEditorBufferHasLinesWhateverItsText) {
   std::u16string text(40, u'\u4E2D');
   text += u" zoCI:skip";
   const auto buffer =
-      Native::AddModifiedBuffer("buffer.c", "buffer.c", "buffer.c", std::make_shared<const std::u16string>(text));
+      cache_.AddModifiedBuffer("buffer.c", "buffer.c", "buffer.c", std::make_shared<const std::u16string>(text));
   ASSERT_NE(Native::GetRecordMapper(*buffer), nullptr);
   const auto parsed = Native::GetDirectives(*buffer);
   ASSERT_NE(parsed, nullptr);

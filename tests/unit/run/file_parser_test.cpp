@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 
 #include <atomic>
-#include <condition_variable>
 #include <future>
 #include <thread>
 
@@ -33,23 +32,23 @@ class HostLog {
   std::vector<std::string> lines_;
 };
 
-/// A gate the engine waits at until the test opens it.
-class Gate {
+/// Counts who is inside and the most that were inside at once.
+class Occupancy {
  public:
-  void Open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    changed_.notify_all();
+  /// Returns how many are inside now.
+  int Enter() {
+    const int now = ++inside_;
+    int most = most_.load();
+    while (most < now && !most_.compare_exchange_weak(most, now)) {
+    }
+    return now;
   }
-  void Wait() {
-    std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return open_; });
-  }
+  void Leave() { --inside_; }
+  int Most() const { return most_; }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  bool open_ = false;
+  std::atomic<int> inside_{0};
+  std::atomic<int> most_{0};
 };
 
 TEST_F(RunTest, ASwitchedOffParserLogsOnceAndReturnsNothing) {
@@ -96,15 +95,14 @@ TEST_F(RunTest, SwitchingOffDuringARunDiscardsItsResult) {
 TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
   const auto a = dir.Write("a.cpp", "int a;\n").string();
   const auto b = dir.Write("b.cpp", "int b;\n").string();
-  std::atomic<int> inside{0};
-  std::atomic<int> mostInside{0};
-  Gate gate;
+  Occupancy engineRuns;
+  std::promise<void> bothInside;
+  const std::shared_future<void> gate = bothInside.get_future().share();
   EngineScript script = ScriptWithFixes("", std::nullopt);
   script.duringRun = [&] {
-    mostInside = std::max(mostInside.load(), ++inside);
-    if (inside == 2) gate.Open();
-    gate.Wait();
-    --inside;
+    if (engineRuns.Enter() == 2) bothInside.set_value();
+    gate.wait();
+    engineRuns.Leave();
   };
   engine.SetScript(script);
   auto first = std::async(std::launch::async, [&] {
@@ -119,19 +117,18 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlap) {
   });
   EXPECT_EQ(first.get()->status, 1);
   EXPECT_EQ(second.get()->status, 1);
-  EXPECT_EQ(mostInside, 2);
+  EXPECT_EQ(engineRuns.Most(), 2);
 }
 
 TEST_F(RunTest, RequestsOfOneParserRunOneAfterTheOther) {
   const auto a = dir.Write("a.cpp", "int a;\n").string();
   std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(a, {}));
-  std::atomic<int> inside{0};
-  std::atomic<int> mostInside{0};
+  Occupancy engineRuns;
   EngineScript script = ScriptWithFixes("", std::nullopt);
   script.duringRun = [&] {
-    mostInside = std::max(mostInside.load(), ++inside);
+    engineRuns.Enter();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    --inside;
+    engineRuns.Leave();
   };
   engine.SetScript(script);
   auto request = [&] {
@@ -142,7 +139,7 @@ TEST_F(RunTest, RequestsOfOneParserRunOneAfterTheOther) {
   auto second = std::async(std::launch::async, request);
   EXPECT_TRUE(first.get());
   EXPECT_TRUE(second.get());
-  EXPECT_EQ(mostInside, 1);
+  EXPECT_EQ(engineRuns.Most(), 1);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // buffers, each described in the run log; plain UTF-8 files are left to it.
 #include <gmock/gmock.h>
 
+#include <algorithm>
+
 #include "support/run_fixture.h"
 
 namespace zotest {
@@ -45,40 +47,42 @@ TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
   EXPECT_GE(result->endTime, result->startTime);
 }
 
-TEST_F(RunTest, AnEmptyFixesFileGivesStatusOneWithoutAskingTheReader) {
-  const auto file = dir.Write("a.cpp", "int x;\n").string();
-  EngineScript script;
-  script.outputs = {{OutputKey{int32_t{2}}, "1 warning generated.\n"}};
-  engine.SetScript(script);
-  auto result = Parse(file);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->status, 1);
-  EXPECT_EQ(result->errorText, "1 warning generated.\n");
-  for (const auto& name : engine.CallNames()) EXPECT_NE(name, "ReadExportedFixes");
-}
-
-TEST_F(RunTest, AnEngineThatRefusesToInspectFailsTheRunWithItsMessage) {
+// What the engine leaves behind decides the status: no fixes file (1), a
+// refusal (non-zero without fixes, 102), an unreadable fixes file or one
+// without main file (102), compiler errors with their fixes exported (0).
+TEST_F(RunTest, TheEnginesOutputsDecideTheStatus) {
   const auto file = dir.Write("a.cpp", "int x;\n").string();
   const std::string refusal = "Error: invalid configuration specified.\nInvalid argument\n";
-  EngineScript refusing;
-  refusing.outputs = {{OutputKey{int32_t{2}}, refusal}};
-  refusing.exitCode = 1;
-  engine.SetScript(refusing);
-  auto refused = Parse(file);
-  ASSERT_TRUE(refused);
-  EXPECT_EQ(refused->status, 102);
-  EXPECT_EQ(refused->errorText, refusal);
-  EXPECT_THAT(refused->logText, StartsWith(StringPrintf("*** Parse #%d failed ***\n\nclangTidy returned code: 1\n",
-                                                        refused->parseNumber)));
-  // Compiler errors also end the engine's run with 1, but with their fixes exported.
   FixesDiagnostic error = Diagnostic(file, 4, "unknown type name");
   error.level = kDiagnosticLevelError;
-  EngineScript errors = ScriptWithFixes("yaml", FixesFile{file, {error}});
-  errors.exitCode = 1;
-  engine.SetScript(errors);
-  auto compiled = Parse(file);
-  EXPECT_EQ(compiled->status, 0);
-  EXPECT_EQ(compiled->qfixes.size(), 1u);
+  struct Case {
+    EngineScript script;
+    int32_t status;
+    std::string errorText;
+    size_t records;
+  };
+  std::vector<Case> cases = {{{}, 1, "1 warning generated.\n", 0},
+                             {{}, 102, refusal, 0},
+                             {ScriptWithFixes("not yaml", std::nullopt), 102, "", 0},
+                             {ScriptWithFixes("yaml", FixesFile{"", {}}), 102, "", 0},
+                             {ScriptWithFixes("yaml", FixesFile{file, {}}), 0, "", 0},
+                             {ScriptWithFixes("yaml", FixesFile{file, {error}}), 0, "", 1}};
+  cases[0].script.outputs = {{OutputKey{int32_t{2}}, cases[0].errorText}};
+  cases[1].script.outputs = {{OutputKey{int32_t{2}}, refusal}};
+  cases[1].script.exitCode = cases[5].script.exitCode = 1;
+  for (const Case& c : cases) {
+    engine.SetScript(c.script);
+    const auto result = Parse(file);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, c.status) << c.errorText;
+    EXPECT_EQ(result->errorText, c.errorText);
+    EXPECT_EQ(result->qfixes.size(), c.records);
+    EXPECT_THAT(result->logText,
+                StartsWith(StringPrintf("*** Parse #%d %s ***\n\nclangTidy returned code: %d\n", result->parseNumber,
+                                        c.status >= 100 ? "failed" : "succeeded", c.script.exitCode)));
+  }
+  const auto calls = engine.CallNames();
+  EXPECT_EQ(std::count(calls.begin(), calls.end(), "ReadExportedFixes"), 4);  // never for a missing file
 }
 
 TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile) {
@@ -101,20 +105,6 @@ TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile)
   EXPECT_EQ(result->qfixes[0].triggerLine, 0);
   EXPECT_EQ(result->qfixes[0].triggerspan.start, 0u);
   EXPECT_EQ(result->qfixes[1].message, "use nullptr");
-}
-
-TEST_F(RunTest, AnUnreadableFixesFileOrOneWithoutMainFileGivesStatus102) {
-  const auto file = dir.Write("a.cpp", "int x;\n").string();
-  engine.SetScript(ScriptWithFixes("not yaml", std::nullopt));
-  auto unreadable = Parse(file);
-  EXPECT_EQ(unreadable->status, 102);
-  EXPECT_THAT(unreadable->logText, StartsWith(StringPrintf("*** Parse #%d failed ***", unreadable->parseNumber)));
-  engine.SetScript(ScriptWithFixes("yaml", FixesFile{"", {}}));
-  EXPECT_EQ(Parse(file)->status, 102);
-  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {}}));
-  auto noDiagnostics = Parse(file);
-  EXPECT_EQ(noDiagnostics->status, 0);
-  EXPECT_TRUE(noDiagnostics->qfixes.empty());
 }
 
 TEST_F(RunTest, FailuresWithoutOutputGiveStatus102AndTheirErrorText) {
@@ -144,69 +134,61 @@ TEST_F(RunTest, FailuresWithoutOutputGiveStatus102AndTheirErrorText) {
   }
 }
 
-TEST_F(RunTest, SkipAllInTheMainFileSkipsTheEngineUnlessItListsChecks) {
-  const auto file = dir.Write("a.cpp", "// ZOci:SKIPALL here\nint x;\n").string();
-  auto result = Parse(file);
-  ASSERT_TRUE(result);
-  EXPECT_EQ(result->status, 2);
-  EXPECT_EQ(result->logText, StringPrintf("*** Parse #%d (%s) skipped by zoCI:skipall directive ***\n\n",
-                                          result->parseNumber, file.c_str()));
-  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity"));
-  const auto listing = dir.Write("b.cpp", "// zoCI:skipall:modernize\nint x;\n").string();
+// The main file's own exits and an engine of another interface: the engine
+// is asked who it is and nothing else.
+TEST_F(RunTest, SkippedMainFilesAndForeignEnginesDoNotRun) {
+  const auto skipped = dir.Write("a.cpp", "// ZOci:SKIPALL here\nint x;\n").string();
+  const auto ansi = dir.Write("b.cpp", "// caf\xE9\nint x;\n").string();
+  InspectionSettings bomlessIsUtf8;
+  bomlessIsUtf8.bomlessIsUtf8 = true;
+  struct Case {
+    std::string file;
+    InspectionSettings settings;
+    int32_t status;
+    std::string why;
+  };
+  const Case cases[] = {{skipped, {}, 2, "zoCI:skipall directive"},
+                        {ansi, bomlessIsUtf8, 101, "incompatible encoding options"}};
+  for (const Case& c : cases) {
+    const auto result = Parse(c.file, c.settings);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->status, c.status);
+    EXPECT_EQ(result->logText, StringPrintf("*** Parse #%d (%s) skipped by %s ***\n\n", result->parseNumber,
+                                            c.file.c_str(), c.why.c_str()));
+  }
+  EngineScript foreign;
+  foreign.identity = EngineIdentity{{1, 0, 9, 1, 3}};
+  engine.SetScript(foreign);
+  EXPECT_EQ(Parse(ansi), nullptr);
+  EXPECT_THAT(engine.CallNames(),
+              ElementsAre("QueryInterfaceIdentity", "QueryInterfaceIdentity", "QueryInterfaceIdentity"));
+  // A listed skip-all and the same ANSI file without the setting run.
   engine.SetScript(ScriptWithFixes("", std::nullopt));
-  EXPECT_EQ(Parse(listing)->status, 1);
+  EXPECT_EQ(Parse(dir.Write("c.cpp", "// zoCI:skipall:modernize\nint x;\n").string())->status, 1);
+  EXPECT_EQ(Parse(ansi)->status, 1);
 }
 
-TEST_F(RunTest, AnAnsiMainFileWithBomlessAsUtf8IsRefused) {
-  const auto file = dir.Write("a.cpp", "// caf\xE9\nint x;\n").string();
-  InspectionSettings settings;
-  settings.bomlessIsUtf8 = true;
-  auto refused = Parse(file, settings);
-  EXPECT_EQ(refused->status, 101);
-  EXPECT_EQ(refused->logText, StringPrintf("*** Parse #%d (%s) skipped by incompatible encoding options ***\n\n",
-                                           refused->parseNumber, file.c_str()));
-  EXPECT_EQ(Parse(file)->errorText, "*** clangtidy no output\n");
-}
-
-TEST_F(RunTest, AnEngineOfAnotherInterfaceIsNotRun) {
-  const auto file = dir.Write("a.cpp", "int x;\n").string();
-  EngineScript script;
-  script.identity = EngineIdentity{{1, 0, 9, 1, 3}};
-  engine.SetScript(script);
-  EXPECT_EQ(Parse(file), nullptr);
-  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity"));
-}
-
-TEST_F(RunTest, EngineCallsComeInOrderWithTheFullCommandLine) {
+// The engine is called in order with the full command line, which the
+// parameters text repeats with the own options and the encoding settings.
+TEST_F(RunTest, TheEngineGetsTheFullCommandLineAndTheParametersTextListsIt) {
   const auto file = dir.Write("src/a.cpp", "int x;\n").string();
   engine.SetScript(ScriptWithFixes("", std::nullopt));
-  checkOptions = {{"A.B", "1"}};
-  Parse(file);
+  checkOptions = {{"A.B", "1"}, {"modernize-use-using.ZO.AllowArrays", "0"}};
+  const auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
   EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity", "SetOutputSink", "SetCheckHook", "Run",
                                               "SetCheckHook", "SetOutputSink"));
   const auto run = engine.Calls()[3].arguments;
   ASSERT_GE(run.size(), 6u);
-  EXPECT_EQ(run[0], "clang-tidy.exe");
-  EXPECT_EQ(run[1], file);
-  EXPECT_EQ(run[2], "-export-fixes=zofixes.yaml");
-  EXPECT_EQ(run[3], "-header-filter=.*");
-  EXPECT_EQ(run[4], "-checks=modernize-*");
   EXPECT_EQ(run[run.size() - 2], R"(-config={CheckOptions: [{key: "A.B", value: "1"}], InheritParentConfig: true})");
   EXPECT_EQ(run.back(), "folder=" + (dir.Path() / "src" / "").string());
-}
-
-TEST_F(RunTest, ParametersTextListsArgumentsOwnOptionsAndEncodingSettings) {
-  const auto file = dir.Write("a.cpp", "int x;\n").string();
-  engine.SetScript(ScriptWithFixes("", std::nullopt));
-  checkOptions = {{"modernize-use-using.ZO.AllowArrays", "0"}};
-  auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
-  const std::string& text = result->parametersText;
-  EXPECT_THAT(text,
-              StartsWith("clang-tidy.exe\n" + file +
-                         "\n-export-fixes=zofixes.yaml\n-header-filter=.*\n-checks=modernize-*\n-extra-arg=-Wall\n"));
-  EXPECT_THAT(text, HasSubstr("-extra-arg=-m32\nmodernize-use-using.ZO.AllowArrays=0\n"
-                              "Files without BOM regarded as: ansi\n"
-                              "VSTextEditor auto detect utf8: yes\n"));
+  std::string arguments;
+  for (size_t i = 0; i + 1 < run.size(); ++i) arguments += run[i] + "\n";
+  EXPECT_THAT(arguments, StartsWith("clang-tidy.exe\n" + file +
+                                    "\n-export-fixes=zofixes.yaml\n-header-filter=.*\n-checks=modernize-*\n"));
+  EXPECT_EQ(result->parametersText, arguments +
+                                        "modernize-use-using.ZO.AllowArrays=0\n"
+                                        "Files without BOM regarded as: ansi\n"
+                                        "VSTextEditor auto detect utf8: yes\n");
 }
 
 TEST_F(RunTest, OptionDirectivesOverrideAndTheLastOneWins) {

@@ -45,7 +45,7 @@ class ClaimedFixTest : public RunTest {
 TEST_F(ClaimedFixTest, AClaimedFixComesBackInUtf16Coordinates) {
   const int32_t token = TokenOfFirstFix();
   ASSERT_GT(token, 0);
-  const FixReplacements fix = interop2().GetFixReplacements(static_cast<uint32_t>(token));
+  const FixReplacements fix = service.GetFixReplacements(static_cast<uint32_t>(token));
   ASSERT_EQ(fix.replacements.size(), 1u);
   EXPECT_EQ(fix.replacements[0].text, "nullptr");
   EXPECT_EQ(fix.replacements[0].span, (ZoSpan{kZeroUnit, 1}));
@@ -58,7 +58,7 @@ TEST_F(ClaimedFixTest, WithdrawnUnknownAndDeclinedFixesGiveTheEmptyResult) {
   const int32_t second = TokenOfFirstFix();
   EXPECT_GT(second, first);
   for (uint32_t token : {static_cast<uint32_t>(first), 0u, 999999u}) {
-    const FixReplacements fix = interop2().GetFixReplacements(token);
+    const FixReplacements fix = service.GetFixReplacements(token);
     EXPECT_TRUE(fix.replacements.empty());
     EXPECT_EQ(fix.fileKey, "");
   }
@@ -67,9 +67,17 @@ TEST_F(ClaimedFixTest, WithdrawnUnknownAndDeclinedFixesGiveTheEmptyResult) {
     return std::optional<std::vector<EngineReplacement>>();
   };
   engine.SetScript(declining);
-  const FixReplacements fix = interop2().GetFixReplacements(static_cast<uint32_t>(second));
+  const FixReplacements fix = service.GetFixReplacements(static_cast<uint32_t>(second));
   EXPECT_TRUE(fix.replacements.empty());
   EXPECT_EQ(fix.fileKey, "");
+}
+
+// Claims belong to the service whose run made them.
+TEST_F(ClaimedFixTest, AnotherServiceKnowsNoneOfThisOnesClaims) {
+  const auto token = static_cast<uint32_t>(TokenOfFirstFix());
+  ZoCodeInspectionsInterop2 other{[this]() -> IZOClangTidy& { return engine; }};
+  EXPECT_TRUE(other.GetFixReplacements(token).replacements.empty());
+  EXPECT_EQ(service.GetFixReplacements(token).replacements.size(), 1u);
 }
 
 // Nothing thrown reaches the host: it becomes a failed result that says what.
@@ -85,36 +93,34 @@ TEST_F(RunTest, AnEngineThatThrowsGivesAFailedResultWithItsMessage) {
 
 TEST_F(RunTest, CreateTextMapperSkipsALeadingByteOrderMark) {
   const std::u16string withBom = u"\uFEFFa\u00E9\nb";
-  auto mapper = interop2().CreateTextMapper(withBom.data(), static_cast<uint32_t>(withBom.size()));
+  auto mapper = service.CreateTextMapper(withBom.data(), static_cast<uint32_t>(withBom.size()));
   ASSERT_TRUE(mapper);
   EXPECT_EQ(mapper->Utf16View(), u"a\u00E9\nb");
   EXPECT_EQ(*mapper->Utf8Text(), "a\xC3\xA9\nb");
   const std::u16string plain = u"x\ny";
-  EXPECT_EQ(interop2().CreateTextMapper(plain.data(), static_cast<uint32_t>(plain.size()))->Utf16View(), plain);
+  EXPECT_EQ(service.CreateTextMapper(plain.data(), static_cast<uint32_t>(plain.size()))->Utf16View(), plain);
 }
 
 TEST_F(RunTest, GetFileMapperLoadsAFileThatWasNotCached) {
   const auto file = dir.Write("b.cpp", "caf\xE9\nx\n").string();
   const std::u16string path(file.begin(), file.end());
-  EXPECT_EQ(interop2().GetFileMapper(path.data(), static_cast<uint32_t>(path.size()))->Utf16View(), u"caf\u00E9\nx\n");
+  EXPECT_EQ(service.GetFileMapper(path.data(), static_cast<uint32_t>(path.size()))->Utf16View(), u"caf\u00E9\nx\n");
   const std::u16string missing = path + u".missing";
-  EXPECT_FALSE(interop2().GetFileMapper(missing.data(), static_cast<uint32_t>(missing.size())));
+  EXPECT_FALSE(service.GetFileMapper(missing.data(), static_cast<uint32_t>(missing.size())));
 }
 
 TEST_F(RunTest, ClearCachesAndReleaseCachesEmptyTheCache) {
   const auto file = dir.Write("c.cpp", "caf\xE9\n").string();
-  ASSERT_TRUE(GetFile(file, file, true));
-  auto cachedCount = [] {
-    size_t count = 0;
-    InspectCache([&count](const CacheContents& cache) { count = cache.convertedFiles.size(); });
-    return count;
-  };
-  EXPECT_EQ(cachedCount(), 1u);
-  interop2().ClearCaches();
-  EXPECT_EQ(cachedCount(), 0u);
-  ASSERT_TRUE(GetFile(file, file, true));
-  interop2().ReleaseCaches();
-  EXPECT_EQ(cachedCount(), 0u);
+  const std::u16string path(file.begin(), file.end());
+  auto mapper = [&] { return service.GetFileMapper(path.data(), static_cast<uint32_t>(path.size())); };
+  for (void (IZoCodeInspectionsInterop2::*clear)() :
+       {&IZoCodeInspectionsInterop2::ClearCaches, &IZoCodeInspectionsInterop2::ReleaseCaches}) {
+    const auto cached = mapper();
+    ASSERT_TRUE(cached);
+    EXPECT_EQ(mapper(), cached);
+    (service.*clear)();
+    EXPECT_NE(mapper(), cached);
+  }
 }
 
 }  // namespace
