@@ -95,6 +95,14 @@ class FileRecorder final : public clang::PreambleCallbacks {
   bool userHeaders_ = false;
 };
 
+/// True when the preamble's compile reported a warning or an error. The
+/// engine's own flags count too: an include that is not found is a fatal
+/// error that the engine records without the consumer's counts showing it.
+bool GaveDiagnostics(const clang::DiagnosticsEngine& engine, const clang::DiagnosticConsumer& consumer) {
+  return engine.hasErrorOccurred() || engine.getNumWarnings() != 0 || consumer.getNumErrors() != 0 ||
+         consumer.getNumWarnings() != 0;
+}
+
 /// True when `stored` was built for this command line and region and its
 /// files are unchanged.
 bool StillFits(const StoredPreamble& stored, const std::string& commandKey, llvm::StringRef region,
@@ -161,7 +169,7 @@ std::shared_ptr<const StoredPreamble> PreambleSession::Build(
   FileHashes hashes = recorder.Take();
   if (!built && hashes.empty()) return nullptr;
   auto fresh = std::make_shared<StoredPreamble>();
-  if (built && counted.getNumWarnings() == 0 && counted.getNumErrors() == 0) fresh->preamble.emplace(std::move(*built));
+  if (built && !GaveDiagnostics(*diagnostics, counted)) fresh->preamble.emplace(std::move(*built));
   fresh->commandKey = commandKey_;
   fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
   fresh->fileHashes = std::move(hashes);

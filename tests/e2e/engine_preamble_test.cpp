@@ -2,7 +2,9 @@
 // edit below the includes the preamble is reused, after an edit of a header
 // (served unsaved or saved) or of the includes it is built again, and every
 // run's outputs are the binary's for the same text, in the main file and in
-// the user header alike. Checks that watch the preprocessor never get one.
+// the user header alike. A preamble region that gives compiler diagnostics (a
+// missing forced include or header, an error or warning in a header) gives
+// them on every run. Checks that watch the preprocessor never get one.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -53,6 +55,7 @@ struct PreambleCase {
   std::string name;
   std::string checks;
   std::vector<Step> steps;
+  std::vector<std::string> extraArgs = {};  ///< added to the compiler command line
 };
 
 void PrintTo(const PreambleCase& c, std::ostream* out) { *out << c.name; }
@@ -72,10 +75,13 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
   TempDir scratch;
   const auto main = folder.Write("main.cpp", "");
   const auto header = folder.Write("shapes.h", kHeader);
+  folder.Write("broken.h", "int Broken() { return undeclared; }\n");
+  folder.Write("warned.h", "#warning \"not finished\"\n");
   std::map<std::string, std::shared_ptr<const std::string>> unsaved;
   EngineRequest request = FileRequest(main, GetParam().checks);
   // Each case is a configuration of its own, which the process first sees here.
   request.checkOptions = {{"zoci.PreambleCase", GetParam().name}};
+  for (const std::string& argument : GetParam().extraArgs) request.compilerArgs.push_back(argument);
   request.provider = [&unsaved](std::string_view, std::string_view path) -> std::optional<ProvidedFile> {
     auto found = unsaved.find(std::string(path));
     if (found == unsaved.end()) return std::nullopt;
@@ -133,6 +139,18 @@ std::vector<Step> ReusingSteps() {
   };
 }
 
+constexpr const char* kDeclined = "not used (its files give compiler diagnostics)";
+
+/// Runs whose preamble region gives a compiler error: it reaches the user on
+/// every run, as it does without a preamble.
+std::vector<Step> FailingSteps(const std::string& includes) {
+  return {
+      {Text(includes, kBody), "", false, kDeclined},
+      {Text(includes, kEdited), "", false, kDeclined},
+      {Text(includes, kEdited), kHeaderEdited, false, kDeclined},
+  };
+}
+
 /// Runs whose checks watch the preprocessor: never a preamble.
 std::vector<Step> WatchingSteps() {
   return {
@@ -142,14 +160,18 @@ std::vector<Step> WatchingSteps() {
   };
 }
 
+constexpr const char* kAstChecks =
+    "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements,"
+    "readability-inconsistent-declaration-parameter-name,performance-for-range-copy,bugprone-branch-clone";
+
 INSTANTIATE_TEST_SUITE_P(
     Runs, EnginePreamble,
-    testing::Values(PreambleCase{"AstChecks",
-                                 "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements,"
-                                 "readability-inconsistent-declaration-parameter-name,performance-for-range-copy,"
-                                 "bugprone-branch-clone",
-                                 ReusingSteps()},
-                    PreambleCase{"PreprocessorChecks", "-*,modernize-*,bugprone-macro-parentheses", WatchingSteps()}));
+    testing::Values(PreambleCase{"AstChecks", kAstChecks, ReusingSteps()},
+                    PreambleCase{"PreprocessorChecks", "-*,modernize-*,bugprone-macro-parentheses", WatchingSteps()},
+                    PreambleCase{"MissingForcedInclude", kAstChecks, FailingSteps(kIncludes), {"-include", "missing-pch.h"}},
+                    PreambleCase{"MissingHeader", kAstChecks, FailingSteps("#include \"absent.h\"\n" + std::string(kIncludes))},
+                    PreambleCase{"HeaderError", kAstChecks, FailingSteps("#include \"broken.h\"\n" + std::string(kIncludes))},
+                    PreambleCase{"HeaderWarning", kAstChecks, FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))}));
 
 // Threads that inspect the same file and another one at once share the store:
 // every run gives the sequential results.
