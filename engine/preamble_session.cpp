@@ -17,6 +17,7 @@
 #include <llvm/Support/raw_ostream.h>
 #include <llvm/Support/xxhash.h>
 
+#include "preamble_events.h"
 #include "preamble_store.h"
 
 namespace zoe {
@@ -58,7 +59,7 @@ class UserHeaderWatch final : public clang::PPCallbacks {
 };
 
 /// Records the text of every file the preamble's compiler read, as it read
-/// it, and whether any of them is a user header.
+/// it, whether any of them is a user header, and the preprocessor's events.
 class FileRecorder final : public clang::PreambleCallbacks {
  public:
   explicit FileRecorder(llvm::vfs::FileSystem& files) : files_(files) {}
@@ -66,7 +67,8 @@ class FileRecorder final : public clang::PreambleCallbacks {
   void BeforeExecute(clang::CompilerInstance& compiler) override { sources_ = &compiler.getSourceManager(); }
 
   std::unique_ptr<clang::PPCallbacks> createPPCallbacks() override {
-    return std::make_unique<UserHeaderWatch>(*sources_, userHeaders_);
+    return std::make_unique<clang::PPChainedCallbacks>(std::make_unique<UserHeaderWatch>(*sources_, userHeaders_),
+                                                       RecordPreambleEvents(*sources_, *events_));
   }
 
   void AfterExecute(clang::CompilerInstance& compiler) override {
@@ -87,12 +89,14 @@ class FileRecorder final : public clang::PreambleCallbacks {
 
   FileHashes Take() { return std::move(hashes_); }
   bool UserHeaders() const { return userHeaders_; }
+  std::shared_ptr<const PreambleEvents> Events() const { return events_; }
 
  private:
   llvm::vfs::FileSystem& files_;
   const clang::SourceManager* sources_ = nullptr;
   FileHashes hashes_;
   bool userHeaders_ = false;
+  std::shared_ptr<PreambleEvents> events_ = std::make_shared<PreambleEvents>();
 };
 
 /// True when the preamble's compile reported a warning or an error. The
@@ -174,8 +178,11 @@ std::shared_ptr<const StoredPreamble> PreambleSession::Build(
   fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
   fresh->fileHashes = std::move(hashes);
   fresh->userHeaders = recorder.UserHeaders();
+  fresh->events = recorder.Events();
   return fresh;
 }
+
+std::shared_ptr<const PreambleEvents> PreambleSession::Events() const { return Used() ? held_->events : nullptr; }
 
 bool PreambleSession::LoadsOnlySystemHeaders() const { return Used() && !held_->userHeaders; }
 

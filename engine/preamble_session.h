@@ -6,6 +6,7 @@
 // preamble whose files gave compiler diagnostics is never used (they would not
 // be reported again): its files are compiled as usual, and the store
 // remembers that until they change, so that it is not built again each run.
+// The preprocessor's events while it is compiled are kept with it.
 #pragma once
 
 #include <memory>
@@ -30,6 +31,7 @@ class FileSystem;
 
 namespace zoe {
 
+struct PreambleEvents;
 struct StoredPreamble;
 class PreambleStore;
 
@@ -60,6 +62,9 @@ class PreambleSession {
   /// True when the compiler loads a preamble of system headers only: the
   /// checks need not read its declarations.
   bool LoadsOnlySystemHeaders() const;
+  /// What the preprocessor did while the loaded preamble was compiled; null
+  /// when none is loaded.
+  std::shared_ptr<const PreambleEvents> Events() const;
   /// True when the compiler loads a preamble.
   bool Used() const {
     return outcome_ == PreambleOutcome::kReused || outcome_ == PreambleOutcome::kBuilt ||

@@ -209,14 +209,15 @@ class TidyRun {
         watches = CreatedChecksWatchPreprocessor(checks, commandLine, collected);
         LearnChecksWatchPreprocessor(signature, *watches);
       }
-      mayUsePreamble = !*watches;
+      mayUsePreamble = !*watches || ReplayServesChecks(checkNames);
     }
     std::string summary;
     std::optional<bool> watched =
         CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr, collected, summary);
-    if (watched == true && preamble.Used()) {
-      // The checks watch the preprocessor after all: what the abandoned
-      // compile reported is left out and the file compiled as usual.
+    if (watched == true && preamble.Used() && preamble.Events() == nullptr) {
+      // The checks watch the preprocessor after all and were not shown the
+      // preamble's events: what the abandoned compile reported is left out
+      // and the file compiled as usual.
       collected.take();
       summary.clear();
       watched = CompileOnce(context, checks, commandLine, nullptr, collected, summary);

@@ -67,6 +67,17 @@ std::string PreambleLine(const std::string& diagnostics) {
   return line.substr(std::string("Preamble: ").size());
 }
 
+/// Runs `request` in the engine and the binary and expects the same outputs,
+/// with the engine's run log naming `preamble`.
+void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
+                             const std::string& preamble) {
+  EXPECT_EQ(PreambleLine(engine.diagnostics), preamble) << engine.diagnostics;
+  EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
+  EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
+  EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
+  EXPECT_EQ(engine.exitCode, reference.exitCode);
+}
+
 class EnginePreamble : public testing::TestWithParam<PreambleCase> {};
 
 TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
@@ -102,11 +113,7 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
     if (step.headerUnsaved) folder.Write("shapes.h", step.header);
     const ReferenceRun reference = RunReference(request, scratch);
     if (step.headerUnsaved) folder.Write("shapes.h", kHeader);
-    EXPECT_EQ(PreambleLine(engine.diagnostics), step.preamble) << engine.diagnostics;
-    EXPECT_EQ(WithoutRunLog(engine.diagnostics), reference.diagnostics);
-    EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
-    EXPECT_EQ(WithoutSummary(engine.errors), WithoutSummary(reference.errors));
-    EXPECT_EQ(engine.exitCode, reference.exitCode);
+    ExpectTheBinarysOutputs(engine, reference, step.preamble);
   }
   EXPECT_GT(CountLines(RunEngine(RealEngine(), request).diagnostics, "shapes.h:"), 0)
       << "the header must give findings";
@@ -151,12 +158,13 @@ std::vector<Step> FailingSteps(const std::string& includes) {
   };
 }
 
-/// Runs whose checks watch the preprocessor: never a preamble.
+/// Runs whose checks watch the preprocessor: they are shown what the
+/// preamble's compile did.
 std::vector<Step> WatchingSteps() {
   return {
-      {Text(kIncludes, kBody), "", false, ""},
-      {Text(kIncludes, kEdited), "", false, ""},
-      {Text(kIncludes, kRenamed), "", false, ""},
+      {Text(kIncludes, kBody), "", false, "built"},
+      {Text(kIncludes, kEdited), "", false, "reused"},
+      {Text(kIncludes, kRenamed), "", false, "reused"},
   };
 }
 
@@ -172,6 +180,154 @@ INSTANTIATE_TEST_SUITE_P(
                     PreambleCase{"MissingHeader", kAstChecks, FailingSteps("#include \"absent.h\"\n" + std::string(kIncludes))},
                     PreambleCase{"HeaderError", kAstChecks, FailingSteps("#include \"broken.h\"\n" + std::string(kIncludes))},
                     PreambleCase{"HeaderWarning", kAstChecks, FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))}));
+
+/// A configuration whose checks watch the preprocessor, with a main file and
+/// a user header whose preamble region holds what they read.
+struct ReplayCase {
+  std::string name;
+  std::string checks;
+  std::string header;  ///< defs.h
+  std::string preamble;
+  std::string body;
+  std::vector<std::pair<std::string, std::string>> options = {};
+};
+
+void PrintTo(const ReplayCase& c, std::ostream* out) { *out << c.name; }
+
+class EngineReplay : public testing::TestWithParam<ReplayCase> {};
+
+// The first run builds the preamble, the next ones (edited below it) reuse
+// it: every one gives the binary's outputs.
+TEST_P(EngineReplay, ChecksThatWatchThePreprocessorGiveTheBinarysOutputsFromAReusedPreamble) {
+  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
+  TempDir folder;
+  TempDir scratch;
+  folder.Write("defs.h", GetParam().header);
+  folder.Write("impl.cpp", "inline int Implemented() { return 1; }\n");
+  const auto main = folder.Write("main.cpp", "");
+  EngineRequest request = FileRequest(main, GetParam().checks);
+  request.checkOptions = GetParam().options;
+  request.checkOptions.emplace_back("zoci.ReplayCase", GetParam().name);
+  const std::vector<std::pair<std::string, std::string>> steps = {
+      {GetParam().body, "built"},
+      {GetParam().body + "int* Spare() { return 0; }\n", "reused"},
+      {"int extra;\n" + GetParam().body, "reused"},
+  };
+  for (const auto& [body, preamble] : steps) {
+    SCOPED_TRACE(preamble);
+    folder.Write("main.cpp", GetParam().preamble + body);
+    const EngineRunResult engine = RunEngine(RealEngine(), request);
+    ExpectTheBinarysOutputs(engine, RunReference(request, scratch), preamble);
+  }
+}
+
+constexpr const char* kMacroHeader = R"(#pragma once
+#include <string>
+#define TWICE(x) x * 2
+#define BOTH(x) ((x) && (x))
+#define lower_case_macro 3
+#define _Reserved_macro 4
+#define RED 1
+#define GREEN 2
+inline bool Both(int i) { return BOTH(i++) && TWICE(i); }
+)";
+
+constexpr const char* kMacroBody = R"(int Use(int i) { return TWICE(i) + HALF(i) + BOTH(i--) + lower_case_macro; }
+int Colour() { return BLUE + RED; }
+)";
+
+constexpr const char* kMacroPreamble = R"(#include "defs.h"
+#define HALF(x) x / 2
+#define BLUE 0
+#define YELLOW 1
+#define another_macro 5
+#define __reserved 6
+#undef YELLOW
+#include <vector>
+)";
+
+constexpr const char* kIncludeHeader = R"(#pragma once
+#include <string.h>
+#include <memory>
+#include <string>
+inline int Length(const char* text) { return static_cast<int>(strlen(text)); }
+)";
+
+constexpr const char* kIncludePreamble = R"(#include "defs.h"
+#include "impl.cpp"
+#include <vector>
+)";
+
+constexpr const char* kInserterBody = R"(struct Named {
+  Named(std::string name) : name_(name) {}
+  std::string name_;
+};
+std::unique_ptr<int> Make() { return std::unique_ptr<int>(new int(1)); }
+int Count(std::vector<int> values) { return static_cast<int>(values.size()); }
+)";
+
+constexpr const char* kConditionalHeader = R"(#pragma once
+#ifndef DEFS_ONCE
+#ifndef DEFS_ONCE
+#define DEFS_ONCE
+#endif
+#endif
+#if 0
+int Never();
+#endif
+#if 1
+int Always();
+#endif
+)";
+
+constexpr const char* kConditionalPreamble = R"(#include "defs.h"
+#ifdef DEFS_ONCE
+#ifdef DEFS_ONCE
+#include <vector>
+#endif
+#endif
+#if 1
+#include <string>
+#else
+#include <map>
+#endif
+#if 0
+#endif
+)";
+
+constexpr const char* kConditionalBody = R"(int Pick(int i) {
+  if (i > 0) {
+    return 1;
+  } else {
+    return 2;
+  }
+}
+#if 1
+int Later();
+#endif
+)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, EngineReplay,
+    testing::Values(
+        ReplayCase{"Macros",
+                   "-*,bugprone-macro-parentheses,bugprone-macro-repeated-side-effects,modernize-macro-to-enum,"
+                   "bugprone-reserved-identifier,readability-identifier-naming",
+                   kMacroHeader, kMacroPreamble, kMacroBody,
+                   {{"readability-identifier-naming.MacroDefinitionCase", "UPPER_CASE"}}},
+        ReplayCase{"Includes",
+                   "-*,bugprone-suspicious-include,modernize-make-unique,modernize-pass-by-value",
+                   kIncludeHeader, kIncludePreamble, kInserterBody},
+        ReplayCase{"IncludesInserted",
+                   "-*,modernize-make-unique,performance-unnecessary-value-param",
+                   "#pragma once\n#include <memory>\n#include <string>\n", "#include \"defs.h\"\n#include <vector>\n#include <cstdio>\n",
+                   kInserterBody},
+        ReplayCase{"Conditionals",
+                   "-*,readability-redundant-preprocessor,readability-avoid-unconditional-preprocessor-if,"
+                   "readability-else-after-return",
+                   kConditionalHeader, kConditionalPreamble, kConditionalBody},
+        ReplayCase{"Groups", "-*,modernize-*,readability-*,performance-*,bugprone-*", kMacroHeader,
+                   std::string(kMacroPreamble) + kIncludePreamble, std::string(kMacroBody) + kInserterBody}));
 
 // Threads that inspect the same file and another one at once share the store:
 // every run gives the sequential results.
