@@ -327,7 +327,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "readability-else-after-return",
                    kConditionalHeader, kConditionalPreamble, kConditionalBody},
         ReplayCase{"Groups", "-*,modernize-*,readability-*,performance-*,bugprone-*", kMacroHeader,
-                   std::string(kMacroPreamble) + kIncludePreamble, std::string(kMacroBody) + kInserterBody}));
+                   std::string(kMacroPreamble) + kIncludePreamble, std::string(kMacroBody) + kInserterBody},
+        ReplayCase{"OtherGroups",
+                   "-*,misc-*,-misc-include-cleaner,llvm-*,cppcoreguidelines-*,portability-*,google-*,cert-*,hicpp-*",
+                   kMacroHeader, std::string(kMacroPreamble) + kIncludePreamble + kConditionalPreamble,
+                   std::string(kMacroBody) + kInserterBody}));
 
 // Threads that inspect the same file and another one at once share the store:
 // every run gives the sequential results.
