@@ -40,8 +40,8 @@ class EventRecorder final : public clang::PPCallbacks {
     event.fileType = fileType;
   }
 
-  void InclusionDirective(SourceLocation hash, const clang::Token& includeToken, llvm::StringRef fileName,
-                          bool angled, clang::CharSourceRange fileNameRange, clang::OptionalFileEntryRef file,
+  void InclusionDirective(SourceLocation hash, const clang::Token& includeToken, llvm::StringRef fileName, bool angled,
+                          clang::CharSourceRange fileNameRange, clang::OptionalFileEntryRef file,
                           llvm::StringRef searchPath, llvm::StringRef relativePath, const clang::Module*, bool,
                           clang::SrcMgr::CharacteristicKind fileType) override {
     if (!started_) return;
@@ -88,8 +88,7 @@ class EventRecorder final : public clang::PPCallbacks {
     }
   }
 
-  void Defined(const clang::Token& name, const clang::MacroDefinition& definition,
-               clang::SourceRange range) override {
+  void Defined(const clang::Token& name, const clang::MacroDefinition& definition, clang::SourceRange range) override {
     if (!Watched(name.getLocation())) return;
     RecordedEvent& event = AddRanged(Kind::kDefined, name.getLocation(), range);
     event.name = Record(name);
@@ -151,7 +150,8 @@ class EventRecorder final : public clang::PPCallbacks {
   RecordedToken Record(const clang::Token& token) const {
     RecordedToken recorded{token.getKind(), Place(token.getLocation()), token.getLength(), 0, {}};
     recorded.flags = static_cast<unsigned short>(token.getFlags());
-    if (const clang::IdentifierInfo* identifier = token.getIdentifierInfo()) recorded.identifier = identifier->getName();
+    if (const clang::IdentifierInfo* identifier = token.getIdentifierInfo())
+      recorded.identifier = identifier->getName();
     return recorded;
   }
 
@@ -182,8 +182,7 @@ class EventRecorder final : public clang::PPCallbacks {
 
 }  // namespace
 
-std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources,
-                                                         PreambleEvents& events) {
+std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources, PreambleEvents& events) {
   return std::make_unique<EventRecorder>(sources, events);
 }
 

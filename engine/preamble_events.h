@@ -85,7 +85,6 @@ struct PreambleEvents {
 /// from the main file's first line on (the predefined buffer is the run's
 /// own). Events inside system headers are left out, except entering,
 /// leaving and including files.
-std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources,
-                                                         PreambleEvents& events);
+std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources, PreambleEvents& events);
 
 }  // namespace zoe

@@ -59,7 +59,8 @@ void PreambleReplay::Replay(const RecordedEvent& event) {
     }
     case Kind::kFileSkipped: {
       if (auto file = files.getOptionalFileRef(event.file)) {
-        target_->FileSkipped(*file, MakeToken(event.name), static_cast<clang::SrcMgr::CharacteristicKind>(event.fileType));
+        target_->FileSkipped(*file, MakeToken(event.name),
+                             static_cast<clang::SrcMgr::CharacteristicKind>(event.fileType));
       } else {
         ++missed_;
       }
@@ -119,7 +120,9 @@ void PreambleReplay::ReplayConditional(const RecordedEvent& event) {
   const SourceLocation at = Translate(event.at);
   switch (event.kind) {
     case Kind::kIf: target_->If(at, TranslateRange(event), ConditionValue(event.value)); return;
-    case Kind::kElif: target_->Elif(at, TranslateRange(event), ConditionValue(event.value), Translate(event.other)); return;
+    case Kind::kElif:
+      target_->Elif(at, TranslateRange(event), ConditionValue(event.value), Translate(event.other));
+      return;
     case Kind::kElse: target_->Else(at, Translate(event.other)); return;
     case Kind::kEndif: target_->Endif(at, Translate(event.other)); return;
     case Kind::kSourceRangeSkipped: target_->SourceRangeSkipped(TranslateRange(event), at); return;
@@ -177,8 +180,8 @@ clang::MacroDirective* PreambleReplay::FindDirective(const RecordedToken& name, 
   // Brings the identifier's macros in from the preamble first.
   (void)preprocessor.getLeafModuleMacros(identifier);
   const SourceLocation at = TranslateAsLoaded(place);
-  for (clang::MacroDirective* directive = preprocessor.getLocalMacroDirectiveHistory(identifier);
-       directive != nullptr; directive = directive->getPrevious()) {
+  for (clang::MacroDirective* directive = preprocessor.getLocalMacroDirectiveHistory(identifier); directive != nullptr;
+       directive = directive->getPrevious()) {
     if (directive->getLocation() == at) return directive;
   }
   return nullptr;
@@ -195,7 +198,7 @@ bool PreambleReplay::FindDefinition(const RecordedEvent& event, clang::MacroDefi
 }
 
 clang::MacroArgs* PreambleReplay::MakeArguments(const RecordedEvent& event,
-                                                 const clang::MacroDefinition& definition) const {
+                                                const clang::MacroDefinition& definition) const {
   if (event.value == 0 || definition.getMacroInfo() == nullptr) return nullptr;
   std::vector<clang::Token> tokens;
   for (const std::vector<RecordedToken>& argument : event.arguments) {

@@ -122,10 +122,9 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_, preambleLoaded,
-                                                     preambleLoaded ? preamble_->Events() : nullptr,
-                                                     preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(),
-                                                     createOnly_, watchedPreprocessor_);
+  auto action = std::make_unique<TidyFrontendAction>(
+      checks_, wholeUnit_, preambleLoaded, preambleLoaded ? preamble_->Events() : nullptr,
+      preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(), createOnly_, watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*compilerFiles);
