@@ -11,6 +11,7 @@
 #include <clang/Frontend/CompilerInvocation.h>
 #include <clang/Frontend/PrecompiledPreamble.h>
 #include <clang/Lex/PPCallbacks.h>
+#include <clang/Lex/PreprocessorOptions.h>
 #include <llvm/Support/Format.h>
 #include <llvm/Support/MemoryBuffer.h>
 #include <llvm/Support/VirtualFileSystem.h>
@@ -125,6 +126,10 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
     clang::CompilerInvocation& invocation, clang::FileManager& files,
     std::shared_ptr<clang::PCHContainerOperations> pchOperations) {
   llvm::IntrusiveRefCntPtr<clang::FileManager> unchanged(&files);
+  const clang::PreprocessorOptions& preprocessor = invocation.getPreprocessorOpts();
+  if (checksWatchPreprocessor_ && !(preprocessor.Includes.empty() && preprocessor.MacroIncludes.empty())) {
+    return unchanged;
+  }
   outcome_ = PreambleOutcome::kNone;
   const auto& inputs = invocation.getFrontendOpts().Inputs;
   if (store_.Capacity() == 0 || inputs.size() != 1 || !inputs[0].isFile()) return unchanged;

@@ -52,6 +52,12 @@ class PreambleSession {
   PreambleSession(const PreambleSession&) = delete;
   PreambleSession& operator=(const PreambleSession&) = delete;
 
+  /// Tells that the run's checks watch the preprocessor. They are shown the
+  /// events of the main file's preamble but not those of forced includes
+  /// (-include, -imacros), which the preamble also holds: a command line with
+  /// forced includes then gets no preamble.
+  void SetChecksWatchPreprocessor(bool watch) { checksWatchPreprocessor_ = watch; }
+
   /// Sets `invocation` up to load the main file's preamble and answers the
   /// file manager the compiler then uses (`files` itself when none is used).
   /// The session must outlive the compiler.
@@ -82,6 +88,7 @@ class PreambleSession {
   PreambleStore& store_;
   std::string commandKey_;
   PreambleOutcome outcome_ = PreambleOutcome::kNotAsked;
+  bool checksWatchPreprocessor_ = false;
   std::shared_ptr<const StoredPreamble> held_;
   std::unique_ptr<llvm::MemoryBuffer> mainText_;
 };

@@ -210,6 +210,7 @@ class TidyRun {
         LearnChecksWatchPreprocessor(signature, *watches);
       }
       mayUsePreamble = !*watches || ReplayServesChecks(checkNames);
+      preamble.SetChecksWatchPreprocessor(*watches);
     }
     std::string summary;
     std::optional<bool> watched =

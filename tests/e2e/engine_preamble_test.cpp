@@ -191,9 +191,10 @@ struct ReplayCase {
   std::string preamble;
   std::string body;
   std::vector<std::pair<std::string, std::string>> options = {};
-  /// False for a check that reads more of the preamble than its events: its
-  /// runs get no preamble.
+  /// False for a check that reads more of the preamble than its events, or a
+  /// command line whose forced includes the events leave out: no preamble.
   bool replayed = true;
+  std::vector<std::string> extraArgs = {};  ///< added to the compiler command line
 };
 
 void PrintTo(const ReplayCase& c, std::ostream* out) { *out << c.name; }
@@ -212,6 +213,7 @@ TEST_P(EngineReplay, ChecksThatWatchThePreprocessorGiveTheBinarysOutputsFromAReu
   EngineRequest request = FileRequest(main, GetParam().checks);
   request.checkOptions = GetParam().options;
   request.checkOptions.emplace_back("zoci.ReplayCase", GetParam().name);
+  for (const std::string& argument : GetParam().extraArgs) request.compilerArgs.push_back(argument);
   const bool replayed = GetParam().replayed;
   const std::vector<std::pair<std::string, std::string>> steps = {
       {GetParam().body, replayed ? "built" : ""},
@@ -341,6 +343,14 @@ INSTANTIATE_TEST_SUITE_P(
                    "std::string Name();\nstd::map<int, int> Map();\n",
                    {},
                    false},
+        ReplayCase{"ForcedInclude",
+                   "-*,bugprone-macro-parentheses,readability-identifier-naming,readability-duplicate-include",
+                   kMacroHeader,
+                   kMacroPreamble,
+                   kMacroBody,
+                   {{"readability-identifier-naming.MacroDefinitionCase", "UPPER_CASE"}},
+                   false,
+                   {"-include", "defs.h"}},
         ReplayCase{"OtherGroups",
                    "-*,misc-*,-misc-include-cleaner,llvm-*,cppcoreguidelines-*,portability-*,google-*,cert-*,hicpp-*",
                    kMacroHeader, std::string(kMacroPreamble) + kIncludePreamble + kConditionalPreamble,
