@@ -25,6 +25,7 @@ class EventRecorder final : public clang::PPCallbacks {
       started_ = reason == ExitFile && sources_.getFileID(at) == sources_.getMainFileID();
       return;
     }
+    if (sources_.isInSystemHeader(at) && !(reason == EnterFile && IncludedByUserCode(at))) return;
     RecordedEvent& event = Add(Kind::kFileChanged, at);
     event.value = reason;
     event.fileType = fileType;
@@ -33,7 +34,7 @@ class EventRecorder final : public clang::PPCallbacks {
 
   void FileSkipped(const clang::FileEntryRef& skipped, const clang::Token& fileName,
                    clang::SrcMgr::CharacteristicKind fileType) override {
-    if (!started_) return;
+    if (!Watched(fileName.getLocation())) return;
     RecordedEvent& event = Add(Kind::kFileSkipped, fileName.getLocation());
     event.file = skipped.getName().str();
     event.name = Record(fileName);
@@ -44,7 +45,7 @@ class EventRecorder final : public clang::PPCallbacks {
                           clang::CharSourceRange fileNameRange, clang::OptionalFileEntryRef file,
                           llvm::StringRef searchPath, llvm::StringRef relativePath, const clang::Module*, bool,
                           clang::SrcMgr::CharacteristicKind fileType) override {
-    if (!started_) return;
+    if (!Watched(hash)) return;
     RecordedEvent& event = Add(Kind::kInclusionDirective, hash);
     event.name = Record(includeToken);
     event.spelled = fileName.str();
@@ -133,6 +134,13 @@ class EventRecorder final : public clang::PPCallbacks {
  private:
   /// True for an event past the predefined buffer and outside system headers.
   bool Watched(SourceLocation at) const { return started_ && !sources_.isInSystemHeader(at); }
+
+  /// True when the file that starts at `start` was included outside the
+  /// system headers.
+  bool IncludedByUserCode(SourceLocation start) const {
+    const SourceLocation includer = sources_.getIncludeLoc(sources_.getFileID(start));
+    return includer.isValid() && !sources_.isInSystemHeader(includer);
+  }
 
   RecordedPlace Place(SourceLocation at) const {
     if (at.isInvalid()) return {};

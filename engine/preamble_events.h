@@ -83,8 +83,8 @@ struct PreambleEvents {
 
 /// Callbacks that append the events of a preamble's compile to `events`,
 /// from the main file's first line on (the predefined buffer is the run's
-/// own). Events inside system headers are left out, except entering,
-/// leaving and including files.
+/// own). Events inside system headers are left out: the checks see user code
+/// enter a system header and come back.
 std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources, PreambleEvents& events);
 
 }  // namespace zoe

@@ -141,9 +141,10 @@ SourceLocation PreambleReplay::Translate(const RecordedPlace& place) const {
       return sources.getComposedLoc(sources.getMainFileID(), place.value);
     }
     case RecordedPlace::In::kPreamble: {
-      clang::ASTReader& reader = *compiler_.getASTReader();
-      return reader.TranslateSourceLocation(reader.getModuleManager().getPrimaryModule(),
-                                            SourceLocation::getFromRawEncoding(place.value));
+      const llvm::IntrusiveRefCntPtr<clang::ASTReader> reader = compiler_.getASTReader();
+      if (reader == nullptr) return {};
+      return reader->TranslateSourceLocation(reader->getModuleManager().getPrimaryModule(),
+                                             SourceLocation::getFromRawEncoding(place.value));
     }
   }
   return {};
