@@ -115,6 +115,22 @@ class EventRecorder final : public clang::PPCallbacks {
     if (Watched(at)) AddNamed(Kind::kIfndef, at, name, definition);
   }
 
+  void Elifdef(SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) override {
+    if (Watched(at)) AddNamed(Kind::kElifdef, at, name, definition).flag = true;
+  }
+
+  void Elifdef(SourceLocation at, clang::SourceRange condition, SourceLocation ifAt) override {
+    if (Watched(at)) AddRanged(Kind::kElifdef, at, condition).other = Place(ifAt);
+  }
+
+  void Elifndef(SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) override {
+    if (Watched(at)) AddNamed(Kind::kElifndef, at, name, definition).flag = true;
+  }
+
+  void Elifndef(SourceLocation at, clang::SourceRange condition, SourceLocation ifAt) override {
+    if (Watched(at)) AddRanged(Kind::kElifndef, at, condition).other = Place(ifAt);
+  }
+
   void Else(SourceLocation at, SourceLocation ifAt) override {
     if (Watched(at)) Add(Kind::kElse, at).other = Place(ifAt);
   }
@@ -177,10 +193,12 @@ class EventRecorder final : public clang::PPCallbacks {
     return event;
   }
 
-  void AddNamed(Kind kind, SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) {
+  RecordedEvent& AddNamed(Kind kind, SourceLocation at, const clang::Token& name,
+                          const clang::MacroDefinition& definition) {
     RecordedEvent& event = Add(kind, at);
     event.name = Record(name);
     event.other = DefinitionPlace(definition);
+    return event;
   }
 
   const clang::SourceManager& sources_;

@@ -54,6 +54,8 @@ struct RecordedEvent {
     kElif,
     kIfdef,
     kIfndef,
+    kElifdef,   ///< with `flag`: the macro name was read; else the range was skipped
+    kElifndef,  ///< as kElifdef
     kElse,
     kEndif,
     kSourceRangeSkipped,
@@ -73,7 +75,7 @@ struct RecordedEvent {
   std::string relativePath;
   int value = 0;  ///< a reason, condition value or pragma introducer
   int fileType = 0;
-  bool flag = false;  ///< angled include; varargs elided
+  bool flag = false;  ///< angled include; varargs elided; #elifdef evaluated
   std::vector<std::vector<RecordedToken>> arguments;  ///< a macro expansion's arguments
 };
 

@@ -81,6 +81,14 @@ void PreambleReplay::Replay(const RecordedEvent& event) {
     case Kind::kDefined:
     case Kind::kIfdef:
     case Kind::kIfndef: ReplayMacroEvent(event); return;
+    case Kind::kElifdef:
+    case Kind::kElifndef:
+      if (event.flag) {
+        ReplayMacroEvent(event);
+      } else {
+        ReplaySkippedElifdef(event);
+      }
+      return;
     default: ReplayConditional(event); return;
   }
 }
@@ -112,7 +120,18 @@ void PreambleReplay::ReplayMacroEvent(const RecordedEvent& event) {
     case Kind::kDefined: target_->Defined(name, definition, TranslateRange(event)); return;
     case Kind::kIfdef: target_->Ifdef(Translate(event.at), name, definition); return;
     case Kind::kIfndef: target_->Ifndef(Translate(event.at), name, definition); return;
+    case Kind::kElifdef: target_->Elifdef(Translate(event.at), name, definition); return;
+    case Kind::kElifndef: target_->Elifndef(Translate(event.at), name, definition); return;
     default: return;
+  }
+}
+
+void PreambleReplay::ReplaySkippedElifdef(const RecordedEvent& event) {
+  const SourceLocation at = Translate(event.at);
+  if (event.kind == Kind::kElifdef) {
+    target_->Elifdef(at, TranslateRange(event), Translate(event.other));
+  } else {
+    target_->Elifndef(at, TranslateRange(event), Translate(event.other));
   }
 }
 

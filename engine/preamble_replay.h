@@ -38,6 +38,7 @@ class PreambleReplay final : public clang::PPCallbacks {
   void Replay(const RecordedEvent& event);
   void ReplayMacroEvent(const RecordedEvent& event);
   void ReplayConditional(const RecordedEvent& event);
+  void ReplaySkippedElifdef(const RecordedEvent& event);
 
   clang::SourceLocation Translate(const RecordedPlace& place) const;
   /// Where the loaded preamble holds `place`: its own copy of the main

@@ -302,6 +302,22 @@ constexpr const char* kConditionalPreamble = R"(#include "defs.h"
 #endif
 )";
 
+constexpr const char* kElifdefPreamble = R"(#include "defs.h"
+#ifdef DEFS_ONCE
+#define FIRST 1
+#elifdef OTHER
+#include <map>
+#elifndef DEFS_ONCE
+#endif
+#ifndef DEFS_ONCE
+#elifdef DEFS_ONCE
+#define SECOND 2
+#include <vector>
+#elifndef DEFS_ONCE
+#endif
+#include <string>
+)";
+
 constexpr const char* kConditionalBody = R"(int Pick(int i) {
   if (i > 0) {
     return 1;
@@ -351,6 +367,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {{"readability-identifier-naming.MacroDefinitionCase", "UPPER_CASE"}},
                    false,
                    {"-include", "defs.h"}},
+        ReplayCase{"Elifdef",
+                   "-*,readability-redundant-preprocessor,readability-avoid-unconditional-preprocessor-if,"
+                   "modernize-macro-to-enum",
+                   kConditionalHeader,
+                   kElifdefPreamble,
+                   kConditionalBody,
+                   {},
+                   true,
+                   {"-std=c++23"}},
         ReplayCase{"OtherGroups",
                    "-*,misc-*,-misc-include-cleaner,llvm-*,cppcoreguidelines-*,portability-*,google-*,cert-*,hicpp-*",
                    kMacroHeader, std::string(kMacroPreamble) + kIncludePreamble + kConditionalPreamble,
