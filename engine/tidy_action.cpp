@@ -89,10 +89,16 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
     consumers.push_back(checks_.createASTConsumer(compiler, file));
     const bool watched = preprocessor.getPPCallbacks() != before;
     watchedPreprocessor_ = watched;
-    if (watched && replay != nullptr) replay->SetTarget(preprocessor.getPPCallbacks());
+    if (watched && replay != nullptr) {
+      replay->SetTarget(preprocessor.getPPCallbacks());
+      replay_ = replay;
+    }
     return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_, systemPreamble_,
                                           createOnly_ || (watched && preambleLoaded_ && replay == nullptr));
   }
+
+  /// The events shown to the checks; the preprocessor owns it.
+  const PreambleReplay* Replay() const { return replay_; }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
@@ -103,6 +109,7 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
   bool systemPreamble_;
   bool createOnly_;
   std::optional<bool>& watchedPreprocessor_;
+  const PreambleReplay* replay_ = nullptr;
 };
 
 }  // namespace
@@ -129,6 +136,7 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*compilerFiles);
   const bool succeeded = compiler.ExecuteAction(*action);
+  replayFellShort_ = action->Replay() != nullptr && action->Replay()->Missed() != 0;
   compilerFiles->clearStatCache();
   files->clearStatCache();
   return succeeded;
