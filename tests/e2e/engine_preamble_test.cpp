@@ -381,19 +381,24 @@ INSTANTIATE_TEST_SUITE_P(
                    kMacroHeader, std::string(kMacroPreamble) + kIncludePreamble + kConditionalPreamble,
                    std::string(kMacroBody) + kInserterBody}));
 
-// Threads that inspect the same file and another one at once share the store:
+// Threads that inspect the same file (with checks that watch the preprocessor
+// or not) and another one at once share the store:
 // every run gives the sequential results.
 TEST(EnginePreambleStore, RunsOnSeveralThreadsShareItAndGiveTheSequentialResults) {
   TempDir folder;
   folder.Write("shapes.h", kHeader);
   const std::string checks = "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements";
+  // The third request shows the first file's preamble events to checks that
+  // watch the preprocessor.
+  const auto first = folder.Write("first.cpp", Text(kIncludes, kBody));
   const std::vector<EngineRequest> requests = {
-      FileRequest(folder.Write("first.cpp", Text(kIncludes, kBody)), checks),
-      FileRequest(folder.Write("second.cpp", Text("#include <map>\n" + std::string(kIncludes), kEdited)), checks)};
+      FileRequest(first, checks),
+      FileRequest(folder.Write("second.cpp", Text("#include <map>\n" + std::string(kIncludes), kEdited)), checks),
+      FileRequest(first, checks + ",bugprone-macro-parentheses,readability-duplicate-include,modernize-make-unique")};
   std::vector<std::string> sequential;
   for (const EngineRequest& request : requests)
     sequential.push_back(WithoutRunLog(RunEngine(RealEngine(), request).diagnostics));
-  const std::vector<size_t> threadFiles = {0, 0, 1};
+  const std::vector<size_t> threadFiles = {0, 0, 1, 2};
   std::vector<std::vector<std::string>> concurrent(threadFiles.size());
   std::vector<std::thread> threads;
   for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
