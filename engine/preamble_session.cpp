@@ -11,12 +11,14 @@
 #include <clang/Frontend/CompilerInvocation.h>
 #include <clang/Frontend/PrecompiledPreamble.h>
 #include <clang/Lex/PPCallbacks.h>
+#include <clang/Lex/PreprocessorOptions.h>
 #include <llvm/Support/Format.h>
 #include <llvm/Support/MemoryBuffer.h>
 #include <llvm/Support/VirtualFileSystem.h>
 #include <llvm/Support/raw_ostream.h>
 #include <llvm/Support/xxhash.h>
 
+#include "preamble_events.h"
 #include "preamble_store.h"
 
 namespace zoe {
@@ -58,7 +60,7 @@ class UserHeaderWatch final : public clang::PPCallbacks {
 };
 
 /// Records the text of every file the preamble's compiler read, as it read
-/// it, and whether any of them is a user header.
+/// it, whether any of them is a user header, and the preprocessor's events.
 class FileRecorder final : public clang::PreambleCallbacks {
  public:
   explicit FileRecorder(llvm::vfs::FileSystem& files) : files_(files) {}
@@ -66,7 +68,8 @@ class FileRecorder final : public clang::PreambleCallbacks {
   void BeforeExecute(clang::CompilerInstance& compiler) override { sources_ = &compiler.getSourceManager(); }
 
   std::unique_ptr<clang::PPCallbacks> createPPCallbacks() override {
-    return std::make_unique<UserHeaderWatch>(*sources_, userHeaders_);
+    return std::make_unique<clang::PPChainedCallbacks>(std::make_unique<UserHeaderWatch>(*sources_, userHeaders_),
+                                                       RecordPreambleEvents(*sources_, *events_));
   }
 
   void AfterExecute(clang::CompilerInstance& compiler) override {
@@ -87,13 +90,23 @@ class FileRecorder final : public clang::PreambleCallbacks {
 
   FileHashes Take() { return std::move(hashes_); }
   bool UserHeaders() const { return userHeaders_; }
+  std::shared_ptr<const PreambleEvents> Events() const { return events_; }
 
  private:
   llvm::vfs::FileSystem& files_;
   const clang::SourceManager* sources_ = nullptr;
   FileHashes hashes_;
   bool userHeaders_ = false;
+  std::shared_ptr<PreambleEvents> events_ = std::make_shared<PreambleEvents>();
 };
+
+/// True when the preamble's compile reported a warning or an error. The
+/// engine's own flags count too: an include that is not found is a fatal
+/// error that the engine records without the consumer's counts showing it.
+bool GaveDiagnostics(const clang::DiagnosticsEngine& engine, const clang::DiagnosticConsumer& consumer) {
+  return engine.hasErrorOccurred() || engine.getNumWarnings() != 0 || consumer.getNumErrors() != 0 ||
+         consumer.getNumWarnings() != 0;
+}
 
 /// True when `stored` was built for this command line and region and its
 /// files are unchanged.
@@ -113,6 +126,10 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
     clang::CompilerInvocation& invocation, clang::FileManager& files,
     std::shared_ptr<clang::PCHContainerOperations> pchOperations) {
   llvm::IntrusiveRefCntPtr<clang::FileManager> unchanged(&files);
+  const clang::PreprocessorOptions& preprocessor = invocation.getPreprocessorOpts();
+  if (checksWatchPreprocessor_ && !(preprocessor.Includes.empty() && preprocessor.MacroIncludes.empty())) {
+    return unchanged;
+  }
   outcome_ = PreambleOutcome::kNone;
   const auto& inputs = invocation.getFrontendOpts().Inputs;
   if (store_.Capacity() == 0 || inputs.size() != 1 || !inputs[0].isFile()) return unchanged;
@@ -161,13 +178,16 @@ std::shared_ptr<const StoredPreamble> PreambleSession::Build(
   FileHashes hashes = recorder.Take();
   if (!built && hashes.empty()) return nullptr;
   auto fresh = std::make_shared<StoredPreamble>();
-  if (built && counted.getNumWarnings() == 0 && counted.getNumErrors() == 0) fresh->preamble.emplace(std::move(*built));
+  if (built && !GaveDiagnostics(*diagnostics, counted)) fresh->preamble.emplace(std::move(*built));
   fresh->commandKey = commandKey_;
   fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
   fresh->fileHashes = std::move(hashes);
   fresh->userHeaders = recorder.UserHeaders();
+  fresh->events = recorder.Events();
   return fresh;
 }
+
+std::shared_ptr<const PreambleEvents> PreambleSession::Events() const { return Used() ? held_->events : nullptr; }
 
 bool PreambleSession::LoadsOnlySystemHeaders() const { return Used() && !held_->userHeaders; }
 

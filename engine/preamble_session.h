@@ -6,6 +6,7 @@
 // preamble whose files gave compiler diagnostics is never used (they would not
 // be reported again): its files are compiled as usual, and the store
 // remembers that until they change, so that it is not built again each run.
+// The preprocessor's events while it is compiled are kept with it.
 #pragma once
 
 #include <memory>
@@ -30,6 +31,7 @@ class FileSystem;
 
 namespace zoe {
 
+struct PreambleEvents;
 struct StoredPreamble;
 class PreambleStore;
 
@@ -50,6 +52,12 @@ class PreambleSession {
   PreambleSession(const PreambleSession&) = delete;
   PreambleSession& operator=(const PreambleSession&) = delete;
 
+  /// Tells that the run's checks watch the preprocessor. They are shown the
+  /// events of the main file's preamble but not those of forced includes
+  /// (-include, -imacros), which the preamble also holds: a command line with
+  /// forced includes then gets no preamble.
+  void SetChecksWatchPreprocessor(bool watch) { checksWatchPreprocessor_ = watch; }
+
   /// Sets `invocation` up to load the main file's preamble and answers the
   /// file manager the compiler then uses (`files` itself when none is used).
   /// The session must outlive the compiler.
@@ -60,6 +68,9 @@ class PreambleSession {
   /// True when the compiler loads a preamble of system headers only: the
   /// checks need not read its declarations.
   bool LoadsOnlySystemHeaders() const;
+  /// What the preprocessor did while the loaded preamble was compiled; null
+  /// when none is loaded.
+  std::shared_ptr<const PreambleEvents> Events() const;
   /// True when the compiler loads a preamble.
   bool Used() const {
     return outcome_ == PreambleOutcome::kReused || outcome_ == PreambleOutcome::kBuilt ||
@@ -77,6 +88,7 @@ class PreambleSession {
   PreambleStore& store_;
   std::string commandKey_;
   PreambleOutcome outcome_ = PreambleOutcome::kNotAsked;
+  bool checksWatchPreprocessor_ = false;
   std::shared_ptr<const StoredPreamble> held_;
   std::unique_ptr<llvm::MemoryBuffer> mainText_;
 };

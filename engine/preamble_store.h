@@ -19,6 +19,8 @@
 
 #include <clang/Frontend/PrecompiledPreamble.h>
 
+#include "preamble_events.h"
+
 namespace zoe {
 
 /// A preamble and what decides whether it still fits a run.
@@ -34,6 +36,8 @@ struct StoredPreamble {
   std::vector<std::pair<std::string, uint64_t>> fileHashes;
   /// Whether it includes headers outside the system folders.
   bool userHeaders = true;
+  /// What the preprocessor did while it was compiled.
+  std::shared_ptr<const PreambleEvents> events;
 };
 
 /// How much the store holds.

@@ -1,13 +1,15 @@
 // Which check configurations watch the preprocessor. A check that registers
 // preprocessor callbacks would miss the includes and macros of a precompiled
-// preamble, since loading one replays none of them: such configurations are
-// compiled without a preamble. Whether a configuration registers callbacks is
-// found once (by creating its checks for an empty file) and kept for the
-// process.
+// preamble, since loading one skips them: such checks are shown the events
+// recorded while the preamble was compiled, and the few whose results still
+// differ then are compiled without a preamble. Whether a configuration
+// registers callbacks is found once (by creating its checks for an empty file)
+// and kept for the process.
 #pragma once
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zoe {
 
@@ -17,5 +19,9 @@ std::optional<bool> ChecksWatchPreprocessor(const std::string& signature);
 
 /// Records what a run of `signature` showed.
 void LearnChecksWatchPreprocessor(const std::string& signature, bool watches);
+
+/// True when every one of `checkNames` that watches the preprocessor gives
+/// the same results from the preamble's recorded events.
+bool ReplayServesChecks(const std::vector<std::string>& checkNames);
 
 }  // namespace zoe

@@ -15,6 +15,7 @@
 
 #include "check_hooks.h"
 #include "customised_run.h"
+#include "preamble_replay.h"
 #include "traversal_scope.h"
 
 namespace zoe {
@@ -64,32 +65,51 @@ class HookedChecks final : public clang::MultiplexConsumer {
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
   TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit, bool preambleLoaded,
-                     bool systemPreamble, bool createOnly, std::optional<bool>& watchedPreprocessor)
+                     std::shared_ptr<const PreambleEvents> preambleEvents, bool systemPreamble, bool createOnly,
+                     std::optional<bool>& watchedPreprocessor)
       : checks_(checks),
         wholeUnit_(wholeUnit),
         preambleLoaded_(preambleLoaded),
+        preambleEvents_(std::move(preambleEvents)),
         systemPreamble_(systemPreamble),
         createOnly_(createOnly),
         watchedPreprocessor_(watchedPreprocessor) {}
 
   std::unique_ptr<clang::ASTConsumer> CreateASTConsumer(clang::CompilerInstance& compiler,
                                                         llvm::StringRef file) override {
-    const clang::PPCallbacks* before = compiler.getPreprocessor().getPPCallbacks();
+    clang::Preprocessor& preprocessor = compiler.getPreprocessor();
+    PreambleReplay* replay = nullptr;
+    if (preambleEvents_ != nullptr) {
+      auto owned = std::make_unique<PreambleReplay>(preambleEvents_, compiler);
+      replay = owned.get();
+      preprocessor.addPPCallbacks(std::move(owned));
+    }
+    const clang::PPCallbacks* before = preprocessor.getPPCallbacks();
     std::vector<std::unique_ptr<clang::ASTConsumer>> consumers;
     consumers.push_back(checks_.createASTConsumer(compiler, file));
-    const bool watched = compiler.getPreprocessor().getPPCallbacks() != before;
+    const bool watched = preprocessor.getPPCallbacks() != before;
     watchedPreprocessor_ = watched;
+    if (watched && replay != nullptr) {
+      replay->SetTarget(preprocessor.getPPCallbacks());
+      replay_ = replay;
+    }
     return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_, systemPreamble_,
-                                          createOnly_ || (watched && preambleLoaded_));
+                                          createOnly_ || (watched && preambleLoaded_ && replay == nullptr));
   }
+
+  /// The events shown to the checks; the preprocessor owns it.
+  const PreambleReplay* Replay() const { return replay_; }
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   bool wholeUnit_;
   bool preambleLoaded_;
+  /// Shown to the checks that watch the preprocessor when a preamble is loaded.
+  std::shared_ptr<const PreambleEvents> preambleEvents_;
   bool systemPreamble_;
   bool createOnly_;
   std::optional<bool>& watchedPreprocessor_;
+  const PreambleReplay* replay_ = nullptr;
 };
 
 }  // namespace
@@ -109,13 +129,14 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   compiler.setVerboseOutputStream(summary_);
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
-  auto action = std::make_unique<TidyFrontendAction>(checks_, wholeUnit_, preambleLoaded,
-                                                     preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(),
-                                                     createOnly_, watchedPreprocessor_);
+  auto action = std::make_unique<TidyFrontendAction>(
+      checks_, wholeUnit_, preambleLoaded, preambleLoaded ? preamble_->Events() : nullptr,
+      preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(), createOnly_, watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;
   compiler.createSourceManager(*compilerFiles);
   const bool succeeded = compiler.ExecuteAction(*action);
+  replayFellShort_ = action->Replay() != nullptr && action->Replay()->Missed() != 0;
   compilerFiles->clearStatCache();
   files->clearStatCache();
   return succeeded;

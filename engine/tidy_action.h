@@ -53,6 +53,10 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   /// run: the run must be repeated without the preamble.
   std::optional<bool> ChecksWatchedPreprocessor() const { return watchedPreprocessor_; }
 
+  /// True when some of the preamble's events could not be shown to the
+  /// checks: the run must be repeated without the preamble.
+  bool ReplayFellShort() const { return replayFellShort_; }
+
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& summary_;
@@ -61,6 +65,7 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   PreambleSession* preamble_;
   bool createOnly_;
   std::optional<bool> watchedPreprocessor_;
+  bool replayFellShort_ = false;
 };
 
 }  // namespace zoe

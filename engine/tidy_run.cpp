@@ -209,14 +209,16 @@ class TidyRun {
         watches = CreatedChecksWatchPreprocessor(checks, commandLine, collected);
         LearnChecksWatchPreprocessor(signature, *watches);
       }
-      mayUsePreamble = !*watches;
+      mayUsePreamble = !*watches || ReplayServesChecks(checkNames);
+      preamble.SetChecksWatchPreprocessor(*watches);
     }
     std::string summary;
     std::optional<bool> watched =
         CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr, collected, summary);
-    if (watched == true && preamble.Used()) {
-      // The checks watch the preprocessor after all: what the abandoned
-      // compile reported is left out and the file compiled as usual.
+    if (watched == true && preamble.Used() && (preamble.Events() == nullptr || replayFellShort_)) {
+      // The checks watch the preprocessor after all and were not shown all
+      // of the preamble's events: what the abandoned compile reported is
+      // left out and the file compiled as usual.
       collected.take();
       summary.clear();
       watched = CompileOnce(context, checks, commandLine, nullptr, collected, summary);
@@ -274,6 +276,7 @@ class TidyRun {
                                               std::make_shared<clang::PCHContainerOperations>());
     invocation.setDiagnosticConsumer(&collected);
     compiled_ = invocation.run();
+    replayFellShort_ = action.ReplayFellShort();
     return action.ChecksWatchedPreprocessor();
   }
 
@@ -307,6 +310,9 @@ class TidyRun {
   /// Set when the compiler proper starts; from then on the provider serves.
   bool compilerStarted_ = false;
   bool compiled_ = false;
+  /// Set when the last compile could not show the checks all of the
+  /// preamble's events.
+  bool replayFellShort_ = false;
   llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> files_;
 };
 

@@ -62,10 +62,6 @@ void ReadMessages(const std::shared_ptr<Inbox>& inbox) {
 // the request it names while that request still waits or runs. The reader is
 // left blocked on the input after exit; the process ends it.
 int RunLsp(const Options& options) {
-  // A loaded preamble loses the error of a forced include that is missing
-  // (the run then shows nothing), so the server builds every run in full
-  // unless ZOCI_PREAMBLES asks for the store.
-  setenv("ZOCI_PREAMBLES", "0", /*overwrite=*/0);
   UseBinaryStreams();
   MessageWriter writer;
   EngineInspections inspections;
