@@ -25,7 +25,9 @@ class EventRecorder final : public clang::PPCallbacks {
       started_ = reason == ExitFile && sources_.getFileID(at) == sources_.getMainFileID();
       return;
     }
-    if (sources_.isInSystemHeader(at) && !(reason == EnterFile && IncludedByUserCode(at))) return;
+    // Inside system headers only user code's entering one is kept.
+    const bool entersFromUserCode = reason == EnterFile && IncludedByUserCode(at);
+    if (sources_.isInSystemHeader(at) && !entersFromUserCode) return;
     RecordedEvent& event = Add(Kind::kFileChanged, at);
     event.value = reason;
     event.fileType = fileType;
