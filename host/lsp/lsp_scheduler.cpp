@@ -31,7 +31,7 @@ std::string InspectionScheduler::Start(const Options& options) {
   return {};
 }
 
-void InspectionScheduler::Opened(const std::string& uri) { Schedule(uri, Clock::now()); }
+void InspectionScheduler::Opened(const std::string& uri) { Schedule(uri, Due{Clock::now(), false}); }
 
 void InspectionScheduler::Changed(const std::string& uri) {
   Clock::duration wait;
@@ -39,10 +39,10 @@ void InspectionScheduler::Changed(const std::string& uri) {
     const std::lock_guard<std::mutex> lock(mutex_);
     wait = debounce_.Wait();
   }
-  Schedule(uri, Clock::now() + wait);
+  Schedule(uri, Due{Clock::now() + wait, true});
 }
 
-void InspectionScheduler::Schedule(const std::string& uri, Clock::time_point due) {
+void InspectionScheduler::Schedule(const std::string& uri, Due due) {
   std::shared_ptr<ParserSwitch> stale;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -85,14 +85,17 @@ void InspectionScheduler::Work() {
       wake_.wait(lock);
       continue;
     }
-    const auto next =
-        std::min_element(due_.begin(), due_.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
-    if (const Clock::time_point deadline = next->second; deadline > Clock::now()) {
+    const auto next = std::min_element(due_.begin(), due_.end(),
+                                       [](const auto& a, const auto& b) { return a.second.at < b.second.at; });
+    if (const Clock::time_point deadline = next->second.at; deadline > Clock::now()) {
       // A copy: a close may erase the entry while the lock is released.
       wake_.wait_until(lock, deadline);
       continue;
     }
     const std::string uri = next->first;
+    // A document's first run also builds what its later runs reuse: only
+    // runs after a change tell how long the next one will take.
+    const bool afterChange = next->second.afterChange;
     const auto parserSwitch = std::make_shared<ParserSwitch>();
     runningUri_ = uri;
     runningSwitch_ = parserSwitch;
@@ -102,7 +105,7 @@ void InspectionScheduler::Work() {
     const bool completed = Run(uri, parserSwitch);
     const Clock::duration took = Clock::now() - started;
     lock.lock();
-    if (completed) debounce_.Ran(took);
+    if (completed && afterChange) debounce_.Ran(took);
     runningUri_.clear();
     runningSwitch_.reset();
   }

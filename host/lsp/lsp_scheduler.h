@@ -45,8 +45,14 @@ class InspectionScheduler : public LspBackend {
   std::vector<TextEdit> FinalFix(int32_t token) override;
 
  private:
+  /// When a waiting document is due, and whether a change (not an open) put it there.
+  struct Due {
+    Clock::time_point at;
+    bool afterChange = false;
+  };
+
   /// Inspects `uri` at `due`, switching off a run of it under way.
-  void Schedule(const std::string& uri, Clock::time_point due);
+  void Schedule(const std::string& uri, Due due);
   void Work();
   /// Runs `uri` when it is still open; false when the run was switched off.
   bool Run(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch);
@@ -62,7 +68,7 @@ class InspectionScheduler : public LspBackend {
   std::mutex mutex_;
   std::condition_variable wake_;
   Debounce debounce_;
-  std::map<std::string, Clock::time_point> due_;  ///< documents waiting, by URI
+  std::map<std::string, Due> due_;  ///< documents waiting, by URI
   std::string runningUri_;
   std::shared_ptr<ParserSwitch> runningSwitch_;
   bool stopping_ = false;

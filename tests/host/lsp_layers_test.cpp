@@ -265,6 +265,25 @@ TEST_F(LspSchedulerTest, CallbacksRunWithoutTheSchedulersLockAndProblemsShowOnce
   EXPECT_EQ(std::count(events.begin(), events.end(), "publish a 1 (1)"), 3) << testing::PrintToString(events);
 }
 
+TEST(LspSchedulerWait, OnlyRunsAfterAChangeSetIt) {
+  ScriptedServer server;
+  ScriptedInspections inspections;
+  // Any run that counted would make the next wait an hour.
+  InspectionScheduler scheduler(inspections,
+                                Debounce(Debounce::Policy{milliseconds(0), std::chrono::hours(1), 1e9, 8}));
+  scheduler.Attach(server);
+  ASSERT_EQ(scheduler.Start(Options{}), "");
+  server.SetVersion("a", 1);
+  server.SetVersion("b", 1);
+  scheduler.Opened("a");  // an opening run also builds what later runs reuse
+  server.Await(2);
+  scheduler.Opened("b");  // runs once the worker is done with "a"
+  server.Await(4);
+  server.SetVersion("a", 2);
+  scheduler.Changed("a");
+  EXPECT_EQ(server.Await(6).back(), "publish a 2 (1)");
+}
+
 class LspSchedulerLongWaitTest : public LspSchedulerTest {
  protected:
   LspSchedulerLongWaitTest() : LspSchedulerTest(std::chrono::hours(1)) {}
