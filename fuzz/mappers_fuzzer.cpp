@@ -101,7 +101,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   CheckWholeText(from8);
 
   auto utf16 = std::make_shared<const std::u16string>(Native::Utf16LeUnits(utf8->data(), utf8->size()));
-  const Native::UtfIndexMapper16_to_8 from16(utf16, size > 0 && data[0] % 2 == 1);
+  const Native::LeadingBom bom = size > 0 && data[0] % 2 == 1 ? Native::LeadingBom::skip : Native::LeadingBom::keep;
+  const Native::UtfIndexMapper16_to_8 from16(utf16, bom);
   CheckTables(from16);
   FUZZ_CHECK(from16.Utf16LineStarts() == LineStartsByTheRules(from16.Utf16View()));
   CheckRanges(from16, data, size, true);
