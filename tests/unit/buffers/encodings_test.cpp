@@ -40,6 +40,7 @@ TEST(DetectEncoding, EachRuleInItsOrder) {
       {"abc\xE2\x82", Encoding::UTF8_NOBOM},  // cut off after a continuation
       {"\xED\xA0\x80", Encoding::UTF8_NOBOM},  // surrogates are not checked
       {"ab\xC0\x80", Encoding::ANSI},
+      {"ab\xF4\x8F\xBF\xBF", Encoding::UTF8_NOBOM},  // U+10FFFF, the highest lead
       {"ab\xF5\x80\x80\x80", Encoding::ANSI},
       {"\xC3(x", Encoding::ANSI},  // a lead without its continuation
       // UTF-16 line breaks need one byte order only; both orders and a few NULs end as binary
