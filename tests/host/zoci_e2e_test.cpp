@@ -302,9 +302,14 @@ TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {
   const ZociRun run =
       Run({"inspect", "--format=sarif", Sample("utf16le"), Sample("cp1252"), "project/src/main.cpp", "missing.cpp"});
   dir_.Write("out.sarif", run.out);
-  const ZociRun validation = Shell(multitool, {"validate", "out.sarif"});
-  ASSERT_EQ(validation.exitCode, 0) << validation.err;
+  // Exit code 1 means the validator itself failed to run (it exits 0 on an
+  // invalid log); it has done so once under a loaded CI machine, so it gets
+  // three tries and its whole output is shown.
+  ZociRun validation;
+  for (int attempt = 0; attempt < 3 && (attempt == 0 || validation.exitCode != 0); ++attempt)
+    validation = Shell(multitool, {"validate", "--threads", "1", "out.sarif"});
   const std::string findings = validation.out + validation.err;
+  ASSERT_EQ(validation.exitCode, 0) << findings;
   EXPECT_NE(findings.find("1 files scanned"), std::string::npos) << findings;
   EXPECT_EQ(findings.find(": error "), std::string::npos) << findings;  // the tool exits 0 even then
   EXPECT_EQ(findings.find(": warning "), std::string::npos) << findings;
