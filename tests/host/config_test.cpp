@@ -10,19 +10,23 @@
 namespace zoci {
 namespace {
 
+using Strings = std::vector<std::string>;
+
 TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
+  const std::tuple<std::string, std::string, std::map<std::string, std::string>> cases[] = {
+      {"---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
+       "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
+       "-*,modernize-*",
+       {{"a.B", "2"}, {"c.D", "x y"}}},
+      {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n", "-*,bugprone-*", {{"a.B", "3"}}},
+  };
   std::string error;
-  auto list = ParseTidyConfig(
-      "---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
-      "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
-      error);
-  ASSERT_TRUE(list) << error;
-  EXPECT_EQ(list->checks, "-*,modernize-*");
-  EXPECT_EQ(list->checkOptions, (std::map<std::string, std::string>{{"a.B", "2"}, {"c.D", "x y"}}));
-  auto map = ParseTidyConfig("Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n", error);
-  ASSERT_TRUE(map) << error;
-  EXPECT_EQ(map->checks, "-*,bugprone-*");
-  EXPECT_EQ(map->checkOptions.at("a.B"), "3");
+  for (const auto& [text, checks, options] : cases) {
+    const auto config = ParseTidyConfig(text, error);
+    ASSERT_TRUE(config) << error;
+    EXPECT_EQ(config->checks, checks);
+    EXPECT_EQ(config->checkOptions, options);
+  }
   EXPECT_FALSE(ParseTidyConfig("Checks '-*'\n", error));
   EXPECT_NE(error.find("line 1"), std::string::npos);
 }
@@ -41,16 +45,14 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
   ASSERT_TRUE(database) << error;
   const auto a = database->FlagsOf(dir.Path() / "src/../src/a.cpp");
   ASSERT_TRUE(a);
-  EXPECT_EQ(a->includeFolders, (std::vector<std::string>{root + "/inc"}));
-  EXPECT_EQ(a->systemFolders, (std::vector<std::string>{"/sys"}));
-  EXPECT_EQ(a->defines, (std::vector<std::string>{"X=1"}));
-  EXPECT_EQ(a->forcedIncludes, (std::vector<std::string>{root + "/pre.h"}));
-  InspectionSettings settings;
-  ApplyCompileFlags(*a, settings);
-  EXPECT_EQ(settings.languageStandard, 20);
+  EXPECT_EQ(a->includeFolders, Strings{root + "/inc"});
+  EXPECT_EQ(a->systemFolders, Strings{"/sys"});
+  EXPECT_EQ(a->defines, Strings{"X=1"});
+  EXPECT_EQ(a->forcedIncludes, Strings{root + "/pre.h"});
+  EXPECT_EQ(a->standard, "c++20");
   const auto b = database->FlagsOf(dir.Path() / "b.c");
   ASSERT_TRUE(b);
-  EXPECT_EQ(b->defines, (std::vector<std::string>{"Y=a b"}));
+  EXPECT_EQ(b->defines, Strings{"Y=a b"});
   EXPECT_TRUE(b->compileAsC);
   EXPECT_FALSE(database->FlagsOf(dir.Path() / "c.cpp"));
   EXPECT_FALSE(CompileDatabase::Load(dir.Path() / "none", error));
@@ -58,14 +60,8 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
 }
 
 TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) {
-  struct Case {
-    std::string standard;
-    int32_t userStandard;
-    bool compileAsC;
-    int32_t expectedStandard;
-    std::vector<std::string> expectedArguments;
-  };
-  const Case cases[] = {
+  // The database's standard, zoci's --std, whether the file is C; the setting, and the arguments added.
+  const std::tuple<std::string, int32_t, bool, int32_t, Strings> cases[] = {
       {"c++20", 0, false, 20, {}},
       {"c++20", 17, false, 17, {}},  // zoci's --std wins
       {"gnu90", 0, true, 0, {"-std=gnu90"}},
@@ -73,25 +69,25 @@ TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) 
       {"c++98", 0, false, 0, {"-std=c++98"}},
       {"c++98", 17, false, 17, {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [standard, userStandard, compileAsC, expectedStandard, expectedArguments] : cases) {
     CompileFlags flags;
-    flags.standard = c.standard;
-    flags.compileAsC = c.compileAsC;
+    flags.standard = standard;
+    flags.compileAsC = compileAsC;
     InspectionSettings settings;
-    settings.languageStandard = c.userStandard;
+    settings.languageStandard = userStandard;
     ApplyCompileFlags(flags, settings);
-    EXPECT_EQ(settings.languageStandard, c.expectedStandard) << c.standard;
-    EXPECT_EQ(settings.additionalArguments, c.expectedArguments) << c.standard;
+    EXPECT_EQ(settings.languageStandard, expectedStandard) << standard;
+    EXPECT_EQ(settings.additionalArguments, expectedArguments) << standard;
   }
 }
 
 TEST(Glob, LastMatchingPatternDecides) {
-  EXPECT_TRUE(MatchesGlobList("modernize-*", "modernize-use-nullptr"));
-  EXPECT_FALSE(MatchesGlobList("modernize-*,-modernize-use-*", "modernize-use-nullptr"));
-  EXPECT_TRUE(MatchesGlobList("-*, bugprone-*", "bugprone-x"));
-  EXPECT_TRUE(MatchesGlobList("*", "anything"));
-  EXPECT_FALSE(MatchesGlobList("", "anything"));
-  EXPECT_TRUE(MatchesGlobList("*-use-*", "modernize-use-auto"));
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"modernize-*", "modernize-use-nullptr", true}, {"modernize-*,-modernize-use-*", "modernize-use-nullptr", false},
+      {"-*, bugprone-*", "bugprone-x", true},         {"", "anything", false},
+      {"*-use-*", "modernize-use-auto", true},
+  };
+  for (const auto& [globs, name, matches] : cases) EXPECT_EQ(MatchesGlobList(globs, name), matches) << globs;
 }
 
 }  // namespace

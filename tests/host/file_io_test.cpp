@@ -16,46 +16,34 @@ namespace {
 
 namespace fs = std::filesystem;
 
-void Overwrite(const fs::path& file, const std::string& bytes) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-/// Saves by another program landing just before the last look at the file.
-struct ConcurrentSave {
-  const char* name;
-  std::function<void(const fs::path& file)> save;
-  bool fileRemains;
-};
-
 TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
-  const ConcurrentSave saves[] = {
-      {"in place", [](const fs::path& file) { Overwrite(file, "saved"); }, true},
+  // Saves by another program landing just before the last look at the file; whether the file remains.
+  const std::tuple<const char*, std::function<void(const fs::path&)>, bool> saves[] = {
+      {"in place", [](const fs::path& file) { std::ofstream(file, std::ios::trunc) << "saved"; }, true},
       {"same content, new file",
        [](const fs::path& file) {
-         const fs::path other = file.string() + ".new";
-         Overwrite(other, "old");
-         fs::rename(other, file);
+         std::ofstream(file.string() + ".new") << "old";
+         fs::rename(file.string() + ".new", file);
        },
        true},
       {"deleted", [](const fs::path& file) { fs::remove(file); }, false},
   };
   for (const bool hardLinked : {false, true}) {  // a rename, or a write in place
-    for (const ConcurrentSave& save : saves) {
-      SCOPED_TRACE(std::string(save.name) + (hardLinked ? ", hard-linked" : ""));
+    for (const auto& [name, save, fileRemains] : saves) {
+      SCOPED_TRACE(std::string(name) + (hardLinked ? ", hard-linked" : ""));
       zotest::TempDir dir;
       const fs::path file = dir.Write("t.cpp", "old");
       if (hardLinked) fs::create_hard_link(file, dir.Path() / "other.cpp");
-      std::string before;
-      std::string error;
-      EXPECT_FALSE(ReplaceFileContent(file.string(), "new", "old", error, [&] {
-        save.save(file);
+      std::string before, error;
+      EXPECT_FALSE(ReplaceFileContent(file.string(), "new", "old", error, [&, &save = save] {
+        save(file);
         before = fs::exists(file) ? zotest::ReadBytes(file) : "";
       }));
       EXPECT_NE(error.find("changed on disk"), std::string::npos) << error;
-      EXPECT_EQ(fs::exists(file), save.fileRemains);
+      EXPECT_EQ(fs::exists(file), fileRemains);
       EXPECT_EQ(fs::exists(file) ? zotest::ReadBytes(file) : "", before);
       EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
-                (save.fileRemains ? 1 : 0) + (hardLinked ? 1 : 0));  // no temporary left
+                fileRemains + hardLinked);  // no temporary left
     }
   }
 }
