@@ -1,6 +1,7 @@
 // Choosing, applying and writing back fixes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "fix_conflicts.h"
@@ -21,20 +22,15 @@ Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   return diagnostic;
 }
 
-Report ReportWith(std::vector<Diagnostic> diagnostics) {
+Report ReportWith(std::vector<Diagnostic> diagnostics, const std::u16string& text = u"int* p = NULL; int* q = 0;\n") {
   Report report;
-  report.sources["a.cpp"] = HostText{u"int* p = NULL; int* q = 0;\n", FileEncoding::utf8, false, 0, {}};
+  report.sources["a.cpp"] = HostText{text, FileEncoding::utf8, false, 0, {}};
   report.files.push_back(InspectedFile{"a.cpp", false, {}, {}, std::move(diagnostics), {}});
   return report;
 }
 
 TEST(RefusedFixes, FollowClangTidysRulesForOverlaps) {
-  struct Case {
-    const char* what;
-    std::vector<std::vector<TextEdit>> fixes;
-    std::vector<bool> refused;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::vector<std::vector<TextEdit>>, std::vector<bool>> cases[] = {
       {"ranges that touch", {{{0, 3, ""}}, {{3, 2, "x"}}}, {false, false}},
       {"insertions where a range starts and ends", {{{2, 0, "a"}}, {{2, 4, ""}}, {{6, 0, "b"}}}, {false, false, false}},
       {"two insertions at one place", {{{2, 0, "a"}}, {{2, 0, "b"}}}, {false, false}},
@@ -47,11 +43,10 @@ TEST(RefusedFixes, FollowClangTidysRulesForOverlaps) {
        {{{0, 1, ""}, {5, 3, ""}}, {{7, 2, ""}}, {{20, 1, ""}}},
        {true, true, false}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::vector<const std::vector<TextEdit>*> fixes;
-    for (const auto& fix : c.fixes) fixes.push_back(&fix);
-    EXPECT_EQ(RefusedFixes(fixes), c.refused);
+  for (const auto& [what, fixes, refused] : cases) {
+    std::vector<const std::vector<TextEdit>*> pointers;
+    for (const auto& fix : fixes) pointers.push_back(&fix);
+    EXPECT_EQ(RefusedFixes(pointers), refused) << what;
   }
 }
 
@@ -67,9 +62,8 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
   Diagnostic crossingB = WithFix("b-check", {{1, 2, "U"}});
   Diagnostic inserted = WithFix("c-check", {{16, 0, " "}});  // where the next fix's range starts
   Diagnostic replaced = WithFix("d-check", {{16, 2, "{ }"}});
-  Report report = ReportWith({first, first, second, crossingA, crossingB, inserted, replaced});
-  report.sources.at("a.cpp").text = text;
-  const FixPlan plan = PlanFixes(report, "*");
+  const FixPlan plan =
+      PlanFixes(ReportWith({first, first, second, crossingA, crossingB, inserted, replaced}, text), "*");
   ASSERT_EQ(plan.skipped.size(), 2u);
   EXPECT_NE(plan.skipped[0].find("[a-check] skipped: it overlaps another fix"), std::string::npos);
   EXPECT_NE(plan.skipped[1].find("[b-check] skipped: it overlaps another fix"), std::string::npos);
@@ -86,12 +80,8 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
 }
 
 TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
-  struct Case {
-    std::vector<TextEdit> fix;
-    bool taken;
-  };
-  // In report order; the text is 27 units long.
-  const Case cases[] = {
+  // In report order, and whether each is taken; the text is 27 units long.
+  const std::pair<std::vector<TextEdit>, bool> cases[] = {
       {{{10, 4, "a"}}, true},
       {{{14, 2, "b"}}, true},                // starts where the first ends
       {{{12, 1, "c"}}, false},               // inside the first
@@ -107,20 +97,18 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
   };
   // Their own replacements are apart: only their final (cleaned-up) edits meet.
   std::vector<Diagnostic> diagnostics;
-  for (const Case& c : cases) {
-    diagnostics.push_back(WithFix("check", c.fix));
+  for (const auto& [fix, taken] : cases) {
+    diagnostics.push_back(WithFix("check", fix));
     diagnostics.back().ownFix = {{static_cast<uint32_t>(100 + 2 * diagnostics.size()), 1, "o"}};
   }
-  Report report = ReportWith(diagnostics);
-  const FixPlan plan = PlanFixes(report, "*");
+  const FixPlan plan = PlanFixes(ReportWith(diagnostics), "*");
   std::vector<uint32_t> offsets;
   for (const TextEdit& edit : plan.edits.at("a.cpp")) offsets.push_back(edit.offset);
   EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 9, 10, 14, 14, 16, 20}));
   EXPECT_EQ(plan.fixCount.at("a.cpp"), 6);
-  size_t skipped = 0;
-  for (const Case& c : cases) skipped += c.taken ? 0 : 1;
   EXPECT_TRUE(plan.skipped.empty());
-  EXPECT_EQ(plan.cleanupSkipped.at("a.cpp").size(), skipped);
+  EXPECT_EQ(plan.cleanupSkipped.at("a.cpp").size(),
+            std::count_if(std::begin(cases), std::end(cases), [](const auto& c) { return !c.second; }));
   EXPECT_EQ(plan.together.at("a.cpp").size(), std::size(cases));
 }
 
