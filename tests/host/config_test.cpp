@@ -1,9 +1,18 @@
-// Where settings come from besides flags: .clang-tidy files,
-// compile_commands.json, and check-name glob lists.
+// Where a run's settings and files come from: the command line, .clang-tidy
+// files, compile_commands.json, check-name glob lists, and the files a
+// project run takes (filters and shards).
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <regex>
+#include <set>
+#include <sstream>
 
 #include "compile_database.h"
 #include "glob.h"
+#include "options.h"
+#include "project_files.h"
 #include "support/temp_dir.h"
 #include "tidy_config.h"
 
@@ -88,6 +97,122 @@ TEST(Glob, LastMatchingPatternDecides) {
       {"*-use-*", "modernize-use-auto", true},
   };
   for (const auto& [globs, name, matches] : cases) EXPECT_EQ(MatchesGlobList(globs, name), matches) << globs;
+}
+
+Strings Words(const std::string& text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), {}};
+}
+
+Options Parse(const Strings& arguments) {
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  EXPECT_TRUE(parsed.options) << parsed.error;
+  return parsed.options.value_or(Options{});
+}
+
+TEST(CommandLine, ReadsEveryFlagJoinedToItsValueOrSeparate) {
+  const Options o = Parse(
+      Words("inspect -Iinc -I inc2 -isystem sys -DA=1 -D B -include pre.h --std=c++17 -m32 --x c --extra-arg=-Wall "
+            "--toolset v142 --ide-version=16.4 --skip-errors --no-keep-fixless --allow-headers --main-file-only "
+            "--no-utf8-detection --bomless-utf8 --ansi-code-page 932 --no-convert --header-ext .inc --option a.B=1 "
+            "--option=c.D=x=y --format sarif -j4 --only modernize-* a.c -- -odd.cpp"));
+  const InspectionSettings& s = o.settings;
+  EXPECT_EQ(s.includeFolders, (Strings{"inc", "inc2"}));
+  EXPECT_EQ(s.excludedFolders, Strings{"sys"});
+  EXPECT_EQ(s.defines, (Strings{"A=1", "B"}));
+  EXPECT_EQ(s.forcedIncludes, Strings{"pre.h"});
+  EXPECT_EQ(s.additionalArguments, Strings{"-Wall"});
+  EXPECT_EQ(s.headerExtensions, Strings{".inc"});
+  EXPECT_EQ(std::tie(s.languageStandard, s.platformToolset, s.ideVersion), std::make_tuple(17, "v142", "16.4"));
+  EXPECT_TRUE(!s.target64Bit && s.compileAsC && s.skipErrors && !s.keepFixlessDiagnostics && s.bomlessIsUtf8);
+  EXPECT_EQ(o.modeFlags, ModeFlags::allowHeaderFile | ModeFlags::mainFileOnly);
+  EXPECT_EQ(o.ansiCodePage, 932u);
+  EXPECT_FALSE(o.convertToUtf8);
+  EXPECT_EQ(o.checkOptions, (std::map<std::string, std::string>{{"a.B", "1"}, {"c.D", "x=y"}}));
+  EXPECT_EQ(o.format, OutputFormat::sarif);
+  EXPECT_EQ(o.jobs, 4u);
+  EXPECT_EQ(o.onlyChecks, "modernize-*");
+  EXPECT_EQ(o.files, (Strings{"a.c", "-odd.cpp"}));  // "--" ends the options
+}
+
+TEST(CommandLine, DefaultsSuitAToolRunByHand) {
+  const Options o = Parse({"inspect", "a.cpp"});
+  EXPECT_TRUE(o.settings.keepFixlessDiagnostics && o.settings.target64Bit && !o.fix && !o.checks);
+  EXPECT_EQ(o.modeFlags, ModeFlags::editorAutoDetectUtf8);
+  EXPECT_TRUE(Parse({"fix", "a.cpp"}).fix);
+  EXPECT_EQ(Parse({"inspect", "--help"}).command, Command::help);
+  EXPECT_EQ(*Parse({"inspect", "--stdin-buffer", "a.cpp"}).stdinBuffer, "a.cpp");  // needs no other file
+}
+
+TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
+  const std::pair<Strings, std::string> cases[] = {
+      {{}, "no command"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"inspect"}, "no input files"},
+      {{"inspect", "--bogus", "a.cpp"}, "unknown option '--bogus'"},
+      {{"inspect", "a.cpp", "--checks"}, "needs a value"},
+      {{"inspect", "--std=c++98", "a.cpp"}, "unknown --std"},
+      {{"inspect", "-j0", "a.cpp"}, "at least 1"},
+      {{"inspect", "--format=xml", "a.cpp"}, "unknown --format 'xml' (text, json, sarif)"},
+      {{"inspect", "--option", "novalue", "a.cpp"}, "NAME=VALUE"},
+      {{"inspect", "--fix=yes", "a.cpp"}, "takes no value"},
+  };
+  for (const auto& [arguments, error] : cases) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    EXPECT_FALSE(parsed.options) << error;
+    EXPECT_NE(parsed.error.find(error), std::string::npos) << parsed.error;
+  }
+}
+
+const std::vector<std::string> kFiles = {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "lib/d.c",   "test/e.cpp",
+                                         "src/f.cpp", "src/g.cpp", "lib/h.cpp", "test/i.cpp"};
+
+uintmax_t SizeOf(const std::string& file) {  // sizes from 900 down to 100, one file very large
+  if (file == "src/b.cpp") return 5000;
+  return 1000 - 100 * static_cast<uintmax_t>(std::find(kFiles.begin(), kFiles.end(), file) - kFiles.begin());
+}
+
+TEST(ProjectFiles, FiltersKeepTheDatabaseOrder) {
+  const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
+                                                                                    // include, exclude, kept
+      {"", "", kFiles},
+      {"^src/", "", {"src/a.cpp", "src/b.cpp", "src/f.cpp", "src/g.cpp"}},
+      {"", "test|\\.c$", {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "src/f.cpp", "src/g.cpp", "lib/h.cpp"}},
+      {"lib", "h\\.cpp", {"lib/c.cpp", "lib/d.c"}},
+      {"nothing", "", {}},
+  };
+  for (const auto& [include, exclude, kept] : cases)
+    EXPECT_EQ(SelectFiles(kFiles, FileFilter{include, exclude, {}}, SizeOf), kept) << include << " " << exclude;
+  EXPECT_THROW(SelectFiles(kFiles, FileFilter{"(", "", {}}, SizeOf), std::regex_error);
+}
+
+TEST(ProjectFiles, ShardsSplitEveryFileOnceBalancedAndInOrder) {
+  for (unsigned count : {1u, 2u, 3u, 9u, 12u}) {
+    std::multiset<std::string> seen;
+    std::vector<uintmax_t> loads;
+    for (unsigned index = 1; index <= count; ++index) {
+      const auto share = SelectFiles(kFiles, FileFilter{"", "", Shard{index, count}}, SizeOf);
+      EXPECT_EQ(share, SelectFiles(kFiles, FileFilter{"", "", Shard{index, count}}, SizeOf)) << "stable";
+      EXPECT_TRUE(std::is_sorted(share.begin(), share.end(), [](const std::string& a, const std::string& b) {
+        return std::find(kFiles.begin(), kFiles.end(), a) < std::find(kFiles.begin(), kFiles.end(), b);
+      })) << "database order";
+      uintmax_t load = 0;
+      for (const std::string& file : share) load += SizeOf(file), seen.insert(file);
+      loads.push_back(load);
+    }
+    EXPECT_EQ(seen, std::multiset<std::string>(kFiles.begin(), kFiles.end())) << count << " shards";
+    // Greedy by size: no shard carries more than the lightest plus the largest file.
+    if (count > 1 && count < kFiles.size()) {
+      EXPECT_LE(*std::max_element(loads.begin(), loads.end()) - *std::min_element(loads.begin(), loads.end()), 5000u);
+      EXPECT_EQ(loads[0], 5000u) << "the large file alone fills the first shard";
+    }
+  }
+}
+
+TEST(ProjectFiles, ShardTextsAreKOfN) {
+  for (const char* text : {"0/3", "4/3", "1/0", "1", "a/b", "1/2/3", ""}) EXPECT_FALSE(ParseShard(text)) << text;
+  ASSERT_TRUE(ParseShard("3/3"));
+  EXPECT_EQ(std::make_pair(ParseShard("2/5")->index, ParseShard("2/5")->count), std::make_pair(2u, 5u));
 }
 
 }  // namespace

@@ -1,15 +1,79 @@
-// Choosing, applying and writing back fixes.
+// A file's text in and out: decoding it into the host's UTF-16 text, choosing
+// and applying fixes, and writing it back the way a careful editor saves, where
+// zoci's own runs cannot reach (a save by another program at the last moment).
+// Links, owner, mode, attributes, FIFOs and size limits are the reliability
+// cases'.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
+#include "file_replace.h"
 #include "fix_conflicts.h"
 #include "fixing.h"
 #include "support/temp_dir.h"
+#include "text_codec.h"
 
 namespace zoci {
 namespace {
+
+namespace fs = std::filesystem;
+
+HostText Decoded(const std::string& bytes, DecodeRules rules = {}) {
+  std::string error;
+  auto text = DecodeHostText(bytes, rules, error);
+  EXPECT_TRUE(text) << error;
+  return text.value_or(HostText{});
+}
+
+// Text of other scripts has few zero bytes: its line breaks tell its byte
+// order, as the library tells it.
+TEST(TextCodec, BomlessUtf16OfOtherScriptsIsKnownByItsLineBreaks) {
+  const std::u16string cjk = u"// 日本語テキスト 中文字符 한국어 ไทย Привет\nint* 名前 = 0;\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes;
+    for (char16_t unit : cjk) {
+      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    const HostText text = Decoded(bytes);
+    EXPECT_EQ(text.text, cjk);
+    EXPECT_EQ(EncodingName(text), bigEndian ? "UTF-16BE" : "UTF-16LE");
+  }
+}
+
+TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
+  const DecodeRules ansi{false, false, 1252};
+  EXPECT_EQ(Decoded("// Gr\303\266\303\237e\n").encoding, FileEncoding::utf8);
+  EXPECT_EQ(Decoded("// Gr\303\266\303\237e\n", ansi).text, u"// GrÃ¶ÃŸe\n");
+  EXPECT_EQ(Decoded("int a;\n", ansi).encoding, FileEncoding::utf8);  // plain ASCII
+  std::string error;
+  EXPECT_FALSE(DecodeHostText("\xF6\n", DecodeRules{true, true, 1252}, error));
+  EXPECT_NE(error.find("not valid UTF-8"), std::string::npos);
+}
+
+TEST(TextCodec, CodePage1252ReadsAndWritesItsUndefinedBytesAsTheLibraryDoes) {
+  // 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in 1252; Windows reads
+  // them as the C1 controls of the same value.
+  const std::string bytes = "a\x81\x8D\x8F\x90\x9D \xE9\x80\n";
+  const HostText text = Decoded(bytes, DecodeRules{false, false, 1252});
+  EXPECT_EQ(text.encoding, FileEncoding::ansi);
+  EXPECT_EQ(text.text, u"a\u0081\u008D\u008F\u0090\u009D \u00E9\u20AC\n");
+  std::string error;
+  EXPECT_EQ(EncodeHostText(text.text, text, error), bytes) << error;
+  EXPECT_FALSE(EncodeHostText(u"a\u0100", text, error));  // a character the code page lacks, named
+  EXPECT_NE(error.find("UTF-16 offset 1"), std::string::npos) << error;
+}
+
+TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
+  std::u16string out;
+  EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));
+  EXPECT_EQ(out, u"a😀");
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"}) EXPECT_FALSE(FromUtf8(bad, out));
+  EXPECT_EQ(ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
 
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   static int32_t token = 0;
@@ -122,6 +186,48 @@ TEST(WriteBack, RefusesAFileThatChangedOrATextItsCodePageCannotHold) {
   EXPECT_FALSE(WriteBack(path, u"int 😀;\n", ansi, "int a;\n", error));
   EXPECT_NE(error.find("code page 1252"), std::string::npos);
   EXPECT_EQ(zotest::ReadBytes(path), "int a;\n");
+}
+
+TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
+  // Saves by another program landing just before the last look at the file; whether the file remains.
+  const std::tuple<const char*, std::function<void(const fs::path&)>, bool> saves[] = {
+      {"in place", [](const fs::path& file) { std::ofstream(file, std::ios::trunc) << "saved"; }, true},
+      {"same content, new file",
+       [](const fs::path& file) {
+         std::ofstream(file.string() + ".new") << "old";
+         fs::rename(file.string() + ".new", file);
+       },
+       true},
+      {"deleted", [](const fs::path& file) { fs::remove(file); }, false},
+  };
+  for (const bool hardLinked : {false, true}) {  // a rename, or a write in place
+    for (const auto& [name, save, fileRemains] : saves) {
+      SCOPED_TRACE(std::string(name) + (hardLinked ? ", hard-linked" : ""));
+      zotest::TempDir dir;
+      const fs::path file = dir.Write("t.cpp", "old");
+      if (hardLinked) fs::create_hard_link(file, dir.Path() / "other.cpp");
+      std::string before, error;
+      EXPECT_FALSE(ReplaceFileContent(file.string(), "new", "old", error, [&, &save = save] {
+        save(file);
+        before = fs::exists(file) ? zotest::ReadBytes(file) : "";
+      }));
+      EXPECT_NE(error.find("changed on disk"), std::string::npos) << error;
+      EXPECT_EQ(fs::exists(file), fileRemains);
+      EXPECT_EQ(fs::exists(file) ? zotest::ReadBytes(file) : "", before);
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
+                fileRemains + hardLinked);  // no temporary left
+    }
+  }
+}
+
+TEST(ReplaceFileContent, SaysWhyItCannotWrite) {
+  zotest::TempDir dir;
+  fs::create_symlink("missing.cpp", dir.Path() / "dangling.cpp");
+  std::string error;
+  EXPECT_FALSE(ReplaceFileContent((dir.Path() / "dangling.cpp").string(), "new", "old", error));
+  EXPECT_NE(error.find("the link names a missing file"), std::string::npos) << error;
+  EXPECT_FALSE(ReplaceFileContent("/dev/null", "new", "", error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
 
 }  // namespace
