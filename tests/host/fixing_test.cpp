@@ -28,22 +28,6 @@ HostText Decoded(const std::string& bytes, DecodeRules rules = {}) {
   return text.value_or(HostText{});
 }
 
-// Text of other scripts has few zero bytes: its line breaks tell its byte
-// order, as the library tells it.
-TEST(TextCodec, BomlessUtf16OfOtherScriptsIsKnownByItsLineBreaks) {
-  const std::u16string cjk = u"// 日本語テキスト 中文字符 한국어 ไทย Привет\nint* 名前 = 0;\n";
-  for (const bool bigEndian : {false, true}) {
-    std::string bytes;
-    for (char16_t unit : cjk) {
-      const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    const HostText text = Decoded(bytes);
-    EXPECT_EQ(text.text, cjk);
-    EXPECT_EQ(EncodingName(text), bigEndian ? "UTF-16BE" : "UTF-16LE");
-  }
-}
-
 TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
   const DecodeRules ansi{false, false, 1252};
   EXPECT_EQ(Decoded("// Gr\303\266\303\237e\n").encoding, FileEncoding::utf8);

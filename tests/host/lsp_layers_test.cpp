@@ -48,7 +48,6 @@ TEST(LspDispatchTable, AnswersWhatNoHandlerCan) {
   table.GuardWith([](const std::string& method) {
     if (method.rfind("guarded", 0) == 0) throw RpcError(ErrorCode::serverNotInitialized, "not yet");
   });
-  table.CheckCancellationsWith([](const json& id) { return id == "cancelled"; });
 
   const json document = {{"textDocument", {{"uri", "file:///a.c"}}}};
   // The message, and the result or the error code answered (null: no answer).
@@ -59,7 +58,6 @@ TEST(LspDispatchTable, AnswersWhatNoHandlerCan) {
       {Request(4, "refuse"), ErrorCode::invalidRequest},
       {Request(5, "fail"), ErrorCode::internalError},
       {Request(6, "guarded/x"), ErrorCode::serverNotInitialized},
-      {Request("cancelled", "close", document), ErrorCode::requestCancelled},
       {Request(7, "later"), nullptr},
       {json{{"id", 8}, {"method", 5}}, ErrorCode::invalidRequest},
       {json::array({1, 2}), ErrorCode::invalidRequest},

@@ -11,7 +11,6 @@
 
 #include "machine_report.h"
 #include "run_problems.h"
-#include "run_summary.h"
 #include "sarif_merge.h"
 #include "text_report.h"
 
@@ -138,10 +137,6 @@ TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
 
 TEST(RunProblems, DroppedDiagnosticsAreCountedPerReasonAndFailuresKeepTheirWholeMessage) {
   EXPECT_TRUE(RunProblems("2 warnings generated.\nSuppressed 1 warnings (1 NOLINT).\n").empty());
-  EXPECT_EQ(RunProblems("1 warning generated.\n*** exception: stoul argument out of range\n"
-                        "*** exception: bad conversion\n*** exception: stoul argument out of range"),
-            (std::vector<std::string>{"1 diagnostic was dropped by the library: bad conversion",
-                                      "2 diagnostics were dropped by the library: stoul argument out of range"}));
   EXPECT_EQ(FailureMessage("Error: invalid configuration specified.\nInvalid argument\n\n", "log"),
             "Error: invalid configuration specified.\nInvalid argument");
   EXPECT_EQ(FailureMessage("", "*** Parse #3 failed ***\n"), "*** Parse #3 failed ***");
@@ -204,29 +199,6 @@ TEST(MergeSarif, RefusesWhatIsNotASarifLogByName) {
     EXPECT_FALSE(MergeSarif({{"good.sarif", Log({}).dump()}, {"bad.sarif", text}}, error)) << text;
     EXPECT_EQ(error.rfind("bad.sarif: ", 0), 0u) << error;
   }
-}
-
-TEST(RunSummary, CountsPerCheckMostFrequentFirstAndNamesFailedFiles) {
-  const auto finding = [](const std::string& check, bool error = false) {
-    Diagnostic diagnostic;
-    diagnostic.check = check;
-    diagnostic.error = error;
-    return diagnostic;
-  };
-  Report report;
-  report.files.resize(2);
-  report.files[0].path = "a.cpp";
-  report.files[0].diagnostics = {finding("modernize-use-nullptr"), finding("readability-x"),
-                                 finding("modernize-use-nullptr")};
-  report.files[1].path = "b.cpp";
-  report.files[1].failed = true;
-  report.files[1].diagnostics = {finding("clang-diagnostic-error", true)};
-  EXPECT_EQ(RunSummary(report),
-            "zoci: summary: 1 file inspected, 1 failed, 3 warnings, 1 error\n"
-            "  2\tmodernize-use-nullptr\n"
-            "  1\tclang-diagnostic-error\n"
-            "  1\treadability-x\n"
-            "zoci: failed: b.cpp\n");
 }
 
 }  // namespace
