@@ -45,9 +45,7 @@ TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
   std::string body, error;
   for (const char* expected : {"{}", "", "[1,2,3]", "{\"a\":\"é\"}"}) {
     ASSERT_EQ(ReadFrame(in, body, error), *expected ? FrameStatus::message : FrameStatus::malformed) << expected;
-    if (*expected) {
-      EXPECT_EQ(body, expected);
-    }
+    EXPECT_EQ(*expected ? body : "", expected);
   }
   EXPECT_NE(error.find("Content-Length"), std::string::npos);
   EXPECT_EQ(ReadFrame(in, body, error), FrameStatus::end);  // the body is cut short

@@ -26,7 +26,6 @@ std::string Quote(const std::string& text) {
   return quoted.append("'");
 }
 
-const std::vector<std::string> kEncodings = {"utf8", "utf8-bom", "utf16le", "cp1252"};
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
 /// The pieces of `text` between `separator`s; none of an empty text.
