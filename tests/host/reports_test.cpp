@@ -1,17 +1,14 @@
 // What zoci reports: the three output formats over one report whose
 // diagnostic sits after non-ASCII text (so UTF-16 columns differ from byte and
-// code point columns), the run problems, the SARIF logs of a project's shards
-// merged into one, and the closing summary.
+// code point columns), and the run problems.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "machine_report.h"
 #include "run_problems.h"
-#include "sarif_merge.h"
 #include "text_report.h"
 
 namespace zoci {
@@ -135,70 +132,12 @@ TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
   EXPECT_EQ(notifications[1]["level"], "error");
 }
 
-TEST(RunProblems, DroppedDiagnosticsAreCountedPerReasonAndFailuresKeepTheirWholeMessage) {
+TEST(RunProblems, TheEnginesOwnSummaryIsNoProblemAndFailuresKeepTheirWholeMessage) {
   EXPECT_TRUE(RunProblems("2 warnings generated.\nSuppressed 1 warnings (1 NOLINT).\n").empty());
   EXPECT_EQ(FailureMessage("Error: invalid configuration specified.\nInvalid argument\n\n", "log"),
             "Error: invalid configuration specified.\nInvalid argument");
   EXPECT_EQ(FailureMessage("", "*** Parse #3 failed ***\n"), "*** Parse #3 failed ***");
   EXPECT_EQ(FailureMessage("", ""), "the inspection failed without a message");
-}
-
-/// A one-run log of zoci's shape with results of `rules` in `files`.
-Json Log(const std::vector<std::pair<std::string, std::string>>& findings, bool successful = true) {
-  Json rules = Json::array(), artifacts = Json::array(), results = Json::array();
-  std::map<std::string, int> ruleIndex, artifactIndex;
-  for (const auto& [rule, file] : findings) {
-    if (ruleIndex.emplace(rule, ruleIndex.size()).second) rules.push_back({{"id", rule}});
-    if (artifactIndex.emplace(file, artifactIndex.size()).second) artifacts.push_back({{"location", {{"uri", file}}}});
-    const Json location = {{"uri", file}, {"index", artifactIndex[file]}};
-    results.push_back({{"ruleId", rule},
-                       {"ruleIndex", ruleIndex[rule]},
-                       {"locations", {{{"physicalLocation", {{"artifactLocation", location}}}}}},
-                       {"fixes", {{{"artifactChanges", {{{"artifactLocation", location}}}}}}}});
-  }
-  Json notifications = Json::array();
-  if (!successful) notifications.push_back({{"message", {{"text", "failed"}}}});
-  return {{"version", "2.1.0"},
-          {"runs",
-           {{{"tool", {{"driver", {{"name", "zoci"}, {"rules", rules}}}}},
-             {"columnKind", "utf16CodeUnits"},
-             {"artifacts", artifacts},
-             {"invocations", {{{"executionSuccessful", successful}, {"toolExecutionNotifications", notifications}}}},
-             {"results", results}}}}};
-}
-
-TEST(MergeSarif, ListsRulesAndArtifactsOnceAndRenumbersEveryReference) {
-  std::string error;
-  const auto merged = MergeSarif({{"a", Log({{"r1", "file:///a"}, {"r2", "file:///b"}}).dump()},
-                                  {"b", Log({{"r2", "file:///c"}, {"r3", "file:///a"}}, false).dump()}},
-                                 error);
-  ASSERT_TRUE(merged) << error;
-  const Json run = Json::parse(*merged)["runs"][0];
-  ASSERT_EQ(Json::parse(*merged)["runs"].size(), 1u);
-  EXPECT_EQ(run["tool"]["driver"]["rules"].size(), 3u);
-  EXPECT_EQ(run["artifacts"].size(), 3u);
-  EXPECT_EQ(run["columnKind"], "utf16CodeUnits");
-  EXPECT_FALSE(run["invocations"][0]["executionSuccessful"].get<bool>());
-  EXPECT_EQ(run["invocations"][0]["toolExecutionNotifications"].size(), 1u);
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"r1", "file:///a"}, {"r2", "file:///b"}, {"r2", "file:///c"}, {"r3", "file:///a"}};
-  ASSERT_EQ(run["results"].size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    const Json& result = run["results"][i];
-    EXPECT_EQ(run["tool"]["driver"]["rules"][result["ruleIndex"].get<size_t>()]["id"], expected[i].first);
-    for (const Json* location : {&result["locations"][0]["physicalLocation"]["artifactLocation"],
-                                 &result["fixes"][0]["artifactChanges"][0]["artifactLocation"]}) {
-      EXPECT_EQ(run["artifacts"][(*location)["index"].get<size_t>()]["location"]["uri"], expected[i].second);
-    }
-  }
-}
-
-TEST(MergeSarif, RefusesWhatIsNotASarifLogByName) {
-  for (const std::string text : {"{", "[]", R"({"version":"2.0.0","runs":[]})", R"({"version":"2.1.0","runs":[1]})"}) {
-    std::string error;
-    EXPECT_FALSE(MergeSarif({{"good.sarif", Log({}).dump()}, {"bad.sarif", text}}, error)) << text;
-    EXPECT_EQ(error.rfind("bad.sarif: ", 0), 0u) << error;
-  }
 }
 
 }  // namespace

@@ -182,17 +182,18 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
 }
 
 /// The results of a SARIF log with rule and artifact indices replaced by what they name.
-std::multiset<std::string> ResolvedResults(const std::string& sarif) {
-  nlohmann::json run = nlohmann::json::parse(sarif)["runs"][0];
+std::multiset<std::string> ResolvedResults(const nlohmann::json& run) {
+  const auto resolve = [&run](nlohmann::json& artifact) {
+    EXPECT_EQ(run["artifacts"][artifact["index"].get<size_t>()]["location"]["uri"], artifact["uri"]);
+    artifact.erase("index");
+  };
   std::multiset<std::string> results;
   for (nlohmann::json result : run["results"]) {
     result["ruleIndex"] = run["tool"]["driver"]["rules"][result["ruleIndex"].get<size_t>()]["id"];
-    for (nlohmann::json& location : result["locations"]) {
-      auto& artifact = location["physicalLocation"]["artifactLocation"];
-      EXPECT_EQ(run["artifacts"][artifact["index"].get<size_t>()]["location"]["uri"], artifact["uri"]);
-      artifact.erase("index");
+    for (auto& location : result["locations"]) resolve(location["physicalLocation"]["artifactLocation"]);
+    for (auto& fix : result["fixes"]) {
+      for (auto& change : fix["artifactChanges"]) resolve(change["artifactLocation"]);
     }
-    result.erase("fixes");
     results.insert(result.dump());
   }
   return results;
@@ -201,11 +202,13 @@ std::multiset<std::string> ResolvedResults(const std::string& sarif) {
 // The README's CI workflow on the sample project: two runners each inspect
 // their shard of the whole compile database with the cache folder the workflow
 // restores and saves, and the merged log holds what one run over the whole
-// database finds. The second pushes are served from the cache, with the same log.
+// database finds, each rule and file listed once. The second pushes are served
+// from the cache, with the same log.
 TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
   const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif", "--no-cache"});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
-  EXPECT_EQ(ResolvedResults(whole.out).size(), 2u) << whole.out;  // one in main.cpp, one in shelf.cpp
+  const nlohmann::json wholeRun = nlohmann::json::parse(whole.out)["runs"][0];
+  EXPECT_EQ(ResolvedResults(wholeRun).size(), 2u) << whole.out;  // one in main.cpp, one in shelf.cpp
   std::string merged;
   for (const int push : {1, 2}) {
     for (const std::string shard : {"1", "2"}) {
@@ -220,7 +223,22 @@ TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
     EXPECT_TRUE(push == 1 || again.out == merged) << push;
     merged = again.out;
   }
-  EXPECT_EQ(ResolvedResults(merged), ResolvedResults(whole.out));
+  const nlohmann::json mergedRun = nlohmann::json::parse(merged)["runs"][0];
+  EXPECT_EQ(ResolvedResults(mergedRun), ResolvedResults(wholeRun));
+  for (const char* key : {"artifacts", "columnKind", "invocations"}) EXPECT_EQ(mergedRun[key], wholeRun[key]) << key;
+  EXPECT_EQ(mergedRun["tool"]["driver"]["rules"], wholeRun["tool"]["driver"]["rules"]);
+  // A shard that failed fails the merged log; what is no SARIF log is refused by name.
+  dir_.Write("db/compile_commands.json",
+             R"([{"directory": ".", "file": "gone.cpp", "arguments": ["c++", "gone.cpp"]}])");
+  dir_.Write("failed.sarif", Run({"inspect", "-p", "db", "--format", "sarif"}).out);
+  const ZociRun failed = Run({"merge-sarif", "shard-1.sarif", "failed.sarif"});
+  const nlohmann::json invocation = nlohmann::json::parse(failed.out)["runs"][0]["invocations"][0];
+  EXPECT_EQ(invocation["executionSuccessful"], false) << failed.out;
+  EXPECT_NE(invocation["toolExecutionNotifications"].dump().find("gone.cpp"), std::string::npos) << failed.out;
+  dir_.Write("bad.sarif", R"({"version": "2.1.0", "runs": [1]})");
+  const ZociRun bad = Run({"merge-sarif", "shard-1.sarif", "bad.sarif"});
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.err.find("bad.sarif: "), std::string::npos) << bad.err;
 }
 
 TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {
