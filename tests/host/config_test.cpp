@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -43,12 +44,12 @@ TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
 TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
-  dir.Write("compile_commands.json",
-            "[{\"directory\": \"" + root +
-                "\", \"file\": \"src/a.cpp\", \"arguments\": [\"c++\", \"-Iinc\", \"-isystem\", \"/sys\","
-                " \"-DX=1\", \"-include\", \"pre.h\", \"-std=c++20\", \"-c\", \"src/a.cpp\"]},"
-                " {\"directory\": \"" +
-                root + "\", \"file\": \"" + root + "/b.c\", \"command\": \"cc -D 'Y=a b' -xc b.c\"}]");
+  std::string commands =
+      R"([{"directory": "ROOT", "file": "src/a.cpp", "arguments": ["c++", "-Iinc", "-isystem", "/sys",
+                               "-DX=1", "-include", "pre.h", "-std=c++20", "-c", "src/a.cpp"]},
+                             {"directory": "ROOT", "file": "ROOT/b.c", "command": "cc -D 'Y=a b' -xc b.c"}])";
+  for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
+  dir.Write("compile_commands.json", commands);
   std::string error;
   const auto database = CompileDatabase::Load(dir.Path(), error);
   ASSERT_TRUE(database) << error;

@@ -160,18 +160,6 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
   EXPECT_EQ(plan.together.at("a.cpp").size(), std::size(cases));
 }
 
-TEST(WriteBack, RefusesAFileThatChangedOrATextItsCodePageCannotHold) {
-  zotest::TempDir dir;
-  const auto path = dir.Write("a.cpp", "int a;\n").string();
-  std::string error;
-  const HostText ansi{u"int a;\n", FileEncoding::ansi, false, 1252, {}};
-  EXPECT_FALSE(WriteBack(path, u"int b;\n", ansi, "int c;\n", error));
-  EXPECT_NE(error.find("changed on disk"), std::string::npos);
-  EXPECT_FALSE(WriteBack(path, u"int 😀;\n", ansi, "int a;\n", error));
-  EXPECT_NE(error.find("code page 1252"), std::string::npos);
-  EXPECT_EQ(zotest::ReadBytes(path), "int a;\n");
-}
-
 TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
   // Saves by another program landing just before the last look at the file; whether the file remains.
   const std::tuple<const char*, std::function<void(const fs::path&)>, bool> saves[] = {
