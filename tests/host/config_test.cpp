@@ -1,13 +1,11 @@
 // Where a run's settings and files come from: the command line, .clang-tidy
 // files, compile_commands.json, check-name glob lists, and the files a
-// project run takes (filters and shards).
+// project run takes (its filters and the text of a shard).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <iterator>
 #include <map>
 #include <regex>
-#include <set>
 #include <sstream>
 
 #include "compile_database.h"
@@ -168,10 +166,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
 const std::vector<std::string> kFiles = {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "lib/d.c",   "test/e.cpp",
                                          "src/f.cpp", "src/g.cpp", "lib/h.cpp", "test/i.cpp"};
 
-uintmax_t SizeOf(const std::string& file) {  // sizes from 900 down to 100, one file very large
-  if (file == "src/b.cpp") return 5000;
-  return 1000 - 100 * static_cast<uintmax_t>(std::find(kFiles.begin(), kFiles.end(), file) - kFiles.begin());
-}
+uintmax_t SizeOf(const std::string&) { return 1; }
 
 TEST(ProjectFiles, FiltersKeepTheDatabaseOrder) {
   const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
@@ -185,29 +180,6 @@ TEST(ProjectFiles, FiltersKeepTheDatabaseOrder) {
   for (const auto& [include, exclude, kept] : cases)
     EXPECT_EQ(SelectFiles(kFiles, FileFilter{include, exclude, {}}, SizeOf), kept) << include << " " << exclude;
   EXPECT_THROW(SelectFiles(kFiles, FileFilter{"(", "", {}}, SizeOf), std::regex_error);
-}
-
-TEST(ProjectFiles, ShardsSplitEveryFileOnceBalancedAndInOrder) {
-  for (unsigned count : {1u, 2u, 3u, 9u, 12u}) {
-    std::multiset<std::string> seen;
-    std::vector<uintmax_t> loads;
-    for (unsigned index = 1; index <= count; ++index) {
-      const auto share = SelectFiles(kFiles, FileFilter{"", "", Shard{index, count}}, SizeOf);
-      EXPECT_EQ(share, SelectFiles(kFiles, FileFilter{"", "", Shard{index, count}}, SizeOf)) << "stable";
-      EXPECT_TRUE(std::is_sorted(share.begin(), share.end(), [](const std::string& a, const std::string& b) {
-        return std::find(kFiles.begin(), kFiles.end(), a) < std::find(kFiles.begin(), kFiles.end(), b);
-      })) << "database order";
-      uintmax_t load = 0;
-      for (const std::string& file : share) load += SizeOf(file), seen.insert(file);
-      loads.push_back(load);
-    }
-    EXPECT_EQ(seen, std::multiset<std::string>(kFiles.begin(), kFiles.end())) << count << " shards";
-    // Greedy by size: no shard carries more than the lightest plus the largest file.
-    if (count > 1 && count < kFiles.size()) {
-      EXPECT_LE(*std::max_element(loads.begin(), loads.end()) - *std::min_element(loads.begin(), loads.end()), 5000u);
-      EXPECT_EQ(loads[0], 5000u) << "the large file alone fills the first shard";
-    }
-  }
 }
 
 TEST(ProjectFiles, ShardTextsAreKOfN) {

@@ -1,7 +1,7 @@
 // The language server's layers through their interfaces: the dispatch table
-// (what it answers for a handler that fails), the outbox (order, and nothing lost
-// between threads), the wait after a change, and the scheduler against a
-// scripted server and scripted inspections.
+// (what it answers for a handler that fails), the outbox (order, and nothing
+// lost between threads), and the scheduler against a scripted server and
+// scripted inspections.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -57,24 +57,6 @@ TEST(LspOutbox, WritesEveryThreadsMessagesOnceInTheOrderPosted) {
   ASSERT_EQ(written.size(), size_t{kThreads * kMessages});
   std::vector<int> next(kThreads, 0);
   for (const json& message : written) EXPECT_EQ(message["i"], next[message["thread"].get<int>()]++);
-}
-
-TEST(LspDebounce, WaitsAShareOfTheMedianRunWithinBounds) {
-  const Debounce::Policy policy{milliseconds(20), milliseconds(200), 0.25, 3};
-  const std::pair<std::vector<int>, int> cases[] = {
-                                                      // runs in milliseconds, oldest first; the wait
-      {{}, 20},                    // no run yet: the shortest
-      {{400}, 100},                // a quarter
-      {{40}, 20},                  // not below the shortest
-      {{4000}, 200},               // nor above the longest
-      {{400, 4000, 40}, 100},      // the median, not the mean
-      {{4000, 4000, 400, 400, 40}, 100},  // of the last three only
-  };
-  for (const auto& [runs, wait] : cases) {
-    Debounce debounce(policy);
-    for (const int run : runs) debounce.Ran(milliseconds(run));
-    EXPECT_EQ(debounce.Wait(), milliseconds(wait)) << testing::PrintToString(runs);
-  }
 }
 
 /// The server side of the scheduler: records what runs leave, and lets a
