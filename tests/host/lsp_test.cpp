@@ -231,10 +231,8 @@ class LspServerTest : public testing::Test {
                   {{"textDocument", {{"uri", kUri}, {"version", version}}}, {"contentChanges", {change}}});
   }
   void Initialize() {
-    Request("initialize", {{"initializationOptions",
-                            {{"checks", "-*,modernize-use-nullptr"},
-                             {"checkOptions", {{"a.b", "1"}}},
-                             {"compileCommands", "/w/build"}}}});
+    Request("initialize", json::parse(R"({"initializationOptions": {"checks": "-*,modernize-use-nullptr",
+                                          "checkOptions": {"a.b": "1"}, "compileCommands": "/w/build"}})"));
   }
   void Open(const std::u16string& text) {
     Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});

@@ -9,6 +9,7 @@
 
 #include "machine_report.h"
 #include "run_problems.h"
+#include "text_codec.h"
 #include "text_report.h"
 
 namespace zoci {
@@ -69,15 +70,12 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   for (std::string text; std::getline(lines, text);) printed.push_back(text);
   ASSERT_EQ(printed.size(), 10u) << out.str();
   EXPECT_EQ(printed[0], "long.cpp:1:9: warning: m [c]");
-  EXPECT_EQ(printed[1],
-            "int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; int v = 0; "
-            "int v = 0; int v = 0; int v = 0; int ...");
+  EXPECT_EQ(printed[1], ToUtf8(line.substr(0, 135)) + " ...");
   EXPECT_EQ(printed[2], "        ^");
-  EXPECT_EQ(printed[4].substr(0, 3), "...");
-  EXPECT_EQ(printed[4].size(), 3 + 256 + 3u);
+  EXPECT_EQ(printed[4], "..." + ToUtf8(line.substr(22008 - 128, 256)) + "...");
   EXPECT_EQ(printed[5], std::string(3 + 128, ' ') + "^");  // under the character, past the "..."
-  EXPECT_EQ(printed[7].substr(printed[7].size() - 7), "😀 x;");  // the end of the line, not cut
-  EXPECT_EQ(printed[8], std::string(3 + 128, ' ') + "^");
+  EXPECT_TRUE(printed[7].ends_with("😀 x;")) << printed[7];  // the end of the line, not cut
+  EXPECT_EQ(printed[8], printed[5]);
 }
 
 Json Parsed(const std::string& text) {

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <set>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 #include "support/temp_dir.h"
@@ -28,14 +29,11 @@ std::string Quote(const std::string& text) {
 
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
-/// The pieces of `text` between `separator`s; none of an empty text.
+/// The pieces of `text` between `separator`s.
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> pieces;
-  for (size_t start = 0; start < text.size();) {
-    const size_t end = std::min(text.find(separator, start), text.size());
-    pieces.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
+  std::istringstream in(text);
+  for (std::string piece; std::getline(in, piece, separator);) pieces.push_back(piece);
   return pieces;
 }
 const std::string kNullptrOnly = "--checks=-*,modernize-use-nullptr";
