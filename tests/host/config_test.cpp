@@ -1,28 +1,40 @@
-// Where settings come from besides flags: .clang-tidy files,
-// compile_commands.json, and check-name glob lists.
+// Where a run's settings and files come from: the command line, .clang-tidy
+// files, compile_commands.json, check-name glob lists, and the files a
+// project run takes (its filters and the text of a shard).
 #include <gtest/gtest.h>
+
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
 
 #include "compile_database.h"
 #include "glob.h"
+#include "options.h"
+#include "project_files.h"
 #include "support/temp_dir.h"
 #include "tidy_config.h"
 
 namespace zoci {
 namespace {
 
+using Strings = std::vector<std::string>;
+
 TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
+  const std::tuple<std::string, std::string, std::map<std::string, std::string>> cases[] = {
+      {"---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
+       "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
+       "-*,modernize-*",
+       {{"a.B", "2"}, {"c.D", "x y"}}},
+      {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n", "-*,bugprone-*", {{"a.B", "3"}}},
+  };
   std::string error;
-  auto list = ParseTidyConfig(
-      "---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
-      "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
-      error);
-  ASSERT_TRUE(list) << error;
-  EXPECT_EQ(list->checks, "-*,modernize-*");
-  EXPECT_EQ(list->checkOptions, (std::map<std::string, std::string>{{"a.B", "2"}, {"c.D", "x y"}}));
-  auto map = ParseTidyConfig("Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n", error);
-  ASSERT_TRUE(map) << error;
-  EXPECT_EQ(map->checks, "-*,bugprone-*");
-  EXPECT_EQ(map->checkOptions.at("a.B"), "3");
+  for (const auto& [text, checks, options] : cases) {
+    const auto config = ParseTidyConfig(text, error);
+    ASSERT_TRUE(config) << error;
+    EXPECT_EQ(config->checks, checks);
+    EXPECT_EQ(config->checkOptions, options);
+  }
   EXPECT_FALSE(ParseTidyConfig("Checks '-*'\n", error));
   EXPECT_NE(error.find("line 1"), std::string::npos);
 }
@@ -30,27 +42,25 @@ TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
 TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
-  dir.Write("compile_commands.json",
-            "[{\"directory\": \"" + root +
-                "\", \"file\": \"src/a.cpp\", \"arguments\": [\"c++\", \"-Iinc\", \"-isystem\", \"/sys\","
-                " \"-DX=1\", \"-include\", \"pre.h\", \"-std=c++20\", \"-c\", \"src/a.cpp\"]},"
-                " {\"directory\": \"" +
-                root + "\", \"file\": \"" + root + "/b.c\", \"command\": \"cc -D 'Y=a b' -xc b.c\"}]");
+  std::string commands =
+      R"([{"directory": "ROOT", "file": "src/a.cpp", "arguments": ["c++", "-Iinc", "-isystem", "/sys",
+                               "-DX=1", "-include", "pre.h", "-std=c++20", "-c", "src/a.cpp"]},
+                             {"directory": "ROOT", "file": "ROOT/b.c", "command": "cc -D 'Y=a b' -xc b.c"}])";
+  for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
+  dir.Write("compile_commands.json", commands);
   std::string error;
   const auto database = CompileDatabase::Load(dir.Path(), error);
   ASSERT_TRUE(database) << error;
   const auto a = database->FlagsOf(dir.Path() / "src/../src/a.cpp");
   ASSERT_TRUE(a);
-  EXPECT_EQ(a->includeFolders, (std::vector<std::string>{root + "/inc"}));
-  EXPECT_EQ(a->systemFolders, (std::vector<std::string>{"/sys"}));
-  EXPECT_EQ(a->defines, (std::vector<std::string>{"X=1"}));
-  EXPECT_EQ(a->forcedIncludes, (std::vector<std::string>{root + "/pre.h"}));
-  InspectionSettings settings;
-  ApplyCompileFlags(*a, settings);
-  EXPECT_EQ(settings.languageStandard, 20);
+  EXPECT_EQ(a->includeFolders, Strings{root + "/inc"});
+  EXPECT_EQ(a->systemFolders, Strings{"/sys"});
+  EXPECT_EQ(a->defines, Strings{"X=1"});
+  EXPECT_EQ(a->forcedIncludes, Strings{root + "/pre.h"});
+  EXPECT_EQ(a->standard, "c++20");
   const auto b = database->FlagsOf(dir.Path() / "b.c");
   ASSERT_TRUE(b);
-  EXPECT_EQ(b->defines, (std::vector<std::string>{"Y=a b"}));
+  EXPECT_EQ(b->defines, Strings{"Y=a b"});
   EXPECT_TRUE(b->compileAsC);
   EXPECT_FALSE(database->FlagsOf(dir.Path() / "c.cpp"));
   EXPECT_FALSE(CompileDatabase::Load(dir.Path() / "none", error));
@@ -58,14 +68,8 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
 }
 
 TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) {
-  struct Case {
-    std::string standard;
-    int32_t userStandard;
-    bool compileAsC;
-    int32_t expectedStandard;
-    std::vector<std::string> expectedArguments;
-  };
-  const Case cases[] = {
+  // The database's standard, zoci's --std, whether the file is C; the setting, and the arguments added.
+  const std::tuple<std::string, int32_t, bool, int32_t, Strings> cases[] = {
       {"c++20", 0, false, 20, {}},
       {"c++20", 17, false, 17, {}},  // zoci's --std wins
       {"gnu90", 0, true, 0, {"-std=gnu90"}},
@@ -73,25 +77,115 @@ TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) 
       {"c++98", 0, false, 0, {"-std=c++98"}},
       {"c++98", 17, false, 17, {}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [standard, userStandard, compileAsC, expectedStandard, expectedArguments] : cases) {
     CompileFlags flags;
-    flags.standard = c.standard;
-    flags.compileAsC = c.compileAsC;
+    flags.standard = standard;
+    flags.compileAsC = compileAsC;
     InspectionSettings settings;
-    settings.languageStandard = c.userStandard;
+    settings.languageStandard = userStandard;
     ApplyCompileFlags(flags, settings);
-    EXPECT_EQ(settings.languageStandard, c.expectedStandard) << c.standard;
-    EXPECT_EQ(settings.additionalArguments, c.expectedArguments) << c.standard;
+    EXPECT_EQ(settings.languageStandard, expectedStandard) << standard;
+    EXPECT_EQ(settings.additionalArguments, expectedArguments) << standard;
   }
 }
 
 TEST(Glob, LastMatchingPatternDecides) {
-  EXPECT_TRUE(MatchesGlobList("modernize-*", "modernize-use-nullptr"));
-  EXPECT_FALSE(MatchesGlobList("modernize-*,-modernize-use-*", "modernize-use-nullptr"));
-  EXPECT_TRUE(MatchesGlobList("-*, bugprone-*", "bugprone-x"));
-  EXPECT_TRUE(MatchesGlobList("*", "anything"));
-  EXPECT_FALSE(MatchesGlobList("", "anything"));
-  EXPECT_TRUE(MatchesGlobList("*-use-*", "modernize-use-auto"));
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"modernize-*", "modernize-use-nullptr", true}, {"modernize-*,-modernize-use-*", "modernize-use-nullptr", false},
+      {"-*, bugprone-*", "bugprone-x", true},         {"", "anything", false},
+      {"*-use-*", "modernize-use-auto", true},
+  };
+  for (const auto& [globs, name, matches] : cases) EXPECT_EQ(MatchesGlobList(globs, name), matches) << globs;
+}
+
+Strings Words(const std::string& text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), {}};
+}
+
+Options Parse(const Strings& arguments) {
+  const ParsedCommandLine parsed = ParseCommandLine(arguments);
+  EXPECT_TRUE(parsed.options) << parsed.error;
+  return parsed.options.value_or(Options{});
+}
+
+TEST(CommandLine, ReadsEveryFlagJoinedToItsValueOrSeparate) {
+  const Options o = Parse(
+      Words("inspect -Iinc -I inc2 -isystem sys -DA=1 -D B -include pre.h --std=c++17 -m32 --x c --extra-arg=-Wall "
+            "--toolset v142 --ide-version=16.4 --skip-errors --no-keep-fixless --allow-headers --main-file-only "
+            "--no-utf8-detection --bomless-utf8 --ansi-code-page 932 --no-convert --header-ext .inc --option a.B=1 "
+            "--option=c.D=x=y --format sarif -j4 --only modernize-* a.c -- -odd.cpp"));
+  const InspectionSettings& s = o.settings;
+  EXPECT_EQ(s.includeFolders, (Strings{"inc", "inc2"}));
+  EXPECT_EQ(s.excludedFolders, Strings{"sys"});
+  EXPECT_EQ(s.defines, (Strings{"A=1", "B"}));
+  EXPECT_EQ(s.forcedIncludes, Strings{"pre.h"});
+  EXPECT_EQ(s.additionalArguments, Strings{"-Wall"});
+  EXPECT_EQ(s.headerExtensions, Strings{".inc"});
+  EXPECT_EQ(std::tie(s.languageStandard, s.platformToolset, s.ideVersion), std::make_tuple(17, "v142", "16.4"));
+  EXPECT_TRUE(!s.target64Bit && s.compileAsC && s.skipErrors && !s.keepFixlessDiagnostics && s.bomlessIsUtf8);
+  EXPECT_EQ(o.modeFlags, ModeFlags::allowHeaderFile | ModeFlags::mainFileOnly);
+  EXPECT_EQ(o.ansiCodePage, 932u);
+  EXPECT_FALSE(o.convertToUtf8);
+  EXPECT_EQ(o.checkOptions, (std::map<std::string, std::string>{{"a.B", "1"}, {"c.D", "x=y"}}));
+  EXPECT_EQ(o.format, OutputFormat::sarif);
+  EXPECT_EQ(o.jobs, 4u);
+  EXPECT_EQ(o.onlyChecks, "modernize-*");
+  EXPECT_EQ(o.files, (Strings{"a.c", "-odd.cpp"}));  // "--" ends the options
+}
+
+TEST(CommandLine, DefaultsSuitAToolRunByHand) {
+  const Options o = Parse({"inspect", "a.cpp"});
+  EXPECT_TRUE(o.settings.keepFixlessDiagnostics && o.settings.target64Bit && !o.fix && !o.checks);
+  EXPECT_EQ(o.modeFlags, ModeFlags::editorAutoDetectUtf8);
+  EXPECT_TRUE(Parse({"fix", "a.cpp"}).fix);
+  EXPECT_EQ(Parse({"inspect", "--help"}).command, Command::help);
+  EXPECT_EQ(*Parse({"inspect", "--stdin-buffer", "a.cpp"}).stdinBuffer, "a.cpp");  // needs no other file
+}
+
+TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
+  const std::pair<Strings, std::string> cases[] = {
+      {{}, "no command"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"inspect"}, "no input files"},
+      {{"inspect", "--bogus", "a.cpp"}, "unknown option '--bogus'"},
+      {{"inspect", "a.cpp", "--checks"}, "needs a value"},
+      {{"inspect", "--std=c++98", "a.cpp"}, "unknown --std"},
+      {{"inspect", "-j0", "a.cpp"}, "at least 1"},
+      {{"inspect", "--format=xml", "a.cpp"}, "unknown --format 'xml' (text, json, sarif)"},
+      {{"inspect", "--option", "novalue", "a.cpp"}, "NAME=VALUE"},
+      {{"inspect", "--fix=yes", "a.cpp"}, "takes no value"},
+  };
+  for (const auto& [arguments, error] : cases) {
+    const ParsedCommandLine parsed = ParseCommandLine(arguments);
+    EXPECT_FALSE(parsed.options) << error;
+    EXPECT_NE(parsed.error.find(error), std::string::npos) << parsed.error;
+  }
+}
+
+const std::vector<std::string> kFiles = {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "lib/d.c",   "test/e.cpp",
+                                         "src/f.cpp", "src/g.cpp", "lib/h.cpp", "test/i.cpp"};
+
+uintmax_t SizeOf(const std::string&) { return 1; }
+
+TEST(ProjectFiles, FiltersKeepTheDatabaseOrder) {
+  const std::tuple<const char*, const char*, std::vector<std::string>> cases[] = {
+                                                                                    // include, exclude, kept
+      {"", "", kFiles},
+      {"^src/", "", {"src/a.cpp", "src/b.cpp", "src/f.cpp", "src/g.cpp"}},
+      {"", "test|\\.c$", {"src/a.cpp", "src/b.cpp", "lib/c.cpp", "src/f.cpp", "src/g.cpp", "lib/h.cpp"}},
+      {"lib", "h\\.cpp", {"lib/c.cpp", "lib/d.c"}},
+      {"nothing", "", {}},
+  };
+  for (const auto& [include, exclude, kept] : cases)
+    EXPECT_EQ(SelectFiles(kFiles, FileFilter{include, exclude, {}}, SizeOf), kept) << include << " " << exclude;
+  EXPECT_THROW(SelectFiles(kFiles, FileFilter{"(", "", {}}, SizeOf), std::regex_error);
+}
+
+TEST(ProjectFiles, ShardTextsAreKOfN) {
+  for (const char* text : {"0/3", "4/3", "1/0", "1", "a/b", "1/2/3", ""}) EXPECT_FALSE(ParseShard(text)) << text;
+  ASSERT_TRUE(ParseShard("3/3"));
+  EXPECT_EQ(std::make_pair(ParseShard("2/5")->index, ParseShard("2/5")->count), std::make_pair(2u, 5u));
 }
 
 }  // namespace

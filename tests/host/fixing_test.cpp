@@ -1,14 +1,63 @@
-// Choosing, applying and writing back fixes.
+// A file's text in and out: decoding it into the host's UTF-16 text, choosing
+// and applying fixes, and writing it back the way a careful editor saves, where
+// zoci's own runs cannot reach (a save by another program at the last moment).
+// Links, owner, mode, attributes, FIFOs and size limits are the reliability
+// cases'.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
+#include "file_replace.h"
 #include "fix_conflicts.h"
 #include "fixing.h"
 #include "support/temp_dir.h"
+#include "text_codec.h"
 
 namespace zoci {
 namespace {
+
+namespace fs = std::filesystem;
+
+HostText Decoded(const std::string& bytes, DecodeRules rules = {}) {
+  std::string error;
+  auto text = DecodeHostText(bytes, rules, error);
+  EXPECT_TRUE(text) << error;
+  return text.value_or(HostText{});
+}
+
+TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
+  const DecodeRules ansi{false, false, 1252};
+  EXPECT_EQ(Decoded("// Gr\303\266\303\237e\n").encoding, FileEncoding::utf8);
+  EXPECT_EQ(Decoded("// Gr\303\266\303\237e\n", ansi).text, u"// GrÃ¶ÃŸe\n");
+  EXPECT_EQ(Decoded("int a;\n", ansi).encoding, FileEncoding::utf8);  // plain ASCII
+  std::string error;
+  EXPECT_FALSE(DecodeHostText("\xF6\n", DecodeRules{true, true, 1252}, error));
+  EXPECT_NE(error.find("not valid UTF-8"), std::string::npos);
+}
+
+TEST(TextCodec, CodePage1252ReadsAndWritesItsUndefinedBytesAsTheLibraryDoes) {
+  // 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in 1252; Windows reads
+  // them as the C1 controls of the same value.
+  const std::string bytes = "a\x81\x8D\x8F\x90\x9D \xE9\x80\n";
+  const HostText text = Decoded(bytes, DecodeRules{false, false, 1252});
+  EXPECT_EQ(text.encoding, FileEncoding::ansi);
+  EXPECT_EQ(text.text, u"a\u0081\u008D\u008F\u0090\u009D \u00E9\u20AC\n");
+  std::string error;
+  EXPECT_EQ(EncodeHostText(text.text, text, error), bytes) << error;
+  EXPECT_FALSE(EncodeHostText(u"a\u0100", text, error));  // a character the code page lacks, named
+  EXPECT_NE(error.find("UTF-16 offset 1"), std::string::npos) << error;
+}
+
+TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
+  std::u16string out;
+  EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));
+  EXPECT_EQ(out, u"a😀");
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"}) EXPECT_FALSE(FromUtf8(bad, out));
+  EXPECT_EQ(ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+}
 
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   static int32_t token = 0;
@@ -21,20 +70,15 @@ Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   return diagnostic;
 }
 
-Report ReportWith(std::vector<Diagnostic> diagnostics) {
+Report ReportWith(std::vector<Diagnostic> diagnostics, const std::u16string& text = u"int* p = NULL; int* q = 0;\n") {
   Report report;
-  report.sources["a.cpp"] = HostText{u"int* p = NULL; int* q = 0;\n", FileEncoding::utf8, false, 0, {}};
+  report.sources["a.cpp"] = HostText{text, FileEncoding::utf8, false, 0, {}};
   report.files.push_back(InspectedFile{"a.cpp", false, {}, {}, std::move(diagnostics), {}});
   return report;
 }
 
 TEST(RefusedFixes, FollowClangTidysRulesForOverlaps) {
-  struct Case {
-    const char* what;
-    std::vector<std::vector<TextEdit>> fixes;
-    std::vector<bool> refused;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::vector<std::vector<TextEdit>>, std::vector<bool>> cases[] = {
       {"ranges that touch", {{{0, 3, ""}}, {{3, 2, "x"}}}, {false, false}},
       {"insertions where a range starts and ends", {{{2, 0, "a"}}, {{2, 4, ""}}, {{6, 0, "b"}}}, {false, false, false}},
       {"two insertions at one place", {{{2, 0, "a"}}, {{2, 0, "b"}}}, {false, false}},
@@ -47,11 +91,10 @@ TEST(RefusedFixes, FollowClangTidysRulesForOverlaps) {
        {{{0, 1, ""}, {5, 3, ""}}, {{7, 2, ""}}, {{20, 1, ""}}},
        {true, true, false}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::vector<const std::vector<TextEdit>*> fixes;
-    for (const auto& fix : c.fixes) fixes.push_back(&fix);
-    EXPECT_EQ(RefusedFixes(fixes), c.refused);
+  for (const auto& [what, fixes, refused] : cases) {
+    std::vector<const std::vector<TextEdit>*> pointers;
+    for (const auto& fix : fixes) pointers.push_back(&fix);
+    EXPECT_EQ(RefusedFixes(pointers), refused) << what;
   }
 }
 
@@ -67,9 +110,8 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
   Diagnostic crossingB = WithFix("b-check", {{1, 2, "U"}});
   Diagnostic inserted = WithFix("c-check", {{16, 0, " "}});  // where the next fix's range starts
   Diagnostic replaced = WithFix("d-check", {{16, 2, "{ }"}});
-  Report report = ReportWith({first, first, second, crossingA, crossingB, inserted, replaced});
-  report.sources.at("a.cpp").text = text;
-  const FixPlan plan = PlanFixes(report, "*");
+  const FixPlan plan =
+      PlanFixes(ReportWith({first, first, second, crossingA, crossingB, inserted, replaced}, text), "*");
   ASSERT_EQ(plan.skipped.size(), 2u);
   EXPECT_NE(plan.skipped[0].find("[a-check] skipped: it overlaps another fix"), std::string::npos);
   EXPECT_NE(plan.skipped[1].find("[b-check] skipped: it overlaps another fix"), std::string::npos);
@@ -86,12 +128,8 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
 }
 
 TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
-  struct Case {
-    std::vector<TextEdit> fix;
-    bool taken;
-  };
-  // In report order; the text is 27 units long.
-  const Case cases[] = {
+  // In report order, and whether each is taken; the text is 27 units long.
+  const std::pair<std::vector<TextEdit>, bool> cases[] = {
       {{{10, 4, "a"}}, true},
       {{{14, 2, "b"}}, true},                // starts where the first ends
       {{{12, 1, "c"}}, false},               // inside the first
@@ -107,33 +145,61 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
   };
   // Their own replacements are apart: only their final (cleaned-up) edits meet.
   std::vector<Diagnostic> diagnostics;
-  for (const Case& c : cases) {
-    diagnostics.push_back(WithFix("check", c.fix));
+  for (const auto& [fix, taken] : cases) {
+    diagnostics.push_back(WithFix("check", fix));
     diagnostics.back().ownFix = {{static_cast<uint32_t>(100 + 2 * diagnostics.size()), 1, "o"}};
   }
-  Report report = ReportWith(diagnostics);
-  const FixPlan plan = PlanFixes(report, "*");
+  const FixPlan plan = PlanFixes(ReportWith(diagnostics), "*");
   std::vector<uint32_t> offsets;
   for (const TextEdit& edit : plan.edits.at("a.cpp")) offsets.push_back(edit.offset);
   EXPECT_EQ(offsets, (std::vector<uint32_t>{0, 9, 10, 14, 14, 16, 20}));
   EXPECT_EQ(plan.fixCount.at("a.cpp"), 6);
-  size_t skipped = 0;
-  for (const Case& c : cases) skipped += c.taken ? 0 : 1;
   EXPECT_TRUE(plan.skipped.empty());
-  EXPECT_EQ(plan.cleanupSkipped.at("a.cpp").size(), skipped);
+  EXPECT_EQ(plan.cleanupSkipped.at("a.cpp").size(),
+            std::count_if(std::begin(cases), std::end(cases), [](const auto& c) { return !c.second; }));
   EXPECT_EQ(plan.together.at("a.cpp").size(), std::size(cases));
 }
 
-TEST(WriteBack, RefusesAFileThatChangedOrATextItsCodePageCannotHold) {
+TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
+  // Saves by another program landing just before the last look at the file; whether the file remains.
+  const std::tuple<const char*, std::function<void(const fs::path&)>, bool> saves[] = {
+      {"in place", [](const fs::path& file) { std::ofstream(file, std::ios::trunc) << "saved"; }, true},
+      {"same content, new file",
+       [](const fs::path& file) {
+         std::ofstream(file.string() + ".new") << "old";
+         fs::rename(file.string() + ".new", file);
+       },
+       true},
+      {"deleted", [](const fs::path& file) { fs::remove(file); }, false},
+  };
+  for (const bool hardLinked : {false, true}) {  // a rename, or a write in place
+    for (const auto& [name, save, fileRemains] : saves) {
+      SCOPED_TRACE(std::string(name) + (hardLinked ? ", hard-linked" : ""));
+      zotest::TempDir dir;
+      const fs::path file = dir.Write("t.cpp", "old");
+      if (hardLinked) fs::create_hard_link(file, dir.Path() / "other.cpp");
+      std::string before, error;
+      EXPECT_FALSE(ReplaceFileContent(file.string(), "new", "old", error, [&, &save = save] {
+        save(file);
+        before = fs::exists(file) ? zotest::ReadBytes(file) : "";
+      }));
+      EXPECT_NE(error.find("changed on disk"), std::string::npos) << error;
+      EXPECT_EQ(fs::exists(file), fileRemains);
+      EXPECT_EQ(fs::exists(file) ? zotest::ReadBytes(file) : "", before);
+      EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), fs::directory_iterator()),
+                fileRemains + hardLinked);  // no temporary left
+    }
+  }
+}
+
+TEST(ReplaceFileContent, SaysWhyItCannotWrite) {
   zotest::TempDir dir;
-  const auto path = dir.Write("a.cpp", "int a;\n").string();
+  fs::create_symlink("missing.cpp", dir.Path() / "dangling.cpp");
   std::string error;
-  const HostText ansi{u"int a;\n", FileEncoding::ansi, false, 1252, {}};
-  EXPECT_FALSE(WriteBack(path, u"int b;\n", ansi, "int c;\n", error));
-  EXPECT_NE(error.find("changed on disk"), std::string::npos);
-  EXPECT_FALSE(WriteBack(path, u"int 😀;\n", ansi, "int a;\n", error));
-  EXPECT_NE(error.find("code page 1252"), std::string::npos);
-  EXPECT_EQ(zotest::ReadBytes(path), "int a;\n");
+  EXPECT_FALSE(ReplaceFileContent((dir.Path() / "dangling.cpp").string(), "new", "old", error));
+  EXPECT_NE(error.find("the link names a missing file"), std::string::npos) << error;
+  EXPECT_FALSE(ReplaceFileContent("/dev/null", "new", "", error));
+  EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
 }
 
 }  // namespace

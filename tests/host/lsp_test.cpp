@@ -27,41 +27,40 @@ namespace {
 
 using nlohmann::json;
 
+json Rpc(const std::string& method, const json& params, const json& id = nullptr) {
+  json message = {{"jsonrpc", "2.0"}, {"method", method}};
+  if (!params.is_null()) message["params"] = params;
+  if (!id.is_null()) message["id"] = id;
+  return message;
+}
+json At(int line, int character) { return {{"line", line}, {"character", character}}; }
+json Span(int line, int from, int to) { return {{"start", At(line, from)}, {"end", At(line, to)}}; }
+json Replace(int line, int from, int to, const std::string& text) {
+  return {{"range", Span(line, from, to)}, {"text", text}};
+}
+
 TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
-  std::istringstream in(
-      "content-length: 2\r\nContent-Type: x\r\n\r\n{}"
-      "Content-Length: zz\r\n\r\n"
-      "Content-Length: 7\r\n\r\n[1,2,3]"
-      "Content-Length: 9\r\n\r\n{\"cut");
+  std::istringstream in("content-length: 2\r\nContent-Type: x\r\n\r\n{}Content-Length: zz\r\n\r\n" + Frame("[1,2,3]") +
+                        Frame("{\"a\":\"é\"}") + "Content-Length: 9\r\n\r\n{\"cut");
   std::string body, error;
-  ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::message);
-  EXPECT_EQ(body, "{}");
-  ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::malformed);
+  for (const char* expected : {"{}", "", "[1,2,3]", "{\"a\":\"é\"}"}) {
+    ASSERT_EQ(ReadFrame(in, body, error), *expected ? FrameStatus::message : FrameStatus::malformed) << expected;
+    EXPECT_EQ(*expected ? body : "", expected);
+  }
   EXPECT_NE(error.find("Content-Length"), std::string::npos);
-  ASSERT_EQ(ReadFrame(in, body, error), FrameStatus::message);
-  EXPECT_EQ(body, "[1,2,3]");
   EXPECT_EQ(ReadFrame(in, body, error), FrameStatus::end);  // the body is cut short
-  std::istringstream framed(Frame("{\"a\":\"é\"}"));
-  ASSERT_EQ(ReadFrame(framed, body, error), FrameStatus::message);
-  EXPECT_EQ(body, "{\"a\":\"é\"}");
 }
 
-json Message(const json& id, const std::string& method) { return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}}; }
-
-Incoming Cancel(const json& id) {
-  return {{{"jsonrpc", "2.0"}, {"method", "$/cancelRequest"}, {"params", {{"id", id}}}}, ""};
-}
+Incoming Cancel(const json& id) { return {Rpc("$/cancelRequest", {{"id", id}}), ""}; }
 
 TEST(LspInbox, CancelsOnlyRequestsThatWaitOrRun) {
   Inbox inbox;
-  inbox.Put({Message(1, "a"), ""});
-  inbox.Put({Message("2", "b"), ""});
+  inbox.Put({Rpc("a", {}, 1), ""});
+  inbox.Put({Rpc("b", {}, "2"), ""});
   inbox.Put(Parsed("{\"cut"));
-  inbox.Put(Cancel(2));    // no such request: "2" is a string
-  inbox.Put(Cancel(7));    // never sent, or already answered
-  inbox.Put(Cancel("2"));  // waits
+  for (const json& id : {json(2), json(7), json("2")}) inbox.Put(Cancel(id));  // 2 is not "2"; 7 never sent
   ASSERT_EQ(inbox.Take()->message["id"], 1);
-  inbox.Put(Cancel(1));    // runs
+  inbox.Put(Cancel(1));  // runs
   EXPECT_TRUE(inbox.Cancelled(1));
   EXPECT_FALSE(inbox.Cancelled(2));
   EXPECT_FALSE(inbox.Cancelled(7));
@@ -85,25 +84,18 @@ TEST(LspInbox, KeepsOrderWhileAReaderPutsAndCancels) {
   constexpr int kRequests = 500;
   std::thread reader([&inbox] {
     for (int id = 1; id <= kRequests; ++id) {
-      inbox.Put({Message(id, "textDocument/codeAction"), ""});
+      inbox.Put({Rpc("textDocument/codeAction", {}, id), ""});
       if (id % 2 == 0) inbox.Put(Cancel(id - 1));
     }
     inbox.Close();
   });
   int expected = 1;
   while (const std::optional<Incoming> incoming = inbox.Take()) {
-    const json id = incoming->message["id"];
-    EXPECT_EQ(id, expected++);
-    inbox.Cancelled(id);  // either answer is right: the cancel may come before or after
+    EXPECT_EQ(incoming->message["id"], expected++);
+    inbox.Cancelled(incoming->message["id"]);  // either answer is right: the cancel may come before or after
   }
   reader.join();
   EXPECT_EQ(expected, kRequests + 1);
-}
-
-json At(int line, int character) { return {{"line", line}, {"character", character}}; }
-
-json Replace(int line, int from, int to, const std::string& text) {
-  return {{"range", {{"start", At(line, from)}, {"end", At(line, to)}}}, {"text", text}};
 }
 
 TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
@@ -115,56 +107,48 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
   EXPECT_FALSE(documents.Change("file:///w/a.cpp", 3, json::array({Replace(0, 4, 1, "")})));  // backwards
   EXPECT_FALSE(documents.Change("file:///w/a.cpp", 3, json::array({{{"text", 5}}})));
   EXPECT_EQ(documents.Find("file:///w/a.cpp")->version, 2);
-
-  const std::u16string text = u"a😀\nb";
-  EXPECT_EQ(OffsetOf(text, At(0, 99)), 3u);  // clamps to the line's end
-  EXPECT_EQ(OffsetOf(text, At(7, 0)), 5u);   // and past the last line to the text's end
-  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(1, 1)), 3u);  // a lone "\r" ends a line as "\r\n" does
-  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(2, 5)), 6u);
-  EXPECT_EQ(OffsetOf(u"a\rb\r\nc\n", At(3, 0)), 7u);  // the empty last line
-  // The same places counted in UTF-8 bytes: "a" 1, the pair 4.
-  EXPECT_EQ(OffsetOf(text, At(0, 5), PositionEncoding::utf8), 3u);
-  EXPECT_EQ(OffsetOf(text, At(0, 3), PositionEncoding::utf8), 1u);  // inside the pair: before it
-  EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), json({{"start", At(0, 1)}, {"end", At(0, 5)}}));
+  const std::u16string text = u"a😀\nb", lines = u"a\rb\r\nc\n";
+  const std::tuple<std::u16string, json, PositionEncoding, size_t> cases[] = {
+      {text, At(0, 99), PositionEncoding::utf16, 3},  // clamps to the line's end
+      {text, At(7, 0), PositionEncoding::utf16, 5},   // and past the last line to the text's end
+      {lines, At(1, 1), PositionEncoding::utf16, 3},  // a lone "\r" ends a line as "\r\n" does
+      {lines, At(2, 5), PositionEncoding::utf16, 6},
+      {lines, At(3, 0), PositionEncoding::utf16, 7},  // the empty last line
+      {text, At(0, 5), PositionEncoding::utf8, 3},    // "a" 1 byte, the pair 4
+      {text, At(0, 3), PositionEncoding::utf8, 1},    // inside the pair: before it
+  };
+  for (const auto& [in, at, encoding, offset] : cases) EXPECT_EQ(OffsetOf(in, at, encoding), offset) << at;
+  EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), Span(0, 1, 5));
 }
 
 TEST(LspDocuments, PositionsAskedOneAfterAnotherCountAsPositionsAskedAlone) {
-  const std::u16string text = u"é😀b€ x😀y\r\nzé\n😀";
-  const LineIndex lines(text);
+  const LineIndex lines(u"é😀b€ x😀y\r\nzé\n😀");
   // In text order, backwards, overlapping, across lines, between the units of a pair.
   const std::pair<uint32_t, uint32_t> spans[] = {{0, 1},  {1, 2},  {3, 2},  {6, 2},  {1, 1},  {8, 1}, {2, 7},
                                                  {11, 2}, {12, 0}, {14, 2}, {10, 1}, {15, 1}, {0, 16}};
   for (const PositionEncoding encoding : {PositionEncoding::utf8, PositionEncoding::utf16}) {
     const TextPositions positions(lines, encoding);
-    for (const auto& [offset, length] : spans) {
-      EXPECT_EQ(positions.Range(offset, length), TextPositions(lines, encoding).Range(offset, length))
-          << offset << " " << length;
-    }
+    for (const auto& [offset, length] : spans)
+      EXPECT_EQ(positions.Range(offset, length), TextPositions(lines, encoding).Range(offset, length)) << offset;
   }
-  EXPECT_EQ(RangeOf(lines, 6, 3, PositionEncoding::utf8),
-            json({{"start", At(0, 11)}, {"end", At(0, 16)}}));  // "x😀" after 11 bytes
+  EXPECT_EQ(RangeOf(lines, 6, 3, PositionEncoding::utf8), Span(0, 11, 16));  // "x😀" after 11 bytes
 }
 
 TEST(FileUris, NamePathsOfBothStylesBothWays) {
-  struct Case {
-    PathStyle style;
-    std::string path, uri;
+  const std::tuple<PathStyle, std::optional<std::string>, std::string, bool> cases[] = {
+      {PathStyle::posix, "/w/Größe x.cpp", "file:///w/Gr%C3%B6%C3%9Fe%20x.cpp", true},
+      {PathStyle::windows, "C:\\w\\a b.cpp", "file:///C:/w/a%20b.cpp", true},
+      {PathStyle::windows, "\\\\server\\share\\a.cpp", "file://server/share/a.cpp", true},
+      // What editors send: an escaped, lower-case drive; a "localhost" host.
+      {PathStyle::windows, "C:\\w\\a.cpp", "file:///c%3A/w/a.cpp", false},
+      {PathStyle::posix, "/w/a.cpp", "file://localhost/w/a.cpp", false},
+      {PathStyle::posix, std::nullopt, "file://server/w/a.cpp", false},  // not on this machine
+      {PathStyle::posix, std::nullopt, "untitled:1", false},
   };
-  const Case cases[] = {
-      {PathStyle::posix, "/w/Größe x.cpp", "file:///w/Gr%C3%B6%C3%9Fe%20x.cpp"},
-      {PathStyle::windows, "C:\\w\\a b.cpp", "file:///C:/w/a%20b.cpp"},
-      {PathStyle::windows, "\\\\server\\share\\a.cpp", "file://server/share/a.cpp"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.path);
-    EXPECT_EQ(UriOfPath(c.path, c.style), c.uri);
-    EXPECT_EQ(PathOfUri(c.uri, c.style), c.path);
+  for (const auto& [style, path, uri, bothWays] : cases) {
+    EXPECT_EQ(PathOfUri(uri, style), path) << uri;
+    EXPECT_EQ(bothWays ? UriOfPath(*path, style) : uri, uri);
   }
-  // What editors send: an escaped, lower-case drive; a "localhost" host.
-  EXPECT_EQ(PathOfUri("file:///c%3A/w/a.cpp", PathStyle::windows), "C:\\w\\a.cpp");
-  EXPECT_EQ(PathOfUri("file://localhost/w/a.cpp", PathStyle::posix), "/w/a.cpp");
-  EXPECT_FALSE(PathOfUri("file://server/w/a.cpp", PathStyle::posix));  // not on this machine
-  EXPECT_FALSE(PathOfUri("untitled:1"));
 }
 
 /// Records what the server asks of it; its fixes are what the test sets.
@@ -204,60 +188,58 @@ class LspServerTest : public testing::Test {
     history.push_back(message);
     arrived.notify_all();
   }
-  /// Sends the body `raw`; the messages sent meanwhile.
+  /// Hands the server the body `raw`; the messages it sent meanwhile.
   std::vector<json> SendRaw(const std::string& raw) {
     {
       const std::lock_guard<std::mutex> lock(sentMutex);
       sent.clear();
     }
-    handled = server.Handle(Parsed(raw));
+    server.Handle(Parsed(raw));
     const std::lock_guard<std::mutex> lock(sentMutex);
     return sent;
   }
-  /// The answer to the request `id`, waiting for it (an answer given off the
-  /// message thread); null when none comes.
-  json AwaitAnswer(const json& id) {
+  std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
+  /// Where the answer to `id` is among everything sent, waiting (a minute at
+  /// most) for an answer given off the message thread; -1 when none comes.
+  int PlaceOfAnswer(const json& id) {
     std::unique_lock<std::mutex> lock(sentMutex);
     const auto answer = [&] {
       return std::find_if(history.begin(), history.end(),
                           [&](const json& m) { return m.value("id", json()) == id && !m.contains("method"); });
     };
     arrived.wait_for(lock, std::chrono::seconds(60), [&] { return answer() != history.end(); });
-    return answer() == history.end() ? json() : *answer();
+    return answer() == history.end() ? -1 : static_cast<int>(answer() - history.begin());
   }
-  /// Where the answer to `id` is among everything sent; -1 when it is not.
-  int PlaceOfAnswer(const json& id) {
+  json AwaitAnswer(const json& id) {
+    const int place = PlaceOfAnswer(id);
     const std::lock_guard<std::mutex> lock(sentMutex);
-    for (size_t i = 0; i < history.size(); ++i) {
-      if (history[i].value("id", json()) == id && !history[i].contains("method")) return static_cast<int>(i);
-    }
-    return -1;
+    return place < 0 ? json() : history[static_cast<size_t>(place)];
   }
   /// Sends a request and leaves its answer to AwaitAnswer; its id.
   int Post(const std::string& method, const json& params) {
-    Send({{"jsonrpc", "2.0"}, {"id", ++lastId}, {"method", method}, {"params", params}});
+    Send(Rpc(method, params, ++lastId));
     return lastId;
   }
-  std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
   json Request(const std::string& method, const json& params) {
-    const auto replies = Send({{"jsonrpc", "2.0"}, {"id", ++lastId}, {"method", method}, {"params", params}});
+    const auto replies = Send(Rpc(method, params, ++lastId));
     EXPECT_EQ(replies.size(), 1u);
     return replies.empty() ? json() : replies.back();
   }
-  void Notify(const std::string& method, const json& params) {
-    Send({{"jsonrpc", "2.0"}, {"method", method}, {"params", params}});
+  std::vector<json> Notify(const std::string& method, const json& params) { return Send(Rpc(method, params)); }
+  std::vector<json> Change(int version, const json& change) {
+    return Notify("textDocument/didChange",
+                  {{"textDocument", {{"uri", kUri}, {"version", version}}}, {"contentChanges", {change}}});
   }
   void Initialize() {
-    const json options = {
-        {"checks", "-*,modernize-use-nullptr"}, {"checkOptions", {{"a.b", "1"}}}, {"compileCommands", "/w/build"}};
-    Request("initialize", {{"initializationOptions", options}});
+    Request("initialize", json::parse(R"({"initializationOptions": {"checks": "-*,modernize-use-nullptr",
+                                          "checkOptions": {"a.b": "1"}, "compileCommands": "/w/build"}})"));
   }
   void Open(const std::u16string& text) {
     Notify("textDocument/didOpen", {{"textDocument", {{"uri", kUri}, {"version", 1}, {"text", ToUtf8(text)}}}});
   }
   json CodeActions(int line, int character) {
-    const json range = {{"start", At(line, character)}, {"end", At(line, character)}};
-    return Request("textDocument/codeAction", {{"textDocument", {{"uri", kUri}}}, {"range", range}})["result"];
+    return Request("textDocument/codeAction",
+                   {{"textDocument", {{"uri", kUri}}}, {"range", Span(line, character, character)}})["result"];
   }
   static int ErrorCode(const json& reply) { return reply["error"]["code"].get<int>(); }
   /// Whether another thread gets the server's lock (within 20 seconds).
@@ -272,6 +254,7 @@ class LspServerTest : public testing::Test {
   }
 
   const std::string kUri = "file:///w/a.cpp";
+  const json kFixAll = FixAllAction("modernize-use-nullptr", kUri, 1);
   FakeBackend backend;
   std::mutex sentMutex;
   std::condition_variable arrived;
@@ -279,7 +262,6 @@ class LspServerTest : public testing::Test {
   std::vector<json> history;  ///< everything, in order
   LspServer server;
   int lastId = 0;
-  bool handled = true;  ///< false once the server has seen exit
   bool probeLockAtSend = false;  ///< Record asks ServerLockIsFree for each message
   std::vector<bool> lockFreeAtSend;
 };
@@ -289,81 +271,72 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   EXPECT_EQ(backend.startedWith->checkOptions.at("a.b"), "1");
   EXPECT_EQ(backend.startedWith->compileDatabaseDir, "/w/build");
   EXPECT_EQ(ErrorCode(Request("initialize", json::object())), -32600);
-  // What the dispatch table cannot see: text that is no JSON, or no object.
-  // (Methods, parameters and deep nesting: the table's own test and the
-  // reliability cases.)
-  const std::pair<std::string, int> cases[] = {{"{\"jsonrpc\": \"2.0\", \"id\": 1,", -32700}, {"7", -32600}};
+  // Each message, and the error code answered (0: no answer).
+  const std::pair<std::string, int> cases[] = {
+      {R"({"jsonrpc": "2.0", "id": 1,)", -32700},  // no JSON
+      {"7", -32600},                                // no object
+      {R"({"jsonrpc": "2.0", "id": 2, "method": 5})", -32600},
+      {R"({"jsonrpc": "2.0", "id": 3, "method": "no/such"})", -32601},
+      {R"({"jsonrpc": "2.0", "id": 4, "method": "textDocument/codeAction", "params": {"range": 1}})", -32602},
+      {R"({"jsonrpc": "2.0", "method": "no/such"})", 0},
+      {R"({"jsonrpc": "2.0", "method": "textDocument/didClose", "params": {}})", 0},  // malformed: dropped
+      {R"({"jsonrpc": "2.0", "id": 9, "result": null})", 0},                         // a client's response
+  };
   for (const auto& [raw, code] : cases) {
-    SCOPED_TRACE(raw);
     const auto replies = SendRaw(raw);
-    ASSERT_EQ(replies.size(), 1u);
-    EXPECT_EQ(ErrorCode(replies[0]), code);
+    ASSERT_EQ(replies.size(), code ? 1u : 0u) << raw;
+    EXPECT_EQ(replies.empty() ? 0 : ErrorCode(replies[0]), code) << raw;
   }
-  EXPECT_TRUE(Send({{"jsonrpc", "2.0"}, {"id", 9}, {"result", nullptr}}).empty());  // a client's response
-
   sent.clear();
   server.Trace("not asked for");
   Notify("$/setTrace", {{"value", "verbose"}});
   server.Trace("a run's log");
   ASSERT_EQ(sent.size(), 1u);
   EXPECT_EQ(sent[0]["params"], json({{"message", "a run's log"}}));
-
   EXPECT_TRUE(Request("shutdown", nullptr)["result"].is_null());
   EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32600);
-  Send({{"jsonrpc", "2.0"}, {"method", "exit"}});
-  EXPECT_FALSE(handled);
+  EXPECT_FALSE(server.Handle({Rpc("exit", nullptr), ""}));
   EXPECT_EQ(server.ExitCode(), 0);
 }
 
 TEST_F(LspServerTest, ExitWithoutShutdownAndAFailedStartAreReported) {
   backend.startError = "no such folder";
   EXPECT_EQ(Request("initialize", json::object())["error"]["message"], "no such folder");
-  Send({{"jsonrpc", "2.0"}, {"method", "exit"}});
+  Notify("exit", nullptr);
   EXPECT_EQ(server.ExitCode(), 1);
 }
 
 /// A use-nullptr diagnostic on the "0" of `text`, with its own replacement.
 Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t from = 0) {
-  Diagnostic diagnostic;
-  diagnostic.file = "/w/a.cpp";
-  diagnostic.check = "modernize-use-nullptr";
-  diagnostic.message = "use nullptr";
-  diagnostic.offset = static_cast<uint32_t>(text.find(u'0', from));
-  diagnostic.length = 1;
-  diagnostic.fix = {TextEdit{diagnostic.offset, 1, "nullptr"}};
-  diagnostic.claimToken = claimToken;
-  return diagnostic;
+  const auto offset = static_cast<uint32_t>(text.find(u'0', from));
+  return Diagnostic{"/w/a.cpp", "modernize-use-nullptr",          "use nullptr", false, false, offset,
+                    1,          {TextEdit{offset, 1, "nullptr"}}, claimToken,    {}};
 }
 
 TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {
   Initialize();
-  const std::u16string text = u"int* p = 0;";
-  Open(text);
-  Notify("textDocument/didChange",
-         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, "  ")}}});
-  const std::u16string edited = u"  int* p = 0;";
+  Open(u"int* p = 0;");
+  Change(2, Replace(0, 0, 0, "  "));
   sent.clear();
-  server.Publish(kUri, 1, {NullDiagnostic(text, 5)});  // stale: the text changed since
+  server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 5)});  // stale: the text changed since
   EXPECT_TRUE(sent.empty());
-  server.Publish(kUri, 2, {NullDiagnostic(edited, 5)});
+  server.Publish(kUri, 2, {NullDiagnostic(u"  int* p = 0;", 5)});
   ASSERT_EQ(sent.size(), 1u);
 
   const json actions = CodeActions(0, 11);
   ASSERT_EQ(actions.size(), 2u);
   EXPECT_FALSE(actions[0].contains("edit"));  // resolved when chosen
-  const json suppress = {{"range", {{"start", At(0, 13)}, {"end", At(0, 13)}}},
-                         {"newText", " // zoCI:skip:modernize-use-nullptr"}};
+  const json suppress = {{"range", Span(0, 13, 13)}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
   EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
   backend.finalFix = {TextEdit{10, 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
   const json edits = Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri];
   EXPECT_EQ(backend.askedToken.load(), 5);
   ASSERT_EQ(edits.size(), 2u);
-  EXPECT_EQ(edits[0], json({{"range", {{"start", At(0, 10)}, {"end", At(0, 11)}}}, {"newText", "nullptr"}}));
+  EXPECT_EQ(edits[0], json({{"range", Span(0, 10, 11)}, {"newText", "nullptr"}}));
   backend.finalFix.clear();  // the engine no longer has it: the run's own replacement
   EXPECT_EQ(Request("codeAction/resolve", actions[0])["result"]["edit"]["changes"][kUri].size(), 1u);
 
-  Notify("textDocument/didChange",
-         {{"textDocument", {{"uri", kUri}, {"version", 3}}}, {"contentChanges", {Replace(0, 0, 0, "x")}}});
+  Change(3, Replace(0, 0, 0, "x"));
   EXPECT_EQ(ErrorCode(Request("codeAction/resolve", actions[0])), -32602);  // offered for an older text
   EXPECT_TRUE(CodeActions(0, 11).empty());
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
@@ -372,42 +345,25 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
 
 TEST_F(LspServerTest, TheEngineAndTheClientAreReachedWithoutTheServersLock) {
   Request("initialize", {{"trace", "verbose"}});
-  const std::u16string text = u"int* p = 0;";
-  Open(text);
+  Open(u"int* p = 0;");
   std::vector<bool> lockFreeAtFix;
   backend.beforeFix = [&] { lockFreeAtFix.push_back(ServerLockIsFree()); };
   probeLockAtSend = true;
-  server.Publish(kUri, 1, {NullDiagnostic(text, 5)});
+  server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 5)});
   server.Trace("a run's log");
   server.ShowMessage(MessageType::warning, "a warning");
-  const json actions = CodeActions(0, 9);
-  Request("codeAction/resolve", actions[0]);
-  Notify("textDocument/didChange",
-         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {{{"text", 5}}}}});
+  Request("codeAction/resolve", CodeActions(0, 9)[0]);
+  // A change that cannot apply clears the diagnostics, is shown, and ends the document's inspection.
+  const auto refused = Change(2, {{"text", 5}});
+  ASSERT_EQ(refused.size(), 2u);
+  EXPECT_EQ(refused[0]["params"]["diagnostics"], json::array());
+  EXPECT_EQ(refused[1]["method"], "window/showMessage");
+  EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+  EXPECT_FALSE(server.Snapshot(kUri));
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   probeLockAtSend = false;
   EXPECT_EQ(lockFreeAtFix, std::vector<bool>{true});
   EXPECT_EQ(lockFreeAtSend, std::vector<bool>(8, true));  // publish, trace, show, 2 answers, clear, refusal, clear
-}
-
-TEST_F(LspServerTest, ARefusedChangeIsShownAndTheDocumentNoLongerInspected) {
-  Initialize();
-  Open(u"int* p = 0;");
-  server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 0)});
-  const json backwards = {{"range", {{"start", At(0, 9)}, {"end", At(0, 2)}}}, {"text", "x"}};
-  const auto replies =
-      Send({{"jsonrpc", "2.0"},
-            {"method", "textDocument/didChange"},
-            {"params", {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {backwards}}}}});
-  ASSERT_EQ(replies.size(), 2u);
-  EXPECT_EQ(replies[0]["params"]["diagnostics"], json::array());  // nothing of a text the editor no longer shows
-  EXPECT_EQ(replies[1]["method"], "window/showMessage");
-  EXPECT_NE(replies[1]["params"]["message"].get<std::string>().find("ends before it starts"), std::string::npos);
-  EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
-  EXPECT_FALSE(server.Snapshot(kUri));
-  sent.clear();
-  server.Publish(kUri, 2, {});
-  EXPECT_TRUE(sent.empty());
 }
 
 TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
@@ -415,34 +371,11 @@ TEST_F(LspServerTest, CountsInUtf8WhenTheClientPrefersIt) {
   const json reply = Request("initialize", {{"capabilities", {{"general", general}}}});
   EXPECT_EQ(reply["result"]["capabilities"]["positionEncoding"], "utf-8");
   Open(u"é😀 p = 1;");
-  Notify("textDocument/didChange",
-         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 11, 12, "0")}}});
+  Change(2, Replace(0, 11, 12, "0"));
   sent.clear();
   server.Publish(kUri, 2, {NullDiagnostic(*server.Snapshot(kUri)->buffers.at("/w/a.cpp"), 0)});
   ASSERT_EQ(sent.size(), 1u);
-  EXPECT_EQ(sent[0]["params"]["diagnostics"][0]["range"], json({{"start", At(0, 11)}, {"end", At(0, 12)}}));
-}
-
-TEST_F(LspServerTest, FixAllTakesEachFixOfTheCheckOnceWithoutOverlaps) {
-  Initialize();
-  const std::u16string text = u"int* p = 0; int* q = 0; int* r = 0;";
-  Open(text);
-  std::vector<Diagnostic> diagnostics;
-  for (const size_t from : {0u, 10u, 22u}) diagnostics.push_back(NullDiagnostic(text, 0, from));
-  diagnostics.push_back(diagnostics[1]);  // a repeat
-  diagnostics.back().fix[0].text = "NULL";  // the same range changed otherwise: both left out
-  diagnostics.push_back(diagnostics[0]);
-  diagnostics.back().check = "readability-x";
-  server.Publish(kUri, 1, diagnostics);
-
-  const json actions = CodeActions(0, 9);
-  const auto fixAll = std::find_if(actions.begin(), actions.end(),
-                                   [](const json& a) { return a["title"] == "Fix all modernize-use-nullptr in file"; });
-  ASSERT_NE(fixAll, actions.end()) << actions;
-  const json edits = AwaitAnswer(Post("codeAction/resolve", *fixAll))["result"]["edit"]["changes"][kUri];
-  ASSERT_EQ(edits.size(), 2u) << edits;
-  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
-  EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
+  EXPECT_EQ(sent[0]["params"]["diagnostics"][0]["range"], Span(0, 11, 12));
 }
 
 TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
@@ -456,7 +389,6 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   ASSERT_EQ(reports.size(), 2u);
   EXPECT_EQ(reports[0]["params"]["value"]["message"], "inspecting a.cpp");
   EXPECT_EQ(reports[1]["params"], json({{"token", token}, {"value", {{"kind", "end"}, {"message", "1 diagnostic"}}}}));
-
   // A report the client refused shows nothing; one it cancels switches the run off.
   sent.clear();
   const std::string refused = server.BeginProgress(kUri, "x");
@@ -464,8 +396,8 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   server.EndProgress(refused, "x");
   const std::string running = server.BeginProgress(kUri, "y");
   Send({{"jsonrpc", "2.0"}, {"id", sent.back()["id"]}, {"result", nullptr}});
-  Notify("window/workDoneProgress/cancel", {{"token", running}});
-  Notify("window/workDoneProgress/cancel", {{"token", refused}});
+  for (const std::string& cancelled : {running, refused})
+    Notify("window/workDoneProgress/cancel", {{"token", cancelled}});
   EXPECT_EQ(backend.cancelled, std::vector<std::string>{kUri});
 }
 
@@ -483,30 +415,31 @@ class FixGate {
   std::promise<void> opened_;
 };
 
-TEST_F(LspServerTest, FixAllRunsOffTheMessageThreadWhileOtherRequestsAreAnswered) {
+TEST_F(LspServerTest, FixAllRunsOffTheMessageThreadAndTakesEachFixOfTheCheckOnceWithoutOverlaps) {
   Initialize();
-  const std::u16string text = u"int* p = 0; int* q = 0;";
+  const std::u16string text = u"int* p = 0; int* q = 0; int* r = 0;";
   Open(text);
-  server.Publish(kUri, 1, {NullDiagnostic(text, 1, 0), NullDiagnostic(text, 2, 10)});
-  backend.finalFix = {TextEdit{9, 1, "nullptr"}};
-  json fixAll;
-  for (const json& action : CodeActions(0, 9)) {
-    if (action["title"] == "Fix all modernize-use-nullptr in file") fixAll = action;
-  }
-  ASSERT_FALSE(fixAll.is_null());
-  FixGate gate(backend);
-  const int fixAllId = Post("codeAction/resolve", fixAll);
+  std::vector<Diagnostic> diagnostics;
+  for (const size_t from : {0u, 10u, 22u}) diagnostics.push_back(NullDiagnostic(text, 1 + from, from));
+  diagnostics.push_back(diagnostics[1]);    // a repeat
+  diagnostics.back().fix[0].text = "NULL";  // the same range changed otherwise: both left out
+  diagnostics.push_back(diagnostics[0]);
+  diagnostics.back().check = "readability-x";
+  server.Publish(kUri, 1, diagnostics);
+  FixGate gate(backend);  // the engine has no final fixes: each run's own replacement
+  const int fixAllId = Post("codeAction/resolve", kFixAll);
   const int otherId = lastId + 1;
-  EXPECT_EQ(CodeActions(0, 9).size(), 3u);  // answered while the engine holds the fixes
-  Notify("textDocument/didChange",
-         {{"textDocument", {{"uri", kUri}, {"version", 2}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}});
+  const json actions = CodeActions(0, 9);  // answered while the engine holds the fixes
+  EXPECT_NE(std::find(actions.begin(), actions.end(), kFixAll), actions.end()) << actions;
+  Change(2, Replace(0, 0, 0, " "));
   gate.Open();
-  const json answer = AwaitAnswer(fixAllId);
+  // The edits are for the text the action was offered on, though the document changed since.
+  const json edits = AwaitAnswer(fixAllId)["result"]["edit"]["changes"][kUri];
   EXPECT_LT(PlaceOfAnswer(otherId), PlaceOfAnswer(fixAllId));
-  ASSERT_TRUE(answer.contains("result")) << answer;
-  // The edit is for the text the action was offered on, though the document changed since.
-  EXPECT_EQ(answer["result"]["edit"]["changes"][kUri].size(), 1u) << answer;
-  EXPECT_EQ(backend.askedToken.load(), 2);
+  ASSERT_EQ(edits.size(), 2u) << edits;
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
+  EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
+  EXPECT_NE(backend.askedToken.load(), 0);
 }
 
 TEST_F(LspServerTest, AFixAllCancelledWhileItRunsStopsWithTheCancellationError) {
@@ -515,7 +448,7 @@ TEST_F(LspServerTest, AFixAllCancelledWhileItRunsStopsWithTheCancellationError) 
   Open(text);
   server.Publish(kUri, 1, {NullDiagnostic(text, 1, 0), NullDiagnostic(text, 2, 10)});
   std::mutex trackMutex;
-  std::set<json> cancelled, running;
+  std::set<json> cancelled;
   std::vector<std::pair<json, bool>> tracked;
   server.CheckCancellationsWith([&](const json& id) {
     const std::lock_guard<std::mutex> lock(trackMutex);
@@ -525,9 +458,8 @@ TEST_F(LspServerTest, AFixAllCancelledWhileItRunsStopsWithTheCancellationError) 
     const std::lock_guard<std::mutex> lock(trackMutex);
     tracked.emplace_back(id, isRunning);
   });
-  const json fixAll = FixAllAction("modernize-use-nullptr", kUri, 1);
   FixGate gate(backend);
-  const int fixAllId = Post("codeAction/resolve", fixAll);
+  const int fixAllId = Post("codeAction/resolve", kFixAll);
   {
     const std::lock_guard<std::mutex> lock(trackMutex);
     cancelled.insert(json(fixAllId));  // the client cancels while the work runs
@@ -535,7 +467,7 @@ TEST_F(LspServerTest, AFixAllCancelledWhileItRunsStopsWithTheCancellationError) 
   gate.Open();
   EXPECT_EQ(ErrorCode(AwaitAnswer(fixAllId)), -32800);
   EXPECT_LT(backend.askedToken.load(), 2);  // stopped before the second fix
-  server.Handle({{{"jsonrpc", "2.0"}, {"method", "exit"}}, ""});
+  server.Handle({Rpc("exit", nullptr), ""});
   const std::lock_guard<std::mutex> lock(trackMutex);
   EXPECT_EQ(tracked, (std::vector<std::pair<json, bool>>{{json(fixAllId), true}, {json(fixAllId), false}}));
 }
@@ -550,14 +482,7 @@ TEST_F(LspServerTest, RunsPublishWhileTheClientEdits) {
       server.EndProgress(server.BeginProgress(kUri, "x"), "y");
     }
   });
-  for (int version = 2; version <= 200; ++version) {
-    server.Handle(
-        {{{"jsonrpc", "2.0"},
-          {"method", "textDocument/didChange"},
-          {"params",
-           {{"textDocument", {{"uri", kUri}, {"version", version}}}, {"contentChanges", {Replace(0, 0, 0, " ")}}}}},
-         ""});
-  }
+  for (int version = 2; version <= 200; ++version) Change(version, Replace(0, 0, 0, " "));
   worker.join();
   EXPECT_EQ(server.Snapshot(kUri)->version, 200);
 }
