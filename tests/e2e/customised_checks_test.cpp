@@ -36,61 +36,23 @@ using ::testing::HasSubstr;
 using ::testing::Not;
 
 constexpr const char* kLoops =
-    "#include <vector>\n"
-    "struct Box {\n"
-    "  std::vector<int> m_items;\n"
-    "  int m_data[3];\n"
-    "  int Sum() {\n"
-    "    int total = 0;\n"
-    "    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
-    "    for (int k = 0; k < 3; ++k) total += m_data[k];\n"
-    "    return total;\n"
-    "  }\n"
-    "};\n";
-
+    "#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n  int Sum() {\n"
+    "    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
+    "    for (int k = 0; k < 3; ++k) total += m_data[k];\n    return total;\n  }\n};\n";
 constexpr const char* kClashes =
-    "#include <vector>\n"
-    "struct S {\n"
-    "  std::vector<int> _things_;\n"
-    "  std::vector<int> m_items;\n"
-    "  int Sum() {\n"
-    "    int t = 0;\n"
-    "    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
+    "#include <vector>\nstruct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items;\n  int Sum() {\n"
+    "    int t = 0;\n    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
     "    for (std::size_t i = 0; i < m_items.size(); ++i) { int item = 2; t += m_items[i] * item; }\n"
     "    for (std::size_t i = 0; i < m_items.size(); ++i)\n"
-    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n"
-    "    return t;\n"
-    "  }\n"
-    "};\n";
-
-constexpr const char* kBools =
-    "#define TRUE 1\n"
-    "#define ON 1\n"
-    "bool a = TRUE;\n"
-    "bool b = ON;\n"
-    "bool c = 1;\n";
-
-constexpr const char* kTypedefs =
-    "typedef int Row[3];\n"
-    "typedef const char* Names[4];\n"
-    "typedef int Count;\n";
-
+    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n    return t;\n  }\n};\n";
+constexpr const char* kBools = "#define TRUE 1\n#define ON 1\nbool a = TRUE;\nbool b = ON;\nbool c = 1;\n";
+constexpr const char* kTypedefs = "typedef int Row[3];\ntypedef const char* Names[4];\ntypedef int Count;\n";
 constexpr const char* kSmartPointers =
-    "#include <memory>\n"
-    "void F() {\n"
-    "  std::unique_ptr<int[]> u;\n"
-    "  u.reset(new int[5]());\n"
-    "  std::shared_ptr<int[]> s;\n"
-    "  s.reset(new int[2]());\n"
-    "  std::unique_ptr<int> one;\n"
-    "  one.reset(new int(3));\n"
-    "}\n";
-
+    "#include <memory>\nvoid F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n"
+    "  std::shared_ptr<int[]> s;\n  s.reset(new int[2]());\n  std::unique_ptr<int> one;\n  one.reset(new int(3));\n}\n";
 constexpr const char* kContainers =
-    "#include <vector>\n"
-    "bool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n"
-    "  return v[0].size() == 0 && p->size() != 0;\n"
-    "}\n";
+    "#include <vector>\nbool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n"
+    "  return v[0].size() == 0 && p->size() != 0;\n}\n";
 
 /// One inspection through the library and what its fixes make of the text.
 struct Inspected {
@@ -162,107 +124,42 @@ TEST_F(CustomisedChecks, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
   const char* bools = "-*,modernize-use-bool-literals";
   const char* usings = "-*,modernize-use-using";
   const char* smart = "-*,modernize-make-unique,modernize-make-shared";
+  // clang-format off
   const std::vector<OptionCase> cases = {
-      {"loop: member container named after its element, element type",
-       kLoops,
-       loop,
-       {},
-       2,
-       {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;"},
-       {"m_item "}},
-      {"loop: names in use fall back to the old index, also in a nested loop",
-       kClashes,
-       loop,
-       {},
-       4,
+      {"loop: member container named after its element, element type", kLoops, loop, {}, 2,
+       {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;"}, {"m_item "}},
+      {"loop: names in use fall back to the old index, also in a nested loop", kClashes, loop, {}, 4,
        {"for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
-        "for (int item : m_items)\n      for (int j : m_items) t += item * j;"},
-       {}},
-      {"loop: PreferType=1 as the default",
-       kLoops,
-       loop,
-       {{"modernize-loop-convert.ZO.PreferType", "1"}},
-       2,
-       {"for (int item : m_items)"},
-       {}},
-      {"loop: PreferType=0 declares auto",
-       kLoops,
-       loop,
-       {{"modernize-loop-convert.ZO.PreferType", "0"}},
-       2,
-       {"for (auto item : m_items) total += item;", "for (auto k : m_data)"},
-       {"for (int"}},
-      {"bool: TRUE and FALSE fixed by default, other macros reported only",
-       kBools,
-       bools,
-       {},
-       3,
-       {"bool a = true;", "bool b = ON;", "bool c = true;"},
-       {}},
-      {"bool: AllowedMacros=0 leaves macros alone",
-       kBools,
-       bools,
-       {{"modernize-use-bool-literals.ZO.AllowedMacros", "0"}},
-       1,
-       {"bool a = TRUE;", "bool c = true;"},
-       {}},
-      {"bool: AllowedMacros=1 as the default",
-       kBools,
-       bools,
-       {{"modernize-use-bool-literals.ZO.AllowedMacros", "1"}},
-       3,
-       {"bool a = true;", "bool b = ON;"},
-       {}},
-      {"bool: AllowedMacros=2 treats every macro as code",
-       kBools,
-       bools,
-       {{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}},
-       3,
-       {"bool a = true;", "bool b = true;", "bool c = true;"},
-       {}},
-      {"using: arrays converted by default",
-       kTypedefs,
-       usings,
-       {},
-       3,
-       {"using Row = int[3];", "using Names = const char*[4];", "using Count = int;"},
-       {"typedef"}},
-      {"using: AllowArrays=0 reports arrays without a fix",
-       kTypedefs,
-       usings,
-       {{"modernize-use-using.ZO.AllowArrays", "0"}},
-       3,
-       {"typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;"},
-       {}},
-      {"smart pointers: arrays handled by default",
-       kSmartPointers,
-       smart,
-       {},
-       3,
-       {"u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"},
-       {}},
-      {"smart pointers: make-unique AllowArrays=0",
-       kSmartPointers,
-       smart,
-       {{"modernize-make-unique.ZO.AllowArrays", "0"}},
-       2,
-       {"u.reset(new int[5]());", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"},
-       {}},
-      {"smart pointers: make-shared AllowArrays=0",
-       kSmartPointers,
-       smart,
-       {{"modernize-make-shared.ZO.AllowArrays", "0"}},
-       2,
-       {"u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"},
-       {}},
-      {"braces around a container that is more than a chain of names",
-       kContainers,
-       "-*,readability-container-size-empty",
-       {},
-       2,
-       {"return (v[0]).empty() && !p->empty();"},
-       {}},
+        "for (int item : m_items)\n      for (int j : m_items) t += item * j;"}, {}},
+      {"loop: PreferType=1 as the default", kLoops, loop, {{"modernize-loop-convert.ZO.PreferType", "1"}}, 2,
+       {"for (int item : m_items)"}, {}},
+      {"loop: PreferType=0 declares auto", kLoops, loop, {{"modernize-loop-convert.ZO.PreferType", "0"}}, 2,
+       {"for (auto item : m_items) total += item;", "for (auto k : m_data)"}, {"for (int"}},
+      {"bool: TRUE and FALSE fixed by default, other macros reported only", kBools, bools, {}, 3,
+       {"bool a = true;", "bool b = ON;", "bool c = true;"}, {}},
+      {"bool: AllowedMacros=0 leaves macros alone", kBools, bools,
+       {{"modernize-use-bool-literals.ZO.AllowedMacros", "0"}}, 1, {"bool a = TRUE;", "bool c = true;"}, {}},
+      {"bool: AllowedMacros=1 as the default", kBools, bools,
+       {{"modernize-use-bool-literals.ZO.AllowedMacros", "1"}}, 3, {"bool a = true;", "bool b = ON;"}, {}},
+      {"bool: AllowedMacros=2 treats every macro as code", kBools, bools,
+       {{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}}, 3, {"bool a = true;", "bool b = true;"}, {}},
+      {"using: arrays converted by default", kTypedefs, usings, {}, 3,
+       {"using Row = int[3];", "using Names = const char*[4];", "using Count = int;"}, {"typedef"}},
+      {"using: AllowArrays=0 reports arrays without a fix", kTypedefs, usings,
+       {{"modernize-use-using.ZO.AllowArrays", "0"}}, 3,
+       {"typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;"}, {}},
+      {"smart pointers: arrays handled by default", kSmartPointers, smart, {}, 3,
+       {"u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"}, {}},
+      {"smart pointers: make-unique AllowArrays=0", kSmartPointers, smart,
+       {{"modernize-make-unique.ZO.AllowArrays", "0"}}, 2,
+       {"u.reset(new int[5]());", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"}, {}},
+      {"smart pointers: make-shared AllowArrays=0", kSmartPointers, smart,
+       {{"modernize-make-shared.ZO.AllowArrays", "0"}}, 2,
+       {"u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
+      {"braces around a container that is more than a chain of names", kContainers,
+       "-*,readability-container-size-empty", {}, 2, {"return (v[0]).empty() && !p->empty();"}, {}},
   };
+  // clang-format on
   for (const OptionCase& c : cases) {
     SCOPED_TRACE(c.title);
     const Inspected inspected = Inspect(c.source, c.checks, c.options);
