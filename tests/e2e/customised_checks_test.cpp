@@ -1,18 +1,14 @@
 // The customised checks in real runs: through the service, a parser, the
 // library's check hook and the real engine, each ".ZO." option value gives
-// the diagnostics and fixes its behaviour describes; without a hook the
-// engine gives the stock check's result. The hook arguments each hook point
-// passes are pinned here, on the engine's side.
+// the diagnostics and fixes its behaviour describes (so each hook point is
+// asked with arguments the library's hook reads); without a hook the engine
+// gives the stock check's result.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <any>
-#include <functional>
-#include <map>
 #include <memory>
 #include <string>
-#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -22,11 +18,6 @@
 #include "interop/interop2.h"
 #include "service/service.h"
 #include "support/temp_dir.h"
-
-namespace clang {
-class DiagnosticsEngine;
-class TypedefDecl;
-}  // namespace clang
 
 namespace zotest {
 namespace {
@@ -101,11 +92,6 @@ class CustomisedChecks : public ::testing::Test {
     return inspected;
   }
 
-  /// The real engine without any hook, as the stock checks run.
-  EngineRunResult Stock(const std::string& source, const std::string& checks) {
-    return RunEngine(RealEngine(), FileRequest(folder.Write("stock.cpp", source), checks));
-  }
-
   TempDir folder;
 };
 
@@ -175,7 +161,8 @@ TEST_F(CustomisedChecks, AStopAfterCompilerErrorsAlsoDropsWhatPreprocessorChecks
   const char* checks = "-*,cppcoreguidelines-macro-usage";
   const Inspected inspected = Inspect(source, checks, {});
   EXPECT_EQ(inspected.checks, std::vector<std::string>{});
-  const EngineRunResult stock = Stock(source, checks);
+  // The real engine without any hook, as the stock checks run.
+  const EngineRunResult stock = RunEngine(RealEngine(), FileRequest(folder.Write("stock.cpp", source), checks));
   EXPECT_EQ(CountLines(stock.diagnostics, "[cppcoreguidelines-macro-usage]"), 1) << stock.diagnostics;
 }
 
@@ -193,54 +180,6 @@ TEST_F(CustomisedChecks, UseUsingLeavesInvalidDeclarationsToTheLibrary) {
   const EngineRunResult run = RunEngine(RealEngine(), request);
   EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-using]"), 1) << run.diagnostics;
   EXPECT_THAT(run.diagnostics, HasSubstr("invalid.cpp:2:1: warning: use 'using'"));
-}
-
-/// What a hook point passes: each argument's alternative, and for a
-/// type-erased one the type it holds.
-using Contract = std::map<std::string, std::string>;
-
-std::string Describe(const HookValue& value) {
-  if (const auto* erased = std::get_if<std::shared_ptr<std::any>>(&value)) {
-    return *erased ? (*erased)->type().name() : "null";
-  }
-  return std::to_string(value.index());
-}
-
-TEST_F(CustomisedChecks, EachHookPointPassesTheAgreedArguments) {
-  std::map<uint32_t, Contract> seen;
-  const CheckOptions options;
-  const CheckHook library = MakeCheckHook(&options);
-  const auto recording = [&](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
-    Contract& contract = seen[id];
-    for (const auto& [name, value] : args) contract[name] = Describe(value);
-    return library(id, std::move(args));
-  };
-  for (const char* source : {kLoops, kBools, kTypedefs, kSmartPointers, kContainers}) {
-    EngineRequest request =
-        FileRequest(folder.Write("contract.cpp", source),
-                    "-*,modernize-loop-convert,modernize-use-bool-literals,modernize-use-using,modernize-make-unique,"
-                    "modernize-make-shared,readability-container-size-empty");
-    request.hook = recording;
-    RunEngine(RealEngine(), request);
-  }
-  const std::string boolPointer = typeid(bool*).name();
-  const std::map<uint32_t, Contract> agreed = {
-      {HookId::loopConvertPreferType, {}},
-      {HookId::loopConvertVariableName,
-       {{"IteratorName", "3"},
-        {"ContainerName", "3"},
-        {"Style == NS_UpperCase", "0"},
-        {"check_if_ok", typeid(std::function<bool(const std::string&)>).name()},
-        {"OldIndex->getName()", "3"}}},
-      {HookId::makeSmartPointerArrays, {{"skip_array_ptr", boolPointer}, {"typeid_str", "3"}}},
-      {HookId::useUsingArrays, {{"skip_array_ptr", boolPointer}}},
-      {HookId::boolLiteralMacros,
-       {{"InMacro_ptr", boolPointer}, {"IgnoreMacros_ptr", boolPointer}, {"Expression_str", "3"}}},
-      {HookId::replacementBraces, {{"AddBraces_ptr", boolPointer}, {"ReplacementText_str", "3"}}},
-      {HookId::stopAfterErrors, {{"Diagnostics_cptr", typeid(const clang::DiagnosticsEngine*).name()}}},
-      {HookId::useUsingLeaveDeclaration, {{"MatchedDecl_cptr", typeid(const clang::TypedefDecl*).name()}}},
-  };
-  EXPECT_EQ(seen, agreed);
 }
 
 }  // namespace

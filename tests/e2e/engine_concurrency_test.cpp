@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "e2e_samples.h"
-#include "reference_tidy.h"
 #include "support/temp_dir.h"
 
 namespace zotest {

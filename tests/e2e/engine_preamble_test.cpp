@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "e2e_samples.h"
-#include "reference_tidy.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -64,13 +63,6 @@ struct PreambleCase {
 
 void PrintTo(const PreambleCase& c, std::ostream* out) { *out << c.name; }
 
-std::string PreambleLine(const std::string& diagnostics) {
-  const size_t start = diagnostics.find("Preamble: ");
-  if (start == std::string::npos) return "";
-  const std::string line = diagnostics.substr(start, diagnostics.find(';', start) - start);
-  return line.substr(std::string("Preamble: ").size());
-}
-
 class EnginePreamble : public testing::TestWithParam<PreambleCase> {};
 
 TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
@@ -111,7 +103,7 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
     if (step.headerUnsaved) folder.Write("defs.h", step.header);
     const ReferenceRun reference = RunReference(request, scratch);
     if (step.headerUnsaved) folder.Write("defs.h", saved);
-    EXPECT_EQ(PreambleLine(engine.diagnostics), step.preamble) << engine.diagnostics;
+    EXPECT_EQ(PreambleUse(engine.diagnostics), step.preamble) << engine.diagnostics;
     ExpectTheBinarysOutputs(engine, reference);
     EXPECT_GT(CountLines(reference.diagnostics, "warning:"), 0) << "the run must give findings";
   }
@@ -299,7 +291,7 @@ TEST(EnginePreambleStore, RunsOnSeveralThreadsShareItAndGiveTheSequentialResults
   for (std::thread& thread : threads) thread.join();
   for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
     for (const std::string& run : concurrent[thread]) {
-      EXPECT_EQ(PreambleLine(run), "reused") << run;
+      EXPECT_EQ(PreambleUse(run), "reused") << run;
       EXPECT_EQ(WithoutRunLog(run), sequential[threadFiles[thread]]);
     }
   }

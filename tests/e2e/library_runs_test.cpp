@@ -1,15 +1,15 @@
 // Runs through the whole library (service, parser, real engine) of what the
-// differential test does not write: option values that YAML reads specially,
-// the ".clang-tidy" files above a source with and without options, NUL bytes
-// in code, file names that differ only in letter case or are no UTF-8. Every
-// diagnostic and every final replacement must cover the characters the
-// engine meant.
+// differential test does not write: the ".clang-tidy" files above a source
+// with and without options, NUL bytes in code, file names that differ only in
+// letter case or are no UTF-8. Every diagnostic and every final replacement
+// must cover the characters the engine meant.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "engine_driver.h"
@@ -60,32 +60,9 @@ class LibraryRuns : public ::testing::Test {
     for (const qfix& fix : result->qfixes) applied.push_back(Applied(service, fix));
     return applied;
   }
-  /// The same for `bytes` saved as `name`.
-  std::vector<std::string> InspectText(const std::string& name, const std::string& bytes, const std::string& checks) {
-    return Inspect(folder.Write(name, bytes).string(), checks, {});
-  }
 
   TempDir folder;
 };
-
-TEST_F(LibraryRuns, OptionValuesThatYamlReadsSpeciallyReachTheCheckAsWritten) {
-  // modernize-use-nullptr reports a macro's null pointer only when it is among its NullMacros.
-  const std::string path = folder.Write("macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n").string();
-  const std::vector<std::pair<std::string, size_t>> cases = {
-      {"MYNULL,OTHER", 1},
-      {"a: b,MYNULL", 1},
-      {"^[a-z]{1,2}$,MYNULL", 1},
-      {"-,MYNULL", 1},
-      {"'MYNULL'", 0},
-      {"", 0},
-      {"-", 0},
-      {"OTHER", 0},
-  };
-  for (const auto& [value, reported] : cases) {
-    EXPECT_EQ(Inspect(path, "-*,modernize-use-nullptr", {{"modernize-use-nullptr.NullMacros", value}}).size(), reported)
-        << value;
-  }
-}
 
 TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
   folder.Write("project/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n");
@@ -99,41 +76,30 @@ TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
   EXPECT_EQ(Inspect(directive, ""), nullptrOnly);
 }
 
-// A stray NUL is no reason to hand the engine an empty text: clang reads
-// the file as it is and reports what it finds.
-TEST_F(LibraryRuns, AFileWithANulByteIsInspectedAsItIs) {
-  const std::string checks = "-*,modernize-use-nullptr,clang-diagnostic-null-character";
-  for (const auto& [name, bytes] :
-       {std::pair{"nul.cpp", "int a;\0 int* p = 0;\n"s}, std::pair{"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s}}) {
-    const std::vector<std::string> applied = InspectText(name, bytes, checks);
-    ASSERT_EQ(applied.size(), 2u) << name;
-    EXPECT_THAT(applied[0], testing::StartsWith("clang-diagnostic-null-character "));
-    EXPECT_EQ(applied[1], kNullptrFix);
-  }
-}
-
-// Foo.h and foo.h are two files where the file system says so; both are
-// converted (code page 1252), so both go through the cache.
-TEST_F(LibraryRuns, HeadersThatDifferOnlyInLetterCaseAreTwoFiles) {
+// A stray NUL is no reason to hand the engine an empty text: clang reads the
+// file as it is. Foo.h and foo.h are two files where the file system says so
+// (both converted from code page 1252, so both go through the cache), and a
+// path is bytes: a Latin-1 file name is inspected like any other.
+TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) {
 #if defined(_WIN32)
-  GTEST_SKIP() << "one file on Windows";
+  GTEST_SKIP() << "Windows names are UTF-16 and ignore letter case";
 #endif
   // Same size and time: nothing but the name tells them apart.
   const auto upper = folder.Write("Foo.h", "// caf\xE9\nstruct Upper {};\n");
-  const auto lower = folder.Write("foo.h", "// caf\xE9\nstruct Lower {};\n");
-  std::filesystem::last_write_time(lower, std::filesystem::last_write_time(upper));
-  EXPECT_EQ(InspectText("main.cpp", "#include \"Foo.h\"\n#include \"foo.h\"\nUpper u; Lower l;\n",
-                        "-*,modernize-use-nullptr"),
-            std::vector<std::string>{});
-}
-
-// A path is bytes on POSIX: a Latin-1 file name is inspected like any other.
-TEST_F(LibraryRuns, FileNamesThatAreNoUtf8AreInspected) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "Windows names are UTF-16";
-#endif
-  EXPECT_EQ(InspectText("caf\xE9.cpp", "int* p = 0;\n", "-*,modernize-use-nullptr"),
-            std::vector<std::string>{kNullptrFix});
+  std::filesystem::last_write_time(folder.Write("foo.h", "// caf\xE9\nstruct Lower {};\n"),
+                                   std::filesystem::last_write_time(upper));
+  const std::string nul = "clang-diagnostic-null-character '\0'"s;
+  const std::vector<std::tuple<std::string, std::string, std::vector<std::string>>> cases = {
+      {"nul.cpp", "int a;\0 int* p = 0;\n"s, {nul, kNullptrFix}},
+      {"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s, {nul, kNullptrFix}},
+      {"main.cpp", "#include \"Foo.h\"\n#include \"foo.h\"\nUpper u; Lower l;\n", {}},
+      {"caf\xE9.cpp", "int* p = 0;\n", {kNullptrFix}},
+  };
+  for (const auto& [name, bytes, expected] : cases) {
+    EXPECT_EQ(Inspect(folder.Write(name, bytes).string(), "-*,modernize-use-nullptr,clang-diagnostic-null-character"),
+              expected)
+        << name;
+  }
 }
 
 }  // namespace
