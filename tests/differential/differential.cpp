@@ -15,15 +15,11 @@ namespace fs = std::filesystem;
 
 /// The flags zoci gives every inspection on this host, so that both tools
 /// see the same compiler warnings.
-const std::vector<std::string> kCompilerFlags = {"-std=c++17",
-                                                 "-Wall",
-                                                 "-Wshadow",
-                                                 "-Wunused-variable",
-                                                 "-Wno-non-literal-null-conversion",
-                                                 "-Wno-inconsistent-missing-override",
-                                                 "-fexceptions",
-                                                 "-fcxx-exceptions",
-                                                 "-fms-extensions"};
+// clang-format off
+const std::vector<std::string> kCompilerFlags = {
+    "-std=c++17", "-Wall", "-Wshadow", "-Wunused-variable", "-Wno-non-literal-null-conversion",
+    "-Wno-inconsistent-missing-override", "-fexceptions", "-fcxx-exceptions", "-fms-extensions"};
+// clang-format on
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -204,26 +200,10 @@ void CompareDiagnostics(const std::string& label, std::vector<Key> expected, std
     mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key, text));
 }
 
-/// UTF-8 of a text excerpt with line ends, tabs and NUL spelled out.
-std::string Visible(const std::u32string& text) {
-  std::string visible;
-  for (char32_t c : text) {
-    const char* escape = c == U'\r' ? "\\r" : c == U'\n' ? "\\n" : c == U'\t' ? "\\t" : c == 0 ? "\\0" : nullptr;
-    visible += escape != nullptr ? std::string(escape) : EncodeUtf8(std::u32string(1, c));
-  }
-  return visible;
-}
-
-/// The first place where the fixed texts differ, with a little of each.
+/// Where the fixed texts first differ.
 std::string FirstDifference(const std::u32string& expected, const std::u32string& actual) {
   const auto differing = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
-  const size_t at = static_cast<size_t>(differing - expected.begin());
-  const size_t from = at > 20 ? at - 20 : 0;
-  const auto excerpt = [from](const std::u32string& text) {
-    return Visible(text.substr(std::min(from, text.size()), 60));
-  };
-  return "differs at " + Where(expected, at) + ": expected \"" + excerpt(expected) + "\", got \"" + excerpt(actual) +
-         "\"";
+  return "differs at " + Where(expected, static_cast<size_t>(differing - expected.begin()));
 }
 
 struct References {
@@ -273,13 +253,16 @@ void CompareForm(const FormFile& file, const References& references,
   }
 }
 
-/// Adds zoci's diagnostics by file to `found`, and what went wrong to `mismatches`.
-void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>& found,
-                 std::vector<std::string>& mismatches) {
-  if (run.ExitCode() != 0) {
+/// zoci's diagnostics by file, after it has inspected and fixed every form;
+/// what went wrong is added to `mismatches`.
+std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
+                                                std::vector<std::string>& mismatches) {
+  const Invocation run = ZociRun(written, setup, folder);
+  RunTogether({run});
+  if (run.ExitCode() != 0)
     mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) +
                          ", its last message: " + LastLine(run.Err()));
-  }
+  std::map<std::string, std::vector<Key>> found;
   std::vector<std::string> failures;
   try {
     for (const Reported& reported : ReadSarif(run.Out(), failures))
@@ -288,15 +271,6 @@ void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>&
     mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
   }
   for (const std::string& failure : failures) mismatches.push_back("zoci could not inspect: " + failure);
-}
-
-/// zoci's diagnostics by file, after it has inspected and fixed every form.
-std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
-                                                std::vector<std::string>& mismatches) {
-  const Invocation run = ZociRun(written, setup, folder);
-  RunTogether({run});
-  std::map<std::string, std::vector<Key>> found;
-  ReadZociRun(run, found, mismatches);
   return found;
 }
 
