@@ -13,7 +13,6 @@
 #include <regex>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "e2e_samples.h"
@@ -24,7 +23,6 @@ namespace {
 
 constexpr const char* kHeader = R"(#pragma once
 #include <string>
-#include <thread>
 struct Shape {
   virtual ~Shape() {}
   virtual double Area() const { return 0; }
@@ -263,39 +261,6 @@ INSTANTIATE_TEST_SUITE_P(
                      "-*,bugprone-macro-parentheses,readability-identifier-naming,readability-duplicate-include",
                      kWatchedHeader, EditedBelow(kWatchedPreamble, kWatchedBody, false), "-include defs.h",
                      kMacroNaming}));
-
-// Threads that inspect the same file (with checks that watch the preprocessor
-// or not) and another one at once share the store: every run gives the
-// sequential results.
-TEST(EnginePreambleStore, RunsOnSeveralThreadsShareItAndGiveTheSequentialResults) {
-  TempDir folder;
-  folder.Write("defs.h", kHeader);
-  const std::string checks = "-*,modernize-use-nullptr,modernize-use-override,readability-braces-around-statements";
-  const auto first = folder.Write("first.cpp", kIncludes + std::string(kBody));
-  const std::vector<EngineRequest> requests = {
-      FileRequest(first, checks),
-      FileRequest(folder.Write("second.cpp", "#include <map>\n" + std::string(kIncludes) + kEdited), checks),
-      FileRequest(first, checks + ",bugprone-macro-parentheses,readability-duplicate-include,modernize-make-unique")};
-  std::vector<std::string> sequential;
-  for (const EngineRequest& request : requests)
-    sequential.push_back(WithoutRunLog(RunEngine(RealEngine(), request).diagnostics));
-  const std::vector<size_t> threadFiles = {0, 0, 1, 2};
-  std::vector<std::vector<std::string>> concurrent(threadFiles.size());
-  std::vector<std::thread> threads;
-  for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
-    threads.emplace_back([&, thread] {
-      for (int round = 0; round < 3; ++round)
-        concurrent[thread].push_back(RunEngine(RealEngine(), requests[threadFiles[thread]]).diagnostics);
-    });
-  }
-  for (std::thread& thread : threads) thread.join();
-  for (size_t thread = 0; thread < threadFiles.size(); ++thread) {
-    for (const std::string& run : concurrent[thread]) {
-      EXPECT_EQ(PreambleUse(run), "reused") << run;
-      EXPECT_EQ(WithoutRunLog(run), sequential[threadFiles[thread]]);
-    }
-  }
-}
 
 }  // namespace
 }  // namespace zotest
