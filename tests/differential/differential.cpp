@@ -151,23 +151,6 @@ Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& f
   return run;
 }
 
-/// Line and column (1-based, in UTF-16 units) of a UTF-16 offset, counting
-/// CR LF, LF and a lone CR as line ends, for messages.
-std::string Where(const std::u32string& text, size_t units) {
-  size_t line = 1, column = 1, at = 0;
-  for (size_t i = 0; i < text.size() && at < units; ++i) {
-    const bool crlf = text[i] == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n';
-    if (text[i] == U'\n' || (text[i] == U'\r' && !crlf)) {
-      ++line;
-      column = 1;
-    } else if (!crlf) {
-      column += text[i] >= 0x10000 ? 2 : 1;
-    }
-    at += text[i] >= 0x10000 ? 2 : 1;
-  }
-  return std::to_string(line) + ":" + std::to_string(column);
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -181,29 +164,21 @@ Key KeyOf(const Reported& reported, size_t units) {
   return {units, reported.check, reported.message, Lower(reported.level)};
 }
 
-std::string Describe(const Key& key, const std::u32string& text) {
-  return "[" + std::get<1>(key) + "] at " + Where(text, std::get<0>(key)) + " (offset " +
-         std::to_string(std::get<0>(key)) + "): " + std::get<2>(key) + " (" + std::get<3>(key) + ")";
+std::string Describe(const Key& key) {
+  return "[" + std::get<1>(key) + "] at UTF-16 offset " + std::to_string(std::get<0>(key)) + ": " + std::get<2>(key) +
+         " (" + std::get<3>(key) + ")";
 }
 
 /// Adds a line for each diagnostic one side has and the other has not.
 void CompareDiagnostics(const std::string& label, std::vector<Key> expected, std::vector<Key> actual,
-                        const std::u32string& text, std::vector<std::string>& mismatches) {
+                        std::vector<std::string>& mismatches) {
   std::sort(expected.begin(), expected.end());
   std::sort(actual.begin(), actual.end());
   std::vector<Key> missing, extra;
   std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
   std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-  for (const Key& key : missing)
-    mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key, text));
-  for (const Key& key : extra)
-    mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key, text));
-}
-
-/// Where the fixed texts first differ.
-std::string FirstDifference(const std::u32string& expected, const std::u32string& actual) {
-  const auto differing = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
-  return "differs at " + Where(expected, static_cast<size_t>(differing - expected.begin()));
+  for (const Key& key : missing) mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key));
+  for (const Key& key : extra) mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key));
 }
 
 struct References {
@@ -237,11 +212,10 @@ void CompareForm(const FormFile& file, const References& references,
                  const std::map<std::string, std::vector<Key>>& found, std::vector<std::string>& mismatches) {
   const std::string label = file.source->name + "." + FormName(file.form);
   const std::string reference = file.reference.string();
-  const std::u32string original = DecodeUtf8(file.source->utf8).value_or(U"");
   const auto expected = references.diagnostics.find(reference);
   const auto actual = found.find(file.path.string());
   CompareDiagnostics(label, expected == references.diagnostics.end() ? std::vector<Key>{} : expected->second,
-                     actual == found.end() ? std::vector<Key>{} : actual->second, original, mismatches);
+                     actual == found.end() ? std::vector<Key>{} : actual->second, mismatches);
   const auto fixedReference = DecodeUtf8(Read(reference));
   const auto fixed = Decode(Read(file.path), file.form);
   if (!fixedReference) {
@@ -249,7 +223,9 @@ void CompareForm(const FormFile& file, const References& references,
   } else if (!fixed) {
     mismatches.push_back(label + ": the fixed file is no longer " + FormName(file.form));
   } else if (*fixed != *fixedReference) {
-    mismatches.push_back(label + ": fixed text " + FirstDifference(*fixedReference, *fixed));
+    const auto differing = std::mismatch(fixedReference->begin(), fixedReference->end(), fixed->begin(), fixed->end());
+    mismatches.push_back(label + ": fixed text differs at character " +
+                         std::to_string(differing.first - fixedReference->begin()));
   }
 }
 

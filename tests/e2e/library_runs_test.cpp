@@ -1,18 +1,24 @@
-// Runs through the whole library (service, parser, real engine) of what the
-// differential test does not write: the ".clang-tidy" files above a source
-// with and without options, NUL bytes in code, file names that differ only in
-// letter case or are no UTF-8. Every diagnostic and every final replacement
-// must cover the characters the engine meant.
+// Runs through the whole library (service, parser, the library's check hook,
+// real engine). Each ".ZO." option value of the customised checks gives the
+// diagnostics and fixes its behaviour describes (so each hook point is asked
+// with arguments the library's hook reads); without a hook the engine gives
+// the stock check's result. And what the differential test does not write:
+// the ".clang-tidy" files above a source with and without options, NUL bytes
+// in code, file names that differ only in letter case or are no UTF-8. Every
+// diagnostic and every final replacement covers the characters the engine
+// meant.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "engine_driver.h"
+#include "e2e_samples.h"
+#include "hooks/hook_dispatcher.h"
 #include "interop/interop2.h"
 #include "service/service.h"
 #include "support/temp_dir.h"
@@ -21,6 +27,8 @@ namespace zotest {
 namespace {
 
 using namespace Quillfern::ZoCodeInspections::Native;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using std::string_literals::operator""s;
 
 /// The host characters a span covers in a diagnostic's text (ASCII here).
@@ -42,27 +50,149 @@ std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix) {
 
 const std::string kNullptrFix = "modernize-use-nullptr '0' '0'->'nullptr'";
 
+/// A run's diagnostics (fix-less ones kept), each as Applied gives it, and
+/// the source with every final replacement applied.
+struct Inspected {
+  std::vector<std::string> applied;
+  std::string fixed;
+};
+
 class LibraryRuns : public ::testing::Test {
  protected:
   ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+  TempDir folder;
 
-  /// The run's diagnostics (fix-less ones kept), each as Applied gives it.
-  std::vector<std::string> Inspect(const std::string& path, const std::string& checks, CheckOptions options = {}) {
+  Inspected Inspect(const std::string& path, const std::string& checks, CheckOptions options = {}) {
     InspectionSettings settings;
     settings.keepFixlessDiagnostics = true;
     std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, settings));
     const std::unique_ptr<RunResult> result =
         parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{}, checks, "", options);
-    if (!result) return {"no result"};
+    if (!result) return {{"no result"}, ""};
     EXPECT_LT(result->status, 100) << path << ": " << result->errorText;
-    EXPECT_THAT(result->errorText, testing::Not(testing::HasSubstr("invalid configuration"))) << path;
-    std::vector<std::string> applied;
-    for (const qfix& fix : result->qfixes) applied.push_back(Applied(service, fix));
-    return applied;
+    EXPECT_THAT(result->errorText, Not(HasSubstr("invalid configuration"))) << path;
+    Inspected inspected;
+    std::vector<repl> replacements;
+    for (const qfix& fix : result->qfixes) {
+      inspected.applied.push_back(Applied(service, fix));
+      if (fix.actions.empty()) continue;
+      const auto final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken)).replacements;
+      replacements.insert(replacements.end(), final.begin(), final.end());
+    }
+    std::sort(replacements.begin(), replacements.end(),
+              [](const repl& a, const repl& b) { return a.span.start > b.span.start; });
+    const std::string source = ReadBytes(path);
+    std::u16string fixed(source.begin(), source.end());  // ASCII sources only
+    for (const repl& r : replacements) fixed.replace(r.span.start, r.span.length, {r.text.begin(), r.text.end()});
+    inspected.fixed.assign(fixed.begin(), fixed.end());
+    return inspected;
   }
-
-  TempDir folder;
+  Inspected InspectText(const std::string& source, const std::string& checks, CheckOptions options = {}) {
+    return Inspect(folder.Write("code.cpp", source).string(), checks, std::move(options));
+  }
 };
+
+constexpr const char* kLoops =
+    "#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n  int Sum() {\n"
+    "    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
+    "    for (int k = 0; k < 3; ++k) total += m_data[k];\n    return total;\n  }\n};\n";
+constexpr const char* kClashes =
+    "#include <vector>\nstruct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items;\n  int Sum() {\n"
+    "    int t = 0;\n    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
+    "    for (std::size_t i = 0; i < m_items.size(); ++i) { int item = 2; t += m_items[i] * item; }\n"
+    "    for (std::size_t i = 0; i < m_items.size(); ++i)\n"
+    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n    return t;\n  }\n};\n";
+constexpr const char* kBools = "#define TRUE 1\n#define ON 1\nbool a = TRUE;\nbool b = ON;\nbool c = 1;\n";
+constexpr const char* kTypedefs = "typedef int Row[3];\ntypedef const char* Names[4];\ntypedef int Count;\n";
+constexpr const char* kSmartPointers =
+    "#include <memory>\nvoid F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n"
+    "  std::shared_ptr<int[]> s;\n  s.reset(new int[2]());\n  std::unique_ptr<int> one;\n  one.reset(new int(3));\n}\n";
+constexpr const char* kContainers =
+    "#include <vector>\nbool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n"
+    "  return v[0].size() == 0 && p->size() != 0;\n}\n";
+
+struct OptionCase {
+  const char* title;
+  const char* source;
+  const char* checks;
+  CheckOptions options;
+  size_t diagnostics;
+  std::vector<std::string> fixedLines;    ///< lines the fixed text holds
+  std::vector<std::string> unfixedLines;  ///< lines it no longer or never holds
+};
+
+TEST_F(LibraryRuns, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
+  const char* loop = "-*,modernize-loop-convert";
+  const char* bools = "-*,modernize-use-bool-literals";
+  const char* usings = "-*,modernize-use-using";
+  const char* smart = "-*,modernize-make-unique,modernize-make-shared";
+  // clang-format off
+  const std::vector<OptionCase> cases = {
+      {"loop: member container named after its element, element type", kLoops, loop, {}, 2,
+       {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;"}, {"m_item "}},
+      {"loop: names in use fall back to the old index, also in a nested loop", kClashes, loop, {}, 4,
+       {"for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
+        "for (int item : m_items)\n      for (int j : m_items) t += item * j;"}, {}},
+      {"loop: PreferType=0 declares auto", kLoops, loop, {{"modernize-loop-convert.ZO.PreferType", "0"}}, 2,
+       {"for (auto item : m_items) total += item;", "for (auto k : m_data)"}, {"for (int"}},
+      {"bool: TRUE and FALSE fixed by default, other macros reported only", kBools, bools, {}, 3,
+       {"bool a = true;", "bool b = ON;", "bool c = true;"}, {}},
+      {"bool: AllowedMacros=0 leaves macros alone", kBools, bools,
+       {{"modernize-use-bool-literals.ZO.AllowedMacros", "0"}}, 1, {"bool a = TRUE;", "bool c = true;"}, {}},
+      {"bool: AllowedMacros=2 treats every macro as code", kBools, bools,
+       {{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}}, 3, {"bool a = true;", "bool b = true;"}, {}},
+      {"using: arrays converted by default", kTypedefs, usings, {}, 3,
+       {"using Row = int[3];", "using Names = const char*[4];", "using Count = int;"}, {"typedef"}},
+      {"using: AllowArrays=0 reports arrays without a fix", kTypedefs, usings,
+       {{"modernize-use-using.ZO.AllowArrays", "0"}}, 3,
+       {"typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;"}, {}},
+      {"smart pointers: arrays handled by default", kSmartPointers, smart, {}, 3,
+       {"u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"}, {}},
+      {"smart pointers: make-unique AllowArrays=0", kSmartPointers, smart,
+       {{"modernize-make-unique.ZO.AllowArrays", "0"}}, 2,
+       {"u.reset(new int[5]());", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"}, {}},
+      {"smart pointers: make-shared AllowArrays=0", kSmartPointers, smart,
+       {{"modernize-make-shared.ZO.AllowArrays", "0"}}, 2,
+       {"u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
+      {"braces around a container that is more than a chain of names", kContainers,
+       "-*,readability-container-size-empty", {}, 2, {"return (v[0]).empty() && !p->empty();"}, {}},
+  };
+  // clang-format on
+  for (const OptionCase& c : cases) {
+    SCOPED_TRACE(c.title);
+    const Inspected inspected = InspectText(c.source, c.checks, c.options);
+    EXPECT_EQ(inspected.applied.size(), c.diagnostics) << inspected.fixed;
+    for (const std::string& line : c.fixedLines) EXPECT_THAT(inspected.fixed, HasSubstr(line));
+    for (const std::string& line : c.unfixedLines) EXPECT_THAT(inspected.fixed, Not(HasSubstr(line)));
+  }
+}
+
+TEST_F(LibraryRuns, AStopAfterCompilerErrorsAlsoDropsWhatPreprocessorChecksReported) {
+  // The macro check reports from the preprocessor's callback, while parsing.
+  const char* source = "#define PI 3.14\nUnknown value;\n";
+  const char* checks = "-*,cppcoreguidelines-macro-usage";
+  const Inspected inspected = InspectText(source, checks);
+  EXPECT_EQ(inspected.applied, std::vector<std::string>{"clang-diagnostic-error 'U'"});
+  // The real engine without any hook, as the stock checks run.
+  const EngineRunResult stock = RunEngine(RealEngine(), FileRequest(folder.Write("stock.cpp", source), checks));
+  EXPECT_EQ(CountLines(stock.diagnostics, "[cppcoreguidelines-macro-usage]"), 1) << stock.diagnostics;
+}
+
+TEST_F(LibraryRuns, UseUsingLeavesInvalidDeclarationsToTheLibrary) {
+  // Runs with errors stop every check, so the library's hook answers all
+  // but that question here.
+  const CheckOptions options;
+  const CheckHook library = MakeCheckHook(&options);
+  EngineRequest request =
+      FileRequest(folder.Write("invalid.cpp", "typedef Unknown Alias;\ntypedef int Fine;\n"), "-*,modernize-use-using");
+  request.hook = [&library](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
+    if (id == HookId::stopAfterErrors) return std::nullopt;
+    return library(id, std::move(args));
+  };
+  const EngineRunResult run = RunEngine(RealEngine(), request);
+  EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-using]"), 1) << run.diagnostics;
+  EXPECT_THAT(run.diagnostics, HasSubstr("invalid.cpp:2:1: warning: use 'using'"));
+}
 
 TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
   folder.Write("project/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n");
@@ -71,9 +201,9 @@ TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
       folder.Write("project/directive.cpp", "// ZOCI:option:modernize-use-nullptr.NullMacros=NULL\nint* p = 0;\n")
           .string();
   const std::vector<std::string> nullptrOnly = {kNullptrFix};
-  EXPECT_EQ(Inspect(plain, ""), nullptrOnly);
-  EXPECT_EQ(Inspect(plain, "", {{"modernize-use-nullptr.NullMacros", "NULL"}}), nullptrOnly);
-  EXPECT_EQ(Inspect(directive, ""), nullptrOnly);
+  EXPECT_EQ(Inspect(plain, "").applied, nullptrOnly);
+  EXPECT_EQ(Inspect(plain, "", {{"modernize-use-nullptr.NullMacros", "NULL"}}).applied, nullptrOnly);
+  EXPECT_EQ(Inspect(directive, "").applied, nullptrOnly);
 }
 
 // A stray NUL is no reason to hand the engine an empty text: clang reads the
@@ -96,8 +226,9 @@ TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) 
       {"caf\xE9.cpp", "int* p = 0;\n", {kNullptrFix}},
   };
   for (const auto& [name, bytes, expected] : cases) {
-    EXPECT_EQ(Inspect(folder.Write(name, bytes).string(), "-*,modernize-use-nullptr,clang-diagnostic-null-character"),
-              expected)
+    EXPECT_EQ(
+        Inspect(folder.Write(name, bytes).string(), "-*,modernize-use-nullptr,clang-diagnostic-null-character").applied,
+        expected)
         << name;
   }
 }
