@@ -33,10 +33,8 @@ void Describe(const Shape& shape, std::string label);
 
 constexpr const char* kIncludes = "#include \"defs.h\"\n#include <vector>\n\n";
 
-constexpr const char* kBody = R"(struct Square : Shape {
-  virtual double Area() const { return side * side; }
-  double side = 1;
-};
+constexpr const char* kBody =
+    R"(struct Square : Shape { virtual double Area() const { return side * side; } double side; };
 void Describe(const Shape& s, std::string name) { if (s.Area() > 0) name += "x"; }
 int* Count(const std::vector<int>& v) { int n = 0; for (int i : v) n += i; return n > 0 ? 0 : 0; }
 )";
@@ -189,19 +187,10 @@ constexpr const char* kWatchedPreamble = R"(#include "defs.h"
 
 constexpr const char* kWatchedBody = R"(int Use(int i) { return TWICE(i) + HALF(i) + BOTH(i--) + lower_case_macro; }
 int Colour() { return BLUE + RED; }
-struct Named {
-  Named(std::string name) : name_(name) {}
-  std::string name_;
-};
+struct Named { Named(std::string name) : name_(name) {} std::string name_; };
 std::unique_ptr<int> Make() { return std::unique_ptr<int>(new int(1)); }
 int Count(std::vector<int> values) { return static_cast<int>(values.size()); }
-int Pick(int i) {
-  if (i > 0) {
-    return 1;
-  } else {
-    return 2;
-  }
-}
+int Pick(int i) { if (i > 0) { return 1; } else { return 2; } }
 #if 1
 int Later();
 #endif
