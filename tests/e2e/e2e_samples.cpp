@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <regex>
 #include <sstream>
@@ -33,16 +34,17 @@ EngineRequest SampleRequest(const std::string& name, const std::string& checks) 
   return FileRequest(SamplePath(name), checks);
 }
 
-int CountLines(const std::string& text, const std::string& fragment) {
-  std::istringstream lines(text);
-  int count = 0;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.find(fragment) != std::string::npos) ++count;
-  }
-  return count;
-}
-
 namespace {
+
+/// The lines of `text` for which `keep` holds, each with its line end.
+std::string KeptLines(const std::string& text, const std::function<bool(const std::string&)>& keep) {
+  std::istringstream lines(text);
+  std::string kept;
+  for (std::string line; std::getline(lines, line);) {
+    if (keep(line)) kept.append(line).append("\n");
+  }
+  return kept;
+}
 
 std::string Quoted(const std::string& text) {
   std::string quoted = "'";
@@ -51,6 +53,12 @@ std::string Quoted(const std::string& text) {
 }
 
 }  // namespace
+
+int CountLines(const std::string& text, const std::string& fragment) {
+  const std::string kept =
+      KeptLines(text, [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
+  return static_cast<int>(std::count(kept.begin(), kept.end(), '\n'));
+}
 
 ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) {
   const std::string fixes = (scratch.Path() / "reference.yaml").string();
@@ -78,21 +86,11 @@ ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) 
 std::string WithoutSummary(const std::string& errors) {
   static const std::regex summary(
       R"(\d+ warnings?( and \d+ errors?)? generated\.|Suppressed \d+ warnings? \(.*\)\.|Use -header-filter=.*)");
-  std::istringstream lines(errors);
-  std::string kept;
-  for (std::string line; std::getline(lines, line);) {
-    if (!std::regex_match(line, summary)) kept.append(line).append("\n");
-  }
-  return kept;
+  return KeptLines(errors, [](const std::string& line) { return !std::regex_match(line, summary); });
 }
 
 std::string WithoutRunLog(const std::string& diagnostics) {
-  std::istringstream lines(diagnostics);
-  std::string kept;
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.starts_with("Preamble: ")) kept.append(line).append("\n");
-  }
-  return kept;
+  return KeptLines(diagnostics, [](const std::string& line) { return !line.starts_with("Preamble: "); });
 }
 
 std::string PreambleUse(const std::string& diagnostics) {
