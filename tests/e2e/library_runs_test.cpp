@@ -92,29 +92,26 @@ class LibraryRuns : public ::testing::Test {
   }
 };
 
-constexpr const char* kLoops =
-    "#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n  int Sum() {\n"
-    "    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
-    "    for (int k = 0; k < 3; ++k) total += m_data[k];\n    return total;\n  }\n};\n";
-constexpr const char* kClashes =
-    "#include <vector>\nstruct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items;\n  int Sum() {\n"
-    "    int t = 0;\n    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
+/// Code for each customised check: loops over members (named after their
+/// element, or clashing with names in use), bool macros, array typedefs, smart
+/// pointers to arrays, and containers that are more than a chain of names.
+constexpr const char* kCustomised =
+    "#include <memory>\n#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n"
+    "  int Sum() {\n    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
+    "    for (int k = 0; k < 3; ++k) total += m_data[k];\n    return total;\n  }\n};\n"
+    "struct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items;\n  int Sum() {\n    int t = 0;\n"
+    "    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
     "    for (std::size_t i = 0; i < m_items.size(); ++i) { int item = 2; t += m_items[i] * item; }\n"
     "    for (std::size_t i = 0; i < m_items.size(); ++i)\n"
-    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n    return t;\n  }\n};\n";
-constexpr const char* kBools = "#define TRUE 1\n#define ON 1\nbool a = TRUE;\nbool b = ON;\nbool c = 1;\n";
-constexpr const char* kTypedefs = "typedef int Row[3];\ntypedef const char* Names[4];\ntypedef int Count;\n";
-constexpr const char* kSmartPointers =
-    "#include <memory>\nvoid F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n"
-    "  std::shared_ptr<int[]> s;\n  s.reset(new int[2]());\n  std::unique_ptr<int> one;\n  one.reset(new int(3));\n}\n";
-constexpr const char* kContainers =
-    "#include <vector>\nbool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n"
-    "  return v[0].size() == 0 && p->size() != 0;\n}\n";
+    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n    return t;\n  }\n};\n"
+    "#define TRUE 1\n#define ON 1\nbool a = TRUE;\nbool b = ON;\nbool c = 1;\n"
+    "typedef int Row[3];\ntypedef const char* Names[4];\ntypedef int Count;\n"
+    "void F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n  std::shared_ptr<int[]> s;\n"
+    "  s.reset(new int[2]());\n  std::unique_ptr<int> one;\n  one.reset(new int(3));\n}\n"
+    "bool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n  return v[0].size() == 0 && p->size() != "
+    "0;\n}\n";
 
 struct OptionCase {
-  const char* title;
-  const char* source;
-  const char* checks;
   CheckOptions options;
   size_t diagnostics;
   std::vector<std::string> fixedLines;    ///< lines the fixed text holds
@@ -122,45 +119,35 @@ struct OptionCase {
 };
 
 TEST_F(LibraryRuns, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
-  const char* loop = "-*,modernize-loop-convert";
-  const char* bools = "-*,modernize-use-bool-literals";
-  const char* usings = "-*,modernize-use-using";
-  const char* smart = "-*,modernize-make-unique,modernize-make-shared";
   // clang-format off
   const std::vector<OptionCase> cases = {
-      {"loop: member container named after its element, element type", kLoops, loop, {}, 2,
-       {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;"}, {"m_item "}},
-      {"loop: names in use fall back to the old index, also in a nested loop", kClashes, loop, {}, 4,
-       {"for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
-        "for (int item : m_items)\n      for (int j : m_items) t += item * j;"}, {}},
-      {"loop: PreferType=0 declares auto", kLoops, loop, {{"modernize-loop-convert.ZO.PreferType", "0"}}, 2,
-       {"for (auto item : m_items) total += item;", "for (auto k : m_data)"}, {"for (int"}},
-      {"bool: TRUE and FALSE fixed by default, other macros reported only", kBools, bools, {}, 3,
-       {"bool a = true;", "bool b = ON;", "bool c = true;"}, {}},
-      {"bool: AllowedMacros=0 leaves macros alone", kBools, bools,
-       {{"modernize-use-bool-literals.ZO.AllowedMacros", "0"}}, 1, {"bool a = TRUE;", "bool c = true;"}, {}},
-      {"bool: AllowedMacros=2 treats every macro as code", kBools, bools,
-       {{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}}, 3, {"bool a = true;", "bool b = true;"}, {}},
-      {"using: arrays converted by default", kTypedefs, usings, {}, 3,
-       {"using Row = int[3];", "using Names = const char*[4];", "using Count = int;"}, {"typedef"}},
-      {"using: AllowArrays=0 reports arrays without a fix", kTypedefs, usings,
-       {{"modernize-use-using.ZO.AllowArrays", "0"}}, 3,
-       {"typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;"}, {}},
-      {"smart pointers: arrays handled by default", kSmartPointers, smart, {}, 3,
-       {"u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"}, {}},
-      {"smart pointers: make-unique AllowArrays=0", kSmartPointers, smart,
-       {{"modernize-make-unique.ZO.AllowArrays", "0"}}, 2,
-       {"u.reset(new int[5]());", "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"}, {}},
-      {"smart pointers: make-shared AllowArrays=0", kSmartPointers, smart,
-       {{"modernize-make-shared.ZO.AllowArrays", "0"}}, 2,
-       {"u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
-      {"braces around a container that is more than a chain of names", kContainers,
-       "-*,readability-container-size-empty", {}, 2, {"return (v[0]).empty() && !p->empty();"}, {}},
+      // by default: loop variables named after the element and of its type,
+      // the old index where names are in use; TRUE fixed, other macros
+      // reported only; arrays converted; braces around a container that is
+      // more than a chain of names
+      {{}, 17, {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;",
+                "for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
+                "for (int item : m_items)\n      for (int j : m_items) t += item * j;", "bool a = true;",
+                "bool b = ON;", "bool c = true;", "using Row = int[3];", "using Names = const char*[4];",
+                "using Count = int;", "u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);",
+                "one = std::make_unique<int>(3);", "return (v[0]).empty() && !p->empty();"},
+       {"m_item ", "typedef"}},
+      {{{"modernize-loop-convert.ZO.PreferType", "0"}, {"modernize-use-bool-literals.ZO.AllowedMacros", "0"},
+        {"modernize-use-using.ZO.AllowArrays", "0"}, {"modernize-make-unique.ZO.AllowArrays", "0"}}, 14,
+       {"for (auto item : m_items) total += item;", "for (auto k : m_data)", "bool a = TRUE;", "bool c = true;",
+        "typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;", "u.reset(new int[5]());",
+        "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"},
+       {"for (int"}},
+      {{{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}, {"modernize-make-shared.ZO.AllowArrays", "0"}}, 16,
+       {"bool a = true;", "bool b = true;", "u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
   };
   // clang-format on
+  const std::string checks =
+      "-*,modernize-loop-convert,modernize-use-bool-literals,modernize-use-using,modernize-make-unique,"
+      "modernize-make-shared,readability-container-size-empty";
   for (const OptionCase& c : cases) {
-    SCOPED_TRACE(c.title);
-    const Inspected inspected = InspectText(c.source, c.checks, c.options);
+    SCOPED_TRACE(c.options.size());
+    const Inspected inspected = InspectText(kCustomised, checks, c.options);
     EXPECT_EQ(inspected.applied.size(), c.diagnostics) << inspected.fixed;
     for (const std::string& line : c.fixedLines) EXPECT_THAT(inspected.fixed, HasSubstr(line));
     for (const std::string& line : c.unfixedLines) EXPECT_THAT(inspected.fixed, Not(HasSubstr(line)));
