@@ -54,13 +54,16 @@ struct Invocation {
     const std::string code = Read(stem.string() + ".rc");
     return code.empty() ? -1 : std::atoi(code.c_str());
   }
+  /// Adds to `problems` how the tool failed, if it did: its exit code and last message.
+  void Check(const std::string& tool, std::vector<std::string>& problems) const {
+    if (ExitCode() == 0) return;
+    std::string err = Err();
+    while (!err.empty() && err.back() == '\n') err.pop_back();
+    const size_t lastBreak = err.rfind('\n');
+    problems.push_back(tool + " exited with " + std::to_string(ExitCode()) +
+                       ", its last message: " + (lastBreak == std::string::npos ? err : err.substr(lastBreak + 1)));
+  }
 };
-
-std::string LastLine(std::string text) {
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  const size_t lineEnd = text.rfind('\n');
-  return lineEnd == std::string::npos ? text : text.substr(lineEnd + 1);
-}
 
 /// Runs the invocations at the same time and waits for all.
 void RunTogether(const std::vector<Invocation>& invocations) {
@@ -190,9 +193,7 @@ References ReadReferences(const std::vector<Invocation>& runs, const Written& wr
   References references;
   for (const Invocation& run : runs) {
     const std::string yaml = Read(run.stem.string() + ".yaml");
-    if (run.ExitCode() != 0)
-      references.problems.push_back("clang-tidy exited with " + std::to_string(run.ExitCode()) +
-                                    ", its last message: " + LastLine(run.Err()));
+    run.Check("clang-tidy", references.problems);
     for (const Reported& reported : ReadExportedFixes(yaml)) {
       const auto source = written.references.find(reported.file);
       if (source == written.references.end()) continue;
@@ -235,9 +236,7 @@ std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Se
                                                 std::vector<std::string>& mismatches) {
   const Invocation run = ZociRun(written, setup, folder);
   RunTogether({run});
-  if (run.ExitCode() != 0)
-    mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) +
-                         ", its last message: " + LastLine(run.Err()));
+  run.Check("zoci", mismatches);
   std::map<std::string, std::vector<Key>> found;
   std::vector<std::string> failures;
   try {
