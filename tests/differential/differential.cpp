@@ -15,15 +15,11 @@ namespace fs = std::filesystem;
 
 /// The flags zoci gives every inspection on this host, so that both tools
 /// see the same compiler warnings.
-const std::vector<std::string> kCompilerFlags = {"-std=c++17",
-                                                 "-Wall",
-                                                 "-Wshadow",
-                                                 "-Wunused-variable",
-                                                 "-Wno-non-literal-null-conversion",
-                                                 "-Wno-inconsistent-missing-override",
-                                                 "-fexceptions",
-                                                 "-fcxx-exceptions",
-                                                 "-fms-extensions"};
+// clang-format off
+const std::vector<std::string> kCompilerFlags = {
+    "-std=c++17", "-Wall", "-Wshadow", "-Wunused-variable", "-Wno-non-literal-null-conversion",
+    "-Wno-inconsistent-missing-override", "-fexceptions", "-fcxx-exceptions", "-fms-extensions"};
+// clang-format on
 
 std::string Quote(const std::string& text) {
   std::string quoted = "'";
@@ -58,13 +54,16 @@ struct Invocation {
     const std::string code = Read(stem.string() + ".rc");
     return code.empty() ? -1 : std::atoi(code.c_str());
   }
+  /// Adds to `problems` how the tool failed, if it did: its exit code and last message.
+  void Check(const std::string& tool, std::vector<std::string>& problems) const {
+    if (ExitCode() == 0) return;
+    std::string err = Err();
+    while (!err.empty() && err.back() == '\n') err.pop_back();
+    const size_t lastBreak = err.rfind('\n');
+    problems.push_back(tool + " exited with " + std::to_string(ExitCode()) +
+                       ", its last message: " + (lastBreak == std::string::npos ? err : err.substr(lastBreak + 1)));
+  }
 };
-
-std::string LastLine(std::string text) {
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  const size_t lineEnd = text.rfind('\n');
-  return lineEnd == std::string::npos ? text : text.substr(lineEnd + 1);
-}
 
 /// Runs the invocations at the same time and waits for all.
 void RunTogether(const std::vector<Invocation>& invocations) {
@@ -155,23 +154,6 @@ Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& f
   return run;
 }
 
-/// Line and column (1-based, in UTF-16 units) of a UTF-16 offset, counting
-/// CR LF, LF and a lone CR as line ends, for messages.
-std::string Where(const std::u32string& text, size_t units) {
-  size_t line = 1, column = 1, at = 0;
-  for (size_t i = 0; i < text.size() && at < units; ++i) {
-    const bool crlf = text[i] == U'\r' && i + 1 < text.size() && text[i + 1] == U'\n';
-    if (text[i] == U'\n' || (text[i] == U'\r' && !crlf)) {
-      ++line;
-      column = 1;
-    } else if (!crlf) {
-      column += text[i] >= 0x10000 ? 2 : 1;
-    }
-    at += text[i] >= 0x10000 ? 2 : 1;
-  }
-  return std::to_string(line) + ":" + std::to_string(column);
-}
-
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -185,45 +167,21 @@ Key KeyOf(const Reported& reported, size_t units) {
   return {units, reported.check, reported.message, Lower(reported.level)};
 }
 
-std::string Describe(const Key& key, const std::u32string& text) {
-  return "[" + std::get<1>(key) + "] at " + Where(text, std::get<0>(key)) + " (offset " +
-         std::to_string(std::get<0>(key)) + "): " + std::get<2>(key) + " (" + std::get<3>(key) + ")";
+std::string Describe(const Key& key) {
+  return "[" + std::get<1>(key) + "] at UTF-16 offset " + std::to_string(std::get<0>(key)) + ": " + std::get<2>(key) +
+         " (" + std::get<3>(key) + ")";
 }
 
 /// Adds a line for each diagnostic one side has and the other has not.
 void CompareDiagnostics(const std::string& label, std::vector<Key> expected, std::vector<Key> actual,
-                        const std::u32string& text, std::vector<std::string>& mismatches) {
+                        std::vector<std::string>& mismatches) {
   std::sort(expected.begin(), expected.end());
   std::sort(actual.begin(), actual.end());
   std::vector<Key> missing, extra;
   std::set_difference(expected.begin(), expected.end(), actual.begin(), actual.end(), std::back_inserter(missing));
   std::set_difference(actual.begin(), actual.end(), expected.begin(), expected.end(), std::back_inserter(extra));
-  for (const Key& key : missing)
-    mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key, text));
-  for (const Key& key : extra)
-    mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key, text));
-}
-
-/// UTF-8 of a text excerpt with line ends, tabs and NUL spelled out.
-std::string Visible(const std::u32string& text) {
-  std::string visible;
-  for (char32_t c : text) {
-    const char* escape = c == U'\r' ? "\\r" : c == U'\n' ? "\\n" : c == U'\t' ? "\\t" : c == 0 ? "\\0" : nullptr;
-    visible += escape != nullptr ? std::string(escape) : EncodeUtf8(std::u32string(1, c));
-  }
-  return visible;
-}
-
-/// The first place where the fixed texts differ, with a little of each.
-std::string FirstDifference(const std::u32string& expected, const std::u32string& actual) {
-  const auto differing = std::mismatch(expected.begin(), expected.end(), actual.begin(), actual.end()).first;
-  const size_t at = static_cast<size_t>(differing - expected.begin());
-  const size_t from = at > 20 ? at - 20 : 0;
-  const auto excerpt = [from](const std::u32string& text) {
-    return Visible(text.substr(std::min(from, text.size()), 60));
-  };
-  return "differs at " + Where(expected, at) + ": expected \"" + excerpt(expected) + "\", got \"" + excerpt(actual) +
-         "\"";
+  for (const Key& key : missing) mismatches.push_back(label + ": clang-tidy reports, zoci does not: " + Describe(key));
+  for (const Key& key : extra) mismatches.push_back(label + ": zoci reports, clang-tidy does not: " + Describe(key));
 }
 
 struct References {
@@ -235,9 +193,7 @@ References ReadReferences(const std::vector<Invocation>& runs, const Written& wr
   References references;
   for (const Invocation& run : runs) {
     const std::string yaml = Read(run.stem.string() + ".yaml");
-    if (run.ExitCode() != 0)
-      references.problems.push_back("clang-tidy exited with " + std::to_string(run.ExitCode()) +
-                                    ", its last message: " + LastLine(run.Err()));
+    run.Check("clang-tidy", references.problems);
     for (const Reported& reported : ReadExportedFixes(yaml)) {
       const auto source = written.references.find(reported.file);
       if (source == written.references.end()) continue;
@@ -257,11 +213,10 @@ void CompareForm(const FormFile& file, const References& references,
                  const std::map<std::string, std::vector<Key>>& found, std::vector<std::string>& mismatches) {
   const std::string label = file.source->name + "." + FormName(file.form);
   const std::string reference = file.reference.string();
-  const std::u32string original = DecodeUtf8(file.source->utf8).value_or(U"");
   const auto expected = references.diagnostics.find(reference);
   const auto actual = found.find(file.path.string());
   CompareDiagnostics(label, expected == references.diagnostics.end() ? std::vector<Key>{} : expected->second,
-                     actual == found.end() ? std::vector<Key>{} : actual->second, original, mismatches);
+                     actual == found.end() ? std::vector<Key>{} : actual->second, mismatches);
   const auto fixedReference = DecodeUtf8(Read(reference));
   const auto fixed = Decode(Read(file.path), file.form);
   if (!fixedReference) {
@@ -269,17 +224,20 @@ void CompareForm(const FormFile& file, const References& references,
   } else if (!fixed) {
     mismatches.push_back(label + ": the fixed file is no longer " + FormName(file.form));
   } else if (*fixed != *fixedReference) {
-    mismatches.push_back(label + ": fixed text " + FirstDifference(*fixedReference, *fixed));
+    const auto differing = std::mismatch(fixedReference->begin(), fixedReference->end(), fixed->begin(), fixed->end());
+    mismatches.push_back(label + ": fixed text differs at character " +
+                         std::to_string(differing.first - fixedReference->begin()));
   }
 }
 
-/// Adds zoci's diagnostics by file to `found`, and what went wrong to `mismatches`.
-void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>& found,
-                 std::vector<std::string>& mismatches) {
-  if (run.ExitCode() != 0) {
-    mismatches.push_back("zoci exited with " + std::to_string(run.ExitCode()) +
-                         ", its last message: " + LastLine(run.Err()));
-  }
+/// zoci's diagnostics by file, after it has inspected and fixed every form;
+/// what went wrong is added to `mismatches`.
+std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
+                                                std::vector<std::string>& mismatches) {
+  const Invocation run = ZociRun(written, setup, folder);
+  RunTogether({run});
+  run.Check("zoci", mismatches);
+  std::map<std::string, std::vector<Key>> found;
   std::vector<std::string> failures;
   try {
     for (const Reported& reported : ReadSarif(run.Out(), failures))
@@ -288,15 +246,6 @@ void ReadZociRun(const Invocation& run, std::map<std::string, std::vector<Key>>&
     mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
   }
   for (const std::string& failure : failures) mismatches.push_back("zoci could not inspect: " + failure);
-}
-
-/// zoci's diagnostics by file, after it has inspected and fixed every form.
-std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Setup& setup, const fs::path& folder,
-                                                std::vector<std::string>& mismatches) {
-  const Invocation run = ZociRun(written, setup, folder);
-  RunTogether({run});
-  std::map<std::string, std::vector<Key>> found;
-  ReadZociRun(run, found, mismatches);
   return found;
 }
 

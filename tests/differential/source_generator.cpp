@@ -72,11 +72,8 @@ class Generator {
   std::string N() const { return std::to_string(unit_); }
   std::string Gap() { return c_.Below(4) == 0 ? "\t" : " "; }
   std::string TrailingComment() {
-    switch (c_.Below(4)) {
-      case 0: return " // " + CommentText(4);
-      case 1: return " /* " + CommentText(3) + " */";
-      default: return "";
-    }
+    const uint32_t kind = c_.Below(4);
+    return kind == 0 ? " // " + CommentText(4) : kind == 1 ? " /* " + CommentText(3) + " */" : "";
   }
   std::string LeadingText() {
     switch (c_.Below(5)) {
@@ -137,18 +134,13 @@ class Generator {
   }
   void ElseReturn() {
     Line("int Sign" + N() + "(int x) {" + TrailingComment());
-    if (c_.Below(2)) {
-      Line(indent_ + "if (x > 0) { return 1; } else { return -1; }" + TrailingComment());
-    } else {
-      Line(indent_ + "if (x > 0) return 1; else return -1;" + TrailingComment());
-    }
+    const char* branches =
+        c_.Below(2) ? "if (x > 0) { return 1; } else { return -1; }" : "if (x > 0) return 1; else return -1;";
+    Line(indent_ + branches + TrailingComment());
     Line("}");
   }
   void Comments() {
-    if (c_.Below(2)) {
-      Line("// " + CommentText(8));
-      return;
-    }
+    if (c_.Below(2)) return Line("// " + CommentText(8));
     Line("/* " + CommentText(6));
     Line(indent_ + CommentText(6) + " */");
   }

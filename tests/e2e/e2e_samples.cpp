@@ -1,5 +1,11 @@
 #include "e2e_samples.h"
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <regex>
 #include <sstream>
 
 // LeakSanitizer's exit scan can crash on a dynamic-TLS entry that glibc leaves
@@ -28,13 +34,79 @@ EngineRequest SampleRequest(const std::string& name, const std::string& checks) 
   return FileRequest(SamplePath(name), checks);
 }
 
-int CountLines(const std::string& text, const std::string& fragment) {
+namespace {
+
+/// The lines of `text` for which `keep` holds, each with its line end.
+std::string KeptLines(const std::string& text, const std::function<bool(const std::string&)>& keep) {
   std::istringstream lines(text);
-  int count = 0;
+  std::string kept;
   for (std::string line; std::getline(lines, line);) {
-    if (line.find(fragment) != std::string::npos) ++count;
+    if (keep(line)) kept.append(line).append("\n");
   }
-  return count;
+  return kept;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+}  // namespace
+
+int CountLines(const std::string& text, const std::string& fragment) {
+  const std::string kept =
+      KeptLines(text, [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
+  return static_cast<int>(std::count(kept.begin(), kept.end(), '\n'));
+}
+
+ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) {
+  const std::string fixes = (scratch.Path() / "reference.yaml").string();
+  std::string command = "cd " + Quoted(*request.mainFileFolder) + " && " + Quoted(ZOCI_REFERENCE_TIDY);
+  for (const std::string& argument : LibraryArguments(request)) {
+    if (argument == "clang-tidy.exe" || argument.starts_with("-extra-arg=")) continue;
+    const bool isExport = argument.starts_with("-export-fixes=");
+    command.append(" ").append(Quoted(isExport ? std::string("-export-fixes=").append(fixes) : argument));
+  }
+  command += " --";
+  for (const std::string& argument : NativeCompilerArgs(request.compilerArgs))
+    command.append(" ").append(Quoted(argument));
+  const auto out = scratch.Path() / "out.txt";
+  const auto err = scratch.Path() / "err.txt";
+  command += " > " + Quoted(out.string()) + " 2> " + Quoted(err.string());
+  const int status = std::system(command.c_str());
+  ReferenceRun run;
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.diagnostics = ReadBytes(out);
+  run.errors = ReadBytes(err);
+  if (std::filesystem::exists(fixes)) run.fixesYaml = ReadBytes(fixes);
+  return run;
+}
+
+std::string WithoutSummary(const std::string& errors) {
+  static const std::regex summary(
+      R"(\d+ warnings?( and \d+ errors?)? generated\.|Suppressed \d+ warnings? \(.*\)\.|Use -header-filter=.*)");
+  return KeptLines(errors, [](const std::string& line) { return !std::regex_match(line, summary); });
+}
+
+std::string WithoutRunLog(const std::string& diagnostics) {
+  return KeptLines(diagnostics, [](const std::string& line) { return !line.starts_with("Preamble: "); });
+}
+
+std::string PreambleUse(const std::string& diagnostics) {
+  const size_t start = diagnostics.find("Preamble: ");
+  if (start == std::string::npos) return "";
+  const size_t end = diagnostics.find(';', start);
+  return diagnostics.substr(start + 10, end - start - 10);
+}
+
+void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
+                             const std::function<std::string(const std::string&)>& same) {
+  const auto seen = [&same](const std::string& text) { return same ? same(text) : text; };
+  EXPECT_EQ(seen(WithoutRunLog(engine.diagnostics)), seen(reference.diagnostics));
+  EXPECT_EQ(seen(engine.fixesYaml), seen(reference.fixesYaml));
+  EXPECT_EQ(seen(WithoutSummary(engine.errors)), seen(WithoutSummary(reference.errors)));
+  EXPECT_EQ(engine.exitCode, reference.exitCode);
 }
 
 }  // namespace zotest

@@ -4,6 +4,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <string>
@@ -11,50 +13,60 @@
 #include <vector>
 
 #include "e2e_samples.h"
-#include "reference_tidy.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
 
-TEST(EngineConcurrency, TwoThreadsGiveTheSequentialResultsEachWithItsOwnSinkAndHook) {
+// Threads that inspect the same file (with checks that watch the preprocessor
+// or not) and other ones at once share the preamble store, and each keeps its
+// own sink and hook: every run gives the sequential results.
+TEST(EngineConcurrency, ThreadsGiveTheSequentialResultsEachWithItsOwnSinkAndHookAndShareThePreambles) {
   const std::vector<std::pair<std::string, std::string>> samples = {
-      {"inventory.cpp", "-*,modernize-*,readability-braces-around-statements"}, {"buffers.c", "-*,bugprone-*,cert-*"}};
+      {"inventory.cpp", "-*,modernize-*,readability-braces-around-statements"},
+      {"buffers.c", "-*,bugprone-*,cert-*"},
+      {"inventory.cpp", "-*,modernize-use-nullptr,bugprone-macro-parentheses,readability-duplicate-include"}};
   std::vector<EngineRequest> requests;
-  std::vector<std::vector<uint32_t>> hookCalls(samples.size());
+  std::vector<std::atomic<size_t>> hookCalls(samples.size());
   for (size_t index = 0; index < samples.size(); ++index) {
     requests.push_back(SampleRequest(samples[index].first, samples[index].second));
-    requests.back().hook = [&hookCalls, index](uint32_t id, HookArgs&&) -> std::optional<HookArgs> {
-      hookCalls[index].push_back(id);
+    requests.back().hook = [&hookCalls, index](uint32_t, HookArgs&&) -> std::optional<HookArgs> {
+      ++hookCalls[index];
       return std::nullopt;
     };
   }
   std::vector<EngineRunResult> sequential;
-  for (const EngineRequest& request : requests) sequential.push_back(RunEngine(RealEngine(), request));
   std::vector<size_t> sequentialCalls;
-  for (auto& calls : hookCalls) {
-    sequentialCalls.push_back(calls.size());
-    calls.clear();
-  }
-
-  std::vector<EngineRunResult> concurrent(requests.size());
-  std::vector<std::thread> threads;
   for (size_t index = 0; index < requests.size(); ++index) {
-    threads.emplace_back([&, index] {
-      for (int round = 0; round < 2; ++round) concurrent[index] = RunEngine(RealEngine(), requests[index]);
+    sequential.push_back(RunEngine(RealEngine(), requests[index]));
+    sequentialCalls.push_back(hookCalls[index].exchange(0));
+  }
+  const std::vector<size_t> threadRequests = {0, 0, 1, 2};
+  std::vector<std::vector<EngineRunResult>> concurrent(threadRequests.size());
+  std::vector<std::thread> threads;
+  for (size_t thread = 0; thread < threadRequests.size(); ++thread) {
+    threads.emplace_back([&, thread] {
+      for (int round = 0; round < 2; ++round)
+        concurrent[thread].push_back(RunEngine(RealEngine(), requests[threadRequests[thread]]));
     });
   }
   for (std::thread& thread : threads) thread.join();
-
-  for (size_t index = 0; index < requests.size(); ++index) {
-    SCOPED_TRACE(samples[index].first);
+  for (size_t thread = 0; thread < threadRequests.size(); ++thread) {
+    const size_t index = threadRequests[thread];
+    SCOPED_TRACE(samples[index].second);
     EXPECT_NE(CountLines(sequential[index].diagnostics, "warning:"), 0);
-    // The run log says whether the preamble was built or reused.
-    EXPECT_EQ(WithoutRunLog(concurrent[index].diagnostics), WithoutRunLog(sequential[index].diagnostics));
-    EXPECT_EQ(concurrent[index].fixesYaml, sequential[index].fixesYaml);
-    EXPECT_EQ(concurrent[index].errors, sequential[index].errors);
+    for (const EngineRunResult& run : concurrent[thread]) {
+      EXPECT_EQ(PreambleUse(run.diagnostics), PreambleUse(sequential[index].diagnostics).empty() ? "" : "reused");
+      EXPECT_EQ(WithoutRunLog(run.diagnostics), WithoutRunLog(sequential[index].diagnostics));
+      EXPECT_EQ(run.fixesYaml, sequential[index].fixesYaml);
+      EXPECT_EQ(run.errors, sequential[index].errors);
+    }
+  }
+  // Each thread asks its own hook: two rounds on each thread of a request.
+  for (size_t index = 0; index < requests.size(); ++index) {
     EXPECT_NE(sequentialCalls[index], 0u);
-    EXPECT_EQ(hookCalls[index].size(), 2 * sequentialCalls[index]) << "each thread asks its own hook, twice as often";
+    const auto threadsOnIt = static_cast<size_t>(std::count(threadRequests.begin(), threadRequests.end(), index));
+    EXPECT_EQ(hookCalls[index], 2 * threadsOnIt * sequentialCalls[index]) << samples[index].second;
   }
 }
 

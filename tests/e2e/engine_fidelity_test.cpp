@@ -10,12 +10,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "e2e_samples.h"
-#include "reference_tidy.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -30,57 +28,35 @@ std::string WithoutDeprecatedHeaderNames(const std::string& text) {
 }
 
 struct FidelityCase {
-  std::string sample;
+  std::string file;
   std::string checks;
-  std::vector<std::pair<std::string, std::string>> options;
+  std::vector<std::pair<std::string, std::string>> options = {};
 };
 
-void PrintTo(const FidelityCase& c, std::ostream* out) { *out << c.sample << " " << c.checks; }
+void PrintTo(const FidelityCase& c, std::ostream* out) { *out << c.file << " " << c.checks; }
 
-class EngineFidelity : public testing::TestWithParam<FidelityCase> {};
-
-TEST_P(EngineFidelity, OutputsEqualTheBinarysForTheSameText) {
-  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
-  EngineRequest request = SampleRequest(GetParam().sample, GetParam().checks);
-  request.checkOptions = GetParam().options;
-  TempDir scratch;
-  const ReferenceRun reference = RunReference(request, scratch);
-  const EngineRunResult engine = RunEngine(RealEngine(), request);
-
-  ASSERT_NE(CountLines(reference.diagnostics, "warning:"), 0) << "the sample must give findings";
-  ExpectTheBinarysOutputs(engine, reference);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Samples, EngineFidelity,
-    testing::Values(FidelityCase{"inventory.cpp", "-*,modernize-*", {}},
-                    FidelityCase{"inventory.cpp",
-                                 "-*,readability-*,misc-*",
-                                 {{"readability-identifier-length.MinimumVariableNameLength", "2"},
-                                  {"readability-function-cognitive-complexity.Threshold", "3"}}},
-                    // values that YAML would read otherwise, unquoted
-                    FidelityCase{"inventory.cpp",
-                                 "-*,modernize-use-nullptr",
-                                 {{"modernize-use-nullptr.NullMacros", "MYNULL,NULL"},
-                                  {"modernize-use-nullptr.IgnoredTypes", "a: b;^[a-z]{1,2}$"},
-                                  {"zoci.Empty", ""},
-                                  {"zoci.Dash", "-"}}},
-                    FidelityCase{
-                        "inventory.cpp", "-*,bugprone-*,cppcoreguidelines-*,performance-*,clang-analyzer-*", {}},
-                    FidelityCase{"buffers.c", "-*,bugprone-*,cert-*,clang-analyzer-*", {}},
-                    // A cycle through a standard algorithm: found only when the
-                    // checks visit the system header's instantiation too.
-                    FidelityCase{"recursion.cpp", "-*,misc-no-recursion", {}}));
-
-/// Real sources from the packages the build installs: the JSON library's
-/// examples and the test framework's samples, over large system headers.
-/// The first of each folder by default; ZOCI_CORPUS_FILES=N takes N of each,
-/// evenly spaced.
-std::vector<FidelityCase> CorpusCases() {
-  const std::string checks = "-*,modernize-*,readability-*,performance-*,bugprone-*";
+/// The samples, and real sources from the packages the build installs: the
+/// JSON library's examples and the test framework's samples, over large system
+/// headers. The first of each folder by default; ZOCI_CORPUS_FILES=N takes N
+/// of each, evenly spaced.
+std::vector<FidelityCase> Cases() {
+  // clang-format off
+  std::vector<FidelityCase> cases = {
+      // option values that YAML would read otherwise, unquoted
+      {SamplePath("inventory.cpp"), "-*,modernize-*",
+       {{"modernize-use-nullptr.NullMacros", "MYNULL,NULL"}, {"modernize-use-nullptr.IgnoredTypes", "a: b;^[a-z]{1,2}$"},
+        {"zoci.Empty", ""}, {"zoci.Dash", "-"}}},
+      {SamplePath("inventory.cpp"), "-*,readability-*,misc-*",
+       {{"readability-identifier-length.MinimumVariableNameLength", "2"},
+        {"readability-function-cognitive-complexity.Threshold", "3"}}},
+      {SamplePath("inventory.cpp"), "-*,bugprone-*,cppcoreguidelines-*,performance-*,clang-analyzer-*"},
+      {SamplePath("buffers.c"), "-*,bugprone-*,cert-*,clang-analyzer-*"},
+      // A cycle through a standard algorithm: found only when the checks visit
+      // the system header's instantiation too.
+      {SamplePath("recursion.cpp"), "-*,misc-no-recursion"}};
+  // clang-format on
   const char* wanted = std::getenv("ZOCI_CORPUS_FILES");
   const size_t perFolder = wanted != nullptr ? std::max(1, std::atoi(wanted)) : 1;
-  std::vector<FidelityCase> cases;
   for (const char* folder : {"/usr/share/doc/nlohmann-json3-dev/examples", "/usr/src/googletest/googletest/samples"}) {
     if (!std::filesystem::is_directory(folder)) continue;
     std::vector<std::filesystem::path> files;
@@ -89,70 +65,41 @@ std::vector<FidelityCase> CorpusCases() {
     }
     std::sort(files.begin(), files.end());
     const size_t step = std::max<size_t>(1, files.size() / perFolder);
-    for (size_t i = 0; i < files.size() && i / step < perFolder; i += step) {
-      cases.push_back({files[i].string(), checks, {}});
-    }
+    for (size_t i = 0; i < files.size() && i / step < perFolder; i += step)
+      cases.push_back({files[i].string(), "-*,modernize-*,readability-*,performance-*,bugprone-*"});
   }
   return cases;
 }
 
-class EngineCorpusFidelity : public EngineFidelity {};
-
-TEST_P(EngineCorpusFidelity, DiagnosticsAndFixesEqualTheBinarys) {
-  if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
-  const EngineRequest request = FileRequest(GetParam().sample, GetParam().checks);
-  TempDir scratch;
-  const ReferenceRun reference = RunReference(request, scratch);
-  const EngineRunResult engine = RunEngine(RealEngine(), request);
-  ExpectTheBinarysOutputs(engine, reference, WithoutDeprecatedHeaderNames);
-}
-
-INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusFidelity, testing::ValuesIn(CorpusCases()));
-
-/// The checks of the four groups that do not watch the preprocessor, so that
-/// runs load a preamble.
-constexpr const char* kPreambleChecks =
-    "-*,modernize-*,readability-*,performance-*,bugprone-*,"
-    "-bugprone-implicit-widening-of-multiplication-result,-bugprone-lambda-function-name,"
-    "-bugprone-macro-parentheses,-bugprone-macro-repeated-side-effects,-bugprone-reserved-identifier,"
-    "-bugprone-stringview-nullptr,-bugprone-suspicious-include,-modernize-deprecated-headers,-modernize-loop-convert,"
-    "-modernize-macro-to-enum,-modernize-make-shared,-modernize-make-unique,-modernize-min-max-use-initializer-list,"
-    "-modernize-pass-by-value,-modernize-replace-auto-ptr,-modernize-replace-disallow-copy-and-assign-macro,"
-    "-modernize-replace-random-shuffle,-performance-type-promotion-in-math-fn,-performance-unnecessary-value-param,"
-    "-readability-avoid-unconditional-preprocessor-if,-readability-duplicate-include,-readability-else-after-return,"
-    "-readability-identifier-naming,-readability-redundant-preprocessor,-readability-use-std-min-max";
-
-/// The preamble line of a run log ("built", "reused", ...); empty when none.
-std::string PreambleUse(const std::string& diagnostics) {
-  const size_t start = diagnostics.find("Preamble: ");
-  if (start == std::string::npos) return "";
-  const size_t end = diagnostics.find(';', start);
-  return diagnostics.substr(start + 10, end - start - 10);
-}
-
-class EngineCorpusPreamble : public EngineFidelity {};
+class EngineFidelity : public testing::TestWithParam<FidelityCase> {};
 
 // A copy of the file's folder is inspected, edited below its includes and
-// inspected again: the second run reuses the first one's preamble and gives
-// the binary's outputs for the edited text.
-TEST_P(EngineCorpusPreamble, ARunAfterAnEditInTheBodyEqualsTheBinarys) {
+// inspected again: the second run reuses the first one's preamble, and both
+// give the binary's outputs for their text.
+TEST_P(EngineFidelity, OutputsEqualTheBinarysBeforeAndAfterAnEditInTheBody) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
-  const std::filesystem::path original(GetParam().sample);
+  const std::filesystem::path original(GetParam().file);
   TempDir copy;
-  std::filesystem::copy(original.parent_path(), copy.Path(), std::filesystem::copy_options::recursive);
-  const std::filesystem::path file = copy.Path() / original.filename();
-  const EngineRequest request = FileRequest(file, kPreambleChecks);
-  const EngineRunResult first = RunEngine(RealEngine(), request);
-  ASSERT_THAT(PreambleUse(first.diagnostics), testing::AnyOf("built", "rebuilt")) << first.diagnostics;
-  std::ofstream(file, std::ios::app) << "\nint* zoci_edited() { int* unused = 0; return unused; }\n";
   TempDir scratch;
-  const ReferenceRun reference = RunReference(request, scratch);
-  const EngineRunResult engine = RunEngine(RealEngine(), request);
-  EXPECT_EQ(PreambleUse(engine.diagnostics), "reused") << engine.diagnostics;
-  ExpectTheBinarysOutputs(engine, reference);
+  std::filesystem::copy(original.parent_path(), copy.Path(), std::filesystem::copy_options::recursive);
+  EngineRequest request = FileRequest(copy.Path() / original.filename(), GetParam().checks);
+  request.checkOptions = GetParam().options;
+  std::string firstUse;  // checks that read more than the preprocessor's events use no preamble
+  for (const std::string run : {"first", "edited"}) {
+    SCOPED_TRACE(run);
+    const ReferenceRun reference = RunReference(request, scratch);
+    const EngineRunResult engine = RunEngine(RealEngine(), request);
+    ASSERT_NE(CountLines(reference.diagnostics, "warning:"), 0) << "the source must give findings";
+    if (run == "first") firstUse = PreambleUse(engine.diagnostics);
+    if (run == "edited") {
+      EXPECT_EQ(PreambleUse(engine.diagnostics), firstUse.empty() ? "" : "reused") << engine.diagnostics;
+    }
+    ExpectTheBinarysOutputs(engine, reference, WithoutDeprecatedHeaderNames);
+    std::ofstream(request.sourceFile, std::ios::app) << "\nint* zoci_edited() { int* unused = 0; return unused; }\n";
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, EngineCorpusPreamble, testing::ValuesIn(CorpusCases()));
+INSTANTIATE_TEST_SUITE_P(Sources, EngineFidelity, testing::ValuesIn(Cases()));
 
 TEST(EngineFidelity, AnExportOfHundredsOfDiagnosticsIsTheBinarys) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";

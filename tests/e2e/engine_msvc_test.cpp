@@ -23,18 +23,14 @@ constexpr const char* kCppSource = R"(#include <algorithm>
 #include <optional>
 #include <thread>
 #include <variant>
-
 struct __declspec(novtable) Base {
   virtual ~Base() = default;
   virtual __int64 Value() const = 0;
 };
-
 struct Derived : Base {
   __int64 Value() const override { return __super::Value(); }
 };
-
 __forceinline int Twice(int value) { return value * 2; }
-
 int Run(std::map<std::string, std::optional<int>>& named, std::variant<int, std::string> either, std::mutex& guard) {
   std::atomic<int> counter{0};
   std::lock_guard<std::mutex> lock(guard);
@@ -46,7 +42,6 @@ constexpr const char* kCSource = R"(#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-
 int Run(void) {
   char buffer[16];
   unsigned __int64 big = 1;
@@ -55,42 +50,31 @@ int Run(void) {
 }
 )";
 
-struct MsvcCase {
-  const char* name;
-  const char* file;  ///< a header is inspected as C++
-  bool cplusplus;
-  bool target64Bit;
-  const char* standard;  ///< replaces -std=c++17 when set
-};
-
-void PrintTo(const MsvcCase& c, std::ostream* out) { *out << c.name; }
-
-class EngineMsvcCommandLine : public testing::TestWithParam<MsvcCase> {};
-
-TEST_P(EngineMsvcCommandLine, StandardHeadersInspectWithoutCompilerErrors) {
-  const MsvcCase& c = GetParam();
-  TempDir folder;
-  const auto source = folder.Write(c.file, c.cplusplus ? kCppSource : kCSource);
-  EngineRequest request = FileRequest(source, "-*,readability-braces-around-statements");
-  request.compilerArgs = LibraryCompilerArgs(c.cplusplus, c.target64Bit);
-  if (c.standard != nullptr) {
+TEST(EngineMsvcCommandLine, StandardHeadersInspectWithoutCompilerErrors) {
+  const struct {
+    const char* file;  ///< a header is inspected as C++
+    bool target64Bit;
+    const char* standard;  ///< replaces -std=c++17
+  } cases[] = {{"code.cpp", true, "-std=c++17"},
+               {"code.cpp", false, "-std=c++17"},
+               {"code.cpp", true, "-std=c++2a"},
+               {"code.h", true, "-std=c++17"},
+               {"code.c", false, "-std=c++17"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.file) + " " + c.standard + (c.target64Bit ? " x64" : " x86"));
+    TempDir folder;
+    const bool cplusplus = !std::string(c.file).ends_with(".c");
+    EngineRequest request =
+        FileRequest(folder.Write(c.file, cplusplus ? kCppSource : kCSource), "-*,readability-braces-around-statements");
+    request.compilerArgs = LibraryCompilerArgs(cplusplus, c.target64Bit);
     std::replace(request.compilerArgs.begin(), request.compilerArgs.end(), std::string("-std=c++17"),
                  std::string(c.standard));
+    const EngineRunResult run = RunEngine(RealEngine(), request);
+    EXPECT_EQ(run.exitCode, 0) << run.diagnostics << run.errors;
+    EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
+    EXPECT_EQ(CountLines(run.diagnostics, "warning:"), 0) << run.diagnostics;
   }
-  const EngineRunResult run = RunEngine(RealEngine(), request);
-
-  EXPECT_EQ(run.exitCode, 0) << run.diagnostics << run.errors;
-  EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
-  EXPECT_EQ(CountLines(run.diagnostics, "warning:"), 0) << run.diagnostics;
 }
-
-INSTANTIATE_TEST_SUITE_P(Targets, EngineMsvcCommandLine,
-                         testing::Values(MsvcCase{"cpp17_x64", "code.cpp", true, true, nullptr},
-                                         MsvcCase{"cpp17_x86", "code.cpp", true, false, nullptr},
-                                         MsvcCase{"cpp20_x64", "code.cpp", true, true, "-std=c++2a"},
-                                         MsvcCase{"header_x64", "code.h", true, true, nullptr},
-                                         MsvcCase{"c_x86", "code.c", false, false, nullptr}),
-                         [](const testing::TestParamInfo<MsvcCase>& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace zotest

@@ -1,18 +1,24 @@
-// Runs through the whole library (service, parser, real engine) of what the
-// differential test does not write: option values that YAML reads specially,
+// Runs through the whole library (service, parser, the library's check hook,
+// real engine). Each ".ZO." option value of the customised checks gives the
+// diagnostics and fixes its behaviour describes (so each hook point is asked
+// with arguments the library's hook reads); without a hook the engine gives
+// the stock check's result. And what the differential test does not write:
 // the ".clang-tidy" files above a source with and without options, NUL bytes
 // in code, file names that differ only in letter case or are no UTF-8. Every
-// diagnostic and every final replacement must cover the characters the
-// engine meant.
+// diagnostic and every final replacement covers the characters the engine
+// meant.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "engine_driver.h"
+#include "e2e_samples.h"
+#include "hooks/hook_dispatcher.h"
 #include "interop/interop2.h"
 #include "service/service.h"
 #include "support/temp_dir.h"
@@ -21,6 +27,8 @@ namespace zotest {
 namespace {
 
 using namespace Quillfern::ZoCodeInspections::Native;
+using ::testing::HasSubstr;
+using ::testing::Not;
 using std::string_literals::operator""s;
 
 /// The host characters a span covers in a diagnostic's text (ASCII here).
@@ -42,49 +50,135 @@ std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix) {
 
 const std::string kNullptrFix = "modernize-use-nullptr '0' '0'->'nullptr'";
 
+/// A run's diagnostics (fix-less ones kept), each as Applied gives it, and
+/// the source with every final replacement applied.
+struct Inspected {
+  std::vector<std::string> applied;
+  std::string fixed;
+};
+
 class LibraryRuns : public ::testing::Test {
  protected:
   ZoCodeInspectionsInterop2 service{RealEngine};  ///< a fresh service for every test
+  TempDir folder;
 
-  /// The run's diagnostics (fix-less ones kept), each as Applied gives it.
-  std::vector<std::string> Inspect(const std::string& path, const std::string& checks, CheckOptions options = {}) {
+  Inspected Inspect(const std::string& path, const std::string& checks, CheckOptions options = {}) {
     InspectionSettings settings;
     settings.keepFixlessDiagnostics = true;
     std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(path, settings));
     const std::unique_ptr<RunResult> result =
         parser->Parse(ModeFlags::editorAutoDetectUtf8, UnsavedBuffers{}, checks, "", options);
-    if (!result) return {"no result"};
+    if (!result) return {{"no result"}, ""};
     EXPECT_LT(result->status, 100) << path << ": " << result->errorText;
-    EXPECT_THAT(result->errorText, testing::Not(testing::HasSubstr("invalid configuration"))) << path;
-    std::vector<std::string> applied;
-    for (const qfix& fix : result->qfixes) applied.push_back(Applied(service, fix));
-    return applied;
+    EXPECT_THAT(result->errorText, Not(HasSubstr("invalid configuration"))) << path;
+    Inspected inspected;
+    std::vector<repl> replacements;
+    for (const qfix& fix : result->qfixes) {
+      inspected.applied.push_back(Applied(service, fix));
+      if (fix.actions.empty()) continue;
+      const auto final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken)).replacements;
+      replacements.insert(replacements.end(), final.begin(), final.end());
+    }
+    std::sort(replacements.begin(), replacements.end(),
+              [](const repl& a, const repl& b) { return a.span.start > b.span.start; });
+    const std::string source = ReadBytes(path);
+    std::u16string fixed(source.begin(), source.end());  // ASCII sources only
+    for (const repl& r : replacements) fixed.replace(r.span.start, r.span.length, {r.text.begin(), r.text.end()});
+    inspected.fixed.assign(fixed.begin(), fixed.end());
+    return inspected;
   }
-  /// The same for `bytes` saved as `name`.
-  std::vector<std::string> InspectText(const std::string& name, const std::string& bytes, const std::string& checks) {
-    return Inspect(folder.Write(name, bytes).string(), checks, {});
+  Inspected InspectText(const std::string& source, const std::string& checks, CheckOptions options = {}) {
+    return Inspect(folder.Write("code.cpp", source).string(), checks, std::move(options));
   }
-
-  TempDir folder;
 };
 
-TEST_F(LibraryRuns, OptionValuesThatYamlReadsSpeciallyReachTheCheckAsWritten) {
-  // modernize-use-nullptr reports a macro's null pointer only when it is among its NullMacros.
-  const std::string path = folder.Write("macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n").string();
-  const std::vector<std::pair<std::string, size_t>> cases = {
-      {"MYNULL,OTHER", 1},
-      {"a: b,MYNULL", 1},
-      {"^[a-z]{1,2}$,MYNULL", 1},
-      {"-,MYNULL", 1},
-      {"'MYNULL'", 0},
-      {"", 0},
-      {"-", 0},
-      {"OTHER", 0},
+/// Code for each customised check: loops over members (named after their
+/// element, or clashing with names in use), bool macros, array typedefs, smart
+/// pointers to arrays, and containers that are more than a chain of names.
+constexpr const char* kCustomised =
+    "#include <memory>\n#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n"
+    "  int Sum() {\n    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
+    "    for (int k = 0; k < 3; ++k) total += m_data[k];\n    return total;\n  }\n};\n"
+    "struct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items;\n  int Sum() {\n    int t = 0;\n"
+    "    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
+    "    for (std::size_t i = 0; i < m_items.size(); ++i) { int item = 2; t += m_items[i] * item; }\n"
+    "    for (std::size_t i = 0; i < m_items.size(); ++i)\n"
+    "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n    return t;\n  }\n};\n"
+    "#define TRUE 1\n#define ON 1\nbool a = TRUE;\nbool b = ON;\nbool c = 1;\n"
+    "typedef int Row[3];\ntypedef const char* Names[4];\ntypedef int Count;\n"
+    "void F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n  std::shared_ptr<int[]> s;\n"
+    "  s.reset(new int[2]());\n  std::unique_ptr<int> one;\n  one.reset(new int(3));\n}\n"
+    "bool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n  return v[0].size() == 0 && p->size() != "
+    "0;\n}\n";
+
+struct OptionCase {
+  CheckOptions options;
+  size_t diagnostics;
+  std::vector<std::string> fixedLines;    ///< lines the fixed text holds
+  std::vector<std::string> unfixedLines;  ///< lines it no longer or never holds
+};
+
+TEST_F(LibraryRuns, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
+  // clang-format off
+  const std::vector<OptionCase> cases = {
+      // by default: loop variables named after the element and of its type,
+      // the old index where names are in use; TRUE fixed, other macros
+      // reported only; arrays converted; braces around a container that is
+      // more than a chain of names
+      {{}, 17, {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;",
+                "for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
+                "for (int item : m_items)\n      for (int j : m_items) t += item * j;", "bool a = true;",
+                "bool b = ON;", "bool c = true;", "using Row = int[3];", "using Names = const char*[4];",
+                "using Count = int;", "u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);",
+                "one = std::make_unique<int>(3);", "return (v[0]).empty() && !p->empty();"},
+       {"m_item ", "typedef"}},
+      {{{"modernize-loop-convert.ZO.PreferType", "0"}, {"modernize-use-bool-literals.ZO.AllowedMacros", "0"},
+        {"modernize-use-using.ZO.AllowArrays", "0"}, {"modernize-make-unique.ZO.AllowArrays", "0"}}, 14,
+       {"for (auto item : m_items) total += item;", "for (auto k : m_data)", "bool a = TRUE;", "bool c = true;",
+        "typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;", "u.reset(new int[5]());",
+        "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"},
+       {"for (int"}},
+      {{{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}, {"modernize-make-shared.ZO.AllowArrays", "0"}}, 16,
+       {"bool a = true;", "bool b = true;", "u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
   };
-  for (const auto& [value, reported] : cases) {
-    EXPECT_EQ(Inspect(path, "-*,modernize-use-nullptr", {{"modernize-use-nullptr.NullMacros", value}}).size(), reported)
-        << value;
+  // clang-format on
+  const std::string checks =
+      "-*,modernize-loop-convert,modernize-use-bool-literals,modernize-use-using,modernize-make-unique,"
+      "modernize-make-shared,readability-container-size-empty";
+  for (const OptionCase& c : cases) {
+    SCOPED_TRACE(c.options.size());
+    const Inspected inspected = InspectText(kCustomised, checks, c.options);
+    EXPECT_EQ(inspected.applied.size(), c.diagnostics) << inspected.fixed;
+    for (const std::string& line : c.fixedLines) EXPECT_THAT(inspected.fixed, HasSubstr(line));
+    for (const std::string& line : c.unfixedLines) EXPECT_THAT(inspected.fixed, Not(HasSubstr(line)));
   }
+}
+
+TEST_F(LibraryRuns, AStopAfterCompilerErrorsAlsoDropsWhatPreprocessorChecksReported) {
+  // The macro check reports from the preprocessor's callback, while parsing.
+  const char* source = "#define PI 3.14\nUnknown value;\n";
+  const char* checks = "-*,cppcoreguidelines-macro-usage";
+  const Inspected inspected = InspectText(source, checks);
+  EXPECT_EQ(inspected.applied, std::vector<std::string>{"clang-diagnostic-error 'U'"});
+  // The real engine without any hook, as the stock checks run.
+  const EngineRunResult stock = RunEngine(RealEngine(), FileRequest(folder.Write("stock.cpp", source), checks));
+  EXPECT_EQ(CountLines(stock.diagnostics, "[cppcoreguidelines-macro-usage]"), 1) << stock.diagnostics;
+}
+
+TEST_F(LibraryRuns, UseUsingLeavesInvalidDeclarationsToTheLibrary) {
+  // Runs with errors stop every check, so the library's hook answers all
+  // but that question here.
+  const CheckOptions options;
+  const CheckHook library = MakeCheckHook(&options);
+  EngineRequest request =
+      FileRequest(folder.Write("invalid.cpp", "typedef Unknown Alias;\ntypedef int Fine;\n"), "-*,modernize-use-using");
+  request.hook = [&library](uint32_t id, HookArgs&& args) -> std::optional<HookArgs> {
+    if (id == HookId::stopAfterErrors) return std::nullopt;
+    return library(id, std::move(args));
+  };
+  const EngineRunResult run = RunEngine(RealEngine(), request);
+  EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-using]"), 1) << run.diagnostics;
+  EXPECT_THAT(run.diagnostics, HasSubstr("invalid.cpp:2:1: warning: use 'using'"));
 }
 
 TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
@@ -94,46 +188,36 @@ TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
       folder.Write("project/directive.cpp", "// ZOCI:option:modernize-use-nullptr.NullMacros=NULL\nint* p = 0;\n")
           .string();
   const std::vector<std::string> nullptrOnly = {kNullptrFix};
-  EXPECT_EQ(Inspect(plain, ""), nullptrOnly);
-  EXPECT_EQ(Inspect(plain, "", {{"modernize-use-nullptr.NullMacros", "NULL"}}), nullptrOnly);
-  EXPECT_EQ(Inspect(directive, ""), nullptrOnly);
+  EXPECT_EQ(Inspect(plain, "").applied, nullptrOnly);
+  EXPECT_EQ(Inspect(plain, "", {{"modernize-use-nullptr.NullMacros", "NULL"}}).applied, nullptrOnly);
+  EXPECT_EQ(Inspect(directive, "").applied, nullptrOnly);
 }
 
-// A stray NUL is no reason to hand the engine an empty text: clang reads
-// the file as it is and reports what it finds.
-TEST_F(LibraryRuns, AFileWithANulByteIsInspectedAsItIs) {
-  const std::string checks = "-*,modernize-use-nullptr,clang-diagnostic-null-character";
-  for (const auto& [name, bytes] :
-       {std::pair{"nul.cpp", "int a;\0 int* p = 0;\n"s}, std::pair{"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s}}) {
-    const std::vector<std::string> applied = InspectText(name, bytes, checks);
-    ASSERT_EQ(applied.size(), 2u) << name;
-    EXPECT_THAT(applied[0], testing::StartsWith("clang-diagnostic-null-character "));
-    EXPECT_EQ(applied[1], kNullptrFix);
-  }
-}
-
-// Foo.h and foo.h are two files where the file system says so; both are
-// converted (code page 1252), so both go through the cache.
-TEST_F(LibraryRuns, HeadersThatDifferOnlyInLetterCaseAreTwoFiles) {
+// A stray NUL is no reason to hand the engine an empty text: clang reads the
+// file as it is. Foo.h and foo.h are two files where the file system says so
+// (both converted from code page 1252, so both go through the cache), and a
+// path is bytes: a Latin-1 file name is inspected like any other.
+TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) {
 #if defined(_WIN32)
-  GTEST_SKIP() << "one file on Windows";
+  GTEST_SKIP() << "Windows names are UTF-16 and ignore letter case";
 #endif
   // Same size and time: nothing but the name tells them apart.
   const auto upper = folder.Write("Foo.h", "// caf\xE9\nstruct Upper {};\n");
-  const auto lower = folder.Write("foo.h", "// caf\xE9\nstruct Lower {};\n");
-  std::filesystem::last_write_time(lower, std::filesystem::last_write_time(upper));
-  EXPECT_EQ(InspectText("main.cpp", "#include \"Foo.h\"\n#include \"foo.h\"\nUpper u; Lower l;\n",
-                        "-*,modernize-use-nullptr"),
-            std::vector<std::string>{});
-}
-
-// A path is bytes on POSIX: a Latin-1 file name is inspected like any other.
-TEST_F(LibraryRuns, FileNamesThatAreNoUtf8AreInspected) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "Windows names are UTF-16";
-#endif
-  EXPECT_EQ(InspectText("caf\xE9.cpp", "int* p = 0;\n", "-*,modernize-use-nullptr"),
-            std::vector<std::string>{kNullptrFix});
+  std::filesystem::last_write_time(folder.Write("foo.h", "// caf\xE9\nstruct Lower {};\n"),
+                                   std::filesystem::last_write_time(upper));
+  const std::string nul = "clang-diagnostic-null-character '\0'"s;
+  const std::vector<std::tuple<std::string, std::string, std::vector<std::string>>> cases = {
+      {"nul.cpp", "int a;\0 int* p = 0;\n"s, {nul, kNullptrFix}},
+      {"nulbreak.cpp", "int a;\0\nint* p = 0;\n"s, {nul, kNullptrFix}},
+      {"main.cpp", "#include \"Foo.h\"\n#include \"foo.h\"\nUpper u; Lower l;\n", {}},
+      {"caf\xE9.cpp", "int* p = 0;\n", {kNullptrFix}},
+  };
+  for (const auto& [name, bytes, expected] : cases) {
+    EXPECT_EQ(
+        Inspect(folder.Write(name, bytes).string(), "-*,modernize-use-nullptr,clang-diagnostic-null-character").applied,
+        expected)
+        << name;
+  }
 }
 
 }  // namespace
