@@ -45,9 +45,7 @@ TEST_F(RunTest, SkipRunAnswersDistinctEmptyResultsWithoutTheEngine) {
 
 TEST_F(RunTest, SwitchingOffDuringARunDiscardsItsResult) {
   std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(dir.Write("a.cpp", "int x;\n").string(), {}));
-  EngineScript script = ScriptWithFixes("", std::nullopt);
-  script.duringRun = [&] { parser->SetEnabled(false); };
-  engine.SetScript(script);
+  engine.SetScript(ScriptDuring([&] { parser->SetEnabled(false); }));
   EXPECT_EQ(parser->Parse(0, {}, checks, fixlessChecks, checkOptions), nullptr);
 }
 
@@ -61,8 +59,7 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlapAndThoseOfOneParserDoNot) {
     std::atomic<bool> overlapped{false};
     std::promise<void> bothInside;
     const std::shared_future<void> gate = bothInside.get_future().share();
-    EngineScript script = ScriptWithFixes("", std::nullopt);
-    script.duringRun = [&] {
+    engine.SetScript(ScriptDuring([&] {
       if (++inside == 2) {
         overlapped = true;
         bothInside.set_value();
@@ -71,8 +68,7 @@ TEST_F(RunTest, RunsOfDifferentParsersOverlapAndThoseOfOneParserDoNot) {
       if (second == b.get()) gate.wait();
       else std::this_thread::sleep_for(std::chrono::milliseconds(20));
       --inside;
-    };
-    engine.SetScript(script);
+    }));
     auto request = [&](IZoFileParser* parser) {
       CheckOptions options;
       return parser->Parse(0, {}, checks, fixlessChecks, options);

@@ -52,25 +52,12 @@ TEST(ServiceEngine, IsMadeOnceAndAFailureIsReportedAndTriedAgain) {
   EXPECT_EQ(engine.Calls()[0].arguments, (std::vector<std::string>{"7", "3", "0"}));
 }
 
-// Nothing thrown reaches the host: it becomes a failed result that says what.
-TEST_F(RunTest, AnEngineThatThrowsGivesAFailedResultWithItsMessage) {
-  EngineScript script;
-  script.queryIdentity = []() -> EngineIdentity { throw std::runtime_error("identity unknown"); };
-  engine.SetScript(script);
-  const auto result = Parse(dir.Write("t.cpp", "int t;").string());
-  ASSERT_NE(result, nullptr);
-  EXPECT_GE(result->status, 100);
-  EXPECT_EQ(result->errorText, "*** exception/2: identity unknown\n");
-}
-
 // A file with non-ASCII text before a diagnostic whose fix replaces "0" by
 // "nullptr": the engine offset is in bytes ("é" and "😀" take 2 and 4), the
 // host span in UTF-16 units (1 and 2).
 TEST_F(RunTest, AClaimedFixComesBackInUtf16CoordinatesFromItsOwnServiceOnly) {
   const std::string file = dir.Write("a.cpp", "// \xC3\xA9 \xF0\x9F\x98\x80\nint* p = 0;\n").string();
-  FixesDiagnostic diagnostic{"modernize-use-nullptr", "use nullptr", file, 20, 0, {}};
-  diagnostic.fix[file].insert(FixReplacement{file, 20, 1, "nullptr"});
-  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {diagnostic}}));
+  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {Nullptr(file, 20)}}));
   // The editor reads BOM-less UTF-8 as UTF-8, so the engine sees the bytes.
   auto token = [&] {
     return static_cast<uint32_t>(
