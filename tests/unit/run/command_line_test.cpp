@@ -1,8 +1,11 @@
-// The compiler command line built from a parser's settings, the header test,
-// and the compatibility-version and language-standard tables it carries.
+// The compiler command line built from a parser's settings (the header test,
+// the compatibility-version and language-standard tables), and the engine's
+// arguments made from it with the configuration that carries check options.
 #include "run/command_line.h"
 
 #include <gmock/gmock.h>
+
+#include "run/check_options.h"
 
 #include <sstream>
 
@@ -155,6 +158,93 @@ TEST(CompilerVersions, CommandLineCarriesTheTablesVersionAndStandard) {
     EXPECT_EQ(StartingWith(line, "-fms-compatibility-version="),
               Strings{std::string("-fms-compatibility-version=") + row.version});
     EXPECT_EQ(StartingWith(line, "-std="), row.std.empty() ? Strings{} : Strings{"-std=" + row.std});
+  }
+}
+
+/// The engine's arguments for a plugin-form line (compiler arguments with
+/// the given plugin arguments), joined by " | ".
+std::string Processed(const Strings& pluginArguments, CheckOptions& options, const OptionOverrides& overrides = {}) {
+  CommandLine line{"-Xclang", "-add-plugin", "-Xclang", "clang-tidy", "-Wall"};
+  for (const std::string& argument : pluginArguments) {
+    line.insert(line.end(), {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", argument});
+  }
+  line.push_back("/TP");
+  std::string joined;
+  const auto arguments = ProcessParameters(line, options, overrides);
+  for (const std::string& argument : arguments.value()) {
+    joined += (joined.empty() ? "" : " | ") + argument;
+  }
+  return joined;
+}
+
+/// The configuration argument holding `entries`.
+std::string Config(const std::string& entries) {
+  return " | -config={CheckOptions: [" + entries + "], InheritParentConfig: true}";
+}
+
+TEST(ProcessParameters, PluginArgumentsBecomeSelectionsAndAConfigurationInByteOrder) {
+  const std::string tail = "-extra-arg=-Wall | -extra-arg=/TP";
+  // clang-format off
+  const std::pair<Strings, std::string> cases[] = {
+      {{}, tail}, {{"-checks=a", "-checks=b"}, "-checks=a,b | " + tail}, {{"-checks="}, tail},
+      // an empty first selection adds no separator, a later empty one does
+      {{"-checks=", "-checks=b", "-checks="}, "-checks=b, | " + tail},
+      // profiling becomes the engine's flag, after the selection
+      {{"-profile", "-checks=a"}, "-checks=a | -enable-check-profile | " + tail},
+      // the value is everything after the first equals sign
+      {{"-checkoption-A=b=c"}, tail + Config(R"({key: "A", value: "b=c"})")},
+      {{"-checkoption-=v", "-checkoption-K="}, tail + Config(R"({key: "", value: "v"}, {key: "K", value: ""})")},
+      {{"-checkoption-B.x=2", "-checkoption-A.y=3", "-checkoption-a.z=4", "-checkoption-\xC3\xA9.w=5", "-checkoption-A=6"},
+       tail + Config(R"({key: "A", value: "6"}, {key: "A.y", value: "3"}, {key: "B.x", value: "2"}, )"
+                     "{key: \"a.z\", value: \"4\"}, {key: \"\xC3\xA9.w\", value: \"5\"}")}};
+  // clang-format on
+  for (const auto& [pluginArguments, expected] : cases) {
+    CheckOptions options;
+    EXPECT_EQ(Processed(pluginArguments, options), expected);
+  }
+  CheckOptions options;
+  EXPECT_THAT(ProcessParameters({}, options, {}).value(), testing::ElementsAre());
+}
+
+// Overrides reach the configuration and the options; the library's own
+// options alone add no configuration.
+TEST(ProcessParameters, OverridesReachTheConfigurationAndTheOptions) {
+  CheckOptions options{{"A.x", "1"}, {"B.y", "2"}, {"C.ZO.z", "3"}};
+  const OptionOverrides overrides{{"B.y", "20"}, {"D.w", "40"}, {"C.ZO.z", "30"}, {"E.ZO.v", "5"}};
+  EXPECT_EQ(Processed({"-checkoption-A.x=1", "-checkoption-B.y=2"}, options, overrides),
+            "-extra-arg=-Wall | -extra-arg=/TP" +
+                Config(R"({key: "A.x", value: "1"}, {key: "B.y", value: "20"}, {key: "D.w", value: "40"})"));
+  EXPECT_EQ(options, (CheckOptions{{"A.x", "1"}, {"B.y", "20"}, {"C.ZO.z", "30"}, {"D.w", "40"}, {"E.ZO.v", "5"}}));
+  CheckOptions own;
+  EXPECT_EQ(Processed({"-checks=*"}, own, {{"x.ZO.y", "0"}}), "-checks=* | -extra-arg=-Wall | -extra-arg=/TP");
+  EXPECT_EQ(own, (CheckOptions{{"x.ZO.y", "0"}}));
+}
+
+TEST(ProcessParameters, MalformedLinesGiveNoResultAndLeaveTheOptionsAlone) {
+  const std::vector<CommandLine> malformed = {
+      {"-Wall", "-Xclang"},                                                   // dangling -Xclang
+      {"-Xclang", "-plugin-arg-clang-tidy"},                                  // dangling plugin argument
+      {"-Xclang", "-fno-color-diagnostics"},                                  // unknown payload
+      {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-header-filter=.*"},  // unknown argument
+      {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-checkoption-A.B"},   // option without =
+      {"-Xclang", "-plugin-arg-clang-tidy", "-Xclang", "-Checks=*"},          // case matters
+  };
+  for (const CommandLine& line : malformed) {
+    CheckOptions options{{"A", "1"}};
+    EXPECT_EQ(ProcessParameters(line, options, {{"B", "2"}}), std::nullopt) << line.back();
+    EXPECT_EQ(options, (CheckOptions{{"A", "1"}}));
+  }
+}
+
+TEST(ConfigurationArgument, QuotesNamesAndValuesSoThatTheyReadBackAsWritten) {
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {"MYNULL,OTHER", R"("MYNULL,OTHER")"}, {"a: b", R"("a: b")"}, {"^[a-z]{1,2}$", R"("^[a-z]{1,2}$")"},
+      {"", R"("")"}, {"'x' #y", R"("'x' #y")"}, {R"(say "hi" \ bye)", R"("say \"hi\" \\ bye")"},
+      {"tab\tline\n\x7F\x1F", R"("tab\x09line\x0A\x7F\x1F")"}, {"\xC3\xA9t\xC3\xA9", "\"\xC3\xA9t\xC3\xA9\""}};
+  // clang-format on
+  for (const auto& [value, quoted] : cases) {
+    EXPECT_EQ(" | " + ConfigurationArgument({{value, value}}), Config("{key: " + quoted + ", value: " + quoted + "}"));
   }
 }
 
