@@ -1,19 +1,19 @@
-// Every outcome of one run, driven through a parser by the scripted engine,
-// and what the engine is served during a run: converted files and unsaved
-// buffers, each described in the run log; plain UTF-8 files are left to it.
+// Whole runs through a parser against the scripted engine: every outcome of a
+// run, what the engine is served, and how requests of parsers share time.
 #include <gmock/gmock.h>
 
 #include <algorithm>
+#include <future>
 #include <regex>
+#include <thread>
 
+#include "hostlib/zoipc.h"
 #include "support/run_fixture.h"
 
 namespace zotest {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::HasSubstr;
-using ::testing::Not;
 using ::testing::StartsWith;
 
 std::shared_ptr<const std::u16string> Buffer(const std::u16string& text) {
@@ -26,16 +26,21 @@ std::string LogHead(const RunResult& result, int32_t code) {
                       result.status >= 100 ? "failed" : "succeeded", code);
 }
 
-// Records come sorted and claimed; the YAML text and the files report only
-// with detailed logging.
+/// Start and line of each record.
+std::vector<std::pair<uint32_t, int32_t>> Positions(const RunResult& result) {
+  std::vector<std::pair<uint32_t, int32_t>> positions;
+  for (const auto& record : result.qfixes) positions.emplace_back(record.triggerspan.start, record.triggerLine);
+  return positions;
+}
+
+// Records come sorted and claimed; the YAML text and the files report come
+// only with detailed logging.
 TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
   const auto file = dir.Write("a.cpp", "int* p = 0;\nint* q = 0;\n").string();
   engine.SetScript(ScriptWithFixes("the yaml", FixesFile{file, {Nullptr(file, 21), Nullptr(file, 9)}}));
   auto result = Parse(file);
   EXPECT_EQ(result->status, 0);
-  ASSERT_EQ(result->qfixes.size(), 2u);
-  EXPECT_EQ(std::make_pair(result->qfixes[0].triggerspan.start, result->qfixes[0].triggerLine), std::make_pair(9u, 0));
-  EXPECT_EQ(std::make_pair(result->qfixes[1].triggerspan.start, result->qfixes[1].triggerLine), std::make_pair(21u, 1));
+  EXPECT_EQ(Positions(*result), (std::vector<std::pair<uint32_t, int32_t>>{{9, 0}, {21, 1}}));
   EXPECT_GT(result->qfixes[0].actions[0].claimToken, 0);
   EXPECT_EQ(
       std::regex_replace(result->logText, std::regex("[0-9]+ms"), "Nms"),
@@ -49,9 +54,8 @@ TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
   EXPECT_THAT(result->logText, HasSubstr("\n*** Files ***\n"));
 }
 
-// What the engine leaves behind decides the status: no fixes file (1), a
-// refusal (non-zero without fixes, 102), an unreadable fixes file or one
-// without main file (102), compiler errors with their fixes exported (0).
+// No fixes file gives 1; a refusal (non-zero without fixes), an unreadable
+// fixes file or one without main file 102; compiler errors with their fixes 0.
 // Failures without output give 102, their error text and no log.
 TEST_F(RunTest, TheEnginesOutputsDecideTheStatus) {
   const auto file = dir.Write("a.cpp", "int x;\n").string();
@@ -88,9 +92,7 @@ TEST_F(RunTest, TheEnginesOutputsDecideTheStatus) {
     SCOPED_TRACE(c.errorText);
     engine.SetScript(c.script);
     const auto result = Parse(file, c.settings);
-    ASSERT_TRUE(result);
-    EXPECT_EQ(result->status, c.status);
-    EXPECT_EQ(result->errorText, c.errorText);
+    EXPECT_EQ(std::tie(result->status, result->errorText), std::tie(c.status, c.errorText));
     EXPECT_EQ(result->qfixes.size(), c.records);
     const std::string head = c.errorText.starts_with("***") ? "" : LogHead(*result, c.script.exitCode);
     EXPECT_EQ(result->logText.substr(0, head.size()), head);
@@ -100,8 +102,8 @@ TEST_F(RunTest, TheEnginesOutputsDecideTheStatus) {
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "ReadExportedFixes"), 4);  // never for a missing file
 }
 
-// Kept compiler errors without position are reported at the start of the
-// main file; warnings without position stay out.
+// Kept compiler errors without position point at the main file's start;
+// warnings without position stay out.
 TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile) {
   const auto file = dir.Write("a.cpp", "int* p = 0;\n").string();
   const FixesDiagnostic missing{"clang-diagnostic-error", "'pch.h' file not found", "", 0, kDiagnosticLevelError, {}};
@@ -111,16 +113,14 @@ TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile)
   InspectionSettings settings;
   settings.keepFixlessDiagnostics = true;
   auto result = Parse(file, settings);
-  ASSERT_EQ(result->qfixes.size(), 2u);
-  EXPECT_EQ(result->qfixes[0].message, "'pch.h' file not found");
-  EXPECT_EQ(result->qfixes[0].filename, file);
-  EXPECT_EQ(std::make_pair(result->qfixes[0].triggerspan.start, result->qfixes[0].triggerLine), std::make_pair(0u, 0));
-  EXPECT_EQ(result->qfixes[1].message, "use nullptr");
+  EXPECT_EQ(Positions(*result), (std::vector<std::pair<uint32_t, int32_t>>{{0, 0}, {9, 0}}));
+  EXPECT_EQ(result->qfixes.at(0).message, "'pch.h' file not found");
+  EXPECT_EQ(result->qfixes.at(0).filename, file);
 }
 
-// The main file's own exits (an unsaved main file counts as edited) and an
-// engine of another interface: the engine is asked who it is and nothing else.
-TEST_F(RunTest, SkippedMainFilesAndForeignEnginesDoNotRun) {
+// The main file's own exits (an unsaved main file counts as edited), refused
+// headers, switched-off parsers and foreign engines do not run the engine.
+TEST_F(RunTest, SkippedMainFilesHeadersSwitchedOffParsersAndForeignEnginesDoNotRun) {
   const auto skipped = dir.Write("a.cpp", "// ZOci:SKIPALL here\nint x;\n").string();
   const auto ansi = dir.Write("b.cpp", "// caf\xE9\nint x;\n").string();
   const auto edited = dir.Write("c.cpp", "int x;\n").string();
@@ -136,15 +136,39 @@ TEST_F(RunTest, SkippedMainFilesAndForeignEnginesDoNotRun) {
     EXPECT_EQ(result->logText,
               StringPrintf("*** Parse #%d (%s) skipped by %s ***\n\n", result->parseNumber, file.c_str(), why.c_str()));
   }
+  InspectionSettings headers;
+  headers.headerExtensions = {".h"};
+  EXPECT_EQ(Parse(dir.Write("a.h", "int x;\n").string(), headers), nullptr);
+  std::vector<std::string> logged;  // written on this thread: the parse never starts its worker
+  zoIPC::host::SetLogSink([&](auto level, const std::string& text) {
+    logged.push_back(std::to_string(static_cast<int>(level)) + " " + text);
+  });
+  std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(skipped, {}));
+  parser->SetEnabled(false);
+  EXPECT_EQ(parser->Parse(0, {}, checks, fixlessChecks, checkOptions), nullptr);
+  zoIPC::host::SetLogSink(nullptr);
+  EXPECT_EQ(logged, std::vector<std::string>{"4 Disabled before parse -- skipping"});
   EngineScript foreign;
   foreign.identity = EngineIdentity{{1, 0, 9, 1, 3}};
   engine.SetScript(foreign);
   EXPECT_EQ(Parse(ansi), nullptr);
   EXPECT_EQ(engine.CallNames(), std::vector<std::string>(4, "QueryInterfaceIdentity"));
-  // A listed skip-all and the same ANSI file without the setting run.
+  // A listed skip-all, the same ANSI file without the setting and an allowed header run.
   engine.SetScript(ScriptWithFixes());
   EXPECT_EQ(Parse(dir.Write("d.cpp", "// zoCI:skipall:modernize\nint x;\n").string())->status, 1);
   EXPECT_EQ(Parse(ansi)->status, 1);
+  EXPECT_EQ(Parse(dir.Write("a.h", "int x;\n").string(), headers, ModeFlags::allowHeaderFile)->status, 1);
+}
+
+TEST_F(RunTest, SkipRunAnswersDistinctEmptyResultsWithoutTheEngine) {
+  InspectionSettings settings;
+  settings.skipRun = true;
+  auto first = Parse("a.cpp", settings);
+  auto second = Parse("a.cpp", settings);
+  EXPECT_EQ(std::tie(first->status, first->logText), std::make_tuple(102, std::string()));
+  EXPECT_EQ(second->parseNumber, first->parseNumber + 1);
+  EXPECT_NE(first->runId, second->runId);
+  EXPECT_TRUE(engine.Calls().empty());
 }
 
 // The engine is called in order with the full command line, which the
@@ -159,8 +183,8 @@ TEST_F(RunTest, TheEngineGetsTheFullCommandLineAndTheRunsOptions) {
   engine.SetScript(script);
   checkOptions = {{"A.B", "1"}, {"modernize-loop-convert.ZO.PreferType", "0"}};
   const auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
-  EXPECT_THAT(engine.CallNames(), ElementsAre("QueryInterfaceIdentity", "SetOutputSink", "SetCheckHook", "Run",
-                                              "SetCheckHook", "SetOutputSink"));
+  EXPECT_THAT(engine.CallNames(), ::testing::ElementsAre("QueryInterfaceIdentity", "SetOutputSink", "SetCheckHook",
+                                                         "Run", "SetCheckHook", "SetOutputSink"));
   const auto run = engine.Calls()[3].arguments;
   ASSERT_GE(run.size(), 6u);
   EXPECT_EQ(run[run.size() - 2], R"(-config={CheckOptions: [{key: "A.B", value: "3"}], InheritParentConfig: true})");
@@ -193,6 +217,8 @@ TEST_F(RunTest, TheEngineRunsOnAThreadWithALargeStack) {
   EXPECT_EQ(Parse(dir.Write("a.cpp", "int x;\n").string())->status, 1);
 }
 
+// Converted ANSI files and unsaved buffers are served and described in the
+// run log; plain UTF-8 files are left to the engine.
 TEST_F(RunTest, ServesConvertedAnsiFilesAndUnsavedBuffersButNotPlainUtf8) {
   const auto ansi = dir.Write("b.h", "// caf\xE9\n").string();
   const auto plain = dir.Write("c.h", "// plain\n").string();
@@ -211,7 +237,45 @@ TEST_F(RunTest, ServesConvertedAnsiFilesAndUnsavedBuffersButNotPlainUtf8) {
   EXPECT_THAT(result->logText, HasSubstr("from ANSI, clang-side bom 0 (converted)\n"));
   EXPECT_THAT(result->logText, HasSubstr("'" + edited + "' ("));
   EXPECT_THAT(result->logText, HasSubstr("(modified buffer)"));
-  EXPECT_THAT(result->logText, Not(HasSubstr("'" + plain + "'")));
+  EXPECT_EQ(result->logText.find("'" + plain + "'"), std::string::npos);
+}
+
+TEST_F(RunTest, SwitchingOffDuringARunDiscardsItsResult) {
+  std::unique_ptr<IZoFileParser> parser(service.CreateFileParser(dir.Write("a.cpp", "int x;\n").string(), {}));
+  engine.SetScript(ScriptDuring([&] { parser->SetEnabled(false); }));
+  EXPECT_EQ(parser->Parse(0, {}, checks, fixlessChecks, checkOptions), nullptr);
+}
+
+// Two requests at once, of two parsers or of one: whether their engine runs
+// were inside at the same time.
+TEST_F(RunTest, RunsOfDifferentParsersOverlapAndThoseOfOneParserDoNot) {
+  std::unique_ptr<IZoFileParser> a(service.CreateFileParser(dir.Write("a.cpp", "int a;\n").string(), {}));
+  std::unique_ptr<IZoFileParser> b(service.CreateFileParser(dir.Write("b.cpp", "int b;\n").string(), {}));
+  for (IZoFileParser* second : {b.get(), a.get()}) {
+    std::atomic<int> inside{0};
+    std::atomic<bool> overlapped{false};
+    std::promise<void> bothInside;
+    const std::shared_future<void> gate = bothInside.get_future().share();
+    engine.SetScript(ScriptDuring([&] {
+      if (++inside == 2) {
+        overlapped = true;
+        bothInside.set_value();
+      }
+      // Two parsers meet at the gate; one parser's requests only pause.
+      if (second == b.get()) gate.wait();
+      else std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      --inside;
+    }));
+    auto request = [&](IZoFileParser* parser) {
+      CheckOptions options;
+      return parser->Parse(0, {}, checks, fixlessChecks, options);
+    };
+    auto first = std::async(std::launch::async, request, a.get());
+    auto other = std::async(std::launch::async, request, second);
+    EXPECT_EQ(first.get()->status, 1);
+    EXPECT_EQ(other.get()->status, 1);
+    EXPECT_EQ(overlapped, second == b.get());
+  }
 }
 
 }  // namespace
