@@ -44,8 +44,16 @@ uint64_t Bits(std::initializer_list<size_t> places) {
   return mask;
 }
 
-TEST(ByteBlocks, EachPathFindsEachByteAtItsBit) {
+TEST(ByteBlocks, EachPathFindsBytesTellsHighBytesOrNulsAndWidensEveryByte) {
   const Block block = BlockWith({{3, '\r'}, {4, '\n'}, {17, '\n'}, {40, 0xC3}, {63, 0}});
+  // A block, whether it has high bytes, high bytes or NULs, its CR and LF masks.
+  const std::tuple<Block, bool, bool, uint64_t, uint64_t> cases[] = {
+      {BlockWith({}), false, false, 0, 0},
+      {BlockWith({{0, 0x80}}), true, true, 0, 0},
+      {BlockWith({{63, 0xFF}, {31, 0}}), true, true, 0, 0},
+      {BlockWith({{31, 0}, {48, 0x7F}}), false, true, 0, 0},
+      {BlockWith({{0, '\n'}, {63, '\r'}}), false, false, Bits({63}), Bits({0})},
+      {block, true, true, Bits({3}), Bits({4, 17})}};
   for (const Path& path : kPaths) {
     SCOPED_TRACE(path.name);
     EXPECT_EQ(path.maskOf(block.data(), '\n'), Bits({4, 17}));
@@ -54,35 +62,13 @@ TEST(ByteBlocks, EachPathFindsEachByteAtItsBit) {
     EXPECT_EQ(path.maskOfHigh(block.data(), false), Bits({40}));
     EXPECT_EQ(path.maskOfHigh(block.data(), true), Bits({40, 63}));
     EXPECT_EQ(Lowest(path.maskOf(block.data(), '\n')), 4u);
-  }
-}
-
-TEST(ByteBlocks, EachPathTellsWhetherABlockHasHighBytesOrNuls) {
-  const std::tuple<Block, bool, bool> cases[] = {{BlockWith({}), false, false},
-                                                 {BlockWith({{0, 0x80}}), true, true},
-                                                 {BlockWith({{63, 0xFF}}), true, true},
-                                                 {BlockWith({{31, 0}}), false, true},
-                                                 {BlockWith({{48, 0x7F}}), false, false}};
-  for (const Path& path : kPaths) {
-    for (const auto& [block, high, highOrNul] : cases) {
-      EXPECT_EQ(path.hasHigh(block.data(), false), high) << path.name;
-      EXPECT_EQ(path.hasHigh(block.data(), true), highOrNul) << path.name;
-    }
-  }
-}
-
-TEST(ByteBlocks, EachPathWidensEveryByteAndMasksLineBreaks) {
-  const std::tuple<Block, bool, uint64_t, uint64_t> cases[] = {
-      {BlockWith({{0, '\n'}, {63, '\r'}}), false, Bits({63}), Bits({0})},
-      {BlockWith({{3, '\r'}, {4, '\n'}, {40, 0xC3}}), true, Bits({3}), Bits({4})}};
-  for (const Path& path : kPaths) {
-    for (const auto& [block, anyHigh, cr, lf] : cases) {
+    for (const auto& [bytes, high, highOrNul, cr, lf] : cases) {
+      EXPECT_EQ(path.hasHigh(bytes.data(), false), high);
+      EXPECT_EQ(path.hasHigh(bytes.data(), true), highOrNul);
       std::array<char16_t, kBlockSize> wide{};
-      const BlockMasks masks = path.widenAndMask(block.data(), wide.data());
-      EXPECT_EQ(masks.anyHigh, anyHigh) << path.name;
-      EXPECT_EQ(masks.cr, cr) << path.name;
-      EXPECT_EQ(masks.lf, lf) << path.name;
-      EXPECT_EQ(std::u16string(wide.begin(), wide.end()), std::u16string(block.begin(), block.end()));
+      const BlockMasks masks = path.widenAndMask(bytes.data(), wide.data());
+      EXPECT_EQ(std::make_tuple(masks.anyHigh, masks.cr, masks.lf), std::make_tuple(high, cr, lf));
+      EXPECT_EQ(std::u16string(wide.begin(), wide.end()), std::u16string(bytes.begin(), bytes.end()));
     }
   }
 }
