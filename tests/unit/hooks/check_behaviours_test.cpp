@@ -16,18 +16,16 @@ namespace {
 using Testing::CallHook;
 using Testing::Erased;
 
-TEST(HookDispatcher, OtherIdentifiersAnswerNothingAndLeaveTheArguments) {
-  const CheckOptions options{{"modernize-loop-convert.ZO.PreferType", "0"}};
+// Other identifiers answer nothing and leave the arguments; an answer keeps
+// every argument and overwrites results of another kind.
+TEST(HookDispatcher, RoutesByIdentifierAndPreferTypeFollowsItsOption) {
+  const std::string option = "modernize-loop-convert.ZO.PreferType";
+  const CheckOptions off{{option, "0"}};
   for (const uint32_t id : {0u, 1u, 0x199BB5C8u, 0xFFFFFFFFu}) {
     HookArgs args{{"IteratorName", std::string("m_items")}, {"n", 3}};
-    EXPECT_EQ(MakeCheckHook(&options)(id, std::move(args)), std::nullopt);
+    EXPECT_EQ(MakeCheckHook(&off)(id, std::move(args)), std::nullopt);
     EXPECT_EQ(args, (HookArgs{{"IteratorName", std::string("m_items")}, {"n", 3}}));  // NOLINT
   }
-}
-
-// An answer keeps every argument and overwrites results of another kind.
-TEST(HookDispatcher, PreferTypeFollowsItsOptionAndWithoutOptionsTakesItsDefault) {
-  const std::string option = "modernize-loop-convert.ZO.PreferType";
   const std::pair<CheckOptions, bool> cases[] = {{{}, true},
                                                  {{{option, "00"}}, true},
                                                  {{{option, "0"}}, false},
@@ -123,24 +121,23 @@ TEST(LoopVariableName, MemberStyleNamesGiveTheirSingularOrKeepTheOldIndex) {
 TEST(ArrayHooks, EachCheckReadsItsOwnOption) {
   const std::string shared = "class clang::tidy::modernize::MakeSharedCheck";
   const std::string unique = "N5clang4tidy9modernize15MakeUniqueCheckE";
-  const CheckOptions sharedOff{{"modernize-make-shared.ZO.AllowArrays", "0"}};
-  const CheckOptions uniqueOff{{"modernize-make-unique.ZO.AllowArrays", "0"}};
-  const CheckOptions usingOff{{"modernize-use-using.ZO.AllowArrays", "0"}};
-  const uint32_t smart = HookId::makeSmartPointerArrays;
-  const uint32_t useUsing = HookId::useUsingArrays;
-  const std::tuple<uint32_t, std::string, CheckOptions, bool, bool> cases[] = {
-      {smart, shared, sharedOff, true, true},   {smart, shared, uniqueOff, true, false},
-      {smart, unique, uniqueOff, true, true},   {smart, unique, {}, true, false},  // default: arrays are handled
-      {smart, shared, sharedOff, false, false},  // nothing to decide
-      {smart, "OtherCheck", {}, true, true},     // not ours: untouched
-      {useUsing, "", usingOff, true, true},     {useUsing, "", {}, true, false},
-      {useUsing, "", usingOff, false, false}};
-  for (const auto& [id, typeName, options, skipBefore, skipAfter] : cases) {
+  const uint32_t smart = HookId::makeSmartPointerArrays, useUsing = HookId::useUsingArrays;
+  // check, its type name (make-shared and make-unique only), the check switched off, skip before and after
+  // clang-format off
+  const std::tuple<uint32_t, std::string, std::string, bool, bool> cases[] = {
+      {smart, shared, "modernize-make-shared", true, true}, {smart, shared, "modernize-make-unique", true, false},
+      {smart, unique, "modernize-make-unique", true, true}, {smart, unique, "", true, false} /* default: arrays are handled */,
+      {smart, shared, "modernize-make-shared", false, false} /* nothing to decide */,
+      {smart, "OtherCheck", "", true, true} /* not ours: untouched */,
+      {useUsing, "", "modernize-use-using", true, true}, {useUsing, "", "", true, false},
+      {useUsing, "", "modernize-use-using", false, false}};
+  // clang-format on
+  for (const auto& [id, typeName, off, skipBefore, skipAfter] : cases) {
     bool skip = skipBefore;
     HookArgs args{{"skip_array_ptr", Erased(&skip)}};
     if (id == smart) args["typeid_str"] = typeName;
-    EXPECT_EQ(CallHook(id, std::move(args), options), std::nullopt);
-    EXPECT_EQ(skip, skipAfter) << typeName << " " << skipBefore;
+    EXPECT_EQ(CallHook(id, std::move(args), {{off + ".ZO.AllowArrays", "0"}}), std::nullopt);
+    EXPECT_EQ(skip, skipAfter) << typeName << " " << off << " " << skipBefore;
   }
 }
 
