@@ -86,7 +86,7 @@ std::optional<std::vector<EngineReplacement>> ScriptedEngine::FinaliseReplacemen
 
 uint32_t ScriptedEngine::ForwardedOperation(uint32_t a, uint32_t b, uint32_t c) {
   Record("ForwardedOperation", {std::to_string(a), std::to_string(b), std::to_string(c)});
-  return script_.forward ? script_.forward(a, b, c) : a + b + c;
+  return a + b + c;
 }
 
 void ScriptedEngine::SetScript(EngineScript script) {

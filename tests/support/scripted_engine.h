@@ -42,7 +42,6 @@ struct EngineScript {
   std::function<std::optional<std::vector<EngineReplacement>>(const std::string&, const std::string&,
                                                               const std::vector<EngineReplacement>&)>
       finalise;
-  std::function<uint32_t(uint32_t, uint32_t, uint32_t)> forward;  ///< by default a + b + c
 };
 
 /// One recorded call: the operation's name and its arguments as texts.

@@ -16,10 +16,10 @@ TEST_F(RunTest, InitializeGivesBothVersionsAndSetsTmpToAnExistingOrOneLevelNewFo
   const std::string saved = Platform::GetEnvironment("TMP").value_or("/tmp");
   const std::string existing = dir.Path().string() + "/./";
   const std::string created = (dir.Path() / "new").string();
-  const std::pair<std::string, std::string> cases[] = {{"", "unchanged"},
-                                                       {existing, existing},
-                                                       {created, created},
-                                                       {(dir.Path() / "missing" / "tmp").string(), "unchanged"}};
+  // clang-format off
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "unchanged"}, {existing, existing}, {created, created}, {(dir.Path() / "missing" / "tmp").string(), "unchanged"}};
+  // clang-format on
   for (const auto& [folder, tmp] : cases) {
     Platform::SetEnvironment("TMP", "unchanged");
     EXPECT_EQ(service.Initialize(folder, false), "Clang scripted(false) scripted(true)") << folder;
@@ -36,20 +36,16 @@ TEST_F(RunTest, InitializeGivesBothVersionsAndSetsTmpToAnExistingOrOneLevelNewFo
 // a zero and returns the answer.
 TEST(ServiceEngine, IsMadeOnceAndAFailureIsReportedAndTriedAgain) {
   int attempts = 0;
-  EngineScript script;
-  script.forward = [](uint32_t a, uint32_t b, uint32_t c) { return a * 1000 + b * 10 + c; };
-  ScriptedEngine engine(script);
+  ScriptedEngine engine;
   ZoCodeInspectionsInterop2 service{[&]() -> IZOClangTidy& {
     if (++attempts == 1) throw EngineUnavailable("no engine here");
     return engine;
   }};
   EXPECT_EQ(service.Initialize("", false), "error: no engine here");
-  EXPECT_EQ(service.ForwardToEngine(7, 3), 7030u);
-  EXPECT_EQ(service.ForwardToEngine(1, 2), 1020u);
+  EXPECT_EQ(service.ForwardToEngine(7, 3), 10u);
+  EXPECT_EQ(service.ForwardToEngine(1, 2), 3u);
   EXPECT_EQ(attempts, 2);
-  ASSERT_EQ(engine.Calls().size(), 2u);
-  EXPECT_EQ(engine.Calls()[0].operation, "ForwardedOperation");
-  EXPECT_EQ(engine.Calls()[0].arguments, (std::vector<std::string>{"7", "3", "0"}));
+  EXPECT_EQ(engine.Calls().at(0).arguments, (std::vector<std::string>{"7", "3", "0"}));
 }
 
 // A file with non-ASCII text before a diagnostic whose fix replaces "0" by
@@ -65,25 +61,24 @@ TEST_F(RunTest, AClaimedFixComesBackInUtf16CoordinatesFromItsOwnServiceOnly) {
   };
   const uint32_t first = token();
   const FixReplacements fix = service.GetFixReplacements(first);
-  ASSERT_EQ(fix.replacements.size(), 1u);
-  EXPECT_EQ(fix.replacements[0].text, "nullptr");
-  EXPECT_EQ(fix.replacements[0].span, (ZoSpan{17, 1}));
-  EXPECT_EQ(fix.replacements[0].engineSpan, (ZoSpan{0, 0}));
-  EXPECT_EQ(fix.fileKey, Platform::AsciiLower(file));
+  const repl& replacement = fix.replacements.at(0);
+  EXPECT_EQ(std::tie(replacement.text, replacement.span, replacement.engineSpan, fix.fileKey),
+            std::make_tuple("nullptr", ZoSpan{17, 1}, ZoSpan{0, 0}, Platform::AsciiLower(file)));
+  EXPECT_EQ(fix.replacements.size(), 1u);
   ZoCodeInspectionsInterop2 other{[this]() -> IZOClangTidy& { return engine; }};
   EXPECT_TRUE(other.GetFixReplacements(first).replacements.empty());
   // Withdrawn, unknown and declined fixes give the empty result.
+  auto empty = [&](uint32_t claim) {
+    const FixReplacements none = service.GetFixReplacements(claim);
+    return none.replacements.empty() && none.fileKey.empty();
+  };
   const uint32_t second = token();
   EXPECT_GT(second, first);
-  for (uint32_t withdrawn : {first, 0u, 999999u}) {
-    EXPECT_TRUE(service.GetFixReplacements(withdrawn).replacements.empty());
-    EXPECT_EQ(service.GetFixReplacements(withdrawn).fileKey, "");
-  }
+  for (uint32_t withdrawn : {first, 0u, 999999u}) EXPECT_TRUE(empty(withdrawn)) << withdrawn;
   EngineScript declining;
   declining.finalise = [](auto&, auto&, auto&) { return std::optional<std::vector<EngineReplacement>>(); };
   engine.SetScript(declining);
-  EXPECT_TRUE(service.GetFixReplacements(second).replacements.empty());
-  EXPECT_EQ(service.GetFixReplacements(second).fileKey, "");
+  EXPECT_TRUE(empty(second));
 }
 
 TEST_F(RunTest, MappersOfTextsAndFilesAndTheCachesThatClearingEmpties) {
