@@ -27,6 +27,16 @@ std::optional<Pair> Map(const IUtfIndexMapper& mapper, uint32_t begin8, uint32_t
   return Pair(begin16, end16);
 }
 
+/// AdvanceToUtf8Offset from `index`: the index reached, or none at the end of the text.
+std::optional<uint32_t> Advance(const IUtfIndexMapper& mapper, uint32_t index, uint32_t start, uint32_t target) {
+  return mapper.AdvanceToUtf8Offset(index, start, target) ? std::optional(index) : std::nullopt;
+}
+
+/// Utf8LengthOfRange added to `offset`, or none at the end of the text.
+std::optional<uint32_t> Length(const IUtfIndexMapper& mapper, uint32_t offset, uint32_t from, uint32_t to) {
+  return mapper.Utf8LengthOfRange(offset, from, to) ? std::optional(offset) : std::nullopt;
+}
+
 /// Line starts by the rules, one byte at a time: CR LF and LF CR pair up
 /// from the left, every other CR or LF ends a line of its own.
 Starts LineStartsByTheRules(const std::string& text) {
@@ -45,8 +55,7 @@ Starts LineStartsByTheRules(const std::string& text) {
 // the text and the UTF-16 mapper.
 TEST(UtfIndexMapper, LineTablesEndWithTheirSentinelsAndPairBreaksOfEitherOrder) {
   const auto empty = From8("");
-  EXPECT_THAT(empty.Utf8LineStarts(), ElementsAre(0u, 1u));
-  EXPECT_THAT(empty.Utf16LineStarts(), ElementsAre(0u, 1u));
+  EXPECT_EQ(std::tie(empty.Utf8LineStarts(), empty.Utf16LineStarts()), std::make_tuple(Starts{0, 1}, Starts{0, 1}));
   EXPECT_EQ(Map(empty, 0, 0), Pair(0, 0));
   EXPECT_EQ(empty.LineOf(0), 0u);
   EXPECT_EQ(empty.LineOf(1), std::nullopt);
@@ -129,12 +138,8 @@ TEST(UtfIndexMapper, SurrogatePairsMeasureTheBytesTheyCameFrom) {
       {"\xEF\xBB\xBF" + emoji + "0", 7, 8, Pair(3, 4)},
       {"\xED\xA0\xBD\xED\xB8\x80x", 6, 7, Pair(2, 3)}};
   for (const auto& [text, begin8, end8, mapped] : cases) EXPECT_EQ(Map(From8(text), begin8, end8), mapped) << begin8;
-  uint32_t offset = 0;
-  EXPECT_TRUE(From8(emoji + "x").Utf8LengthOfRange(offset, 0, 3));
-  EXPECT_EQ(offset, 5u);
-  offset = 0;
-  EXPECT_TRUE(From16(u"\U0001F600x").Utf8LengthOfRange(offset, 0, 3));
-  EXPECT_EQ(offset, 7u);
+  EXPECT_EQ(Length(From8(emoji + "x"), 0, 0, 3), 5u);
+  EXPECT_EQ(Length(From16(u"\U0001F600x"), 0, 0, 3), 7u);
   EXPECT_EQ(Map(From16(u"\U0001F600x"), 6, 7), Pair(2, 3));
 }
 
@@ -148,24 +153,19 @@ TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMapAndWalksReportTheEndOfTheText)
   ASSERT_TRUE(mapper.MapSpan(b, e, 1, 4, &first, &last, Utf8Origin::textStart));
   EXPECT_EQ(Pair(first, last), Pair(0, 1));
   const auto accented = From8("a\xC3\xA9");
-  uint32_t index = 0;
-  EXPECT_TRUE(accented.AdvanceToUtf8Offset(index, 3, 2));  // already there
-  EXPECT_EQ(index, 0u);
-  EXPECT_TRUE(accented.AdvanceToUtf8Offset(index, 0, 3));
-  EXPECT_EQ(index, 2u);
-  EXPECT_FALSE(accented.AdvanceToUtf8Offset(index, 3, 4));
-  uint32_t offset = 10;
-  EXPECT_TRUE(accented.Utf8LengthOfRange(offset, 0, 2));
-  EXPECT_EQ(offset, 13u);
-  EXPECT_FALSE(accented.Utf8LengthOfRange(offset, 1, 3));
+  EXPECT_EQ(Advance(accented, 0, 3, 2), 0u);  // already there
+  EXPECT_EQ(Advance(accented, 0, 0, 3), 2u);
+  EXPECT_EQ(Advance(accented, 2, 3, 4), std::nullopt);
+  EXPECT_EQ(Length(accented, 10, 0, 2), 13u);
+  EXPECT_EQ(Length(accented, 13, 1, 3), std::nullopt);
 }
 
 TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {
   const auto mapper = From16(u"\uFEFFa\u00E9\r\n\U0001F600", LeadingBom::skip);
   EXPECT_EQ(mapper.Utf16View(), u"a\u00E9\r\n\U0001F600");
   EXPECT_EQ(*mapper.Utf8Text(), "a\xC3\xA9\r\n\xED\xA0\xBD\xED\xB8\x80");
-  EXPECT_EQ(mapper.Utf8LineStarts(), (Starts{0, 5, 12}));
-  EXPECT_EQ(mapper.Utf16LineStarts(), (Starts{0, 4, 7}));
+  EXPECT_EQ(std::tie(mapper.Utf8LineStarts(), mapper.Utf16LineStarts()),
+            std::make_tuple(Starts{0, 5, 12}, Starts{0, 4, 7}));
   EXPECT_EQ(Map(mapper, 5, 11), Pair(4, 6));
   EXPECT_TRUE(mapper.IsValid());
 }
