@@ -57,20 +57,17 @@ class Claims : public ::testing::Test {
 TEST_F(Claims, TokensStartAtOneNeverRepeatAndKeepWhatTheFixNeeds) {
   const auto file = dir_.Write("K.c", "\xEF\xBB\xBFint k;").string();
   const auto first = Run({file}, 2, 0);
-  EXPECT_EQ(Token(first, 0, 0), 1);
-  EXPECT_EQ(Token(first, 0, 1), 2);
+  EXPECT_EQ(std::make_pair(Token(first, 0, 0), Token(first, 0, 1)), std::make_pair(1, 2));
   EXPECT_TRUE(Find(first, 0)->replacements.empty());
   const std::string text = store_.Report().second;
   EXPECT_THAT(text, ::testing::StartsWith("\nClaimReplacements tokens:\n"));
   EXPECT_THAT(text, HasSubstr(ReportLine(file, "1, 2")));
   const auto second = Run({file});
   EXPECT_EQ(Token(second, 0), 3);
-  const auto claim = Find(second, 0);
-  ASSERT_TRUE(claim);
-  EXPECT_EQ(claim->spanMap, spanMap_);
-  EXPECT_THAT(claim->replacements, ::testing::ElementsAre(EngineReplacement{"new", 3, 2}));
-  EXPECT_EQ(*claim->utf8Text, "\xEF\xBB\xBFint k;");
-  EXPECT_EQ(claim->fileKey, FileKeyOf(file));
+  const auto claim = Find(second, 0).value();
+  EXPECT_EQ(
+      std::tie(claim.spanMap, claim.replacements, *claim.utf8Text, claim.fileKey),
+      std::make_tuple(spanMap_, std::vector<EngineReplacement>{{"new", 3, 2}}, "\xEF\xBB\xBFint k;", FileKeyOf(file)));
 }
 
 // Another letter case names the same file only where the file system folds
