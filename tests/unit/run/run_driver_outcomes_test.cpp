@@ -33,18 +33,20 @@ std::vector<std::pair<uint32_t, int32_t>> Positions(const RunResult& result) {
   return positions;
 }
 
-// Records come sorted and claimed; the YAML text and the files report come
-// only with detailed logging.
+// Records come sorted and claimed, the log holds what the engine printed; the
+// YAML text and the files report come only with detailed logging.
 TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
   const auto file = dir.Write("a.cpp", "int* p = 0;\nint* q = 0;\n").string();
-  engine.SetScript(ScriptWithFixes("the yaml", FixesFile{file, {Nullptr(file, 21), Nullptr(file, 9)}}));
+  EngineScript script = ScriptWithFixes("the yaml", FixesFile{file, {Nullptr(file, 21), Nullptr(file, 9)}});
+  script.outputs.push_back({OutputKey{std::string("-")}, "printed\n"});
+  engine.SetScript(script);
   auto result = Parse(file);
   EXPECT_EQ(result->status, 0);
   EXPECT_EQ(Positions(*result), (std::vector<std::pair<uint32_t, int32_t>>{{9, 0}, {21, 1}}));
   EXPECT_GT(result->qfixes[0].actions[0].claimToken, 0);
-  EXPECT_EQ(
-      std::regex_replace(result->logText, std::regex("[0-9]+ms"), "Nms"),
-      LogHead(*result, 0) + "\n\n*** Timing ***\n * Prepare buffers: Nms\n * Clang tidy: Nms\n * Process diag: Nms\n");
+  EXPECT_EQ(std::regex_replace(result->logText, std::regex("[0-9]+ms"), "Nms"),
+            LogHead(*result, 0) +
+                "\nprinted\n\n*** Timing ***\n * Prepare buffers: Nms\n * Clang tidy: Nms\n * Process diag: Nms\n");
   EXPECT_GT(result->startTime, 1600000000);
   EXPECT_GE(result->endTime, result->startTime);
   EXPECT_EQ(result->yamlText, "");
@@ -107,8 +109,7 @@ TEST_F(RunTest, TheEnginesOutputsDecideTheStatus) {
 TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile) {
   const auto file = dir.Write("a.cpp", "int* p = 0;\n").string();
   const FixesDiagnostic missing{"clang-diagnostic-error", "'pch.h' file not found", "", 0, kDiagnosticLevelError, {}};
-  FixesDiagnostic warning = missing;
-  warning.level = 1;
+  const FixesDiagnostic warning{"clang-diagnostic-unused", "argument unused during compilation", "", 0, 1, {}};
   engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {Nullptr(file, 9), missing, warning}}));
   InspectionSettings settings;
   settings.keepFixlessDiagnostics = true;
