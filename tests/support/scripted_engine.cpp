@@ -39,10 +39,9 @@ int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv, const FilePro
     providerAnswers_.push_back(std::move(answer));
   }
   WriteOutputs();
-  for (const auto& call : script_.hookCalls) {
+  for (const uint32_t id : script_.hookCalls) {
     std::optional<HookArgs> answer;
-    if (const CheckHook& hook = CallingThread().hook)
-      answer = hook(call.id, call.makeArgs ? call.makeArgs() : HookArgs{});
+    if (const CheckHook& hook = CallingThread().hook) answer = hook(id, HookArgs{});
     std::lock_guard lock(mutex_);
     hookAnswers_.push_back(std::move(answer));
   }

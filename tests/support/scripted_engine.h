@@ -18,13 +18,6 @@ namespace zotest {
 
 using namespace Quillfern::ZoCodeInspections::Native;
 
-/// One hook call the engine makes during a run; the arguments are built
-/// fresh for each run (they may hold pointers into the test).
-struct ScriptedHookCall {
-  uint32_t id = 0;
-  std::function<HookArgs()> makeArgs;
-};
-
 /// What the scripted engine does and answers.
 struct EngineScript {
   EngineIdentity identity = kInterfaceIdentity;
@@ -34,7 +27,7 @@ struct EngineScript {
   std::vector<std::pair<std::string, std::string>> fileRequests;
   /// Outputs offered to the sink and, when accepted, written, in order.
   std::vector<std::pair<OutputKey, std::string>> outputs;
-  std::vector<ScriptedHookCall> hookCalls;
+  std::vector<uint32_t> hookCalls;  ///< hooks called during Run, in order, without arguments
   std::function<void()> duringRun;  ///< runs last inside Run (may throw, block, or use stack)
   int32_t exitCode = 0;             ///< what Run returns
   std::function<std::optional<FixesFile>(const std::string&)> readFixes;  ///< by default absent

@@ -180,7 +180,7 @@ TEST_F(RunTest, TheEngineGetsTheFullCommandLineAndTheRunsOptions) {
   const auto file =
       dir.Write("src/a.cpp", "// ZOCI:option:A.B = 2\n// zoci:OPTION:A.B=3 // why\n// zoci:option:x.ZO.y=0\n").string();
   EngineScript script = ScriptWithFixes();
-  script.hookCalls = {{0x199BB5C9, [] { return HookArgs{}; }}};
+  script.hookCalls = {0x199BB5C9};
   engine.SetScript(script);
   checkOptions = {{"A.B", "1"}, {"modernize-loop-convert.ZO.PreferType", "0"}};
   const auto result = Parse(file, {}, ModeFlags::editorAutoDetectUtf8);
