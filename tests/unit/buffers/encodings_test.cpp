@@ -67,16 +67,9 @@ TEST(DetectEncoding, SpecialBytesAreSeenAtEveryPositionAndUtf16BreaksOnlyAtEvenO
 
 TEST(ConvertFileContent, GivesTheEngineTextOfEachEncoding) {
   const ConversionSettings defaults;
-  struct Case {
-    std::string bytes;
-    ConversionSettings settings;
-    Encoding encoding;
-    bool converted;
-    uint32_t bom;
-    std::string text;
-  };
+  // bytes, settings, the encoding found, whether converted, the mark's length, the engine's text
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, ConversionSettings, Encoding, bool, uint32_t, std::string> cases[] = {
       // UTF-8 and ASCII pass unchanged without their mark
       {"int x;", defaults, Encoding::ASCII, false, 0, "int x;"},
       {"\xEF\xBB\xBFx", defaults, Encoding::UTF8_BOM, false, 3, "x"},
@@ -98,11 +91,10 @@ TEST(ConvertFileContent, GivesTheEngineTextOfEachEncoding) {
       // bytes with NULs that are no UTF-16 are handed on as they are
       {"ab\0cd"s, defaults, Encoding::None, false, 0, "ab\0cd"s}};
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.bytes);
-    const auto got = ConvertFileContent(c.bytes.data(), c.bytes.size(), c.settings);
-    EXPECT_EQ(std::tie(got.encoding, got.converted, got.bomLength), std::tie(c.encoding, c.converted, c.bom));
-    EXPECT_EQ(*got.content, c.text);
+  for (const auto& [bytes, settings, encoding, converted, bom, text] : cases) {
+    const auto got = ConvertFileContent(bytes.data(), bytes.size(), settings);
+    EXPECT_EQ(std::tie(got.encoding, got.converted, got.bomLength), std::tie(encoding, converted, bom)) << bytes;
+    EXPECT_EQ(*got.content, text) << bytes;
   }
   EXPECT_THROW(ConvertFileContent("caf\xE9!", 5, {true, 987654, true}), std::system_error);  // unknown code page
 }

@@ -79,15 +79,10 @@ TEST(HookDispatcher, MissingWrongOrMistypedArgumentsAndOptionsRaiseTheirErrors) 
 }
 
 TEST(LoopVariableName, MemberStyleNamesGiveTheirSingularOrKeepTheOldIndex) {
-  struct Case {
-    std::string iteratorName, containerName;
-    bool upperCase;
-    std::set<std::string> refused;
-    std::string expected;  ///< "(none)" when the hook answers nothing
-    std::vector<std::string> asked;
-  };
+  // iterator and container names, upper case, refused candidates, the answer ("(none)" for none), candidates asked
+  using Strings = std::vector<std::string>;
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, bool, std::set<std::string>, std::string, Strings> cases[] = {
       {"m_items", "", false, {}, "item", {"item"}}, {"_things_", "", false, {}, "thing", {"thing"}},
       {"m_ITEMS", "", true, {}, "ITEM", {"ITEM"}},
       // without a plural the old index name stays; "m_s" has nothing left before the s
@@ -99,22 +94,22 @@ TEST(LoopVariableName, MemberStyleNamesGiveTheirSingularOrKeepTheOldIndex) {
       // a refused candidate falls through to the next rule
       {"_boxes_", "", false, {"boxe"}, "i", {"boxe"}}, {"m_items", "", false, {"item"}, "i", {"item"}}};
   // clang-format on
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.iteratorName + " / " + c.containerName);
-    std::vector<std::string> asked;
+  for (const auto& [iteratorName, containerName, upperCase, refused, expected, candidates] : cases) {
+    SCOPED_TRACE(iteratorName + " / " + containerName);
+    Strings asked;
     std::function<bool(const std::string&)> accepts = [&](const std::string& name) {
       asked.push_back(name);
-      return !c.refused.contains(name);
+      return !refused.contains(name);
     };
-    const auto answer = CallHook(HookId::loopConvertVariableName,
-                                 {{"IteratorName", c.iteratorName},
-                                  {"ContainerName", c.containerName.empty() ? "unused" : c.containerName},
-                                  {"Style == NS_UpperCase", c.upperCase},
-                                  {"check_if_ok", Erased(accepts)},
-                                  {"OldIndex->getName()", std::string("i")}});
-    EXPECT_EQ(answer ? std::get<std::string>(answer->at("ret")) : "(none)", c.expected);
+    const auto answer =
+        CallHook(HookId::loopConvertVariableName, {{"IteratorName", iteratorName},
+                                                   {"ContainerName", containerName.empty() ? "unused" : containerName},
+                                                   {"Style == NS_UpperCase", upperCase},
+                                                   {"check_if_ok", Erased(accepts)},
+                                                   {"OldIndex->getName()", std::string("i")}});
+    EXPECT_EQ(answer ? std::get<std::string>(answer->at("ret")) : "(none)", expected);
     EXPECT_TRUE(!answer || std::get<bool>(answer->at("ok")));
-    EXPECT_EQ(asked, c.asked);
+    EXPECT_EQ(asked, candidates);
   }
 }
 

@@ -57,13 +57,8 @@ TEST(BuildCommandLine, EverySettingInItsPlace) {
   InspectionSettings c;
   c.compileAsC = true;
   c.platformToolset = "v140";
-  struct Case {
-    InspectionSettings settings;
-    std::string checks;
-    CheckOptions options;
-    std::string tail;  ///< after the leading arguments
-  };
-  const Case cases[] = {
+  // settings, checks, check options, the arguments after the leading ones
+  const std::tuple<InspectionSettings, std::string, CheckOptions, std::string> cases[] = {
       {{}, "", {}, "-fcxx-exceptions -fms-compatibility-version=19.24 /TP -m32"},
       {c, "*", {}, "-fms-compatibility-version=19.0 /TC -m32"},
       {FullSettings(),
@@ -72,9 +67,9 @@ TEST(BuildCommandLine, EverySettingInItsPlace) {
        "-fcxx-exceptions -fms-compatibility-version=19.24 /TP -std=c++2a -m64 -Xclang -plugin-arg-clang-tidy "
        "-Xclang -checkoption-A.B=1 -Wextra -fno-rtti -Xclang -plugin-arg-clang-tidy -Xclang -profile -DNDEBUG "
        "-DVERSION=3 -isystemC:\\Sdk\\Inc -isystem/usr/include/sys -Iinc -IC:\\Project\\inc -includepch.h"}};
-  for (const Case& row : cases) {
-    EXPECT_EQ(Joined(BuildCommandLine("C:\\src\\main.cpp", row.settings, 0, row.checks, row.options).value()),
-              Leading(row.checks) + row.tail);
+  for (const auto& [settings, checks, options, tail] : cases) {
+    EXPECT_EQ(Joined(BuildCommandLine("C:\\src\\main.cpp", settings, 0, checks, options).value()),
+              Leading(checks) + tail);
   }
 }
 
@@ -123,15 +118,9 @@ TEST(IsHeaderFile, TheExtensionDecides) {
 }
 
 TEST(CompilerVersions, CommandLineCarriesTheTablesVersionAndStandard) {
-  struct Row {
-    const char* toolset;
-    const char* ideVersion;
-    int32_t standard;
-    const char* version;
-    std::string std;  ///< empty when no standard argument is expected
-  };
+  // toolset, IDE version, language standard, the compatibility version, the standard argument's (if any)
   // clang-format off
-  const Row rows[] = {
+  const std::tuple<std::string, std::string, int32_t, std::string, std::string> rows[] = {
       // unknown or malformed toolsets take the default version
       {"", "16.4", 0, "19.24", ""}, {"vNext", "16.0", 0, "19.24", ""}, {"v99999999999", "", 0, "19.24", ""},
       {"v139", "15.9", 99, "18", ""}, {"V140", "15.1", 99, "19.0", "c++17"}, {"v143", "16.0", 99, "19.24", "c++2a"},
@@ -144,16 +133,15 @@ TEST(CompilerVersions, CommandLineCarriesTheTablesVersionAndStandard) {
       {"v120", "", 0, "18", "c++14"}, {"v100", "", 0, "18", "c++11"}, {"v99", "", 0, "18", ""},
       {"v90", "", 14, "18", "c++14"}, {"v90", "", 11, "18", "c++11"}, {"v90", "", 17, "18", "c++17"}};
   // clang-format on
-  for (const Row& row : rows) {
+  for (const auto& [toolset, ideVersion, standard, version, argument] : rows) {
     InspectionSettings settings;
-    settings.platformToolset = row.toolset;
-    settings.ideVersion = row.ideVersion;
-    settings.languageStandard = row.standard;
+    settings.platformToolset = toolset;
+    settings.ideVersion = ideVersion;
+    settings.languageStandard = standard;
     const CommandLine line = BuildCommandLine("main.cpp", settings, 0, "", {}).value();
-    SCOPED_TRACE(std::string(row.toolset) + " " + row.ideVersion + " " + std::to_string(row.standard));
-    EXPECT_EQ(StartingWith(line, "-fms-compatibility-version="),
-              Strings{std::string("-fms-compatibility-version=") + row.version});
-    EXPECT_EQ(StartingWith(line, "-std="), row.std.empty() ? Strings{} : Strings{"-std=" + row.std});
+    EXPECT_EQ(Joined(StartingWith(line, "-fms-compatibility-version=")), "-fms-compatibility-version=" + version)
+        << toolset << " " << ideVersion << " " << standard;
+    EXPECT_EQ(Joined(StartingWith(line, "-std=")), argument.empty() ? "" : "-std=" + argument) << toolset << standard;
   }
 }
 
