@@ -27,50 +27,38 @@ std::string ScriptedEngine::GetVersionText(bool flag) {
   return script_.versionText + (flag ? "(true)" : "(false)");
 }
 
-void ScriptedEngine::Reserved3() { Record("Reserved3"); }
-
 int32_t ScriptedEngine::Run(int32_t argc, const char* const* argv, const FileProviderCallback* provider,
                             const std::optional<std::string>& mainFileFolder) {
   std::vector<std::string> arguments(argv, argv + argc);
   arguments.push_back("folder=" + mainFileFolder.value_or("<none>"));
   Record("Run", std::move(arguments));
-  AskProvider(provider);
-  WriteOutputs();
-  CallHooks();
-  if (script_.duringRun) script_.duringRun();
-  return script_.exitCode;
-}
-
-void ScriptedEngine::AskProvider(const FileProviderCallback* provider) {
   for (const auto& [name, path] : script_.fileRequests) {
     std::optional<ProvidedFile> answer;
     if (provider != nullptr && *provider) answer = (*provider)(name, path);
     std::lock_guard lock(mutex_);
     providerAnswers_.push_back(std::move(answer));
   }
+  WriteOutputs();
+  for (const uint32_t id : script_.hookCalls) {
+    std::optional<HookArgs> answer;
+    if (const CheckHook& hook = CallingThread().hook) answer = hook(id, HookArgs{});
+    std::lock_guard lock(mutex_);
+    hookAnswers_.push_back(std::move(answer));
+  }
+  if (script_.duringRun) script_.duringRun();
+  return script_.exitCode;
 }
 
 void ScriptedEngine::WriteOutputs() {
   // Like the real engine, the map outlives the run: the library takes the
   // captured texts out after Run returns. Each run on a thread starts afresh.
   ThreadState& thread = CallingThread();
-  CapturedOutputs& captured = thread.captured;
-  captured.clear();
+  thread.captured.clear();
   for (const auto& [key, text] : script_.outputs) {
-    if (!thread.sink || !thread.sink(key, captured)) continue;  // declined: the engine would write it itself
-    auto& slot = captured[key];
+    if (!thread.sink || !thread.sink(key, thread.captured)) continue;  // declined: the engine would write it itself
+    auto& slot = thread.captured[key];
     if (!slot) slot = std::make_shared<std::string>();
     *slot += text;
-  }
-}
-
-void ScriptedEngine::CallHooks() {
-  for (const auto& call : script_.hookCalls) {
-    std::optional<HookArgs> answer;
-    const CheckHook& hook = CallingThread().hook;
-    if (hook) answer = hook(call.id, call.makeArgs ? call.makeArgs() : HookArgs{});
-    std::lock_guard lock(mutex_);
-    hookAnswers_.push_back(std::move(answer));
   }
 }
 
@@ -86,21 +74,18 @@ void ScriptedEngine::SetCheckHook(CheckHook hook) {
 
 std::optional<FixesFile> ScriptedEngine::ReadExportedFixes(const std::string& yaml) {
   Record("ReadExportedFixes", {yaml});
-  if (!script_.readFixes) return std::nullopt;
-  return script_.readFixes(yaml);
+  return script_.readFixes ? script_.readFixes(yaml) : std::nullopt;
 }
 
 std::optional<std::vector<EngineReplacement>> ScriptedEngine::FinaliseReplacements(
     const std::string& fileKey, const std::string& utf8Text, const std::vector<EngineReplacement>& replacements) {
   Record("FinaliseReplacements", {fileKey, utf8Text});
-  if (!script_.finalise) return replacements;
-  return script_.finalise(fileKey, utf8Text, replacements);
+  return script_.finalise ? script_.finalise(fileKey, utf8Text, replacements) : replacements;
 }
 
 uint32_t ScriptedEngine::ForwardedOperation(uint32_t a, uint32_t b, uint32_t c) {
   Record("ForwardedOperation", {std::to_string(a), std::to_string(b), std::to_string(c)});
-  if (!script_.forward) return a + b + c;
-  return script_.forward(a, b, c);
+  return a + b + c;
 }
 
 void ScriptedEngine::SetScript(EngineScript script) {

@@ -18,36 +18,23 @@ namespace zotest {
 
 using namespace Quillfern::ZoCodeInspections::Native;
 
-/// One hook call the engine makes during a run; the arguments are built
-/// fresh for each run (they may hold pointers into the test).
-struct ScriptedHookCall {
-  uint32_t id = 0;
-  std::function<HookArgs()> makeArgs;
-};
-
 /// What the scripted engine does and answers.
 struct EngineScript {
   EngineIdentity identity = kInterfaceIdentity;
-  /// QueryInterfaceIdentity; by default `identity` (may throw).
-  std::function<EngineIdentity()> queryIdentity;
-  std::string versionText = "scripted";  ///< GetVersionText answers this + "(true)" or "(false)"
+  std::function<EngineIdentity()> queryIdentity;  ///< by default `identity` (may throw)
+  std::string versionText = "scripted";           ///< GetVersionText adds "(true)" or "(false)"
   /// (name, path) pairs asked of the file provider, in order, during Run.
   std::vector<std::pair<std::string, std::string>> fileRequests;
   /// Outputs offered to the sink and, when accepted, written, in order.
   std::vector<std::pair<OutputKey, std::string>> outputs;
-  std::vector<ScriptedHookCall> hookCalls;
-  /// Runs last inside Run (may throw, block, or use stack).
-  std::function<void()> duringRun;
-  /// What Run returns.
-  int32_t exitCode = 0;
-  /// ReadExportedFixes; by default absent.
-  std::function<std::optional<FixesFile>(const std::string&)> readFixes;
+  std::vector<uint32_t> hookCalls;  ///< hooks called during Run, in order, without arguments
+  std::function<void()> duringRun;  ///< runs last inside Run (may throw, block, or use stack)
+  int32_t exitCode = 0;             ///< what Run returns
+  std::function<std::optional<FixesFile>(const std::string&)> readFixes;  ///< by default absent
   /// FinaliseReplacements; by default the replacements unchanged.
   std::function<std::optional<std::vector<EngineReplacement>>(const std::string&, const std::string&,
                                                               const std::vector<EngineReplacement>&)>
       finalise;
-  /// ForwardedOperation; by default a + b + c.
-  std::function<uint32_t(uint32_t, uint32_t, uint32_t)> forward;
 };
 
 /// One recorded call: the operation's name and its arguments as texts.
@@ -63,7 +50,7 @@ class ScriptedEngine final : public IZOClangTidy {
   EngineBuild QueryBuild() override;
   EngineIdentity QueryInterfaceIdentity() override;
   std::string GetVersionText(bool flag) override;
-  void Reserved3() override;
+  void Reserved3() override { Record("Reserved3"); }
   int32_t Run(int32_t argc, const char* const* argv, const FileProviderCallback* provider,
               const std::optional<std::string>& mainFileFolder) override;
   void SetOutputSink(OutputSinkCallback sink, uint32_t reserved) override;
@@ -77,18 +64,14 @@ class ScriptedEngine final : public IZOClangTidy {
   /// Replaces the script (not while a run is going on).
   void SetScript(EngineScript script);
   std::vector<EngineCall> Calls() const;
-  /// Names of the calls, in order.
   std::vector<std::string> CallNames() const;
-  /// What the provider answered during runs, in request order.
+  /// What the provider and the hook answered during runs, in call order.
   std::vector<std::optional<ProvidedFile>> ProviderAnswers() const;
-  /// What the hook answered during runs, in call order.
   std::vector<std::optional<HookArgs>> HookAnswers() const;
 
  private:
   void Record(std::string operation, std::vector<std::string> arguments = {});
   void WriteOutputs();
-  void CallHooks();
-  void AskProvider(const FileProviderCallback* provider);
 
   /// What one calling thread installed, and the outputs of its last run.
   struct ThreadState {

@@ -2,8 +2,8 @@
 
 #include <atomic>
 #include <fstream>
+#include <iterator>
 #include <random>
-#include <sstream>
 
 namespace zotest {
 
@@ -31,9 +31,7 @@ std::filesystem::path TempDir::Write(const std::string& relative, std::string_vi
 
 std::string ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  std::ostringstream content;
-  content << in.rdbuf();
-  return content.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace zotest

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
-#include <string>
-#include <vector>
 
 #include "hook_test_support.h"
 #include "hostlib/zoipc.h"
@@ -25,15 +23,14 @@ using Testing::Erased;
 TEST(ClangObjectsLeftOut, BehavioursAnswerNothingAndTheLogSaysWhyOnce) {
   std::vector<std::string> logged;
   zoIPC::host::SetLogSink([&](Logging::Level, const std::string& text) { logged.push_back(text); });
-  int32_t level = 0;
-  // Never read: any address will do.
+  int32_t level = 0;  // never read as a clang object: any address will do
   const auto* token = reinterpret_cast<const clang::Token*>(&level);
-  const auto* diagnostics = reinterpret_cast<const clang::DiagnosticsEngine*>(&level);
-  const auto* declaration = reinterpret_cast<const clang::TypedefDecl*>(&level);
   for (int round = 0; round < 2; ++round) {
     EXPECT_FALSE(CallHook(HookId::bracketLevel, {{"Tok_cptr", Erased(token)}, {"ParenLevel_ptr", Erased(&level)}}));
-    EXPECT_FALSE(CallHook(HookId::stopAfterErrors, {{"Diagnostics_cptr", Erased(diagnostics)}}));
-    EXPECT_FALSE(CallHook(HookId::useUsingLeaveDeclaration, {{"MatchedDecl_cptr", Erased(declaration)}}));
+    EXPECT_FALSE(CallHook(HookId::stopAfterErrors,
+                          {{"Diagnostics_cptr", Erased(reinterpret_cast<const clang::DiagnosticsEngine*>(&level))}}));
+    EXPECT_FALSE(CallHook(HookId::useUsingLeaveDeclaration,
+                          {{"MatchedDecl_cptr", Erased(reinterpret_cast<const clang::TypedefDecl*>(&level))}}));
   }
   EXPECT_EQ(level, 0);
   zoIPC::host::SetLogSink({});

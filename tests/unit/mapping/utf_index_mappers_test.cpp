@@ -1,60 +1,46 @@
 // Building both mappers, mapping UTF-8 offsets to UTF-16 indexes, and which
 // mapper each kind of text gets.
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "mapping/mapper_factories.h"
 #include "mapping/utf_index_mappers.h"
 
-namespace Native = Quillfern::ZoCodeInspections::Native;
-using Native::Encoding;
-using ::testing::ElementsAre;
-
+namespace Quillfern::ZoCodeInspections::Native {
 namespace {
 
-Native::UtfIndexMapper8_to_16 From8(std::string text) {
-  return Native::UtfIndexMapper8_to_16(std::make_shared<const std::string>(std::move(text)));
+using ::testing::ElementsAre;
+using Pair = std::pair<uint32_t, uint32_t>;
+using Starts = std::vector<uint32_t>;
+
+UtfIndexMapper8_to_16 From8(std::string text) {
+  return UtfIndexMapper8_to_16(std::make_shared<const std::string>(std::move(text)));
 }
 
-Native::UtfIndexMapper16_to_8 From16(std::u16string text, Native::LeadingBom bom = Native::LeadingBom::keep) {
-  return Native::UtfIndexMapper16_to_8(std::make_shared<const std::u16string>(std::move(text)), bom);
+UtfIndexMapper16_to_8 From16(std::u16string text, LeadingBom bom = LeadingBom::keep) {
+  return UtfIndexMapper16_to_8(std::make_shared<const std::u16string>(std::move(text)), bom);
 }
 
 /// MapSpan of (begin8, end8): the mapped pair, or none.
-std::optional<std::pair<uint32_t, uint32_t>> Map(const Native::IUtfIndexMapper& mapper, uint32_t begin8,
-                                                 uint32_t end8) {
-  uint32_t begin16 = 99;
-  uint32_t end16 = 99;
-  if (!mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, Native::Utf8Origin::textStart))
-    return std::nullopt;
-  return std::make_pair(begin16, end16);
+std::optional<Pair> Map(const IUtfIndexMapper& mapper, uint32_t begin8, uint32_t end8) {
+  uint32_t begin16 = 99, end16 = 99;
+  if (!mapper.MapSpan(begin16, end16, begin8, end8, nullptr, nullptr, Utf8Origin::textStart)) return std::nullopt;
+  return Pair(begin16, end16);
 }
 
-using Pair = std::pair<uint32_t, uint32_t>;
-
-TEST(UtfIndexMapper, EmptyTextHasOneLine) {
-  const auto mapper = From8("");
-  EXPECT_THAT(mapper.Utf8LineStarts(), ElementsAre(0u, 1u));
-  EXPECT_THAT(mapper.Utf16LineStarts(), ElementsAre(0u, 1u));
-  EXPECT_EQ(Map(mapper, 0, 0), Pair(0, 0));
-  EXPECT_EQ(mapper.LineOf(0), 0u);
-  EXPECT_EQ(mapper.LineOf(1), std::nullopt);
-  EXPECT_TRUE(mapper.IsValid());
+/// AdvanceToUtf8Offset from `index`: the index reached, or none at the end of the text.
+std::optional<uint32_t> Advance(const IUtfIndexMapper& mapper, uint32_t index, uint32_t start, uint32_t target) {
+  return mapper.AdvanceToUtf8Offset(index, start, target) ? std::optional(index) : std::nullopt;
 }
 
-// The UTF-8 side's breaks inside the text are swept below; here the ends of
-// the text and the UTF-16 mapper.
-TEST(UtfIndexMapper, LineBreaksOfEitherOrderPairUp) {
-  EXPECT_THAT(From8("a\n\n").Utf8LineStarts(), ElementsAre(0u, 2u, 3u, 4u));
-  EXPECT_THAT(From16(u"a\r\nb").Utf16LineStarts(), ElementsAre(0u, 3u, 5u));
-  EXPECT_THAT(From16(u"a\n\rb").Utf8LineStarts(), ElementsAre(0u, 3u, 5u));
-  EXPECT_THAT(From16(u"a\r\rb").Utf16LineStarts(), ElementsAre(0u, 2u, 3u, 5u));
+/// Utf8LengthOfRange added to `offset`, or none at the end of the text.
+std::optional<uint32_t> Length(const IUtfIndexMapper& mapper, uint32_t offset, uint32_t from, uint32_t to) {
+  return mapper.Utf8LengthOfRange(offset, from, to) ? std::optional(offset) : std::nullopt;
 }
 
 /// Line starts by the rules, one byte at a time: CR LF and LF CR pair up
 /// from the left, every other CR or LF ends a line of its own.
-std::vector<uint32_t> LineStartsByTheRules(const std::string& text) {
-  std::vector<uint32_t> starts{0};
+Starts LineStartsByTheRules(const std::string& text) {
+  Starts starts{0};
   auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
   for (size_t i = 0; i < text.size(); ++i) {
     if (!isBreak(text[i])) continue;
@@ -65,11 +51,27 @@ std::vector<uint32_t> LineStartsByTheRules(const std::string& text) {
   return starts;
 }
 
+// The UTF-8 side's breaks inside the text are swept below; here the ends of
+// the text and the UTF-16 mapper.
+TEST(UtfIndexMapper, LineTablesEndWithTheirSentinelsAndPairBreaksOfEitherOrder) {
+  const auto empty = From8("");
+  EXPECT_EQ(std::tie(empty.Utf8LineStarts(), empty.Utf16LineStarts()), std::make_tuple(Starts{0, 1}, Starts{0, 1}));
+  EXPECT_EQ(Map(empty, 0, 0), Pair(0, 0));
+  EXPECT_EQ(empty.LineOf(0), 0u);
+  EXPECT_EQ(empty.LineOf(1), std::nullopt);
+  EXPECT_TRUE(empty.IsValid());
+  EXPECT_EQ(From8("a\n\n").Utf8LineStarts(), (Starts{0, 2, 3, 4}));
+  EXPECT_EQ(From16(u"a\r\nb").Utf16LineStarts(), (Starts{0, 3, 5}));
+  EXPECT_EQ(From16(u"a\n\rb").Utf8LineStarts(), (Starts{0, 3, 5}));
+  EXPECT_EQ(From16(u"a\r\rb").Utf16LineStarts(), (Starts{0, 2, 3, 5}));
+  EXPECT_THROW(UtfIndexMapper8_to_16(std::make_shared<const std::string>("ab"), 3), std::out_of_range);
+}
+
 // Plain ASCII is handled 64 bytes at a time: breaks of every shape, at every
 // position around the block boundaries, must come out as the rules say.
 TEST(UtfIndexMapper8_to_16, LineBreaksAroundBlockBoundariesFollowTheRules) {
-  const char* shapes[] = {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n", "\r\n\r", "\n\r\n\r\n", "\r\r\n\n"};
-  for (const char* shape : shapes) {
+  for (const char* shape :
+       {"\n", "\r", "\r\n", "\n\r", "\r\r", "\n\n", "\r\n\r\n", "\r\n\r", "\n\r\n\r\n", "\r\r\n\n"}) {
     for (size_t at = 52; at < 140; ++at) {
       std::string text(200, 'x');
       text.insert(at, shape);
@@ -110,123 +112,78 @@ TEST(UtfIndexMapper8_to_16, AMultiByteCharacterAnywhereShiftsWhatFollows) {
   }
 }
 
+// A broken sequence yields its lead's value bits and decoding starts afresh;
+// overlong forms pass. A stray byte or broken lead is one unit in the walk too.
 TEST(UtfIndexMapper8_to_16, BrokenSequencesYieldTheirLeadBitsAndDecodeOnAfresh) {
-  EXPECT_EQ(*From8("\xC3"
-                   "A")
-                 .Utf16Text(),
-            u"\u0003A");
-  EXPECT_EQ(*From8("\xE2\x82").Utf16Text(), u"\u0002\u0082");
-  EXPECT_EQ(*From8("\xE2\x82\n").Utf16Text(), u"\u0002\u0082\n");
-  EXPECT_EQ(*From8("\x80\xFF").Utf16Text(), u"\u0080\u00FF");
-  EXPECT_EQ(*From8("\xC0\x80").Utf16Text(), std::u16string(1, u'\0'));  // overlong forms pass
-  // A stray byte and a broken lead are one byte and one unit in the walk too.
-  EXPECT_EQ(Map(From8("a\x80"
-                      "bc\nxy"),
-                3, 4),
-            Pair(3, 4));
-  EXPECT_EQ(Map(From8("a\xE2\x82"
-                      "bc"),
-                3, 4),
-            Pair(3, 4));
+  const std::pair<std::string, std::u16string> cases[] = {{"\xC3\x41", u"\u0003A"},
+                                                          {"\xE2\x82", u"\u0002\u0082"},
+                                                          {"\xE2\x82\n", u"\u0002\u0082\n"},
+                                                          {"\x80\xFF", u"\u0080\u00FF"},
+                                                          {"\xC0\x80", std::u16string(1, u'\0')}};
+  for (const auto& [bytes, units] : cases) EXPECT_EQ(*From8(bytes).Utf16Text(), units);
+  EXPECT_EQ(Map(From8("a\x80\x62\x63\nxy"), 3, 4), Pair(3, 4));
+  EXPECT_EQ(Map(From8("a\xE2\x82\x62\x63"), 3, 4), Pair(3, 4));
 }
 
 // The walk steps over the bytes that made each unit: a surrogate pair decoded
 // from four bytes measures four, halves encoded on their own (as text
 // converted from UTF-16 has them) three each.
 TEST(UtfIndexMapper, SurrogatePairsMeasureTheBytesTheyCameFrom) {
-  struct Case {
-    Native::UtfIndexMapper8_to_16 mapper;
-    uint32_t begin8, end8;
-    Pair mapped;
-  };
   const std::string emoji = "\xF0\x9F\x98\x80";
-  const std::string halves = "\xED\xA0\xBD\xED\xB8\x80";
-  const Case cases[] = {
-      {From8(emoji + "x"), 0, 5, Pair(0, 3)},
-      {From8(emoji + "x"), 4, 5, Pair(2, 3)},
-      {From8(emoji + "x"), 0, 2, Pair(0, 2)},  // inside the character: after it
-      {From8("int* p = " + emoji + emoji + " 0;"), 17, 18, Pair(13, 14)},
-      {From8("\xEF\xBB\xBF" + emoji + "0"), 7, 8, Pair(3, 4)},
-      {From8(halves + "x"), 6, 7, Pair(2, 3)},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Map(c.mapper, c.begin8, c.end8), c.mapped) << c.begin8 << ".." << c.end8;
-  }
-  uint32_t offset = 0;
-  EXPECT_TRUE(From8(emoji + "x").Utf8LengthOfRange(offset, 0, 3));
-  EXPECT_EQ(offset, 5u);
-  offset = 0;
-  EXPECT_TRUE(From16(u"\U0001F600x").Utf8LengthOfRange(offset, 0, 3));
-  EXPECT_EQ(offset, 7u);
+  const std::tuple<std::string, uint32_t, uint32_t, Pair> cases[] = {
+      {emoji + "x", 0, 5, Pair(0, 3)},
+      {emoji + "x", 4, 5, Pair(2, 3)},
+      {emoji + "x", 0, 2, Pair(0, 2)},  // inside the character: after it
+      {"int* p = " + emoji + emoji + " 0;", 17, 18, Pair(13, 14)},
+      {"\xEF\xBB\xBF" + emoji + "0", 7, 8, Pair(3, 4)},
+      {"\xED\xA0\xBD\xED\xB8\x80x", 6, 7, Pair(2, 3)}};
+  for (const auto& [text, begin8, end8, mapped] : cases) EXPECT_EQ(Map(From8(text), begin8, end8), mapped) << begin8;
+  EXPECT_EQ(Length(From8(emoji + "x"), 0, 0, 3), 5u);
+  EXPECT_EQ(Length(From16(u"\U0001F600x"), 0, 0, 3), 7u);
   EXPECT_EQ(Map(From16(u"\U0001F600x"), 6, 7), Pair(2, 3));
 }
 
-TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMap) {
+TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMapAndWalksReportTheEndOfTheText) {
   const auto mapper = From8("ab\ncd");
   EXPECT_EQ(Map(mapper, 2, 1), std::nullopt);  // reversed on one line
   EXPECT_EQ(Map(mapper, 1, 7), std::nullopt);  // beyond the last line
   EXPECT_EQ(Map(mapper, 6, 6), std::nullopt);
   EXPECT_EQ(Map(mapper, 1, 4), Pair(1, 4));  // across lines
   uint32_t b = 0, e = 0, first = 9, last = 9;
-  ASSERT_TRUE(mapper.MapSpan(b, e, 1, 4, &first, &last, Native::Utf8Origin::textStart));
-  EXPECT_EQ(first, 0u);
-  EXPECT_EQ(last, 1u);
-}
-
-TEST(UtfIndexMapper, WalksReportTheEndOfTheText) {
-  const auto mapper = From8("a\xC3\xA9");
-  uint32_t index = 0;
-  EXPECT_TRUE(mapper.AdvanceToUtf8Offset(index, 3, 2));  // already there
-  EXPECT_EQ(index, 0u);
-  EXPECT_TRUE(mapper.AdvanceToUtf8Offset(index, 0, 3));
-  EXPECT_EQ(index, 2u);
-  EXPECT_FALSE(mapper.AdvanceToUtf8Offset(index, 3, 4));
-  uint32_t offset = 10;
-  EXPECT_TRUE(mapper.Utf8LengthOfRange(offset, 0, 2));
-  EXPECT_EQ(offset, 13u);
-  EXPECT_FALSE(mapper.Utf8LengthOfRange(offset, 1, 3));
+  ASSERT_TRUE(mapper.MapSpan(b, e, 1, 4, &first, &last, Utf8Origin::textStart));
+  EXPECT_EQ(Pair(first, last), Pair(0, 1));
+  const auto accented = From8("a\xC3\xA9");
+  EXPECT_EQ(Advance(accented, 0, 3, 2), 0u);  // already there
+  EXPECT_EQ(Advance(accented, 0, 0, 3), 2u);
+  EXPECT_EQ(Advance(accented, 2, 3, 4), std::nullopt);
+  EXPECT_EQ(Length(accented, 10, 0, 2), 13u);
+  EXPECT_EQ(Length(accented, 13, 1, 3), std::nullopt);
 }
 
 TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {
-  const auto mapper = From16(u"\uFEFFa\u00E9\r\n\U0001F600", Native::LeadingBom::skip);
+  const auto mapper = From16(u"\uFEFFa\u00E9\r\n\U0001F600", LeadingBom::skip);
   EXPECT_EQ(mapper.Utf16View(), u"a\u00E9\r\n\U0001F600");
   EXPECT_EQ(*mapper.Utf8Text(), "a\xC3\xA9\r\n\xED\xA0\xBD\xED\xB8\x80");
-  EXPECT_THAT(mapper.Utf8LineStarts(), ElementsAre(0u, 5u, 12u));
-  EXPECT_THAT(mapper.Utf16LineStarts(), ElementsAre(0u, 4u, 7u));
+  EXPECT_EQ(std::tie(mapper.Utf8LineStarts(), mapper.Utf16LineStarts()),
+            std::make_tuple(Starts{0, 5, 12}, Starts{0, 4, 7}));
   EXPECT_EQ(Map(mapper, 5, 11), Pair(4, 6));
   EXPECT_TRUE(mapper.IsValid());
 }
 
-TEST(UtfIndexMapper, ConstructionWithASkipBeyondTheTextThrows) {
-  EXPECT_THROW(Native::UtfIndexMapper8_to_16(std::make_shared<const std::string>("ab"), 3), std::out_of_range);
-}
-
 TEST(UtfIndexMapper, DumpListsBothTablesWithTheirSentinels) {
   EXPECT_EQ(From8("\xC3\xA9\nx").Dump(),
-            "UtfIndexMapper8_to_16\n\n"
-            "utf8 side lines at:\n"
-            "  ln    1 :      0\n"
-            "  ln    2 :      3\n"
-            "  ln    3 :      5\n"
-            "utf16 side lines at:\n"
-            "  ln    1 :      0\n"
-            "  ln    2 :      2\n"
-            "  ln    3 :      4\n");
+            "UtfIndexMapper8_to_16\n\nutf8 side lines at:\n  ln    1 :      0\n  ln    2 :      3\n  ln    3 :      5\n"
+            "utf16 side lines at:\n  ln    1 :      0\n  ln    2 :      2\n  ln    3 :      4\n");
 }
 
-TEST(MakeMapperFromUtf16, TextNotDetectedAsLittleEndianGetsNone) {
-  auto from = [](std::u16string text) {
-    return Native::MakeMapperFromUtf16(std::make_shared<const std::u16string>(std::move(text)));
-  };
-  EXPECT_NE(from(u"ab\n"), nullptr);
-  EXPECT_EQ(from(u""), nullptr);              // detected as ASCII
-  EXPECT_EQ(from(u"\u4E2D\u6587"), nullptr);  // no NUL bytes: ANSI
-  EXPECT_EQ(Native::MakeMapperFromUtf16(nullptr), nullptr);
-}
-
-TEST(MakeMapperFromUtf8, ChoosesByGivenOrDetectedEncodingAndReadsUtf16InItsByteOrder) {
+TEST(MakeMapper, ChoosesByGivenOrDetectedEncodingAndReadsUtf16InItsByteOrder) {
+  auto from16 = [](std::u16string text) { return MakeMapperFromUtf16(std::make_shared<std::u16string>(text)); };
+  EXPECT_NE(from16(u"ab\n"), nullptr);
+  EXPECT_EQ(from16(u""), nullptr);              // detected as ASCII
+  EXPECT_EQ(from16(u"\u4E2D\u6587"), nullptr);  // no NUL bytes: ANSI
+  EXPECT_EQ(MakeMapperFromUtf16(nullptr), nullptr);
   auto from = [](std::string text, std::optional<Encoding> encoding = std::nullopt) {
-    return Native::MakeMapperFromUtf8(std::make_shared<const std::string>(std::move(text)), encoding);
+    return MakeMapperFromUtf8(std::make_shared<const std::string>(std::move(text)), encoding);
   };
   EXPECT_EQ(from("int x;"), nullptr);  // ASCII
   EXPECT_EQ(*from("int x;", Encoding::UTF8_NOBOM)->Utf16Text(), u"int x;");
@@ -238,3 +195,4 @@ TEST(MakeMapperFromUtf8, ChoosesByGivenOrDetectedEncodingAndReadsUtf16InItsByteO
 }
 
 }  // namespace
+}  // namespace Quillfern::ZoCodeInspections::Native

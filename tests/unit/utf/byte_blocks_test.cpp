@@ -7,48 +7,28 @@
 
 #include <array>
 #include <initializer_list>
-#include <utility>
 
-namespace Native = Quillfern::ZoCodeInspections::Native;
-namespace Blocks = Native::ByteBlocks;
-
+namespace Quillfern::ZoCodeInspections::Native::ByteBlocks {
 namespace {
 
-using Block = std::array<unsigned char, Blocks::kBlockSize>;
+using Block = std::array<unsigned char, kBlockSize>;
 
-/// One implementation of the contract, named for a typed test.
-struct ScalarPath {
-  static uint64_t MaskOf(const unsigned char* p, unsigned char a) { return Blocks::Scalar::MaskOf(p, a); }
-  static uint64_t MaskOfEither(const unsigned char* p, unsigned char a, unsigned char b) {
-    return Blocks::Scalar::MaskOfEither(p, a, b);
-  }
-  static uint64_t MaskOfHigh(const unsigned char* p, bool withNul) { return Blocks::Scalar::MaskOfHigh(p, withNul); }
-  static bool HasHigh(const unsigned char* p, bool withNul) { return Blocks::Scalar::HasHigh(p, withNul); }
-  static Blocks::BlockMasks WidenAndMask(const unsigned char* p, char16_t* out) {
-    return Blocks::Scalar::WidenAndMask(p, out);
-  }
+/// One implementation of the contract.
+struct Path {
+  const char* name;
+  uint64_t (*maskOf)(const unsigned char*, unsigned char);
+  uint64_t (*maskOfEither)(const unsigned char*, unsigned char, unsigned char);
+  uint64_t (*maskOfHigh)(const unsigned char*, bool);
+  bool (*hasHigh)(const unsigned char*, bool);
+  BlockMasks (*widenAndMask)(const unsigned char*, char16_t*);
 };
 
+const Path kPaths[] = {
+    {"scalar", Scalar::MaskOf, Scalar::MaskOfEither, Scalar::MaskOfHigh, Scalar::HasHigh, Scalar::WidenAndMask},
 #if defined(__SSE2__)
-struct Sse2Path {
-  static uint64_t MaskOf(const unsigned char* p, unsigned char a) { return Blocks::Sse2::MaskOf(p, a); }
-  static uint64_t MaskOfEither(const unsigned char* p, unsigned char a, unsigned char b) {
-    return Blocks::Sse2::MaskOfEither(p, a, b);
-  }
-  static uint64_t MaskOfHigh(const unsigned char* p, bool withNul) { return Blocks::Sse2::MaskOfHigh(p, withNul); }
-  static bool HasHigh(const unsigned char* p, bool withNul) { return Blocks::Sse2::HasHigh(p, withNul); }
-  static Blocks::BlockMasks WidenAndMask(const unsigned char* p, char16_t* out) {
-    return Blocks::Sse2::WidenAndMask(p, out);
-  }
-};
-using Paths = ::testing::Types<ScalarPath, Sse2Path>;
-#else
-using Paths = ::testing::Types<ScalarPath>;
+    {"sse2", Sse2::MaskOf, Sse2::MaskOfEither, Sse2::MaskOfHigh, Sse2::HasHigh, Sse2::WidenAndMask},
 #endif
-
-template <typename Path>
-class EachPath : public ::testing::Test {};
-TYPED_TEST_SUITE(EachPath, Paths);
+};
 
 /// A block of 'x' with the given bytes at the given places.
 Block BlockWith(std::initializer_list<std::pair<size_t, unsigned char>> bytes) {
@@ -64,51 +44,34 @@ uint64_t Bits(std::initializer_list<size_t> places) {
   return mask;
 }
 
-TYPED_TEST(EachPath, FindsEachByteAtItsBit) {
+TEST(ByteBlocks, EachPathFindsBytesTellsHighBytesOrNulsAndWidensEveryByte) {
   const Block block = BlockWith({{3, '\r'}, {4, '\n'}, {17, '\n'}, {40, 0xC3}, {63, 0}});
-  const unsigned char* p = block.data();
-  EXPECT_EQ(TypeParam::MaskOf(p, '\n'), Bits({4, 17}));
-  EXPECT_EQ(TypeParam::MaskOfEither(p, '\r', '\n'), Bits({3, 4, 17}));
-  EXPECT_EQ(TypeParam::MaskOfEither(p, 'x', 0), ~Bits({3, 4, 17, 40}));
-  EXPECT_EQ(TypeParam::MaskOfHigh(p, false), Bits({40}));
-  EXPECT_EQ(TypeParam::MaskOfHigh(p, true), Bits({40, 63}));
-  EXPECT_EQ(Blocks::Lowest(TypeParam::MaskOf(p, '\n')), 4u);
-}
-
-TYPED_TEST(EachPath, TellsWhetherABlockHasHighBytesOrNuls) {
-  struct Case {
-    Block block;
-    bool high;
-    bool highOrNul;
-  };
-  const Case cases[] = {
-      {BlockWith({}), false, false},           {BlockWith({{0, 0x80}}), true, true},
-      {BlockWith({{63, 0xFF}}), true, true},   {BlockWith({{31, 0}}), false, true},
-      {BlockWith({{48, 0x7F}}), false, false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(TypeParam::HasHigh(c.block.data(), false), c.high);
-    EXPECT_EQ(TypeParam::HasHigh(c.block.data(), true), c.highOrNul);
-  }
-}
-
-TYPED_TEST(EachPath, WidensEveryByteAndMasksLineBreaks) {
-  const Block ascii = BlockWith({{0, '\n'}, {63, '\r'}});
-  const Block high = BlockWith({{3, '\r'}, {4, '\n'}, {40, 0xC3}});
-  struct Case {
-    const Block* block;
-    bool anyHigh;
-    uint64_t cr;
-    uint64_t lf;
-  };
-  for (const Case& c : {Case{&ascii, false, Bits({63}), Bits({0})}, Case{&high, true, Bits({3}), Bits({4})}}) {
-    std::array<char16_t, Blocks::kBlockSize> wide{};
-    const Blocks::BlockMasks masks = TypeParam::WidenAndMask(c.block->data(), wide.data());
-    EXPECT_EQ(masks.anyHigh, c.anyHigh);
-    EXPECT_EQ(masks.cr, c.cr);
-    EXPECT_EQ(masks.lf, c.lf);
-    for (size_t j = 0; j < Blocks::kBlockSize; ++j) EXPECT_EQ(wide[j], char16_t{(*c.block)[j]}) << "byte " << j;
+  // A block, whether it has high bytes, high bytes or NULs, its CR and LF masks.
+  const std::tuple<Block, bool, bool, uint64_t, uint64_t> cases[] = {
+      {BlockWith({}), false, false, 0, 0},
+      {BlockWith({{0, 0x80}}), true, true, 0, 0},
+      {BlockWith({{63, 0xFF}, {31, 0}}), true, true, 0, 0},
+      {BlockWith({{31, 0}, {48, 0x7F}}), false, true, 0, 0},
+      {BlockWith({{0, '\n'}, {63, '\r'}}), false, false, Bits({63}), Bits({0})},
+      {block, true, true, Bits({3}), Bits({4, 17})}};
+  for (const Path& path : kPaths) {
+    SCOPED_TRACE(path.name);
+    EXPECT_EQ(path.maskOf(block.data(), '\n'), Bits({4, 17}));
+    EXPECT_EQ(path.maskOfEither(block.data(), '\r', '\n'), Bits({3, 4, 17}));
+    EXPECT_EQ(path.maskOfEither(block.data(), 'x', 0), ~Bits({3, 4, 17, 40}));
+    EXPECT_EQ(path.maskOfHigh(block.data(), false), Bits({40}));
+    EXPECT_EQ(path.maskOfHigh(block.data(), true), Bits({40, 63}));
+    EXPECT_EQ(Lowest(path.maskOf(block.data(), '\n')), 4u);
+    for (const auto& [bytes, high, highOrNul, cr, lf] : cases) {
+      EXPECT_EQ(path.hasHigh(bytes.data(), false), high);
+      EXPECT_EQ(path.hasHigh(bytes.data(), true), highOrNul);
+      std::array<char16_t, kBlockSize> wide{};
+      const BlockMasks masks = path.widenAndMask(bytes.data(), wide.data());
+      EXPECT_EQ(std::make_tuple(masks.anyHigh, masks.cr, masks.lf), std::make_tuple(high, cr, lf));
+      EXPECT_EQ(std::u16string(wide.begin(), wide.end()), std::u16string(bytes.begin(), bytes.end()));
+    }
   }
 }
 
 }  // namespace
+}  // namespace Quillfern::ZoCodeInspections::Native::ByteBlocks
