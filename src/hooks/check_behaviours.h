@@ -28,4 +28,9 @@ std::optional<HookArgs> UseUsingLeaveDeclaration(HookCall& call);
 /// Template bracket depth across tokens; "fail" when it drops below 0.
 std::optional<HookArgs> BracketLevel(HookCall& call);
 
+/// Logs, in a build that cannot read clang objects, which behaviours it
+/// leaves unanswered; logs nothing otherwise. The service calls it once, when
+/// it makes its engine.
+void NoteUnansweredBehaviours();
+
 }  // namespace Quillfern::ZoCodeInspections::Native::Behaviours

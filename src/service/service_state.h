@@ -8,15 +8,26 @@
 #include <atomic>
 #include <utility>
 
+#include "hooks/check_behaviours.h"
 #include "run/run_state.h"
 #include "service/engine_loader.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
+/// `factory`, followed by the log's note of the check behaviours this build
+/// cannot answer, once the engine is made.
+inline EngineFactory NotingUnansweredBehaviours(EngineFactory factory) {
+  return [factory = std::move(factory)]() -> IZOClangTidy& {
+    IZOClangTidy& engine = factory();
+    Behaviours::NoteUnansweredBehaviours();
+    return engine;
+  };
+}
+
 struct ServiceState {
   /// The engine comes from `engine`; files are opened with `opener`.
   explicit ServiceState(EngineFactory engineFactory = LoadEngine, FileOpener opener = Platform::OpenForRead)
-      : engine(std::move(engineFactory)), runs(std::move(opener)) {}
+      : engine(NotingUnansweredBehaviours(std::move(engineFactory))), runs(std::move(opener)) {}
 
   EngineHandle engine;
   RunState runs;

@@ -1,4 +1,4 @@
-zoci_layer(service DEPENDS buffers contract dumps hostlib interop mapping platform results run
+zoci_layer(service DEPENDS buffers contract dumps hooks hostlib interop mapping platform results run
   SOURCES engine_loader.cpp service.cpp service_operations.cpp zo_file_parser.cpp)
 if(WIN32)
   # The engine library is a delayed import, bound on its first call; the
