@@ -49,6 +49,9 @@ struct Step {
   std::string header;  ///< empty: unchanged
   bool headerUnsaved = false;
   std::string preamble;  ///< "" when the run reports none
+  /// The header's new text is saved with the size and modification time of
+  /// the text before it.
+  bool sameStamp = false;
 };
 
 struct PreambleCase {
@@ -88,6 +91,8 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
   const auto header = folder.Write("shapes.h", kHeader);
   folder.Write("broken.h", "int Broken() { return undeclared; }\n");
   folder.Write("warned.h", "#warning \"not finished\"\n");
+  folder.Write("instantiated.h", "template <class T> int Twice(T t) { return t.Twice(); }\n"
+                                 "inline int UseTwice() { return Twice(1); }\n");
   std::map<std::string, std::shared_ptr<const std::string>> unsaved;
   EngineRequest request = FileRequest(main, GetParam().checks);
   // Each case is a configuration of its own, which the process first sees here.
@@ -106,7 +111,9 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
       unsaved[header.string()] = std::make_shared<const std::string>(step.header);
     } else if (!step.header.empty()) {
       unsaved.clear();
+      const auto modified = std::filesystem::last_write_time(header);
       folder.Write("shapes.h", step.header);
+      if (step.sameStamp) std::filesystem::last_write_time(header, modified);
     }
     const EngineRunResult engine = RunEngine(RealEngine(), request);
     // The binary reads the disk: the unsaved header is saved for it.
@@ -129,6 +136,13 @@ const std::string kRenamed = [] {
   return body;
 }();
 const std::string kHeaderEdited = std::string(kHeader) + "inline int* Other() { return 0; }\n";
+/// Other texts of the same sizes as kHeaderEdited and kHeader.
+const std::string kHeaderEditedAgain = std::string(kHeader) + "inline int* Outer() { return 0; }\n";
+const std::string kHeaderRenamed = [] {
+  std::string header = kHeader;
+  header.replace(header.find("std::string label"), 17, "std::string title");
+  return header;
+}();
 
 /// Runs that may use a preamble: build, reuse, then build again after each
 /// kind of change.
@@ -138,8 +152,14 @@ std::vector<Step> ReusingSteps() {
       {Text(kIncludes, kEdited), "", false, "reused"},
       {Text(kIncludes, kRenamed), "", false, "reused"},
       {Text(kIncludes, kRenamed), kHeaderEdited, true, "rebuilt"},
+      // Served again, the same size at the same time.
+      {Text(kIncludes, kRenamed), kHeaderEditedAgain, true, "rebuilt"},
+      {Text(kIncludes, kRenamed), kHeaderEdited, true, "rebuilt"},
       // Saved as it was served: the same text.
       {Text(kIncludes, kBody), kHeaderEdited, false, "reused"},
+      {Text(kIncludes, kBody), kHeader, false, "rebuilt"},
+      // Saved again within the file system's clock tick.
+      {Text(kIncludes, kBody), kHeaderRenamed, false, "rebuilt", true},
       {Text(kIncludes, kBody), kHeader, false, "rebuilt"},
       {Text(kIncludes, kEdited), "", false, "reused"},
       {Text("#include <map>\n" + std::string(kIncludes), kEdited), "", false, "rebuilt"},
@@ -180,7 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
         PreambleCase{"MissingForcedInclude", kAstChecks, FailingSteps(kIncludes), {"-include", "missing-pch.h"}},
         PreambleCase{"MissingHeader", kAstChecks, FailingSteps("#include \"absent.h\"\n" + std::string(kIncludes))},
         PreambleCase{"HeaderError", kAstChecks, FailingSteps("#include \"broken.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderWarning", kAstChecks, FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))}));
+        PreambleCase{"HeaderWarning", kAstChecks, FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))},
+        PreambleCase{"HeaderInstantiationError", kAstChecks,
+                     FailingSteps("#include \"instantiated.h\"\n" + std::string(kIncludes))}));
 
 /// A configuration whose checks watch the preprocessor, with a main file and
 /// a user header whose preamble region holds what they read.
