@@ -1,5 +1,8 @@
 #include "preamble_session.h"
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -20,12 +23,16 @@
 
 #include "preamble_events.h"
 #include "preamble_store.h"
+#include "provider_file_system.h"
 
 namespace zoe {
 
 namespace {
 
-using FileHashes = std::vector<std::pair<std::string, uint64_t>>;
+/// How long before a preamble's build a file must have been modified last for
+/// its stamp to tell its text apart: a second write in the same tick of the
+/// file system's clock keeps it.
+constexpr std::chrono::seconds kSettled(2);
 
 /// The hash of `name`'s text as `files` serves it; none when it cannot be read.
 std::optional<uint64_t> HashOfFile(llvm::vfs::FileSystem& files, const std::string& name) {
@@ -34,12 +41,25 @@ std::optional<uint64_t> HashOfFile(llvm::vfs::FileSystem& files, const std::stri
   return llvm::xxh3_64bits((*text)->getBuffer());
 }
 
+/// The stamp of `name` when it is read from the disk; none when the provider
+/// serves it or it cannot be found.
+std::optional<FileStamp> DiskStamp(llvm::vfs::FileSystem& files, const std::string& name) {
+  if (!ReadFromDisk(files, name)) return std::nullopt;
+  llvm::ErrorOr<llvm::vfs::Status> status = files.status(name);
+  if (!status) return std::nullopt;
+  return FileStamp{status->getUniqueID(), status->getSize(), status->getLastModificationTime()};
+}
+
+/// True when `file` still holds the text the preamble read: by its stamp
+/// when it has one and the stamp is unchanged, else by its text.
+bool Unchanged(const ReadFile& file, llvm::vfs::FileSystem& files) {
+  if (file.stamp && DiskStamp(files, file.name) == file.stamp) return true;
+  return HashOfFile(files, file.name) == file.hash;
+}
+
 /// True when every file still holds the text the preamble read.
-bool FilesUnchanged(const FileHashes& hashes, llvm::vfs::FileSystem& files) {
-  for (const auto& [name, hash] : hashes) {
-    if (HashOfFile(files, name) != hash) return false;
-  }
-  return true;
+bool FilesUnchanged(const std::vector<ReadFile>& read, llvm::vfs::FileSystem& files) {
+  return std::all_of(read.begin(), read.end(), [&files](const ReadFile& file) { return Unchanged(file, files); });
 }
 
 /// Notes when the preprocessor enters a header outside the system folders.
@@ -63,7 +83,8 @@ class UserHeaderWatch final : public clang::PPCallbacks {
 /// it, whether any of them is a user header, and the preprocessor's events.
 class FileRecorder final : public clang::PreambleCallbacks {
  public:
-  explicit FileRecorder(llvm::vfs::FileSystem& files) : files_(files) {}
+  explicit FileRecorder(llvm::vfs::FileSystem& files)
+      : files_(files), settledBefore_(std::chrono::system_clock::now() - kSettled) {}
 
   void BeforeExecute(clang::CompilerInstance& compiler) override { sources_ = &compiler.getSourceManager(); }
 
@@ -78,24 +99,38 @@ class FileRecorder final : public clang::PreambleCallbacks {
     for (auto info = sources.fileinfo_begin(); info != sources.fileinfo_end(); ++info) {
       const clang::FileEntryRef file = info->first;
       if (main && file.isSameRef(*main)) continue;
-      const std::string name = file.getName().str();
+      ReadFile read;
+      read.name = file.getName().str();
       // A file looked up but never read counts by its present text.
       if (auto text = info->second->getBufferIfLoaded()) {
-        hashes_.emplace_back(name, llvm::xxh3_64bits(text->getBuffer()));
-      } else if (auto hash = HashOfFile(files_, name)) {
-        hashes_.emplace_back(name, *hash);
+        read.hash = llvm::xxh3_64bits(text->getBuffer());
+      } else if (auto hash = HashOfFile(files_, read.name)) {
+        read.hash = *hash;
+      } else {
+        continue;
       }
+      read.stamp = SettledStamp(read.name);
+      read_.push_back(std::move(read));
     }
   }
 
-  FileHashes Take() { return std::move(hashes_); }
+  std::vector<ReadFile> Take() { return std::move(read_); }
   bool UserHeaders() const { return userHeaders_; }
   std::shared_ptr<const PreambleEvents> Events() const { return events_; }
 
  private:
+  /// The stamp of `name` when it was modified last before the build began
+  /// (and so before it was read).
+  std::optional<FileStamp> SettledStamp(const std::string& name) const {
+    std::optional<FileStamp> stamp = DiskStamp(files_, name);
+    if (stamp && stamp->modified >= settledBefore_) return std::nullopt;
+    return stamp;
+  }
+
   llvm::vfs::FileSystem& files_;
+  const llvm::sys::TimePoint<> settledBefore_;
   const clang::SourceManager* sources_ = nullptr;
-  FileHashes hashes_;
+  std::vector<ReadFile> read_;
   bool userHeaders_ = false;
   std::shared_ptr<PreambleEvents> events_ = std::make_shared<PreambleEvents>();
 };
@@ -108,11 +143,24 @@ bool GaveDiagnostics(const clang::DiagnosticsEngine& engine, const clang::Diagno
          consumer.getNumWarnings() != 0;
 }
 
+/// The invocation that compiles the preamble: the run's own, except that the
+/// templates the preamble's code uses are instantiated at the preamble's end
+/// and kept with it. The standard headers' inline functions use many, and
+/// every run that loads the preamble would otherwise instantiate them again
+/// while it compiles the main file. Any diagnostic they give declines the
+/// preamble like any other; only code whose meaning depends on the point of
+/// instantiation, which the language leaves ill-formed, could see them differ.
+clang::CompilerInvocation PreambleInvocation(const clang::CompilerInvocation& run) {
+  clang::CompilerInvocation preamble(run);
+  preamble.getLangOpts().PCHInstantiateTemplates = true;
+  return preamble;
+}
+
 /// True when `stored` was built for this command line and region and its
 /// files are unchanged.
 bool StillFits(const StoredPreamble& stored, const std::string& commandKey, llvm::StringRef region,
                llvm::vfs::FileSystem& files) {
-  return stored.commandKey == commandKey && stored.region == region && FilesUnchanged(stored.fileHashes, files);
+  return stored.commandKey == commandKey && stored.region == region && FilesUnchanged(stored.files, files);
 }
 
 }  // namespace
@@ -173,15 +221,16 @@ std::shared_ptr<const StoredPreamble> PreambleSession::Build(
   llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
       clang::CompilerInstance::createDiagnostics(&invocation.getDiagnosticOpts(), &counted, false);
   FileRecorder recorder(*fileSystem);
-  auto built = clang::PrecompiledPreamble::Build(invocation, mainText_.get(), bounds, *diagnostics, fileSystem,
-                                                 std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
-  FileHashes hashes = recorder.Take();
-  if (!built && hashes.empty()) return nullptr;
+  auto built = clang::PrecompiledPreamble::Build(PreambleInvocation(invocation), mainText_.get(), bounds, *diagnostics,
+                                                 fileSystem, std::move(pchOperations), /*StoreInMemory=*/true, "",
+                                                 recorder);
+  std::vector<ReadFile> read = recorder.Take();
+  if (!built && read.empty()) return nullptr;
   auto fresh = std::make_shared<StoredPreamble>();
   if (built && !GaveDiagnostics(*diagnostics, counted)) fresh->preamble.emplace(std::move(*built));
   fresh->commandKey = commandKey_;
   fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
-  fresh->fileHashes = std::move(hashes);
+  fresh->files = std::move(read);
   fresh->userHeaders = recorder.UserHeaders();
   fresh->events = recorder.Events();
   return fresh;

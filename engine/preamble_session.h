@@ -1,7 +1,9 @@
 // One run's use of the preamble store: before the compiler starts, the main
 // file's preamble is taken from the store while it still fits (the same
 // command line, the same text up to the preamble's end, the same content in
-// every file it read, as the run's file system serves them), or built and
+// every file it read, as the run's file system serves them; a file on the
+// disk that keeps the identity, size and modification time it had well before
+// the build counts as unchanged unread), or built and
 // kept; the invocation and file manager are then set up to load it. A
 // preamble whose files gave compiler diagnostics is never used (they would not
 // be reported again): its files are compiled as usual, and the store

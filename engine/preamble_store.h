@@ -18,10 +18,33 @@
 #include <vector>
 
 #include <clang/Frontend/PrecompiledPreamble.h>
+#include <llvm/Support/Chrono.h>
+#include <llvm/Support/FileSystem/UniqueID.h>
 
 #include "preamble_events.h"
 
 namespace zoe {
+
+/// What tells a file's text apart on the disk without reading it.
+struct FileStamp {
+  llvm::sys::fs::UniqueID identity;
+  uint64_t size = 0;
+  llvm::sys::TimePoint<> modified;
+
+  bool operator==(const FileStamp&) const = default;
+};
+
+/// A file a preamble read, as it read it.
+struct ReadFile {
+  std::string name;
+  uint64_t hash = 0;  ///< of its text
+  /// Its identity, size and modification time on the disk, when they tell
+  /// its text apart: none when the provider served it or it was modified just
+  /// before it was read (then only its text tells whether it changed). A
+  /// rewrite in place to the same size that also sets the modification time
+  /// back goes unseen, as it does by every build tool.
+  std::optional<FileStamp> stamp;
+};
 
 /// A preamble and what decides whether it still fits a run.
 struct StoredPreamble {
@@ -32,8 +55,8 @@ struct StoredPreamble {
   std::string commandKey;
   /// The main file's text up to the preamble's end.
   std::string region;
-  /// Each file the preamble read, with the hash of the text it read.
-  std::vector<std::pair<std::string, uint64_t>> fileHashes;
+  /// Each file the preamble read.
+  std::vector<ReadFile> files;
   /// Whether it includes headers outside the system folders.
   bool userHeaders = true;
   /// What the preprocessor did while it was compiled.

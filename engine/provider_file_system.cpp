@@ -62,11 +62,16 @@ fs::UniqueID InventedIdentity() {
   return fs::UniqueID(~uint64_t{0}, next.fetch_add(1));
 }
 
-class ProviderFileSystem final : public vfs::ProxyFileSystem {
+class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vfs::ProxyFileSystem> {
  public:
+  static const char ID;
+
   ProviderFileSystem(llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk, const FileProviderCallback* provider,
                      const bool& compilerStarted, llvm::raw_ostream& errors)
-      : ProxyFileSystem(std::move(disk)), provider_(provider), compilerStarted_(compilerStarted), errors_(errors) {}
+      : RTTIExtends(std::move(disk)), provider_(provider), compilerStarted_(compilerStarted), errors_(errors) {}
+
+  /// True when the provider serves `path`.
+  bool Serves(const llvm::Twine& path) { return Served(path, ProxyFileSystem::status(path)) != nullptr; }
 
   llvm::ErrorOr<vfs::Status> status(const llvm::Twine& path) override {
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
@@ -134,7 +139,14 @@ class ProviderFileSystem final : public vfs::ProxyFileSystem {
   llvm::StringMap<std::optional<ServedFile>> answers_;
 };
 
+const char ProviderFileSystem::ID = 0;
+
 }  // namespace
+
+bool ReadFromDisk(llvm::vfs::FileSystem& files, const llvm::Twine& path) {
+  auto* run = llvm::dyn_cast<ProviderFileSystem>(&files);
+  return run != nullptr && !run->Serves(path);
+}
 
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
                                                                   const bool& compilerStarted,

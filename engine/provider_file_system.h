@@ -27,4 +27,8 @@ llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProv
                                                                   const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors);
 
+/// True when `files` is a run's file system (MakeRunFileSystem) that reads
+/// `path` from the disk, not from the provider.
+bool ReadFromDisk(llvm::vfs::FileSystem& files, const llvm::Twine& path);
+
 }  // namespace zoe

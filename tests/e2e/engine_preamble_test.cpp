@@ -4,10 +4,12 @@
 // the preprocessor are shown the preamble's events, and every run's outputs
 // are the binary's for the same text, in the main file and the user header
 // alike. A preamble region that gives compiler diagnostics (a missing forced
-// include or header, an error or warning in a header) gives them on every run.
+// include or header, an error or warning in a header, an instantiation that
+// fails in a header) gives them on every run.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <regex>
@@ -46,6 +48,9 @@ struct Step {
   std::string header;
   bool headerUnsaved = false;
   std::string preamble;  ///< "" when the run reports none
+  /// The header's new text is saved with the size and modification time of
+  /// the text before it.
+  bool sameStamp = false;
 };
 
 struct PreambleCase {
@@ -71,6 +76,9 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
   folder.Write("broken.h", "int Broken() { return undeclared; }\n");
   folder.Write("warned.h", "#warning \"not finished\"\n");
   folder.Write("impl.cpp", "inline int Implemented() { return 1; }\n");
+  folder.Write("instantiated.h",
+               "template <class T> int Twice(T t) { return t.Twice(); }\n"
+               "inline int UseTwice() { return Twice(1); }\n");
   std::string saved = c.header;
   std::map<std::string, std::shared_ptr<const std::string>> unsaved;
   EngineRequest request = FileRequest(main, c.checks);
@@ -92,7 +100,9 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
       unsaved[header.string()] = std::make_shared<const std::string>(step.header);
     } else if (!step.header.empty()) {
       unsaved.clear();
+      const auto modified = std::filesystem::last_write_time(header);
       folder.Write("defs.h", saved = step.header);
+      if (step.sameStamp) std::filesystem::last_write_time(header, modified);
     }
     const EngineRunResult engine = RunEngine(RealEngine(), request);
     // The binary reads the disk: the unsaved header is saved for it.
@@ -108,6 +118,9 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
 const std::string kEdited = std::string(kBody) + "int* Spare() { return 0; }\n";
 const std::string kRenamed = std::regex_replace(std::string(kBody), std::regex("\\bname\\b"), "label");
 const std::string kHeaderEdited = std::string(kHeader) + "inline int* Other() { return 0; }\n";
+/// Other texts of the same sizes as kHeaderEdited and kHeader.
+const std::string kHeaderEditedAgain = std::string(kHeader) + "inline int* Outer() { return 0; }\n";
+const std::string kHeaderRenamed = std::regex_replace(std::string(kHeader), std::regex("label"), "title");
 
 /// Runs that may use a preamble: build, reuse, then build again after each
 /// kind of change.
@@ -117,8 +130,14 @@ std::vector<Step> ReusingSteps() {
       {kIncludes + kEdited, "", false, "reused"},
       {kIncludes + kRenamed, "", false, "reused"},
       {kIncludes + kRenamed, kHeaderEdited, true, "rebuilt"},
+      // Served again, the same size at the same time.
+      {kIncludes + kRenamed, kHeaderEditedAgain, true, "rebuilt"},
+      {kIncludes + kRenamed, kHeaderEdited, true, "rebuilt"},
       // Saved as it was served: the same text.
       {kIncludes + std::string(kBody), kHeaderEdited, false, "reused"},
+      {kIncludes + std::string(kBody), kHeader, false, "rebuilt"},
+      // Saved again within the file system's clock tick.
+      {kIncludes + std::string(kBody), kHeaderRenamed, false, "rebuilt", true},
       {kIncludes + std::string(kBody), kHeader, false, "rebuilt"},
       {kIncludes + kEdited, "", false, "reused"},
       {"#include <map>\n" + std::string(kIncludes) + kEdited, "", false, "rebuilt"},
@@ -181,6 +200,7 @@ constexpr const char* kWatchedPreamble = R"(#include "defs.h"
 #if 1
 #include <string>
 #else
+#include <filesystem>
 #include <map>
 #endif
 )";
@@ -200,6 +220,7 @@ constexpr const char* kElifdefPreamble = R"(#include "defs.h"
 #ifdef DEFS_ONCE
 #define FIRST 1
 #elifdef OTHER
+#include <filesystem>
 #include <map>
 #elifndef DEFS_ONCE
 #endif
@@ -230,6 +251,8 @@ INSTANTIATE_TEST_SUITE_P(
                      FailingSteps("#include \"broken.h\"\n" + std::string(kIncludes))},
         PreambleCase{"HeaderWarning", "-*,modernize-use-nullptr", kHeader,
                      FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))},
+        PreambleCase{"HeaderInstantiationError", "-*,modernize-use-nullptr", kHeader,
+                     FailingSteps("#include \"instantiated.h\"\n" + std::string(kIncludes))},
         // Every group of checks at once, those that watch the preprocessor among them.
         PreambleCase{"AllGroups",
                      "-*,modernize-*,readability-*,performance-*,bugprone-*,misc-*,-misc-include-cleaner,llvm-*,"
