@@ -2,13 +2,12 @@
 // exit codes a CI job relies on, the machine outputs, files written, and the
 // result cache.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -16,16 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ZociRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted.append(c == '\'' ? "'\\''" : std::string(1, c));
-  return quoted.append("'");
-}
+using ZociRun = ShellRun;
 
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
@@ -48,22 +38,11 @@ class Zoci : public ::testing::Test {
   }
   ZociRun Shell(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& input = {}) const {
-    TempDir streams;
-    const auto in = streams.Write("in", input);
-    // Built by appending only: GCC 12 at -O3 misreads "literal" + string as an overlapping copy.
     std::string command = "cd ";
-    command += Quote(dir_.Path().string());
-    command += " && XDG_CACHE_HOME=";  // the default result cache: the test's own
-    command += Quote(cacheHome_.Path().string());
-    command += " ";
-    command += Quote(program);
-    for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
-    command.append(" <").append(Quote(in.string()));
-    command.append(" >").append(Quote((streams.Path() / "out").string()));
-    command.append(" 2>").append(Quote((streams.Path() / "err").string()));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(streams.Path() / "out"),
-            ReadBytes(streams.Path() / "err")};
+    command.append(ShellQuote(dir_.Path().string())).append(" && XDG_CACHE_HOME=");  // the test's own cache
+    command.append(ShellQuote(cacheHome_.Path().string())).append(" ").append(ShellQuote(program));
+    for (const std::string& argument : arguments) command.append(" ").append(ShellQuote(argument));
+    return RunShell(command, input);
   }
   std::string Read(const std::string& relative) const { return ReadBytes(dir_.Path() / relative); }
   /// How many results a cache folder (by default the default one) holds: a
