@@ -23,8 +23,8 @@ const std::vector<std::string> kCompilerFlags = {
     "-Wno-inconsistent-missing-override", "-fexceptions", "-fcxx-exceptions", "-fms-extensions"};
 // clang-format on
 
-using zotest::ShellQuote;
 using zotest::ReadBytes;
+using zotest::ShellQuote;
 
 void Write(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
@@ -38,8 +38,8 @@ struct Invocation {
   std::string Shell() const {
     std::string command;
     for (const std::string& argument : arguments) command += ShellQuote(argument) + " ";
-    return command + ">" + ShellQuote(stem.string() + ".out") + " 2>" + ShellQuote(stem.string() + ".err") + "; echo $? >" +
-           ShellQuote(stem.string() + ".rc");
+    return command + ">" + ShellQuote(stem.string() + ".out") + " 2>" + ShellQuote(stem.string() + ".err") +
+           "; echo $? >" + ShellQuote(stem.string() + ".rc");
   }
   std::string Out() const { return ReadBytes(stem.string() + ".out"); }
   std::string Err() const { return ReadBytes(stem.string() + ".err"); }

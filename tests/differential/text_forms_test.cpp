@@ -12,11 +12,13 @@ TEST(TextForms, EachFormHasItsKnownBytesAndDecodesBack) {
   const std::u32string sample = U"A\u20AC\U0001F600", western = U"Gr\u00F6\u00DFe \u20AC\u2019";
   const std::string utf8 = "A\xE2\x82\xAC\xF0\x9F\x98\x80", le("A\0\xAC\x20\x3D\xD8\x00\xDE", 8),
                     be("\0A\x20\xAC\xD8\x3D\xDE\x00", 8);
+  // clang-format off
   const std::tuple<std::u32string, Form, std::string> table[] = {
       {sample, Form::utf8, utf8},       {sample, Form::utf8Bom, "\xEF\xBB\xBF" + utf8},
       {sample, Form::utf16le, le},      {sample, Form::utf16leBom, "\xFF\xFE" + le},
       {sample, Form::utf16be, be},      {sample, Form::utf16beBom, "\xFE\xFF" + be},
       {western, Form::cp1252, "Gr\xF6\xDF" "e \x80\x92"}};
+  // clang-format on
   for (const auto& [text, form, bytes] : table) {
     SCOPED_TRACE(FormName(form));
     EXPECT_EQ(Encode(text, form), bytes);

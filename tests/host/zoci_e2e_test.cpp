@@ -66,24 +66,22 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       "[modernize-use-nullptr]|[readability-else-after-return]|![modernize-use-bool-literals]";
   const std::string cp1251 =
       "#include <cstddef>\n// \xCF\xF0\xE8\xE2\xE5\xF2\nconst char* s = \"\xCC\xE8\xF0\"; int* p = NULL;\n";
+  // clang-format off
   const std::pair<std::string, std::string> files[] = {
-      {"plain.cpp", "int* p = 0;\n"},
-      {"macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n"},
-      {"far.cpp", "int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n"},
-      {"X.H", "int* p = 0;\n"},
-      {"Y.HPP", "int* p = 0;\n"},
-      {"broken/.clang-tidy", "Checks: [oops\n"},
+      {"plain.cpp", "int* p = 0;\n"}, {"macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n"},
+      {"far.cpp", "int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n"}, {"X.H", "int* p = 0;\n"},
+      {"Y.HPP", "int* p = 0;\n"}, {"broken/.clang-tidy", "Checks: [oops\n"},
       {"broken/inner/.clang-tidy", "InheritParentConfig: true\nChecks: '-*,modernize-use-nullptr'\n"},
       {"broken/inner/plain.cpp", "int* p = 0;\n"},
       {"db/compile_commands.json", R"([{"directory": ".", "file": "gone.cpp", "arguments": ["c++", "gone.cpp"]},
                                       {"directory": ".", "file": "here.cpp", "arguments": ["c++", "here.cpp"]}])"},
       {"db/here.cpp", "int* here() { return 0; }\n"},
       {"plain.c", "#include <stddef.h>\nint *none(void) { return NULL; }\n"},
-      {"given.yaml", "Checks: 'modernize-use-nullptr'\n"},
-      {"one/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"},
+      {"given.yaml", "Checks: 'modernize-use-nullptr'\n"}, {"one/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"},
       {"two/.clang-tidy", "Checks: '-*,modernize-use-bool-literals'\n"},
       {"one/a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\nbool b = 1;\n"},
       {"cp1251.cpp", cp1251}};
+  // clang-format on
   for (const auto& [name, text] : files) dir_.Write(name, text);
   dir_.Write("two/a.cpp", Read("one/a.cpp"));
   // The arguments after "inspect" (split at spaces), the exit code, the pieces standard output holds in this
