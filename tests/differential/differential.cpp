@@ -6,6 +6,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "support/shell.h"
+#include "support/temp_dir.h"
 #include "tool_outputs.h"
 
 namespace difftest {
@@ -21,16 +23,8 @@ const std::vector<std::string> kCompilerFlags = {
     "-Wno-inconsistent-missing-override", "-fexceptions", "-fcxx-exceptions", "-fms-extensions"};
 // clang-format on
 
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted.append(c == '\'' ? "'\\''" : std::string(1, c));
-  return quoted.append("'");
-}
-
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using zotest::ReadBytes;
+using zotest::ShellQuote;
 
 void Write(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
@@ -43,15 +37,15 @@ struct Invocation {
   std::vector<std::string> arguments;
   std::string Shell() const {
     std::string command;
-    for (const std::string& argument : arguments) command += Quote(argument) + " ";
-    return command + ">" + Quote(stem.string() + ".out") + " 2>" + Quote(stem.string() + ".err") + "; echo $? >" +
-           Quote(stem.string() + ".rc");
+    for (const std::string& argument : arguments) command += ShellQuote(argument) + " ";
+    return command + ">" + ShellQuote(stem.string() + ".out") + " 2>" + ShellQuote(stem.string() + ".err") +
+           "; echo $? >" + ShellQuote(stem.string() + ".rc");
   }
-  std::string Out() const { return Read(stem.string() + ".out"); }
-  std::string Err() const { return Read(stem.string() + ".err"); }
+  std::string Out() const { return ReadBytes(stem.string() + ".out"); }
+  std::string Err() const { return ReadBytes(stem.string() + ".err"); }
   /// -1 when the shell did not get to write it.
   int ExitCode() const {
-    const std::string code = Read(stem.string() + ".rc");
+    const std::string code = ReadBytes(stem.string() + ".rc");
     return code.empty() ? -1 : std::atoi(code.c_str());
   }
   /// Adds to `problems` how the tool failed, if it did: its exit code and last message.
@@ -69,7 +63,7 @@ struct Invocation {
 void RunTogether(const std::vector<Invocation>& invocations) {
   std::string script;
   for (const Invocation& invocation : invocations) script += "(" + invocation.Shell() + ") & ";
-  const std::string command = "sh -c " + Quote(script + "wait");
+  const std::string command = "sh -c " + ShellQuote(script + "wait");
   if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot run: " + command);
 }
 
@@ -192,7 +186,7 @@ struct References {
 References ReadReferences(const std::vector<Invocation>& runs, const Written& written) {
   References references;
   for (const Invocation& run : runs) {
-    const std::string yaml = Read(run.stem.string() + ".yaml");
+    const std::string yaml = ReadBytes(run.stem.string() + ".yaml");
     run.Check("clang-tidy", references.problems);
     for (const Reported& reported : ReadExportedFixes(yaml)) {
       const auto source = written.references.find(reported.file);
@@ -217,8 +211,8 @@ void CompareForm(const FormFile& file, const References& references,
   const auto actual = found.find(file.path.string());
   CompareDiagnostics(label, expected == references.diagnostics.end() ? std::vector<Key>{} : expected->second,
                      actual == found.end() ? std::vector<Key>{} : actual->second, mismatches);
-  const auto fixedReference = DecodeUtf8(Read(reference));
-  const auto fixed = Decode(Read(file.path), file.form);
+  const auto fixedReference = DecodeUtf8(ReadBytes(reference));
+  const auto fixed = Decode(ReadBytes(file.path), file.form);
   if (!fixedReference) {
     mismatches.push_back(label + ": clang-tidy's fixed text is not UTF-8");
   } else if (!fixed) {

@@ -1,12 +1,12 @@
 #include "e2e_samples.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <regex>
 #include <sstream>
+
+#include "support/shell.h"
 
 // LeakSanitizer's exit scan can crash on a dynamic-TLS entry that glibc leaves
 // behind once the dlopen'ed engine has thrown through a callback; whether it
@@ -46,12 +46,6 @@ std::string KeptLines(const std::string& text, const std::function<bool(const st
   return kept;
 }
 
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 }  // namespace
 
 int CountLines(const std::string& text, const std::string& fragment) {
@@ -62,23 +56,17 @@ int CountLines(const std::string& text, const std::string& fragment) {
 
 ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) {
   const std::string fixes = (scratch.Path() / "reference.yaml").string();
-  std::string command = "cd " + Quoted(*request.mainFileFolder) + " && " + Quoted(ZOCI_REFERENCE_TIDY);
+  std::string command = "cd " + ShellQuote(*request.mainFileFolder) + " && " + ShellQuote(ZOCI_REFERENCE_TIDY);
   for (const std::string& argument : LibraryArguments(request)) {
     if (argument == "clang-tidy.exe" || argument.starts_with("-extra-arg=")) continue;
     const bool isExport = argument.starts_with("-export-fixes=");
-    command.append(" ").append(Quoted(isExport ? std::string("-export-fixes=").append(fixes) : argument));
+    command.append(" ").append(ShellQuote(isExport ? std::string("-export-fixes=").append(fixes) : argument));
   }
   command += " --";
   for (const std::string& argument : NativeCompilerArgs(request.compilerArgs))
-    command.append(" ").append(Quoted(argument));
-  const auto out = scratch.Path() / "out.txt";
-  const auto err = scratch.Path() / "err.txt";
-  command += " > " + Quoted(out.string()) + " 2> " + Quoted(err.string());
-  const int status = std::system(command.c_str());
-  ReferenceRun run;
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.diagnostics = ReadBytes(out);
-  run.errors = ReadBytes(err);
+    command.append(" ").append(ShellQuote(argument));
+  const ShellRun shell = RunShell(command);
+  ReferenceRun run{shell.exitCode, shell.out, shell.err, {}};
   if (std::filesystem::exists(fixes)) run.fixesYaml = ReadBytes(fixes);
   return run;
 }

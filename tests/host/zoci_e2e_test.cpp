@@ -2,13 +2,12 @@
 // exit codes a CI job relies on, the machine outputs, files written, and the
 // result cache.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
 #include <set>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
+#include "support/shell.h"
 #include "support/temp_dir.h"
 
 namespace zotest {
@@ -16,16 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct ZociRun {
-  int exitCode = -1;
-  std::string out, err;
-};
-
-std::string Quote(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) quoted.append(c == '\'' ? "'\\''" : std::string(1, c));
-  return quoted.append("'");
-}
+using ZociRun = ShellRun;
 
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
@@ -48,22 +38,11 @@ class Zoci : public ::testing::Test {
   }
   ZociRun Shell(const std::string& program, const std::vector<std::string>& arguments,
                 const std::string& input = {}) const {
-    TempDir streams;
-    const auto in = streams.Write("in", input);
-    // Built by appending only: GCC 12 at -O3 misreads "literal" + string as an overlapping copy.
     std::string command = "cd ";
-    command += Quote(dir_.Path().string());
-    command += " && XDG_CACHE_HOME=";  // the default result cache: the test's own
-    command += Quote(cacheHome_.Path().string());
-    command += " ";
-    command += Quote(program);
-    for (const std::string& argument : arguments) command.append(" ").append(Quote(argument));
-    command.append(" <").append(Quote(in.string()));
-    command.append(" >").append(Quote((streams.Path() / "out").string()));
-    command.append(" 2>").append(Quote((streams.Path() / "err").string()));
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(streams.Path() / "out"),
-            ReadBytes(streams.Path() / "err")};
+    command.append(ShellQuote(dir_.Path().string())).append(" && XDG_CACHE_HOME=");  // the test's own cache
+    command.append(ShellQuote(cacheHome_.Path().string())).append(" ").append(ShellQuote(program));
+    for (const std::string& argument : arguments) command.append(" ").append(ShellQuote(argument));
+    return RunShell(command, input);
   }
   std::string Read(const std::string& relative) const { return ReadBytes(dir_.Path() / relative); }
   /// How many results a cache folder (by default the default one) holds: a
@@ -87,24 +66,22 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       "[modernize-use-nullptr]|[readability-else-after-return]|![modernize-use-bool-literals]";
   const std::string cp1251 =
       "#include <cstddef>\n// \xCF\xF0\xE8\xE2\xE5\xF2\nconst char* s = \"\xCC\xE8\xF0\"; int* p = NULL;\n";
+  // clang-format off
   const std::pair<std::string, std::string> files[] = {
-      {"plain.cpp", "int* p = 0;\n"},
-      {"macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n"},
-      {"far.cpp", "int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n"},
-      {"X.H", "int* p = 0;\n"},
-      {"Y.HPP", "int* p = 0;\n"},
-      {"broken/.clang-tidy", "Checks: [oops\n"},
+      {"plain.cpp", "int* p = 0;\n"}, {"macro.cpp", "#define MYNULL 0\nint* p = MYNULL;\n"},
+      {"far.cpp", "int* p = 0; // zoCI:skip+4294967296\nint* q = 0;\n"}, {"X.H", "int* p = 0;\n"},
+      {"Y.HPP", "int* p = 0;\n"}, {"broken/.clang-tidy", "Checks: [oops\n"},
       {"broken/inner/.clang-tidy", "InheritParentConfig: true\nChecks: '-*,modernize-use-nullptr'\n"},
       {"broken/inner/plain.cpp", "int* p = 0;\n"},
       {"db/compile_commands.json", R"([{"directory": ".", "file": "gone.cpp", "arguments": ["c++", "gone.cpp"]},
                                       {"directory": ".", "file": "here.cpp", "arguments": ["c++", "here.cpp"]}])"},
       {"db/here.cpp", "int* here() { return 0; }\n"},
       {"plain.c", "#include <stddef.h>\nint *none(void) { return NULL; }\n"},
-      {"given.yaml", "Checks: 'modernize-use-nullptr'\n"},
-      {"one/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"},
+      {"given.yaml", "Checks: 'modernize-use-nullptr'\n"}, {"one/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"},
       {"two/.clang-tidy", "Checks: '-*,modernize-use-bool-literals'\n"},
       {"one/a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\nbool b = 1;\n"},
       {"cp1251.cpp", cp1251}};
+  // clang-format on
   for (const auto& [name, text] : files) dir_.Write(name, text);
   dir_.Write("two/a.cpp", Read("one/a.cpp"));
   // The arguments after "inspect" (split at spaces), the exit code, the pieces standard output holds in this

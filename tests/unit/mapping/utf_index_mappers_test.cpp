@@ -170,12 +170,6 @@ TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {
   EXPECT_TRUE(mapper.IsValid());
 }
 
-TEST(UtfIndexMapper, DumpListsBothTablesWithTheirSentinels) {
-  EXPECT_EQ(From8("\xC3\xA9\nx").Dump(),
-            "UtfIndexMapper8_to_16\n\nutf8 side lines at:\n  ln    1 :      0\n  ln    2 :      3\n  ln    3 :      5\n"
-            "utf16 side lines at:\n  ln    1 :      0\n  ln    2 :      2\n  ln    3 :      4\n");
-}
-
 TEST(MakeMapper, ChoosesByGivenOrDetectedEncodingAndReadsUtf16InItsByteOrder) {
   auto from16 = [](std::u16string text) { return MakeMapperFromUtf16(std::make_shared<std::u16string>(text)); };
   EXPECT_NE(from16(u"ab\n"), nullptr);
