@@ -1,7 +1,11 @@
 // The comparison's own ground: known bytes of each text form (a mistake made
-// alike when writing and reading a form would go unseen by the comparison).
+// alike when writing and reading a form would go unseen by the comparison),
+// and generated sources that carry every kind of text they promise.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "source_generator.h"
 #include "text_forms.h"
 
 namespace difftest {
@@ -28,6 +32,33 @@ TEST(TextForms, EachFormHasItsKnownBytesAndDecodesBack) {
   for (const std::u32string& text : {sample, std::u32string(U"plain"), std::u32string(U"\u00C3\u00A9")})
     EXPECT_EQ(Encode(text, Form::cp1252), std::nullopt);
   EXPECT_EQ(Decode("\x81", Form::cp1252), std::nullopt);  // undefined in 1252
+}
+
+// Across the seeds the comparison uses, every kind of real-world text turns up.
+TEST(GeneratedSources, CarryTheTextTheyPromise) {
+  std::string all;
+  for (uint64_t seed = 1; seed <= 200; ++seed) {
+    SeededChoices choices(seed);
+    const std::string source = GenerateSource(choices, seed % 3 == 0);
+    ASSERT_TRUE(DecodeUtf8(source)) << seed;
+    // "éé" at the end keeps the code page bytes from reading as UTF-8.
+    if (seed % 3 == 0) {
+      EXPECT_TRUE(Encode(*DecodeUtf8(source) + U"\u00E9\u00E9", Form::cp1252)) << seed;
+    }
+    all += source + "\n";
+  }
+  size_t longest = 0;
+  for (size_t start = 0, end = 0; end != std::string::npos; start = end + 1) {
+    end = all.find_first_of("\r\n", start);
+    longest = std::max(longest, (end == std::string::npos ? all.size() : end) - start);
+  }
+  EXPECT_GT(longest, 4000u);
+  for (const std::string& feature : {std::string("\r\n"), std::string("\t"), std::string(1, '\0'), std::string("\xF0"),
+                                     std::string("\xE2"), std::string("= NULL;")})
+    EXPECT_NE(all.find(feature), std::string::npos) << feature;
+  size_t loneCr = 0;
+  for (size_t at = all.find('\r'); at != std::string::npos; at = all.find('\r', at + 1)) loneCr += all[at + 1] != '\n';
+  EXPECT_GT(loneCr, 0u);
 }
 
 }  // namespace
