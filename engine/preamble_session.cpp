@@ -221,9 +221,9 @@ std::shared_ptr<const StoredPreamble> PreambleSession::Build(
   llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
       clang::CompilerInstance::createDiagnostics(&invocation.getDiagnosticOpts(), &counted, false);
   FileRecorder recorder(*fileSystem);
-  auto built = clang::PrecompiledPreamble::Build(PreambleInvocation(invocation), mainText_.get(), bounds, *diagnostics,
-                                                 fileSystem, std::move(pchOperations), /*StoreInMemory=*/true, "",
-                                                 recorder);
+  auto built =
+      clang::PrecompiledPreamble::Build(PreambleInvocation(invocation), mainText_.get(), bounds, *diagnostics,
+                                        fileSystem, std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
   std::vector<ReadFile> read = recorder.Take();
   if (!built && read.empty()) return nullptr;
   auto fresh = std::make_shared<StoredPreamble>();
