@@ -44,8 +44,7 @@ std::optional<uint64_t> HashOfFile(llvm::vfs::FileSystem& files, const std::stri
 /// The stamp of `name` when it is read from the disk; none when the provider
 /// serves it or it cannot be found.
 std::optional<FileStamp> DiskStamp(llvm::vfs::FileSystem& files, const std::string& name) {
-  if (!ReadFromDisk(files, name)) return std::nullopt;
-  llvm::ErrorOr<llvm::vfs::Status> status = files.status(name);
+  const std::optional<llvm::vfs::Status> status = DiskStatus(files, name);
   if (!status) return std::nullopt;
   return FileStamp{status->getUniqueID(), status->getSize(), status->getLastModificationTime()};
 }

@@ -70,8 +70,12 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
                      const bool& compilerStarted, llvm::raw_ostream& errors)
       : RTTIExtends(std::move(disk)), provider_(provider), compilerStarted_(compilerStarted), errors_(errors) {}
 
-  /// True when the provider serves `path`.
-  bool Serves(const llvm::Twine& path) { return Served(path, ProxyFileSystem::status(path)) != nullptr; }
+  /// The disk's status of `path`; none when the provider serves it or the disk has no such file.
+  std::optional<vfs::Status> DiskStatus(const llvm::Twine& path) {
+    llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
+    if (!disk || Served(path, disk) != nullptr) return std::nullopt;
+    return *disk;
+  }
 
   llvm::ErrorOr<vfs::Status> status(const llvm::Twine& path) override {
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
@@ -143,9 +147,9 @@ const char ProviderFileSystem::ID = 0;
 
 }  // namespace
 
-bool ReadFromDisk(llvm::vfs::FileSystem& files, const llvm::Twine& path) {
+std::optional<llvm::vfs::Status> DiskStatus(llvm::vfs::FileSystem& files, const llvm::Twine& path) {
   auto* run = llvm::dyn_cast<ProviderFileSystem>(&files);
-  return run != nullptr && !run->Serves(path);
+  return run != nullptr ? run->DiskStatus(path) : std::nullopt;
 }
 
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,

@@ -4,6 +4,8 @@
 // is the run's own, never the process's.
 #pragma once
 
+#include <optional>
+
 #include <llvm/ADT/IntrusiveRefCntPtr.h>
 #include <llvm/Support/VirtualFileSystem.h>
 
@@ -27,8 +29,9 @@ llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProv
                                                                   const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors);
 
-/// True when `files` is a run's file system (MakeRunFileSystem) that reads
-/// `path` from the disk, not from the provider.
-bool ReadFromDisk(llvm::vfs::FileSystem& files, const llvm::Twine& path);
+/// The status of `path` on the disk when `files` is a run's file system
+/// (MakeRunFileSystem) that reads it from there; none when the provider serves
+/// it, the disk has no such file or `files` is another file system.
+std::optional<llvm::vfs::Status> DiskStatus(llvm::vfs::FileSystem& files, const llvm::Twine& path);
 
 }  // namespace zoe
