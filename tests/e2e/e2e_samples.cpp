@@ -88,11 +88,43 @@ std::string PreambleUse(const std::string& diagnostics) {
   return diagnostics.substr(start + 10, end - start - 10);
 }
 
+namespace {
+
+size_t Indent(const std::string& line) { return line.find_first_not_of(' '); }
+
+/// `yaml` with each list of replacements in one order: which file of a fix
+/// comes first depends on the hash order of the file names, which the two
+/// tools need not share.
+std::string WithSortedReplacements(const std::string& yaml) {
+  std::istringstream in(yaml);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string out;
+  for (size_t i = 0; i < lines.size();) {
+    out += lines[i] + "\n";
+    const size_t indent = Indent(lines[i]);
+    if (lines[i].find("Replacements:") != indent || lines[i].size() != indent + 13) {
+      ++i;
+      continue;
+    }
+    std::vector<std::string> entries;
+    for (++i; i < lines.size() && Indent(lines[i]) > indent && Indent(lines[i]) != std::string::npos; ++i) {
+      if (lines[i][Indent(lines[i])] == '-' || entries.empty()) entries.emplace_back();
+      entries.back() += lines[i] + "\n";
+    }
+    std::sort(entries.begin(), entries.end());
+    for (const std::string& entry : entries) out += entry;
+  }
+  return out;
+}
+
+}  // namespace
+
 void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
                              const std::function<std::string(const std::string&)>& same) {
   const auto seen = [&same](const std::string& text) { return same ? same(text) : text; };
   EXPECT_EQ(seen(WithoutRunLog(engine.diagnostics)), seen(reference.diagnostics));
-  EXPECT_EQ(seen(engine.fixesYaml), seen(reference.fixesYaml));
+  EXPECT_EQ(seen(WithSortedReplacements(engine.fixesYaml)), seen(WithSortedReplacements(reference.fixesYaml)));
   EXPECT_EQ(seen(WithoutSummary(engine.errors)), seen(WithoutSummary(reference.errors)));
   EXPECT_EQ(engine.exitCode, reference.exitCode);
 }
