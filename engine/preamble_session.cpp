@@ -21,6 +21,7 @@
 #include <llvm/Support/raw_ostream.h>
 #include <llvm/Support/xxhash.h>
 
+#include "preamble_builds.h"
 #include "preamble_events.h"
 #include "preamble_store.h"
 #include "provider_file_system.h"
@@ -162,10 +163,37 @@ bool StillFits(const StoredPreamble& stored, const std::string& commandKey, llvm
   return stored.commandKey == commandKey && stored.region == region && FilesUnchanged(stored.files, files);
 }
 
+/// A preamble of `mainText` for `invocation`, or what remembers that its
+/// files gave compiler diagnostics; null when none could be built.
+std::shared_ptr<const StoredPreamble> BuildPreamble(const clang::CompilerInvocation& invocation,
+                                                    const llvm::MemoryBuffer& mainText,
+                                                    const clang::PreambleBounds& bounds,
+                                                    const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+                                                    std::shared_ptr<clang::PCHContainerOperations> pchOperations,
+                                                    const std::string& commandKey) {
+  clang::CompilerInvocation preambleInvocation = PreambleInvocation(invocation);
+  clang::DiagnosticConsumer counted;  // counts the warnings and errors
+  llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
+      clang::CompilerInstance::createDiagnostics(&preambleInvocation.getDiagnosticOpts(), &counted, false);
+  FileRecorder recorder(*fileSystem);
+  auto built = clang::PrecompiledPreamble::Build(preambleInvocation, &mainText, bounds, *diagnostics, fileSystem,
+                                                 std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
+  std::vector<ReadFile> read = recorder.Take();
+  if (!built && read.empty()) return nullptr;
+  auto fresh = std::make_shared<StoredPreamble>();
+  if (built && !GaveDiagnostics(*diagnostics, counted)) fresh->preamble.emplace(std::move(*built));
+  fresh->commandKey = commandKey;
+  fresh->region = mainText.getBuffer().take_front(bounds.Size).str();
+  fresh->files = std::move(read);
+  fresh->userHeaders = recorder.UserHeaders();
+  fresh->events = recorder.Events();
+  return fresh;
+}
+
 }  // namespace
 
-PreambleSession::PreambleSession(PreambleStore& store, std::string commandKey)
-    : store_(store), commandKey_(std::move(commandKey)) {}
+PreambleSession::PreambleSession(PreambleStore& store, PreambleBuilds* beside, std::string commandKey)
+    : store_(store), beside_(beside), commandKey_(std::move(commandKey)) {}
 
 PreambleSession::~PreambleSession() = default;
 
@@ -190,12 +218,19 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
   if (bounds.Size == 0) return unchanged;
   const llvm::StringRef region = mainText_->getBuffer().take_front(bounds.Size);
 
-  std::shared_ptr<const StoredPreamble> stored = store_.Find(mainFile);
+  // A build going beside an earlier run for the same text is waited for.
+  std::string buildKey = commandKey_ + '\0' + region.str();
+  std::shared_ptr<const StoredPreamble> stored = beside_ ? beside_->Await(mainFile, buildKey) : nullptr;
+  if (stored == nullptr) stored = store_.Find(mainFile);
   if (stored && StillFits(*stored, commandKey_, region, *fileSystem)) {
     outcome_ = stored->preamble ? PreambleOutcome::kReused : PreambleOutcome::kDeclined;
+  } else if (beside_ != nullptr) {
+    BuildBeside(mainFile, std::move(buildKey), invocation, bounds, fileSystem, std::move(pchOperations));
+    outcome_ = PreambleOutcome::kBuilding;
+    return unchanged;
   } else {
     const bool replacing = stored != nullptr;
-    stored = Build(invocation, bounds, fileSystem, std::move(pchOperations));
+    stored = BuildPreamble(invocation, *mainText_, bounds, fileSystem, std::move(pchOperations), commandKey_);
     if (stored == nullptr) {
       store_.Forget(mainFile);
       return unchanged;
@@ -212,27 +247,21 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
   return llvm::makeIntrusiveRefCnt<clang::FileManager>(files.getFileSystemOpts(), std::move(fileSystem));
 }
 
-std::shared_ptr<const StoredPreamble> PreambleSession::Build(
-    clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
-    const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
-    std::shared_ptr<clang::PCHContainerOperations> pchOperations) const {
-  clang::DiagnosticConsumer counted;  // counts the warnings and errors
-  llvm::IntrusiveRefCntPtr<clang::DiagnosticsEngine> diagnostics =
-      clang::CompilerInstance::createDiagnostics(&invocation.getDiagnosticOpts(), &counted, false);
-  FileRecorder recorder(*fileSystem);
-  auto built =
-      clang::PrecompiledPreamble::Build(PreambleInvocation(invocation), mainText_.get(), bounds, *diagnostics,
-                                        fileSystem, std::move(pchOperations), /*StoreInMemory=*/true, "", recorder);
-  std::vector<ReadFile> read = recorder.Take();
-  if (!built && read.empty()) return nullptr;
-  auto fresh = std::make_shared<StoredPreamble>();
-  if (built && !GaveDiagnostics(*diagnostics, counted)) fresh->preamble.emplace(std::move(*built));
-  fresh->commandKey = commandKey_;
-  fresh->region = mainText_->getBuffer().take_front(bounds.Size).str();
-  fresh->files = std::move(read);
-  fresh->userHeaders = recorder.UserHeaders();
-  fresh->events = recorder.Events();
-  return fresh;
+void PreambleSession::BuildBeside(const std::string& mainFile, std::string key,
+                                  const clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
+                                  llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> fileSystem,
+                                  std::shared_ptr<clang::PCHContainerOperations> pchOperations) {
+  // The build owns copies of what the run's compiler goes on to change.
+  auto ownInvocation = std::make_shared<const clang::CompilerInvocation>(invocation);
+  std::shared_ptr<const llvm::MemoryBuffer> ownText =
+      llvm::MemoryBuffer::getMemBufferCopy(mainText_->getBuffer(), mainText_->getBufferIdentifier());
+  beside_->Start(mainFile, std::move(key),
+                 [ownInvocation, ownText, bounds, fileSystem, pchOperations,
+                  commandKey = commandKey_]() -> std::shared_ptr<const StoredPreamble> {
+                   auto built = BuildPreamble(*ownInvocation, *ownText, bounds, fileSystem, pchOperations, commandKey);
+                   // Read after its run ended and refused a file: not what the provider serves.
+                   return MissedProviderAnswers(*fileSystem) ? nullptr : built;
+                 });
 }
 
 std::shared_ptr<const PreambleEvents> PreambleSession::Events() const { return Used() ? held_->events : nullptr; }
@@ -248,6 +277,7 @@ void DescribePreambleUse(PreambleOutcome outcome, const PreambleStore& store, ll
     case PreambleOutcome::kBuilt: what = "built"; break;
     case PreambleOutcome::kRebuilt: what = "rebuilt"; break;
     case PreambleOutcome::kDeclined: what = "not used (its files give compiler diagnostics)"; break;
+    case PreambleOutcome::kBuilding: what = "building for the next runs"; break;
   }
   const PreambleStoreUse use = store.Use();
   log << "Preamble: " << what << "; " << use.preambles << " held, "

@@ -8,7 +8,9 @@
 // preamble whose files gave compiler diagnostics is never used (they would not
 // be reported again): its files are compiled as usual, and the store
 // remembers that until they change, so that it is not built again each run.
-// The preprocessor's events while it is compiled are kept with it.
+// The preprocessor's events while it is compiled are kept with it. A session
+// may instead leave the build to a thread beside the run, which then compiles
+// without a preamble, and wait for such a build when a later run needs it.
 #pragma once
 
 #include <memory>
@@ -35,6 +37,7 @@ namespace zoe {
 
 struct PreambleEvents;
 struct StoredPreamble;
+class PreambleBuilds;
 class PreambleStore;
 
 /// What became of a run's preamble.
@@ -45,11 +48,14 @@ enum class PreambleOutcome {
   kBuilt,     ///< built for this run, none kept before
   kRebuilt,   ///< built for this run in place of one that no longer fitted
   kDeclined,  ///< its files gave compiler diagnostics: compiled as usual
+  kBuilding,  ///< being built beside the run, which compiles without it
 };
 
 class PreambleSession {
  public:
-  PreambleSession(PreambleStore& store, std::string commandKey);
+  /// With `beside`, a preamble that is not in the store is built there
+  /// rather than by the run.
+  PreambleSession(PreambleStore& store, PreambleBuilds* beside, std::string commandKey);
   ~PreambleSession();
   PreambleSession(const PreambleSession&) = delete;
   PreambleSession& operator=(const PreambleSession&) = delete;
@@ -80,14 +86,13 @@ class PreambleSession {
   }
 
  private:
-  /// A preamble of the main text for `invocation`, or what remembers that its
-  /// files gave compiler diagnostics; null when none could be built.
-  std::shared_ptr<const StoredPreamble> Build(clang::CompilerInvocation& invocation,
-                                              const clang::PreambleBounds& bounds,
-                                              const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
-                                              std::shared_ptr<clang::PCHContainerOperations> pchOperations) const;
+  /// Starts a build of the main text's preamble for `invocation` beside the run.
+  void BuildBeside(const std::string& mainFile, std::string key, const clang::CompilerInvocation& invocation,
+                   const clang::PreambleBounds& bounds, llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> fileSystem,
+                   std::shared_ptr<clang::PCHContainerOperations> pchOperations);
 
   PreambleStore& store_;
+  PreambleBuilds* beside_;
   std::string commandKey_;
   PreambleOutcome outcome_ = PreambleOutcome::kNotAsked;
   bool checksWatchPreprocessor_ = false;

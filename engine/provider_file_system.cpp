@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <exception>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include <llvm/ADT/StringMap.h>
@@ -68,18 +70,27 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
 
   ProviderFileSystem(llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk, const FileProviderCallback* provider,
                      const bool& compilerStarted, llvm::raw_ostream& errors)
-      : RTTIExtends(std::move(disk)), provider_(provider), compilerStarted_(compilerStarted), errors_(errors) {}
+      : RTTIExtends(std::move(disk)),
+        provider_(provider),
+        hasProvider_(provider != nullptr && *provider),
+        compilerStarted_(compilerStarted),
+        errors_(errors) {}
 
-  /// The disk's status of `path`; none when the provider serves it or the disk has no such file.
+  /// The disk's status of `path`; none when the provider serves it, the disk has no such file or the
+  /// provider's answer is no longer known.
   std::optional<vfs::Status> DiskStatus(const llvm::Twine& path) {
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
-    if (!disk || Served(path, disk) != nullptr) return std::nullopt;
+    if (!disk) return std::nullopt;
+    llvm::ErrorOr<const ServedFile*> served = Served(path, disk);
+    if (!served || *served != nullptr) return std::nullopt;
     return *disk;
   }
 
   llvm::ErrorOr<vfs::Status> status(const llvm::Twine& path) override {
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
-    if (const ServedFile* served = Served(path, disk)) return vfs::Status::copyWithNewName(served->status, path);
+    llvm::ErrorOr<const ServedFile*> served = Served(path, disk);
+    if (!served) return served.getError();
+    if (*served != nullptr) return vfs::Status::copyWithNewName((*served)->status, path);
     return disk;
   }
 
@@ -87,8 +98,10 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
 
   llvm::ErrorOr<std::unique_ptr<vfs::File>> openFileForRead(const llvm::Twine& path) override {
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
-    if (const ServedFile* served = Served(path, disk)) {
-      ServedFile named{served->text, vfs::Status::copyWithNewName(served->status, path)};
+    llvm::ErrorOr<const ServedFile*> served = Served(path, disk);
+    if (!served) return served.getError();
+    if (*served != nullptr) {
+      ServedFile named{(*served)->text, vfs::Status::copyWithNewName((*served)->status, path)};
       return std::unique_ptr<vfs::File>(new OpenServedFile(std::move(named)));
     }
     // A FIFO or device would block the run or never end: only regular files are read.
@@ -96,18 +109,50 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
     return ProxyFileSystem::openFileForRead(path);
   }
 
+  void EndAnswers() {
+    std::lock_guard lock(mutex_);
+    ended_ = true;
+    errors_ << deferredErrors_;
+  }
+
+  bool MissedAnswers() {
+    std::lock_guard lock(mutex_);
+    return missed_;
+  }
+
  private:
-  /// The provider's answer for `path`, asked once per run once the compiler
-  /// has started; only regular files are asked for (directories never, and
-  /// reading a FIFO or device would block or never end).
-  const ServedFile* Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
-    if (provider_ == nullptr || !*provider_ || !compilerStarted_) return nullptr;
+  /// The provider's answer for `path` (null when it does not serve it), asked
+  /// once per run once the compiler has started; only regular files are asked
+  /// for (directories never, and reading a FIFO or device would block or never
+  /// end). Once the run has ended, a path it was never asked about has no
+  /// answer: the provider may be gone.
+  llvm::ErrorOr<const ServedFile*> Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
+    if (!hasProvider_) return nullptr;
     if (disk && disk->getType() != fs::file_type::regular_file) return nullptr;
     const std::string requested = path.str();
     const std::string absolute = AbsolutePath(requested);
+    // A preamble built beside the run reads through the same file system.
+    std::lock_guard lock(mutex_);
+    if (ended_) {
+      auto found = answers_.find(absolute);
+      if (found != answers_.end()) return found->second ? &*found->second : nullptr;
+      missed_ = true;
+      return std::make_error_code(std::errc::operation_canceled);
+    }
+    if (!compilerStarted_) return nullptr;
     auto [entry, inserted] = answers_.try_emplace(absolute);
     if (inserted) entry->second = Ask(requested, absolute, disk);
     return entry->second ? &*entry->second : nullptr;
+  }
+
+  /// Writes `message` to the run's errors from the run's thread; from a
+  /// build beside the run, it waits for the run's end.
+  void Report(const std::string& message) {
+    if (std::this_thread::get_id() == runThread_) {
+      errors_ << message;
+    } else {
+      deferredErrors_ += message;
+    }
   }
 
   std::string AbsolutePath(const std::string& requested) const {
@@ -123,9 +168,9 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
     try {
       answer = (*provider_)(name, path);
     } catch (const std::exception& error) {
-      errors_ << "error: the file provider failed for '" << path << "': " << error.what() << "\n";
+      Report("error: the file provider failed for '" + path + "': " + error.what() + "\n");
     } catch (...) {
-      errors_ << "error: the file provider failed for '" << path << "'\n";
+      Report("error: the file provider failed for '" + path + "'\n");
     }
     if (!answer || !answer->first) return std::nullopt;
     // A served file keeps its disk identity, so include guards and
@@ -137,10 +182,17 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
     return ServedFile{answer->first, std::move(status)};
   }
 
+  /// Valid until the run ends, as are `compilerStarted_` and `errors_`.
   const FileProviderCallback* provider_;
+  const bool hasProvider_;
   const bool& compilerStarted_;
   llvm::raw_ostream& errors_;
+  const std::thread::id runThread_ = std::this_thread::get_id();
+  std::mutex mutex_;
+  std::string deferredErrors_;
   llvm::StringMap<std::optional<ServedFile>> answers_;
+  bool ended_ = false;
+  bool missed_ = false;
 };
 
 const char ProviderFileSystem::ID = 0;
@@ -150,6 +202,15 @@ const char ProviderFileSystem::ID = 0;
 std::optional<llvm::vfs::Status> DiskStatus(llvm::vfs::FileSystem& files, const llvm::Twine& path) {
   auto* run = llvm::dyn_cast<ProviderFileSystem>(&files);
   return run != nullptr ? run->DiskStatus(path) : std::nullopt;
+}
+
+void EndProviderAnswers(llvm::vfs::FileSystem& files) {
+  if (auto* run = llvm::dyn_cast<ProviderFileSystem>(&files)) run->EndAnswers();
+}
+
+bool MissedProviderAnswers(llvm::vfs::FileSystem& files) {
+  auto* run = llvm::dyn_cast<ProviderFileSystem>(&files);
+  return run != nullptr && run->MissedAnswers();
 }
 
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,

@@ -1,7 +1,8 @@
 // The file system of one run: every file the compiler (or the diagnostic
 // printer) reads is first asked of the file provider; files it does not
 // serve, and whatever is read before the compiler starts, come from the disk. The working directory
-// is the run's own, never the process's.
+// is the run's own, never the process's. A preamble built beside the run
+// reads through it from another thread, possibly after the run has ended.
 #pragma once
 
 #include <optional>
@@ -28,6 +29,15 @@ using namespace Quillfern::ZoCodeInspections::Native;
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
                                                                   const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors);
+
+/// Ends the provider's part in a run's file system when the run ends (the
+/// provider may be gone after it): a build still reading through `files`
+/// then gets the answers the provider gave, and an error for any other path.
+void EndProviderAnswers(llvm::vfs::FileSystem& files);
+
+/// True when `files` refused a path after EndProviderAnswers: what was read
+/// through it is not what the run's provider would have served.
+bool MissedProviderAnswers(llvm::vfs::FileSystem& files);
 
 /// The status of `path` on the disk when `files` is a run's file system
 /// (MakeRunFileSystem) that reads it from there; none when the provider serves

@@ -32,6 +32,7 @@
 #include "diagnostic_printer.h"
 #include "fixes_export.h"
 #include "options_provider.h"
+#include "preamble_builds.h"
 #include "preamble_session.h"
 #include "preamble_store.h"
 #include "preprocessor_watch.h"
@@ -164,6 +165,10 @@ class TidyRun {
         files_(MakeRunFileSystem(provider, compilerStarted_, outputs.Errors())) {
     if (!workingFolder_.empty()) files_->setCurrentWorkingDirectory(workingFolder_);
   }
+  // A preamble built beside the run may read on; the provider is the run's.
+  ~TidyRun() { EndProviderAnswers(*files_); }
+  TidyRun(const TidyRun&) = delete;
+  TidyRun& operator=(const TidyRun&) = delete;
 
   int32_t Run() {
     auto optionsProvider = MakeOptionsProvider(arguments_, files_, outputs_.Errors());
@@ -201,7 +206,8 @@ class TidyRun {
     const std::vector<std::string> commandLine = CompilerCommandLine(arguments_.extraArgs, sourceFile_, context);
     const std::vector<std::string> checkNames = checks.getCheckNames();
     const std::string signature = ConfigurationSignature(checkNames, context, commandLine, sourceFile_);
-    PreambleSession preamble(PreambleStore::Shared(), workingFolder_ + '\n' + llvm::join(commandLine, "\n"));
+    PreambleSession preamble(PreambleStore::Shared(), BuildPreamblesBeside() ? &PreambleBuilds::Shared() : nullptr,
+                             workingFolder_ + '\n' + llvm::join(commandLine, "\n"));
     bool mayUsePreamble = PreambleStore::Shared().Capacity() > 0 && !AnalyzerEnabled(checkNames);
     if (mayUsePreamble) {
       std::optional<bool> watches = ChecksWatchPreprocessor(signature);

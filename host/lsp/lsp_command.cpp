@@ -63,6 +63,10 @@ void ReadMessages(const std::shared_ptr<Inbox>& inbox) {
 // left blocked on the input after exit; the process ends it.
 int RunLsp(const Options& options) {
   UseBinaryStreams();
+  // An opened document's first run compiles without a preamble while one is
+  // built beside it for the edits that follow: the editor waits for the
+  // slower of the two, not their sum. ZOCI_PREAMBLE_BUILD set by the user wins.
+  setenv("ZOCI_PREAMBLE_BUILD", "beside", /*overwrite=*/0);
   MessageWriter writer;
   EngineInspections inspections;
   InspectionScheduler scheduler(inspections, Debounce());
