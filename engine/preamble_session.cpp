@@ -225,7 +225,7 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
   if (stored && StillFits(*stored, commandKey_, region, *fileSystem)) {
     outcome_ = stored->preamble ? PreambleOutcome::kReused : PreambleOutcome::kDeclined;
   } else if (beside_ != nullptr) {
-    BuildBeside(mainFile, std::move(buildKey), invocation, bounds, fileSystem, std::move(pchOperations));
+    BuildBeside(mainFile, std::move(buildKey), invocation, bounds, fileSystem, pchOperations);
     outcome_ = PreambleOutcome::kBuilding;
     return unchanged;
   } else {
@@ -249,8 +249,8 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
 
 void PreambleSession::BuildBeside(const std::string& mainFile, std::string key,
                                   const clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
-                                  llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> fileSystem,
-                                  std::shared_ptr<clang::PCHContainerOperations> pchOperations) {
+                                  const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+                                  const std::shared_ptr<clang::PCHContainerOperations>& pchOperations) {
   // The build owns copies of what the run's compiler goes on to change.
   auto ownInvocation = std::make_shared<const clang::CompilerInvocation>(invocation);
   std::shared_ptr<const llvm::MemoryBuffer> ownText =

@@ -88,8 +88,9 @@ class PreambleSession {
  private:
   /// Starts a build of the main text's preamble for `invocation` beside the run.
   void BuildBeside(const std::string& mainFile, std::string key, const clang::CompilerInvocation& invocation,
-                   const clang::PreambleBounds& bounds, llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> fileSystem,
-                   std::shared_ptr<clang::PCHContainerOperations> pchOperations);
+                   const clang::PreambleBounds& bounds,
+                   const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+                   const std::shared_ptr<clang::PCHContainerOperations>& pchOperations);
 
   PreambleStore& store_;
   PreambleBuilds* beside_;
