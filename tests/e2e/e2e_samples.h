@@ -1,11 +1,15 @@
 // Sample files and helpers shared by the end-to-end tests, and the clang-tidy
 // binary of the engine's LLVM as their reference: the same request run by the
-// binary, and the parts of the outputs that are the engine's own left out
-// before comparing.
+// binary, the engine's own parts of the outputs left out before comparing.
 #pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,12 +31,8 @@ EngineRequest SampleRequest(const std::string& name, const std::string& checks);
 /// Number of lines of `text` that contain `fragment`.
 int CountLines(const std::string& text, const std::string& fragment);
 
-struct ReferenceRun {
-  int exitCode = -1;
-  std::string diagnostics;
-  std::string errors;
-  std::string fixesYaml;
-};
+/// What the binary wrote and answered, in the engine's terms.
+using ReferenceRun = EngineRunResult;
 
 /// Runs the binary with the request's arguments from the main file's folder;
 /// the compiler arguments follow "--". `scratch` receives its outputs.

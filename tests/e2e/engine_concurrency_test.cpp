@@ -1,19 +1,11 @@
 // Runs on different threads: they go on at the same time and give the
 // sequential results, each thread keeps its own sink and hook, and only runs
 // that enable a check with process-wide state take turns.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <future>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {

@@ -3,18 +3,10 @@
 // error stream are the binary's. The engine's checks skip system headers, so
 // the counts of the error stream's summary (warnings generated, warnings
 // suppressed in non-user code) are its own; the rest is compared as it is.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {

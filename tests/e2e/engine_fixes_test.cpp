@@ -1,13 +1,7 @@
 // Reading the exported fixes back and finalising a fix's replacements.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <climits>
-#include <string>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {

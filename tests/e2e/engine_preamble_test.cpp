@@ -6,40 +6,25 @@
 // alike. A preamble region that gives compiler diagnostics (a missing forced
 // include or header, an error or warning in a header, an instantiation that
 // fails in a header) gives them on every run.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <map>
-#include <memory>
 #include <regex>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
 
-constexpr const char* kHeader = R"(#pragma once
-#include <string>
-struct Shape {
-  virtual ~Shape() {}
-  virtual double Area() const { return 0; }
-  int* Tag() const { return 0; }
-};
-void Describe(const Shape& shape, std::string label);
-)";
+constexpr const char* kHeader =
+    "#pragma once\n#include <string>\nstruct Shape {\n  virtual ~Shape() {}\n"
+    "  virtual double Area() const { return 0; }\n  int* Tag() const { return 0; }\n};\n"
+    "void Describe(const Shape& shape, std::string label);\n";
 
 constexpr const char* kIncludes = "#include \"defs.h\"\n#include <vector>\n\n";
 
 constexpr const char* kBody =
-    R"(struct Square : Shape { virtual double Area() const { return side * side; } double side; };
-void Describe(const Shape& s, std::string name) { if (s.Area() > 0) name += "x"; }
-int* Count(const std::vector<int>& v) { int n = 0; for (int i : v) n += i; return n > 0 ? 0 : 0; }
-)";
+    "struct Square : Shape { virtual double Area() const { return side * side; } double side; };\n"
+    "void Describe(const Shape& s, std::string name) { if (s.Area() > 0) name += \"x\"; }\n"
+    "int* Count(const std::vector<int>& v) { int n = 0; for (int i : v) n += i; return n > 0 ? 0 : 0; }\n";
 
 /// One run: the main file's text, the header's new text (empty: unchanged),
 /// whether that text is only served (unsaved), and the run log's preamble use.
@@ -164,74 +149,30 @@ std::vector<Step> EditedBelow(const std::string& preamble, const std::string& bo
 
 /// A header and a preamble region holding what checks that watch the
 /// preprocessor read: macros, includes and conditionals.
-constexpr const char* kWatchedHeader = R"(#pragma once
-#include <memory>
-#include <string.h>
-#include <string>
-#define TWICE(x) x * 2
-#define BOTH(x) ((x) && (x))
-#define lower_case_macro 3
-#define _Reserved_macro 4
-#define RED 1
-inline bool Both(int i) { return BOTH(i++) && TWICE(i); }
-#ifndef DEFS_ONCE
-#ifndef DEFS_ONCE
-#define DEFS_ONCE
-#endif
-#endif
-#if 0
-int Never();
-#endif
-)";
+constexpr const char* kWatchedHeader =
+    "#pragma once\n#include <memory>\n#include <string.h>\n#include <string>\n#define TWICE(x) x * 2\n"
+    "#define BOTH(x) ((x) && (x))\n#define lower_case_macro 3\n#define _Reserved_macro 4\n#define RED 1\n"
+    "inline bool Both(int i) { return BOTH(i++) && TWICE(i); }\n#ifndef DEFS_ONCE\n#ifndef DEFS_ONCE\n"
+    "#define DEFS_ONCE\n#endif\n#endif\n#if 0\nint Never();\n#endif\n";
 
-constexpr const char* kWatchedPreamble = R"(#include "defs.h"
-#include "impl.cpp"
-#define HALF(x) x / 2
-#define BLUE 0
-#define YELLOW 1
-#define another_macro 5
-#define __reserved 6
-#undef YELLOW
-#ifdef DEFS_ONCE
-#ifdef DEFS_ONCE
-#include <vector>
-#endif
-#endif
-#if 1
-#include <string>
-#else
-#include <filesystem>
-#include <map>
-#endif
-)";
+constexpr const char* kWatchedPreamble =
+    "#include \"defs.h\"\n#include \"impl.cpp\"\n#define HALF(x) x / 2\n#define BLUE 0\n#define YELLOW 1\n"
+    "#define another_macro 5\n#define __reserved 6\n#undef YELLOW\n#ifdef DEFS_ONCE\n#ifdef DEFS_ONCE\n"
+    "#include <vector>\n#endif\n#endif\n#if 1\n#include <string>\n#else\n#include <filesystem>\n#include <map>\n"
+    "#endif\n";
 
-constexpr const char* kWatchedBody = R"(int Use(int i) { return TWICE(i) + HALF(i) + BOTH(i--) + lower_case_macro; }
-int Colour() { return BLUE + RED; }
-struct Named { Named(std::string name) : name_(name) {} std::string name_; };
-std::unique_ptr<int> Make() { return std::unique_ptr<int>(new int(1)); }
-int Count(std::vector<int> values) { return static_cast<int>(values.size()); }
-int Pick(int i) { if (i > 0) { return 1; } else { return 2; } }
-#if 1
-int Later();
-#endif
-)";
+constexpr const char* kWatchedBody =
+    "int Use(int i) { return TWICE(i) + HALF(i) + BOTH(i--) + lower_case_macro; }\n"
+    "int Colour() { return BLUE + RED; }\n"
+    "struct Named { Named(std::string name) : name_(name) {} std::string name_; };\n"
+    "std::unique_ptr<int> Make() { return std::unique_ptr<int>(new int(1)); }\n"
+    "int Count(std::vector<int> values) { return static_cast<int>(values.size()); }\n"
+    "int Pick(int i) { if (i > 0) { return 1; } else { return 2; } }\n#if 1\nint Later();\n#endif\n";
 
-constexpr const char* kElifdefPreamble = R"(#include "defs.h"
-#ifdef DEFS_ONCE
-#define FIRST 1
-#elifdef OTHER
-#include <filesystem>
-#include <map>
-#elifndef DEFS_ONCE
-#endif
-#ifndef DEFS_ONCE
-#elifdef DEFS_ONCE
-#define SECOND 2
-#include <vector>
-#elifndef DEFS_ONCE
-#endif
-#include <string>
-)";
+constexpr const char* kElifdefPreamble =
+    "#include \"defs.h\"\n#ifdef DEFS_ONCE\n#define FIRST 1\n#elifdef OTHER\n#include <filesystem>\n#include <map>\n"
+    "#elifndef DEFS_ONCE\n#endif\n#ifndef DEFS_ONCE\n#elifdef DEFS_ONCE\n#define SECOND 2\n#include <vector>\n"
+    "#elifndef DEFS_ONCE\n#endif\n#include <string>\n";
 
 const std::vector<std::pair<std::string, std::string>> kMacroNaming = {
     {"readability-identifier-naming.MacroDefinitionCase", "UPPER_CASE"}};

@@ -7,21 +7,10 @@
 // in code, file names that differ only in letter case or are no UTF-8. Every
 // diagnostic and every final replacement covers the characters the engine
 // meant.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
-
 #include "e2e_samples.h"
 #include "hooks/hook_dispatcher.h"
 #include "interop/interop2.h"
 #include "service/service.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {

@@ -3,10 +3,7 @@
 // project run takes (its filters and the text of a shard).
 #include <gtest/gtest.h>
 
-#include <iterator>
-#include <map>
 #include <regex>
-#include <sstream>
 
 #include "compile_database.h"
 #include "glob.h"

@@ -1,14 +1,9 @@
 // A file's text in and out: decoding it into the host's UTF-16 text, choosing
-// and applying fixes, and writing it back the way a careful editor saves, where
-// zoci's own runs cannot reach (a save by another program at the last moment).
-// Links, owner, mode, attributes, FIFOs and size limits are the reliability
-// cases'.
+// and applying fixes, and writing it back where zoci's own runs cannot reach (a
+// save by another program at the last moment).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "file_replace.h"
 #include "fix_conflicts.h"

@@ -4,10 +4,6 @@
 // scripted inspections.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <future>
-#include <mutex>
 #include <thread>
 
 #include "lsp_debounce.h"

@@ -3,15 +3,8 @@
 // positions, Windows paths, stale runs, cancellation and races with the worker.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <functional>
 #include <future>
-#include <mutex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "file_uri.h"

@@ -3,10 +3,6 @@
 // code point columns), and the run problems.
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include "machine_report.h"
 #include "run_problems.h"
 #include "text_codec.h"

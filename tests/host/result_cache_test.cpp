@@ -5,8 +5,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <map>
-
 #include "result_cache.h"
 #include "sha256.h"
 #include "support/temp_dir.h"

@@ -3,10 +3,9 @@
 // result cache.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <set>
+
 #include "support/shell.h"
 #include "support/temp_dir.h"
 
