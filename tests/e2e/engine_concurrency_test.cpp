@@ -1,6 +1,5 @@
-// Runs on different threads: they go on at the same time and give the
-// sequential results, each thread keeps its own sink and hook, and only runs
-// that enable a check with process-wide state take turns.
+// Runs on different threads go on at the same time; only runs that enable a
+// check with process-wide state take turns.
 #include <atomic>
 #include <future>
 #include <thread>

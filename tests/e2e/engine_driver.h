@@ -1,7 +1,5 @@
-// Drives the real engine the way the inspection library does: the standalone
-// arguments it builds, a sink that captures the three outputs, the provider
-// and the hook installed on the calling thread around one run. Shared by the
-// end-to-end tests and the benchmarks.
+// Drives the real engine the way the inspection library does (its arguments, a
+// sink capturing the outputs, provider and hook); shared with the benchmarks.
 #pragma once
 
 #include <cstdint>

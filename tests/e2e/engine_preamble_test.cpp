@@ -1,11 +1,6 @@
-// Runs of one file in one process reuse its precompiled preamble: after an
-// edit below the includes it is reused, after an edit of a header (served
-// unsaved or saved) or of the includes it is built again, checks that watch
-// the preprocessor are shown the preamble's events, and every run's outputs
-// are the binary's for the same text, in the main file and the user header
-// alike. A preamble region that gives compiler diagnostics (a missing forced
-// include or header, an error or warning in a header, an instantiation that
-// fails in a header) gives them on every run.
+// Runs of one file reuse its preamble after an edit below the includes and build
+// it again after an edit of a header or of the includes; every run's outputs
+// are the binary's for the same text, compiler diagnostics of the region included.
 #include <regex>
 #include <sstream>
 
@@ -29,18 +24,14 @@ constexpr const char* kBody =
 /// One run: the main file's text, the header's new text (empty: unchanged),
 /// whether that text is only served (unsaved), and the run log's preamble use.
 struct Step {
-  std::string main;
-  std::string header;
+  std::string main, header;
   bool headerUnsaved = false;
-  std::string preamble;  ///< "" when the run reports none
-  /// The header's new text is saved with the size and modification time of
-  /// the text before it.
-  bool sameStamp = false;
+  std::string preamble;    ///< "" when the run reports none
+  bool sameStamp = false;  ///< the header saved with the size and time of the text before it
 };
 
 struct PreambleCase {
-  std::string name;
-  std::string checks;
+  std::string name, checks;
   std::string header;  ///< defs.h, which the main file includes
   std::vector<Step> steps;
   std::string extraArgs = "";  ///< added to the compiler command line, split at spaces
@@ -54,8 +45,7 @@ class EnginePreamble : public testing::TestWithParam<PreambleCase> {};
 TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   const PreambleCase& c = GetParam();
-  TempDir folder;
-  TempDir scratch;
+  TempDir folder, scratch;
   const auto main = folder.Write("main.cpp", "");
   const auto header = folder.Write("defs.h", c.header);
   folder.Write("broken.h", "int Broken() { return undeclared; }\n");

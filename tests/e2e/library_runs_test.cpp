@@ -1,12 +1,6 @@
-// Runs through the whole library (service, parser, the library's check hook,
-// real engine). Each ".ZO." option value of the customised checks gives the
-// diagnostics and fixes its behaviour describes (so each hook point is asked
-// with arguments the library's hook reads); without a hook the engine gives
-// the stock check's result. And what the differential test does not write:
-// the ".clang-tidy" files above a source with and without options, NUL bytes
-// in code, file names that differ only in letter case or are no UTF-8. Every
-// diagnostic and every final replacement covers the characters the engine
-// meant.
+// Runs through the whole library and the real engine: each ".ZO." option value
+// of the customised checks, ".clang-tidy" files, NUL bytes, file names that
+// differ in letter case or are no UTF-8; each span covers the characters meant.
 #include "e2e_samples.h"
 #include "hooks/hook_dispatcher.h"
 #include "interop/interop2.h"

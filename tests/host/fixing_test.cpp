@@ -56,13 +56,8 @@ TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
 
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   static int32_t token = 0;
-  Diagnostic diagnostic;
-  diagnostic.claimToken = ++token;
-  diagnostic.file = "a.cpp";
-  diagnostic.check = check;
-  diagnostic.offset = fix.front().offset;
-  diagnostic.fix = std::move(fix);
-  return diagnostic;
+  const uint32_t offset = fix.front().offset;
+  return Diagnostic{"a.cpp", check, "", false, false, offset, 0, std::move(fix), ++token, {}};
 }
 
 Report ReportWith(std::vector<Diagnostic> diagnostics, const std::u16string& text = u"int* p = NULL; int* q = 0;\n") {

@@ -149,7 +149,7 @@ class FakeBackend : public LspBackend {
  public:
   std::string Start(const Options& options) override {
     startedWith = options;
-    return startError;
+    return {};
   }
   void Opened(const std::string&) override {}
   void Changed(const std::string&) override {}
@@ -162,7 +162,6 @@ class FakeBackend : public LspBackend {
   }
 
   std::optional<Options> startedWith;
-  std::string startError;
   std::vector<std::string> cancelled, closed;
   std::vector<TextEdit> finalFix;
   std::atomic<int32_t> askedToken = 0;
@@ -290,13 +289,6 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   EXPECT_EQ(ErrorCode(Request("textDocument/codeAction", json::object())), -32600);
   EXPECT_FALSE(server.Handle({Rpc("exit", nullptr), ""}));
   EXPECT_EQ(server.ExitCode(), 0);
-}
-
-TEST_F(LspServerTest, ExitWithoutShutdownAndAFailedStartAreReported) {
-  backend.startError = "no such folder";
-  EXPECT_EQ(Request("initialize", json::object())["error"]["message"], "no such folder");
-  Notify("exit", nullptr);
-  EXPECT_EQ(server.ExitCode(), 1);
 }
 
 /// A use-nullptr diagnostic on the "0" of `text`, with its own replacement.

@@ -261,19 +261,14 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
     const char* what;
     std::string file, text;              ///< written before the run, when not empty
     std::vector<std::string> arguments;  ///< before the file's name
-    std::string input;                   ///< standard input
-    std::string program = ZOCI_EXE;
+    std::string input, program = ZOCI_EXE;
   };
   const Case cases[] = {
       {"the first run", "", "", {}, ""},
       {"the main file's text", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n", {}, ""},
       {"an included header's text", "c/second/h.h", header + "  // changed\n", {}, ""},
       {"a header now found earlier in the include path", "c/first/h.h", header + "\n", {}, ""},
-      {"an unsaved buffer of the main file",
-       "",
-       "",
-       {"--stdin-buffer", "c/main.cpp"},
-       "#include \"h.h\"\nint* q = 0;\n"},
+      {"an unsaved buffer", "", "", {"--stdin-buffer", "c/main.cpp"}, "#include \"h.h\"\nint* q = 0;\n"},
       {"another unsaved buffer", "", "", {"--stdin-buffer", "c/main.cpp"}, "#include \"h.h\"\nint* r = 0;\n"},
       {"the command line", "", "", {"-DEXTRA=1"}, ""},
       {"the checks", "", "", {"--checks=-readability-*"}, ""},
