@@ -24,10 +24,8 @@ struct FidelityCase {
 
 void PrintTo(const FidelityCase& c, std::ostream* out) { *out << c.file << " " << c.checks; }
 
-/// The samples, and real sources from the packages the build installs: the
-/// JSON library's examples and the test framework's samples, over large system
-/// headers. The first of each folder by default; ZOCI_CORPUS_FILES=N takes N
-/// of each, evenly spaced.
+/// The samples, and the first of the installed JSON library's examples and
+/// test framework's samples (ZOCI_CORPUS_FILES=N takes N of each, evenly spaced).
 std::vector<FidelityCase> Cases() {
   // clang-format off
   std::vector<FidelityCase> cases = {
@@ -62,9 +60,8 @@ std::vector<FidelityCase> Cases() {
 
 class EngineFidelity : public testing::TestWithParam<FidelityCase> {};
 
-// A copy of the file's folder is inspected, edited below its includes and
-// inspected again: the second run reuses the first one's preamble, and both
-// give the binary's outputs for their text.
+// A copy of the file's folder is inspected, edited below its includes (reusing
+// the preamble) and inspected again.
 TEST_P(EngineFidelity, OutputsEqualTheBinarysBeforeAndAfterAnEditInTheBody) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   const std::filesystem::path original(GetParam().file);

@@ -97,8 +97,7 @@ const std::string kHeaderEdited = std::string(kHeader) + "inline int* Other() { 
 const std::string kHeaderEditedAgain = std::string(kHeader) + "inline int* Outer() { return 0; }\n";
 const std::string kHeaderRenamed = std::regex_replace(std::string(kHeader), std::regex("label"), "title");
 
-/// Runs that may use a preamble: build, reuse, then build again after each
-/// kind of change.
+/// Build, reuse, then build again after each kind of change.
 std::vector<Step> ReusingSteps() {
   return {
       {kIncludes + std::string(kBody), "", false, "built"},
@@ -119,8 +118,7 @@ std::vector<Step> ReusingSteps() {
   };
 }
 
-/// Runs whose preamble region gives compiler diagnostics: they reach the user
-/// on every run, as they do without a preamble.
+/// Runs whose preamble region gives compiler diagnostics, on every run.
 std::vector<Step> FailingSteps(const std::string& includes) {
   const std::string declined = "not used (its files give compiler diagnostics)";
   return {{includes + kBody, "", false, declined},
@@ -137,8 +135,7 @@ std::vector<Step> EditedBelow(const std::string& preamble, const std::string& bo
           {preamble + "int extra;\n" + body, "", false, reused}};
 }
 
-/// A header and a preamble region holding what checks that watch the
-/// preprocessor read: macros, includes and conditionals.
+/// Macros, includes and conditionals for the checks that watch the preprocessor.
 constexpr const char* kWatchedHeader =
     "#pragma once\n#include <memory>\n#include <string.h>\n#include <string>\n#define TWICE(x) x * 2\n"
     "#define BOTH(x) ((x) && (x))\n#define lower_case_macro 3\n#define _Reserved_macro 4\n#define RED 1\n"

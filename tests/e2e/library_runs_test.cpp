@@ -33,8 +33,7 @@ std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix) {
 
 const std::string kNullptrFix = "modernize-use-nullptr '0' '0'->'nullptr'";
 
-/// A run's diagnostics (fix-less ones kept), each as Applied gives it, and
-/// the source with every final replacement applied.
+/// A run's diagnostics as Applied gives them, and the source with every final replacement.
 struct Inspected {
   std::vector<std::string> applied;
   std::string fixed;
@@ -75,9 +74,8 @@ class LibraryRuns : public ::testing::Test {
   }
 };
 
-/// Code for each customised check: loops over members (named after their
-/// element, or clashing with names in use), bool macros, array typedefs, smart
-/// pointers to arrays, and containers that are more than a chain of names.
+/// Code for each customised check: member loops, bool macros, array typedefs,
+/// smart pointers to arrays, containers that are more than a chain of names.
 constexpr const char* kCustomised =
     "#include <memory>\n#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n"
     "  int Sum() {\n    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
@@ -104,10 +102,7 @@ struct OptionCase {
 TEST_F(LibraryRuns, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
   // clang-format off
   const std::vector<OptionCase> cases = {
-      // by default: loop variables named after the element and of its type,
-      // the old index where names are in use; TRUE fixed, other macros
-      // reported only; arrays converted; braces around a container that is
-      // more than a chain of names
+      // by default: loop variables named after the element (else the old index), TRUE fixed, arrays converted
       {{}, 17, {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;",
                 "for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
                 "for (int item : m_items)\n      for (int j : m_items) t += item * j;", "bool a = true;",
@@ -176,10 +171,8 @@ TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
   EXPECT_EQ(Inspect(directive, "").applied, nullptrOnly);
 }
 
-// A stray NUL is no reason to hand the engine an empty text: clang reads the
-// file as it is. Foo.h and foo.h are two files where the file system says so
-// (both converted from code page 1252, so both go through the cache), and a
-// path is bytes: a Latin-1 file name is inspected like any other.
+// A stray NUL leaves the text as it is; Foo.h and foo.h (both converted from
+// 1252, so cached) are two files; a Latin-1 file name is inspected like any other.
 TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) {
 #if defined(_WIN32)
   GTEST_SKIP() << "Windows names are UTF-16 and ignore letter case";

@@ -34,8 +34,7 @@ TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
 }
 
 TEST(TextCodec, CodePage1252ReadsAndWritesItsUndefinedBytesAsTheLibraryDoes) {
-  // 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in 1252; Windows reads
-  // them as the C1 controls of the same value.
+  // Bytes with no character in 1252 are read as the C1 controls of the same value.
   const std::string bytes = "a\x81\x8D\x8F\x90\x9D \xE9\x80\n";
   const HostText text = Decoded(bytes, DecodeRules{false, false, 1252});
   EXPECT_EQ(text.encoding, FileEncoding::ansi);

@@ -1,6 +1,5 @@
-// The language server's protocol side without the engine, for what a client
-// session (node_client/) cannot reach deterministically: framing faults, UTF-8
-// positions, Windows paths, stale runs, cancellation and races with the worker.
+// The language server without the engine, for what node_client/ cannot reach
+// deterministically: framing, positions, paths, stale runs, cancellation, races.
 #include <gtest/gtest.h>
 
 #include <future>
@@ -191,8 +190,7 @@ class LspServerTest : public testing::Test {
     return sent;
   }
   std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
-  /// Where the answer to `id` is among everything sent, waiting (a minute at
-  /// most) for an answer given off the message thread; -1 when none comes.
+  /// Where the answer to `id` is among everything sent (waiting a minute at most); -1 when none comes.
   int PlaceOfAnswer(const json& id) {
     std::unique_lock<std::mutex> lock(sentMutex);
     const auto answer = [&] {
@@ -386,9 +384,8 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   EXPECT_EQ(backend.cancelled, std::vector<std::string>{kUri});
 }
 
-/// Holds every fix the backend is asked for until Open; a fix waits at most
-/// 20 seconds, so that a server that waits for its backend on the message
-/// thread fails the tests instead of hanging them.
+/// Holds every fix the backend is asked for until Open (20 seconds at most, so
+/// that a server waiting for its backend on the message thread fails, not hangs).
 class FixGate {
  public:
   explicit FixGate(FakeBackend& backend) {

@@ -1,6 +1,5 @@
-// What zoci reports: the three output formats over one report whose
-// diagnostic sits after non-ASCII text (so UTF-16 columns differ from byte and
-// code point columns), and the run problems.
+// zoci's three output formats over a report whose diagnostic sits after
+// non-ASCII text (UTF-16 columns differ from byte columns), and run problems.
 #include <gtest/gtest.h>
 
 #include "machine_report.h"
