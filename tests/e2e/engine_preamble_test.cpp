@@ -161,6 +161,11 @@ constexpr const char* kElifdefPreamble =
     "#elifndef DEFS_ONCE\n#endif\n#ifndef DEFS_ONCE\n#elifdef DEFS_ONCE\n#define SECOND 2\n#include <vector>\n"
     "#elifndef DEFS_ONCE\n#endif\n#include <string>\n";
 
+/// A case whose preamble region includes `header` first, a header that gives compiler diagnostics.
+PreambleCase Failing(const std::string& name, const std::string& header) {
+  return {name, "-*,modernize-use-nullptr", kHeader, FailingSteps("#include \"" + header + "\"\n" + kIncludes)};
+}
+
 const std::vector<std::pair<std::string, std::string>> kMacroNaming = {
     {"readability-identifier-naming.MacroDefinitionCase", "UPPER_CASE"}};
 
@@ -173,14 +178,8 @@ INSTANTIATE_TEST_SUITE_P(
                      kHeader, ReusingSteps()},
         PreambleCase{"MissingForcedInclude", "-*,modernize-use-nullptr", kHeader, FailingSteps(kIncludes),
                      "-include missing-pch.h"},
-        PreambleCase{"MissingHeader", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"absent.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderError", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"broken.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderWarning", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderInstantiationError", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"instantiated.h\"\n" + std::string(kIncludes))},
+        Failing("MissingHeader", "absent.h"), Failing("HeaderError", "broken.h"), Failing("HeaderWarning", "warned.h"),
+        Failing("HeaderInstantiationError", "instantiated.h"),
         // Every group of checks at once, those that watch the preprocessor among them.
         PreambleCase{"AllGroups",
                      "-*,modernize-*,readability-*,performance-*,bugprone-*,misc-*,-misc-include-cleaner,llvm-*,"

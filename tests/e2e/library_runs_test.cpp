@@ -21,13 +21,14 @@ std::string Covered(const qfix& fix, ZoSpan span) {
   return {covered.begin(), covered.end()};
 }
 
-/// A diagnostic as the host applies it: its check, the characters it points
-/// at, and each final replacement of its first fix ("check '0' '0'->'nullptr'").
-std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix) {
+/// A diagnostic as the host applies it: its check, the characters it points at, and each final
+/// replacement of its first fix ("check '0' '0'->'nullptr'"), which also join `all`.
+std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix, std::vector<repl>& all) {
   std::string applied = fix.checkname + " '" + Covered(fix, fix.triggerspan) + "'";
   if (fix.actions.empty()) return applied;
   const FixReplacements final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
   for (const repl& r : final.replacements) applied += " '" + Covered(fix, r.span) + "'->'" + r.text + "'";
+  all.insert(all.end(), final.replacements.begin(), final.replacements.end());
   return applied;
 }
 
@@ -55,12 +56,7 @@ class LibraryRuns : public ::testing::Test {
     EXPECT_THAT(result->errorText, Not(HasSubstr("invalid configuration"))) << path;
     Inspected inspected;
     std::vector<repl> replacements;
-    for (const qfix& fix : result->qfixes) {
-      inspected.applied.push_back(Applied(service, fix));
-      if (fix.actions.empty()) continue;
-      const auto final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken)).replacements;
-      replacements.insert(replacements.end(), final.begin(), final.end());
-    }
+    for (const qfix& fix : result->qfixes) inspected.applied.push_back(Applied(service, fix, replacements));
     std::sort(replacements.begin(), replacements.end(),
               [](const repl& a, const repl& b) { return a.span.start > b.span.start; });
     const std::string source = ReadBytes(path);
