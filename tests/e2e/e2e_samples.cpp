@@ -92,9 +92,8 @@ namespace {
 
 size_t Indent(const std::string& line) { return line.find_first_not_of(' '); }
 
-/// `yaml` with each list of replacements in one order: which file of a fix
-/// comes first depends on the hash order of the file names, which the two
-/// tools need not share.
+/// `yaml` with each list of replacements sorted: which file of a fix comes first
+/// follows the hash order of the file names, which the two tools need not share.
 std::string WithSortedReplacements(const std::string& yaml) {
   std::istringstream in(yaml);
   std::vector<std::string> lines;

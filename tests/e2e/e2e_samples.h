@@ -1,11 +1,15 @@
 // Sample files and helpers shared by the end-to-end tests, and the clang-tidy
 // binary of the engine's LLVM as their reference: the same request run by the
-// binary, and the parts of the outputs that are the engine's own left out
-// before comparing.
+// binary, the engine's own parts of the outputs left out before comparing.
 #pragma once
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,19 +31,14 @@ EngineRequest SampleRequest(const std::string& name, const std::string& checks);
 /// Number of lines of `text` that contain `fragment`.
 int CountLines(const std::string& text, const std::string& fragment);
 
-struct ReferenceRun {
-  int exitCode = -1;
-  std::string diagnostics;
-  std::string errors;
-  std::string fixesYaml;
-};
+/// What the binary wrote and answered, in the engine's terms.
+using ReferenceRun = EngineRunResult;
 
 /// Runs the binary with the request's arguments from the main file's folder;
-/// the compiler arguments follow "--". `scratch` receives its outputs.
+/// `scratch` receives its outputs.
 ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch);
 
-/// The error stream without its closing summary (warnings generated, warnings
-/// suppressed and the hint that follows), whose counts are the engine's own.
+/// The error stream without its closing summary, whose counts are the engine's own.
 std::string WithoutSummary(const std::string& errors);
 
 /// The standard output without the engine's run-log lines (its preamble use).
@@ -48,9 +47,8 @@ std::string WithoutRunLog(const std::string& diagnostics);
 /// The run log's preamble use ("built", "reused", ...); empty when none.
 std::string PreambleUse(const std::string& diagnostics);
 
-/// Expects the engine's run to give the binary's outputs: standard output,
-/// exported fixes, error stream and exit code, each passed through `same`
-/// first (the engine's own parts are left out already).
+/// Expects the engine's run to give the binary's outputs and exit code, each
+/// output passed through `same` first.
 void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
                              const std::function<std::string(const std::string&)>& same = {});
 

@@ -1,26 +1,14 @@
-// Runs on different threads: they go on at the same time and give the
-// sequential results, each thread keeps its own sink and hook, and only runs
-// that enable a check with process-wide state take turns.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
+// Runs on different threads go on at the same time; only runs that enable a
+// check with process-wide state take turns.
 #include <atomic>
-#include <chrono>
 #include <future>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
 
-// Threads that inspect the same file (with checks that watch the preprocessor
-// or not) and other ones at once share the preamble store, and each keeps its
-// own sink and hook: every run gives the sequential results.
 TEST(EngineConcurrency, ThreadsGiveTheSequentialResultsEachWithItsOwnSinkAndHookAndShareThePreambles) {
   const std::vector<std::pair<std::string, std::string>> samples = {
       {"inventory.cpp", "-*,modernize-*,readability-braces-around-statements"},
@@ -81,9 +69,8 @@ FileProviderCallback Signalling(const std::string& path, std::promise<void>& rea
   };
 }
 
-/// Whether a run of `checks` on another thread gets to read its file (within
-/// `patience`) while a run of `heldChecks` is held inside the compiler; a run
-/// that must wait for its turn cannot, however long.
+/// Whether a run of `checks` gets to read its file (within `patience`) while a
+/// run of `heldChecks` is held inside the compiler on another thread.
 bool SecondRunGoesOnBeside(const std::string& heldChecks, const std::string& checks, std::chrono::seconds patience) {
   TempDir folder;
   std::promise<void> held, read, release;

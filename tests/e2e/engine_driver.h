@@ -1,7 +1,5 @@
-// Drives the real engine the way the inspection library does: the standalone
-// arguments it builds, a sink that captures the three outputs, the provider
-// and the hook installed on the calling thread around one run. Shared by the
-// end-to-end tests and the benchmarks.
+// Drives the real engine the way the inspection library does (its arguments, a
+// sink capturing the outputs, provider and hook); shared with the benchmarks.
 #pragma once
 
 #include <cstdint>
@@ -43,9 +41,8 @@ struct EngineRunResult {
 /// for a C++17 (or C) source and a 64-bit (or 32-bit) target.
 std::vector<std::string> LibraryCompilerArgs(bool cplusplus = true, bool target64Bit = true);
 
-/// The compiler arguments as the engine hands them to the native driver
-/// (the README's translation table): what the clang-tidy binary takes after
-/// "--" for the same inspection.
+/// The compiler arguments as the engine hands them to the native driver: what
+/// the clang-tidy binary takes after "--" for the same inspection.
 std::vector<std::string> NativeCompilerArgs(const std::vector<std::string>& libraryArgs);
 
 /// The standalone argv the library sends for `request`.

@@ -1,20 +1,9 @@
-// The engine against the clang-tidy binary of the same LLVM: for the same
-// text, arguments and checks, its standard output, its exported fixes and its
-// error stream are the binary's. The engine's checks skip system headers, so
-// the counts of the error stream's summary (warnings generated, warnings
-// suppressed in non-user code) are its own; the rest is compared as it is.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
+// The engine against the clang-tidy binary of the same LLVM: for the same text,
+// arguments and checks, its outputs are the binary's (the summary counts aside).
 #include <fstream>
 #include <regex>
-#include <string>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
@@ -35,10 +24,8 @@ struct FidelityCase {
 
 void PrintTo(const FidelityCase& c, std::ostream* out) { *out << c.file << " " << c.checks; }
 
-/// The samples, and real sources from the packages the build installs: the
-/// JSON library's examples and the test framework's samples, over large system
-/// headers. The first of each folder by default; ZOCI_CORPUS_FILES=N takes N
-/// of each, evenly spaced.
+/// The samples, and the first of the installed JSON library's examples and
+/// test framework's samples (ZOCI_CORPUS_FILES=N takes N of each, evenly spaced).
 std::vector<FidelityCase> Cases() {
   // clang-format off
   std::vector<FidelityCase> cases = {
@@ -73,14 +60,12 @@ std::vector<FidelityCase> Cases() {
 
 class EngineFidelity : public testing::TestWithParam<FidelityCase> {};
 
-// A copy of the file's folder is inspected, edited below its includes and
-// inspected again: the second run reuses the first one's preamble, and both
-// give the binary's outputs for their text.
+// A copy of the file's folder is inspected, edited below its includes (reusing
+// the preamble) and inspected again.
 TEST_P(EngineFidelity, OutputsEqualTheBinarysBeforeAndAfterAnEditInTheBody) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   const std::filesystem::path original(GetParam().file);
-  TempDir copy;
-  TempDir scratch;
+  TempDir copy, scratch;
   std::filesystem::copy(original.parent_path(), copy.Path(), std::filesystem::copy_options::recursive);
   EngineRequest request = FileRequest(copy.Path() / original.filename(), GetParam().checks);
   request.checkOptions = GetParam().options;

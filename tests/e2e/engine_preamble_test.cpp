@@ -1,63 +1,40 @@
-// Runs of one file in one process reuse its precompiled preamble: after an
-// edit below the includes it is reused, after an edit of a header (served
-// unsaved or saved) or of the includes it is built again, checks that watch
-// the preprocessor are shown the preamble's events, and every run's outputs
-// are the binary's for the same text, in the main file and the user header
-// alike. A preamble region that gives compiler diagnostics (a missing forced
-// include or header, an error or warning in a header, an instantiation that
-// fails in a header) gives them on every run.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
+// Runs of one file reuse its preamble after an edit below the includes and build
+// it again after an edit of a header or of the includes, whether the run builds it
+// or a thread beside the run does; every run's outputs are the binary's for the
+// same text, compiler diagnostics of the region included.
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
-#include <map>
-#include <memory>
 #include <regex>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "e2e_samples.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
 
-constexpr const char* kHeader = R"(#pragma once
-#include <string>
-struct Shape {
-  virtual ~Shape() {}
-  virtual double Area() const { return 0; }
-  int* Tag() const { return 0; }
-};
-void Describe(const Shape& shape, std::string label);
-)";
+constexpr const char* kHeader =
+    "#pragma once\n#include <string>\nstruct Shape {\n  virtual ~Shape() {}\n"
+    "  virtual double Area() const { return 0; }\n  int* Tag() const { return 0; }\n};\n"
+    "void Describe(const Shape& shape, std::string label);\n";
 
 constexpr const char* kIncludes = "#include \"defs.h\"\n#include <vector>\n\n";
 
 constexpr const char* kBody =
-    R"(struct Square : Shape { virtual double Area() const { return side * side; } double side; };
-void Describe(const Shape& s, std::string name) { if (s.Area() > 0) name += "x"; }
-int* Count(const std::vector<int>& v) { int n = 0; for (int i : v) n += i; return n > 0 ? 0 : 0; }
-)";
+    "struct Square : Shape { virtual double Area() const { return side * side; } double side; };\n"
+    "void Describe(const Shape& s, std::string name) { if (s.Area() > 0) name += \"x\"; }\n"
+    "int* Count(const std::vector<int>& v) { int n = 0; for (int i : v) n += i; return n > 0 ? 0 : 0; }\n";
 
 /// One run: the main file's text, the header's new text (empty: unchanged),
 /// whether that text is only served (unsaved), and the run log's preamble use.
 struct Step {
-  std::string main;
-  std::string header;
+  std::string main, header;
   bool headerUnsaved = false;
-  std::string preamble;  ///< "" when the run reports none
-  /// The header's new text is saved with the size and modification time of
-  /// the text before it.
-  bool sameStamp = false;
+  std::string preamble;    ///< "" when the run reports none
+  bool sameStamp = false;  ///< the header saved with the size and time of the text before it
 };
 
 struct PreambleCase {
-  std::string name;
-  std::string checks;
+  std::string name, checks;
   std::string header;  ///< defs.h, which the main file includes
   std::vector<Step> steps;
   std::string extraArgs = "";  ///< added to the compiler command line, split at spaces
@@ -82,8 +59,7 @@ class EnginePreamble : public testing::TestWithParam<PreambleCase> {};
 TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
   if (std::string(ZOCI_REFERENCE_TIDY).empty()) GTEST_SKIP() << "clang-tidy-19 is not installed";
   const PreambleCase& c = GetParam();
-  TempDir folder;
-  TempDir scratch;
+  TempDir folder, scratch;
   const auto main = folder.Write("main.cpp", "");
   const auto header = folder.Write("defs.h", c.header);
   folder.Write("broken.h", "int Broken() { return undeclared; }\n");
@@ -148,8 +124,7 @@ const std::string kHeaderEdited = std::string(kHeader) + "inline int* Other() { 
 const std::string kHeaderEditedAgain = std::string(kHeader) + "inline int* Outer() { return 0; }\n";
 const std::string kHeaderRenamed = std::regex_replace(std::string(kHeader), std::regex("label"), "title");
 
-/// Runs that may use a preamble: build, reuse, then build again after each
-/// kind of change.
+/// Build, reuse, then build again after each kind of change.
 std::vector<Step> ReusingSteps() {
   return {
       {kIncludes + std::string(kBody), "", false, "built"},
@@ -170,8 +145,7 @@ std::vector<Step> ReusingSteps() {
   };
 }
 
-/// Runs whose preamble region gives compiler diagnostics: they reach the user
-/// on every run, as they do without a preamble.
+/// Runs whose preamble region gives compiler diagnostics, on every run.
 std::vector<Step> FailingSteps(const std::string& includes) {
   const std::string declined = "not used (its files give compiler diagnostics)";
   return {{includes + kBody, "", false, declined},
@@ -188,80 +162,36 @@ std::vector<Step> EditedBelow(const std::string& preamble, const std::string& bo
           {preamble + "int extra;\n" + body, "", false, reused}};
 }
 
-/// A header and a preamble region holding what checks that watch the
-/// preprocessor read: macros, includes and conditionals.
-constexpr const char* kWatchedHeader = R"(#pragma once
-#include <memory>
-#include <string.h>
-#include <string>
-#define TWICE(x) x * 2
-#define BOTH(x) ((x) && (x))
-#define lower_case_macro 3
-#define _Reserved_macro 4
-#define RED 1
-inline bool Both(int i) { return BOTH(i++) && TWICE(i); }
-#ifndef DEFS_ONCE
-#ifndef DEFS_ONCE
-#define DEFS_ONCE
-#endif
-#endif
-#if 0
-int Never();
-#endif
-)";
+/// Macros, includes and conditionals for the checks that watch the preprocessor.
+constexpr const char* kWatchedHeader =
+    "#pragma once\n#include <memory>\n#include <string.h>\n#include <string>\n#define TWICE(x) x * 2\n"
+    "#define BOTH(x) ((x) && (x))\n#define lower_case_macro 3\n#define _Reserved_macro 4\n#define RED 1\n"
+    "inline bool Both(int i) { return BOTH(i++) && TWICE(i); }\n#ifndef DEFS_ONCE\n#ifndef DEFS_ONCE\n"
+    "#define DEFS_ONCE\n#endif\n#endif\n#if 0\nint Never();\n#endif\n";
 
-constexpr const char* kWatchedPreamble = R"(#include "defs.h"
-#include "impl.cpp"
-#define HALF(x) x / 2
-#define BLUE 0
-#define YELLOW 1
-#define another_macro 5
-#define __reserved 6
-#undef YELLOW
-#ifdef DEFS_ONCE
-#ifdef DEFS_ONCE
-#include <vector>
-#endif
-#endif
-#if 1
-#include <string>
-#else
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#endif
-)";
+constexpr const char* kWatchedPreamble =
+    "#include \"defs.h\"\n#include \"impl.cpp\"\n#define HALF(x) x / 2\n#define BLUE 0\n#define YELLOW 1\n"
+    "#define another_macro 5\n#define __reserved 6\n#undef YELLOW\n#ifdef DEFS_ONCE\n#ifdef DEFS_ONCE\n"
+    "#include <vector>\n#endif\n#endif\n#if 1\n#include <string>\n#else\n#include <filesystem>\n#include <map>\n"
+    "#endif\n";
 
-constexpr const char* kWatchedBody = R"(int Use(int i) { return TWICE(i) + HALF(i) + BOTH(i--) + lower_case_macro; }
-int Colour() { return BLUE + RED; }
-struct Named { Named(std::string name) : name_(name) {} std::string name_; };
-std::unique_ptr<int> Make() { return std::unique_ptr<int>(new int(1)); }
-int Count(std::vector<int> values) { return static_cast<int>(values.size()); }
-int Pick(int i) { if (i > 0) { return 1; } else { return 2; } }
-#if 1
-int Later();
-#endif
-)";
+constexpr const char* kWatchedBody =
+    "int Use(int i) { return TWICE(i) + HALF(i) + BOTH(i--) + lower_case_macro; }\n"
+    "int Colour() { return BLUE + RED; }\n"
+    "struct Named { Named(std::string name) : name_(name) {} std::string name_; };\n"
+    "std::unique_ptr<int> Make() { return std::unique_ptr<int>(new int(1)); }\n"
+    "int Count(std::vector<int> values) { return static_cast<int>(values.size()); }\n"
+    "int Pick(int i) { if (i > 0) { return 1; } else { return 2; } }\n#if 1\nint Later();\n#endif\n";
 
-constexpr const char* kElifdefPreamble = R"(#include "defs.h"
-#ifdef DEFS_ONCE
-#define FIRST 1
-#elifdef OTHER
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <map>
-#elifndef DEFS_ONCE
-#endif
-#ifndef DEFS_ONCE
-#elifdef DEFS_ONCE
-#define SECOND 2
-#include <vector>
-#elifndef DEFS_ONCE
-#endif
-#include <string>
-)";
+constexpr const char* kElifdefPreamble =
+    "#include \"defs.h\"\n#ifdef DEFS_ONCE\n#define FIRST 1\n#elifdef OTHER\n#include <filesystem>\n#include <map>\n"
+    "#elifndef DEFS_ONCE\n#endif\n#ifndef DEFS_ONCE\n#elifdef DEFS_ONCE\n#define SECOND 2\n#include <vector>\n"
+    "#elifndef DEFS_ONCE\n#endif\n#include <string>\n";
+
+/// A case whose preamble region includes `header` first, a header that gives compiler diagnostics.
+PreambleCase Failing(const std::string& name, const std::string& header) {
+  return {name, "-*,modernize-use-nullptr", kHeader, FailingSteps("#include \"" + header + "\"\n" + kIncludes)};
+}
 
 const std::vector<std::pair<std::string, std::string>> kMacroNaming = {
     {"readability-identifier-naming.MacroDefinitionCase", "UPPER_CASE"}};
@@ -275,14 +205,8 @@ INSTANTIATE_TEST_SUITE_P(
                      kHeader, ReusingSteps()},
         PreambleCase{"MissingForcedInclude", "-*,modernize-use-nullptr", kHeader, FailingSteps(kIncludes),
                      "-include missing-pch.h"},
-        PreambleCase{"MissingHeader", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"absent.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderError", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"broken.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderWarning", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"warned.h\"\n" + std::string(kIncludes))},
-        PreambleCase{"HeaderInstantiationError", "-*,modernize-use-nullptr", kHeader,
-                     FailingSteps("#include \"instantiated.h\"\n" + std::string(kIncludes))},
+        Failing("MissingHeader", "absent.h"), Failing("HeaderError", "broken.h"), Failing("HeaderWarning", "warned.h"),
+        Failing("HeaderInstantiationError", "instantiated.h"),
         // Every group of checks at once, those that watch the preprocessor among them.
         PreambleCase{"AllGroups",
                      "-*,modernize-*,readability-*,performance-*,bugprone-*,misc-*,-misc-include-cleaner,llvm-*,"

@@ -1,27 +1,10 @@
-// Runs through the whole library (service, parser, the library's check hook,
-// real engine). Each ".ZO." option value of the customised checks gives the
-// diagnostics and fixes its behaviour describes (so each hook point is asked
-// with arguments the library's hook reads); without a hook the engine gives
-// the stock check's result. And what the differential test does not write:
-// the ".clang-tidy" files above a source with and without options, NUL bytes
-// in code, file names that differ only in letter case or are no UTF-8. Every
-// diagnostic and every final replacement covers the characters the engine
-// meant.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <memory>
-#include <string>
-#include <tuple>
-#include <vector>
-
+// Runs through the whole library and the real engine: each ".ZO." option value
+// of the customised checks, ".clang-tidy" files, NUL bytes, file names that
+// differ in letter case or are no UTF-8; each span covers the characters meant.
 #include "e2e_samples.h"
 #include "hooks/hook_dispatcher.h"
 #include "interop/interop2.h"
 #include "service/service.h"
-#include "support/temp_dir.h"
 
 namespace zotest {
 namespace {
@@ -38,20 +21,20 @@ std::string Covered(const qfix& fix, ZoSpan span) {
   return {covered.begin(), covered.end()};
 }
 
-/// A diagnostic as the host applies it: its check, the characters it points
-/// at, and each final replacement of its first fix ("check '0' '0'->'nullptr'").
-std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix) {
+/// A diagnostic as the host applies it: its check, the characters it points at, and each final
+/// replacement of its first fix ("check '0' '0'->'nullptr'"), which also join `all`.
+std::string Applied(IZoCodeInspectionsInterop2& service, const qfix& fix, std::vector<repl>& all) {
   std::string applied = fix.checkname + " '" + Covered(fix, fix.triggerspan) + "'";
   if (fix.actions.empty()) return applied;
   const FixReplacements final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken));
   for (const repl& r : final.replacements) applied += " '" + Covered(fix, r.span) + "'->'" + r.text + "'";
+  all.insert(all.end(), final.replacements.begin(), final.replacements.end());
   return applied;
 }
 
 const std::string kNullptrFix = "modernize-use-nullptr '0' '0'->'nullptr'";
 
-/// A run's diagnostics (fix-less ones kept), each as Applied gives it, and
-/// the source with every final replacement applied.
+/// A run's diagnostics as Applied gives them, and the source with every final replacement.
 struct Inspected {
   std::vector<std::string> applied;
   std::string fixed;
@@ -73,12 +56,7 @@ class LibraryRuns : public ::testing::Test {
     EXPECT_THAT(result->errorText, Not(HasSubstr("invalid configuration"))) << path;
     Inspected inspected;
     std::vector<repl> replacements;
-    for (const qfix& fix : result->qfixes) {
-      inspected.applied.push_back(Applied(service, fix));
-      if (fix.actions.empty()) continue;
-      const auto final = service.GetFixReplacements(static_cast<uint32_t>(fix.actions.front().claimToken)).replacements;
-      replacements.insert(replacements.end(), final.begin(), final.end());
-    }
+    for (const qfix& fix : result->qfixes) inspected.applied.push_back(Applied(service, fix, replacements));
     std::sort(replacements.begin(), replacements.end(),
               [](const repl& a, const repl& b) { return a.span.start > b.span.start; });
     const std::string source = ReadBytes(path);
@@ -92,9 +70,8 @@ class LibraryRuns : public ::testing::Test {
   }
 };
 
-/// Code for each customised check: loops over members (named after their
-/// element, or clashing with names in use), bool macros, array typedefs, smart
-/// pointers to arrays, and containers that are more than a chain of names.
+/// Code for each customised check: member loops, bool macros, array typedefs,
+/// smart pointers to arrays, containers that are more than a chain of names.
 constexpr const char* kCustomised =
     "#include <memory>\n#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n"
     "  int Sum() {\n    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
@@ -121,10 +98,7 @@ struct OptionCase {
 TEST_F(LibraryRuns, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
   // clang-format off
   const std::vector<OptionCase> cases = {
-      // by default: loop variables named after the element and of its type,
-      // the old index where names are in use; TRUE fixed, other macros
-      // reported only; arrays converted; braces around a container that is
-      // more than a chain of names
+      // by default: loop variables named after the element (else the old index), TRUE fixed, arrays converted
       {{}, 17, {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;",
                 "for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
                 "for (int item : m_items)\n      for (int j : m_items) t += item * j;", "bool a = true;",
@@ -193,10 +167,8 @@ TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
   EXPECT_EQ(Inspect(directive, "").applied, nullptrOnly);
 }
 
-// A stray NUL is no reason to hand the engine an empty text: clang reads the
-// file as it is. Foo.h and foo.h are two files where the file system says so
-// (both converted from code page 1252, so both go through the cache), and a
-// path is bytes: a Latin-1 file name is inspected like any other.
+// A stray NUL leaves the text as it is; Foo.h and foo.h (both converted from
+// 1252, so cached) are two files; a Latin-1 file name is inspected like any other.
 TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) {
 #if defined(_WIN32)
   GTEST_SKIP() << "Windows names are UTF-16 and ignore letter case";

@@ -1,12 +1,8 @@
-// Where a run's settings and files come from: the command line, .clang-tidy
-// files, compile_commands.json, check-name glob lists, and the files a
-// project run takes (its filters and the text of a shard).
+// Where a run's settings and files come from: the command line, .clang-tidy,
+// compile_commands.json, glob lists, a project run's filters and shard.
 #include <gtest/gtest.h>
 
-#include <iterator>
-#include <map>
 #include <regex>
-#include <sstream>
 
 #include "compile_database.h"
 #include "glob.h"

@@ -1,14 +1,9 @@
 // A file's text in and out: decoding it into the host's UTF-16 text, choosing
-// and applying fixes, and writing it back the way a careful editor saves, where
-// zoci's own runs cannot reach (a save by another program at the last moment).
-// Links, owner, mode, attributes, FIFOs and size limits are the reliability
-// cases'.
+// and applying fixes, and writing it back where zoci's own runs cannot reach (a
+// save by another program at the last moment).
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 
 #include "file_replace.h"
 #include "fix_conflicts.h"
@@ -39,8 +34,7 @@ TEST(TextCodec, BomlessUtf8FollowsTheEditorRules) {
 }
 
 TEST(TextCodec, CodePage1252ReadsAndWritesItsUndefinedBytesAsTheLibraryDoes) {
-  // 0x81, 0x8D, 0x8F, 0x90 and 0x9D have no character in 1252; Windows reads
-  // them as the C1 controls of the same value.
+  // Bytes with no character in 1252 are read as the C1 controls of the same value.
   const std::string bytes = "a\x81\x8D\x8F\x90\x9D \xE9\x80\n";
   const HostText text = Decoded(bytes, DecodeRules{false, false, 1252});
   EXPECT_EQ(text.encoding, FileEncoding::ansi);
@@ -61,13 +55,8 @@ TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
 
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   static int32_t token = 0;
-  Diagnostic diagnostic;
-  diagnostic.claimToken = ++token;
-  diagnostic.file = "a.cpp";
-  diagnostic.check = check;
-  diagnostic.offset = fix.front().offset;
-  diagnostic.fix = std::move(fix);
-  return diagnostic;
+  const uint32_t offset = fix.front().offset;
+  return Diagnostic{"a.cpp", check, "", false, false, offset, 0, std::move(fix), ++token, {}};
 }
 
 Report ReportWith(std::vector<Diagnostic> diagnostics, const std::u16string& text = u"int* p = NULL; int* q = 0;\n") {

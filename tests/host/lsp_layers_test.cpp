@@ -1,13 +1,7 @@
-// The language server's layers through their interfaces: the dispatch table
-// (what it answers for a handler that fails), the outbox (order, and nothing
-// lost between threads), and the scheduler against a scripted server and
-// scripted inspections.
+// The language server's dispatch table, outbox and scheduler through their
+// interfaces, the scheduler against a scripted server and scripted inspections.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <future>
-#include <mutex>
 #include <thread>
 
 #include "lsp_debounce.h"
@@ -124,8 +118,7 @@ class ScriptedInspections : public Inspections {
   }
   std::vector<TextEdit> FinalFix(int32_t) override { return {}; }
 
-  /// The next run waits until it is switched off.
-  void Hold() {
+  void Hold() {  // the next run waits until it is switched off
     const std::lock_guard<std::mutex> lock(mutex_);
     ++holds_;
   }
@@ -135,8 +128,7 @@ class ScriptedInspections : public Inspections {
     started_.wait_for(lock, std::chrono::minutes(1), [&] { return running_ != nullptr; });
     return std::exchange(running_, nullptr);
   }
-  /// Wakes a held run to look at its switch.
-  void Nudge() { released_.notify_all(); }
+  void Nudge() { released_.notify_all(); }  ///< a held run looks at its switch
 
   std::vector<std::string> warnings;
 
@@ -147,7 +139,6 @@ class ScriptedInspections : public Inspections {
   std::shared_ptr<ParserSwitch> running_;
 };
 
-/// A scheduler over a scripted server and scripted inspections.
 struct Scheduling {
   explicit Scheduling(Debounce::Policy policy = {milliseconds(0), milliseconds(0), 1.0, 8})
       : scheduler(inspections, Debounce(policy)) {

@@ -1,17 +1,9 @@
-// The language server's protocol side without the engine, for what a client
-// session (node_client/) cannot reach deterministically: framing faults, UTF-8
-// positions, Windows paths, stale runs, cancellation and races with the worker.
+// The language server without the engine, for what node_client/ cannot reach
+// deterministically: framing, positions, paths, stale runs, cancellation, races.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
-#include <chrono>
-#include <condition_variable>
-#include <functional>
 #include <future>
-#include <mutex>
 #include <set>
-#include <sstream>
 #include <thread>
 
 #include "file_uri.h"
@@ -156,7 +148,7 @@ class FakeBackend : public LspBackend {
  public:
   std::string Start(const Options& options) override {
     startedWith = options;
-    return startError;
+    return {};
   }
   void Opened(const std::string&) override {}
   void Changed(const std::string&) override {}
@@ -169,7 +161,6 @@ class FakeBackend : public LspBackend {
   }
 
   std::optional<Options> startedWith;
-  std::string startError;
   std::vector<std::string> cancelled, closed;
   std::vector<TextEdit> finalFix;
   std::atomic<int32_t> askedToken = 0;
@@ -199,8 +190,7 @@ class LspServerTest : public testing::Test {
     return sent;
   }
   std::vector<json> Send(const json& message) { return SendRaw(message.dump()); }
-  /// Where the answer to `id` is among everything sent, waiting (a minute at
-  /// most) for an answer given off the message thread; -1 when none comes.
+  /// Where the answer to `id` is among everything sent (waiting a minute at most); -1 when none comes.
   int PlaceOfAnswer(const json& id) {
     std::unique_lock<std::mutex> lock(sentMutex);
     const auto answer = [&] {
@@ -299,13 +289,6 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   EXPECT_EQ(server.ExitCode(), 0);
 }
 
-TEST_F(LspServerTest, ExitWithoutShutdownAndAFailedStartAreReported) {
-  backend.startError = "no such folder";
-  EXPECT_EQ(Request("initialize", json::object())["error"]["message"], "no such folder");
-  Notify("exit", nullptr);
-  EXPECT_EQ(server.ExitCode(), 1);
-}
-
 /// A use-nullptr diagnostic on the "0" of `text`, with its own replacement.
 Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t from = 0) {
   const auto offset = static_cast<uint32_t>(text.find(u'0', from));
@@ -401,9 +384,8 @@ TEST_F(LspServerTest, ProgressBeginsWhenTheClientHasCreatedItAndEndsOnce) {
   EXPECT_EQ(backend.cancelled, std::vector<std::string>{kUri});
 }
 
-/// Holds every fix the backend is asked for until Open; a fix waits at most
-/// 20 seconds, so that a server that waits for its backend on the message
-/// thread fails the tests instead of hanging them.
+/// Holds every fix the backend is asked for until Open (20 seconds at most, so
+/// that a server waiting for its backend on the message thread fails, not hangs).
 class FixGate {
  public:
   explicit FixGate(FakeBackend& backend) {

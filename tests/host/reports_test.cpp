@@ -1,11 +1,6 @@
-// What zoci reports: the three output formats over one report whose
-// diagnostic sits after non-ASCII text (so UTF-16 columns differ from byte and
-// code point columns), and the run problems.
+// zoci's three output formats over a report whose diagnostic sits after
+// non-ASCII text (UTF-16 columns differ from byte columns), and run problems.
 #include <gtest/gtest.h>
-
-#include <sstream>
-#include <string>
-#include <vector>
 
 #include "machine_report.h"
 #include "run_problems.h"
@@ -17,21 +12,17 @@ namespace {
 
 // Line 2: "€" is one unit, "😀" two; NULL starts at offset 37, column 19 of line 2.
 const std::u16string kSource = u"#include <cstddef>\nchar* p = /*€😀*/ NULL;\n";
+const std::string kDropped = "1 diagnostic was dropped by the library: stoul argument out of range";
 
 Report SampleReport() {
   Report report;
   report.engineVersion = "test";
   report.sources["a.cpp"] = HostText{kSource, FileEncoding::utf8, true, 0, {}};
-  InspectedFile file;
-  file.path = "a.cpp";
-  Diagnostic nullptrUse{"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7,
-                        {}};
-  file.diagnostics.push_back(nullptrUse);
-  Diagnostic error{"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}};
-  file.diagnostics.push_back(error);
-  file.warnings = {"1 diagnostic was dropped by the library: stoul argument out of range"};
-  report.files.push_back(file);
-  report.files.push_back(InspectedFile{"missing.cpp", true, "cannot read missing.cpp", {}, {}, {}});
+  report.files = {{"a.cpp", false, {}, {}, {}, {kDropped}},
+                  {"missing.cpp", true, "cannot read missing.cpp", {}, {}, {}}};
+  report.files[0].diagnostics = {
+      {"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}},
+      {"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}}};
   return report;
 }
 
@@ -98,8 +89,7 @@ TEST(JsonReport, GivesUtf16OffsetsWithLinesAndColumns) {
   EXPECT_EQ(failed["inspected"], false);
   EXPECT_EQ(failed["error"], "cannot read missing.cpp");
   EXPECT_EQ(failed["encoding"], "");
-  EXPECT_EQ(json["files"][0]["warnings"],
-            Json::array({"1 diagnostic was dropped by the library: stoul argument out of range"}));
+  EXPECT_EQ(json["files"][0]["warnings"], Json::array({kDropped}));
   EXPECT_FALSE(failed.contains("warnings"));
 }
 
@@ -125,8 +115,7 @@ TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
   const Json& notifications = run["invocations"][0]["toolExecutionNotifications"];
   ASSERT_EQ(notifications.size(), 2u);
   EXPECT_EQ(notifications[0]["level"], "warning");
-  EXPECT_EQ(notifications[0]["message"]["text"],
-            "1 diagnostic was dropped by the library: stoul argument out of range");
+  EXPECT_EQ(notifications[0]["message"]["text"], kDropped);
   EXPECT_EQ(notifications[1]["level"], "error");
 }
 

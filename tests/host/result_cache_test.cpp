@@ -1,11 +1,8 @@
-// The result cache's folder: reuse only when every recorded file is as it was,
-// whole entries under concurrent writers, torn entries ignored and replaced,
-// the size bound kept.
+// The result cache's folder: reuse only while every recorded file is as it
+// was, whole entries under concurrent writers, torn ones replaced, its bound.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <map>
 
 #include "result_cache.h"
 #include "sha256.h"
@@ -32,7 +29,6 @@ struct Files {
   }
 };
 
-/// The files under `folder` whose names end in `suffix`.
 std::vector<fs::path> EntryFiles(const fs::path& folder, const std::string& suffix = "") {
   std::vector<fs::path> found;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {

@@ -1,12 +1,10 @@
-// zoci end to end with the real engine: what a user sees on the terminal, the
-// exit codes a CI job relies on, the machine outputs, files written, and the
-// result cache.
+// zoci end to end with the real engine: terminal output, exit codes, machine
+// outputs, files written, and the result cache.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <sstream>
-
 #include <nlohmann/json.hpp>
+#include <set>
+
 #include "support/shell.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +17,6 @@ using ZociRun = ShellRun;
 
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
-/// The pieces of `text` between `separator`s.
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> pieces;
   std::istringstream in(text);
@@ -174,11 +171,9 @@ std::multiset<std::string> ResolvedResults(const nlohmann::json& run) {
   return results;
 }
 
-// The README's CI workflow on the sample project: two runners each inspect
-// their shard of the whole compile database with the cache folder the workflow
-// restores and saves, and the merged log holds what one run over the whole
-// database finds, each rule and file listed once. The second pushes are served
-// from the cache, with the same log.
+// The README's CI workflow: two runners inspect their shards of the sample
+// project's database with a shared cache folder; the merged log is what one
+// run over the whole database finds, and the same when served from the cache.
 TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
   const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif", "--no-cache"});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
@@ -235,8 +230,7 @@ TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {
   EXPECT_EQ(findings.find(": warning "), std::string::npos) << findings;
 }
 
-/// A copy of zoci beside links to the libraries, so that the copy can be made
-/// newer than the build (as a rebuilt zoci or engine is).
+/// A copy of zoci beside links to the libraries, newer than the build.
 fs::path RebuiltZoci(const TempDir& folder) {
   const fs::path built = fs::path(ZOCI_EXE).parent_path();
   for (const auto& entry : fs::directory_iterator(built)) {
@@ -248,9 +242,8 @@ fs::path RebuiltZoci(const TempDir& folder) {
   return folder.Path() / "zoci";
 }
 
-// Every input of a result changed in turn gives a fresh run (the cache folder
-// gains a result), the same inputs again are served from the cache, and both
-// print exactly what a run without the cache prints, source lines included.
+// Each input of a result changed in turn gives a fresh run, the same inputs
+// again are served from the cache; both print what a run without it prints.
 TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResults) {
   const std::string header = "#include <string>\ninline int* h() { return 0; }";
   dir_.Write("c/.clang-tidy", "Checks: '-*,modernize-use-nullptr,readability-container-size-empty'\n");
@@ -262,19 +255,14 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
     const char* what;
     std::string file, text;              ///< written before the run, when not empty
     std::vector<std::string> arguments;  ///< before the file's name
-    std::string input;                   ///< standard input
-    std::string program = ZOCI_EXE;
+    std::string input, program = ZOCI_EXE;
   };
   const Case cases[] = {
       {"the first run", "", "", {}, ""},
       {"the main file's text", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n", {}, ""},
       {"an included header's text", "c/second/h.h", header + "  // changed\n", {}, ""},
       {"a header now found earlier in the include path", "c/first/h.h", header + "\n", {}, ""},
-      {"an unsaved buffer of the main file",
-       "",
-       "",
-       {"--stdin-buffer", "c/main.cpp"},
-       "#include \"h.h\"\nint* q = 0;\n"},
+      {"an unsaved buffer", "", "", {"--stdin-buffer", "c/main.cpp"}, "#include \"h.h\"\nint* q = 0;\n"},
       {"another unsaved buffer", "", "", {"--stdin-buffer", "c/main.cpp"}, "#include \"h.h\"\nint* r = 0;\n"},
       {"the command line", "", "", {"-DEXTRA=1"}, ""},
       {"the checks", "", "", {"--checks=-readability-*"}, ""},
