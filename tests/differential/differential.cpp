@@ -1,6 +1,7 @@
 #include "differential.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -41,21 +42,16 @@ struct Invocation {
     return command + ">" + ShellQuote(stem.string() + ".out") + " 2>" + ShellQuote(stem.string() + ".err") +
            "; echo $? >" + ShellQuote(stem.string() + ".rc");
   }
-  std::string Out() const { return ReadBytes(stem.string() + ".out"); }
-  std::string Err() const { return ReadBytes(stem.string() + ".err"); }
-  /// -1 when the shell did not get to write it.
-  int ExitCode() const {
-    const std::string code = ReadBytes(stem.string() + ".rc");
-    return code.empty() ? -1 : std::atoi(code.c_str());
-  }
-  /// Adds to `problems` how the tool failed, if it did: its exit code and last message.
+  std::string Read(const char* stream) const { return ReadBytes(stem.string() + stream); }
+  /// Adds to `problems` how the tool failed, if it did: its exit code (-1
+  /// when the shell did not get to write it) and last message.
   void Check(const std::string& tool, std::vector<std::string>& problems) const {
-    if (ExitCode() == 0) return;
-    std::string err = Err();
+    const std::string code = Read(".rc");
+    if (code == "0\n") return;
+    std::string err = Read(".err");
     while (!err.empty() && err.back() == '\n') err.pop_back();
-    const size_t lastBreak = err.rfind('\n');
-    problems.push_back(tool + " exited with " + std::to_string(ExitCode()) +
-                       ", its last message: " + (lastBreak == std::string::npos ? err : err.substr(lastBreak + 1)));
+    problems.push_back(tool + " exited with " + (code.empty() ? "-1" : code.substr(0, code.size() - 1)) +
+                       ", its last message: " + err.substr(err.rfind('\n') + 1));
   }
 };
 
@@ -106,10 +102,6 @@ Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
 /// system folder).
 fs::path ConfigPath(const fs::path& folder) { return folder / ".clang-tidy"; }
 
-void WriteConfig(const Setup& setup, const fs::path& folder) {
-  Write(ConfigPath(folder), "Checks: '" + setup.checks + "'\nHeaderFilterRegex: ''\n");
-}
-
 /// Splits `paths` into `count` batches of about equal size.
 std::vector<std::vector<std::string>> Batches(const std::vector<std::string>& paths, unsigned count) {
   std::vector<std::vector<std::string>> batches(
@@ -148,17 +140,14 @@ Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& f
   return run;
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-/// A diagnostic as compared: position in UTF-16 units, then the rest.
+/// A diagnostic as compared: position in UTF-16 units, then the rest (the
+/// level in lower case, as SARIF spells it).
 using Key = std::tuple<size_t, std::string, std::string, std::string>;
 
 Key KeyOf(const Reported& reported, size_t units) {
-  return {units, reported.check, reported.message, Lower(reported.level)};
+  std::string level = reported.level;
+  if (!level.empty()) level[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(level[0])));
+  return {units, reported.check, reported.message, level};
 }
 
 std::string Describe(const Key& key) {
@@ -234,7 +223,7 @@ std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Se
   std::map<std::string, std::vector<Key>> found;
   std::vector<std::string> failures;
   try {
-    for (const Reported& reported : ReadSarif(run.Out(), failures))
+    for (const Reported& reported : ReadSarif(run.Read(".out"), failures))
       found[reported.file].push_back(KeyOf(reported, reported.offset));
   } catch (const std::exception& error) {
     mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
@@ -248,7 +237,7 @@ std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Se
 Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const fs::path& given) {
   // Without "..": clang-tidy looks for configuration in every folder the path names.
   const fs::path folder = fs::absolute(given).lexically_normal();
-  WriteConfig(setup, folder);
+  Write(ConfigPath(folder), "Checks: '" + setup.checks + "'\nHeaderFilterRegex: ''\n");
   const Written written = WriteFiles(cases, folder);
   const std::vector<Invocation> tidyRuns = ClangTidyRuns(written, setup, folder);
   RunTogether(tidyRuns);
