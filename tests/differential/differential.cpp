@@ -116,9 +116,7 @@ std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup
   std::vector<Invocation> runs;
   for (const auto& batch : Batches(paths, setup.jobs)) {
     const fs::path stem = folder / ("clang-tidy-" + std::to_string(runs.size()));
-    Invocation run{stem,
-                   {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix",
-                    "--export-fixes=" + stem.string() + ".yaml"}};
+    Invocation run{stem, {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix"}};
     run.arguments.insert(run.arguments.end(), batch.begin(), batch.end());
     run.arguments.push_back("--");
     run.arguments.insert(run.arguments.end(), kCompilerFlags.begin(), kCompilerFlags.end());
@@ -172,18 +170,30 @@ struct References {
   std::vector<std::string> problems;
 };
 
+/// The byte offset of a line (from 1) and byte column (from 1), the lines
+/// ending as clang ends them: at CR LF, LF CR, a lone CR or a lone LF.
+size_t ByteOffset(const std::string& text, size_t line, size_t column) {
+  size_t start = 0;
+  for (; line > 1 && start < text.size(); --line) {
+    start = std::min(text.find_first_of("\r\n", start), text.size());
+    const bool pair = start + 1 < text.size() && (text[start + 1] == '\r' || text[start + 1] == '\n');
+    start += pair && text[start + 1] != text[start] ? 2 : 1;
+  }
+  return start + column - 1;
+}
+
 References ReadReferences(const std::vector<Invocation>& runs, const Written& written) {
   References references;
   for (const Invocation& run : runs) {
-    const std::string yaml = ReadBytes(run.stem.string() + ".yaml");
     run.Check("clang-tidy", references.problems);
-    for (const Reported& reported : ReadExportedFixes(yaml)) {
+    for (const Reported& reported : ReadClangTidyOutput(run.Read(".out"))) {
       const auto source = written.references.find(reported.file);
       if (source == written.references.end()) continue;
-      const auto units = Utf16Offset(source->second->utf8, reported.offset);
+      const std::string& text = source->second->utf8;
+      const auto units = Utf16Offset(text, ByteOffset(text, reported.line, reported.offset));
       if (!units) {
-        references.problems.push_back(reported.file + ": clang-tidy's offset " + std::to_string(reported.offset) +
-                                      " is not at a character");
+        references.problems.push_back(reported.file + ":" + std::to_string(reported.line) + ":" +
+                                      std::to_string(reported.offset) + " of clang-tidy is not at a character");
         continue;
       }
       references.diagnostics[reported.file].push_back(KeyOf(reported, *units));
