@@ -55,7 +55,6 @@ struct Invocation {
   }
 };
 
-/// Runs the invocations at the same time and waits for all.
 void RunTogether(const std::vector<Invocation>& invocations) {
   std::string script;
   for (const Invocation& invocation : invocations) script += "(" + invocation.Shell() + ") & ";
@@ -102,26 +101,19 @@ Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
 /// system folder).
 fs::path ConfigPath(const fs::path& folder) { return folder / ".clang-tidy"; }
 
-/// Splits `paths` into `count` batches of about equal size.
-std::vector<std::vector<std::string>> Batches(const std::vector<std::string>& paths, unsigned count) {
-  std::vector<std::vector<std::string>> batches(
-      std::max(1u, std::min<unsigned>(count, static_cast<unsigned>(paths.size()))));
-  for (size_t i = 0; i < paths.size(); ++i) batches[i % batches.size()].push_back(paths[i]);
-  return batches;
-}
-
+/// clang-tidy runs over the references, in batches of about equal size.
 std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup, const fs::path& folder) {
-  std::vector<std::string> paths;
-  for (const auto& [path, source] : written.references) paths.push_back(path);
-  std::vector<Invocation> runs;
-  for (const auto& batch : Batches(paths, setup.jobs)) {
-    const fs::path stem = folder / ("clang-tidy-" + std::to_string(runs.size()));
-    Invocation run{stem, {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix"}};
-    run.arguments.insert(run.arguments.end(), batch.begin(), batch.end());
+  std::vector<Invocation> runs(std::clamp<size_t>(written.references.size(), 1, setup.jobs));
+  size_t next = 0;
+  for (const auto& [path, source] : written.references) runs[next++ % runs.size()].arguments.push_back(path);
+  for (size_t i = 0; i < runs.size(); ++i) {
+    Invocation& run = runs[i];
+    run.stem = folder / ("clang-tidy-" + std::to_string(i));
+    run.arguments.insert(run.arguments.begin(),
+                         {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix"});
     run.arguments.push_back("--");
     run.arguments.insert(run.arguments.end(), kCompilerFlags.begin(), kCompilerFlags.end());
     for (const std::string& include : setup.includeFolders) run.arguments.push_back("-I" + include);
-    runs.push_back(std::move(run));
   }
   return runs;
 }
