@@ -1,6 +1,7 @@
 #include "differential.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -41,25 +42,19 @@ struct Invocation {
     return command + ">" + ShellQuote(stem.string() + ".out") + " 2>" + ShellQuote(stem.string() + ".err") +
            "; echo $? >" + ShellQuote(stem.string() + ".rc");
   }
-  std::string Out() const { return ReadBytes(stem.string() + ".out"); }
-  std::string Err() const { return ReadBytes(stem.string() + ".err"); }
-  /// -1 when the shell did not get to write it.
-  int ExitCode() const {
-    const std::string code = ReadBytes(stem.string() + ".rc");
-    return code.empty() ? -1 : std::atoi(code.c_str());
-  }
-  /// Adds to `problems` how the tool failed, if it did: its exit code and last message.
+  std::string Read(const char* stream) const { return ReadBytes(stem.string() + stream); }
+  /// Adds to `problems` how the tool failed, if it did: its exit code (-1
+  /// when the shell did not get to write it) and last message.
   void Check(const std::string& tool, std::vector<std::string>& problems) const {
-    if (ExitCode() == 0) return;
-    std::string err = Err();
+    const std::string code = Read(".rc");
+    if (code == "0\n") return;
+    std::string err = Read(".err");
     while (!err.empty() && err.back() == '\n') err.pop_back();
-    const size_t lastBreak = err.rfind('\n');
-    problems.push_back(tool + " exited with " + std::to_string(ExitCode()) +
-                       ", its last message: " + (lastBreak == std::string::npos ? err : err.substr(lastBreak + 1)));
+    problems.push_back(tool + " exited with " + (code.empty() ? "-1" : code.substr(0, code.size() - 1)) +
+                       ", its last message: " + err.substr(err.rfind('\n') + 1));
   }
 };
 
-/// Runs the invocations at the same time and waits for all.
 void RunTogether(const std::vector<Invocation>& invocations) {
   std::string script;
   for (const Invocation& invocation : invocations) script += "(" + invocation.Shell() + ") & ";
@@ -106,32 +101,19 @@ Written WriteFiles(const std::vector<Case>& cases, const fs::path& folder) {
 /// system folder).
 fs::path ConfigPath(const fs::path& folder) { return folder / ".clang-tidy"; }
 
-void WriteConfig(const Setup& setup, const fs::path& folder) {
-  Write(ConfigPath(folder), "Checks: '" + setup.checks + "'\nHeaderFilterRegex: ''\n");
-}
-
-/// Splits `paths` into `count` batches of about equal size.
-std::vector<std::vector<std::string>> Batches(const std::vector<std::string>& paths, unsigned count) {
-  std::vector<std::vector<std::string>> batches(
-      std::max(1u, std::min<unsigned>(count, static_cast<unsigned>(paths.size()))));
-  for (size_t i = 0; i < paths.size(); ++i) batches[i % batches.size()].push_back(paths[i]);
-  return batches;
-}
-
+/// clang-tidy runs over the references, in batches of about equal size.
 std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup, const fs::path& folder) {
-  std::vector<std::string> paths;
-  for (const auto& [path, source] : written.references) paths.push_back(path);
-  std::vector<Invocation> runs;
-  for (const auto& batch : Batches(paths, setup.jobs)) {
-    const fs::path stem = folder / ("clang-tidy-" + std::to_string(runs.size()));
-    Invocation run{stem,
-                   {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix",
-                    "--export-fixes=" + stem.string() + ".yaml"}};
-    run.arguments.insert(run.arguments.end(), batch.begin(), batch.end());
+  std::vector<Invocation> runs(std::clamp<size_t>(written.references.size(), 1, setup.jobs));
+  size_t next = 0;
+  for (const auto& [path, source] : written.references) runs[next++ % runs.size()].arguments.push_back(path);
+  for (size_t i = 0; i < runs.size(); ++i) {
+    Invocation& run = runs[i];
+    run.stem = folder / ("clang-tidy-" + std::to_string(i));
+    run.arguments.insert(run.arguments.begin(),
+                         {setup.clangTidy, "--quiet", "--config-file=" + ConfigPath(folder).string(), "--fix"});
     run.arguments.push_back("--");
     run.arguments.insert(run.arguments.end(), kCompilerFlags.begin(), kCompilerFlags.end());
     for (const std::string& include : setup.includeFolders) run.arguments.push_back("-I" + include);
-    runs.push_back(std::move(run));
   }
   return runs;
 }
@@ -148,17 +130,14 @@ Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& f
   return run;
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-/// A diagnostic as compared: position in UTF-16 units, then the rest.
+/// A diagnostic as compared: position in UTF-16 units, then the rest (the
+/// level in lower case, as SARIF spells it).
 using Key = std::tuple<size_t, std::string, std::string, std::string>;
 
 Key KeyOf(const Reported& reported, size_t units) {
-  return {units, reported.check, reported.message, Lower(reported.level)};
+  std::string level = reported.level;
+  if (!level.empty()) level[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(level[0])));
+  return {units, reported.check, reported.message, level};
 }
 
 std::string Describe(const Key& key) {
@@ -183,18 +162,30 @@ struct References {
   std::vector<std::string> problems;
 };
 
+/// The byte offset of a line (from 1) and byte column (from 1), the lines
+/// ending as clang ends them: at CR LF, LF CR, a lone CR or a lone LF.
+size_t ByteOffset(const std::string& text, size_t line, size_t column) {
+  size_t start = 0;
+  for (; line > 1 && start < text.size(); --line) {
+    start = std::min(text.find_first_of("\r\n", start), text.size());
+    const bool pair = start + 1 < text.size() && (text[start + 1] == '\r' || text[start + 1] == '\n');
+    start += pair && text[start + 1] != text[start] ? 2 : 1;
+  }
+  return start + column - 1;
+}
+
 References ReadReferences(const std::vector<Invocation>& runs, const Written& written) {
   References references;
   for (const Invocation& run : runs) {
-    const std::string yaml = ReadBytes(run.stem.string() + ".yaml");
     run.Check("clang-tidy", references.problems);
-    for (const Reported& reported : ReadExportedFixes(yaml)) {
+    for (const Reported& reported : ReadClangTidyOutput(run.Read(".out"))) {
       const auto source = written.references.find(reported.file);
       if (source == written.references.end()) continue;
-      const auto units = Utf16Offset(source->second->utf8, reported.offset);
+      const std::string& text = source->second->utf8;
+      const auto units = Utf16Offset(text, ByteOffset(text, reported.line, reported.offset));
       if (!units) {
-        references.problems.push_back(reported.file + ": clang-tidy's offset " + std::to_string(reported.offset) +
-                                      " is not at a character");
+        references.problems.push_back(reported.file + ":" + std::to_string(reported.line) + ":" +
+                                      std::to_string(reported.offset) + " of clang-tidy is not at a character");
         continue;
       }
       references.diagnostics[reported.file].push_back(KeyOf(reported, *units));
@@ -234,7 +225,7 @@ std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Se
   std::map<std::string, std::vector<Key>> found;
   std::vector<std::string> failures;
   try {
-    for (const Reported& reported : ReadSarif(run.Out(), failures))
+    for (const Reported& reported : ReadSarif(run.Read(".out"), failures))
       found[reported.file].push_back(KeyOf(reported, reported.offset));
   } catch (const std::exception& error) {
     mismatches.push_back("zoci's SARIF log does not read: " + std::string(error.what()));
@@ -248,7 +239,7 @@ std::map<std::string, std::vector<Key>> RunZoci(const Written& written, const Se
 Outcome CompareWithClangTidy(const std::vector<Case>& cases, const Setup& setup, const fs::path& given) {
   // Without "..": clang-tidy looks for configuration in every folder the path names.
   const fs::path folder = fs::absolute(given).lexically_normal();
-  WriteConfig(setup, folder);
+  Write(ConfigPath(folder), "Checks: '" + setup.checks + "'\nHeaderFilterRegex: ''\n");
   const Written written = WriteFiles(cases, folder);
   const std::vector<Invocation> tidyRuns = ClangTidyRuns(written, setup, folder);
   RunTogether(tidyRuns);

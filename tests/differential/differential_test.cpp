@@ -48,16 +48,10 @@ Setup ToolSetup(const std::string& checks, std::vector<std::string> includeFolde
 
 /// Where the compared files go: ZOCI_DIFFERENTIAL_FOLDER keeps them for a
 /// look after a failure; otherwise a temporary folder.
-class Folder {
- public:
-  std::filesystem::path Path(const std::string& name) const {
-    const char* kept = std::getenv("ZOCI_DIFFERENTIAL_FOLDER");
-    return kept != nullptr && *kept != '\0' ? std::filesystem::absolute(kept) / name : temp_.Path() / name;
-  }
-
- private:
-  zotest::TempDir temp_;
-};
+std::filesystem::path Folder(const zotest::TempDir& temp, const std::string& name) {
+  const char* kept = std::getenv("ZOCI_DIFFERENTIAL_FOLDER");
+  return kept != nullptr && *kept != '\0' ? std::filesystem::absolute(kept) / name : temp.Path() / name;
+}
 
 /// The count of disagreements, then the first ones.
 std::string Report(const std::vector<std::string>& mismatches) {
@@ -84,7 +78,8 @@ TEST(Differential, GeneratedSourcesInEveryEncodingAgreeWithClangTidy) {
     SeededChoices choices(seed);
     cases.push_back({"generated" + std::to_string(seed), GenerateSource(choices, seed % 3 == 0), AllForms()});
   }
-  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder().Path("generated"));
+  const zotest::TempDir temp;
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kGeneratedChecks), Folder(temp, "generated"));
   EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
   // Every source in the six Unicode forms, a third of them in code page 1252 too.
   EXPECT_GE(outcome.formsCompared, kGeneratedSources * 6);
@@ -105,7 +100,8 @@ TEST(Differential, RealSourcesAgreeWithClangTidy) {
   }
   const std::vector<std::string> includes = {(root / "googletest/include").string(), (root / "googletest").string(),
                                              (root / "googlemock/include").string(), (root / "googlemock").string()};
-  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kRealChecks, includes), Folder().Path("real"));
+  const zotest::TempDir temp;
+  const Outcome outcome = CompareWithClangTidy(cases, ToolSetup(kRealChecks, includes), Folder(temp, "real"));
   EXPECT_TRUE(outcome.disagreements.empty()) << Report(outcome.disagreements);
   EXPECT_EQ(outcome.formsCompared, cases.size());
   for (const auto& [name, count] : outcome.referenceDiagnostics)

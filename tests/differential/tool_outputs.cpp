@@ -1,51 +1,11 @@
 #include "tool_outputs.h"
 
+#include <cctype>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <stdexcept>
 
 namespace difftest {
 namespace {
-
-/// The value of a YAML scalar as clang-tidy writes them: plain, single-quoted
-/// ('' for a quote) or double-quoted (backslash escapes).
-std::string Scalar(const std::string& text) {
-  if (text.empty() || (text[0] != '\'' && text[0] != '"')) return text;
-  const char quote = text[0];
-  std::string value;
-  for (size_t i = 1; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == quote && quote == '\'' && i + 1 < text.size() && text[i + 1] == '\'') {
-      value += '\'';
-      ++i;
-    } else if (c == quote) {
-      return value;
-    } else if (c == '\\' && quote == '"' && i + 1 < text.size()) {
-      const char escaped = text[++i];
-      switch (escaped) {
-        case 'n': value += '\n'; break;
-        case 't': value += '\t'; break;
-        case 'r': value += '\r'; break;
-        case '0': value += '\0'; break;
-        default: value += escaped; break;
-      }
-    } else {
-      value += c;
-    }
-  }
-  throw std::runtime_error("unterminated YAML scalar: " + text);
-}
-
-/// Splits "  key:   value" into its indentation, key and value.
-bool KeyValue(const std::string& line, size_t& indent, std::string& key, std::string& value) {
-  indent = line.find_first_not_of(' ');
-  const size_t colon = line.find(':', indent);
-  if (indent == std::string::npos || colon == std::string::npos) return false;
-  key = line.substr(indent, colon - indent);
-  const size_t start = line.find_first_not_of(' ', colon + 1);
-  value = start == std::string::npos ? "" : Scalar(line.substr(start));
-  return true;
-}
 
 std::string PercentDecoded(const std::string& uri) {
   std::string path;
@@ -67,25 +27,26 @@ std::string PathOfUri(const nlohmann::json& artifact) {
 
 }  // namespace
 
-std::vector<Reported> ReadExportedFixes(const std::string& yaml) {
-  // A diagnostic starts at "  - DiagnosticName:"; its own message, file and
-  // offset sit six spaces deep, notes and replacements deeper.
+std::vector<Reported> ReadClangTidyOutput(const std::string& output) {
+  // "FILE:LINE:COLUMN: LEVEL: MESSAGE [CHECK]"; notes and the source excerpts
+  // under each line are left out.
+  const std::pair<std::string, std::string> levels[] = {
+      {": warning: ", "warning"}, {": error: ", "error"}, {": fatal error: ", "error"}};
   std::vector<Reported> diagnostics;
-  std::istringstream lines(yaml);
-  std::string line, key, value;
-  size_t indent = 0;
-  while (std::getline(lines, line)) {
-    if (line.rfind("  - DiagnosticName:", 0) == 0 && KeyValue(line.substr(4), indent, key, value)) {
-      diagnostics.emplace_back().check = value;
-      continue;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    for (const auto& [marker, level] : levels) {
+      const size_t at = line.find(marker), check = line.rfind(" [");
+      if (at == std::string::npos || at == 0 || check < at || line.back() != ']') continue;
+      const size_t columnAt = line.rfind(':', at - 1), lineAt = line.rfind(':', columnAt - 1);
+      if (columnAt == 0 || lineAt == std::string::npos || !std::isdigit(line[lineAt + 1])) continue;
+      diagnostics.push_back({.file = line.substr(0, lineAt),
+                             .check = line.substr(check + 2, line.size() - check - 3),
+                             .message = line.substr(at + marker.size(), check - at - marker.size()),
+                             .level = level,
+                             .offset = std::stoul(line.substr(columnAt + 1)),
+                             .line = std::stoul(line.substr(lineAt + 1))});
     }
-    if (diagnostics.empty() || !KeyValue(line, indent, key, value)) continue;
-    Reported& last = diagnostics.back();
-    if (indent == 4 && key == "Level") last.level = value;
-    if (indent != 6) continue;
-    if (key == "Message") last.message = value;
-    if (key == "FilePath") last.file = value;
-    if (key == "FileOffset") last.offset = std::stoul(value);
   }
   return diagnostics;
 }

@@ -198,9 +198,7 @@ TEST_F(SourceCache, PositionsDoNotDependOnWhichFormWasMadeFirst) {
 
 // Several threads look up, fill, replace and clear the same keys at once:
 // for the ThreadSanitizer build, where a data race fails the test.
-/// Whether a record, if any, has its text.
 bool Filled(const std::shared_ptr<clfile>& record) { return !record || record->utf8Text.get(); }
-/// Whether a mapper, if any, is valid.
 bool Valid(const std::shared_ptr<IUtfIndexMapper>& mapper) { return !mapper || mapper->IsValid(); }
 
 TEST_F(SourceCache, ConcurrentLookupsFillsReplacementsAndClears) {

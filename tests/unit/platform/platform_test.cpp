@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -19,18 +18,12 @@ namespace Quillfern::ZoCodeInspections::Native::Platform {
 namespace {
 
 // Missing files are pinned by the loader's retries; a folder is no file.
-TEST(PlatformFiles, OpensReadsSizeTimeAndMapsAFileButNoFolderOrEmptyFile) {
+TEST(PlatformFiles, OpensAndMapsAFileButNoFolderOrEmptyFile) {
   zotest::TempDir dir;
-  const auto file = dir.Write("a.txt", "hello\nworld");
-  using namespace std::chrono;
-  std::filesystem::last_write_time(file, file_clock::from_sys(sys_seconds{seconds{1'000'000'000}}));
-  auto opened = OpenForRead(file.u16string());
+  auto opened = OpenForRead(dir.Write("a.txt", "hello\nworld").u16string());
   ASSERT_EQ(opened.outcome, OpenOutcome::ok);
-  EXPECT_EQ(opened.file.Size(), 11u);
-  EXPECT_EQ(opened.file.LastWriteTime(), 1'000'000'000);
   // Moved handles and views stay usable.
   File moved = std::move(opened.file);
-  EXPECT_FALSE(opened.file.IsOpen());
   auto view = MapReadOnly(moved, 11);
   MappedView movedView = std::move(view);
   EXPECT_FALSE(view.IsMapped());

@@ -40,7 +40,6 @@ class Claims : public ::testing::Test {
   std::optional<ClaimedFix> Find(const RunResult& result, size_t record) const {
     return store_.Find(static_cast<uint32_t>(Token(result, record)));
   }
-  /// The report's line for a file.
   static std::string ReportLine(const std::string& file, const std::string& tokens) {
     return " * " + FileKeyOf(file) + ": " + tokens + "\n";
   }

@@ -52,13 +52,11 @@ class Results : public ::testing::Test {
     ConvertDiagnostics(std::move(diagnostics), result, filter_, view, runLog_, errorText_);
     return result.qfixes;
   }
-  /// The file names of the records that Convert keeps.
   std::vector<std::string> Kept(std::vector<FixesDiagnostic> diagnostics) {
     std::vector<std::string> names;
     for (const auto& record : Convert(std::move(diagnostics))) names.push_back(record.filename);
     return names;
   }
-  /// The parsed directives of a file holding `text`.
   std::shared_ptr<const FileDirectives> Directives(const std::string& text) {
     const auto path = Write("f" + std::to_string(files_++) + ".c", text);
     record_ = view_.GetFile(path, path, FileWanted::anyLoadable);

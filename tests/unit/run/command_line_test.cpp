@@ -12,7 +12,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-/// The arguments joined by `separator`.
 template <typename Arguments>
 std::string Joined(const Arguments& arguments, const std::string& separator = " ") {
   std::string joined;
@@ -44,7 +43,6 @@ InspectionSettings FullSettings() {
   return s;
 }
 
-/// Every argument of `line` that starts with `prefix`.
 Strings StartingWith(const CommandLine& line, const std::string& prefix) {
   Strings found;
   for (const auto& argument : line) {
@@ -157,7 +155,6 @@ std::string Processed(const Strings& pluginArguments, CheckOptions& options, con
   return Joined(ProcessParameters(line, options, overrides).value(), " | ");
 }
 
-/// The configuration argument holding `entries`.
 std::string Config(const std::string& entries) {
   return " | -config={CheckOptions: [" + entries + "], InheritParentConfig: true}";
 }

@@ -20,13 +20,11 @@ std::shared_ptr<const std::u16string> Buffer(const std::u16string& text) {
   return std::make_shared<const std::u16string>(text);
 }
 
-/// The head of a run's log.
 std::string LogHead(const RunResult& result, int32_t code) {
   return StringPrintf("*** Parse #%d %s ***\n\nclangTidy returned code: %d\n", result.parseNumber,
                       result.status >= 100 ? "failed" : "succeeded", code);
 }
 
-/// Start and line of each record.
 std::vector<std::pair<uint32_t, int32_t>> Positions(const RunResult& result) {
   std::vector<std::pair<uint32_t, int32_t>> positions;
   for (const auto& record : result.qfixes) positions.emplace_back(record.triggerspan.start, record.triggerLine);

@@ -30,7 +30,6 @@ const Path kPaths[] = {
 #endif
 };
 
-/// A block of 'x' with the given bytes at the given places.
 Block BlockWith(std::initializer_list<std::pair<size_t, unsigned char>> bytes) {
   Block block;
   block.fill('x');
