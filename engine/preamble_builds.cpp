@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <system_error>
 #include <utility>
 
 namespace zoe {
@@ -27,21 +28,28 @@ void PreambleBuilds::Start(const std::string& mainFile, std::string key, Build b
   auto finished = std::make_shared<std::atomic<bool>>(false);
   std::lock_guard lock(mutex_);
   JoinFinished();
-  const uint64_t number = ++started_;
+  const uint64_t number = started_ + 1;
+  std::thread thread;
+  try {
+    // The build cannot end before it is registered below: it ends under the lock.
+    thread = std::thread([this, mainFile, number, build = std::move(build), promise, finished] {
+      std::shared_ptr<const StoredPreamble> result;
+      try {
+        result = build();
+      } catch (...) {
+        // A build that fails leaves the next run to compile without a preamble.
+      }
+      // Kept before the waiters hear of it: a run that no longer finds the
+      // build going finds its result in the store.
+      Finish(mainFile, number, result);
+      promise->set_value(std::move(result));
+      finished->store(true);
+    });
+  } catch (const std::system_error&) {
+    return;  // no thread to spare: the next run builds it
+  }
+  started_ = number;
   going_[mainFile] = Going{number, std::move(key), promise->get_future().share()};
-  std::thread thread([this, mainFile, number, build = std::move(build), promise, finished] {
-    std::shared_ptr<const StoredPreamble> result;
-    try {
-      result = build();
-    } catch (...) {
-      // A build that fails leaves the next run to compile without a preamble.
-    }
-    // Kept before the waiters hear of it: a run that no longer finds the
-    // build going finds its result in the store.
-    Finish(mainFile, number, result);
-    promise->set_value(std::move(result));
-    finished->store(true);
-  });
   workers_.push_back(Worker{std::move(thread), std::move(finished)});
 }
 
