@@ -89,7 +89,8 @@ void PreambleBuilds::JoinFinished() {
 bool BuildPreamblesBeside() {
   static const bool beside = [] {
     const char* value = std::getenv("ZOCI_PREAMBLE_BUILD");
-    return value != nullptr && std::strcmp(value, "beside") == 0;
+    // On one core the build would only take turns with the run it is beside.
+    return value != nullptr && std::strcmp(value, "beside") == 0 && std::thread::hardware_concurrency() != 1;
   }();
   return beside;
 }

@@ -70,7 +70,8 @@ class PreambleBuilds {
 };
 
 /// True when ZOCI_PREAMBLE_BUILD asks that first runs build their preamble
-/// beside them ("beside"); by default a run builds it first and loads it.
+/// beside them ("beside") and the machine has more than one core; by default
+/// a run builds it first and loads it.
 bool BuildPreamblesBeside();
 
 }  // namespace zoe
