@@ -216,35 +216,42 @@ llvm::IntrusiveRefCntPtr<clang::FileManager> PreambleSession::Prepare(
   const clang::PreambleBounds bounds =
       clang::ComputePreambleBounds(invocation.getLangOpts(), mainText_->getMemBufferRef(), 0);
   if (bounds.Size == 0) return unchanged;
-  const llvm::StringRef region = mainText_->getBuffer().take_front(bounds.Size);
+  held_ = FittingPreamble(mainFile, invocation, bounds, fileSystem, std::move(pchOperations));
+  if (!Used()) return unchanged;
+  // The compiler's source manager takes the main text over.
+  held_->preamble->AddImplicitPreamble(invocation, fileSystem, mainText_.release());
+  return llvm::makeIntrusiveRefCnt<clang::FileManager>(files.getFileSystemOpts(), std::move(fileSystem));
+}
 
+std::shared_ptr<const StoredPreamble> PreambleSession::FittingPreamble(
+    const std::string& mainFile, clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
+    const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+    std::shared_ptr<clang::PCHContainerOperations> pchOperations) {
+  const llvm::StringRef region = mainText_->getBuffer().take_front(bounds.Size);
   // A build going beside an earlier run for the same text is waited for.
   std::string buildKey = commandKey_ + '\0' + region.str();
   std::shared_ptr<const StoredPreamble> stored = beside_ ? beside_->Await(mainFile, buildKey) : nullptr;
   if (stored == nullptr) stored = store_.Find(mainFile);
   if (stored && StillFits(*stored, commandKey_, region, *fileSystem)) {
     outcome_ = stored->preamble ? PreambleOutcome::kReused : PreambleOutcome::kDeclined;
-  } else if (beside_ != nullptr) {
+    return stored;
+  }
+  if (beside_ != nullptr) {
     BuildBeside(mainFile, std::move(buildKey), invocation, bounds, fileSystem, pchOperations);
     outcome_ = PreambleOutcome::kBuilding;
-    return unchanged;
-  } else {
-    const bool replacing = stored != nullptr;
-    stored = BuildPreamble(invocation, *mainText_, bounds, fileSystem, std::move(pchOperations), commandKey_);
-    if (stored == nullptr) {
-      store_.Forget(mainFile);
-      return unchanged;
-    }
-    store_.Keep(mainFile, stored);
-    outcome_ = !stored->preamble ? PreambleOutcome::kDeclined
-               : replacing       ? PreambleOutcome::kRebuilt
-                                 : PreambleOutcome::kBuilt;
+    return nullptr;
   }
-  if (!Used()) return unchanged;
-  held_ = std::move(stored);
-  // The compiler's source manager takes the main text over.
-  held_->preamble->AddImplicitPreamble(invocation, fileSystem, mainText_.release());
-  return llvm::makeIntrusiveRefCnt<clang::FileManager>(files.getFileSystemOpts(), std::move(fileSystem));
+  const bool replacing = stored != nullptr;
+  stored = BuildPreamble(invocation, *mainText_, bounds, fileSystem, std::move(pchOperations), commandKey_);
+  if (stored == nullptr) {
+    store_.Forget(mainFile);
+    return nullptr;
+  }
+  store_.Keep(mainFile, stored);
+  outcome_ = !stored->preamble ? PreambleOutcome::kDeclined
+             : replacing       ? PreambleOutcome::kRebuilt
+                               : PreambleOutcome::kBuilt;
+  return stored;
 }
 
 void PreambleSession::BuildBeside(const std::string& mainFile, std::string key,

@@ -86,6 +86,12 @@ class PreambleSession {
   }
 
  private:
+  /// The stored preamble that fits the run, or one built for it, and what
+  /// became of it; null when the run goes without one.
+  std::shared_ptr<const StoredPreamble> FittingPreamble(
+      const std::string& mainFile, clang::CompilerInvocation& invocation, const clang::PreambleBounds& bounds,
+      const llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem>& fileSystem,
+      std::shared_ptr<clang::PCHContainerOperations> pchOperations);
   /// Starts a build of the main text's preamble for `invocation` beside the run.
   void BuildBeside(const std::string& mainFile, std::string key, const clang::CompilerInvocation& invocation,
                    const clang::PreambleBounds& bounds,
