@@ -1,5 +1,6 @@
 #include "preamble_builds.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -25,14 +26,13 @@ PreambleBuilds::~PreambleBuilds() {
 
 void PreambleBuilds::Start(const std::string& mainFile, std::string key, Build build) {
   auto promise = std::make_shared<std::promise<std::shared_ptr<const StoredPreamble>>>();
-  auto finished = std::make_shared<std::atomic<bool>>(false);
   std::lock_guard lock(mutex_);
   JoinFinished();
   const uint64_t number = started_ + 1;
   std::thread thread;
   try {
     // The build cannot end before it is registered below: it ends under the lock.
-    thread = std::thread([this, mainFile, number, build = std::move(build), promise, finished] {
+    thread = std::thread([this, mainFile, number, build = std::move(build), promise] {
       std::shared_ptr<const StoredPreamble> result;
       try {
         result = build();
@@ -43,14 +43,14 @@ void PreambleBuilds::Start(const std::string& mainFile, std::string key, Build b
       // build going finds its result in the store.
       Finish(mainFile, number, result);
       promise->set_value(std::move(result));
-      finished->store(true);
     });
   } catch (const std::system_error&) {
     return;  // no thread to spare: the next run builds it
   }
   started_ = number;
-  going_[mainFile] = Going{number, std::move(key), promise->get_future().share()};
-  workers_.push_back(Worker{std::move(thread), std::move(finished)});
+  Result result = promise->get_future().share();
+  going_[mainFile] = Going{number, std::move(key), result};
+  workers_.push_back(Worker{std::move(thread), std::move(result)});
 }
 
 void PreambleBuilds::Finish(const std::string& mainFile, uint64_t number,
@@ -78,8 +78,9 @@ std::shared_ptr<const StoredPreamble> PreambleBuilds::Await(const std::string& m
 }
 
 void PreambleBuilds::JoinFinished() {
+  // A build whose result is set has only its thread's end left.
   auto finished = [](Worker& worker) {
-    if (!worker.finished->load()) return false;
+    if (worker.result.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
     worker.thread.join();
     return true;
   };

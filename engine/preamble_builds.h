@@ -6,7 +6,6 @@
 // the slower of the two, not their sum: what an editor opening a file waits for.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <future>
@@ -54,7 +53,7 @@ class PreambleBuilds {
   };
   struct Worker {
     std::thread thread;
-    std::shared_ptr<std::atomic<bool>> finished;
+    Result result;
   };
 
   /// Keeps `result` of build `number` unless a later build of the file was started.
