@@ -57,6 +57,13 @@ class OpenServedFile final : public vfs::File {
   ServedFile served_;
 };
 
+/// `path` without "." and ".." components, as the run's answers are keyed.
+std::string Normalised(std::string path) {
+  llvm::SmallString<256> normalised(path);
+  llvm::sys::path::remove_dots(normalised, /*remove_dot_dot=*/true);
+  return std::string(normalised);
+}
+
 /// Identity of a served file that does not exist on disk: unique in the
 /// process, on a device number no disk uses.
 fs::UniqueID InventedIdentity() {
@@ -69,10 +76,11 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
   static const char ID;
 
   ProviderFileSystem(llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk, const FileProviderCallback* provider,
-                     const bool& compilerStarted, llvm::raw_ostream& errors)
+                     std::string mainFile, const bool& compilerStarted, llvm::raw_ostream& errors)
       : RTTIExtends(std::move(disk)),
         provider_(provider),
         hasProvider_(provider != nullptr && *provider),
+        mainFile_(Normalised(std::move(mainFile))),
         compilerStarted_(compilerStarted),
         errors_(errors) {}
 
@@ -122,10 +130,12 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
 
  private:
   /// The provider's answer for `path` (null when it does not serve it), asked
-  /// once per run once the compiler has started; only regular files are asked
-  /// for (directories never, and reading a FIFO or device would block or never
-  /// end). Once the run has ended, a path it was never asked about has no
-  /// answer: the provider may be gone.
+  /// once per run once the compiler has started, or for the main file as soon
+  /// as the driver looks for it (an editor's buffer of a file not saved yet
+  /// exists nowhere else); only regular files are asked for (directories
+  /// never, and reading a FIFO or device would block or never end). Once the
+  /// run has ended, a path it was never asked about has no answer: the
+  /// provider may be gone.
   llvm::ErrorOr<const ServedFile*> Served(const llvm::Twine& path, const llvm::ErrorOr<vfs::Status>& disk) {
     if (!hasProvider_) return nullptr;
     if (disk && disk->getType() != fs::file_type::regular_file) return nullptr;
@@ -139,7 +149,7 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
       missed_ = true;
       return std::make_error_code(std::errc::operation_canceled);
     }
-    if (!compilerStarted_) return nullptr;
+    if (!compilerStarted_ && absolute != mainFile_) return nullptr;
     auto [entry, inserted] = answers_.try_emplace(absolute);
     if (inserted) entry->second = Ask(requested, absolute, disk);
     return entry->second ? &*entry->second : nullptr;
@@ -158,8 +168,7 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
   std::string AbsolutePath(const std::string& requested) const {
     llvm::SmallString<256> absolute(requested);
     getUnderlyingFS().makeAbsolute(absolute);
-    llvm::sys::path::remove_dots(absolute, /*remove_dot_dot=*/true);
-    return std::string(absolute);
+    return Normalised(std::string(absolute));
   }
 
   std::optional<ServedFile> Ask(const std::string& name, const std::string& path,
@@ -185,6 +194,7 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
   /// Valid until the run ends, as are `compilerStarted_` and `errors_`.
   const FileProviderCallback* provider_;
   const bool hasProvider_;
+  const std::string mainFile_;
   const bool& compilerStarted_;
   llvm::raw_ostream& errors_;
   const std::thread::id runThread_ = std::this_thread::get_id();
@@ -214,10 +224,11 @@ bool MissedProviderAnswers(llvm::vfs::FileSystem& files) {
 }
 
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
-                                                                  const bool& compilerStarted,
+                                                                  std::string mainFile, const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors) {
   llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk(vfs::createPhysicalFileSystem().release());
-  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, compilerStarted, errors);
+  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, std::move(mainFile), compilerStarted,
+                                                       errors);
 }
 
 }  // namespace zoe

@@ -1,6 +1,7 @@
 // The file system of one run: every file the compiler (or the diagnostic
 // printer) reads is first asked of the file provider; files it does not
-// serve, and whatever is read before the compiler starts, come from the disk. The working directory
+// serve, and whatever is read before the compiler starts but the main file,
+// come from the disk. The working directory
 // is the run's own, never the process's. A preamble built beside the run
 // reads through it from another thread, possibly after the run has ended.
 #pragma once
@@ -23,11 +24,12 @@ using namespace Quillfern::ZoCodeInspections::Native;
 /// A fresh physical file system for one run, with `provider` (may be null)
 /// consulted first and its answers remembered for the run. Provider failures
 /// are reported on `errors` and count as "not served". The provider is asked
-/// only once `compilerStarted` is true: before that the driver looks at the
-/// toolchain (crtbegin.o, /etc/os-release, ...) and the configuration is
-/// looked up, and none of that is source text.
+/// only for `mainFile` (absolute, normalised) until `compilerStarted` is true:
+/// before that the driver looks at the toolchain (crtbegin.o,
+/// /etc/os-release, ...) and the configuration is looked up, and none of that
+/// is source text.
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
-                                                                  const bool& compilerStarted,
+                                                                  std::string mainFile, const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors);
 
 /// Ends the provider's part in a run's file system when the run ends (the

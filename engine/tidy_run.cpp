@@ -162,7 +162,7 @@ class TidyRun {
         outputs_(outputs),
         workingFolder_(std::move(workingFolder)),
         sourceFile_(AbsoluteSourcePath(arguments_.sourceFile)),
-        files_(MakeRunFileSystem(provider, compilerStarted_, outputs.Errors())) {
+        files_(MakeRunFileSystem(provider, sourceFile_, compilerStarted_, outputs.Errors())) {
     if (!workingFolder_.empty()) files_->setCurrentWorkingDirectory(workingFolder_);
   }
   // A preamble built beside the run may read on; the provider is the run's.

@@ -73,7 +73,7 @@ TEST(RunFileSystem, AfterItsRunEndsServesOnlyWhatTheProviderAlreadyAnswered) {
     return zoe::ProvidedFile{std::make_shared<const std::string>("unsaved"), 1700000000};
   };
   const bool compilerStarted = true;
-  auto files = zoe::MakeRunFileSystem(&provider, compilerStarted, llvm::errs());
+  auto files = zoe::MakeRunFileSystem(&provider, "", compilerStarted, llvm::errs());
   auto text = [&files](const std::string& path) {
     auto buffer = files->getBufferForFile(path);
     return buffer ? (*buffer)->getBuffer().str() : "(" + buffer.getError().message() + ")";
