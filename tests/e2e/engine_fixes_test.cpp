@@ -90,28 +90,22 @@ TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefus
       "    Priority: 2\n";
   const std::string noBreaks = Filler(1000, false);
   const auto size = static_cast<uint32_t>(noBreaks.size());
+  // clang-format off
   const std::vector<FinaliseCase> cases = {
       // the comma left behind goes (white space stays: no style formats here)
       {"", "struct A { int a, b; A() : a(1), b(2) {} };\n", {{"", 4, 33}}, "struct A { int a, b; A() : a(1)  {} };\n"},
-      {"",
-       includes,
-       {{"#include <string>", 0, UINT_MAX}},
-       "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
-      {style,
-       "#include <vector>\n\nint x;\n",
-       {{"#include <array>", 0, UINT_MAX}},
-       "#include <vector>\n#include <array>\n\nint x;\n"},
+      {"", includes, {{"#include <string>", 0, UINT_MAX}}, "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
+      {style, "#include <vector>\n\nint x;\n", {{"#include <array>", 0, UINT_MAX}}, "#include <vector>\n#include <array>\n\nint x;\n"},
       {"IndentWidth: [not a number\n", includes, {{"y", 4, 1}}, std::nullopt},
       {"", "int x = 1;\n", {{"a", 2, 4}, {"b", 4, 4}}, std::nullopt},  // conflict
       {"", "int x = 1;\n", {{"a", 5, 20}}, std::nullopt},               // outside the text
       {"", "int x = 1;\n", {}, "int x = 1;\n"},
       // texts with few or no line breaks
-      {"", "", {{"int x;", 0, 0}}, "int x;"},
-      {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
+      {"", "", {{"int x;", 0, 0}}, "int x;"}, {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
       {"", noBreaks, {{"/* a */", 0, 0}, {"/* b */", 0, size}}, "/* a */" + noBreaks + "/* b */"},
       {"", noBreaks, {{"9", 1, size / 2 + 1}}, Applied(noBreaks, {{"9", 1, size / 2 + 1}})},
-      {"", "int a = 0;\r\nint b = 0;\r\n", {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"},
-  };
+      {"", "int a = 0;\r\nint b = 0;\r\n", {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"}};
+  // clang-format on
   for (size_t row = 0; row < cases.size(); ++row) {
     const FinaliseCase& c = cases[row];
     TempDir folder;
