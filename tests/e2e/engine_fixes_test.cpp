@@ -8,20 +8,6 @@ namespace {
 
 using testing::ElementsAre;
 
-TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFiles) {
-  const std::string yaml =
-      "MainSourceFile: /src/main.cpp\nDiagnostics:\n  - DiagnosticName: clang-diagnostic-error\n    Level: Error\n"
-      "    DiagnosticMessage: {Message: 'unknown type name', FilePath: /src/main.cpp, FileOffset: 7, Replacements: [\n"
-      "        {FilePath: /src/other.h, Offset: 3, Length: 1, ReplacementText: x},\n"
-      "        {FilePath: /src/other.h, Offset: 0, Length: 0, ReplacementText: y}]}\n";
-  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(yaml);
-  ASSERT_TRUE(fixes.has_value());
-  ASSERT_EQ(fixes->diagnostics.size(), 1u);
-  EXPECT_EQ(fixes->diagnostics[0].level, kDiagnosticLevelError);
-  EXPECT_THAT(fixes->diagnostics[0].fix.at("/src/other.h"),
-              ElementsAre(FixReplacement{"/src/other.h", 0, 0, "y"}, FixReplacement{"/src/other.h", 3, 1, "x"}));
-}
-
 /// A document of `count` diagnostics in clang-tidy's block layout, each with
 /// its own message and replacement; the diagnostic at `broken` (if any) has
 /// an offset that is no number. Without `end` the closing "..." is missing.
@@ -39,13 +25,24 @@ std::string BlockLayoutFixes(int count, int broken = -1, bool end = true) {
   return end ? yaml + "...\n" : yaml;
 }
 
-TEST(EngineReadExportedFixes, ReadsALargeDocumentInOrder) {
-  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(BlockLayoutFixes(300, -1, false));
+TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFilesAndReadsALargeDocumentInOrder) {
+  const std::string yaml =
+      "MainSourceFile: /src/main.cpp\nDiagnostics:\n  - DiagnosticName: clang-diagnostic-error\n    Level: Error\n"
+      "    DiagnosticMessage: {Message: 'unknown type name', FilePath: /src/main.cpp, FileOffset: 7, Replacements: [\n"
+      "        {FilePath: /src/other.h, Offset: 3, Length: 1, ReplacementText: x},\n"
+      "        {FilePath: /src/other.h, Offset: 0, Length: 0, ReplacementText: y}]}\n";
+  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(yaml);
   ASSERT_TRUE(fixes.has_value());
-  EXPECT_EQ(fixes->mainSourceFile, "/src/main.cpp");
-  ASSERT_EQ(fixes->diagnostics.size(), 300u);
-  EXPECT_EQ(fixes->diagnostics[299].message, "use nullptr: '299'");
-  EXPECT_THAT(fixes->diagnostics[299].fix.at("/src/main.cpp"),
+  ASSERT_EQ(fixes->diagnostics.size(), 1u);
+  EXPECT_EQ(fixes->diagnostics[0].level, kDiagnosticLevelError);
+  EXPECT_THAT(fixes->diagnostics[0].fix.at("/src/other.h"),
+              ElementsAre(FixReplacement{"/src/other.h", 0, 0, "y"}, FixReplacement{"/src/other.h", 3, 1, "x"}));
+  const std::optional<FixesFile> large = RealEngine().ReadExportedFixes(BlockLayoutFixes(300, -1, false));
+  ASSERT_TRUE(large.has_value());
+  EXPECT_EQ(large->mainSourceFile, "/src/main.cpp");
+  ASSERT_EQ(large->diagnostics.size(), 300u);
+  EXPECT_EQ(large->diagnostics[299].message, "use nullptr: '299'");
+  EXPECT_THAT(large->diagnostics[299].fix.at("/src/main.cpp"),
               ElementsAre(FixReplacement{"/src/main.cpp", 2990, 1, "- nullptr\n"}));
 }
 
