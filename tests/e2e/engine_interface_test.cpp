@@ -34,7 +34,7 @@ TEST(EngineIdentity, ReportsItsVersionsAnswersForwardedQueriesAndCountsRuns) {
 
 TEST(EngineArguments, RefusesWhatItDoesNotKnowWithAMessageAndTakesOptionsWithTwoDashes) {
   const std::string file = SamplePath("inventory.cpp");
-  std::vector<std::string> twoDashes = LibraryArguments(SampleRequest("inventory.cpp", kSomeChecks));
+  std::vector<std::string> twoDashes = LibraryArguments(FileRequest(SamplePath("inventory.cpp"), kSomeChecks));
   for (std::string& argument : twoDashes) {
     if (argument.starts_with("-")) argument.insert(0, "-");
   }
@@ -134,7 +134,7 @@ TEST(EngineOutputSink, TakesWhatItAcceptsAndLeavesTheRestToTheProcessAndTheWorki
 }
 
 TEST(EngineCallbacks, AProviderAndAHookThatThrowAreReportedWhileTheDiskIsReadAndTheChecksRun) {
-  EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
+  EngineRequest request = FileRequest(SamplePath("inventory.cpp"), kSomeChecks);
   request.provider = [](std::string_view name, std::string_view) -> std::optional<ProvidedFile> {
     if (name.ends_with("inventory.cpp")) throw std::runtime_error("bad conversion");
     return std::nullopt;
