@@ -30,10 +30,6 @@ EngineRequest FileRequest(const std::filesystem::path& file, const std::string& 
   return request;
 }
 
-EngineRequest SampleRequest(const std::string& name, const std::string& checks) {
-  return FileRequest(SamplePath(name), checks);
-}
-
 namespace {
 
 /// The lines of `text` for which `keep` holds, each with its line end.
@@ -54,7 +50,7 @@ int CountLines(const std::string& text, const std::string& fragment) {
   return static_cast<int>(std::count(kept.begin(), kept.end(), '\n'));
 }
 
-ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) {
+EngineRunResult RunReference(const EngineRequest& request, const TempDir& scratch) {
   const std::string fixes = (scratch.Path() / "reference.yaml").string();
   std::string command = "cd " + ShellQuote(*request.mainFileFolder) + " && " + ShellQuote(ZOCI_REFERENCE_TIDY);
   for (const std::string& argument : LibraryArguments(request)) {
@@ -66,7 +62,7 @@ ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch) 
   for (const std::string& argument : NativeCompilerArgs(request.compilerArgs))
     command.append(" ").append(ShellQuote(argument));
   const ShellRun shell = RunShell(command);
-  ReferenceRun run{shell.exitCode, shell.out, shell.err, {}};
+  EngineRunResult run{shell.exitCode, shell.out, shell.err, {}};
   if (std::filesystem::exists(fixes)) run.fixesYaml = ReadBytes(fixes);
   return run;
 }
@@ -119,7 +115,7 @@ std::string WithSortedReplacements(const std::string& yaml) {
 
 }  // namespace
 
-void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
+void ExpectTheBinarysOutputs(const EngineRunResult& engine, const EngineRunResult& reference,
                              const std::function<std::string(const std::string&)>& same) {
   const auto seen = [&same](const std::string& text) { return same ? same(text) : text; };
   EXPECT_EQ(seen(WithoutRunLog(engine.diagnostics)), seen(reference.diagnostics));

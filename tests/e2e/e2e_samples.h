@@ -25,18 +25,12 @@ std::string SamplePath(const std::string& name);
 /// extension), its folder as the main file's folder.
 EngineRequest FileRequest(const std::filesystem::path& file, const std::string& checks);
 
-/// A request for a sample under the library's command line.
-EngineRequest SampleRequest(const std::string& name, const std::string& checks);
-
 /// Number of lines of `text` that contain `fragment`.
 int CountLines(const std::string& text, const std::string& fragment);
 
-/// What the binary wrote and answered, in the engine's terms.
-using ReferenceRun = EngineRunResult;
-
 /// Runs the binary with the request's arguments from the main file's folder;
-/// `scratch` receives its outputs.
-ReferenceRun RunReference(const EngineRequest& request, const TempDir& scratch);
+/// `scratch` receives its outputs, given back in the engine's terms.
+EngineRunResult RunReference(const EngineRequest& request, const TempDir& scratch);
 
 /// The error stream without its closing summary, whose counts are the engine's own.
 std::string WithoutSummary(const std::string& errors);
@@ -49,7 +43,7 @@ std::string PreambleUse(const std::string& diagnostics);
 
 /// Expects the engine's run to give the binary's outputs and exit code, each
 /// output passed through `same` first.
-void ExpectTheBinarysOutputs(const EngineRunResult& engine, const ReferenceRun& reference,
+void ExpectTheBinarysOutputs(const EngineRunResult& engine, const EngineRunResult& reference,
                              const std::function<std::string(const std::string&)>& same = {});
 
 }  // namespace zotest

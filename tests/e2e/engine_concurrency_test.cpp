@@ -17,7 +17,7 @@ TEST(EngineConcurrency, ThreadsGiveTheSequentialResultsEachWithItsOwnSinkAndHook
   std::vector<EngineRequest> requests;
   std::vector<std::atomic<size_t>> hookCalls(samples.size());
   for (size_t index = 0; index < samples.size(); ++index) {
-    requests.push_back(SampleRequest(samples[index].first, samples[index].second));
+    requests.push_back(FileRequest(SamplePath(samples[index].first), samples[index].second));
     requests.back().hook = [&hookCalls, index](uint32_t, HookArgs&&) -> std::optional<HookArgs> {
       ++hookCalls[index];
       return std::nullopt;

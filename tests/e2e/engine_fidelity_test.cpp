@@ -72,7 +72,7 @@ TEST_P(EngineFidelity, OutputsEqualTheBinarysBeforeAndAfterAnEditInTheBody) {
   std::string firstUse;  // checks that read more than the preprocessor's events use no preamble
   for (const std::string run : {"first", "edited"}) {
     SCOPED_TRACE(run);
-    const ReferenceRun reference = RunReference(request, scratch);
+    const EngineRunResult reference = RunReference(request, scratch);
     const EngineRunResult engine = RunEngine(RealEngine(), request);
     ASSERT_NE(CountLines(reference.diagnostics, "warning:"), 0) << "the source must give findings";
     if (run == "first") firstUse = PreambleUse(engine.diagnostics);
@@ -95,7 +95,7 @@ TEST(EngineFidelity, AnExportOfHundredsOfDiagnosticsIsTheBinarys) {
   }
   const EngineRequest request = FileRequest(source.Write("many.cpp", text), "-*,modernize-use-nullptr");
   TempDir scratch;
-  const ReferenceRun reference = RunReference(request, scratch);
+  const EngineRunResult reference = RunReference(request, scratch);
   const EngineRunResult engine = RunEngine(RealEngine(), request);
   EXPECT_EQ(CountLines(reference.fixesYaml, "  - DiagnosticName:"), 700);
   EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
@@ -103,7 +103,7 @@ TEST(EngineFidelity, AnExportOfHundredsOfDiagnosticsIsTheBinarys) {
 
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request =
-      SampleRequest("inventory.cpp", "-*,modernize-use-nullptr,readability-braces-around-statements");
+      FileRequest(SamplePath("inventory.cpp"), "-*,modernize-use-nullptr,readability-braces-around-statements");
   request.checkProfile = true;
   const EngineRunResult run = RunEngine(RealEngine(), request);
   const size_t table = run.errors.find("clang-tidy checks profiling");

@@ -8,20 +8,6 @@ namespace {
 
 using testing::ElementsAre;
 
-TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFiles) {
-  const std::string yaml =
-      "MainSourceFile: /src/main.cpp\nDiagnostics:\n  - DiagnosticName: clang-diagnostic-error\n    Level: Error\n"
-      "    DiagnosticMessage: {Message: 'unknown type name', FilePath: /src/main.cpp, FileOffset: 7, Replacements: [\n"
-      "        {FilePath: /src/other.h, Offset: 3, Length: 1, ReplacementText: x},\n"
-      "        {FilePath: /src/other.h, Offset: 0, Length: 0, ReplacementText: y}]}\n";
-  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(yaml);
-  ASSERT_TRUE(fixes.has_value());
-  ASSERT_EQ(fixes->diagnostics.size(), 1u);
-  EXPECT_EQ(fixes->diagnostics[0].level, kDiagnosticLevelError);
-  EXPECT_THAT(fixes->diagnostics[0].fix.at("/src/other.h"),
-              ElementsAre(FixReplacement{"/src/other.h", 0, 0, "y"}, FixReplacement{"/src/other.h", 3, 1, "x"}));
-}
-
 /// A document of `count` diagnostics in clang-tidy's block layout, each with
 /// its own message and replacement; the diagnostic at `broken` (if any) has
 /// an offset that is no number. Without `end` the closing "..." is missing.
@@ -39,13 +25,24 @@ std::string BlockLayoutFixes(int count, int broken = -1, bool end = true) {
   return end ? yaml + "...\n" : yaml;
 }
 
-TEST(EngineReadExportedFixes, ReadsALargeDocumentInOrder) {
-  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(BlockLayoutFixes(300, -1, false));
+TEST(EngineReadExportedFixes, GivesTheErrorLevelAndFixesInOtherFilesAndReadsALargeDocumentInOrder) {
+  const std::string yaml =
+      "MainSourceFile: /src/main.cpp\nDiagnostics:\n  - DiagnosticName: clang-diagnostic-error\n    Level: Error\n"
+      "    DiagnosticMessage: {Message: 'unknown type name', FilePath: /src/main.cpp, FileOffset: 7, Replacements: [\n"
+      "        {FilePath: /src/other.h, Offset: 3, Length: 1, ReplacementText: x},\n"
+      "        {FilePath: /src/other.h, Offset: 0, Length: 0, ReplacementText: y}]}\n";
+  const std::optional<FixesFile> fixes = RealEngine().ReadExportedFixes(yaml);
   ASSERT_TRUE(fixes.has_value());
-  EXPECT_EQ(fixes->mainSourceFile, "/src/main.cpp");
-  ASSERT_EQ(fixes->diagnostics.size(), 300u);
-  EXPECT_EQ(fixes->diagnostics[299].message, "use nullptr: '299'");
-  EXPECT_THAT(fixes->diagnostics[299].fix.at("/src/main.cpp"),
+  ASSERT_EQ(fixes->diagnostics.size(), 1u);
+  EXPECT_EQ(fixes->diagnostics[0].level, kDiagnosticLevelError);
+  EXPECT_THAT(fixes->diagnostics[0].fix.at("/src/other.h"),
+              ElementsAre(FixReplacement{"/src/other.h", 0, 0, "y"}, FixReplacement{"/src/other.h", 3, 1, "x"}));
+  const std::optional<FixesFile> large = RealEngine().ReadExportedFixes(BlockLayoutFixes(300, -1, false));
+  ASSERT_TRUE(large.has_value());
+  EXPECT_EQ(large->mainSourceFile, "/src/main.cpp");
+  ASSERT_EQ(large->diagnostics.size(), 300u);
+  EXPECT_EQ(large->diagnostics[299].message, "use nullptr: '299'");
+  EXPECT_THAT(large->diagnostics[299].fix.at("/src/main.cpp"),
               ElementsAre(FixReplacement{"/src/main.cpp", 2990, 1, "- nullptr\n"}));
 }
 
@@ -90,28 +87,22 @@ TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefus
       "    Priority: 2\n";
   const std::string noBreaks = Filler(1000, false);
   const auto size = static_cast<uint32_t>(noBreaks.size());
+  // clang-format off
   const std::vector<FinaliseCase> cases = {
       // the comma left behind goes (white space stays: no style formats here)
       {"", "struct A { int a, b; A() : a(1), b(2) {} };\n", {{"", 4, 33}}, "struct A { int a, b; A() : a(1)  {} };\n"},
-      {"",
-       includes,
-       {{"#include <string>", 0, UINT_MAX}},
-       "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
-      {style,
-       "#include <vector>\n\nint x;\n",
-       {{"#include <array>", 0, UINT_MAX}},
-       "#include <vector>\n#include <array>\n\nint x;\n"},
+      {"", includes, {{"#include <string>", 0, UINT_MAX}}, "#include <map>\n#include <string>\n#include <vector>\n\nint x;\n"},
+      {style, "#include <vector>\n\nint x;\n", {{"#include <array>", 0, UINT_MAX}}, "#include <vector>\n#include <array>\n\nint x;\n"},
       {"IndentWidth: [not a number\n", includes, {{"y", 4, 1}}, std::nullopt},
       {"", "int x = 1;\n", {{"a", 2, 4}, {"b", 4, 4}}, std::nullopt},  // conflict
       {"", "int x = 1;\n", {{"a", 5, 20}}, std::nullopt},               // outside the text
       {"", "int x = 1;\n", {}, "int x = 1;\n"},
       // texts with few or no line breaks
-      {"", "", {{"int x;", 0, 0}}, "int x;"},
-      {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
+      {"", "", {{"int x;", 0, 0}}, "int x;"}, {"", "\n\n\n", {{"int x;", 0, 3}}, "\n\n\nint x;"},
       {"", noBreaks, {{"/* a */", 0, 0}, {"/* b */", 0, size}}, "/* a */" + noBreaks + "/* b */"},
       {"", noBreaks, {{"9", 1, size / 2 + 1}}, Applied(noBreaks, {{"9", 1, size / 2 + 1}})},
-      {"", "int a = 0;\r\nint b = 0;\r\n", {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"},
-  };
+      {"", "int a = 0;\r\nint b = 0;\r\n", {{"1", 1, 8}, {"2", 1, 20}}, "int a = 1;\r\nint b = 2;\r\n"}};
+  // clang-format on
   for (size_t row = 0; row < cases.size(); ++row) {
     const FinaliseCase& c = cases[row];
     TempDir folder;

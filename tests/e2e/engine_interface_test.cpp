@@ -34,7 +34,7 @@ TEST(EngineIdentity, ReportsItsVersionsAnswersForwardedQueriesAndCountsRuns) {
 
 TEST(EngineArguments, RefusesWhatItDoesNotKnowWithAMessageAndTakesOptionsWithTwoDashes) {
   const std::string file = SamplePath("inventory.cpp");
-  std::vector<std::string> twoDashes = LibraryArguments(SampleRequest("inventory.cpp", kSomeChecks));
+  std::vector<std::string> twoDashes = LibraryArguments(FileRequest(SamplePath("inventory.cpp"), kSomeChecks));
   for (std::string& argument : twoDashes) {
     if (argument.starts_with("-")) argument.insert(0, "-");
   }
@@ -73,11 +73,10 @@ constexpr const char* kCSource =
 
 TEST(EngineMsvcCommandLine, StandardHeadersInspectWithoutCompilerErrors) {
   // The file (a header is inspected as C++), a 64-bit target, the standard that replaces -std=c++17.
-  const std::tuple<std::string, bool, std::string> cases[] = {{"code.cpp", true, "-std=c++17"},
-                                                              {"code.cpp", false, "-std=c++17"},
-                                                              {"code.cpp", true, "-std=c++2a"},
-                                                              {"code.h", true, "-std=c++17"},
-                                                              {"code.c", false, "-std=c++17"}};
+  // clang-format off
+  const std::tuple<std::string, bool, std::string> cases[] = {{"code.cpp", true, "-std=c++17"}, {"code.cpp", false, "-std=c++17"},
+      {"code.cpp", true, "-std=c++2a"}, {"code.h", true, "-std=c++17"}, {"code.c", false, "-std=c++17"}};
+  // clang-format on
   for (const auto& [file, target64Bit, standard] : cases) {
     SCOPED_TRACE(file + " " + standard + (target64Bit ? " x64" : " x86"));
     TempDir folder;
@@ -135,7 +134,7 @@ TEST(EngineOutputSink, TakesWhatItAcceptsAndLeavesTheRestToTheProcessAndTheWorki
 }
 
 TEST(EngineCallbacks, AProviderAndAHookThatThrowAreReportedWhileTheDiskIsReadAndTheChecksRun) {
-  EngineRequest request = SampleRequest("inventory.cpp", kSomeChecks);
+  EngineRequest request = FileRequest(SamplePath("inventory.cpp"), kSomeChecks);
   request.provider = [](std::string_view name, std::string_view) -> std::optional<ProvidedFile> {
     if (name.ends_with("inventory.cpp")) throw std::runtime_error("bad conversion");
     return std::nullopt;
@@ -148,21 +147,6 @@ TEST(EngineCallbacks, AProviderAndAHookThatThrowAreReportedWhileTheDiskIsReadAnd
   EXPECT_EQ(CountLines(run.diagnostics, "[modernize-use-nullptr]"), 2);
 }
 
-/// Serves texts by path and counts every question.
-struct ServedTexts {
-  std::map<std::string, std::shared_ptr<const std::string>> texts;
-  std::map<std::string, int> questions;
-
-  FileProviderCallback Provider() {
-    return [this](std::string_view, std::string_view path) -> std::optional<ProvidedFile> {
-      ++questions[std::string(path)];
-      auto found = texts.find(std::string(path));
-      if (found == texts.end()) return std::nullopt;
-      return ProvidedFile{found->second, 1700000000};
-    };
-  }
-};
-
 // Served texts win over the disk, for the main file and for headers, whether or
 // not they exist on disk, and an absent answer lets the disk decide; every path
 // is asked once per run, folders and the toolchain's files never.
@@ -171,16 +155,21 @@ TEST(EngineProvider, ServedTextsWinOverTheDiskKeepTheirIdentityAndEachPathIsAske
   const auto main = folder.Write("main.cpp", "int* First() { return nullptr; }\n");
   const auto saved = folder.Write("inc/saved.h", "#pragma once\n");
   folder.Write("inc/disk.h", "#pragma once\nint* Disk() { return 0; }\n");
-  ServedTexts served;
-  served.texts[main.string()] = std::make_shared<const std::string>(
+  std::map<std::string, std::shared_ptr<const std::string>> texts;
+  std::map<std::string, int> questions;
+  texts[main.string()] = std::make_shared<const std::string>(
       "#include \"inc/saved.h\"\n#include \"unsaved.h\"\n#include \"inc/disk.h\"\n#include \"inc/disk.h\"\n"
       "#include <vector>\nint* Sixth() { return 0; }\n");
-  served.texts[saved.string()] = std::make_shared<const std::string>("#pragma once\nint* Saved() { return 0; }\n");
+  texts[saved.string()] = std::make_shared<const std::string>("#pragma once\nint* Saved() { return 0; }\n");
   // A second spelling of the served header must still be the same file for #pragma once.
-  served.texts[(folder.Path() / "unsaved.h").string()] = std::make_shared<const std::string>(
+  texts[(folder.Path() / "unsaved.h").string()] = std::make_shared<const std::string>(
       "#pragma once\n#include \"inc/../inc/saved.h\"\nint* Unsaved() { return 0; }\n");
   EngineRequest request = FileRequest(main, "-*,modernize-use-nullptr");
-  request.provider = served.Provider();
+  request.provider = [&](std::string_view, std::string_view path) -> std::optional<ProvidedFile> {
+    ++questions[std::string(path)];
+    auto found = texts.find(std::string(path));
+    return found == texts.end() ? std::nullopt : std::optional(ProvidedFile{found->second, 1700000000});
+  };
   const EngineRunResult run = RunEngine(RealEngine(), request);
 
   EXPECT_THAT(run.diagnostics, HasSubstr(main.string() + ":6:23: warning: use nullptr [modernize-use-nullptr]"));
@@ -191,8 +180,8 @@ TEST(EngineProvider, ServedTextsWinOverTheDiskKeepTheirIdentityAndEachPathIsAske
   EXPECT_EQ(CountLines(run.diagnostics, "disk.h:2:22: warning: use nullptr"), 1) << run.diagnostics;
   EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
   EXPECT_EQ(run.exitCode, 0) << run.errors;
-  EXPECT_GT(served.questions.size(), 10u) << "the standard headers are asked for too";
-  for (const auto& [path, count] : served.questions) {
+  EXPECT_GT(questions.size(), 10u) << "the standard headers are asked for too";
+  for (const auto& [path, count] : questions) {
     EXPECT_EQ(count, 1) << path;
     EXPECT_FALSE(std::filesystem::is_directory(path)) << path;
     // Only what the compiler reads as source: not the toolchain the driver

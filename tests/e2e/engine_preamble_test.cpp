@@ -105,7 +105,7 @@ TEST_P(EnginePreamble, EachRunGivesTheBinarysOutputsForItsText) {
     running = false;
     // The binary reads the disk: the unsaved header is saved for it.
     if (step.headerUnsaved) folder.Write("defs.h", step.header);
-    const ReferenceRun reference = RunReference(request, scratch);
+    const EngineRunResult reference = RunReference(request, scratch);
     if (step.headerUnsaved) folder.Write("defs.h", saved);
     if (beside) {
       EXPECT_PRED2(SameUseBeside, PreambleUse(engine.diagnostics), step.preamble) << engine.diagnostics;

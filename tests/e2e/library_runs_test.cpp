@@ -170,9 +170,6 @@ TEST_F(LibraryRuns, TheClangTidyFilesApplyWithOrWithoutCheckOptions) {
 // A stray NUL leaves the text as it is; Foo.h and foo.h (both converted from
 // 1252, so cached) are two files; a Latin-1 file name is inspected like any other.
 TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) {
-#if defined(_WIN32)
-  GTEST_SKIP() << "Windows names are UTF-16 and ignore letter case";
-#endif
   // Same size and time: nothing but the name tells them apart.
   const auto upper = folder.Write("Foo.h", "// caf\xE9\nstruct Upper {};\n");
   std::filesystem::last_write_time(folder.Write("foo.h", "// caf\xE9\nstruct Lower {};\n"),

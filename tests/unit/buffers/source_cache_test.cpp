@@ -18,31 +18,20 @@ namespace {
 
 using Platform::OpenOutcome;
 
-/// A file opener that counts the opens of one path and can replace their
-/// outcome; other paths open as usual. It must outlive the opener it hands out.
-class OpenSpy {
- public:
-  explicit OpenSpy(const std::filesystem::path& path) : path_(path.u16string()) {}
-  FileOpener Opener() {
+class SourceCache : public ::testing::Test {
+ protected:
+  /// Opens files as usual, but counts the opens of "spied.c" and can replace their outcome.
+  FileOpener SpiedOpener() {
     return [this](const std::u16string& opened) {
-      if (opened == path_) {
+      if (opened == (dir_.Path() / "spied.c").u16string()) {
         ++opens_;
         if (outcome_) return Platform::OpenResult{*outcome_, Platform::File{}};
       }
       return Platform::OpenForRead(opened);
     };
   }
-  /// Opens since the last call.
+  /// Opens of "spied.c" since the last call.
   int TakeOpens() { return opens_.exchange(0); }
-  std::optional<OpenOutcome> outcome_;
-
- private:
-  std::u16string path_;
-  std::atomic<int> opens_{0};
-};
-
-class SourceCache : public ::testing::Test {
- protected:
   static std::shared_ptr<clfile> Get(CacheView& view, const std::filesystem::path& path, FileWanted wanted) {
     return view.GetFile(path.string(), path.string(), wanted);
   }
@@ -52,24 +41,25 @@ class SourceCache : public ::testing::Test {
   /// Loads `path` with the spied loader: whether it loaded and how often it was opened.
   std::pair<bool, int> Load(const std::filesystem::path& path) {
     const bool loaded = loader_.Load(path.string(), {}).has_value();
-    return {loaded, spy_.TakeOpens()};
+    return {loaded, TakeOpens()};
   }
 
   zotest::TempDir dir_;
-  OpenSpy spy_{dir_.Path() / "spied.c"};
-  FileLoader loader_{spy_.Opener()};
-  Native::SourceCache cache_{spy_.Opener()};
+  std::optional<OpenOutcome> outcome_;
+  std::atomic<int> opens_{0};
+  FileLoader loader_{SpiedOpener()};
+  Native::SourceCache cache_{SpiedOpener()};
   CacheView view_{cache_};
 };
 
 TEST_F(SourceCache, ASharingViolationGivesUpAtOnceAndFailedPathsAreRemembered) {
   const auto path = dir_.Write("spied.c", "x");
-  spy_.outcome_ = OpenOutcome::sharingViolation;
+  outcome_ = OpenOutcome::sharingViolation;
   EXPECT_EQ(Load(path), std::make_pair(false, 1));
   // Remembered as failed: a missing file now costs one attempt, no pauses.
-  spy_.outcome_ = OpenOutcome::notFound;
+  outcome_ = OpenOutcome::notFound;
   EXPECT_EQ(Load(path), std::make_pair(false, 1));
-  spy_.outcome_.reset();
+  outcome_.reset();
   EXPECT_EQ(Load(path), std::make_pair(true, 1));
   // Opened once, the path is forgotten: a missing file has the full retry budget again.
   std::filesystem::remove(path);
@@ -120,12 +110,12 @@ TEST_F(SourceCache, ARecordIsReusedUntilItsFileChangesOrTheSettingsDo) {
 TEST_F(SourceCache, FilesReadableAsTheyAreAreNoAnswerForTheEngineAndAreRemembered) {
   const auto path = dir_.Write("spied.c", "int p;");
   EXPECT_EQ(Get(path, FileWanted::converted), nullptr);
-  EXPECT_EQ(spy_.TakeOpens(), 2);  // facts, then the load
+  EXPECT_EQ(TakeOpens(), 2);  // facts, then the load
   EXPECT_EQ(Get(path, FileWanted::converted), nullptr);
-  EXPECT_EQ(spy_.TakeOpens(), 0);  // this view knows it
+  EXPECT_EQ(TakeOpens(), 0);  // this view knows it
   CacheView other(cache_);
   EXPECT_EQ(Get(other, path, FileWanted::converted), nullptr);
-  EXPECT_EQ(spy_.TakeOpens(), 1);  // other views compare the facts only
+  EXPECT_EQ(TakeOpens(), 1);  // other views compare the facts only
   // Kept for its mapper, the file still is no answer for the engine.
   EXPECT_EQ(Get(path)->converted, false);
   EXPECT_EQ(Get(other, path, FileWanted::converted), nullptr);

@@ -158,6 +158,10 @@ TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMapAndWalksReportTheEndOfTheText)
   EXPECT_EQ(Advance(accented, 2, 3, 4), std::nullopt);
   EXPECT_EQ(Length(accented, 10, 0, 2), 13u);
   EXPECT_EQ(Length(accented, 13, 1, 3), std::nullopt);
+  // Offsets from the text start count a skipped BOM; none may begin inside it.
+  const UtfIndexMapper8_to_16 bom(std::make_shared<const std::string>(std::string("\xEF\xBB\xBF") + "ab\ncd"), 3);
+  EXPECT_EQ(Map(bom, 3, 7), Pair(0, 4));
+  EXPECT_EQ(Map(bom, 2, 4), std::nullopt);
 }
 
 TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {

@@ -89,10 +89,9 @@ TEST_F(Results, DiagnosticsMapToTheHostsUtf16Spans) {
   EXPECT_EQ(unknown[0].fileText, nullptr);
   const auto accented = Write("a.c", "\xC3\xA9=1;\nx=2;\n");
   const auto other = Write("other.c", "");
-  EXPECT_EQ(
-      Describe(Convert({Diagnostic(accented, 6, {{accented, 2, 1, "a"}, {accented, 900, 2, "b"}, {other, 6, 1, "c"}})})
-                   .at(0)),
-      "5+1@1: 1+1 900+2 5+1");
+  const auto mixed =
+      Convert({Diagnostic(accented, 6, {{accented, 2, 1, "a"}, {accented, 900, 2, "b"}, {other, 6, 1, "c"}})});
+  EXPECT_EQ(Describe(mixed.at(0)), "5+1@1: 1+1 900+2 5+1");
 }
 
 TEST_F(Results, FixlessDiagnosticsNeedTheSettingOrTheirCheckListedAndErrorsGoWithSkipErrors) {
@@ -180,13 +179,10 @@ TEST_F(Results, DirectivesCountsSignsAndCheckListsGiveTheirRules) {
   EXPECT_TRUE(HasSkipAllDirective("// zoCI:skipall:a\n// zoCI:skipall\n"));
 }
 
-TEST_F(Results, DirectivesCountsBeyondTheirTypeFailEveryTime) {
+// Counts beyond their type fail on every request: nothing is kept.
+TEST_F(Results, DirectivesParsedOnceAndKeptInTheRecordButNoTextOrAFailureMeansNoneKept) {
   EXPECT_THROW(Directives("x; // zoCI:skip+4294967296\n"), std::out_of_range);
-  // Nothing was kept: the next request fails the same way.
   EXPECT_THROW(GetDirectives(*record_), std::out_of_range);
-}
-
-TEST_F(Results, DirectivesParsedOnceAndKeptInTheRecordButNoTextMeansNoneAndNothingKept) {
   const auto first = Directives("x; // zoCI:skip\n");
   EXPECT_EQ(GetDirectives(*record_), first);
   clfile record("n.c", "n.c", "n.c", {});

@@ -121,6 +121,7 @@ TEST(CompilerVersions, CommandLineCarriesTheTablesVersionAndStandard) {
   const std::tuple<std::string, std::string, int32_t, std::string, std::string> rows[] = {
       // unknown or malformed toolsets take the default version
       {"", "16.4", 0, "19.24", ""}, {"vNext", "16.0", 0, "19.24", ""}, {"v99999999999", "", 0, "19.24", ""},
+      {"141", "15.5", 0, "19.24", ""},
       {"v139", "15.9", 99, "18", ""}, {"V140", "15.1", 99, "19.0", "c++17"}, {"v143", "16.0", 99, "19.24", "c++2a"},
       {"v142", "16.11", 99, "19.25", "c++2a"},  // the first toolset whose latest standard is C++20
       // minor versions: first, last, past the last; unreadable ones are unknown, never an error

@@ -25,8 +25,11 @@ std::string LogHead(const RunResult& result, int32_t code) {
                       result.status >= 100 ? "failed" : "succeeded", code);
 }
 
-std::vector<std::pair<uint32_t, int32_t>> Positions(const RunResult& result) {
-  std::vector<std::pair<uint32_t, int32_t>> positions;
+using Spots = std::vector<std::pair<uint32_t, int32_t>>;
+
+/// Each record's trigger start and line.
+Spots Positions(const RunResult& result) {
+  Spots positions;
   for (const auto& record : result.qfixes) positions.emplace_back(record.triggerspan.start, record.triggerLine);
   return positions;
 }
@@ -40,7 +43,7 @@ TEST_F(RunTest, ReadFixesGiveStatusZeroWithSortedRecordsAndTheRunsTexts) {
   engine.SetScript(script);
   auto result = Parse(file);
   EXPECT_EQ(result->status, 0);
-  EXPECT_EQ(Positions(*result), (std::vector<std::pair<uint32_t, int32_t>>{{9, 0}, {21, 1}}));
+  EXPECT_EQ(Positions(*result), (Spots{{9, 0}, {21, 1}}));
   EXPECT_GT(result->qfixes[0].actions[0].claimToken, 0);
   EXPECT_EQ(std::regex_replace(result->logText, std::regex("[0-9]+ms"), "Nms"),
             LogHead(*result, 0) +
@@ -111,8 +114,8 @@ TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile)
   engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {Nullptr(file, 9), missing, warning}}));
   InspectionSettings settings;
   settings.keepFixlessDiagnostics = true;
-  auto result = Parse(file, settings);
-  EXPECT_EQ(Positions(*result), (std::vector<std::pair<uint32_t, int32_t>>{{0, 0}, {9, 0}}));
+  const auto result = Parse(file, settings);
+  EXPECT_EQ(Positions(*result), (Spots{{0, 0}, {9, 0}}));
   EXPECT_EQ(result->qfixes.at(0).message, "'pch.h' file not found");
   EXPECT_EQ(result->qfixes.at(0).filename, file);
 }
@@ -162,8 +165,7 @@ TEST_F(RunTest, SkippedMainFilesHeadersSwitchedOffParsersAndForeignEnginesDoNotR
 TEST_F(RunTest, SkipRunAnswersDistinctEmptyResultsWithoutTheEngine) {
   InspectionSettings settings;
   settings.skipRun = true;
-  auto first = Parse("a.cpp", settings);
-  auto second = Parse("a.cpp", settings);
+  const auto first = Parse("a.cpp", settings), second = Parse("a.cpp", settings);
   EXPECT_EQ(std::tie(first->status, first->logText), std::make_tuple(102, std::string()));
   EXPECT_EQ(second->parseNumber, first->parseNumber + 1);
   EXPECT_NE(first->runId, second->runId);
@@ -203,15 +205,13 @@ TEST_F(RunTest, TheEngineGetsTheFullCommandLineAndTheRunsOptions) {
 }
 
 TEST_F(RunTest, TheEngineRunsOnAThreadWithALargeStack) {
-  engine.SetScript(ScriptDuring([] {
-    // More than the 8 MiB a default thread has: about 12 MiB.
-    std::function<size_t(size_t)> recurse = [&](size_t depth) -> size_t {
-      volatile char block[64 * 1024];
-      block[0] = static_cast<char>(depth);
-      return depth == 0 ? block[0] : recurse(depth - 1) + block[0];
-    };
-    recurse(12 * 16);
-  }));
+  // More than the 8 MiB a default thread has: about 12 MiB.
+  std::function<size_t(size_t)> recurse = [&](size_t depth) -> size_t {
+    volatile char block[64 * 1024];
+    block[0] = static_cast<char>(depth);
+    return depth == 0 ? block[0] : recurse(depth - 1) + block[0];
+  };
+  engine.SetScript(ScriptDuring([&] { recurse(12 * 16); }));
   EXPECT_EQ(Parse(dir.Write("a.cpp", "int x;\n").string())->status, 1);
 }
 
@@ -224,8 +224,7 @@ TEST_F(RunTest, ServesConvertedAnsiFilesAndUnsavedBuffersButNotPlainUtf8) {
   EngineScript script = ScriptWithFixes();
   script.fileRequests = {{ansi, ansi}, {plain, plain}, {edited, edited}};
   engine.SetScript(script);
-  auto result =
-      Parse(dir.Write("a.cpp", "#include \"b.h\"\n").string(), {}, 0, {{edited, Buffer(u"// edited \u00E9\n")}});
+  const auto result = Parse(dir.Write("a.cpp", "").string(), {}, 0, {{edited, Buffer(u"// edited \u00E9\n")}});
   std::vector<std::string> served;
   for (const auto& answer : engine.ProviderAnswers()) served.push_back(answer ? *answer->first : "(none)");
   EXPECT_EQ(served, (std::vector<std::string>{"// caf\xC3\xA9\n", "(none)", "// edited \xC3\xA9\n"}));
