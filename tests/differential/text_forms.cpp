@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
 
 namespace difftest {
 namespace {
@@ -56,10 +57,10 @@ std::string EncodeTo(std::u32string_view text, const char* to) {
   return Convert({reinterpret_cast<const char*>(text.data()), text.size() * 4}, "UTF-32LE", to).value();
 }
 
-std::optional<std::u32string> WithoutBom(std::optional<std::u32string> text) {
-  if (!text || text->empty() || text->front() != 0xFEFF) return std::nullopt;
-  return text->substr(1);
-}
+/// Each Unicode form's name, how the C library's converter names its encoding, and whether it starts with a BOM.
+constexpr std::tuple<const char*, const char*, bool> kUnicodeForms[] = {
+    {"utf8", "UTF-8", false},          {"utf8-bom", "UTF-8", true},    {"utf16le", "UTF-16LE", false},
+    {"utf16le-bom", "UTF-16LE", true}, {"utf16be", "UTF-16BE", false}, {"utf16be-bom", "UTF-16BE", true}};
 
 }  // namespace
 
@@ -70,8 +71,7 @@ const std::vector<Form>& AllForms() {
 }
 
 std::string FormName(Form form) {
-  static const char* const names[] = {"utf8", "utf8-bom", "utf16le", "utf16le-bom", "utf16be", "utf16be-bom", "cp1252"};
-  return names[static_cast<size_t>(form)];
+  return form == Form::cp1252 ? "cp1252" : std::get<0>(kUnicodeForms[static_cast<size_t>(form)]);
 }
 
 std::optional<std::u32string> DecodeUtf8(std::string_view bytes) { return DecodeFrom(bytes, "UTF-8"); }
@@ -79,14 +79,9 @@ std::optional<std::u32string> DecodeUtf8(std::string_view bytes) { return Decode
 std::string EncodeUtf8(std::u32string_view text) { return EncodeTo(text, "UTF-8"); }
 
 std::optional<std::string> Encode(std::u32string_view text, Form form) {
-  switch (form) {
-    case Form::utf8: return EncodeUtf8(text);
-    case Form::utf8Bom: return EncodeTo(U"\uFEFF" + std::u32string(text), "UTF-8");
-    case Form::utf16le: return EncodeTo(text, "UTF-16LE");
-    case Form::utf16leBom: return EncodeTo(U"\uFEFF" + std::u32string(text), "UTF-16LE");
-    case Form::utf16be: return EncodeTo(text, "UTF-16BE");
-    case Form::utf16beBom: return EncodeTo(U"\uFEFF" + std::u32string(text), "UTF-16BE");
-    case Form::cp1252: break;
+  if (form != Form::cp1252) {
+    const auto& [name, charset, bom] = kUnicodeForms[static_cast<size_t>(form)];
+    return EncodeTo((bom ? U"\uFEFF" : U"") + std::u32string(text), charset);
   }
   std::string bytes;
   bool nonAscii = false;
@@ -103,14 +98,11 @@ std::optional<std::string> Encode(std::u32string_view text, Form form) {
 }
 
 std::optional<std::u32string> Decode(std::string_view bytes, Form form) {
-  switch (form) {
-    case Form::utf8: return DecodeUtf8(bytes);
-    case Form::utf8Bom: return WithoutBom(DecodeUtf8(bytes));
-    case Form::utf16le: return DecodeFrom(bytes, "UTF-16LE");
-    case Form::utf16leBom: return WithoutBom(DecodeFrom(bytes, "UTF-16LE"));
-    case Form::utf16be: return DecodeFrom(bytes, "UTF-16BE");
-    case Form::utf16beBom: return WithoutBom(DecodeFrom(bytes, "UTF-16BE"));
-    case Form::cp1252: break;
+  if (form != Form::cp1252) {
+    const auto& [name, charset, bom] = kUnicodeForms[static_cast<size_t>(form)];
+    auto text = DecodeFrom(bytes, charset);
+    if (!bom || !text) return text;
+    return !text->empty() && text->front() == 0xFEFF ? std::optional(text->substr(1)) : std::nullopt;
   }
   std::u32string text;
   for (unsigned char byte : bytes) {

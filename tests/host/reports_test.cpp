@@ -69,54 +69,45 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   EXPECT_EQ(printed[8], printed[5]);
 }
 
-Json Parsed(const std::string& text) {
-  const Json json = Json::parse(text, nullptr, false);
-  EXPECT_FALSE(json.is_discarded()) << text;
-  return json;
-}
-
-TEST(JsonReport, GivesUtf16OffsetsWithLinesAndColumns) {
-  Report report = SampleReport();
-  report.files[0].diagnostics[0].message = "bad \xC3 byte";
-  const Json json = Parsed(JsonReport(report));
-  EXPECT_EQ(json["version"], 1);
-  EXPECT_EQ(json["positions"], "utf-16");
-  const Json& diagnostic = json["files"][0]["diagnostics"][0];
-  EXPECT_EQ(diagnostic["message"], "bad \uFFFD byte");  // replaced, not fatal
-  EXPECT_EQ(diagnostic["fix"][0], Json::parse(R"({"offset": 37, "length": 4, "start": {"line": 2, "column": 19},
-                                                   "end": {"line": 2, "column": 23}, "text": "nullptr"})"));
-  const Json& failed = json["files"][1];
-  EXPECT_EQ(failed["inspected"], false);
-  EXPECT_EQ(failed["error"], "cannot read missing.cpp");
-  EXPECT_EQ(failed["encoding"], "");
-  EXPECT_EQ(json["files"][0]["warnings"], Json::array({kDropped}));
-  EXPECT_FALSE(failed.contains("warnings"));
-}
-
-TEST(SarifReport, HasUtf16RegionsRulesAndFixes) {
-  const Json sarif = Parsed(SarifReport(SampleReport()));
-  const Json& run = sarif["runs"][0];
-  EXPECT_EQ(run["columnKind"], "utf16CodeUnits");
-  const Json& rule = run["tool"]["driver"]["rules"][0];
-  EXPECT_EQ(rule["id"], "modernize-use-nullptr");
-  EXPECT_EQ(rule["helpUri"], "https://clang.llvm.org/extra/clang-tidy/checks/modernize/use-nullptr.html");
-  const Json& result = run["results"][0];
-  EXPECT_EQ(result["level"], "warning");
-  EXPECT_EQ(result["locations"][0]["physicalLocation"]["region"],
-            Json::parse(R"({"startLine": 2, "startColumn": 19, "endLine": 2, "endColumn": 20, "charOffset": 37,
-                            "charLength": 1})"));
-  const Json& replacement = result["fixes"][0]["artifactChanges"][0]["replacements"][0];
-  EXPECT_EQ(replacement["deletedRegion"]["endColumn"], 23);
-  EXPECT_EQ(replacement["insertedContent"]["text"], "nullptr");
-  EXPECT_EQ(run["results"][1]["level"], "error");
-  EXPECT_FALSE(run["results"][1].contains("fixes"));
-  EXPECT_EQ(run["artifacts"][0]["encoding"], "UTF-8");
-  EXPECT_EQ(run["invocations"][0]["executionSuccessful"], false);
-  const Json& notifications = run["invocations"][0]["toolExecutionNotifications"];
-  ASSERT_EQ(notifications.size(), 2u);
-  EXPECT_EQ(notifications[0]["level"], "warning");
-  EXPECT_EQ(notifications[0]["message"]["text"], kDropped);
-  EXPECT_EQ(notifications[1]["level"], "error");
+// Each field of the two machine reports by its JSON pointer, a missing one as null.
+TEST(MachineReports, GiveUtf16PositionsRulesFixesAndFailures) {
+  Report withBadByte = SampleReport();
+  withBadByte.files[0].diagnostics[0].message = "bad \xC3 byte";
+  const Json json = Json::parse(JsonReport(withBadByte)), sarif = Json::parse(SarifReport(SampleReport()));
+  const Json fix = Json::parse(R"({"offset": 37, "length": 4, "start": {"line": 2, "column": 19},
+                                   "end": {"line": 2, "column": 23}, "text": "nullptr"})");
+  const Json region = Json::parse(R"({"startLine": 2, "startColumn": 19, "endLine": 2, "endColumn": 20,
+                                      "charOffset": 37, "charLength": 1})");
+  const std::string rules = "/runs/0/tool/driver/rules/0/", result = "/runs/0/results/0/",
+                    invocation = "/runs/0/invocations/0/";
+  const std::tuple<const Json&, std::string, Json> fields[] = {
+      {json, "/version", 1},
+      {json, "/positions", "utf-16"},
+      {json, "/files/0/diagnostics/0/message", "bad \uFFFD byte"},  // replaced, not fatal
+      {json, "/files/0/diagnostics/0/fix/0", fix},
+      {json, "/files/0/warnings", Json::array({kDropped})},
+      {json, "/files/1/inspected", false},
+      {json, "/files/1/error", "cannot read missing.cpp"},
+      {json, "/files/1/encoding", ""},
+      {json, "/files/1/warnings", nullptr},
+      {sarif, "/runs/0/columnKind", "utf16CodeUnits"},
+      {sarif, rules + "id", "modernize-use-nullptr"},
+      {sarif, rules + "helpUri", "https://clang.llvm.org/extra/clang-tidy/checks/modernize/use-nullptr.html"},
+      {sarif, result + "level", "warning"},
+      {sarif, result + "locations/0/physicalLocation/region", region},
+      {sarif, result + "fixes/0/artifactChanges/0/replacements/0/deletedRegion/endColumn", 23},
+      {sarif, result + "fixes/0/artifactChanges/0/replacements/0/insertedContent/text", "nullptr"},
+      {sarif, "/runs/0/results/1/level", "error"},
+      {sarif, "/runs/0/results/1/fixes", nullptr},
+      {sarif, "/runs/0/artifacts/0/encoding", "UTF-8"},
+      {sarif, invocation + "executionSuccessful", false},
+      {sarif, invocation + "toolExecutionNotifications/0/level", "warning"},
+      {sarif, invocation + "toolExecutionNotifications/0/message/text", kDropped},
+      {sarif, invocation + "toolExecutionNotifications/1/level", "error"},
+      {sarif, invocation + "toolExecutionNotifications/2", nullptr},
+  };
+  for (const auto& [report, pointer, value] : fields)
+    EXPECT_EQ(report.value(Json::json_pointer(pointer), Json()), value) << pointer;
 }
 
 TEST(RunProblems, TheEnginesOwnSummaryIsNoProblemAndFailuresKeepTheirWholeMessage) {

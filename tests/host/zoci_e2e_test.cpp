@@ -13,8 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using ZociRun = ShellRun;
-
 std::string Sample(const std::string& encoding) { return "encodings/inventory." + encoding + ".cpp"; }
 
 std::vector<std::string> Split(const std::string& text, char separator) {
@@ -30,11 +28,11 @@ class Zoci : public ::testing::Test {
  protected:
   Zoci() { fs::copy(ZOCI_SAMPLES, dir_.Path(), fs::copy_options::recursive); }
 
-  ZociRun Run(const std::vector<std::string>& arguments, const std::string& input = {}) const {
+  ShellRun Run(const std::vector<std::string>& arguments, const std::string& input = {}) const {
     return Shell(ZOCI_EXE, arguments, input);
   }
-  ZociRun Shell(const std::string& program, const std::vector<std::string>& arguments,
-                const std::string& input = {}) const {
+  ShellRun Shell(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& input = {}) const {
     std::string command = "cd ";
     command.append(ShellQuote(dir_.Path().string())).append(" && XDG_CACHE_HOME=");  // the test's own cache
     command.append(ShellQuote(cacheHome_.Path().string())).append(" ").append(ShellQuote(program));
@@ -46,11 +44,9 @@ class Zoci : public ::testing::Test {
   /// run not served from the cache adds one.
   size_t CachedResults(fs::path folder = {}) const {
     if (folder.empty()) folder = cacheHome_.Path() / "zoci";
-    size_t count = 0;
-    if (fs::exists(folder)) {
-      for (const auto& entry : fs::recursive_directory_iterator(folder)) count += entry.path().extension() == ".r";
-    }
-    return count;
+    if (!fs::exists(folder)) return 0;
+    return std::count_if(fs::recursive_directory_iterator(folder), {},
+                         [](const fs::directory_entry& entry) { return entry.path().extension() == ".r"; });
   }
 
   TempDir dir_;
@@ -126,7 +122,7 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
   };
   for (const auto& [arguments, exitCode, out, err] : cases) {
     SCOPED_TRACE(arguments);
-    const ZociRun run = Run(Split("inspect " + arguments, ' '));
+    const ShellRun run = Run(Split("inspect " + arguments, ' '));
     EXPECT_EQ(run.exitCode, exitCode) << run.out << run.err;
     size_t at = 0;  // the pieces in the order given
     for (const std::string& piece : Split(out, '|')) {
@@ -136,9 +132,9 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
     }
     EXPECT_NE(run.err.find(err), std::string::npos) << run.err;
   }
-  size_t logs = 0;
-  for (const auto& entry : fs::directory_iterator(dir_.Path() / "logs")) logs += entry.is_regular_file();
-  EXPECT_EQ(logs, 4u);
+  EXPECT_EQ(std::count_if(fs::directory_iterator(dir_.Path() / "logs"), {},
+                          [](const fs::directory_entry& entry) { return entry.is_regular_file(); }),
+            4);
   EXPECT_FALSE(fs::is_empty(dir_.Path() / "dump"));
   ASSERT_EQ(Run({"fix", kNullptrOnly, "--ansi-code-page=1251", "cp1251.cpp"}).exitCode, 0);
   EXPECT_EQ(Read("cp1251.cpp"), cp1251.substr(0, cp1251.size() - 6) + "nullptr;\n");  // in its own code page
@@ -147,7 +143,7 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
   EXPECT_NE(after.find(": nullptr; }"), std::string::npos);
   EXPECT_NE(after.find("virtual double Total() const {"), std::string::npos);  // use-override not applied
   const std::string draft = Read("unsaved/draft.cpp");
-  const ZociRun buffer = Run({"fix", "--stdin-buffer", "unsaved/draft.cpp"}, Read("unsaved/draft.cpp.edited"));
+  const ShellRun buffer = Run({"fix", "--stdin-buffer", "unsaved/draft.cpp"}, Read("unsaved/draft.cpp.edited"));
   ASSERT_EQ(buffer.exitCode, 0) << buffer.err;
   EXPECT_NE(buffer.out.find("formal ? \"Schöne Grüße\" : nullptr;"), std::string::npos) << buffer.out;
   EXPECT_EQ(Read("unsaved/draft.cpp"), draft);  // the file on disk is left alone
@@ -175,38 +171,38 @@ std::multiset<std::string> ResolvedResults(const nlohmann::json& run) {
 // project's database with a shared cache folder; the merged log is what one
 // run over the whole database finds, and the same when served from the cache.
 TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
-  const ZociRun whole = Run({"inspect", "-p", "project", "--format", "sarif", "--no-cache"});
+  const ShellRun whole = Run({"inspect", "-p", "project", "--format", "sarif", "--no-cache"});
   ASSERT_EQ(whole.exitCode, 0) << whole.err;
   const nlohmann::json wholeRun = nlohmann::json::parse(whole.out)["runs"][0];
   EXPECT_EQ(ResolvedResults(wholeRun).size(), 2u) << whole.out;  // one in main.cpp, one in shelf.cpp
   std::string merged;
   for (const int push : {1, 2}) {
     for (const std::string shard : {"1", "2"}) {
-      const ZociRun run = Run({"inspect", "-p", "project", "--shard", shard + "/2", "--cache-dir", ".zoci-cache",
-                               "--format", "sarif", "--summary"});
+      const ShellRun run = Run({"inspect", "-p", "project", "--shard", shard + "/2", "--cache-dir", ".zoci-cache",
+                                "--format", "sarif", "--summary"});
       ASSERT_EQ(run.exitCode, 0) << run.err;
       dir_.Write("shard-" + shard + ".sarif", run.out);
     }
     EXPECT_EQ(CachedResults(dir_.Path() / ".zoci-cache"), 3u);  // one per file of the database, once
-    const ZociRun again = Run({"merge-sarif", "shard-1.sarif", "shard-2.sarif"});
+    const ShellRun again = Run({"merge-sarif", "shard-1.sarif", "shard-2.sarif"});
     ASSERT_EQ(again.exitCode, 0) << again.err;
     EXPECT_TRUE(push == 1 || again.out == merged) << push;
     merged = again.out;
   }
   const nlohmann::json mergedRun = nlohmann::json::parse(merged)["runs"][0];
   EXPECT_EQ(ResolvedResults(mergedRun), ResolvedResults(wholeRun));
-  for (const char* key : {"artifacts", "columnKind", "invocations"}) EXPECT_EQ(mergedRun[key], wholeRun[key]) << key;
-  EXPECT_EQ(mergedRun["tool"]["driver"]["rules"], wholeRun["tool"]["driver"]["rules"]);
+  for (const char* key : {"/artifacts", "/columnKind", "/invocations", "/tool/driver/rules"})
+    EXPECT_EQ(mergedRun.at(nlohmann::json::json_pointer(key)), wholeRun.at(nlohmann::json::json_pointer(key))) << key;
   // A shard that failed fails the merged log; what is no SARIF log is refused by name.
   dir_.Write("db/compile_commands.json",
              R"([{"directory": ".", "file": "gone.cpp", "arguments": ["c++", "gone.cpp"]}])");
   dir_.Write("failed.sarif", Run({"inspect", "-p", "db", "--format", "sarif"}).out);
-  const ZociRun failed = Run({"merge-sarif", "shard-1.sarif", "failed.sarif"});
+  const ShellRun failed = Run({"merge-sarif", "shard-1.sarif", "failed.sarif"});
   const nlohmann::json invocation = nlohmann::json::parse(failed.out)["runs"][0]["invocations"][0];
   EXPECT_EQ(invocation["executionSuccessful"], false) << failed.out;
   EXPECT_NE(invocation["toolExecutionNotifications"].dump().find("gone.cpp"), std::string::npos) << failed.out;
   dir_.Write("bad.sarif", R"({"version": "2.1.0", "runs": [1]})");
-  const ZociRun bad = Run({"merge-sarif", "shard-1.sarif", "bad.sarif"});
+  const ShellRun bad = Run({"merge-sarif", "shard-1.sarif", "bad.sarif"});
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.err.find("bad.sarif: "), std::string::npos) << bad.err;
 }
@@ -214,13 +210,11 @@ TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
 TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {
   const std::string multitool = ZOCI_SARIF_MULTITOOL;
   if (multitool.empty()) GTEST_SKIP() << "the SARIF multitool (npm @microsoft/sarif-multitool) is not installed";
-  const ZociRun run =
+  const ShellRun run =
       Run({"inspect", "--format=sarif", Sample("utf16le"), Sample("cp1252"), "project/src/main.cpp", "missing.cpp"});
   dir_.Write("out.sarif", run.out);
-  // Exit code 1 means the validator itself failed to run (it exits 0 on an
-  // invalid log); it has done so once under a loaded CI machine, so it gets
-  // three tries and its whole output is shown.
-  ZociRun validation;
+  // Exit code 1: the validator failed to run (an invalid log exits 0), once on a loaded CI machine; three tries.
+  ShellRun validation;
   for (int attempt = 0; attempt < 3 && (attempt == 0 || validation.exitCode != 0); ++attempt)
     validation = Shell(multitool, {"validate", "--threads", "1", "out.sarif"});
   const std::string findings = validation.out + validation.err;
@@ -251,43 +245,38 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
   dir_.Write("c/main.cpp", "#include \"h.h\"\nint* p = 0;\nbool e(const std::string& s) { return s.size() == 0; }\n");
   const TempDir rebuiltFolder;
   const std::string rebuilt = RebuiltZoci(rebuiltFolder).string();
-  struct Case {
-    const char* what;
-    std::string file, text;              ///< written before the run, when not empty
-    std::vector<std::string> arguments;  ///< before the file's name
-    std::string input, program = ZOCI_EXE;
+  // What changed: a file written (when named), the arguments before the file's name, standard input, the program.
+  const std::tuple<const char*, std::string, std::string, std::string, std::string, std::string> cases[] = {
+      {"the first run", "", "", "", "", ZOCI_EXE},
+      {"the main file's text", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n", "", "", ZOCI_EXE},
+      {"an included header's text", "c/second/h.h", header + "  // changed\n", "", "", ZOCI_EXE},
+      {"a header now found earlier in the include path", "c/first/h.h", header + "\n", "", "", ZOCI_EXE},
+      {"an unsaved buffer", "", "", "--stdin-buffer c/main.cpp", "#include \"h.h\"\nint* q = 0;\n", ZOCI_EXE},
+      {"another unsaved buffer", "", "", "--stdin-buffer c/main.cpp", "#include \"h.h\"\nint* r = 0;\n", ZOCI_EXE},
+      {"the command line", "", "", "-DEXTRA=1", "", ZOCI_EXE},
+      {"the checks", "", "", "--checks=-readability-*", "", ZOCI_EXE},
+      {"a check option", "", "", "--option modernize-use-nullptr.NullMacros=MYNULL", "", ZOCI_EXE},
+      {"the .clang-tidy file", "c/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n", "", "", ZOCI_EXE},
+      {"a directive", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // zoCI:skip\n", "", "", ZOCI_EXE},
+      {"the program (a rebuilt zoci or engine)", "", "", "", "", rebuilt},
   };
-  const Case cases[] = {
-      {"the first run", "", "", {}, ""},
-      {"the main file's text", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // changed\n", {}, ""},
-      {"an included header's text", "c/second/h.h", header + "  // changed\n", {}, ""},
-      {"a header now found earlier in the include path", "c/first/h.h", header + "\n", {}, ""},
-      {"an unsaved buffer", "", "", {"--stdin-buffer", "c/main.cpp"}, "#include \"h.h\"\nint* q = 0;\n"},
-      {"another unsaved buffer", "", "", {"--stdin-buffer", "c/main.cpp"}, "#include \"h.h\"\nint* r = 0;\n"},
-      {"the command line", "", "", {"-DEXTRA=1"}, ""},
-      {"the checks", "", "", {"--checks=-readability-*"}, ""},
-      {"a check option", "", "", {"--option", "modernize-use-nullptr.NullMacros=MYNULL"}, ""},
-      {"the .clang-tidy file", "c/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n", {}, ""},
-      {"a directive", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // zoCI:skip\n", {}, ""},
-      {"the program (a rebuilt zoci or engine)", "", "", {}, "", rebuilt},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    if (!c.file.empty()) dir_.Write(c.file, c.text);
-    std::vector<std::string> arguments = {"inspect", "-I", (dir_.Path() / "c/first").string(), "-I",
-                                          (dir_.Path() / "c/second").string()};
-    arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+  for (const auto& [what, file, text, changedArguments, input, program] : cases) {
+    SCOPED_TRACE(what);
+    if (!file.empty()) dir_.Write(file, text);
+    std::vector<std::string> arguments = Split("inspect -I " + (dir_.Path() / "c/first").string() + " -I " +
+                                                   (dir_.Path() / "c/second").string() + " " + changedArguments,
+                                               ' ');
     arguments.push_back("c/main.cpp");
     const size_t before = CachedResults();
-    const ZociRun fresh = Shell(c.program, arguments, c.input);
+    const ShellRun fresh = Shell(program, arguments, input);
     EXPECT_EQ(CachedResults(), before + 1) << fresh.err;
-    const ZociRun served = Shell(c.program, arguments, c.input);
+    const ShellRun served = Shell(program, arguments, input);
     EXPECT_EQ(CachedResults(), before + 1);
     arguments.push_back("--no-cache");
-    const ZociRun uncached = Shell(c.program, arguments, c.input);
+    const ShellRun uncached = Shell(program, arguments, input);
     EXPECT_NE(fresh.out.find(" warning"), std::string::npos) << fresh.out << fresh.err;
     EXPECT_EQ(fresh.out.find("clang-diagnostic-error"), std::string::npos) << fresh.out;
-    for (const ZociRun& run : {served, uncached}) {
+    for (const ShellRun& run : {served, uncached}) {
       EXPECT_EQ(run.out, fresh.out);
       EXPECT_EQ(run.err, fresh.err);
       EXPECT_EQ(run.exitCode, fresh.exitCode);
