@@ -189,6 +189,15 @@ TEST(EngineProvider, ServedTextsWinOverTheDiskKeepTheirIdentityAndEachPathIsAske
     EXPECT_NE(std::filesystem::path(path).extension(), ".o") << path;
     EXPECT_NE(path.rfind("/etc/", 0), 0u) << path;
   }
+  // A main file not saved yet exists only as the provider's text.
+  const auto fresh = folder.Path() / "fresh.cpp";
+  texts[fresh.string()] = std::make_shared<const std::string>("int* Fresh() { return 0; }\n");
+  const FileProviderCallback provider = request.provider;
+  request = FileRequest(fresh, "-*,modernize-use-nullptr");
+  request.provider = provider;
+  const EngineRunResult unsaved = RunEngine(RealEngine(), request);
+  EXPECT_THAT(unsaved.diagnostics, HasSubstr(fresh.string() + ":1:23: warning: use nullptr")) << unsaved.errors;
+  EXPECT_EQ(unsaved.exitCode, 0) << unsaved.errors;
 }
 
 }  // namespace
