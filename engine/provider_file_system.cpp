@@ -58,7 +58,7 @@ class OpenServedFile final : public vfs::File {
 };
 
 /// `path` without "." and ".." components, as the run's answers are keyed.
-std::string Normalised(std::string path) {
+std::string Normalised(llvm::StringRef path) {
   llvm::SmallString<256> normalised(path);
   llvm::sys::path::remove_dots(normalised, /*remove_dot_dot=*/true);
   return std::string(normalised);
@@ -76,11 +76,11 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
   static const char ID;
 
   ProviderFileSystem(llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk, const FileProviderCallback* provider,
-                     std::string mainFile, const bool& compilerStarted, llvm::raw_ostream& errors)
+                     llvm::StringRef mainFile, const bool& compilerStarted, llvm::raw_ostream& errors)
       : RTTIExtends(std::move(disk)),
         provider_(provider),
         hasProvider_(provider != nullptr && *provider),
-        mainFile_(Normalised(std::move(mainFile))),
+        mainFile_(Normalised(mainFile)),
         compilerStarted_(compilerStarted),
         errors_(errors) {}
 
@@ -168,7 +168,7 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
   std::string AbsolutePath(const std::string& requested) const {
     llvm::SmallString<256> absolute(requested);
     getUnderlyingFS().makeAbsolute(absolute);
-    return Normalised(std::string(absolute));
+    return Normalised(absolute);
   }
 
   std::optional<ServedFile> Ask(const std::string& name, const std::string& path,
@@ -224,11 +224,10 @@ bool MissedProviderAnswers(llvm::vfs::FileSystem& files) {
 }
 
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
-                                                                  std::string mainFile, const bool& compilerStarted,
+                                                                  llvm::StringRef mainFile, const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors) {
   llvm::IntrusiveRefCntPtr<vfs::FileSystem> disk(vfs::createPhysicalFileSystem().release());
-  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, std::move(mainFile), compilerStarted,
-                                                       errors);
+  return llvm::makeIntrusiveRefCnt<ProviderFileSystem>(std::move(disk), provider, mainFile, compilerStarted, errors);
 }
 
 }  // namespace zoe

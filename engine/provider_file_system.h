@@ -24,12 +24,12 @@ using namespace Quillfern::ZoCodeInspections::Native;
 /// A fresh physical file system for one run, with `provider` (may be null)
 /// consulted first and its answers remembered for the run. Provider failures
 /// are reported on `errors` and count as "not served". The provider is asked
-/// only for `mainFile` (absolute, normalised) until `compilerStarted` is true:
+/// only for `mainFile` (an absolute path) until `compilerStarted` is true:
 /// before that the driver looks at the toolchain (crtbegin.o,
 /// /etc/os-release, ...) and the configuration is looked up, and none of that
 /// is source text.
 llvm::IntrusiveRefCntPtr<llvm::vfs::FileSystem> MakeRunFileSystem(const FileProviderCallback* provider,
-                                                                  std::string mainFile, const bool& compilerStarted,
+                                                                  llvm::StringRef mainFile, const bool& compilerStarted,
                                                                   llvm::raw_ostream& errors);
 
 /// Ends the provider's part in a run's file system when the run ends (the
