@@ -1,9 +1,9 @@
 // The file system of one run: every file the compiler (or the diagnostic
 // printer) reads is first asked of the file provider; files it does not
 // serve, and whatever is read before the compiler starts but the main file,
-// come from the disk. The working directory
-// is the run's own, never the process's. A preamble built beside the run
-// reads through it from another thread, possibly after the run has ended.
+// come from the disk. The working directory is the run's own, never the
+// process's. A preamble built beside the run reads through it from another
+// thread, possibly after the run has ended.
 #pragma once
 
 #include <optional>
