@@ -3,7 +3,8 @@
 // its own builds it; the build's result goes to the store for the runs after
 // it, and a run that comes while the same build is still going waits for it
 // rather than compiling the headers again. A first run then takes as long as
-// the slower of the two, not their sum: what an editor opening a file waits for.
+// its own compile, not the build's time on top: what an editor opening a file
+// waits for.
 #pragma once
 
 #include <cstdint>
