@@ -53,10 +53,7 @@ class FileInspection {
                   const std::map<std::string, std::string>& checkOptions) {
     const auto started = fs::file_time_type::clock::now();
     std::string error;
-    const auto editorText = job_.editorBuffers.find(absolute_);
-    if (editorText != job_.editorBuffers.end() && editorText->second) {
-      outcome_.sources[job_.path].text = *editorText->second;
-    } else if (!Load(job_.path, job_.unsavedBytes, error)) {
+    if (!TakeEditorText(absolute_, job_.path) && !Load(job_.path, job_.unsavedBytes, error)) {
       Fail(error);
       return std::move(outcome_);
     }
@@ -164,6 +161,15 @@ class FileInspection {
     outcome_.file.error = std::move(error);
   }
 
+  /// Puts the editor's text of the file at `absolute` into the outcome's
+  /// sources as `shown`; false when the editor has no text of it.
+  bool TakeEditorText(const std::string& absolute, const std::string& shown) {
+    const auto editorText = job_.editorBuffers.find(absolute);
+    if (editorText == job_.editorBuffers.end() || !editorText->second) return false;
+    outcome_.sources[shown].text = *editorText->second;
+    return true;
+  }
+
   /// Reads and decodes one file (the job's buffer for the job's own file)
   /// into the outcome's sources; false with `error` when it cannot.
   bool Load(const std::string& path, const std::optional<std::string>& unsaved, std::string& error) {
@@ -228,7 +234,9 @@ class FileInspection {
     if (known != shownPaths_.end()) return known->second;
     std::string shown = SameFile(engineName, absolute_) ? job_.path : DisplayPath(engineName);
     std::string ignored;  // an unreadable file is shown without its source lines
-    if (!outcome_.sources.contains(shown)) Load(shown, std::nullopt, ignored);
+    if (!outcome_.sources.contains(shown) && !TakeEditorText(AbsolutePath(engineName), shown)) {
+      Load(shown, std::nullopt, ignored);
+    }
     return shownPaths_.emplace(engineName, std::move(shown)).first->second;
   }
 

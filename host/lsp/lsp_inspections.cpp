@@ -3,14 +3,46 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <optional>
 
 #include "interop/interop2.h"
 #include "library_setup.h"
+#include "text_lines.h"
 
 namespace zoci {
 namespace {
 
 namespace Native = Quillfern::ZoCodeInspections::Native;
+
+/// `diagnostic`'s place in its own file, as "path:line:column".
+std::string PlaceOf(const Diagnostic& diagnostic, const std::map<std::string, HostText>& sources) {
+  const auto source = sources.find(diagnostic.file);
+  Position position{1, diagnostic.offset + 1};
+  if (source != sources.end()) position = LineIndex(source->second.text).PositionOf(diagnostic.offset);
+  return diagnostic.file + ":" + std::to_string(position.line) + ":" + std::to_string(position.column);
+}
+
+/// One error at the start of the document for the compiler errors of the
+/// files it includes, or none. The editor shows only the document, and a
+/// document that does not compile because of a header (or of a template the
+/// document instantiates there) must not look clean.
+std::optional<Diagnostic> IncludedErrors(const std::vector<Diagnostic>& elsewhere,
+                                         const std::map<std::string, HostText>& sources) {
+  std::vector<const Diagnostic*> errors;
+  for (const Diagnostic& diagnostic : elsewhere) {
+    if (diagnostic.error && !diagnostic.promoted) errors.push_back(&diagnostic);
+  }
+  if (errors.empty()) return std::nullopt;
+  const Diagnostic& first = *errors.front();
+  Diagnostic folded;
+  folded.check = first.check;
+  folded.error = true;
+  folded.message = errors.size() == 1 ? "in an included file, "
+                                      : std::to_string(errors.size()) + " errors in included files; the first, ";
+  folded.message += PlaceOf(first, sources) + ": " + first.message;
+  return folded;
+}
 
 }  // namespace
 
@@ -31,11 +63,15 @@ DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot,
   FileOutcome outcome = inspector_->Inspect(FileJob{snapshot.path, std::nullopt, snapshot.buffers, parserSwitch});
   if (outcome.file.failed && !parserSwitch->IsOff()) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
   DocumentRun run{std::move(outcome.file), std::move(outcome.logText)};
-  // What the run reported in the headers the document includes is not the document's.
+  // What the run reported in the headers the document includes is not the
+  // document's, except that their errors keep the document from compiling.
   std::vector<Diagnostic>& diagnostics = run.file.diagnostics;
-  diagnostics.erase(std::remove_if(diagnostics.begin(), diagnostics.end(),
-                                   [&](const Diagnostic& diagnostic) { return diagnostic.file != snapshot.path; }),
-                    diagnostics.end());
+  const auto elsewhere =
+      std::stable_partition(diagnostics.begin(), diagnostics.end(),
+                            [&](const Diagnostic& diagnostic) { return diagnostic.file == snapshot.path; });
+  std::optional<Diagnostic> included = IncludedErrors({elsewhere, diagnostics.end()}, outcome.sources);
+  diagnostics.erase(elsewhere, diagnostics.end());
+  if (included) diagnostics.insert(diagnostics.begin(), std::move(*included));
   return run;
 }
 

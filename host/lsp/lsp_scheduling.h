@@ -47,7 +47,9 @@ class SchedulerCallbacks {
 
 /// What one run of a document produced.
 struct DocumentRun {
-  InspectedFile file;   ///< with the diagnostics of the document itself only
+  /// With the diagnostics of the document itself, and one at its start for
+  /// the errors in the files it includes.
+  InspectedFile file;
   std::string logText;  ///< the run's log
 };
 

@@ -2,7 +2,7 @@
 // an editor drives it, in four sessions with a server each: editing (non-ASCII
 // text and a surrogate pair before the diagnostic, edits that move it, a quick
 // fix resolved and applied, progress, a UTF-16 header on disk read as edited once
-// opened); a soak of a thousand random edits; run problems shown to the user;
+// opened, its error shown in the document); a soak of a thousand random edits; run problems shown to the user;
 // messages no client should send.
 // Usage: node lsp_client.mjs <path of zoci>. Exits 77 (skipped) until `npm ci`.
 import assert from 'node:assert/strict';
@@ -171,6 +171,12 @@ async function inspectEditAndFix(zoci, folder) {
   const withEditedHeader = await editor.diagnostics(uri, 5);
   assert.ok(withEditedHeader.some((d) => d.severity === 1 && d.message.includes('Size')), JSON.stringify(withEditedHeader));
   await editor.diagnostics(headerUri, 1);
+  // An error in the header keeps the document from compiling: it is shown at the document's start.
+  await editor.change(headerUri, 2, [{ text: kHeader + 'int Broken() { return undeclared_value; }\n' }]);
+  await editor.change(uri, 6, [{ text }]);
+  const included = (await editor.diagnostics(uri, 6)).filter((d) => d.severity === 1);
+  assert.deepEqual(included.map((d) => [d.range.start, d.message]), [[{ line: 0, character: 0 },
+    "in an included file, pick.h:3:23: use of undeclared identifier 'undeclared_value'"]], JSON.stringify(included));
 
   // Every run was reported: begun once the client had created its report, then ended. A report
   // begins when the server has the client's answer to its creation, which may be after the
