@@ -1,6 +1,7 @@
 // One file's inspection (see inspection.h).
 #include "inspection.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <set>
@@ -84,7 +85,10 @@ class FileInspection {
     }
     if (!result) return NoResult(*parser, checks, options);
     WriteRunLogs(options_, job_.path, *result);
-    if (Judge(*result)) Convert(*result);
+    if (Judge(*result)) {
+      Convert(*result);
+      NoteHiddenErrors(result->errorText);
+    }
     outcome_.logText = std::move(result->logText);
     try {
       if (cacheKey) Keep(*cacheKey, result->filesRead, started);
@@ -259,6 +263,27 @@ class FileInspection {
       record = Native::qfix();
     }
     result.qfixes.clear();
+  }
+
+  /// A file that does not compile must not pass for clean when the library
+  /// dropped every error (outside the file with --main-file-only, in a
+  /// system include folder, on a line a directive skips): one error at the
+  /// file's start says so, unless errors are dropped on request.
+  void NoteHiddenErrors(const std::string& errorText) {
+    const std::vector<Diagnostic>& diagnostics = outcome_.file.diagnostics;
+    if (options_.settings.skipErrors || !CompilerReportedErrors(errorText) ||
+        std::any_of(diagnostics.begin(), diagnostics.end(),
+                    [](const Diagnostic& diagnostic) { return diagnostic.error && !diagnostic.promoted; })) {
+      return;
+    }
+    Diagnostic hidden;
+    hidden.file = job_.path;
+    hidden.check = "clang-diagnostic-error";
+    hidden.error = true;
+    hidden.message =
+        "the compiler reported errors that are not shown (outside the file with --main-file-only, "
+        "under an -isystem folder, or on a line a directive skips)";
+    outcome_.file.diagnostics.insert(outcome_.file.diagnostics.begin(), std::move(hidden));
   }
 
   /// Notes once per file when the library read it as another text than zoci

@@ -10,6 +10,8 @@ namespace {
 
 /// The library's line for a diagnostic it dropped while converting it.
 constexpr std::string_view kDroppedDiagnostic = "*** exception: ";
+/// The engine's last line for a unit with compiler errors.
+constexpr std::string_view kCompilerErrors = "Found compiler error(s).";
 /// The engine's line for a configuration file it passed over.
 constexpr std::string_view kIgnoredConfiguration = "Error parsing ";
 
@@ -38,6 +40,10 @@ std::vector<std::string> RunProblems(const std::string& errorText) {
                        " dropped by the library: " + why);
   }
   return problems;
+}
+
+bool CompilerReportedErrors(const std::string& errorText) {
+  return errorText.find(kCompilerErrors) != std::string::npos;
 }
 
 std::string FailureMessage(const std::string& errorText, const std::string& logText) {

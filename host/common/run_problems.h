@@ -15,6 +15,11 @@ namespace zoci {
 /// directive's count out of range); empty when there are none.
 std::vector<std::string> RunProblems(const std::string& errorText);
 
+/// Whether the engine's error text says the compiler reported errors, shown
+/// or not: the library drops those outside the file (--main-file-only) and
+/// in system include folders.
+bool CompilerReportedErrors(const std::string& errorText);
+
 /// A failed run's message: its error text (or log when that is empty) without
 /// trailing line breaks; a fixed text when both are empty.
 std::string FailureMessage(const std::string& errorText, const std::string& logText);

@@ -73,7 +73,8 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       {"given.yaml", "Checks: 'modernize-use-nullptr'\n"}, {"one/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"},
       {"two/.clang-tidy", "Checks: '-*,modernize-use-bool-literals'\n"},
       {"one/a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\nbool b = 1;\n"},
-      {"cp1251.cpp", cp1251}};
+      {"cp1251.cpp", cp1251}, {"sys/broken.h", "int Broken() { return undeclared_value; }\n"},
+      {"broken.cpp", "#include <broken.h>\nint* p = 0;\n"}};
   // clang-format on
   for (const auto& [name, text] : files) dir_.Write(name, text);
   dir_.Write("two/a.cpp", Read("one/a.cpp"));
@@ -97,6 +98,11 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       {nullptrOnly + "--option modernize-use-nullptr.NullMacros=MYNULL,OTHER macro.cpp", 0, "macro.cpp:2:10: warn", ""},
       // a compiler error fails the run; the compile database gives the file its folders and defines
       {"project/src/main.cpp", 1, "project/src/main.cpp:5:10: error: 'config.h' file not found", ""},
+      // a file whose every error the library drops still fails, unless errors are dropped on request
+      {nullptrOnly + "-I sys --main-file-only broken.cpp", 1, "broken.cpp:1:1: error: the compiler reported errors",
+       ""},
+      {nullptrOnly + "-isystem sys broken.cpp", 1, "broken.cpp:1:1: error: the compiler reported errors", ""},
+      {nullptrOnly + "-I sys --main-file-only --skip-errors broken.cpp", 0, "0 warnings and 0 errors", ""},
       {"-p project project/src/main.cpp", 0, "project/src/main.cpp:8:62: warning: use nullptr", ""},
       {"-p encodings project/src/main.cpp", 2, "", "compile_commands.json"},
       {nullptrOnly + "-p db --summary --quiet", 2, "db/here.cpp:1:22: warning: use nullptr",
