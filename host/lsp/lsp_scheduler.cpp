@@ -136,6 +136,9 @@ void InspectionScheduler::ShowProblems(const std::string& uri, const InspectedFi
   for (const std::string& warning : file.warnings) {
     messages.emplace_back(MessageType::warning, "zoci: " + file.path + ": " + warning);
   }
+  // Why a document has no diagnostics (a header, a skip-all directive), or
+  // why their positions may be off (a file read in another encoding).
+  if (!file.note.empty()) messages.emplace_back(MessageType::info, "zoci: " + file.path + ": " + file.note);
   // Every edit runs again: the same problems are shown once, not at every keystroke.
   std::string shown;
   for (const auto& [type, message] : messages) shown += message + "\n";

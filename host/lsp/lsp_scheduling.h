@@ -24,7 +24,7 @@ struct DocumentSnapshot {
 };
 
 /// Kinds of window/showMessage.
-enum class MessageType { error = 1, warning = 2 };
+enum class MessageType { error = 1, warning = 2, info = 3 };
 
 /// The server as the scheduler sees it: where a run gets its text and leaves
 /// its results. Called from the scheduler's worker.

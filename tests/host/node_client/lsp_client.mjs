@@ -171,6 +171,7 @@ async function inspectEditAndFix(zoci, folder) {
   const withEditedHeader = await editor.diagnostics(uri, 5);
   assert.ok(withEditedHeader.some((d) => d.severity === 1 && d.message.includes('Size')), JSON.stringify(withEditedHeader));
   await editor.diagnostics(headerUri, 1);
+  assert.equal((await editor.message('header file not inspected')).type, 3);
   // An error in the header keeps the document from compiling: it is shown at the document's start.
   await editor.change(headerUri, 2, [{ text: kHeader + 'int Broken() { return undeclared_value; }\n' }]);
   await editor.change(uri, 6, [{ text }]);
