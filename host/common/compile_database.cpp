@@ -54,6 +54,14 @@ bool TakeValue(const std::vector<std::string>& arguments, size_t& i, const std::
   return false;
 }
 
+/// An undefine cancels the defines of its name before it, which the compiler
+/// gets after every undefine; it still reaches the compiler, for the macros
+/// the compiler defines itself.
+void Undefine(const std::string& name, CompileFlags& flags) {
+  std::erase_if(flags.defines, [&](const std::string& define) { return define.substr(0, define.find('=')) == name; });
+  flags.passedOn.push_back("-U" + name);
+}
+
 }  // namespace
 
 std::vector<std::string> SplitCommand(const std::string& command) {
@@ -93,6 +101,11 @@ CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const
     else if (TakeValue(arguments, i, "-include", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
     else if (TakeValue(arguments, i, "-I", value)) flags.includeFolders.push_back(Resolve(value, directory));
     else if (TakeValue(arguments, i, "-D", value)) flags.defines.push_back(value);
+    else if (TakeValue(arguments, i, "-U", value)) Undefine(value, flags);
+    else if (TakeValue(arguments, i, "-iquote", value)) flags.passedOn.push_back("-iquote" + Resolve(value, directory));
+    else if (TakeValue(arguments, i, "-idirafter", value))
+      flags.passedOn.push_back("-idirafter" + Resolve(value, directory));
+    else if (arguments[i] == "-m32" || arguments[i] == "-m64") flags.target32Bit = arguments[i] == "-m32";
   }
   return flags;
 }
@@ -134,7 +147,9 @@ void ApplyCompileFlags(const CompileFlags& flags, InspectionSettings& settings) 
   append(settings.excludedFolders, flags.systemFolders);
   append(settings.defines, flags.defines);
   append(settings.forcedIncludes, flags.forcedIncludes);
+  append(settings.additionalArguments, flags.passedOn);
   settings.compileAsC = settings.compileAsC || flags.compileAsC;
+  settings.target64Bit = settings.target64Bit && !flags.target32Bit;
   if (!flags.standard) return;
   if (const auto number = StandardNumber(*flags.standard)) {
     if (settings.languageStandard == 0) settings.languageStandard = *number;

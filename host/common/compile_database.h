@@ -1,5 +1,6 @@
 // compile_commands.json: the include folders, system folders, defines, forced
-// includes and standard of each file, taken from its compile command.
+// includes, standard, target width and undefines of each file, taken from its
+// compile command.
 #pragma once
 
 #include <filesystem>
@@ -20,6 +21,11 @@ struct CompileFlags {
   std::vector<std::string> forcedIncludes;
   std::optional<std::string> standard;  ///< e.g. "c++17"
   bool compileAsC = false;
+  bool target32Bit = false;  ///< -m32
+  /// Arguments that change what the source means but have no setting of
+  /// their own (undefines, quoted and after-system include folders), each
+  /// joined to its value; they reach the compiler as written.
+  std::vector<std::string> passedOn;
 };
 
 class CompileDatabase {

@@ -35,13 +35,14 @@ TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
   EXPECT_NE(error.find("line 1"), std::string::npos);
 }
 
-TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
+TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefines) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
   std::string commands =
       R"([{"directory": "ROOT", "file": "src/a.cpp", "arguments": ["c++", "-Iinc", "-isystem", "/sys",
-                               "-DX=1", "-include", "pre.h", "-std=c++20", "-c", "src/a.cpp"]},
-                             {"directory": "ROOT", "file": "ROOT/b.c", "command": "cc -D 'Y=a b' -xc b.c"}])";
+                               "-DX=1", "-DZ=2", "-include", "pre.h", "-std=c++20", "-UZ", "-iquote", "q", "-c", "src/a.cpp"]},
+                             {"directory": "ROOT", "file": "ROOT/b.c",
+                              "command": "cc -D 'Y=a b' -xc -m32 -idirafter/after -U W b.c"}])";
   for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
   dir.Write("compile_commands.json", commands);
   std::string error;
@@ -54,7 +55,15 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesAndStandard) {
       std::make_tuple(Strings{root + "/inc"}, Strings{"/sys"}, Strings{"X=1"}, Strings{root + "/pre.h"}, "c++20"));
   const auto b = database->FlagsOf(dir.Path() / "b.c");
   ASSERT_TRUE(b);
-  EXPECT_EQ(std::tie(b->defines, b->compileAsC), std::make_tuple(Strings{"Y=a b"}, true));
+  EXPECT_EQ(std::tie(b->defines, b->compileAsC, b->passedOn),
+            std::make_tuple(Strings{"Y=a b"}, true, Strings{"-idirafter/after", "-UW"}));
+  InspectionSettings settings;
+  settings.target64Bit = true;  // zoci's default
+  ApplyCompileFlags(*a, settings);
+  EXPECT_EQ(std::tie(settings.additionalArguments, settings.target64Bit),
+            std::make_tuple(Strings{"-UZ", "-iquote" + root + "/q"}, true));
+  ApplyCompileFlags(*b, settings);
+  EXPECT_FALSE(settings.target64Bit);
   EXPECT_FALSE(database->FlagsOf(dir.Path() / "c.cpp"));
 }
 
