@@ -42,6 +42,7 @@
 #include "shared_state_checks.h"
 #include "tidy_action.h"
 #include "traversal_scope.h"
+#include "unknown_names.h"
 
 namespace zoe {
 
@@ -188,6 +189,7 @@ class TidyRun {
     RegisterCustomisedChecks();
     clang::tidy::ClangTidyASTConsumerFactory checks(context);
     context.setCurrentFile(sourceFile_);
+    WarnAboutUnknownNames(context.getOptions(), outputs_.Errors());
     if (checks.getCheckNames().empty()) {
       outputs_.Errors() << "Error: no checks enabled.\n";
       return 1;

@@ -14,6 +14,8 @@ constexpr std::string_view kDroppedDiagnostic = "*** exception: ";
 constexpr std::string_view kCompilerErrors = "Found compiler error(s).";
 /// The engine's line for a configuration file it passed over.
 constexpr std::string_view kIgnoredConfiguration = "Error parsing ";
+/// The engine's line for a check or option name that no check knows.
+constexpr std::string_view kUnknownName = "Configuration warning: ";
 
 std::string WithoutTrailingBreaks(std::string text) {
   text.erase(text.find_last_not_of("\r\n") + 1);
@@ -24,7 +26,7 @@ std::string WithoutTrailingBreaks(std::string text) {
 
 std::vector<std::string> RunProblems(const std::string& errorText) {
   std::map<std::string, size_t> dropped;  // why, and how many times
-  std::set<std::string> ignored;  // the engine may read a file more than once
+  std::set<std::string> configuration;  // once each: the engine may read a file more than once
   std::string_view rest = errorText;
   while (!rest.empty()) {
     const size_t end = rest.find('\n');
@@ -32,9 +34,10 @@ std::vector<std::string> RunProblems(const std::string& errorText) {
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     if (line.starts_with(kDroppedDiagnostic)) ++dropped[std::string(line.substr(kDroppedDiagnostic.size()))];
     if (line.starts_with(kIgnoredConfiguration))
-      ignored.insert("the engine ignored a configuration file: " + std::string(line));
+      configuration.insert("the engine ignored a configuration file: " + std::string(line));
+    if (line.starts_with(kUnknownName)) configuration.insert(std::string(line.substr(kUnknownName.size())));
   }
-  std::vector<std::string> problems(ignored.begin(), ignored.end());
+  std::vector<std::string> problems(configuration.begin(), configuration.end());
   for (const auto& [why, count] : dropped) {
     problems.push_back(std::to_string(count) + (count == 1 ? " diagnostic was" : " diagnostics were") +
                        " dropped by the library: " + why);

@@ -10,7 +10,8 @@
 namespace zoci {
 
 /// The problems of a run that still produced diagnostics, one message each:
-/// configuration files the engine passed over because they do not parse, and
+/// configuration files the engine passed over because they do not parse,
+/// check and option names no check knows (which enable or change nothing), and
 /// diagnostics the library dropped because it could not convert them (a
 /// directive's count out of range); empty when there are none.
 std::vector<std::string> RunProblems(const std::string& errorText);

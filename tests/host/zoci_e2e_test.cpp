@@ -94,6 +94,13 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       // the library's header test, whatever the letter case of the extension
       {nullptrOnly + "X.H Y.HPP", 0, "0 warnings", "zoci: Y.HPP: header file not inspected (--allow-headers"},
       {"broken/inner/plain.cpp", 0, "1 warning", "plain.cpp: the engine ignored a configuration file: Error parsing "},
+      // names no check knows enable or change nothing: the user is told, with the name meant
+      {"--checks=-*,modernize-use-nullptr,modernise-use-override,x-* --option modernize-use-nullptr.NullMacro=M "
+       "plain.cpp",
+       0, "1 warning",
+       "plain.cpp: the pattern 'x-*' matches no check\nzoci: warning: plain.cpp: unknown check "
+       "'modernise-use-override'; did you mean 'modernize-use-override'?\nzoci: warning: plain.cpp: unknown check "
+       "option 'modernize-use-nullptr.NullMacro'; did you mean 'modernize-use-nullptr.NullMacros'?\n"},
       // an option value that YAML would read otherwise reaches the check
       {nullptrOnly + "--option modernize-use-nullptr.NullMacros=MYNULL,OTHER macro.cpp", 0, "macro.cpp:2:10: warn", ""},
       // a compiler error fails the run; the compile database gives the file its folders and defines
