@@ -68,7 +68,7 @@ class EventRecorder final : public clang::PPCallbacks {
 
   void MacroUndefined(const clang::Token& name, const clang::MacroDefinition& definition,
                       const clang::MacroDirective* undefinition) override {
-    if (!Watched(name.getLocation())) return;
+    if (!WatchedMacro(name.getLocation(), definition)) return;
     RecordedEvent& event = Add(Kind::kMacroUndefined, undefinition ? undefinition->getLocation() : SourceLocation());
     event.name = Record(name);
     event.other = DefinitionPlace(definition);
@@ -76,7 +76,7 @@ class EventRecorder final : public clang::PPCallbacks {
 
   void MacroExpands(const clang::Token& name, const clang::MacroDefinition& definition, clang::SourceRange range,
                     const clang::MacroArgs* arguments) override {
-    if (!Watched(name.getLocation())) return;
+    if (!WatchedMacro(name.getLocation(), definition)) return;
     RecordedEvent& event = AddRanged(Kind::kMacroExpands, name.getLocation(), range);
     event.name = Record(name);
     event.other = DefinitionPlace(definition);
@@ -92,7 +92,7 @@ class EventRecorder final : public clang::PPCallbacks {
   }
 
   void Defined(const clang::Token& name, const clang::MacroDefinition& definition, clang::SourceRange range) override {
-    if (!Watched(name.getLocation())) return;
+    if (!WatchedMacro(name.getLocation(), definition)) return;
     RecordedEvent& event = AddRanged(Kind::kDefined, name.getLocation(), range);
     event.name = Record(name);
     event.other = DefinitionPlace(definition);
@@ -110,15 +110,15 @@ class EventRecorder final : public clang::PPCallbacks {
   }
 
   void Ifdef(SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) override {
-    if (Watched(at)) AddNamed(Kind::kIfdef, at, name, definition);
+    if (WatchedMacro(at, definition)) AddNamed(Kind::kIfdef, at, name, definition);
   }
 
   void Ifndef(SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) override {
-    if (Watched(at)) AddNamed(Kind::kIfndef, at, name, definition);
+    if (WatchedMacro(at, definition)) AddNamed(Kind::kIfndef, at, name, definition);
   }
 
   void Elifdef(SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) override {
-    if (Watched(at)) AddNamed(Kind::kElifdef, at, name, definition).flag = true;
+    if (WatchedMacro(at, definition)) AddNamed(Kind::kElifdef, at, name, definition).flag = true;
   }
 
   void Elifdef(SourceLocation at, clang::SourceRange condition, SourceLocation ifAt) override {
@@ -126,7 +126,7 @@ class EventRecorder final : public clang::PPCallbacks {
   }
 
   void Elifndef(SourceLocation at, const clang::Token& name, const clang::MacroDefinition& definition) override {
-    if (Watched(at)) AddNamed(Kind::kElifndef, at, name, definition).flag = true;
+    if (WatchedMacro(at, definition)) AddNamed(Kind::kElifndef, at, name, definition).flag = true;
   }
 
   void Elifndef(SourceLocation at, clang::SourceRange condition, SourceLocation ifAt) override {
@@ -152,6 +152,23 @@ class EventRecorder final : public clang::PPCallbacks {
  private:
   /// True for an event past the predefined buffer and outside system headers.
   bool Watched(SourceLocation at) const { return started_ && !sources_.isInSystemHeader(at); }
+
+  /// True for an event past the predefined buffer that is user code's or
+  /// reads a macro of user code: a system header that tests or expands a
+  /// feature macro of the user's uses it (renaming it would change the build).
+  bool WatchedMacro(SourceLocation at, const clang::MacroDefinition& definition) const {
+    return Watched(at) || (started_ && DefinedByUserCode(definition));
+  }
+
+  /// True for a macro defined in a file of user code, not in the predefined
+  /// buffer, on the command line or in a system header.
+  bool DefinedByUserCode(const clang::MacroDefinition& definition) const {
+    const clang::MacroInfo* info = definition.getMacroInfo();
+    if (info == nullptr) return false;
+    const SourceLocation at = info->getDefinitionLoc();
+    return at.isValid() && !sources_.isInSystemHeader(at) && !sources_.isWrittenInBuiltinFile(at) &&
+           !sources_.isWrittenInCommandLineFile(at);
+  }
 
   /// True when the file that starts at `start` was included outside the
   /// system headers.

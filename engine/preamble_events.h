@@ -85,8 +85,9 @@ struct PreambleEvents {
 
 /// Callbacks that append the events of a preamble's compile to `events`,
 /// from the main file's first line on (the predefined buffer is the run's
-/// own). Events inside system headers are left out: the checks see user code
-/// enter a system header and come back.
+/// own). Events inside system headers are left out, but for those that read
+/// a macro of user code: the checks see user code enter a system header, use
+/// its own macros there and come back.
 std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources, PreambleEvents& events);
 
 }  // namespace zoe

@@ -40,7 +40,9 @@ std::vector<FidelityCase> Cases() {
       {SamplePath("buffers.c"), "-*,bugprone-*,cert-*,clang-analyzer-*"},
       // A cycle through a standard algorithm: found only when the checks visit
       // the system header's instantiation too.
-      {SamplePath("recursion.cpp"), "-*,misc-no-recursion"}};
+      {SamplePath("recursion.cpp"), "-*,misc-no-recursion"},
+      // A user macro that a system header reads.
+      {SamplePath("system_macros.cpp"), "-*,bugprone-reserved-identifier"}};
   // clang-format on
   const char* wanted = std::getenv("ZOCI_CORPUS_FILES");
   const size_t perFolder = wanted != nullptr ? std::max(1, std::atoi(wanted)) : 1;
