@@ -7,6 +7,8 @@
 #include <clang/Lex/PPCallbacks.h>
 #include <clang/Lex/Token.h>
 
+#include "user_code_events.h"
+
 namespace zoe {
 
 namespace {
@@ -16,7 +18,8 @@ using Kind = RecordedEvent::Kind;
 
 class EventRecorder final : public clang::PPCallbacks {
  public:
-  EventRecorder(const clang::SourceManager& sources, PreambleEvents& events) : sources_(sources), events_(events) {}
+  EventRecorder(const clang::SourceManager& sources, PreambleEvents& events)
+      : sources_(sources), admits_(sources), events_(events) {}
 
   void FileChanged(SourceLocation at, FileChangeReason reason, clang::SrcMgr::CharacteristicKind fileType,
                    clang::FileID left) override {
@@ -25,9 +28,7 @@ class EventRecorder final : public clang::PPCallbacks {
       started_ = reason == ExitFile && sources_.getFileID(at) == sources_.getMainFileID();
       return;
     }
-    // Inside system headers only user code's entering one is kept.
-    const bool entersFromUserCode = reason == EnterFile && IncludedByUserCode(at);
-    if (sources_.isInSystemHeader(at) && !entersFromUserCode) return;
+    if (!admits_.FileChange(at, reason)) return;
     RecordedEvent& event = Add(Kind::kFileChanged, at);
     event.value = reason;
     event.fileType = fileType;
@@ -151,30 +152,12 @@ class EventRecorder final : public clang::PPCallbacks {
 
  private:
   /// True for an event past the predefined buffer and outside system headers.
-  bool Watched(SourceLocation at) const { return started_ && !sources_.isInSystemHeader(at); }
+  bool Watched(SourceLocation at) const { return started_ && admits_.At(at); }
 
-  /// True for an event past the predefined buffer that is user code's or
-  /// reads a macro of user code: a system header that tests or expands a
-  /// feature macro of the user's uses it (renaming it would change the build).
+  /// True for an event past the predefined buffer that the checks are shown
+  /// about a macro.
   bool WatchedMacro(SourceLocation at, const clang::MacroDefinition& definition) const {
-    return Watched(at) || (started_ && DefinedByUserCode(definition));
-  }
-
-  /// True for a macro defined in a file of user code, not in the predefined
-  /// buffer, on the command line or in a system header.
-  bool DefinedByUserCode(const clang::MacroDefinition& definition) const {
-    const clang::MacroInfo* info = definition.getMacroInfo();
-    if (info == nullptr) return false;
-    const SourceLocation at = info->getDefinitionLoc();
-    return at.isValid() && !sources_.isInSystemHeader(at) && !sources_.isWrittenInBuiltinFile(at) &&
-           !sources_.isWrittenInCommandLineFile(at);
-  }
-
-  /// True when the file that starts at `start` was included outside the
-  /// system headers.
-  bool IncludedByUserCode(SourceLocation start) const {
-    const SourceLocation includer = sources_.getIncludeLoc(sources_.getFileID(start));
-    return includer.isValid() && !sources_.isInSystemHeader(includer);
+    return started_ && admits_.Macro(at, definition);
   }
 
   RecordedPlace Place(SourceLocation at) const {
@@ -221,6 +204,7 @@ class EventRecorder final : public clang::PPCallbacks {
   }
 
   const clang::SourceManager& sources_;
+  UserCodeEvents admits_;
   PreambleEvents& events_;
   bool started_ = false;
 };

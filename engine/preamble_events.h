@@ -85,9 +85,7 @@ struct PreambleEvents {
 
 /// Callbacks that append the events of a preamble's compile to `events`,
 /// from the main file's first line on (the predefined buffer is the run's
-/// own). Events inside system headers are left out, but for those that read
-/// a macro of user code: the checks see user code enter a system header, use
-/// its own macros there and come back.
+/// own), as the checks are shown them (see user_code_events.h).
 std::unique_ptr<clang::PPCallbacks> RecordPreambleEvents(const clang::SourceManager& sources, PreambleEvents& events);
 
 }  // namespace zoe

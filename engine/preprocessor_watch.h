@@ -21,7 +21,8 @@ std::optional<bool> ChecksWatchPreprocessor(const std::string& signature);
 void LearnChecksWatchPreprocessor(const std::string& signature, bool watches);
 
 /// True when every one of `checkNames` that watches the preprocessor gives
-/// the same results from the preamble's recorded events.
+/// the same results from the events of user code (see user_code_events.h),
+/// as the preamble's recorded events are.
 bool ReplayServesChecks(const std::vector<std::string>& checkNames);
 
 }  // namespace zoe

@@ -17,6 +17,7 @@
 #include "customised_run.h"
 #include "preamble_replay.h"
 #include "traversal_scope.h"
+#include "user_code_events.h"
 
 namespace zoe {
 
@@ -64,11 +65,11 @@ class HookedChecks final : public clang::MultiplexConsumer {
 
 class TidyFrontendAction final : public clang::ASTFrontendAction {
  public:
-  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, bool wholeUnit, bool preambleLoaded,
+  TidyFrontendAction(clang::tidy::ClangTidyASTConsumerFactory& checks, ChecksView view, bool preambleLoaded,
                      std::shared_ptr<const PreambleEvents> preambleEvents, bool systemPreamble, bool createOnly,
                      std::optional<bool>& watchedPreprocessor)
       : checks_(checks),
-        wholeUnit_(wholeUnit),
+        view_(view),
         preambleLoaded_(preambleLoaded),
         preambleEvents_(std::move(preambleEvents)),
         systemPreamble_(systemPreamble),
@@ -84,16 +85,26 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
       replay = owned.get();
       preprocessor.addPPCallbacks(std::move(owned));
     }
+    // Compiling the headers itself, the run shows the checks what a loaded
+    // preamble's replay would show them.
+    const bool compilesHeaders = !preambleLoaded_ && !view_.everyPreprocessorEvent;
+    std::unique_ptr<clang::PPCallbacks> prior = compilesHeaders ? TakeCallbacks(preprocessor) : nullptr;
     const clang::PPCallbacks* before = preprocessor.getPPCallbacks();
     std::vector<std::unique_ptr<clang::ASTConsumer>> consumers;
     consumers.push_back(checks_.createASTConsumer(compiler, file));
     const bool watched = preprocessor.getPPCallbacks() != before;
     watchedPreprocessor_ = watched;
+    if (compilesHeaders) {
+      std::unique_ptr<clang::PPCallbacks> checks = TakeCallbacks(preprocessor);
+      PutCallbacks(preprocessor, std::move(prior));
+      if (checks) preprocessor.addPPCallbacks(OnlyUserCodeEvents(std::move(checks), compiler.getSourceManager()));
+    }
     if (watched && replay != nullptr) {
       replay->SetTarget(preprocessor.getPPCallbacks());
       replay_ = replay;
     }
-    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), wholeUnit_, systemPreamble_,
+    return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), view_.wholeUnit,
+                                          systemPreamble_,
                                           createOnly_ || (watched && preambleLoaded_ && replay == nullptr));
   }
 
@@ -102,7 +113,7 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
 
  private:
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
-  bool wholeUnit_;
+  ChecksView view_;
   bool preambleLoaded_;
   /// Shown to the checks that watch the preprocessor when a preamble is loaded.
   std::shared_ptr<const PreambleEvents> preambleEvents_;
@@ -130,7 +141,7 @@ bool TidyToolAction::runInvocation(std::shared_ptr<clang::CompilerInvocation> in
   // Declared after the compiler, so that it is destroyed first: the action
   // may refer to the compiler's parts until then.
   auto action = std::make_unique<TidyFrontendAction>(
-      checks_, wholeUnit_, preambleLoaded, preambleLoaded ? preamble_->Events() : nullptr,
+      checks_, view_, preambleLoaded, preambleLoaded ? preamble_->Events() : nullptr,
       preamble_ != nullptr && preamble_->LoadsOnlySystemHeaders(), createOnly_, watchedPreprocessor_);
   compiler.createDiagnostics(diagnostics, /*ShouldOwnClient=*/false);
   if (!compiler.hasDiagnostics()) return false;

@@ -28,19 +28,25 @@ namespace zoe {
 /// parsed; the compiler's own diagnostics stay.
 inline constexpr uint32_t kStopAfterCompilerErrorsHook = 0xADF38EC1;
 
+/// What of the unit the checks are shown besides user code.
+struct ChecksView {
+  bool wholeUnit = false;               ///< the declarations inside system headers
+  bool everyPreprocessorEvent = false;  ///< the preprocessor's events inside system headers
+};
+
 class TidyToolAction final : public clang::tooling::ToolAction {
  public:
   /// `summary` receives the compiler's closing summary; `compilerStarted` is
-  /// set when the compiler proper starts (after the driver's work). With
-  /// `wholeUnit` the checks visit system headers too. With `preamble` the
+  /// set when the compiler proper starts (after the driver's work). `view`
+  /// says what of system headers the checks see. With `preamble` the
   /// compiler loads the main file's precompiled preamble from that session.
   /// With `createOnly` the checks are created but never run.
   TidyToolAction(clang::tidy::ClangTidyASTConsumerFactory& checks, llvm::raw_ostream& summary, bool& compilerStarted,
-                 bool wholeUnit, PreambleSession* preamble, bool createOnly = false)
+                 ChecksView view, PreambleSession* preamble, bool createOnly = false)
       : checks_(checks),
         summary_(summary),
         compilerStarted_(compilerStarted),
-        wholeUnit_(wholeUnit),
+        view_(view),
         preamble_(preamble),
         createOnly_(createOnly) {}
 
@@ -61,7 +67,7 @@ class TidyToolAction final : public clang::tooling::ToolAction {
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   llvm::raw_ostream& summary_;
   bool& compilerStarted_;
-  bool wholeUnit_;
+  ChecksView view_;
   PreambleSession* preamble_;
   bool createOnly_;
   std::optional<bool> watchedPreprocessor_;

@@ -252,7 +252,7 @@ class TidyRun {
     overlay->pushOverlay(emptySource);
     std::string summary;
     llvm::raw_string_ostream summaryStream(summary);
-    TidyToolAction action(checks, summaryStream, compilerStarted_, false, nullptr, /*createOnly=*/true);
+    TidyToolAction action(checks, summaryStream, compilerStarted_, ChecksView{}, nullptr, /*createOnly=*/true);
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(
         new clang::FileManager(clang::FileSystemOptions(), std::move(overlay)));
     clang::tooling::ToolInvocation invocation(commandLine, &action, fileManager.get(),
@@ -274,9 +274,10 @@ class TidyRun {
                                   const std::vector<std::string>& commandLine, PreambleSession* preamble,
                                   clang::DiagnosticConsumer& collected, std::string& summary) {
     llvm::raw_string_ostream summaryStream(summary);
-    const bool wholeUnit =
-        ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); });
-    TidyToolAction action(checks, summaryStream, compilerStarted_, wholeUnit, preamble);
+    const ChecksView view{
+        .wholeUnit = ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); }),
+        .everyPreprocessorEvent = !ReplayServesChecks(checks.getCheckNames())};
+    TidyToolAction action(checks, summaryStream, compilerStarted_, view, preamble);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(
         new clang::FileManager(clang::FileSystemOptions(), files_));

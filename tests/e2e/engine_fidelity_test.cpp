@@ -103,6 +103,17 @@ TEST(EngineFidelity, AnExportOfHundredsOfDiagnosticsIsTheBinarys) {
   EXPECT_EQ(engine.fixesYaml, reference.fixesYaml);
 }
 
+// Shown the standard headers' macros, the check would report each reserved
+// name among them, and each report would be rendered before it was dropped.
+TEST(EngineChecks, SeeNoPreprocessorEventOfTheSystemHeaders) {
+  TempDir source;
+  const EngineRequest request = FileRequest(source.Write("reserved.cpp", "#include <stdio.h>\n#define __mine 1\n"),
+                                            "-*,bugprone-reserved-identifier");
+  const EngineRunResult run = RunEngine(RealEngine(), request);
+  EXPECT_EQ(CountLines(run.diagnostics, "warning:"), 1) << run.diagnostics;
+  EXPECT_EQ(run.errors.find("in non-user code"), std::string::npos) << run.errors;
+}
+
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request =
       FileRequest(SamplePath("inventory.cpp"), "-*,modernize-use-nullptr,readability-braces-around-statements");
