@@ -44,12 +44,14 @@ class UserCodeFilter final : public clang::PPChainedCallbacks {
 
   void MacroUndefined(const clang::Token& name, const clang::MacroDefinition& definition,
                       const clang::MacroDirective* undefinition) override {
-    if (admits_.Macro(name.getLocation(), definition)) PPChainedCallbacks::MacroUndefined(name, definition, undefinition);
+    if (admits_.Macro(name.getLocation(), definition))
+      PPChainedCallbacks::MacroUndefined(name, definition, undefinition);
   }
 
   void MacroExpands(const clang::Token& name, const clang::MacroDefinition& definition, clang::SourceRange range,
                     const clang::MacroArgs* arguments) override {
-    if (admits_.Macro(name.getLocation(), definition)) PPChainedCallbacks::MacroExpands(name, definition, range, arguments);
+    if (admits_.Macro(name.getLocation(), definition))
+      PPChainedCallbacks::MacroExpands(name, definition, range, arguments);
   }
 
   void Defined(const clang::Token& name, const clang::MacroDefinition& definition, clang::SourceRange range) override {

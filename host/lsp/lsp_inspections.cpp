@@ -1,7 +1,6 @@
 // The language server's runs through the library (see lsp_inspections.h).
 #include "lsp_inspections.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -65,13 +64,14 @@ DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot,
   DocumentRun run{std::move(outcome.file), std::move(outcome.logText)};
   // What the run reported in the headers the document includes is not the
   // document's, except that their errors keep the document from compiling.
-  std::vector<Diagnostic>& diagnostics = run.file.diagnostics;
-  const auto elsewhere =
-      std::stable_partition(diagnostics.begin(), diagnostics.end(),
-                            [&](const Diagnostic& diagnostic) { return diagnostic.file == snapshot.path; });
-  std::optional<Diagnostic> included = IncludedErrors({elsewhere, diagnostics.end()}, outcome.sources);
-  diagnostics.erase(elsewhere, diagnostics.end());
-  if (included) diagnostics.insert(diagnostics.begin(), std::move(*included));
+  std::vector<Diagnostic> own, elsewhere;
+  for (Diagnostic& diagnostic : run.file.diagnostics) {
+    (diagnostic.file == snapshot.path ? own : elsewhere).push_back(std::move(diagnostic));
+  }
+  if (std::optional<Diagnostic> included = IncludedErrors(elsewhere, outcome.sources)) {
+    own.insert(own.begin(), std::move(*included));
+  }
+  run.file.diagnostics = std::move(own);
   return run;
 }
 
