@@ -220,16 +220,19 @@ class TidyRun {
       mayUsePreamble = !*watches || ReplayServesChecks(checkNames);
       preamble.SetChecksWatchPreprocessor(*watches);
     }
+    const ChecksView view{
+        .wholeUnit = ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); }),
+        .everyPreprocessorEvent = !ReplayServesChecks(checkNames)};
     std::string summary;
     std::optional<bool> watched =
-        CompileOnce(context, checks, commandLine, mayUsePreamble ? &preamble : nullptr, collected, summary);
+        CompileOnce(checks, commandLine, view, mayUsePreamble ? &preamble : nullptr, collected, summary);
     if (watched == true && preamble.Used() && (preamble.Events() == nullptr || replayFellShort_)) {
       // The checks watch the preprocessor after all and were not shown all
       // of the preamble's events: what the abandoned compile reported is
       // left out and the file compiled as usual.
       collected.take();
       summary.clear();
-      watched = CompileOnce(context, checks, commandLine, nullptr, collected, summary);
+      watched = CompileOnce(checks, commandLine, view, nullptr, collected, summary);
     }
     if (watched) LearnChecksWatchPreprocessor(signature, *watched);
     DescribePreambleUse(preamble.Outcome(), PreambleStore::Shared(), outputs_.Diagnostics());
@@ -267,16 +270,14 @@ class TidyRun {
     return action.ChecksWatchedPreprocessor().value_or(true);
   }
 
-  /// One compile of the source with the checks; answers whether the checks
-  /// registered preprocessor callbacks (none when they were never created).
-  std::optional<bool> CompileOnce(clang::tidy::ClangTidyContext& context,
-                                  clang::tidy::ClangTidyASTConsumerFactory& checks,
-                                  const std::vector<std::string>& commandLine, PreambleSession* preamble,
-                                  clang::DiagnosticConsumer& collected, std::string& summary) {
+  /// One compile of the source with the checks, which see `view` of it;
+  /// answers whether the checks registered preprocessor callbacks (none when
+  /// they were never created).
+  std::optional<bool> CompileOnce(clang::tidy::ClangTidyASTConsumerFactory& checks,
+                                  const std::vector<std::string>& commandLine, ChecksView view,
+                                  PreambleSession* preamble, clang::DiagnosticConsumer& collected,
+                                  std::string& summary) {
     llvm::raw_string_ostream summaryStream(summary);
-    const ChecksView view{
-        .wholeUnit = ChecksNeedWholeUnit([&context](std::string_view check) { return context.isCheckEnabled(check); }),
-        .everyPreprocessorEvent = !ReplayServesChecks(checks.getCheckNames())};
     TidyToolAction action(checks, summaryStream, compilerStarted_, view, preamble);
     // The compiler shares the file manager by reference count.
     llvm::IntrusiveRefCntPtr<clang::FileManager> fileManager(

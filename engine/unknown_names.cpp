@@ -4,9 +4,9 @@
 
 #include <ClangTidy.h>
 #include <ClangTidyOptions.h>
+#include <GlobList.h>
 #include <llvm/ADT/StringRef.h>
 #include <llvm/ADT/StringSet.h>
-#include <llvm/Support/Regex.h>
 #include <llvm/Support/raw_ostream.h>
 
 namespace zoe {
@@ -45,14 +45,9 @@ void WriteUnknown(llvm::StringRef what, llvm::StringRef name, const llvm::String
 
 /// Whether the pattern `glob` (with `*` for any text) matches a known check.
 bool MatchesAnyCheck(llvm::StringRef glob) {
-  std::string pattern = "^";
-  for (const char c : glob) {
-    if (c == '*') pattern += ".*";
-    else pattern += llvm::Regex::escape(llvm::StringRef(&c, 1));
-  }
-  const llvm::Regex regex(pattern + "$");
+  const clang::tidy::GlobList pattern(glob);
   for (const auto& check : Known().Names) {
-    if (regex.match(check.getKey())) return true;
+    if (pattern.contains(check.getKey())) return true;
   }
   return false;
 }

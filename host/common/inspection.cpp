@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -272,8 +273,7 @@ class FileInspection {
   void NoteHiddenErrors(const std::string& errorText) {
     const std::vector<Diagnostic>& diagnostics = outcome_.file.diagnostics;
     if (options_.settings.skipErrors || !CompilerReportedErrors(errorText) ||
-        std::any_of(diagnostics.begin(), diagnostics.end(),
-                    [](const Diagnostic& diagnostic) { return diagnostic.error && !diagnostic.promoted; })) {
+        std::any_of(diagnostics.begin(), diagnostics.end(), std::mem_fn(&Diagnostic::CompilerError))) {
       return;
     }
     Diagnostic hidden;

@@ -1,7 +1,9 @@
 // The language server's runs through the library (see lsp_inspections.h).
 #include "lsp_inspections.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -28,18 +30,15 @@ std::string PlaceOf(const Diagnostic& diagnostic, const std::map<std::string, Ho
 /// document instantiates there) must not look clean.
 std::optional<Diagnostic> IncludedErrors(const std::vector<Diagnostic>& elsewhere,
                                          const std::map<std::string, HostText>& sources) {
-  std::vector<const Diagnostic*> errors;
-  for (const Diagnostic& diagnostic : elsewhere) {
-    if (diagnostic.error && !diagnostic.promoted) errors.push_back(&diagnostic);
-  }
-  if (errors.empty()) return std::nullopt;
-  const Diagnostic& first = *errors.front();
+  const auto first = std::find_if(elsewhere.begin(), elsewhere.end(), std::mem_fn(&Diagnostic::CompilerError));
+  if (first == elsewhere.end()) return std::nullopt;
+  const auto count = std::count_if(first, elsewhere.end(), std::mem_fn(&Diagnostic::CompilerError));
   Diagnostic folded;
-  folded.check = first.check;
+  folded.check = first->check;
   folded.error = true;
-  folded.message = errors.size() == 1 ? "in an included file, "
-                                      : std::to_string(errors.size()) + " errors in included files; the first, ";
-  folded.message += PlaceOf(first, sources) + ": " + first.message;
+  folded.message =
+      count == 1 ? "in an included file, " : std::to_string(count) + " errors in included files; the first, ";
+  folded.message += PlaceOf(*first, sources) + ": " + first->message;
   return folded;
 }
 
