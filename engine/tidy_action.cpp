@@ -15,6 +15,7 @@
 
 #include "check_hooks.h"
 #include "customised_run.h"
+#include "include_names.h"
 #include "preamble_replay.h"
 #include "traversal_scope.h"
 #include "user_code_events.h"
@@ -85,23 +86,27 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
       replay = owned.get();
       preprocessor.addPPCallbacks(std::move(owned));
     }
-    // Compiling the headers itself, the run shows the checks what a loaded
-    // preamble's replay would show them.
-    const bool compilesHeaders = !preambleLoaded_ && !view_.everyPreprocessorEvent;
-    std::unique_ptr<clang::PPCallbacks> prior = compilesHeaders ? TakeCallbacks(preprocessor) : nullptr;
-    const clang::PPCallbacks* before = preprocessor.getPPCallbacks();
+    // The checks' callbacks are set apart from the engine's own, to be shown
+    // the events as a run should show them.
+    std::unique_ptr<clang::PPCallbacks> prior = TakeCallbacks(preprocessor);
     std::vector<std::unique_ptr<clang::ASTConsumer>> consumers;
     consumers.push_back(checks_.createASTConsumer(compiler, file));
-    const bool watched = preprocessor.getPPCallbacks() != before;
+    std::unique_ptr<clang::PPCallbacks> checks = TakeCallbacks(preprocessor);
+    PutCallbacks(preprocessor, std::move(prior));
+    const bool watched = checks != nullptr;
     watchedPreprocessor_ = watched;
-    if (compilesHeaders) {
-      std::unique_ptr<clang::PPCallbacks> checks = TakeCallbacks(preprocessor);
-      PutCallbacks(preprocessor, std::move(prior));
-      if (checks) preprocessor.addPPCallbacks(OnlyUserCodeEvents(std::move(checks), compiler.getSourceManager()));
-    }
-    if (watched && replay != nullptr) {
-      replay->SetTarget(preprocessor.getPPCallbacks());
-      replay_ = replay;
+    if (watched) {
+      checks = KeepIncludeNames(std::move(checks));
+      // Compiling the headers itself, the run shows the checks what a loaded
+      // preamble's replay would show them.
+      if (!preambleLoaded_ && !view_.everyPreprocessorEvent) {
+        checks = OnlyUserCodeEvents(std::move(checks), compiler.getSourceManager());
+      }
+      if (replay != nullptr) {
+        replay->SetTarget(checks.get());
+        replay_ = replay;
+      }
+      preprocessor.addPPCallbacks(std::move(checks));
     }
     return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), view_.wholeUnit,
                                           systemPreamble_,

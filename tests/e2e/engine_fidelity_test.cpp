@@ -114,6 +114,22 @@ TEST(EngineChecks, SeeNoPreprocessorEventOfTheSystemHeaders) {
   EXPECT_EQ(run.errors.find("in non-user code"), std::string::npos) << run.errors;
 }
 
+// With Microsoft extensions, clang hands the checks include names from a
+// buffer that the next include overwrites; the binary then reports <thread>
+// after <atomic>, a name of the same length, as a duplicate. The code before
+// the includes leaves no preamble: the checks see the compile's own events.
+TEST(EngineChecks, TakeOnlyARepeatedIncludeForADuplicate) {
+  TempDir source;
+  const EngineRequest request =
+      FileRequest(source.Write("includes.cpp",
+                               "int first;\n#include <iostream>\n#include <optional>\n#include <atomic>\n"
+                               "#include <thread>\n#include <atomic>\n"),
+                  "-*,readability-duplicate-include");
+  const EngineRunResult run = RunEngine(RealEngine(), request);
+  EXPECT_EQ(CountLines(run.diagnostics, "warning: duplicate include"), 1) << run.diagnostics;
+  EXPECT_NE(run.diagnostics.find("includes.cpp:6:1: warning: duplicate include"), std::string::npos);
+}
+
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request =
       FileRequest(SamplePath("inventory.cpp"), "-*,modernize-use-nullptr,readability-braces-around-statements");
