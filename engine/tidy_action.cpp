@@ -17,6 +17,7 @@
 #include "customised_run.h"
 #include "include_names.h"
 #include "preamble_replay.h"
+#include "system_template_bodies.h"
 #include "traversal_scope.h"
 #include "user_code_events.h"
 
@@ -80,6 +81,7 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
   std::unique_ptr<clang::ASTConsumer> CreateASTConsumer(clang::CompilerInstance& compiler,
                                                         llvm::StringRef file) override {
     clang::Preprocessor& preprocessor = compiler.getPreprocessor();
+    if (!view_.wholeUnit) preprocessor.addPPCallbacks(DelaySystemTemplateBodies(compiler));
     PreambleReplay* replay = nullptr;
     if (preambleEvents_ != nullptr) {
       auto owned = std::make_unique<PreambleReplay>(preambleEvents_, compiler);

@@ -130,6 +130,27 @@ TEST(EngineChecks, TakeOnlyARepeatedIncludeForADuplicate) {
   EXPECT_NE(run.diagnostics.find("includes.cpp:6:1: warning: duplicate include"), std::string::npos);
 }
 
+// A system header's template bodies are parsed where the unit instantiates
+// them: an error in one that nothing instantiates goes unseen. User code's
+// templates are parsed where they stand.
+TEST(EngineChecks, ParseTheTemplateBodiesOfSystemHeadersWhereInstantiated) {
+  const char* const kTemplate = "template <class T> int Broken(T) { return undeclared; }\n";
+  // clang-format off
+  const std::tuple<bool, const char*, int> cases[] = {{true, "", 0}, {true, "int used = Broken(1);\n", 1},
+      {false, "", 1}};
+  // clang-format on
+  for (const auto& [system, use, errors] : cases) {
+    SCOPED_TRACE(std::string(system ? "system " : "user ") + use);
+    TempDir headers, source;
+    headers.Write("broken.h", kTemplate);
+    EngineRequest request =
+        FileRequest(source.Write("use.cpp", std::string("#include <broken.h>\n") + use), "-*,modernize-use-nullptr");
+    request.compilerArgs.insert(request.compilerArgs.end(), {system ? "-isystem" : "-I", headers.Path().string()});
+    const EngineRunResult run = RunEngine(RealEngine(), request);
+    EXPECT_EQ(CountLines(run.diagnostics, "error: use of undeclared identifier"), errors) << run.diagnostics;
+  }
+}
+
 TEST(EngineCheckProfile, ComesOnTheErrorStreamBeforeTheCompilerSummary) {
   EngineRequest request =
       FileRequest(SamplePath("inventory.cpp"), "-*,modernize-use-nullptr,readability-braces-around-statements");
