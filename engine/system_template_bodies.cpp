@@ -13,8 +13,7 @@ namespace {
 class SystemBodiesDelayed final : public clang::PPCallbacks {
  public:
   explicit SystemBodiesDelayed(clang::CompilerInstance& compiler)
-      : language_(compiler.getLangOpts()),
-        userCodeDelayed_(language_.DelayedTemplateParsing) {}
+      : language_(compiler.getLangOpts()), userCodeDelayed_(language_.DelayedTemplateParsing) {}
 
   void FileChanged(clang::SourceLocation, FileChangeReason, clang::SrcMgr::CharacteristicKind kind,
                    clang::FileID) override {
