@@ -67,6 +67,7 @@ void InspectionScheduler::Closed(const std::string& uri) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     due_.erase(uri);
+    changedBefore_.erase(uri);
     closed = RunOf(uri);
   }
   if (closed) closed->SwitchOff();
@@ -93,8 +94,9 @@ void InspectionScheduler::Work() {
       continue;
     }
     const std::string uri = next->first;
-    // A document's first run also builds what its later runs reuse: only
-    // runs after a change tell how long the next one will take.
+    // A document's first run starts building what its later runs reuse, and
+    // the first run after a change may still wait for that build: only the
+    // runs after it tell how long the next one will take.
     const bool afterChange = next->second.afterChange;
     const auto parserSwitch = std::make_shared<ParserSwitch>();
     runningUri_ = uri;
@@ -105,7 +107,7 @@ void InspectionScheduler::Work() {
     const bool completed = Run(uri, parserSwitch);
     const Clock::duration took = Clock::now() - started;
     lock.lock();
-    if (completed && afterChange) debounce_.Ran(took);
+    if (completed && afterChange && !changedBefore_.insert(uri).second) debounce_.Ran(took);
     runningUri_.clear();
     runningSwitch_.reset();
   }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -69,6 +70,8 @@ class InspectionScheduler : public LspBackend {
   std::condition_variable wake_;
   Debounce debounce_;
   std::map<std::string, Due> due_;  ///< documents waiting, by URI
+  /// Documents whose first run after a change has completed.
+  std::set<std::string> changedBefore_;
   std::string runningUri_;
   std::shared_ptr<ParserSwitch> runningSwitch_;
   bool stopping_ = false;

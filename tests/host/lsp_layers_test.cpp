@@ -171,7 +171,7 @@ TEST(LspScheduler, CallbacksRunWithoutTheSchedulersLockAndProblemsShowOnce) {
   EXPECT_EQ(std::count(events.begin(), events.end(), "publish a 1 (1)"), 3) << testing::PrintToString(events);
 }
 
-TEST(LspScheduler, OnlyRunsAfterAChangeSetTheWait) {
+TEST(LspScheduler, OnlyRunsAfterAChangeThatFollowsAnotherSetTheWait) {
   // Any run that counted would make the next wait an hour.
   Scheduling s({milliseconds(0), std::chrono::hours(1), 1e9, 8});
   s.server.SetVersion("b", 1);
@@ -180,8 +180,11 @@ TEST(LspScheduler, OnlyRunsAfterAChangeSetTheWait) {
   s.scheduler.Opened("b");  // runs once the worker is done with "a"
   s.server.Await(4);
   s.server.SetVersion("a", 2);
-  s.scheduler.Changed("a");
+  s.scheduler.Changed("a");  // may still wait for what the opening run started
   EXPECT_EQ(s.server.Await(6).back(), "publish a 2 (1)");
+  s.server.SetVersion("a", 3);
+  s.scheduler.Changed("a");
+  EXPECT_EQ(s.server.Await(8).back(), "publish a 3 (1)");
 }
 
 TEST(LspScheduler, AnOpenedDocumentRunsAtOnceAndStopEndsWhatWaits) {
