@@ -14,12 +14,16 @@ class SystemBodiesDelayed final : public clang::PPCallbacks {
  public:
   explicit SystemBodiesDelayed(clang::CompilerInstance& compiler)
       : language_(compiler.getLangOpts()), userCodeDelayed_(language_.DelayedTemplateParsing) {}
+  /// A compile that stops before the main file's end leaves the options as it
+  /// found them, for a compile that reuses them.
+  ~SystemBodiesDelayed() override { language_.DelayedTemplateParsing = userCodeDelayed_; }
 
   void FileChanged(clang::SourceLocation, FileChangeReason, clang::SrcMgr::CharacteristicKind kind,
                    clang::FileID) override {
     language_.DelayedTemplateParsing = userCodeDelayed_ || clang::SrcMgr::isSystem(kind);
   }
 
+  /// The delayed bodies are parsed after the main file's end, as user code.
   void EndOfMainFile() override { language_.DelayedTemplateParsing = userCodeDelayed_; }
 
  private:

@@ -97,19 +97,7 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
     PutCallbacks(preprocessor, std::move(prior));
     const bool watched = checks != nullptr;
     watchedPreprocessor_ = watched;
-    if (watched) {
-      checks = KeepIncludeNames(std::move(checks));
-      // Compiling the headers itself, the run shows the checks what a loaded
-      // preamble's replay would show them.
-      if (!preambleLoaded_ && !view_.everyPreprocessorEvent) {
-        checks = OnlyUserCodeEvents(std::move(checks), compiler.getSourceManager());
-      }
-      if (replay != nullptr) {
-        replay->SetTarget(checks.get());
-        replay_ = replay;
-      }
-      preprocessor.addPPCallbacks(std::move(checks));
-    }
+    if (watched) ShowEvents(std::move(checks), compiler, replay);
     return std::make_unique<HookedChecks>(std::move(consumers), compiler.getDiagnostics(), view_.wholeUnit,
                                           systemPreamble_,
                                           createOnly_ || (watched && preambleLoaded_ && replay == nullptr));
@@ -119,6 +107,23 @@ class TidyFrontendAction final : public clang::ASTFrontendAction {
   const PreambleReplay* Replay() const { return replay_; }
 
  private:
+  /// Adds the checks' callbacks to the compile's preprocessor, behind what
+  /// shows them the run's events: include names that stay valid, only user
+  /// code's events when the run compiles the headers itself (what a loaded
+  /// preamble's replay would show them), and that replay.
+  void ShowEvents(std::unique_ptr<clang::PPCallbacks> checks, clang::CompilerInstance& compiler,
+                  PreambleReplay* replay) {
+    checks = KeepIncludeNames(std::move(checks));
+    if (!preambleLoaded_ && !view_.everyPreprocessorEvent) {
+      checks = OnlyUserCodeEvents(std::move(checks), compiler.getSourceManager());
+    }
+    if (replay != nullptr) {
+      replay->SetTarget(checks.get());
+      replay_ = replay;
+    }
+    compiler.getPreprocessor().addPPCallbacks(std::move(checks));
+  }
+
   clang::tidy::ClangTidyASTConsumerFactory& checks_;
   ChecksView view_;
   bool preambleLoaded_;
