@@ -27,6 +27,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "support/temp_dir.h"
+
 extern char** environ;
 
 namespace {
@@ -51,21 +53,8 @@ std::string SourceWithFixes(int fixes) {
 }
 
 /// A folder of its own for the measured files, removed at exit.
-struct Folder {
-  fs::path path = fs::temp_directory_path() / ("zoci-bench-fixes-" + std::to_string(::getpid()));
-  Folder() { fs::create_directories(path); }
-  ~Folder() {
-    std::error_code ignored;
-    fs::remove_all(path, ignored);
-  }
-  fs::path Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path / name, std::ios::binary) << bytes;
-    return path / name;
-  }
-};
-
-const Folder& TheFolder() {
-  static const Folder folder;
+const zotest::TempDir& TheFolder() {
+  static const zotest::TempDir folder;
   return folder;
 }
 

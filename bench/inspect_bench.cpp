@@ -3,13 +3,11 @@
 // against the clang-tidy binary on the same text with the same command line.
 // Every measurement is the wall time of whole runs, set as manual time.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <optional>
 #include <sstream>
@@ -21,6 +19,7 @@
 #include "engine_driver.h"
 #include "run/check_options.h"
 #include "run/command_line.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -53,23 +52,11 @@ std::string GeneratedSource() {
 
 /// The measured sources, written once into a folder of their own.
 struct Sources {
-  fs::path folder;
-  fs::path utf8;
-  fs::path utf16;
+  zotest::TempDir folder;
+  fs::path utf8 = folder.Write("inventory.cpp", GeneratedSource());
+  fs::path utf16 = folder.Write("inventory16.cpp", zotest::Utf16LeWithBom(GeneratedSource()));
 
-  Sources() : folder(fs::temp_directory_path() / ("zoci-bench-inspect-" + std::to_string(::getpid()))) {
-    fs::create_directories(folder);
-    utf8 = Write("inventory.cpp", GeneratedSource());
-    utf16 = Write("inventory16.cpp", zotest::Utf16LeWithBom(GeneratedSource()));
-  }
-  ~Sources() {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
-  fs::path Write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(folder / name, std::ios::binary) << bytes;
-    return folder / name;
-  }
+  fs::path Write(const std::string& name, const std::string& bytes) const { return folder.Write(name, bytes); }
 };
 
 const Sources& TheSources() {
