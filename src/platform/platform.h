@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace Quillfern::ZoCodeInspections::Native::Platform {
 
@@ -79,11 +80,17 @@ OpenResult OpenForRead(const std::u16string& path);
 class MappedView {
  public:
   MappedView() = default;
-  MappedView(MappedView&& other) noexcept;
-  MappedView& operator=(MappedView&& other) noexcept;
+  MappedView(MappedView&& other) noexcept { Take(other); }
+  MappedView& operator=(MappedView&& other) noexcept {
+    if (this != &other) {
+      Release();
+      Take(other);
+    }
+    return *this;
+  }
   MappedView(const MappedView&) = delete;
   MappedView& operator=(const MappedView&) = delete;
-  ~MappedView();
+  ~MappedView() { Release(); }
 
   const char* Data() const { return static_cast<const char*>(data_); }
   size_t Size() const { return size_; }
@@ -91,6 +98,15 @@ class MappedView {
 
  private:
   friend MappedView MapReadOnly(const File& file, size_t size);
+  /// Gives back what the view holds: its mapping, or the memory it read into.
+  void Release() noexcept;
+  /// Takes over what `other` holds, leaving it empty.
+  void Take(MappedView& other) noexcept {
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    mapping_ = std::exchange(other.mapping_, -1);
+  }
+
   void* data_ = nullptr;
   size_t size_ = 0;
   intptr_t mapping_ = -1;  // the mapping object where the system has one

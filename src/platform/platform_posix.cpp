@@ -140,24 +140,7 @@ OpenResult OpenForRead(const std::u16string& path) {
 // Here a view holds a copy read into memory: a mapping of a file that another
 // process truncates faults the reader when it touches the vanished pages.
 
-MappedView::MappedView(MappedView&& other) noexcept : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-}
-
-MappedView& MappedView::operator=(MappedView&& other) noexcept {
-  if (this != &other) {
-    std::free(data_);
-    data_ = other.data_;
-    size_ = other.size_;
-    mapping_ = other.mapping_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-  }
-  return *this;
-}
-
-MappedView::~MappedView() { std::free(data_); }
+void MappedView::Release() noexcept { std::free(data_); }
 
 MappedView MapReadOnly(const File& file, size_t size) {
   MappedView view;

@@ -90,30 +90,9 @@ OpenResult OpenForRead(const std::u16string& path) {
   return OpenResult{OpenOutcome::ok, File{reinterpret_cast<intptr_t>(h)}};
 }
 
-MappedView::MappedView(MappedView&& other) noexcept : data_(other.data_), size_(other.size_), mapping_(other.mapping_) {
-  other.data_ = nullptr;
-  other.size_ = 0;
-  other.mapping_ = -1;
-}
-
-MappedView& MappedView::operator=(MappedView&& other) noexcept {
-  if (this != &other) {
-    this->~MappedView();
-    data_ = other.data_;
-    size_ = other.size_;
-    mapping_ = other.mapping_;
-    other.data_ = nullptr;
-    other.size_ = 0;
-    other.mapping_ = -1;
-  }
-  return *this;
-}
-
-MappedView::~MappedView() {
+void MappedView::Release() noexcept {
   if (data_ != nullptr) UnmapViewOfFile(data_);
   if (mapping_ != -1) CloseHandle(AsHandle(mapping_));
-  data_ = nullptr;
-  mapping_ = -1;
 }
 
 MappedView MapReadOnly(const File& file, size_t size) {
