@@ -27,6 +27,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "manual_time.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -112,17 +113,6 @@ RunCost MeasuredRun(const std::vector<std::string>& words) {
 /// Runs `words` to its end; its wall time in seconds. Throws when it fails.
 double TimedRun(const std::vector<std::string>& words) { return MeasuredRun(words).seconds; }
 
-void Report(benchmark::State& state, const std::function<double()>& secondsOfOneRun) {
-  for (auto _ : state) {
-    try {
-      state.SetIterationTime(secondsOfOneRun());
-    } catch (const std::exception& error) {
-      state.SkipWithError(error.what());
-      break;
-    }
-  }
-}
-
 /// `zoci fix` on a fresh copy of a source with `fixes` fixes.
 double FixOnce(int fixes) {
   static std::map<int, std::string> sources;
@@ -132,10 +122,10 @@ double FixOnce(int fixes) {
 }
 
 void BM_Fix1k(benchmark::State& state) {
-  Report(state, [] { return FixOnce(1000); });
+  zotest::ReportManualTime(state, [] { return FixOnce(1000); });
 }
 void BM_Fix10k(benchmark::State& state) {
-  Report(state, [] { return FixOnce(10000); });
+  zotest::ReportManualTime(state, [] { return FixOnce(10000); });
 }
 
 /// A source with `count` use-nullptr diagnostics, one per short line.
@@ -166,16 +156,16 @@ double JsonOnce(int count) {
 }
 
 void BM_Json5k(benchmark::State& state) {
-  Report(state, [] { return JsonOnce(5000); });
+  zotest::ReportManualTime(state, [] { return JsonOnce(5000); });
 }
 void BM_Json50k(benchmark::State& state) {
-  Report(state, [] { return JsonOnce(50000); });
+  zotest::ReportManualTime(state, [] { return JsonOnce(50000); });
 }
 
 /// The peak memory each diagnostic adds between the two JSON runs, in bytes
 /// (reported as nanoseconds).
 void BM_JsonBytesPerDiagnostic(benchmark::State& state) {
-  Report(state, [] {
+  zotest::ReportManualTime(state, [] {
     const std::map<int, long>& peaks = PeakKilobytes();
     if (!peaks.count(5000) || !peaks.count(50000)) throw std::runtime_error("the JSON runs did not run");
     const double bytes = 1024.0 * static_cast<double>(peaks.at(50000) - peaks.at(5000)) / 45000;
@@ -284,11 +274,11 @@ double TimedRequest(LspSession& session) {
 }
 
 void BM_LspRequestIdle(benchmark::State& state) {
-  Report(state, [] { return TimedRequest(TheSession()); });
+  zotest::ReportManualTime(state, [] { return TimedRequest(TheSession()); });
 }
 
 void BM_LspRequestDuringFixAll(benchmark::State& state) {
-  Report(state, [] {
+  zotest::ReportManualTime(state, [] {
     LspSession& session = TheSession();
     const int fixAll = session.Ask("codeAction/resolve", FixAllAction());
     const double seconds = TimedRequest(session);

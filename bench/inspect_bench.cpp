@@ -17,6 +17,7 @@
 
 #include "encoded_text.h"
 #include "engine_driver.h"
+#include "manual_time.h"
 #include "run/check_options.h"
 #include "run/command_line.h"
 #include "support/temp_dir.h"
@@ -140,55 +141,46 @@ std::vector<ProbeLine> Probe(const fs::path& file, int count, bool edit = false)
   return lines;
 }
 
-void Report(benchmark::State& state, const std::function<double()>& secondsOfOneRun) {
-  for (auto _ : state) {
-    try {
-      state.SetIterationTime(secondsOfOneRun());
-    } catch (const std::exception& error) {
-      state.SkipWithError(error.what());
-      break;
-    }
-  }
-}
-
 // The clang-tidy binary, from process start to exit.
 void BM_TidyBinary(benchmark::State& state) {
   const std::string command = BinaryCommand(TheSources().utf8);
-  Report(state, [&] { return Timed(command).first; });
+  zotest::ReportManualTime(state, [&] { return Timed(command).first; });
 }
 
 // A host process that inspects the file once through the library.
 void BM_InspectProcess(benchmark::State& state) {
-  Report(state, [] { return Timed(ProbeCommand(TheSources().utf8, 1).append(" >/dev/null")).first; });
+  zotest::ReportManualTime(state, [] { return Timed(ProbeCommand(TheSources().utf8, 1).append(" >/dev/null")).first; });
 }
 
 // The first and the second inspection of the file in one process.
 void BM_InspectFirst(benchmark::State& state) {
-  Report(state, [] { return Probe(TheSources().utf8, 2)[0].wallMs / 1000; });
+  zotest::ReportManualTime(state, [] { return Probe(TheSources().utf8, 2)[0].wallMs / 1000; });
 }
 void BM_InspectSecond(benchmark::State& state) {
-  Report(state, [] { return Probe(TheSources().utf8, 2)[1].wallMs / 1000; });
+  zotest::ReportManualTime(state, [] { return Probe(TheSources().utf8, 2)[1].wallMs / 1000; });
 }
 
 // The first inspection of a copy of the file and the second one after an
 // edit in the body, in one process.
 void BM_InspectEditFirst(benchmark::State& state) {
-  Report(state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[0].wallMs / 1000; });
+  zotest::ReportManualTime(
+      state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[0].wallMs / 1000; });
 }
 void BM_InspectEdit(benchmark::State& state) {
-  Report(state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[1].wallMs / 1000; });
+  zotest::ReportManualTime(
+      state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[1].wallMs / 1000; });
 }
 
 // The library's own part of an inspection of the UTF-16LE file (buffer
 // preparation and diagnostic processing), against the whole inspection.
 void BM_LibraryPartUtf16(benchmark::State& state) {
-  Report(state, [] {
+  zotest::ReportManualTime(state, [] {
     const ProbeLine line = Probe(TheSources().utf16, 1)[0];
     return (line.prepareMs + line.processMs) / 1000.0;
   });
 }
 void BM_WholeRunUtf16(benchmark::State& state) {
-  Report(state, [] { return Probe(TheSources().utf16, 1)[0].wallMs / 1000; });
+  zotest::ReportManualTime(state, [] { return Probe(TheSources().utf16, 1)[0].wallMs / 1000; });
 }
 
 #define ZOCI_INSPECT_BENCH(name) \

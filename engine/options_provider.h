@@ -8,15 +8,13 @@
 #include <memory>
 
 #include <llvm/ADT/IntrusiveRefCntPtr.h>
+#include <llvm/Support/VirtualFileSystem.h>
 
 #include "run_arguments.h"
 
 namespace llvm {
 class raw_ostream;
-namespace vfs {
-class FileSystem;
 }
-}  // namespace llvm
 
 namespace clang::tidy {
 class ClangTidyOptionsProvider;
