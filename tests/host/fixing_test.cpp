@@ -45,12 +45,12 @@ TEST(TextCodec, CodePage1252ReadsAndWritesItsUndefinedBytesAsTheLibraryDoes) {
   EXPECT_NE(error.find("UTF-16 offset 1"), std::string::npos) << error;
 }
 
-TEST(TextCodec, Utf8ConversionRejectsMalformedInput) {
+TEST(TextCodec, Utf8ConversionJoinsPairsAndRejectsMalformedInput) {
   std::u16string out;
   EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));
   EXPECT_EQ(out, u"a😀");
   for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"}) EXPECT_FALSE(FromUtf8(bad, out));
-  EXPECT_EQ(ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");
+  EXPECT_EQ(ToUtf8(u"\xD800x\xD800\xDC00"), "\xEF\xBF\xBDx\xF0\x90\x80\x80");  // a lone half; U+10000
 }
 
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
@@ -126,6 +126,7 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
       {{{14, 0, "e"}}, true},                // an insertion where another starts
       {{{9, 0, "f"}}, true},                 // an insertion just before the first
       {{{5, 5, "g"}}, false},                // ends on that insertion's place, after the first's start
+      {{{9, 3, "n"}}, false},                // from that insertion's place into the first
       {{{0, 2, "h"}, {20, 5, "i"}}, true},   // edits on both sides of everything taken
       {{{3, 1, "j"}, {17, 6, "k"}}, false},  // one edit free, the other overlapping "i"
       {{{16, 1, "l"}}, true},                // between "b" and "i"

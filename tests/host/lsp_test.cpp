@@ -109,6 +109,7 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
   };
   for (const auto& [in, at, encoding, offset] : cases) EXPECT_EQ(OffsetOf(in, at, encoding), offset) << at;
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), Span(0, 1, 5));
+  EXPECT_EQ(RangeOf(LineIndex(lines), 5, 1, PositionEncoding::utf16), Span(2, 0, 1));  // "\r\n" ends one line
 }
 
 TEST(LspDocuments, PositionsAskedOneAfterAnotherCountAsPositionsAskedAlone) {
