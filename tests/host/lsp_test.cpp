@@ -43,6 +43,14 @@ TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
   EXPECT_EQ(ReadFrame(in, body, error), FrameStatus::end);  // the body is cut short
 }
 
+TEST(LspParsing, RefusesNestingDeeperThan128LevelsAndCountsNoBracketInAString) {
+  const std::string deep = std::string(129, '[') + std::string(129, ']');
+  EXPECT_NE(Parsed(deep).error.find("deeper than 128 levels"), std::string::npos);
+  EXPECT_EQ(Parsed(deep.substr(1, 256)).error, "");
+  const std::string text = "\"" + std::string(200, '[');  // its quote escaped in the message
+  EXPECT_EQ(Parsed(json::array({text}).dump()).message, json::array({text}));
+}
+
 Incoming Cancel(const json& id) { return {Rpc("$/cancelRequest", {{"id", id}}), ""}; }
 
 TEST(LspInbox, CancelsOnlyRequestsThatWaitOrRun) {
