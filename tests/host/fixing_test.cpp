@@ -169,7 +169,7 @@ TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
       const fs::path file = dir.Write("t.cpp", "old");
       if (hardLinked) fs::create_hard_link(file, dir.Path() / "other.cpp");
       std::string before, error;
-      EXPECT_FALSE(ReplaceFileContent(file.string(), "new", "old", error, [&, &save = save] {
+      EXPECT_FALSE(ReplaceFileContent(file.string(), "new", "old", error, [&] {
         save(file);
         before = fs::exists(file) ? zotest::ReadBytes(file) : "";
       }));

@@ -33,7 +33,7 @@ TEST(LspOutbox, WritesEveryThreadsMessagesOnceInTheOrderPosted) {
   constexpr int kThreads = 4, kMessages = 200;
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&outbox, &written, t] {
+    threads.emplace_back([&outbox, t] {
       for (int i = 0; i < kMessages; ++i) {
         outbox.Post(json{{"thread", t}, {"i", i}});
         outbox.Flush();

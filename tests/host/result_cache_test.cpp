@@ -109,14 +109,12 @@ TEST(ResultCache, TwoProcessesWritingTheSameEntryLeaveAWholeOne) {
     children.push_back(child);
   }
   ResultCache reader(dir.Path(), 64 << 20);
-  int lookups = 0;
   for (const pid_t child : children) {
     int status = 0;
     while (waitpid(child, &status, WNOHANG) == 0) {
       // While they write, a reader sees one of the two results whole or none.
       if (const auto seen = reader.Lookup(key, files.Function())) {
         EXPECT_TRUE(*seen == results[0] || *seen == results[1]);
-        ++lookups;
       }
     }
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
