@@ -71,7 +71,6 @@ TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) 
   // The database's standard, zoci's --std, whether the file is C; the setting, and the arguments added.
   const std::tuple<std::string, int32_t, bool, int32_t, Strings> cases[] = {
       {"c++20", 0, false, 20, {}},
-      {"c++11", 0, false, 11, {}},
       {"c++20", 17, false, 17, {}},  // zoci's --std wins
       {"gnu90", 0, true, 0, {"-std=gnu90"}},
       {"c11", 17, true, 17, {"-std=c11"}},  // a C++ --std says nothing of C files

@@ -316,6 +316,7 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
 
   const json actions = CodeActions(0, 11);
   ASSERT_EQ(actions.size(), 2u);
+  EXPECT_EQ(CodeActions(0, 12), actions);  // the cursor just after it
   EXPECT_FALSE(actions[0].contains("edit"));  // resolved when chosen
   const json suppress = {{"range", Span(0, 13, 13)}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
   EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
