@@ -55,8 +55,6 @@ struct Sources {
   zotest::TempDir folder;
   fs::path utf8 = folder.Write("inventory.cpp", GeneratedSource());
   fs::path utf16 = folder.Write("inventory16.cpp", zotest::Utf16LeWithBom(GeneratedSource()));
-
-  fs::path Write(const std::string& name, const std::string& bytes) const { return folder.Write(name, bytes); }
 };
 
 const Sources& TheSources() {
@@ -162,12 +160,14 @@ void BM_InspectSecond(benchmark::State& state) {
 // The first inspection of a copy of the file and the second one after an
 // edit in the body, in one process.
 void BM_InspectEditFirst(benchmark::State& state) {
-  zotest::ReportManualTime(
-      state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[0].wallMs / 1000; });
+  zotest::ReportManualTime(state, [] {
+    return Probe(TheSources().folder.Write("edited.cpp", GeneratedSource()), 2, true)[0].wallMs / 1000;
+  });
 }
 void BM_InspectEdit(benchmark::State& state) {
-  zotest::ReportManualTime(
-      state, [] { return Probe(TheSources().Write("edited.cpp", GeneratedSource()), 2, true)[1].wallMs / 1000; });
+  zotest::ReportManualTime(state, [] {
+    return Probe(TheSources().folder.Write("edited.cpp", GeneratedSource()), 2, true)[1].wallMs / 1000;
+  });
 }
 
 // The library's own part of an inspection of the UTF-16LE file (buffer
