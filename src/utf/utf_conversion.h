@@ -16,12 +16,6 @@ std::string Utf16ToUtf8(const char16_t* units, size_t count);
 /// Appends every UTF-16 unit on its own, as Utf16ToUtf8 encodes it.
 void AppendUnitsAsUtf8(std::string& out, std::u16string_view units);
 
-/// UTF-8 bytes one UTF-16 unit takes when encoded on its own: 1, 2 or 3.
-inline uint32_t Utf8LengthOfUnit(char16_t unit) {
-  if (unit < 0x80) return 1;
-  return unit < 0x800 ? 2 : 3;
-}
-
 /// Reads bytes as UTF-16 units of the given byte order; an odd last byte is
 /// dropped.
 std::u16string Utf16Units(const char* bytes, size_t size, bool bigEndian);

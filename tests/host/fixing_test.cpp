@@ -49,7 +49,8 @@ TEST(TextCodec, Utf8ConversionJoinsPairsAndRejectsMalformedInput) {
   std::u16string out;
   EXPECT_TRUE(FromUtf8("a\xF0\x9F\x98\x80", out));
   EXPECT_EQ(out, u"a😀");
-  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80"}) EXPECT_FALSE(FromUtf8(bad, out));
+  for (const char* bad : {"\xC0\xAF", "\xE0\x80\x80", "\xED\xA0\x80", "\xC3", "\x80", "caf\xE9 x"})
+    EXPECT_FALSE(FromUtf8(bad, out));
   // A lone half, then the first and the last character outside the BMP.
   EXPECT_EQ(ToUtf8(u"\xD800x\xD800\xDC00\xDBFF\xDFFF"), "\xEF\xBF\xBDx\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
 }

@@ -4,6 +4,7 @@
 
 #include "mapping/mapper_factories.h"
 #include "mapping/utf_index_mappers.h"
+#include "utf/utf_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 namespace {
@@ -141,6 +142,23 @@ TEST(UtfIndexMapper, SurrogatePairsMeasureTheBytesTheyCameFrom) {
   EXPECT_EQ(Length(From8(emoji + "x"), 0, 0, 3), 5u);
   EXPECT_EQ(Length(From16(u"\U0001F600x"), 0, 0, 3), 7u);
   EXPECT_EQ(Map(From16(u"\U0001F600x"), 6, 7), Pair(2, 3));
+}
+
+// The last and first code points of each UTF-8 length, in both directions:
+// decoded from their own bytes, and encoded unit by unit (halves three bytes each).
+TEST(UtfIndexMapper, CodePointsAtEachLengthsBoundsTakeTheirBytesAndUnits) {
+  const std::string bytes = "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF";
+  const std::u16string units = u"\x7F\u0080\u07FF\u0800\uFFFF\U00010000\U0010FFFF";
+  const uint32_t starts8[] = {0, 1, 3, 5, 8, 11, 15, 19}, starts16[] = {0, 1, 2, 3, 4, 5, 7, 9},
+                 startsOfUnits8[] = {0, 1, 3, 5, 8, 11, 17, 23};
+  EXPECT_EQ(Utf8ToUtf16(bytes.data(), bytes.size()), units);
+  const auto from8 = From8(bytes);
+  const auto from16 = From16(units);
+  EXPECT_EQ(*from8.Utf16Text(), units);
+  for (size_t i = 0; i + 1 < std::size(starts8); ++i) {
+    EXPECT_EQ(Map(from8, starts8[i], starts8[i + 1]), Pair(starts16[i], starts16[i + 1])) << i;
+    EXPECT_EQ(Map(from16, startsOfUnits8[i], startsOfUnits8[i + 1]), Pair(starts16[i], starts16[i + 1])) << i;
+  }
 }
 
 TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMapAndWalksReportTheEndOfTheText) {

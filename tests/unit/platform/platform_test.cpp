@@ -53,6 +53,10 @@ TEST(PlatformFiles, AFileThatShrinksWhileLoadedGivesWhatItStillHoldsAndPathBytes
   EXPECT_EQ(units.substr(units.size() - 9), u"caf\xDCE9\xDCC3(\xDC80.c");
   EXPECT_EQ(OpenForRead(units).outcome, OpenOutcome::ok);
   EXPECT_EQ(PathToUtf16("\xC3\xA9"), u"\u00E9");
+  // After a stray byte, U+10000 (whose high half is 0xD800) and U+1F600 read sequence by sequence.
+  const std::string astral = "\xE9\xF0\x90\x80\x80\xF0\x9F\x98\x80.c";
+  EXPECT_EQ(PathToUtf16(astral), u"\xDCE9\U00010000\U0001F600.c");
+  EXPECT_EQ(OpenForRead(PathToUtf16(dir.Write(astral, "x").string())).outcome, OpenOutcome::ok);
 }
 
 // Without the Windows services the host chooses the ANSI code page.
