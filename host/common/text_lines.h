@@ -23,7 +23,6 @@ class LineIndex {
   uint32_t LineStart(uint32_t line) const;
   /// The text of 1-based `line` without its line break.
   std::u16string_view LineText(uint32_t line) const;
-  uint32_t LineCount() const { return static_cast<uint32_t>(starts_.size()); }
 
  private:
   std::u16string_view text_;
