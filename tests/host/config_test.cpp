@@ -22,7 +22,8 @@ TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
        "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
        "-*,modernize-*",
        {{"a.B", "2"}, {"c.D", "x y"}}},
-      {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n  e.F: ''\n", "-*,bugprone-*",
+      {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n  e.F: ''\n",
+       "-*,bugprone-*",
        {{"a.B", "3"}, {"e.F", ""}}},
   };
   std::string error;
