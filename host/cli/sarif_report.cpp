@@ -2,32 +2,21 @@
 // all in UTF-16 code units of the text without its byte order mark
 // (run.columnKind "utf16CodeUnits").
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <map>
 #include <sstream>
 
+#include "file_uri.h"
 #include "machine_report.h"
 #include "source_lines.h"
 
 namespace zoci {
 namespace {
 
-/// file:// URI of a path, made absolute, with everything but unreserved
-/// characters and "/" percent-encoded.
+/// The "file:" URI of a path, made absolute.
 std::string FileUri(const std::string& path) {
   std::error_code ignored;
-  const std::string absolute = std::filesystem::absolute(path, ignored).lexically_normal().generic_string();
-  std::string uri = "file://";
-  for (unsigned char c : absolute) {
-    if (std::isalnum(c) || c == '/' || c == '-' || c == '.' || c == '_' || c == '~') {
-      uri += static_cast<char>(c);
-    } else {
-      static constexpr char kHex[] = "0123456789ABCDEF";
-      uri += {'%', kHex[c >> 4], kHex[c & 15]};
-    }
-  }
-  return uri;
+  return UriOfPath(std::filesystem::absolute(path, ignored).lexically_normal().string());
 }
 
 /// Documentation page of a clang-tidy check ("group-name" lives at group/name).
