@@ -114,6 +114,7 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
       {lines, At(3, 0), PositionEncoding::utf16, 7},  // the empty last line
       {text, At(0, 5), PositionEncoding::utf8, 3},    // "a" 1 byte, the pair 4
       {text, At(0, 3), PositionEncoding::utf8, 1},    // inside the pair: before it
+      {u"\u07FF\u0800x", At(0, 5), PositionEncoding::utf8, 2},  // the last of two bytes, the first of three
   };
   for (const auto& [in, at, encoding, offset] : cases) EXPECT_EQ(OffsetOf(in, at, encoding), offset) << at;
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), Span(0, 1, 5));
