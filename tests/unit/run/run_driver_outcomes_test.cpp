@@ -120,6 +120,21 @@ TEST_F(RunTest, CompilerErrorsWithoutPositionAreReportedAtTheStartOfTheMainFile)
   EXPECT_EQ(result->qfixes.at(0).filename, file);
 }
 
+// What the engine reports in the headers of an excluded folder drops.
+TEST_F(RunTest, DiagnosticsInExcludedFoldersDrop) {
+  const auto file = dir.Write("a.cpp", "int* p = 0;\n").string();
+  const auto excluded = dir.Write("sdk/x.h", "int* q = 0;\n").string(),
+             own = dir.Write("own/y.h", "int* r;\n").string();
+  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {Nullptr(file, 9), Nullptr(excluded, 9), Nullptr(own, 0)}}));
+  InspectionSettings settings;
+  settings.excludedFolders = {(dir.Path() / "sdk").string()};
+  std::vector<std::string> files;
+  const auto result = Parse(file, settings);
+  ASSERT_TRUE(result);
+  for (const auto& record : result->qfixes) files.push_back(record.filename);
+  EXPECT_EQ(files, (std::vector<std::string>{file, own})) << result->status << result->errorText;
+}
+
 // The main file's own exits (an unsaved main file counts as edited), refused
 // headers, switched-off parsers and foreign engines do not run the engine.
 TEST_F(RunTest, SkippedMainFilesHeadersSwitchedOffParsersAndForeignEnginesDoNotRun) {
