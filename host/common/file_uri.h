@@ -1,4 +1,5 @@
-// "file:" URIs, as language-server clients send them, and the paths they name.
+// "file:" URIs, as language-server clients send them and SARIF logs name files,
+// and the paths they name.
 // Both path styles are handled on every host, so the Windows forms (drive
 // letters, UNC shares, backslashes) can be checked anywhere.
 #pragma once
