@@ -125,17 +125,29 @@ Window WindowOf(std::string_view text, const std::vector<EngineReplacement>& rep
   return Window{WindowBegin(text, first), WindowEnd(text, last)};
 }
 
+/// Adds `added` to `set` as the binary does when it applies fixes: a
+/// replacement that cannot be added as it stands (an insertion where another
+/// one is) goes in after what is there, when the set leaves its range whole.
+bool AddAsTheBinaryDoes(clang::tooling::Replacements& set, const clang::tooling::Replacement& added) {
+  llvm::Error conflict = set.add(added);
+  if (!conflict) return true;
+  llvm::consumeError(std::move(conflict));
+  const unsigned begin = set.getShiftedCodePosition(added.getOffset());
+  const unsigned end = set.getShiftedCodePosition(added.getOffset() + added.getLength());
+  if (end - begin != added.getLength()) return false;
+  set = set.merge(clang::tooling::Replacements(
+      clang::tooling::Replacement(added.getFilePath(), begin, added.getLength(), added.getReplacementText())));
+  return true;
+}
+
 std::optional<clang::tooling::Replacements> ToolingReplacements(const std::string& fileKey, size_t shift,
                                                                 const std::vector<EngineReplacement>& replacements) {
   clang::tooling::Replacements result;
   for (const EngineReplacement& replacement : replacements) {
     const size_t offset = IsHeaderChange(replacement) ? replacement.offset : replacement.offset - shift;
-    llvm::Error conflict = result.add(
-        clang::tooling::Replacement(fileKey, static_cast<unsigned>(offset), replacement.length, replacement.text));
-    if (conflict) {
-      llvm::consumeError(std::move(conflict));
-      return std::nullopt;
-    }
+    const clang::tooling::Replacement added(fileKey, static_cast<unsigned>(offset), replacement.length,
+                                            replacement.text);
+    if (!AddAsTheBinaryDoes(result, added)) return std::nullopt;
   }
   return result;
 }

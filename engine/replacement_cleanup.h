@@ -16,8 +16,9 @@ namespace zoe {
 using namespace Quillfern::ZoCodeInspections::Native;
 
 /// The cleaned-up replacements for `text`, the content of the file
-/// `fileKey`; absent when the replacements conflict, fall outside the text,
-/// the style file does not parse, or the cleanup fails.
+/// `fileKey`; absent when the replacements overlap, fall outside the text,
+/// the style file does not parse, or the cleanup fails. Insertions at one
+/// place are all made, each after those given before it.
 std::optional<std::vector<EngineReplacement>> CleanUpReplacements(const std::string& fileKey, const std::string& text,
                                                                   const std::vector<EngineReplacement>& replacements);
 

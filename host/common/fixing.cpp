@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <set>
 #include <tuple>
 
@@ -118,6 +119,32 @@ std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::st
   return refused;
 }
 
+/// The fixes of each file in the order the binary applies them; fixes alike
+/// in that order keep the report's.
+class BinaryOrder {
+ public:
+  void Add(const Diagnostic& diagnostic) { byFile_[diagnostic.file].push_back(&diagnostic); }
+
+  std::map<std::string, std::vector<int32_t>> Tokens() const {
+    std::map<std::string, std::vector<int32_t>> tokens;
+    for (const auto& [file, diagnostics] : byFile_) {
+      std::vector<size_t> order(diagnostics.size());
+      std::iota(order.begin(), order.end(), size_t{0});
+      std::sort(order.begin(), order.end(), [&diagnostics](size_t a, size_t b) {
+        const Diagnostic& left = *diagnostics[a];
+        const Diagnostic& right = *diagnostics[b];
+        return std::tie(left.offset, left.check, left.message, a) <
+               std::tie(right.offset, right.check, right.message, b);
+      });
+      for (const size_t index : order) tokens[file].push_back(diagnostics[index]->claimToken);
+    }
+    return tokens;
+  }
+
+ private:
+  std::map<std::string, std::vector<const Diagnostic*>> byFile_;
+};
+
 }  // namespace
 
 FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
@@ -125,6 +152,7 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   const std::set<const Diagnostic*> overlapping = OverlappingFixes(report, onlyGlobs);
   std::map<std::string, TakenEdits> takenByFile;
   std::set<std::pair<std::string, EditKey>> together;
+  BinaryOrder togetherOrder;
   Locations locations(report);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
@@ -134,9 +162,7 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
                                "] skipped: it overlaps another fix");
         continue;
       }
-      if (together.emplace(diagnostic.file, OwnKey(diagnostic)).second) {
-        plan.together[diagnostic.file].push_back(diagnostic.claimToken);
-      }
+      if (together.emplace(diagnostic.file, OwnKey(diagnostic)).second) togetherOrder.Add(diagnostic);
       TakenEdits& taken = takenByFile[diagnostic.file];
       if (AlreadyTaken(diagnostic.fix, taken)) continue;
       if (Conflicts(diagnostic.fix, taken)) {  // each fix's cleanup alone reaches into a neighbour's text
@@ -149,6 +175,7 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
       ++plan.fixCount[diagnostic.file];
     }
   }
+  plan.together = togetherOrder.Tokens();
   for (auto& [path, taken] : takenByFile) {
     std::vector<TextEdit>& edits = plan.edits[path];
     edits.reserve(taken.size());

@@ -16,7 +16,10 @@ namespace zoci {
 /// change; when that cannot be done, `edits` holds each fix's own final edits
 /// that do not meet another's.
 struct FixPlan {
-  std::map<std::string, std::vector<int32_t>> together;  ///< by file: claim tokens of the fixes taken
+  /// By file: claim tokens of the fixes taken, in the order the binary applies
+  /// its fixes (by place, then check, then message), which decides the order of
+  /// insertions at one place.
+  std::map<std::string, std::vector<int32_t>> together;
   std::vector<std::string> skipped;                      ///< one message per fix the overlap rule leaves out
   std::map<std::string, std::vector<TextEdit>> edits;    ///< by file, non-overlapping, in text order
   std::map<std::string, int> fixCount;                   ///< fixes in `edits` per file

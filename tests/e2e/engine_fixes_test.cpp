@@ -95,6 +95,8 @@ TEST(EngineFinaliseReplacements, CleansUpInsertsHeadersWithTheStyleAboveAndRefus
       {style, "#include <vector>\n\nint x;\n", {{"#include <array>", 0, UINT_MAX}}, "#include <vector>\n#include <array>\n\nint x;\n"},
       {"IndentWidth: [not a number\n", includes, {{"y", 4, 1}}, std::nullopt},
       {"", "int x = 1;\n", {{"a", 2, 4}, {"b", 4, 4}}, std::nullopt},  // conflict
+      // insertions at one place, each after those given before it (a const member and its trailing return type)
+      {"", "int f();\n", {{" const", 0, 7}, {" -> int", 0, 7}, {"auto", 3, 0}}, "auto f() const -> int;\n"},
       {"", "int x = 1;\n", {{"a", 5, 20}}, std::nullopt},               // outside the text
       {"", "int x = 1;\n", {}, "int x = 1;\n"},
       // texts with few or no line breaks

@@ -152,6 +152,23 @@ TEST(PlanFixes, TakesAFixOnlyWhenNoneOfItsEditsTouchesAnEditTakenBefore) {
   EXPECT_EQ(plan.together.at("a.cpp").size(), std::size(cases));
 }
 
+// Insertions at one place land in the order the fixes are finalised: the
+// binary's, by place, then check, then message.
+TEST(PlanFixes, FinalisesTogetherInTheBinarysOrder) {
+  Diagnostic constMember = WithFix("readability-make-member-function-const", {{7, 0, " const"}});
+  Diagnostic trailing = WithFix("modernize-use-trailing-return-type", {{0, 3, "auto"}, {7, 0, " -> int"}});
+  Diagnostic laterMessage = WithFix("a-check", {{9, 0, "b"}}), earlierMessage = WithFix("a-check", {{9, 0, "a"}});
+  constMember.offset = trailing.offset = laterMessage.offset = earlierMessage.offset = 4;
+  laterMessage.message = "z";
+  earlierMessage.message = "y";
+  Diagnostic before = WithFix("z-check", {{20, 0, "c"}});
+  before.offset = 1;
+  const FixPlan plan = PlanFixes(ReportWith({constMember, laterMessage, trailing, earlierMessage, before}), "*");
+  EXPECT_EQ(plan.together.at("a.cpp"),
+            (std::vector<int32_t>{before.claimToken, earlierMessage.claimToken, laterMessage.claimToken,
+                                  trailing.claimToken, constMember.claimToken}));
+}
+
 TEST(ReplaceFileContent, AConcurrentSaveBeforeTheLastCheckIsNeverOverwritten) {
   // Saves by another program landing just before the last look at the file; whether the file remains.
   const std::tuple<const char*, std::function<void(const fs::path&)>, bool> saves[] = {

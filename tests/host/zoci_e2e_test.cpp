@@ -155,6 +155,13 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
   const std::string after = Read(Sample("utf8"));
   EXPECT_NE(after.find(": nullptr; }"), std::string::npos);
   EXPECT_NE(after.find("virtual double Total() const {"), std::string::npos);  // use-override not applied
+  // Two checks' insertions at one place come in the order the binary makes them.
+  dir_.Write("member.cpp", "struct T {\n  int v;\n  int Get() { return v; }\n};\n");
+  ASSERT_EQ(Run({"fix", "--checks=-*,modernize-use-trailing-return-type,readability-make-member-function-const",
+                 "member.cpp"})
+                .exitCode,
+            0);
+  EXPECT_EQ(Read("member.cpp"), "struct T {\n  int v;\n  auto Get() -> int const { return v; }\n};\n");
   const std::string draft = Read("unsaved/draft.cpp");
   const ShellRun buffer = Run({"fix", "--stdin-buffer", "unsaved/draft.cpp"}, Read("unsaved/draft.cpp.edited"));
   ASSERT_EQ(buffer.exitCode, 0) << buffer.err;
