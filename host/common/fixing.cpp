@@ -156,6 +156,11 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   Locations locations(report);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
+      if (diagnostic.fixInOtherFiles && MatchesGlobList(onlyGlobs, diagnostic.check)) {
+        plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
+                               "] skipped: it changes another file too, which zoci does not edit");
+        continue;
+      }
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
       if (overlapping.contains(&diagnostic)) {
         plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +

@@ -20,14 +20,15 @@ struct FixPlan {
   /// its fixes (by place, then check, then message), which decides the order of
   /// insertions at one place.
   std::map<std::string, std::vector<int32_t>> together;
-  std::vector<std::string> skipped;                      ///< one message per fix the overlap rule leaves out
+  std::vector<std::string> skipped;                      ///< one message per fix left out, and why
   std::map<std::string, std::vector<TextEdit>> edits;    ///< by file, non-overlapping, in text order
   std::map<std::string, int> fixCount;                   ///< fixes in `edits` per file
   std::map<std::string, std::vector<std::string>> cleanupSkipped;  ///< by file: left out of `edits` only
 };
 
 /// Takes the fixes of the checks matching `onlyGlobs`, in report order; a fix
-/// that overlaps another is left out (a repeat of one taken silently).
+/// that overlaps another or also changes other files is left out (a repeat of
+/// one taken silently).
 FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs);
 
 /// `edits` in the order ApplyEdits takes them: by offset, an insertion before

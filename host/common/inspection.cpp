@@ -313,6 +313,11 @@ class FileInspection {
   /// user applies the fix) when wanted and given, else the run's own.
   void Fix(Diagnostic& diagnostic, const Native::action& action) const {
     diagnostic.claimToken = action.claimToken;
+    // Its replacements come as if all were in this file: applied, they would break it.
+    if (action.claimToken > 0 && Native::interop2().FixChangesOtherFiles(static_cast<uint32_t>(action.claimToken))) {
+      diagnostic.fixInOtherFiles = true;
+      return;
+    }
     std::vector<TextEdit> own = EditsOf(action.replacements);
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
       diagnostic.fix =

@@ -58,6 +58,11 @@ class IZoCodeInspectionsInterop2 {
   /// when a token is not claimed, the fixes come from different texts, or
   /// their replacements overlap.
   virtual FixReplacements GetFixesReplacements(const std::vector<uint32_t>& tokens) = 0;
+  /// Slot 10 (after the IDE's slots): whether the fix claimed under `token`
+  /// also changes files other than its diagnostic's. The records map every
+  /// replacement in the diagnostic's file, so such a fix cannot be applied
+  /// from them.
+  virtual bool FixChangesOtherFiles(uint32_t token) = 0;
 
  protected:
   ~IZoCodeInspectionsInterop2() = default;

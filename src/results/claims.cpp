@@ -42,7 +42,7 @@ void ClaimStore::Withdraw(const std::string& key) {
   tokens.clear();
 }
 
-void ClaimStore::ClaimReplacements(RunResult& result, CacheView& files) {
+void ClaimStore::ClaimReplacements(RunResult& result, CacheView& files, const std::set<RecordKey>& fixesInOtherFiles) {
   // The texts come from the source cache first: the claim mutex is never
   // held together with the cache's.
   std::unordered_map<std::string, std::shared_ptr<const std::string>> texts;
@@ -56,9 +56,10 @@ void ClaimStore::ClaimReplacements(RunResult& result, CacheView& files) {
     const std::shared_ptr<const std::string>& text = texts[record.filename];
     if (!text) continue;
     const std::string key = FileKeyOf(record.filename);
+    const bool otherFiles = fixesInOtherFiles.contains(KeyOf(record));
     for (action& fix : record.actions) {
       const uint32_t token = ++counter_;
-      claimsByToken_[token] = ClaimedFix{record.spanMap, EngineReplacementsOf(fix), text, key};
+      claimsByToken_[token] = ClaimedFix{record.spanMap, EngineReplacementsOf(fix), text, key, otherFiles};
       tokensByFile_[key].push_back(static_cast<int32_t>(token));
       fix.claimToken = static_cast<int32_t>(token);
     }

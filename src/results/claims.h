@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -16,6 +17,7 @@
 #include "buffers/source_cache.h"
 #include "contract/engine_interface.h"
 #include "interop/run_result.h"
+#include "results/diagnostic_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -25,6 +27,7 @@ struct ClaimedFix {
   std::vector<EngineReplacement> replacements;
   std::shared_ptr<const std::string> utf8Text;  ///< the text the engine saw
   std::string fileKey;
+  bool changesOtherFiles = false;  ///< some replacements belong to other files than `fileKey`'s
 };
 
 /// The claims of a service: every fix of the latest run of each file under
@@ -34,7 +37,8 @@ class ClaimStore {
   /// Claims every action of the result whose file's text is in the source
   /// cache (as `files` sees it), writing the new tokens into the actions,
   /// after withdrawing the earlier claims of every file the result names.
-  void ClaimReplacements(RunResult& result, CacheView& files);
+  /// The records named in `fixesInOtherFiles` are claimed as changing other files.
+  void ClaimReplacements(RunResult& result, CacheView& files, const std::set<RecordKey>& fixesInOtherFiles = {});
 
   /// A copy of the claim behind a token; none when it was never issued or
   /// has been withdrawn.

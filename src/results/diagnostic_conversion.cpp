@@ -19,6 +19,15 @@ bool HasReplacements(const FixesDiagnostic& diagnostic) {
                      [](const auto& file) { return !file.second.empty(); });
 }
 
+/// Whether the fix has replacements in a file other than the diagnostic's.
+bool FixInOtherFiles(const FixesDiagnostic& diagnostic) {
+  const auto normal = [](const std::string& path) { return std::filesystem::path(path).lexically_normal(); };
+  return std::any_of(diagnostic.fix.begin(), diagnostic.fix.end(), [&](const auto& file) {
+    return !file.second.empty() && file.first != diagnostic.filePath &&
+           normal(file.first) != normal(diagnostic.filePath);
+  });
+}
+
 bool IsError(const FixesDiagnostic& diagnostic) {
   return diagnostic.level == kDiagnosticLevelError || diagnostic.checkName == "clang-diagnostic-error";
 }
@@ -110,7 +119,7 @@ void Load(FileContext& context, const std::string& filePath, CacheView& files) {
 }
 
 void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const DiagnosticFilter& filter,
-                FileContexts& contexts, CacheView& files, std::string& runLog) {
+                FileContexts& contexts, CacheView& files, std::string& runLog, std::set<RecordKey>& fixesInOtherFiles) {
   if (!PassesSettings(diagnostic, filter)) return;
   FileContext& context = contexts[diagnostic.filePath];
   if (!context.passes) {
@@ -132,17 +141,23 @@ void ConvertOne(const FixesDiagnostic& diagnostic, RunResult& result, const Diag
   converted.spanMap = context.spanMap;
   converted.actions.push_back(FixOf(diagnostic, *converted.spanMap));
   std::tie(converted.triggerLine, converted.triggerspan) = (*converted.spanMap)(diagnostic.offset, 1);
+  if (FixInOtherFiles(diagnostic)) fixesInOtherFiles.insert(KeyOf(converted));
   result.qfixes.push_back(std::move(converted));
 }
 
 }  // namespace
 
+RecordKey KeyOf(const qfix& record) {
+  return {record.filename, record.triggerspan.start, record.triggerspan.length, record.message, record.checkname};
+}
+
 void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result, const DiagnosticFilter& filter,
-                        CacheView& files, std::string& runLog, std::string& errorText) {
+                        CacheView& files, std::string& runLog, std::string& errorText,
+                        std::set<RecordKey>& fixesInOtherFiles) {
   FileContexts contexts;
   for (FixesDiagnostic& diagnostic : diagnostics) {
     try {
-      ConvertOne(diagnostic, result, filter, contexts, files, runLog);
+      ConvertOne(diagnostic, result, filter, contexts, files, runLog, fixesInOtherFiles);
     } catch (const std::exception& error) {
       errorText += std::string("*** exception: ") + error.what() + "\n";
     }

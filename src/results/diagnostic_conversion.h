@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "buffers/source_cache.h"
@@ -30,13 +32,22 @@ struct DiagnosticFilter {
   std::string fixlessChecks;
 };
 
+/// A record as sorting tells records apart (file, start, length, message),
+/// with its check.
+using RecordKey = std::tuple<std::string, uint32_t, uint32_t, std::string, std::string>;
+
+RecordKey KeyOf(const qfix& record);
+
 /// Appends a record for every diagnostic that passes the filter, in the
-/// engine's order. A file skipped by its skip-all directive leaves a line in
+/// engine's order. The records whose fix also changes files other than the
+/// diagnostic's (every replacement is mapped in the diagnostic's file) join
+/// `fixesInOtherFiles`. A file skipped by its skip-all directive leaves a line in
 /// `runLog`; a diagnostic whose conversion throws a standard exception
 /// leaves "*** exception: " and the message in `errorText` and no record.
 /// Each diagnostic is released once converted.
 /// The diagnostics' files are looked up through `files`.
 void ConvertDiagnostics(std::vector<FixesDiagnostic>&& diagnostics, RunResult& result, const DiagnosticFilter& filter,
-                        CacheView& files, std::string& runLog, std::string& errorText);
+                        CacheView& files, std::string& runLog, std::string& errorText,
+                        std::set<RecordKey>& fixesInOtherFiles);
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -49,7 +49,8 @@ void DiagnosticIntake(const std::string& fixesYaml, const IntakeContext& context
   result.status = RunStatus::diagnosticsRead;
   PlaceErrorsWithoutPosition(*fixes);
   const DiagnosticFilter filter = FilterFor(*fixes, context.modeFlags, context.settings, context.fixlessChecks);
-  ConvertDiagnostics(std::move(fixes->diagnostics), result, filter, context.files, context.runLog, context.errorText);
+  ConvertDiagnostics(std::move(fixes->diagnostics), result, filter, context.files, context.runLog, context.errorText,
+                     context.fixesInOtherFiles);
 }
 
 }  // namespace Quillfern::ZoCodeInspections::Native

@@ -8,6 +8,7 @@
 #include "contract/engine_interface.h"
 #include "interop/inspection_settings.h"
 #include "interop/run_result.h"
+#include "results/diagnostic_conversion.h"
 
 namespace Quillfern::ZoCodeInspections::Native {
 
@@ -20,6 +21,7 @@ struct IntakeContext {
   const std::string& fixlessChecks;
   std::string& runLog;
   std::string& errorText;
+  std::set<RecordKey>& fixesInOtherFiles;  ///< records whose fix also changes other files
 };
 
 /// Sets `result`'s status: 1 for an empty YAML, 102 when it cannot be read

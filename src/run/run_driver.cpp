@@ -42,6 +42,7 @@ struct RunContext {
   const std::string& mainFileFolder;
   std::string& runLog;
   std::unique_ptr<RunResult> result;
+  std::set<RecordKey> fixesInOtherFiles;  ///< the intake's records whose fix also changes other files
 };
 
 /// Phase timestamps of a run: steady clock in ns for the phases' lengths,
@@ -167,7 +168,7 @@ bool EngineRefused(int32_t code, const EngineOutputs& outputs) { return code != 
 
 void SortAndClaim(const RunContext& run, RunResult& result) {
   SortAndDeduplicate(result.qfixes);
-  run.request.state.claims.ClaimReplacements(result, run.files);
+  run.request.state.claims.ClaimReplacements(result, run.files, run.fixesInOtherFiles);
 }
 
 std::string ParametersText(const RunContext& run, const EngineArguments& arguments) {
@@ -221,7 +222,7 @@ void RunEngineAndAssemble(RunContext& run, const OptionOverrides& overrides, Run
   clock.engineReturned = SteadyNanoseconds();
   run.result = run.request.state.parses.NewRunResult();
   const IntakeContext intake{run.request.engine,        run.files,  run.request.modeFlags, run.request.settings,
-                             run.request.fixlessChecks, run.runLog, outputs.errors};
+                             run.request.fixlessChecks, run.runLog, outputs.errors,        run.fixesInOtherFiles};
   DiagnosticIntake(outputs.fixesYaml, intake, *run.result);
   if (EngineRefused(code, outputs)) run.result->status = RunStatus::notRun;
   const bool detailed = run.request.logging == RunLogging::detailed;
@@ -292,7 +293,7 @@ std::unique_ptr<RunResult> RunOnWorker(const RunRequest& request) {
   FileProvider provider(files, runLog);
   const CheckHook hook = MakeCheckHook(&request.checkOptions);
   const std::string folder = MainFileFolder(request.mainFile);
-  RunContext run{request, files, sink, provider, hook, folder, runLog, nullptr};
+  RunContext run{request, files, sink, provider, hook, folder, runLog, nullptr, {}};
   const bool ran = Platform::RunOnNewThread(kWorkerStackBytes, [&run] {
     try {
       RunBody(run);

@@ -29,6 +29,7 @@ class ZoCodeInspectionsInterop2 final : public IZoCodeInspectionsInterop2 {
   void ReleaseCaches() override;
   FixReplacements GetFixReplacements(uint32_t token) override;
   FixReplacements GetFixesReplacements(const std::vector<uint32_t>& tokens) override;
+  bool FixChangesOtherFiles(uint32_t token) override;
   void DumpToChosenFolder() override;
   IZoFileParser* CreateFileParser(std::string path, const InspectionSettings& settings) override;
   std::shared_ptr<IUtfIndexMapper> CreateTextMapper(const char16_t* text, uint32_t count) override;

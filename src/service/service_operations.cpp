@@ -80,6 +80,15 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vecto
   }
 }
 
+bool ZoCodeInspectionsInterop2::FixChangesOtherFiles(uint32_t token) {
+  try {
+    const std::optional<ClaimedFix> claim = state_.runs.claims.Find(token);
+    return claim && claim->changesOtherFiles;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 void ZoCodeInspectionsInterop2::DumpToChosenFolder() {
   try {
     const std::optional<std::string> folder = Platform::ChooseFolder("Select output folder...");

@@ -101,11 +101,15 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
   Diagnostic crossingB = WithFix("b-check", {{1, 2, "U"}});
   Diagnostic inserted = WithFix("c-check", {{16, 0, " "}});  // where the next fix's range starts
   Diagnostic replaced = WithFix("d-check", {{16, 2, "{ }"}});
+  Diagnostic elsewhere = WithFix("e-check", {{1, 1, ""}});  // the library says it also changes a header
+  elsewhere.fix.clear();
+  elsewhere.fixInOtherFiles = true;
   const FixPlan plan =
-      PlanFixes(ReportWith({first, first, second, crossingA, crossingB, inserted, replaced}, text), "*");
-  ASSERT_EQ(plan.skipped.size(), 2u);
+      PlanFixes(ReportWith({first, first, second, crossingA, crossingB, inserted, replaced, elsewhere}, text), "*");
+  ASSERT_EQ(plan.skipped.size(), 3u);
   EXPECT_NE(plan.skipped[0].find("[a-check] skipped: it overlaps another fix"), std::string::npos);
   EXPECT_NE(plan.skipped[1].find("[b-check] skipped: it overlaps another fix"), std::string::npos);
+  EXPECT_NE(plan.skipped[2].find("[e-check] skipped: it changes another file too"), std::string::npos);
   // Finalised together, the four fixes the rule takes are one change (the repeat once).
   EXPECT_EQ(plan.together.at("a.cpp"),
             (std::vector<int32_t>{first.claimToken, second.claimToken, inserted.claimToken, replaced.claimToken}));

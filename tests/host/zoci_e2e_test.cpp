@@ -162,6 +162,16 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
                 .exitCode,
             0);
   EXPECT_EQ(Read("member.cpp"), "struct T {\n  int v;\n  auto Get() -> int const { return v; }\n};\n");
+  // A fix that also changes a header is left out, and the user is told.
+  const std::string header = "#include <string>\nstruct S {\n  S(const std::string& s);\n  std::string m;\n};\n",
+                    source = "#include \"a.h\"\nS::S(const std::string& s) : m(s) {}\n";
+  dir_.Write("pass/a.h", header);
+  dir_.Write("pass/a.cpp", source);
+  const ShellRun twoFiles = Run({"fix", "--checks=-*,modernize-pass-by-value", "pass/a.cpp"});
+  EXPECT_EQ(twoFiles.exitCode, 0) << twoFiles.err;
+  EXPECT_NE(twoFiles.err.find("[modernize-pass-by-value] skipped: it changes another file too"), std::string::npos)
+      << twoFiles.err;
+  EXPECT_EQ(Read("pass/a.cpp") + Read("pass/a.h"), source + header);
   const std::string draft = Read("unsaved/draft.cpp");
   const ShellRun buffer = Run({"fix", "--stdin-buffer", "unsaved/draft.cpp"}, Read("unsaved/draft.cpp.edited"));
   ASSERT_EQ(buffer.exitCode, 0) << buffer.err;

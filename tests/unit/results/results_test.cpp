@@ -3,6 +3,7 @@
 // the records' text form, order and de-duplication.
 #include <gmock/gmock.h>
 
+#include <set>
 #include <stdexcept>
 
 #include "buffers/source_cache.h"
@@ -49,7 +50,7 @@ class Results : public ::testing::Test {
   std::vector<qfix> Convert(std::vector<FixesDiagnostic> diagnostics) {
     RunResult result;
     CacheView view(cache_);
-    ConvertDiagnostics(std::move(diagnostics), result, filter_, view, runLog_, errorText_);
+    ConvertDiagnostics(std::move(diagnostics), result, filter_, view, runLog_, errorText_, otherFiles_);
     return result.qfixes;
   }
   std::vector<std::string> Kept(std::vector<FixesDiagnostic> diagnostics) {
@@ -68,6 +69,7 @@ class Results : public ::testing::Test {
   CacheView view_{cache_};
   DiagnosticFilter filter_;
   std::string runLog_, errorText_;
+  std::set<RecordKey> otherFiles_;  ///< records whose fix also changes other files
   int files_ = 0;
   std::shared_ptr<clfile> record_;
 };
@@ -92,6 +94,8 @@ TEST_F(Results, DiagnosticsMapToTheHostsUtf16Spans) {
   const auto mixed =
       Convert({Diagnostic(accented, 6, {{accented, 2, 1, "a"}, {accented, 900, 2, "b"}, {other, 6, 1, "c"}})});
   EXPECT_EQ(Describe(mixed.at(0)), "5+1@1: 1+1 900+2 5+1");
+  // Only that fix is told apart: it also changes another file.
+  EXPECT_EQ(otherFiles_, std::set<RecordKey>{KeyOf(mixed.at(0))});
 }
 
 TEST_F(Results, FixlessDiagnosticsNeedTheSettingOrTheirCheckListedAndErrorsGoWithSkipErrors) {

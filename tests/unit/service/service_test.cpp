@@ -81,6 +81,23 @@ TEST_F(RunTest, AClaimedFixComesBackInUtf16CoordinatesFromItsOwnServiceOnly) {
   EXPECT_TRUE(empty(second));
 }
 
+// A fix that also changes a header is told apart from its neighbours, whose
+// files are their own.
+TEST_F(RunTest, AClaimedFixSaysWhetherItChangesOtherFiles) {
+  const std::string file = dir.Write("a.cpp", "int* p = 0; int* q = 0;\n").string();
+  const std::string header = dir.Write("a.h", "struct S {};\n").string();
+  FixesDiagnostic twoFiles = Nullptr(file, 21, "changes a.h too");
+  twoFiles.fix[header].insert(FixReplacement{header, 7, 0, "int x;"});
+  engine.SetScript(ScriptWithFixes("yaml", FixesFile{file, {Nullptr(file, 9), twoFiles}}));
+  const auto result = Parse(file);
+  ASSERT_EQ(result->qfixes.size(), 2u);
+  std::vector<bool> changesOtherFiles;
+  for (const qfix& record : result->qfixes)
+    changesOtherFiles.push_back(service.FixChangesOtherFiles(static_cast<uint32_t>(record.actions.at(0).claimToken)));
+  EXPECT_EQ(changesOtherFiles, (std::vector<bool>{false, true}));
+  EXPECT_FALSE(service.FixChangesOtherFiles(999999u));
+}
+
 TEST_F(RunTest, MappersOfTextsAndFilesAndTheCachesThatClearingEmpties) {
   const std::u16string withBom = u"\uFEFFa\u00E9\nb";
   auto mapper = service.CreateTextMapper(withBom.data(), static_cast<uint32_t>(withBom.size()));
