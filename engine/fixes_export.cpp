@@ -8,7 +8,7 @@
 #include <ClangTidyDiagnosticConsumer.h>
 #include <llvm/Support/raw_ostream.h>
 
-#include "yaml_paths.h"
+#include "yaml_bytes.h"
 
 namespace zoe {
 
@@ -32,10 +32,8 @@ std::string Document(const std::string& mainFile, const std::vector<ClangTidyErr
   return yaml;
 }
 
-std::vector<ClangTidyError> WithYamlPaths(std::vector<ClangTidyError> errors) {
-  for (ClangTidyError& error : errors) {
-    static_cast<clang::tooling::Diagnostic&>(error) = WithPaths(error, PathForYaml);
-  }
+std::vector<ClangTidyError> AllForYaml(std::vector<ClangTidyError> errors) {
+  for (ClangTidyError& error : errors) static_cast<clang::tooling::Diagnostic&>(error) = ForYaml(error);
   return errors;
 }
 
@@ -59,9 +57,9 @@ std::optional<std::string> SlicedDocument(const std::string& mainFile, const std
   std::string header;
   for (size_t first = 0; first < errors.size(); first += kDiagnosticsPerSlice) {
     const size_t end = std::min(errors.size(), first + kDiagnosticsPerSlice);
-    const std::string slice = Document(
-        mainFile, WithYamlPaths(std::vector<ClangTidyError>(errors.begin() + static_cast<std::ptrdiff_t>(first),
-                                                            errors.begin() + static_cast<std::ptrdiff_t>(end))));
+    const std::string slice =
+        Document(mainFile, AllForYaml(std::vector<ClangTidyError>(errors.begin() + static_cast<std::ptrdiff_t>(first),
+                                                                  errors.begin() + static_cast<std::ptrdiff_t>(end))));
     if (first == 0) {
       const size_t headerEnd = slice.find(kHeaderEnd);
       if (headerEnd == std::string::npos) return std::nullopt;
@@ -83,10 +81,10 @@ std::optional<std::string> SlicedDocument(const std::string& mainFile, const std
 }  // namespace
 
 std::string ExportedFixesYaml(llvm::StringRef mainFile, const std::vector<ClangTidyError>& errors) {
-  const std::string main = PathForYaml(mainFile);
+  const std::string main = BytesForYaml(mainFile);
   if (errors.empty()) return Document(main, errors);
   if (std::optional<std::string> yaml = SlicedDocument(main, errors)) return std::move(*yaml);
-  return Document(main, WithYamlPaths(errors));
+  return Document(main, AllForYaml(errors));
 }
 
 }  // namespace zoe

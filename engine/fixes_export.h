@@ -1,7 +1,8 @@
 // Writes the exported fixes YAML of a run as the clang-tidy binary's
-// --export-fixes does, with paths passed through PathForYaml, a slice of the
-// diagnostics at a time: clang-tidy's writer copies every diagnostic it is
-// given, which a run with a million diagnostics cannot afford at once.
+// --export-fixes does, with paths and texts passed through BytesForYaml, a
+// slice of the diagnostics at a time: clang-tidy's writer copies every
+// diagnostic it is given, which a run with a million diagnostics cannot afford
+// at once.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "fixes_yaml.h"
 
-#include "yaml_paths.h"
+#include "yaml_bytes.h"
 
 #include <set>
 #include <string_view>
@@ -32,15 +32,15 @@ void IgnoreYamlDiagnostic(const llvm::SMDiagnostic&, void*) {}
 FixesDiagnostic Convert(const clang::tooling::Diagnostic& diagnostic) {
   FixesDiagnostic converted;
   converted.checkName = diagnostic.DiagnosticName;
-  converted.message = diagnostic.Message.Message;
-  converted.filePath = PathFromYaml(diagnostic.Message.FilePath);
+  converted.message = BytesFromYaml(diagnostic.Message.Message);
+  converted.filePath = BytesFromYaml(diagnostic.Message.FilePath);
   converted.offset = diagnostic.Message.FileOffset;
   converted.level = static_cast<int>(diagnostic.DiagLevel);
   for (const auto& [file, replacements] : diagnostic.Message.Fix) {
-    std::set<FixReplacement>& group = converted.fix[PathFromYaml(file)];
+    std::set<FixReplacement>& group = converted.fix[BytesFromYaml(file)];
     for (const clang::tooling::Replacement& replacement : replacements) {
-      group.insert(FixReplacement{PathFromYaml(replacement.getFilePath()), replacement.getOffset(),
-                                  replacement.getLength(), replacement.getReplacementText().str()});
+      group.insert(FixReplacement{BytesFromYaml(replacement.getFilePath()), replacement.getOffset(),
+                                  replacement.getLength(), BytesFromYaml(replacement.getReplacementText())});
     }
   }
   return converted;
@@ -58,7 +58,7 @@ std::optional<FixesFile> ReadWhole(const std::string& yaml) {
   clang::tooling::TranslationUnitDiagnostics document;
   if (!Parse(yaml, document)) return std::nullopt;
   FixesFile fixes;
-  fixes.mainSourceFile = PathFromYaml(document.MainSourceFile);
+  fixes.mainSourceFile = BytesFromYaml(document.MainSourceFile);
   fixes.diagnostics.reserve(document.Diagnostics.size());
   for (const clang::tooling::Diagnostic& diagnostic : document.Diagnostics) {
     fixes.diagnostics.push_back(Convert(diagnostic));
@@ -113,7 +113,7 @@ std::optional<FixesFile> ReadInPieces(std::string_view text, const Layout& layou
   clang::tooling::TranslationUnitDiagnostics header;
   if (!Parse(layout.header, header)) return std::nullopt;
   FixesFile fixes;
-  fixes.mainSourceFile = PathFromYaml(header.MainSourceFile);
+  fixes.mainSourceFile = BytesFromYaml(header.MainSourceFile);
   fixes.diagnostics.reserve(layout.itemStarts.size());
   for (size_t first = 0; first < layout.itemStarts.size(); first += kDiagnosticsPerPiece) {
     const size_t next = first + kDiagnosticsPerPiece;

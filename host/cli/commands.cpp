@@ -162,8 +162,8 @@ std::optional<std::vector<TextEdit>> EditsTogether(const std::vector<int32_t>& t
   }
   const Native::FixReplacements together = Native::interop2().GetFixesReplacements(claims);
   if (together.fileKey.empty()) return std::nullopt;
-  std::vector<TextEdit> edits = EditsOf(together.replacements);
-  SortForApplying(edits);
+  std::optional<std::vector<TextEdit>> edits = EditsOf(together.replacements);
+  if (edits) SortForApplying(*edits);
   return edits;
 }
 

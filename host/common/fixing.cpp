@@ -156,9 +156,9 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   Locations locations(report);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
-      if (diagnostic.fixInOtherFiles && MatchesGlobList(onlyGlobs, diagnostic.check)) {
+      if (!diagnostic.fixLeftOut.empty() && MatchesGlobList(onlyGlobs, diagnostic.check)) {
         plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
-                               "] skipped: it changes another file too, which zoci does not edit");
+                               "] skipped: " + diagnostic.fixLeftOut);
         continue;
       }
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;

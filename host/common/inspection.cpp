@@ -186,10 +186,24 @@ class FileInspection {
       error = path + ": " + error;
       return false;
     }
+    if (!unsaved) NoteUnconvertedReading(path, *text);
     outcome_.sources[path] = std::move(*text);
     if (!unsaved) outcome_.diskBytes[path] = std::move(bytes);
     return true;
   }
+
+  /// With --no-convert the engine reads an ANSI file's own bytes, while the
+  /// library maps its positions in the converted text, where a character
+  /// beyond ASCII takes more bytes: positions after the first are off, so the
+  /// file is never fixed.
+  void NoteUnconvertedReading(const std::string& path, const HostText& text) {
+    if (options_.convertToUtf8 || text.encoding != FileEncoding::ansi || !outcome_.misread.insert(path).second) return;
+    AddNote(path +
+            " was read by the engine unconverted (--no-convert); positions after its first character beyond "
+            "ASCII are off");
+  }
+
+  void AddNote(const std::string& note) { outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + note; }
 
   /// Why the parser gave no result. A header that may not be inspected is
   /// what the library's own test says it is: it builds no command line.
@@ -253,7 +267,7 @@ class FileInspection {
       diagnostic.file = SourceOf(record.filename);
       CheckSameText(diagnostic.file, record.fileText);
       diagnostic.check = record.checkname;
-      diagnostic.message = record.message;
+      diagnostic.message = EngineTextAsUtf8(record.message).value_or(record.message);
       diagnostic.offset = record.triggerspan.start;
       diagnostic.length = record.triggerspan.length;
       diagnostic.promoted =
@@ -295,10 +309,9 @@ class FileInspection {
     std::u16string_view theirs = *libraryText;
     if (!theirs.empty() && theirs.front() == u'\uFEFF') theirs.remove_prefix(1);
     if (theirs == source->second.text) return;
-    outcome_.misread.insert(shown);
-    outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + shown +
-                          " was read by the library in another encoding than " + EncodingName(source->second) +
-                          "; positions follow the library's reading";
+    if (!outcome_.misread.insert(shown).second) return;
+    AddNote(shown + " was read by the library in another encoding than " + EncodingName(source->second) +
+            "; positions follow the library's reading");
   }
 
   /// Whether a fix of `check` needs its final replacements: the ones fixing
@@ -315,15 +328,20 @@ class FileInspection {
     diagnostic.claimToken = action.claimToken;
     // Its replacements come as if all were in this file: applied, they would break it.
     if (action.claimToken > 0 && Native::interop2().FixChangesOtherFiles(static_cast<uint32_t>(action.claimToken))) {
-      diagnostic.fixInOtherFiles = true;
+      diagnostic.fixLeftOut = "it changes another file too, which zoci does not edit";
       return;
     }
-    std::vector<TextEdit> own = EditsOf(action.replacements);
+    std::optional<std::vector<TextEdit>> own = EditsOf(action.replacements);
+    std::optional<std::vector<TextEdit>> final = std::vector<TextEdit>();
     if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
-      diagnostic.fix =
-          EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
+      final = EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
-    (diagnostic.fix.empty() ? diagnostic.fix : diagnostic.ownFix) = std::move(own);
+    if (!own || !final) {
+      diagnostic.fixLeftOut = "its replacement text cannot be read as text of the file";
+      return;
+    }
+    diagnostic.fix = std::move(*final);
+    (diagnostic.fix.empty() ? diagnostic.fix : diagnostic.ownFix) = std::move(*own);
   }
 
   const Options& options_;
@@ -349,10 +367,14 @@ bool ForcedIncludesReadable(const InspectionSettings& settings, std::string& err
 
 }  // namespace
 
-std::vector<TextEdit> EditsOf(const std::vector<Native::repl>& replacements) {
+std::optional<std::vector<TextEdit>> EditsOf(const std::vector<Native::repl>& replacements) {
   std::vector<TextEdit> edits;
   edits.reserve(replacements.size());
-  for (const Native::repl& r : replacements) edits.push_back(TextEdit{r.span.start, r.span.length, r.text});
+  for (const Native::repl& r : replacements) {
+    std::optional<std::string> text = EngineTextAsUtf8(r.text);
+    if (!text) return std::nullopt;
+    edits.push_back(TextEdit{r.span.start, r.span.length, std::move(*text)});
+  }
   return edits;
 }
 

@@ -76,7 +76,9 @@ class Inspector {
 /// How zoci decodes files under `options`.
 DecodeRules DecodeRulesOf(const Options& options);
 
-/// The library's replacements as zoci's edits (UTF-16 spans of the host text).
-std::vector<TextEdit> EditsOf(const std::vector<Quillfern::ZoCodeInspections::Native::repl>& replacements);
+/// The library's replacements as zoci's edits (UTF-16 spans of the host text,
+/// UTF-8 texts); none when a replacement text cannot be read (EngineTextAsUtf8).
+std::optional<std::vector<TextEdit>> EditsOf(
+    const std::vector<Quillfern::ZoCodeInspections::Native::repl>& replacements);
 
 }  // namespace zoci

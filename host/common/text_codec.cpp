@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -33,6 +34,47 @@ void AppendCodePoint(std::u16string& out, char32_t cp) {
     out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
     out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
   }
+}
+
+/// What decoding makes of a surrogate code point (three bytes of its own).
+enum class SurrogateHalves { refused, takenAsUnits };
+
+/// UTF-8 `bytes` decoded into `out`; false on anything that is no UTF-8
+/// (a surrogate half is taken as the UTF-16 unit it names when `halves` says so).
+bool DecodeUtf8(std::string_view bytes, std::u16string& out, SurrogateHalves halves) {
+  out.clear();
+  out.reserve(bytes.size());
+  for (size_t i = 0; i < bytes.size();) {
+    const auto lead = static_cast<unsigned char>(bytes[i]);
+    const size_t length = SequenceLength(lead);
+    if (length == 0 || i + length > bytes.size()) return false;
+    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+      const auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      cp = cp << 6 | (next & 0x3F);
+    }
+    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
+    if (overlong || cp > 0x10FFFF || (halves == SurrogateHalves::refused && cp >= 0xD800 && cp <= 0xDFFF)) return false;
+    AppendCodePoint(out, cp);
+    i += length;
+  }
+  return true;
+}
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+/// Whether every surrogate half of `text` is one of a pair.
+bool PairsWhole(std::u16string_view text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      ++i;
+    } else if (IsHighSurrogate(text[i]) || IsLowSurrogate(text[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
@@ -207,25 +249,15 @@ std::string EncodingName(const HostText& text) {
   return "?";
 }
 
-bool FromUtf8(std::string_view bytes, std::u16string& out) {
-  out.clear();
-  out.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size();) {
-    const auto lead = static_cast<unsigned char>(bytes[i]);
-    const size_t length = SequenceLength(lead);
-    if (length == 0 || i + length > bytes.size()) return false;
-    char32_t cp = length == 1 ? lead : lead & (0x7F >> length);
-    for (size_t k = 1; k < length; ++k) {
-      const auto next = static_cast<unsigned char>(bytes[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      cp = cp << 6 | (next & 0x3F);
-    }
-    const bool overlong = (length == 3 && cp < 0x800) || (length == 4 && cp < 0x10000);
-    if (overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    AppendCodePoint(out, cp);
-    i += length;
+bool FromUtf8(std::string_view bytes, std::u16string& out) { return DecodeUtf8(bytes, out, SurrogateHalves::refused); }
+
+std::optional<std::string> EngineTextAsUtf8(std::string_view bytes) {
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return std::string(bytes);
   }
-  return true;
+  std::u16string text;
+  if (!DecodeUtf8(bytes, text, SurrogateHalves::takenAsUnits) || !PairsWhole(text)) return std::nullopt;
+  return ToUtf8(text);
 }
 
 std::string ToUtf8(std::u16string_view text) {
@@ -233,8 +265,7 @@ std::string ToUtf8(std::u16string_view text) {
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     char32_t cp = text[i];
-    const bool high = cp >= 0xD800 && cp <= 0xDBFF;
-    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;

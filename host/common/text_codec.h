@@ -45,4 +45,12 @@ std::string ToUtf8(std::u16string_view text);
 /// UTF-8 to UTF-16; false when `bytes` is not valid UTF-8.
 bool FromUtf8(std::string_view bytes, std::u16string& out);
 
+/// A text of the engine (a message, a replacement text) as valid UTF-8. The
+/// engine's texts are spelled as it read the source, and the library converts
+/// a UTF-16 text unit by unit: a character beyond U+FFFF comes as two
+/// three-byte halves, joined here. None when the text is not UTF-8 even so: a
+/// surrogate half without its other half, or a byte of a code page the engine
+/// read unconverted.
+std::optional<std::string> EngineTextAsUtf8(std::string_view bytes);
+
 }  // namespace zoci

@@ -75,7 +75,8 @@ DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot,
 }
 
 std::vector<TextEdit> EngineInspections::FinalFix(int32_t token) {
-  return EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(token)).replacements);
+  return EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(token)).replacements)
+      .value_or(std::vector<TextEdit>());
 }
 
 }  // namespace zoci

@@ -134,9 +134,12 @@ class Generator {
   }
   void ElseReturn() {
     Line("int Sign" + N() + "(int x) {" + TrailingComment());
-    const char* branches =
-        c_.Below(2) ? "if (x > 0) { return 1; } else { return -1; }" : "if (x > 0) return 1; else return -1;";
-    Line(indent_ + branches + TrailingComment());
+    // The fix copies the else branch, comment and all.
+    const std::string inElse = c_.Below(2) ? "/* " + CommentText(2) + " */ " : "";
+    Line(indent_ +
+         (c_.Below(2) ? "if (x > 0) { return 1; } else { " + inElse + "return -1; }"
+                      : "if (x > 0) return 1; else " + inElse + "return -1;") +
+         TrailingComment());
     Line("}");
   }
   void Comments() {

@@ -189,5 +189,23 @@ TEST_F(LibraryRuns, NulBytesHeadersThatDifferInLetterCaseAndNamesThatAreNoUtf8) 
   }
 }
 
+// A replacement text comes as the engine read the text it copies: a UTF-16
+// file's character beyond U+FFFF as the two halves the library converted it
+// to, a character of the last private use plane unchanged.
+TEST_F(LibraryRuns, ReplacementTextsKeepEveryByteOfTheTextTheEngineCopied) {
+  const std::u16string wide = u"int f(int a) {\n  if (a) {\n    return 1;\n  } else {\n    /*😀*/ return 2;\n  }\n}\n";
+  std::string utf16 = "\xFF\xFE";
+  for (const char16_t unit : wide) utf16.append({static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)});
+  const std::string plane16 =
+      "int f(int a) {\n  if (a) {\n    return 1;\n  } else {\n    /*\xF4\x8F\xBE\x80*/ return 2;\n  }\n}\n";
+  const std::pair<std::string, std::string> cases[] = {{utf16, "/*\xED\xA0\xBD\xED\xB8\x80*/ return 2;"},
+                                                       {plane16, "/*\xF4\x8F\xBE\x80*/ return 2;"}};
+  for (const auto& [bytes, copied] : cases) {
+    const Inspected inspected = Inspect(folder.Write("copy.cpp", bytes).string(), "-*,readability-else-after-return");
+    ASSERT_EQ(inspected.applied.size(), 1u);
+    EXPECT_THAT(inspected.applied[0], HasSubstr(copied));
+  }
+}
+
 }  // namespace
 }  // namespace zotest

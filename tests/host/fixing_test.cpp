@@ -55,6 +55,20 @@ TEST(TextCodec, Utf8ConversionJoinsPairsAndRejectsMalformedInput) {
   EXPECT_EQ(ToUtf8(u"\xD800x\xD800\xDC00\xDBFF\xDFFF"), "\xEF\xBF\xBDx\xF0\x90\x80\x80\xF4\x8F\xBF\xBF");
 }
 
+// A text the engine copied from a converted UTF-16 source holds a character
+// beyond U+FFFF as two three-byte halves; a half alone is no text to write.
+TEST(TextCodec, EngineTextsJoinTheHalvesOfAPairAndRefuseAHalfAlone) {
+  const std::pair<std::string, std::optional<std::string>> cases[] = {
+      {"/* \xED\xA0\xBD\xED\xB8\x80 */", "/* \xF0\x9F\x98\x80 */"},
+      {"\xF4\x8F\xBF\xBF \xC3\xA9 x", "\xF4\x8F\xBF\xBF \xC3\xA9 x"},  // UTF-8 as it is
+      {"a\xED\xA0\xBD", std::nullopt},
+      {"\xED\xB8\x80\xED\xA0\xBD", std::nullopt},  // low before high
+      {"\xED\xA0\xBDx\xED\xB8\x80", std::nullopt},
+      {"caf\xE9", std::nullopt},  // a code page's byte
+  };
+  for (const auto& [engine, expected] : cases) EXPECT_EQ(EngineTextAsUtf8(engine), expected) << engine;
+}
+
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   static int32_t token = 0;
   const uint32_t offset = fix.front().offset;
@@ -103,7 +117,7 @@ TEST(PlanFixes, JudgesOverlapsOnTheFixesOwnReplacementsAndSaysWhatItSkips) {
   Diagnostic replaced = WithFix("d-check", {{16, 2, "{ }"}});
   Diagnostic elsewhere = WithFix("e-check", {{1, 1, ""}});  // the library says it also changes a header
   elsewhere.fix.clear();
-  elsewhere.fixInOtherFiles = true;
+  elsewhere.fixLeftOut = "it changes another file too";
   const FixPlan plan =
       PlanFixes(ReportWith({first, first, second, crossingA, crossingB, inserted, replaced, elsewhere}, text), "*");
   ASSERT_EQ(plan.skipped.size(), 3u);

@@ -7,6 +7,7 @@
 
 #include "support/shell.h"
 #include "support/temp_dir.h"
+#include "text_codec.h"
 
 namespace zotest {
 namespace {
@@ -172,6 +173,20 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
   EXPECT_NE(twoFiles.err.find("[modernize-pass-by-value] skipped: it changes another file too"), std::string::npos)
       << twoFiles.err;
   EXPECT_EQ(Read("pass/a.cpp") + Read("pass/a.h"), source + header);
+  // Text a fix copies keeps a character beyond U+FFFF, which the library
+  // converts from UTF-16 (a file's or the editor's) as two halves.
+  const std::u16string sign =
+                           u"int f(int a) {\n  if (a) {\n    return 1;\n  } else {\n    /* 😀 */ return 2;\n  }\n}\n",
+                       signFixed = u"int f(int a) {\n  if (a) {\n    return 1;\n  }     /* 😀 */ return 2;\n \n}\n";
+  std::string utf16 = "\xFF\xFE";
+  for (const char16_t unit : sign) utf16.append({static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)});
+  dir_.Write("sign.cpp", utf16);
+  const std::string elseAfterReturn = "--checks=-*,readability-else-after-return";
+  ASSERT_EQ(Run({"fix", elseAfterReturn, "sign.cpp"}).exitCode, 0);
+  std::string error;
+  EXPECT_EQ(zoci::DecodeHostText(Read("sign.cpp"), {}, error)->text, signFixed);
+  const ShellRun editor = Run({"fix", elseAfterReturn, "--stdin-buffer", "sign.cpp"}, zoci::ToUtf8(sign));
+  EXPECT_EQ(editor.out, zoci::ToUtf8(signFixed)) << editor.err;
   const std::string draft = Read("unsaved/draft.cpp");
   const ShellRun buffer = Run({"fix", "--stdin-buffer", "unsaved/draft.cpp"}, Read("unsaved/draft.cpp.edited"));
   ASSERT_EQ(buffer.exitCode, 0) << buffer.err;
