@@ -28,8 +28,9 @@ std::optional<char> EscapedByteAt(const unsigned char* p) {
   return static_cast<char>(0x80 + (point - kEscapedBytes));
 }
 
-/// The code point at `p` (4 bytes readable) lies in the escape range.
-bool InEscapeRange(const unsigned char* p) { return EscapedByteAt(p).has_value(); }
+/// Whether the legal UTF-8 sequence of `length` bytes at `p` is a code point
+/// of the escape range.
+bool InEscapeRange(const unsigned char* p, unsigned length) { return length == 4 && EscapedByteAt(p).has_value(); }
 
 clang::tooling::DiagnosticMessage ForYaml(const clang::tooling::DiagnosticMessage& message) {
   clang::tooling::DiagnosticMessage converted = message;
@@ -59,7 +60,7 @@ std::string BytesForYaml(llvm::StringRef bytes) {
   for (size_t i = 0; i < bytes.size();) {
     const unsigned length = llvm::getNumBytesForUTF8(data[i]);
     const bool legal = i + length <= bytes.size() && llvm::isLegalUTF8Sequence(data + i, data + i + length);
-    if (legal && !(length == 4 && InEscapeRange(data + i))) {
+    if (legal && !InEscapeRange(data + i, length)) {
       out.append(bytes.data() + i, length);
       i += length;
       continue;

@@ -31,7 +31,7 @@ struct Diagnostic {
   std::vector<TextEdit> fix;     ///< the fix's replacements; empty when there is no fix
   int32_t claimToken = 0;        ///< the library's token for the fix
   std::vector<TextEdit> ownFix;  ///< the run's own replacements of the fix, before cleanup (empty: as `fix`)
-  std::string fixLeftOut{};      ///< why the fix is left out of `fix`; empty when it is not
+  std::string fixLeftOut;        ///< why the fix is left out of `fix`; empty when it is not
 
   /// An error of the compiler itself, not a warning made one.
   bool CompilerError() const { return error && !promoted; }

@@ -21,8 +21,8 @@ Report SampleReport() {
   report.files = {{"a.cpp", false, {}, {}, {}, {kDropped}},
                   {"missing.cpp", true, "cannot read missing.cpp", {}, {}, {}}};
   report.files[0].diagnostics = {
-      {"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}},
-      {"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}}};
+      {"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}, {}},
+      {"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}, {}}};
   return report;
 }
 
@@ -52,7 +52,7 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   InspectedFile file{"long.cpp", false, {}, {}, {}, {}};
   const uint32_t smiley = static_cast<uint32_t>(line.find(u"😀"));
   for (const uint32_t at : {8u, 22008u, smiley})
-    file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}});
+    file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}, {}});
   report.files.push_back(file);
   std::ostringstream out;
   WriteTextReport(report, TextStyle{false}, out);
