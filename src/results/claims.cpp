@@ -73,6 +73,12 @@ std::optional<ClaimedFix> ClaimStore::Find(uint32_t token) const {
   return found->second;
 }
 
+bool ClaimStore::ChangesOtherFiles(uint32_t token) const {
+  std::lock_guard lock(mutex_);
+  const auto found = claimsByToken_.find(token);
+  return found != claimsByToken_.end() && found->second.changesOtherFiles;
+}
+
 std::pair<size_t, std::string> ClaimStore::Report() const {
   std::lock_guard lock(mutex_);
   std::string text = "\nClaimReplacements tokens:\n";

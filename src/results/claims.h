@@ -44,6 +44,10 @@ class ClaimStore {
   /// has been withdrawn.
   std::optional<ClaimedFix> Find(uint32_t token) const;
 
+  /// Whether the claim behind a token changes other files too; false when
+  /// there is no such claim.
+  bool ChangesOtherFiles(uint32_t token) const;
+
   /// The tokens held per file as report text, and the bytes the store holds
   /// (estimated).
   std::pair<size_t, std::string> Report() const;

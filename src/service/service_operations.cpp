@@ -82,8 +82,7 @@ FixReplacements ZoCodeInspectionsInterop2::GetFixesReplacements(const std::vecto
 
 bool ZoCodeInspectionsInterop2::FixChangesOtherFiles(uint32_t token) {
   try {
-    const std::optional<ClaimedFix> claim = state_.runs.claims.Find(token);
-    return claim && claim->changesOtherFiles;
+    return state_.runs.claims.ChangesOtherFiles(token);
   } catch (const std::exception&) {
     return false;
   }
