@@ -126,6 +126,9 @@ json CompilerEnvironment() {
   return list;
 }
 
+/// A text, or null when absent (apart from every text).
+json OrNull(const std::optional<std::string>& text) { return text ? json(*text) : json(); }
+
 }  // namespace
 
 std::string OutcomeRecord(const StoredOutcome& outcome) {
@@ -164,8 +167,9 @@ std::string RecipeKey(const RunRecipe& recipe) {
       recipe.path,
       recipe.mainDigest,
       SettingsJson(*recipe.settings),
-      recipe.checks,
-      recipe.checkOptions,
+      recipe.config->checks,
+      recipe.config->checkOptions,
+      {OrNull(recipe.config->headerFilterTexts.include), OrNull(recipe.config->headerFilterTexts.exclude)},
       ConfigChain(recipe.path),
       // What the host makes of the results.
       {o.modeFlags, o.fixlessChecks, o.convertToUtf8, o.ansiCodePage, o.maxFileBytes, o.warningsAsErrors,

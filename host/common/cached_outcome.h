@@ -12,6 +12,7 @@
 
 #include "options.h"
 #include "report.h"
+#include "tidy_config.h"
 
 namespace zoci {
 
@@ -35,8 +36,7 @@ struct RunRecipe {
   std::string mainDigest;     ///< of the file's text as given to the library
   const Options* options = nullptr;
   const InspectionSettings* settings = nullptr;  ///< the file's own, compile flags applied
-  std::string checks;
-  std::map<std::string, std::string> checkOptions;
+  const RunConfig* config = nullptr;             ///< checks, check options, header filter
 };
 
 /// The hex key of a recipe. It also covers the .clang-tidy files in the

@@ -80,6 +80,17 @@ Handler StorePattern(std::string FileFilter::* field, const char* flag) {
   };
 }
 
+/// A handler that stores a header filter expression after checking that it parses.
+Handler StoreHeaderFilter(std::optional<std::string> HeaderFilterTexts::* field) {
+  return [field](Options& o, const std::string& value) {
+    HeaderFilterTexts texts;
+    texts.*field = value;
+    std::string error;
+    if (HeaderFilter::Compile(texts, error)) o.headerFilter.*field = value;
+    return error;
+  };
+}
+
 std::string SetShard(Options& o, const std::string& value) {
   const auto shard = ParseShard(value);
   if (!shard) return "--shard takes K/N with 1 <= K <= N, not '" + value + "'";
@@ -149,7 +160,9 @@ const std::vector<Flag>& Flags() {
   static const std::vector<Flag> flags = {
       {{"--checks"}, "LIST", "checks added to those of the .clang-tidy file (or --config-file), e.g. '-*,modernize-*'",
        [](Options& o, const std::string& v) { o.checks = v; return std::string(); }},
-      {{"--config-file"}, "FILE", "read Checks and CheckOptions from a .clang-tidy file", Store(&Options::configFile)},
+      {{"--config-file"}, "FILE", "read Checks, CheckOptions and the header filters from a .clang-tidy file", Store(&Options::configFile)},
+      {{"--header-filter"}, "REGEX", "show diagnostics only in the headers whose path matches (searched, POSIX extended; default: all)", StoreHeaderFilter(&HeaderFilterTexts::include)},
+      {{"--exclude-header-filter"}, "REGEX", "show no diagnostics in the headers whose path matches", StoreHeaderFilter(&HeaderFilterTexts::exclude)},
       {{"--option"}, "NAME=VALUE", "check option, e.g. readability-braces-around-statements.ShortStatementLines=2 (repeatable)", SetOption},
       {{"--fixless-checks"}, "LIST", "checks whose diagnostics are wanted even without a fix (with --no-keep-fixless)", Store(&Options::fixlessChecks)},
       {{"-I"}, "DIR", "include folder", Append(&S::includeFolders), true},

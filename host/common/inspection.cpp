@@ -51,8 +51,8 @@ class FileInspection {
     absolute_ = AbsolutePath(job.path);
   }
 
-  FileOutcome Run(const InspectionSettings& settings, const std::string& checks,
-                  const std::map<std::string, std::string>& checkOptions) {
+  FileOutcome Run(const InspectionSettings& settings, const RunConfig& config) {
+    headerFilter_ = &config.headerFilter;
     const auto started = fs::file_time_type::clock::now();
     std::string error;
     if (!TakeEditorText(absolute_, job_.path) && !Load(job_.path, job_.unsavedBytes, error)) {
@@ -64,7 +64,7 @@ class FileInspection {
       try {
         std::error_code ignored;  // no working folder: paths are shown as the engine names them
         cacheKey = RecipeKey(RunRecipe{cache_->tool, fs::current_path(ignored).string(), job_.path, DigestOf(absolute_),
-                                       &options_, &settings, checks, checkOptions});
+                                       &options_, &settings, &config});
         if (Reuse(*cacheKey)) return std::move(outcome_);
       } catch (const std::exception&) {
         cacheKey.reset();  // inputs the cache cannot name (a path that is not UTF-8): the run goes without it
@@ -74,17 +74,17 @@ class FileInspection {
     if (job_.unsavedBytes) {
       buffers[absolute_] = std::make_shared<const std::u16string>(outcome_.sources.at(job_.path).text);
     }
-    Native::CheckOptions options(checkOptions.begin(), checkOptions.end());
+    Native::CheckOptions options(config.checkOptions.begin(), config.checkOptions.end());
     const std::unique_ptr<Native::IZoFileParser> parser(Native::interop2().CreateFileParser(absolute_, settings));
     if (job_.parserSwitch) job_.parserSwitch->Attach(parser.get());
     const std::unique_ptr<Native::RunResult> result =
-        parser->Parse(options_.modeFlags, buffers, checks, options_.fixlessChecks, options);
+        parser->Parse(options_.modeFlags, buffers, config.checks, options_.fixlessChecks, options);
     if (job_.parserSwitch) job_.parserSwitch->Attach(nullptr);
     if (job_.parserSwitch && job_.parserSwitch->IsOff()) {
       Fail(job_.path + ": switched off by a newer request");
       return std::move(outcome_);
     }
-    if (!result) return NoResult(*parser, checks, options);
+    if (!result) return NoResult(*parser, config.checks, options);
     WriteRunLogs(options_, job_.path, *result);
     if (Judge(*result)) {
       Convert(*result);
@@ -259,10 +259,24 @@ class FileInspection {
     return shownPaths_.emplace(engineName, std::move(shown)).first->second;
   }
 
+  /// Whether a record's diagnostic is shown: always in the inspected file and
+  /// for compiler errors (a file that does not compile must say so), in other
+  /// files as the header filter decides, once per file.
+  bool Shown(const Native::qfix& record) {
+    if (record.checkname == "clang-diagnostic-error") return true;
+    const auto [known, added] = headerShown_.try_emplace(record.filename, true);
+    if (added) known->second = SameFile(record.filename, absolute_) || headerFilter_->Shows(record.filename);
+    return known->second;
+  }
+
   /// Turns the records into diagnostics, releasing each record once read so
   /// that a run's findings are not held twice.
   void Convert(Native::RunResult& result) {
     for (Native::qfix& record : result.qfixes) {
+      if (!Shown(record)) {
+        record = Native::qfix();
+        continue;
+      }
       Diagnostic diagnostic;
       diagnostic.file = SourceOf(record.filename);
       CheckSameText(diagnostic.file, record.fileText);
@@ -351,6 +365,8 @@ class FileInspection {
   FileOutcome outcome_;
   std::set<std::string> compared_;  ///< files whose text was compared with the library's
   std::map<std::string, std::string> shownPaths_;  ///< the shown path of each file the engine named
+  const HeaderFilter* headerFilter_ = nullptr;     ///< the run's
+  std::map<std::string, bool> headerShown_;        ///< whether diagnostics are shown, by the engine's file name
 };
 
 /// The selection a --config-file's checks start from: none of the checks of
@@ -387,24 +403,29 @@ Inspector::Inspector(const Options& options, std::optional<CompileDatabase> data
                      CacheUse* cache)
     : options_(options), database_(std::move(database)), config_(std::move(config)), cache_(cache) {}
 
-bool Inspector::ChecksFor(const std::string& path, std::string& checks,
-                          std::map<std::string, std::string>& checkOptions, std::string& error) const {
-  std::optional<TidyConfig> config = config_;
-  if (!config) {
-    const auto file = FindTidyConfigFile(path);
-    config = file ? ReadTidyConfig(*file, error) : TidyConfig{};
-    if (!config) return false;
+bool Inspector::ConfigFor(const std::string& path, RunConfig& config, std::string& error) const {
+  std::optional<TidyConfig> tidy = config_;
+  std::string tidyFile = options_.configFile;
+  if (!tidy) {
+    tidyFile = FindTidyConfigFile(path).value_or("");
+    tidy = tidyFile.empty() ? TidyConfig{} : ReadTidyConfig(tidyFile, error);
+    if (!tidy) return false;
   }
   // As with clang-tidy, --checks adds to (and may switch off) the configured checks.
-  checks = config->checks.value_or("");
+  config.checks = tidy->checks.value_or("");
   // A --config-file stands alone, as clang-tidy's does: the engine reads the
   // .clang-tidy files above the source in any case, so their checks are
   // switched off here and the engine's own defaults named again.
-  if (config_) checks = std::string(kStandAloneChecks) + (checks.empty() ? "" : ",") + checks;
-  if (options_.checks) checks += (checks.empty() ? "" : ",") + *options_.checks;
-  checkOptions = config->checkOptions;
-  for (const auto& [name, value] : options_.checkOptions) checkOptions[name] = value;
-  return true;
+  if (config_) config.checks = std::string(kStandAloneChecks) + (config.checks.empty() ? "" : ",") + config.checks;
+  if (options_.checks) config.checks += (config.checks.empty() ? "" : ",") + *options_.checks;
+  config.checkOptions = tidy->checkOptions;
+  for (const auto& [name, value] : options_.checkOptions) config.checkOptions[name] = value;
+  config.headerFilterTexts = Overlaid(tidy->headerFilter, options_.headerFilter);
+  // The command line's expressions were checked when it was read: a bad one here is the file's.
+  std::optional<HeaderFilter> filter = HeaderFilter::Compile(config.headerFilterTexts, error);
+  if (!filter) error = tidyFile + ": " + error;
+  else config.headerFilter = std::move(*filter);
+  return filter.has_value();
 }
 
 FileOutcome Inspector::Inspect(const FileJob& job) const {
@@ -413,14 +434,14 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
   if (database_) {
     if (const auto flags = database_->FlagsOf(job.path)) ApplyCompileFlags(*flags, settings);
   }
-  std::string checks, error;
-  std::map<std::string, std::string> checkOptions;
-  if (!ForcedIncludesReadable(settings, error) || !ChecksFor(job.path, checks, checkOptions, error)) {
+  std::string error;
+  RunConfig config;
+  if (!ForcedIncludesReadable(settings, error) || !ConfigFor(job.path, config, error)) {
     FileOutcome outcome;
     outcome.file = InspectedFile{job.path, true, error, {}, {}, {}};
     return outcome;
   }
-  return FileInspection(options_, job, cache_).Run(settings, checks, checkOptions);
+  return FileInspection(options_, job, cache_).Run(settings, config);
 }
 
 }  // namespace zoci

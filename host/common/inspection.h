@@ -63,9 +63,8 @@ class Inspector {
   FileOutcome Inspect(const FileJob& job) const;
 
  private:
-  /// The checks and check options for `path`: the command line's over the configuration's.
-  bool ChecksFor(const std::string& path, std::string& checks, std::map<std::string, std::string>& checkOptions,
-                 std::string& error) const;
+  /// The checks, check options and header filter for `path`: the command line's over the configuration's.
+  bool ConfigFor(const std::string& path, RunConfig& config, std::string& error) const;
 
   const Options& options_;
   std::optional<CompileDatabase> database_;

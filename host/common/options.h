@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "header_filter.h"
 #include "interop/inspection_settings.h"
 #include "project_files.h"
 
@@ -32,6 +33,7 @@ struct Options {
   std::string fixlessChecks;
   std::map<std::string, std::string> checkOptions;
   std::string configFile;
+  HeaderFilterTexts headerFilter;             ///< over the configuration's
   std::string compileDatabaseDir;             ///< -p; without files, every entry is inspected
   FileFilter fileFilter;                      ///< --files, --exclude, --shard
   bool convertToUtf8 = true;                  ///< the host library's conversion switch

@@ -1,5 +1,5 @@
-// .clang-tidy reading (see tidy_config.h). Only the two keys zoci uses are
-// read; other top-level keys are skipped with their indented blocks.
+// .clang-tidy reading (see tidy_config.h). Only the keys zoci uses are read;
+// other top-level keys are skipped with their indented blocks.
 #include "tidy_config.h"
 
 #include "file_io.h"
@@ -94,6 +94,8 @@ std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& er
     const size_t keyLine = i;
     const std::vector<std::string_view> block = Block(lines, i);
     if (key == "Checks") config.checks = JoinChecks(value, block);
+    if (key == "HeaderFilterRegex") config.headerFilter.include = Scalar(value);
+    if (key == "ExcludeHeaderFilterRegex") config.headerFilter.exclude = Scalar(value);
     if (key == "CheckOptions" && !ReadOptions(block, config.checkOptions)) {
       error = "CheckOptions at line " + std::to_string(keyLine + 1) + " is neither a key/value list nor a map";
       return std::nullopt;

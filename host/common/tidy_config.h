@@ -1,6 +1,6 @@
-// Reading the Checks and CheckOptions of a .clang-tidy file (the YAML forms
-// clang-tidy writes: a plain, quoted or folded Checks text; CheckOptions as a
-// key/value list or as a map).
+// Reading the Checks, CheckOptions and header filters of a .clang-tidy file
+// (the YAML forms clang-tidy writes: a plain, quoted or folded Checks text;
+// CheckOptions as a key/value list or as a map).
 #pragma once
 
 #include <map>
@@ -8,11 +8,22 @@
 #include <string>
 #include <string_view>
 
+#include "header_filter.h"
+
 namespace zoci {
 
 struct TidyConfig {
   std::optional<std::string> checks;
   std::map<std::string, std::string> checkOptions;
+  HeaderFilterTexts headerFilter;  ///< HeaderFilterRegex, ExcludeHeaderFilterRegex
+};
+
+/// What the configuration and the command line ask of one file's run.
+struct RunConfig {
+  std::string checks;
+  std::map<std::string, std::string> checkOptions;
+  HeaderFilterTexts headerFilterTexts;
+  HeaderFilter headerFilter;  ///< compiled from headerFilterTexts
 };
 
 /// Parses the text of a .clang-tidy file; on failure `error` says which line.

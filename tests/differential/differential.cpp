@@ -120,11 +120,11 @@ std::vector<Invocation> ClangTidyRuns(const Written& written, const Setup& setup
 
 /// One zoci run over every form: it inspects each (SARIF) and fixes it in
 /// place. Code page 1252 forms are never valid UTF-8, so they read as ANSI.
+/// The configuration's empty header filter keeps both tools to the compared file.
 Invocation ZociRun(const Written& written, const Setup& setup, const fs::path& folder) {
-  Invocation run{
-      folder / "zoci",
-      {setup.zoci, "inspect", "--fix", "--format", "sarif", "--main-file-only", "-j", std::to_string(setup.jobs),
-       "--std", "c++17", "--ansi-code-page", "1252", "--config-file", ConfigPath(folder).string()}};
+  Invocation run{folder / "zoci",
+                 {setup.zoci, "inspect", "--fix", "--format", "sarif", "-j", std::to_string(setup.jobs), "--std",
+                  "c++17", "--ansi-code-page", "1252", "--config-file", ConfigPath(folder).string()}};
   for (const std::string& include : setup.includeFolders) run.arguments.insert(run.arguments.end(), {"-I", include});
   for (const FormFile& file : written.forms) run.arguments.push_back(file.path.string());
   return run;

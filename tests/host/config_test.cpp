@@ -16,25 +16,57 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(TidyConfig, ReadsChecksAndBothFormsOfCheckOptions) {
-  const std::tuple<std::string, std::string, std::map<std::string, std::string>> cases[] = {
+TEST(TidyConfig, ReadsChecksBothFormsOfCheckOptionsAndTheHeaderFilters) {
+  const std::tuple<std::string, std::string, std::map<std::string, std::string>, HeaderFilterTexts> cases[] = {
       {"---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
        "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
        "-*,modernize-*",
-       {{"a.B", "2"}, {"c.D", "x y"}}},
-      {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n  e.F: ''\n",
+       {{"a.B", "2"}, {"c.D", "x y"}},
+       {".*", std::nullopt}},
+      {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n  e.F: ''\n"
+       "ExcludeHeaderFilterRegex: third_party/  # vendored\n",
        "-*,bugprone-*",
-       {{"a.B", "3"}, {"e.F", ""}}},
+       {{"a.B", "3"}, {"e.F", ""}},
+       {std::nullopt, "third_party/"}},
   };
   std::string error;
-  for (const auto& [text, checks, options] : cases) {
+  for (const auto& [text, checks, options, headerFilter] : cases) {
     const auto config = ParseTidyConfig(text, error);
     ASSERT_TRUE(config) << error;
     EXPECT_EQ(config->checks, checks);
     EXPECT_EQ(config->checkOptions, options);
+    EXPECT_EQ(config->headerFilter, headerFilter);
   }
   EXPECT_FALSE(ParseTidyConfig("Checks '-*'\n", error));
   EXPECT_NE(error.find("line 1"), std::string::npos);
+}
+
+// As clang-tidy applies them: POSIX extended expressions searched in the
+// engine's absolute path, an empty one matching nothing; without an include
+// expression every header shows, and the command line's override the file's.
+TEST(HeaderFilter, IncludesThenExcludesByPathAndRefusesWhatDoesNotParse) {
+  const std::string inc = "/w/inc/a.h", vendor = "/w/third_party/v.h", nested = "/w/inc/third_party/n.hpp";
+  const std::pair<HeaderFilterTexts, std::vector<bool>> cases[] = {
+      {{}, {true, true, true}},
+      {{"/inc/", std::nullopt}, {true, false, true}},
+      {{"/inc/", "third_party"}, {true, false, false}},
+      {{std::nullopt, "third_party"}, {true, false, false}},
+      {{"", std::nullopt}, {false, false, false}},
+      {{".*", ""}, {true, true, true}},
+      {{"^/w/(inc|src)/[a-z]+\\.h$", std::nullopt}, {true, false, false}},
+  };
+  std::string error;
+  for (const auto& [texts, shown] : cases) {
+    const auto filter = HeaderFilter::Compile(texts, error);
+    ASSERT_TRUE(filter) << error;
+    EXPECT_EQ((std::vector<bool>{filter->Shows(inc), filter->Shows(vendor), filter->Shows(nested)}), shown)
+        << texts.include.value_or("(none)") << " " << texts.exclude.value_or("(none)");
+  }
+  EXPECT_EQ(Overlaid({"a", "b"}, {std::nullopt, "c"}), (HeaderFilterTexts{"a", "c"}));
+  for (const HeaderFilterTexts& bad : {HeaderFilterTexts{"^((?!x).)*$", std::nullopt}, HeaderFilterTexts{".*", "a("}}) {
+    EXPECT_FALSE(HeaderFilter::Compile(bad, error));
+    EXPECT_NE(error.find(bad.exclude ? "exclusion filter 'a('" : "filter '^((?!x)"), std::string::npos) << error;
+  }
 }
 
 TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefines) {
@@ -116,7 +148,7 @@ TEST(CommandLine, ReadsEveryFlagJoinedToItsValueOrSeparate) {
       Words("inspect -Iinc -I inc2 -isystem sys -DA=1 -D B -include pre.h --std=c++17 -m32 --x c --extra-arg=-Wall "
             "--toolset v142 --ide-version=16.4 --skip-errors --no-keep-fixless --allow-headers --main-file-only "
             "--no-utf8-detection --bomless-utf8 --ansi-code-page 932 --no-convert --header-ext .inc --option a.B=1 "
-            "--option=c.D=x=y --format sarif -j4 --only modernize-* a.c -- -odd.cpp"));
+            "--option=c.D=x=y --format sarif -j4 --only modernize-* --exclude-header-filter=/sdk/ a.c -- -odd.cpp"));
   const InspectionSettings& s = o.settings;
   EXPECT_EQ(
       std::tie(s.includeFolders, s.excludedFolders, s.defines, s.forcedIncludes, s.additionalArguments),
@@ -128,6 +160,7 @@ TEST(CommandLine, ReadsEveryFlagJoinedToItsValueOrSeparate) {
   EXPECT_EQ(std::tie(o.ansiCodePage, o.convertToUtf8, o.jobs), std::make_tuple(932u, false, 4u));
   EXPECT_EQ(o.checkOptions, (std::map<std::string, std::string>{{"a.B", "1"}, {"c.D", "x=y"}}));
   EXPECT_EQ(std::tie(o.format, o.onlyChecks), std::make_tuple(OutputFormat::sarif, "modernize-*"));
+  EXPECT_EQ(o.headerFilter, (HeaderFilterTexts{std::nullopt, "/sdk/"}));
   EXPECT_EQ(o.files, (Strings{"a.c", "-odd.cpp"}));  // "--" ends the options
 }
 
@@ -150,6 +183,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
       {{"inspect", "--format=xml", "a.cpp"}, "unknown --format 'xml' (text, json, sarif)"},
       {{"inspect", "--option", "novalue", "a.cpp"}, "NAME=VALUE"},
       {{"inspect", "--fix=yes", "a.cpp"}, "takes no value"},
+      {{"inspect", "--header-filter", "[inc", "a.cpp"}, "the header filter '[inc' is not a POSIX extended"},
   };
   for (const auto& [arguments, error] : cases) {
     const ParsedCommandLine parsed = ParseCommandLine(arguments);

@@ -252,6 +252,27 @@ TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
   EXPECT_NE(bad.err.find("bad.sarif: "), std::string::npos) << bad.err;
 }
 
+// The header filter of the configuration, or of the command line over it,
+// decides which headers' diagnostics show and which headers a fix writes;
+// compiler errors show wherever they are.
+TEST_F(Zoci, TheHeaderFilterNarrowsDiagnosticsAndFixesToTheHeadersItNames) {
+  const std::string vendor = "int* v = 0;\n";
+  dir_.Write("h/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\nHeaderFilterRegex: '/h/inc/'\n");
+  dir_.Write("h/inc/own.h", "int* o = 0;\n");
+  dir_.Write("h/vendor/v.h", vendor);
+  dir_.Write("h/m.cpp", "#include \"inc/own.h\"\n#include \"vendor/v.h\"\nint* m = 0;\n");
+  const ShellRun fixed = Run({"fix", "h/m.cpp"});
+  EXPECT_EQ(fixed.exitCode, 0) << fixed.err;
+  EXPECT_EQ(Read("h/inc/own.h") + Read("h/vendor/v.h"), "int* o = nullptr;\n" + vendor);
+  const ShellRun overridden = Run({"inspect", "--header-filter=.*", "--exclude-header-filter=/inc/", "h/m.cpp"});
+  EXPECT_NE(overridden.out.find("h/vendor/v.h:1:10: warning: use nullptr"), std::string::npos) << overridden.out;
+  EXPECT_NE(overridden.out.find("\n1 warning and 0 errors in 1 file"), std::string::npos) << overridden.out;
+  dir_.Write("h/vendor/v.h", "int* v = undeclared;\n");
+  const ShellRun broken = Run({"inspect", "h/m.cpp"});
+  EXPECT_EQ(broken.exitCode, 1);
+  EXPECT_NE(broken.out.find("h/vendor/v.h:1:10: error: use of undeclared identifier"), std::string::npos) << broken.out;
+}
+
 TEST_F(Zoci, SarifPassesTheMultitoolsValidation) {
   const std::string multitool = ZOCI_SARIF_MULTITOOL;
   if (multitool.empty()) GTEST_SKIP() << "the SARIF multitool (npm @microsoft/sarif-multitool) is not installed";
@@ -301,6 +322,7 @@ TEST_F(Zoci, TheCacheRunsAgainWhenAnyInputChangesAndOtherwisePrintsTheSameResult
       {"the command line", "", "", "-DEXTRA=1", "", ZOCI_EXE},
       {"the checks", "", "", "--checks=-readability-*", "", ZOCI_EXE},
       {"a check option", "", "", "--option modernize-use-nullptr.NullMacros=MYNULL", "", ZOCI_EXE},
+      {"the header filter", "", "", "--exclude-header-filter=/second/", "", ZOCI_EXE},
       {"the .clang-tidy file", "c/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n", "", "", ZOCI_EXE},
       {"a directive", "c/main.cpp", "#include \"h.h\"\nint* p = 0;  // zoCI:skip\n", "", "", ZOCI_EXE},
       {"the program (a rebuilt zoci or engine)", "", "", "", "", rebuilt},
