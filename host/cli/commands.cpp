@@ -141,8 +141,8 @@ bool WriteFixed(const Options& options, const Report& report, const std::string&
     return true;
   }
   if (report.misread.contains(path)) {
-    PrintError(path + ": not written: the library read the file as another text than zoci (" + EncodingName(text) +
-               "), so its fixes would land in the wrong places");
+    PrintError(path + ": not written: its positions were counted in another reading of it than zoci's (" +
+               EncodingName(text) + "), so its fixes would land in the wrong places");
     return false;
   }
   if (!WriteBack(path, fixed, text, disk->second, error)) {

@@ -75,6 +75,11 @@ class Locations {
     return diagnostic.file + ":" + std::to_string(at.line) + ":" + std::to_string(at.column);
   }
 
+  /// The message that a diagnostic's fix is not applied, and why.
+  std::string Skipped(const Diagnostic& diagnostic, const std::string& why) {
+    return Where(diagnostic) + ": fix of [" + diagnostic.check + "] skipped: " + why;
+  }
+
  private:
   const Report& report_;
   std::map<std::string, LineIndex> lines_;
@@ -157,23 +162,20 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
       if (!diagnostic.fixLeftOut.empty() && MatchesGlobList(onlyGlobs, diagnostic.check)) {
-        plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
-                               "] skipped: " + diagnostic.fixLeftOut);
+        plan.skipped.push_back(locations.Skipped(diagnostic, diagnostic.fixLeftOut));
         continue;
       }
       if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
       if (overlapping.contains(&diagnostic)) {
-        plan.skipped.push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
-                               "] skipped: it overlaps another fix");
+        plan.skipped.push_back(locations.Skipped(diagnostic, "it overlaps another fix"));
         continue;
       }
       if (together.emplace(diagnostic.file, OwnKey(diagnostic)).second) togetherOrder.Add(diagnostic);
       TakenEdits& taken = takenByFile[diagnostic.file];
       if (AlreadyTaken(diagnostic.fix, taken)) continue;
       if (Conflicts(diagnostic.fix, taken)) {  // each fix's cleanup alone reaches into a neighbour's text
-        plan.cleanupSkipped[diagnostic.file].push_back(locations.Where(diagnostic) + ": fix of [" + diagnostic.check +
-                                                       "] skipped: its cleanup meets that of a fix already applied; "
-                                                       "run zoci fix again to apply it");
+        plan.cleanupSkipped[diagnostic.file].push_back(locations.Skipped(
+            diagnostic, "its cleanup meets that of a fix already applied; run zoci fix again to apply it"));
         continue;
       }
       for (const TextEdit& edit : diagnostic.fix) taken.emplace(edit.offset, edit);
