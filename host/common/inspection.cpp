@@ -409,7 +409,7 @@ bool Inspector::ConfigFor(const std::string& path, RunConfig& config, std::strin
   if (!tidy) {
     tidyFile = FindTidyConfigFile(path).value_or("");
     tidy = tidyFile.empty() ? TidyConfig{} : ReadTidyConfig(tidyFile, error);
-    if (!tidy) return false;
+    if (!tidy || !InheritHeaderFilters(*tidy, tidyFile, error)) return false;
   }
   // As with clang-tidy, --checks adds to (and may switch off) the configured checks.
   config.checks = tidy->checks.value_or("");

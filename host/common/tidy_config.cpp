@@ -96,6 +96,7 @@ std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& er
     if (key == "Checks") config.checks = JoinChecks(value, block);
     if (key == "HeaderFilterRegex") config.headerFilter.include = Scalar(value);
     if (key == "ExcludeHeaderFilterRegex") config.headerFilter.exclude = Scalar(value);
+    if (key == "InheritParentConfig") config.inheritsParent = Scalar(value) == "true";
     if (key == "CheckOptions" && !ReadOptions(block, config.checkOptions)) {
       error = "CheckOptions at line " + std::to_string(keyLine + 1) + " is neither a key/value list nor a map";
       return std::nullopt;
@@ -126,6 +127,22 @@ std::optional<std::string> FindTidyConfigFile(const std::string& source) {
     if (!folder.has_relative_path()) return std::nullopt;
     folder = folder.parent_path();
   }
+}
+
+bool InheritHeaderFilters(TidyConfig& config, const std::string& configFile, std::string& error) {
+  bool inherits = config.inheritsParent;
+  std::string below = configFile;
+  while (inherits && !(config.headerFilter.include && config.headerFilter.exclude)) {
+    // The file's folder, as if it were a source, names the folder above for the search.
+    const std::optional<std::string> above = FindTidyConfigFile(std::filesystem::path(below).parent_path().string());
+    if (!above || *above == below) break;
+    const std::optional<TidyConfig> parent = ReadTidyConfig(*above, error);
+    if (!parent) return false;
+    config.headerFilter = Overlaid(parent->headerFilter, config.headerFilter);
+    inherits = parent->inheritsParent;
+    below = *above;
+  }
+  return true;
 }
 
 }  // namespace zoci

@@ -16,6 +16,7 @@ struct TidyConfig {
   std::optional<std::string> checks;
   std::map<std::string, std::string> checkOptions;
   HeaderFilterTexts headerFilter;  ///< HeaderFilterRegex, ExcludeHeaderFilterRegex
+  bool inheritsParent = false;     ///< InheritParentConfig: what it leaves out comes from the file above
 };
 
 /// What the configuration and the command line ask of one file's run.
@@ -39,5 +40,10 @@ namespace zoci {
 /// The .clang-tidy file that applies to `source` (the nearest one in its
 /// folder or above), none when there is none.
 std::optional<std::string> FindTidyConfigFile(const std::string& source);
+
+/// Fills the header filters `config` (read from `configFile`) leaves out from
+/// the .clang-tidy files above it while each inherits its parent's; false,
+/// with `error`, when one of them cannot be read.
+bool InheritHeaderFilters(TidyConfig& config, const std::string& configFile, std::string& error);
 
 }  // namespace zoci

@@ -264,6 +264,9 @@ TEST_F(Zoci, TheHeaderFilterNarrowsDiagnosticsAndFixesToTheHeadersItNames) {
   const ShellRun fixed = Run({"fix", "h/m.cpp"});
   EXPECT_EQ(fixed.exitCode, 0) << fixed.err;
   EXPECT_EQ(Read("h/inc/own.h") + Read("h/vendor/v.h"), "int* o = nullptr;\n" + vendor);
+  dir_.Write("h/sub/.clang-tidy", "InheritParentConfig: true\n");  // the filter above holds
+  dir_.Write("h/sub/s.cpp", "#include \"../vendor/v.h\"\n");
+  EXPECT_NE(Run({"inspect", "h/sub/s.cpp"}).out.find("0 warnings and 0 errors"), std::string::npos);
   const ShellRun overridden = Run({"inspect", "--header-filter=.*", "--exclude-header-filter=/inc/", "h/m.cpp"});
   EXPECT_NE(overridden.out.find("h/vendor/v.h:1:10: warning: use nullptr"), std::string::npos) << overridden.out;
   EXPECT_NE(overridden.out.find("\n1 warning and 0 errors in 1 file"), std::string::npos) << overridden.out;
