@@ -169,6 +169,7 @@ std::string RecipeKey(const RunRecipe& recipe) {
       SettingsJson(*recipe.settings),
       recipe.config->checks,
       recipe.config->checkOptions,
+      recipe.config->warningsAsErrors,
       {OrNull(recipe.config->headerFilterTexts.include), OrNull(recipe.config->headerFilterTexts.exclude)},
       ConfigChain(recipe.path),
       // What the host makes of the results.

@@ -160,7 +160,7 @@ const std::vector<Flag>& Flags() {
   static const std::vector<Flag> flags = {
       {{"--checks"}, "LIST", "checks added to those of the .clang-tidy file (or --config-file), e.g. '-*,modernize-*'",
        [](Options& o, const std::string& v) { o.checks = v; return std::string(); }},
-      {{"--config-file"}, "FILE", "read Checks, CheckOptions and the header filters from a .clang-tidy file", Store(&Options::configFile)},
+      {{"--config-file"}, "FILE", "read Checks, CheckOptions, WarningsAsErrors and the header filters from a .clang-tidy file", Store(&Options::configFile)},
       {{"--header-filter"}, "REGEX", "show diagnostics only in the headers whose path matches (searched, POSIX extended; default: all)", StoreHeaderFilter(&HeaderFilterTexts::include)},
       {{"--exclude-header-filter"}, "REGEX", "show no diagnostics in the headers whose path matches", StoreHeaderFilter(&HeaderFilterTexts::exclude)},
       {{"--option"}, "NAME=VALUE", "check option, e.g. readability-braces-around-statements.ShortStatementLines=2 (repeatable)", SetOption},
@@ -195,7 +195,7 @@ const std::vector<Flag>& Flags() {
       {{"--stdin-buffer"}, "FILE", "inspect standard input as the unsaved text of FILE (fix: the fixed text goes to standard output)", [](Options& o, const std::string& v) { o.stdinBuffer = v; return std::string(); }},
       {{"--fix"}, nullptr, "apply the fixes after inspecting (as 'zoci fix')", [](Options& o, const std::string&) { o.fix = true; return std::string(); }},
       {{"--only"}, "GLOB", "apply only the fixes of these checks (glob list)", Store(&Options::onlyChecks)},
-      {{"--warnings-as-errors"}, "GLOB", "diagnostics of these checks are errors and make the exit code 1", Store(&Options::warningsAsErrors)},
+      {{"--warnings-as-errors"}, "GLOB", "diagnostics of these checks are errors and make the exit code 1 (added to the configuration's WarningsAsErrors)", Store(&Options::warningsAsErrors)},
       {{"--format"}, "FORMAT", "text (default), json or sarif",
        Choose(&Options::format, "--format", {{"text", OutputFormat::text}, {"json", OutputFormat::json}, {"sarif", OutputFormat::sarif}})},
       {{"--color"}, "WHEN", "auto (default: when standard output is a terminal), always, never",

@@ -52,7 +52,7 @@ class FileInspection {
   }
 
   FileOutcome Run(const InspectionSettings& settings, const RunConfig& config) {
-    headerFilter_ = &config.headerFilter;
+    config_ = &config;
     const auto started = fs::file_time_type::clock::now();
     std::string error;
     if (!TakeEditorText(absolute_, job_.path) && !Load(job_.path, job_.unsavedBytes, error)) {
@@ -265,7 +265,7 @@ class FileInspection {
   bool Shown(const Native::qfix& record) {
     if (record.checkname == "clang-diagnostic-error") return true;
     const auto [known, added] = headerShown_.try_emplace(record.filename, true);
-    if (added) known->second = SameFile(record.filename, absolute_) || headerFilter_->Shows(record.filename);
+    if (added) known->second = SameFile(record.filename, absolute_) || config_->headerFilter.Shows(record.filename);
     return known->second;
   }
 
@@ -285,7 +285,7 @@ class FileInspection {
       diagnostic.offset = record.triggerspan.start;
       diagnostic.length = record.triggerspan.length;
       diagnostic.promoted =
-          !options_.warningsAsErrors.empty() && MatchesGlobList(options_.warningsAsErrors, record.checkname);
+          !config_->warningsAsErrors.empty() && MatchesGlobList(config_->warningsAsErrors, record.checkname);
       diagnostic.error = diagnostic.promoted || record.checkname == "clang-diagnostic-error";
       if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
       outcome_.file.diagnostics.push_back(std::move(diagnostic));
@@ -365,7 +365,7 @@ class FileInspection {
   FileOutcome outcome_;
   std::set<std::string> compared_;  ///< files whose text was compared with the library's
   std::map<std::string, std::string> shownPaths_;  ///< the shown path of each file the engine named
-  const HeaderFilter* headerFilter_ = nullptr;     ///< the run's
+  const RunConfig* config_ = nullptr;              ///< the run's
   std::map<std::string, bool> headerShown_;        ///< whether diagnostics are shown, by the engine's file name
 };
 
@@ -409,15 +409,16 @@ bool Inspector::ConfigFor(const std::string& path, RunConfig& config, std::strin
   if (!tidy) {
     tidyFile = FindTidyConfigFile(path).value_or("");
     tidy = tidyFile.empty() ? TidyConfig{} : ReadTidyConfig(tidyFile, error);
-    if (!tidy || !InheritHeaderFilters(*tidy, tidyFile, error)) return false;
+    if (!tidy || !InheritFromAbove(*tidy, tidyFile, error)) return false;
   }
   // As with clang-tidy, --checks adds to (and may switch off) the configured checks.
   config.checks = tidy->checks.value_or("");
+  config.warningsAsErrors = JoinedGlobs(tidy->warningsAsErrors.value_or(""), options_.warningsAsErrors);
   // A --config-file stands alone, as clang-tidy's does: the engine reads the
   // .clang-tidy files above the source in any case, so their checks are
   // switched off here and the engine's own defaults named again.
-  if (config_) config.checks = std::string(kStandAloneChecks) + (config.checks.empty() ? "" : ",") + config.checks;
-  if (options_.checks) config.checks += (config.checks.empty() ? "" : ",") + *options_.checks;
+  if (config_) config.checks = JoinedGlobs(kStandAloneChecks, config.checks);
+  if (options_.checks) config.checks = JoinedGlobs(config.checks, *options_.checks);
   config.checkOptions = tidy->checkOptions;
   for (const auto& [name, value] : options_.checkOptions) config.checkOptions[name] = value;
   config.headerFilterTexts = Overlaid(tidy->headerFilter, options_.headerFilter);

@@ -52,7 +52,7 @@ std::vector<std::string_view> Block(const std::vector<std::string_view>& lines, 
   return block;
 }
 
-std::string JoinChecks(std::string_view inlineValue, const std::vector<std::string_view>& block) {
+std::string JoinGlobs(std::string_view inlineValue, const std::vector<std::string_view>& block) {
   std::string checks = inlineValue == ">" || inlineValue == "|" || inlineValue == ">-" || inlineValue == "|-"
                            ? std::string()
                            : Scalar(inlineValue);
@@ -93,7 +93,8 @@ std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& er
     const std::string_view value = Trim(line.substr(colon + 1));
     const size_t keyLine = i;
     const std::vector<std::string_view> block = Block(lines, i);
-    if (key == "Checks") config.checks = JoinChecks(value, block);
+    if (key == "Checks") config.checks = JoinGlobs(value, block);
+    if (key == "WarningsAsErrors") config.warningsAsErrors = JoinGlobs(value, block);
     if (key == "HeaderFilterRegex") config.headerFilter.include = Scalar(value);
     if (key == "ExcludeHeaderFilterRegex") config.headerFilter.exclude = Scalar(value);
     if (key == "InheritParentConfig") config.inheritsParent = Scalar(value) == "true";
@@ -129,20 +130,27 @@ std::optional<std::string> FindTidyConfigFile(const std::string& source) {
   }
 }
 
-bool InheritHeaderFilters(TidyConfig& config, const std::string& configFile, std::string& error) {
+bool InheritFromAbove(TidyConfig& config, const std::string& configFile, std::string& error) {
   bool inherits = config.inheritsParent;
   std::string below = configFile;
-  while (inherits && !(config.headerFilter.include && config.headerFilter.exclude)) {
+  while (inherits) {
     // The file's folder, as if it were a source, names the folder above for the search.
     const std::optional<std::string> above = FindTidyConfigFile(std::filesystem::path(below).parent_path().string());
     if (!above || *above == below) break;
     const std::optional<TidyConfig> parent = ReadTidyConfig(*above, error);
     if (!parent) return false;
     config.headerFilter = Overlaid(parent->headerFilter, config.headerFilter);
+    if (parent->warningsAsErrors) {
+      config.warningsAsErrors = JoinedGlobs(*parent->warningsAsErrors, config.warningsAsErrors.value_or(""));
+    }
     inherits = parent->inheritsParent;
     below = *above;
   }
   return true;
+}
+
+std::string JoinedGlobs(const std::string& first, const std::string& then) {
+  return first + (first.empty() || then.empty() ? "" : ",") + then;
 }
 
 }  // namespace zoci

@@ -1,6 +1,6 @@
-// Reading the Checks, CheckOptions and header filters of a .clang-tidy file
-// (the YAML forms clang-tidy writes: a plain, quoted or folded Checks text;
-// CheckOptions as a key/value list or as a map).
+// Reading the Checks, CheckOptions, WarningsAsErrors and header filters of a
+// .clang-tidy file (the YAML forms clang-tidy writes: a plain, quoted or
+// folded glob list; CheckOptions as a key/value list or as a map).
 #pragma once
 
 #include <map>
@@ -15,6 +15,7 @@ namespace zoci {
 struct TidyConfig {
   std::optional<std::string> checks;
   std::map<std::string, std::string> checkOptions;
+  std::optional<std::string> warningsAsErrors;  ///< glob list
   HeaderFilterTexts headerFilter;  ///< HeaderFilterRegex, ExcludeHeaderFilterRegex
   bool inheritsParent = false;     ///< InheritParentConfig: what it leaves out comes from the file above
 };
@@ -23,6 +24,7 @@ struct TidyConfig {
 struct RunConfig {
   std::string checks;
   std::map<std::string, std::string> checkOptions;
+  std::string warningsAsErrors;  ///< the configuration's globs, then the command line's
   HeaderFilterTexts headerFilterTexts;
   HeaderFilter headerFilter;  ///< compiled from headerFilterTexts
 };
@@ -41,9 +43,13 @@ namespace zoci {
 /// folder or above), none when there is none.
 std::optional<std::string> FindTidyConfigFile(const std::string& source);
 
-/// Fills the header filters `config` (read from `configFile`) leaves out from
-/// the .clang-tidy files above it while each inherits its parent's; false,
-/// with `error`, when one of them cannot be read.
-bool InheritHeaderFilters(TidyConfig& config, const std::string& configFile, std::string& error);
+/// Merges into `config` (read from `configFile`) the .clang-tidy files above
+/// it while each inherits its parent's, as clang-tidy does: a header filter
+/// it leaves out comes from above, warnings-as-errors globs from above come
+/// first. False, with `error`, when one of them cannot be read.
+bool InheritFromAbove(TidyConfig& config, const std::string& configFile, std::string& error);
+
+/// Two glob lists as one, `first`'s before `then`'s.
+std::string JoinedGlobs(const std::string& first, const std::string& then);
 
 }  // namespace zoci

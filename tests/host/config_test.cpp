@@ -16,26 +16,30 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(TidyConfig, ReadsChecksBothFormsOfCheckOptionsAndTheHeaderFilters) {
-  const std::tuple<std::string, std::string, std::map<std::string, std::string>, HeaderFilterTexts> cases[] = {
+TEST(TidyConfig, ReadsGlobListsBothFormsOfCheckOptionsAndTheHeaderFilters) {
+  using Globs = std::optional<std::string>;
+  const std::tuple<std::string, std::string, std::map<std::string, std::string>, HeaderFilterTexts, Globs> cases[] = {
       {"---\nChecks: '-*,modernize-*'\nHeaderFilterRegex: '.*'\nCheckOptions:\n"
        "  - key: a.B\n    value: '2'\n  - key: c.D\n    value: \"x y\"\n",
        "-*,modernize-*",
        {{"a.B", "2"}, {"c.D", "x y"}},
-       {".*", std::nullopt}},
+       {".*", std::nullopt},
+       std::nullopt},
       {"Checks: >\n  -*,\n  bugprone-*\nCheckOptions:\n  a.B: 3  # comment\n  e.F: ''\n"
-       "ExcludeHeaderFilterRegex: third_party/  # vendored\n",
+       "ExcludeHeaderFilterRegex: third_party/  # vendored\nWarningsAsErrors: >\n  bugprone-*,\n  -bugprone-x\n",
        "-*,bugprone-*",
        {{"a.B", "3"}, {"e.F", ""}},
-       {std::nullopt, "third_party/"}},
+       {std::nullopt, "third_party/"},
+       "bugprone-*,-bugprone-x"},
   };
   std::string error;
-  for (const auto& [text, checks, options, headerFilter] : cases) {
+  for (const auto& [text, checks, options, headerFilter, warningsAsErrors] : cases) {
     const auto config = ParseTidyConfig(text, error);
     ASSERT_TRUE(config) << error;
     EXPECT_EQ(config->checks, checks);
     EXPECT_EQ(config->checkOptions, options);
     EXPECT_EQ(config->headerFilter, headerFilter);
+    EXPECT_EQ(config->warningsAsErrors, warningsAsErrors);
   }
   EXPECT_FALSE(ParseTidyConfig("Checks '-*'\n", error));
   EXPECT_NE(error.find("line 1"), std::string::npos);

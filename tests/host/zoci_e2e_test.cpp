@@ -74,16 +74,23 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       {"given.yaml", "Checks: 'modernize-use-nullptr'\n"}, {"one/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\n"},
       {"two/.clang-tidy", "Checks: '-*,modernize-use-bool-literals'\n"},
       {"one/a.cpp", "int* p = 0;\nint f(int a) { if (a) return 1; else return 2; }\nbool b = 1;\n"},
+      {"strict/.clang-tidy", "Checks: '-*,modernize-use-nullptr,readability-else-after-return'\n"
+                             "WarningsAsErrors: 'modernize-*'\n"},
+      {"strict/lax/.clang-tidy", "InheritParentConfig: true\nWarningsAsErrors: '-modernize-use-nullptr'\n"},
       {"cp1251.cpp", cp1251}, {"sys/broken.h", "int Broken() { return undeclared_value; }\n"},
       {"broken.cpp", "#include <broken.h>\nint* p = 0;\n"}};
   // clang-format on
   for (const auto& [name, text] : files) dir_.Write(name, text);
-  dir_.Write("two/a.cpp", Read("one/a.cpp"));
+  for (const char* copy : {"two/a.cpp", "strict/a.cpp", "strict/lax/a.cpp"}) dir_.Write(copy, Read("one/a.cpp"));
   // The arguments after "inspect" (split at spaces), the exit code, the pieces standard output holds in this
   // order (split at "|"; "!" before one it lacks) and what the error stream holds.
   const std::tuple<std::string, int, std::string, std::string> cases[] = {
       {"--warnings-as-errors=modernize-use-nullptr " + utf8, 1, "error: use nullptr [modernize-use-nullptr,-warn", ""},
       {"--warnings-as-errors=cert-* " + utf8, 0, "6 warnings", ""},
+      // the configuration's globs, those of the one it inherits from first, then the command line's
+      {"strict/a.cpp", 1, "error: use nullptr [modernize-use-nullptr,-warnings-as-errors]|warning: do not use", ""},
+      {"strict/lax/a.cpp", 0, "warning: use nullptr [modernize-use-nullptr]|2 warnings and 0 errors", ""},
+      {"--warnings-as-errors=readability-* strict/lax/a.cpp", 1, "error: do not use 'else' after 'return'", ""},
       {"--no-such-flag " + utf8, 2, "", "unknown option '--no-such-flag'"},
       {"missing.cpp " + utf8, 2, "6 warnings", "cannot read missing.cpp"},  // the readable file is still inspected
       {"--config-file nowhere/.clang-tidy " + utf8, 2, "", "nowhere/.clang-tidy"},
