@@ -53,6 +53,11 @@ class FileInspection {
 
   FileOutcome Run(const InspectionSettings& settings, const RunConfig& config) {
     config_ = &config;
+    if (options_.fix && config.formatsFixes) {
+      AddNote(
+          "its fixes are not formatted: zoci does not apply the configuration's FormatStyle "
+          "(clang-format formats the fixed file)");
+    }
     const auto started = fs::file_time_type::clock::now();
     std::string error;
     if (!TakeEditorText(absolute_, job_.path) && !Load(job_.path, job_.unsavedBytes, error)) {
@@ -422,6 +427,7 @@ bool Inspector::ConfigFor(const std::string& path, RunConfig& config, std::strin
   config.checkOptions = tidy->checkOptions;
   for (const auto& [name, value] : options_.checkOptions) config.checkOptions[name] = value;
   config.headerFilterTexts = Overlaid(tidy->headerFilter, options_.headerFilter);
+  config.formatsFixes = tidy->formatStyle.value_or("none") != "none";
   // The command line's expressions were checked when it was read: a bad one here is the file's.
   std::optional<HeaderFilter> filter = HeaderFilter::Compile(config.headerFilterTexts, error);
   if (!filter) error = tidyFile + ": " + error;

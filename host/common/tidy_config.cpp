@@ -95,6 +95,7 @@ std::optional<TidyConfig> ParseTidyConfig(std::string_view text, std::string& er
     const std::vector<std::string_view> block = Block(lines, i);
     if (key == "Checks") config.checks = JoinGlobs(value, block);
     if (key == "WarningsAsErrors") config.warningsAsErrors = JoinGlobs(value, block);
+    if (key == "FormatStyle") config.formatStyle = Scalar(value);
     if (key == "HeaderFilterRegex") config.headerFilter.include = Scalar(value);
     if (key == "ExcludeHeaderFilterRegex") config.headerFilter.exclude = Scalar(value);
     if (key == "InheritParentConfig") config.inheritsParent = Scalar(value) == "true";
@@ -140,6 +141,7 @@ bool InheritFromAbove(TidyConfig& config, const std::string& configFile, std::st
     const std::optional<TidyConfig> parent = ReadTidyConfig(*above, error);
     if (!parent) return false;
     config.headerFilter = Overlaid(parent->headerFilter, config.headerFilter);
+    if (!config.formatStyle) config.formatStyle = parent->formatStyle;
     if (parent->warningsAsErrors) {
       config.warningsAsErrors = JoinedGlobs(*parent->warningsAsErrors, config.warningsAsErrors.value_or(""));
     }

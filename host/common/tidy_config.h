@@ -16,6 +16,7 @@ struct TidyConfig {
   std::optional<std::string> checks;
   std::map<std::string, std::string> checkOptions;
   std::optional<std::string> warningsAsErrors;  ///< glob list
+  std::optional<std::string> formatStyle;       ///< which zoci does not apply, but names
   HeaderFilterTexts headerFilter;  ///< HeaderFilterRegex, ExcludeHeaderFilterRegex
   bool inheritsParent = false;     ///< InheritParentConfig: what it leaves out comes from the file above
 };
@@ -25,6 +26,7 @@ struct RunConfig {
   std::string checks;
   std::map<std::string, std::string> checkOptions;
   std::string warningsAsErrors;  ///< the configuration's globs, then the command line's
+  bool formatsFixes = false;     ///< the configuration asks for fixes formatted in a FormatStyle
   HeaderFilterTexts headerFilterTexts;
   HeaderFilter headerFilter;  ///< compiled from headerFilterTexts
 };
@@ -45,8 +47,8 @@ std::optional<std::string> FindTidyConfigFile(const std::string& source);
 
 /// Merges into `config` (read from `configFile`) the .clang-tidy files above
 /// it while each inherits its parent's, as clang-tidy does: a header filter
-/// it leaves out comes from above, warnings-as-errors globs from above come
-/// first. False, with `error`, when one of them cannot be read.
+/// or FormatStyle it leaves out comes from above, warnings-as-errors globs
+/// from above come first. False, with `error`, when one of them cannot be read.
 bool InheritFromAbove(TidyConfig& config, const std::string& configFile, std::string& error);
 
 /// Two glob lists as one, `first`'s before `then`'s.

@@ -261,15 +261,16 @@ TEST_F(Zoci, ProjectShardsMergeIntoTheWholeDatabasesFindings) {
 
 // The header filter of the configuration, or of the command line over it,
 // decides which headers' diagnostics show and which headers a fix writes;
-// compiler errors show wherever they are.
+// compiler errors show wherever they are. A FormatStyle, not applied, is named.
 TEST_F(Zoci, TheHeaderFilterNarrowsDiagnosticsAndFixesToTheHeadersItNames) {
   const std::string vendor = "int* v = 0;\n";
-  dir_.Write("h/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\nHeaderFilterRegex: '/h/inc/'\n");
+  dir_.Write("h/.clang-tidy", "Checks: '-*,modernize-use-nullptr'\nHeaderFilterRegex: '/h/inc/'\nFormatStyle: file\n");
   dir_.Write("h/inc/own.h", "int* o = 0;\n");
   dir_.Write("h/vendor/v.h", vendor);
   dir_.Write("h/m.cpp", "#include \"inc/own.h\"\n#include \"vendor/v.h\"\nint* m = 0;\n");
   const ShellRun fixed = Run({"fix", "h/m.cpp"});
   EXPECT_EQ(fixed.exitCode, 0) << fixed.err;
+  EXPECT_NE(fixed.err.find("h/m.cpp: its fixes are not formatted"), std::string::npos) << fixed.err;
   EXPECT_EQ(Read("h/inc/own.h") + Read("h/vendor/v.h"), "int* o = nullptr;\n" + vendor);
   dir_.Write("h/sub/.clang-tidy", "InheritParentConfig: true\n");  // the filter above holds
   dir_.Write("h/sub/s.cpp", "#include \"../vendor/v.h\"\n");
