@@ -321,13 +321,18 @@ std::string HelpText() {
           "JSON and SARIF offsets are UTF-16 code units from the start of the text,\n"
           "not counting a byte order mark.\n\n"
           "Exit codes: 0 inspected (warnings alone do not fail), 1 a compiler error or a\n"
-          "diagnostic matched by --warnings-as-errors, 2 usage error, unreadable file or\n"
-          "failed run.\n\noptions:\n";
+          "diagnostic matched by WarningsAsErrors or --warnings-as-errors, 2 usage error,\n"
+          "unreadable file or failed run.\n\noptions:\n";
+  std::vector<std::string> names;
+  size_t width = 0;  // the widest flag's, so that the help texts stand in one column
   for (const Flag& flag : Flags()) {
-    std::string names;
-    for (const std::string& name : flag.names) names += (names.empty() ? "" : ", ") + name;
-    if (flag.value) names += std::string(" ") + flag.value;
-    text << "  " << names << std::string(names.size() < 28 ? 28 - names.size() : 1, ' ') << flag.help << "\n";
+    std::string& line = names.emplace_back();
+    for (const std::string& name : flag.names) line += (line.empty() ? "" : ", ") + name;
+    if (flag.value) line += std::string(" ") + flag.value;
+    width = std::max(width, line.size());
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    text << "  " << names[i] << std::string(width + 2 - names[i].size(), ' ') << Flags()[i].help << "\n";
   }
   return text.str();
 }
