@@ -36,7 +36,7 @@ struct RunRecipe {
   std::string mainDigest;     ///< of the file's text as given to the library
   const Options* options = nullptr;
   const InspectionSettings* settings = nullptr;  ///< the file's own, compile flags applied
-  const RunConfig* config = nullptr;             ///< checks, check options, header filter
+  const RunConfig* config = nullptr;             ///< checks, options, warnings-as-errors, header filter
 };
 
 /// The hex key of a recipe. It also covers the .clang-tidy files in the
