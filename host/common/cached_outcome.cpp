@@ -173,8 +173,8 @@ std::string RecipeKey(const RunRecipe& recipe) {
       {OrNull(recipe.config->headerFilterTexts.include), OrNull(recipe.config->headerFilterTexts.exclude)},
       ConfigChain(recipe.path),
       // What the host makes of the results.
-      {o.modeFlags, o.fixlessChecks, o.convertToUtf8, o.ansiCodePage, o.maxFileBytes, o.warningsAsErrors,
-       o.format == OutputFormat::text, o.fix, o.onlyChecks},
+      {o.modeFlags, o.fixlessChecks, o.convertToUtf8, o.ansiCodePage, o.maxFileBytes, o.format == OutputFormat::text,
+       o.fix, o.onlyChecks},
   };
   return Sha256Hex(key.dump());
 }
