@@ -152,21 +152,6 @@ bool WriteFixed(const Options& options, const Report& report, const std::string&
   return true;
 }
 
-/// The edits of one file's fixes finalised together, as one change; none when
-/// the library cannot (a fix without a claim, replacements that meet).
-std::optional<std::vector<TextEdit>> EditsTogether(const std::vector<int32_t>& tokens) {
-  std::vector<uint32_t> claims;
-  for (const int32_t token : tokens) {
-    if (token <= 0) return std::nullopt;
-    claims.push_back(static_cast<uint32_t>(token));
-  }
-  const Native::FixReplacements together = Native::interop2().GetFixesReplacements(claims);
-  if (together.fileKey.empty()) return std::nullopt;
-  std::optional<std::vector<TextEdit>> edits = EditsOf(together.replacements);
-  if (edits) SortForApplying(*edits);
-  return edits;
-}
-
 /// Applies the planned fixes, each file's together where the library can
 /// finalise them as one change; false when a file could not be written.
 bool ApplyFixes(const Options& options, const Report& report) {
@@ -174,7 +159,7 @@ bool ApplyFixes(const Options& options, const Report& report) {
   for (const std::string& message : plan.skipped) std::fprintf(stderr, "zoci: %s\n", message.c_str());
   bool ok = true;
   for (const auto& [path, tokens] : plan.together) {
-    auto edits = EditsTogether(tokens);
+    auto edits = FinalEditsTogether(tokens);
     int count = static_cast<int>(tokens.size());
     if (!edits) {
       edits = plan.edits.at(path);

@@ -10,6 +10,7 @@
 #include "cached_outcome.h"
 #include "file_digests.h"
 #include "file_io.h"
+#include "fixing.h"
 #include "glob.h"
 #include "interop/interop2.h"
 #include "result_cache.h"
@@ -449,6 +450,19 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
     return outcome;
   }
   return FileInspection(options_, job, cache_).Run(settings, config);
+}
+
+std::optional<std::vector<TextEdit>> FinalEditsTogether(const std::vector<int32_t>& tokens) {
+  std::vector<uint32_t> claims;
+  for (const int32_t token : tokens) {
+    if (token <= 0) return std::nullopt;
+    claims.push_back(static_cast<uint32_t>(token));
+  }
+  const Native::FixReplacements together = Native::interop2().GetFixesReplacements(claims);
+  if (together.fileKey.empty()) return std::nullopt;
+  std::optional<std::vector<TextEdit>> edits = EditsOf(together.replacements);
+  if (edits) SortForApplying(*edits);
+  return edits;
 }
 
 }  // namespace zoci

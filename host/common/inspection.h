@@ -80,4 +80,9 @@ DecodeRules DecodeRulesOf(const Options& options);
 std::optional<std::vector<TextEdit>> EditsOf(
     const std::vector<Quillfern::ZoCodeInspections::Native::repl>& replacements);
 
+/// The final edits of the fixes claimed under `tokens` (one file's), finalised
+/// together as one change and sorted for ApplyEdits; none when the library
+/// cannot (a fix without a claim, replacements that meet).
+std::optional<std::vector<TextEdit>> FinalEditsTogether(const std::vector<int32_t>& tokens);
+
 }  // namespace zoci

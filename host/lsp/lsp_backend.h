@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,9 @@ class LspBackend {
   /// The final replacements of the fix claimed under `token`; empty when the
   /// engine no longer has them.
   virtual std::vector<TextEdit> FinalFix(int32_t token) = 0;
+  /// The final replacements of the fixes claimed under `tokens` (of one file),
+  /// finalised together as one change; none when the engine cannot.
+  virtual std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) = 0;
 };
 
 }  // namespace zoci

@@ -79,4 +79,8 @@ std::vector<TextEdit> EngineInspections::FinalFix(int32_t token) {
       .value_or(std::vector<TextEdit>());
 }
 
+std::optional<std::vector<TextEdit>> EngineInspections::FinalFixes(const std::vector<int32_t>& tokens) {
+  return FinalEditsTogether(tokens);
+}
+
 }  // namespace zoci

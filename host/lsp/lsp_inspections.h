@@ -17,6 +17,7 @@ class EngineInspections : public Inspections {
   std::string Start(const Options& options) override;
   DocumentRun Inspect(const DocumentSnapshot& snapshot, const std::shared_ptr<ParserSwitch>& parserSwitch) override;
   std::vector<TextEdit> FinalFix(int32_t token) override;
+  std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) override;
 
  private:
   Options options_;  ///< the inspector refers to these

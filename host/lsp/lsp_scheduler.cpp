@@ -79,6 +79,10 @@ std::shared_ptr<ParserSwitch> InspectionScheduler::RunOf(const std::string& uri)
 
 std::vector<TextEdit> InspectionScheduler::FinalFix(int32_t token) { return inspections_.FinalFix(token); }
 
+std::optional<std::vector<TextEdit>> InspectionScheduler::FinalFixes(const std::vector<int32_t>& tokens) {
+  return inspections_.FinalFixes(tokens);
+}
+
 void InspectionScheduler::Work() {
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stopping_) {

@@ -44,6 +44,7 @@ class InspectionScheduler : public LspBackend {
   void Cancel(const std::string& uri) override;
   void Closed(const std::string& uri) override;
   std::vector<TextEdit> FinalFix(int32_t token) override;
+  std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) override;
 
  private:
   /// When a waiting document is due, and whether a change (not an open) put it there.

@@ -63,6 +63,8 @@ class Inspections {
   virtual DocumentRun Inspect(const DocumentSnapshot& snapshot, const std::shared_ptr<ParserSwitch>& parserSwitch) = 0;
   /// The final replacements of the fix claimed under `token`; empty when the engine no longer has them.
   virtual std::vector<TextEdit> FinalFix(int32_t token) = 0;
+  /// The final replacements of the fixes claimed under `tokens`, finalised together; none when the engine cannot.
+  virtual std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) = 0;
 };
 
 }  // namespace zoci

@@ -272,13 +272,19 @@ std::vector<TextEdit> LspServer::FixAllOf(const FixAllWork& work) {
   InspectedFile file;
   for (const Diagnostic& diagnostic : work.diagnostics) {
     StopIfCancelled(work.id);
-    file.diagnostics.push_back(diagnostic);
-    file.diagnostics.back().fix = FixOf(diagnostic);
+    Diagnostic& taken = file.diagnostics.emplace_back(diagnostic);
+    if (taken.ownFix.empty()) taken.ownFix = taken.fix;  // overlaps are judged on the run's own replacements
+    taken.fix = FixOf(diagnostic);
   }
   const std::string path = file.diagnostics.front().file;
   Report report;
   report.files.push_back(std::move(file));
   FixPlan plan = PlanFixes(report, work.check);
+  // Finalised as one change, the fixes' cleanups see each other (a comma
+  // between two removed initialisers goes once), as in zoci fix.
+  if (const auto tokens = plan.together.find(path); tokens != plan.together.end()) {
+    if (auto edits = backend_.FinalFixes(tokens->second)) return std::move(*edits);
+  }
   return std::move(plan.edits[path]);
 }
 

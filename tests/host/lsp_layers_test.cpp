@@ -110,6 +110,7 @@ class ScriptedInspections : public Inspections {
     return run;
   }
   std::vector<TextEdit> FinalFix(int32_t) override { return {}; }
+  std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>&) override { return std::nullopt; }
 
   void Hold() {  // the next run waits until it is switched off
     const std::lock_guard<std::mutex> lock(mutex_);

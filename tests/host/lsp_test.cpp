@@ -167,12 +167,18 @@ class FakeBackend : public LspBackend {
     askedToken = token;
     return finalFix;
   }
+  std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) override {
+    askedTogether = tokens;
+    return finalFixes;
+  }
 
   std::optional<Options> startedWith;
   std::vector<std::string> cancelled, closed;
   std::vector<TextEdit> finalFix;
   std::atomic<int32_t> askedToken = 0;
   std::function<void()> beforeFix;  ///< runs at each fix asked for
+  std::vector<int32_t> askedTogether;
+  std::optional<std::vector<TextEdit>> finalFixes;  ///< none: the engine cannot finalise fixes together
 };
 
 class LspServerTest : public testing::Test {
@@ -432,6 +438,17 @@ TEST_F(LspServerTest, FixAllRunsOffTheMessageThreadAndTakesEachFixOfTheCheckOnce
   for (size_t i = 0; i < 2; ++i) EXPECT_EQ(edits[i]["newText"], "nullptr") << edits;
   EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
   EXPECT_NE(backend.askedToken.load(), 0);
+  // Where the engine finalises the fixes taken together, the edits are its.
+  // Overlaps are judged on the runs' own replacements, not on each fix's
+  // cleanup alone (here the whole text).
+  server.Publish(kUri, 2, diagnostics);
+  backend.finalFix = {TextEdit{0, 35, "x"}};
+  backend.askedTogether.clear();
+  backend.finalFixes = std::vector<TextEdit>{{10, 1, "nullptr"}, {22, 2, ""}};
+  const json together = AwaitAnswer(Post("codeAction/resolve", FixAllAction("modernize-use-nullptr", kUri, 2)));
+  EXPECT_EQ(backend.askedTogether, (std::vector<int32_t>{1, 23}));
+  ASSERT_EQ(together["result"]["edit"]["changes"][kUri].size(), 2u) << together;
+  EXPECT_EQ(together["result"]["edit"]["changes"][kUri][1]["newText"], "");
 }
 
 TEST_F(LspServerTest, AFixAllCancelledWhileItRunsStopsWithTheCancellationError) {
