@@ -439,7 +439,7 @@ TEST_F(LspServerTest, FixAllRunsOffTheMessageThreadAndTakesEachFixOfTheCheckOnce
   EXPECT_EQ(edits[1]["range"]["start"], At(0, 33));
   EXPECT_NE(backend.askedToken.load(), 0);
   // Where the engine finalises the fixes taken together, the edits are its.
-  // Overlaps are judged on the runs' own replacements, not on each fix's
+  // Overlaps are judged on the run's own replacements, not on each fix's
   // cleanup alone (here the whole text).
   server.Publish(kUri, 2, diagnostics);
   backend.finalFix = {TextEdit{0, 35, "x"}};
