@@ -174,8 +174,11 @@ def main():
     database, files = compile_database(source, work)
     cache = os.path.join(work, "zoci-cache")
     shutil.rmtree(cache, ignore_errors=True)
-    zoci_command = [zoci, "inspect", "-p", database, "-j", jobs, f"--checks={CHECKS}", "--cache-dir", cache,
-                    "--format", "json", "--quiet"]
+    # Both tools get the header filter on the command line: the work folder
+    # may lie below a .clang-tidy whose HeaderFilterRegex (this repository's,
+    # under build/) would hide the project's headers from one side only.
+    zoci_command = [zoci, "inspect", "-p", database, "-j", jobs, f"--checks={CHECKS}", "--header-filter=.*",
+                    "--cache-dir", cache, "--format", "json", "--quiet"]
 
     # The same engine command line as the library's: its own compiler
     # arguments, and every header outside the system folders inspected.
