@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <clang/AST/ParentMapContext.h>
+#include <clang/AST/RecursiveASTVisitor.h>
 #include <clang/Basic/IdentifierTable.h>
 
 #include "check_hooks.h"
@@ -75,6 +76,41 @@ bool DeclaresVariable(const clang::Stmt* statement, llvm::StringRef name) {
   }
   return false;
 }
+
+/// Finds a use of a member named `name` whose object is not written (`item`
+/// for `this->item`): a loop variable of that name would capture it, which the
+/// stock search for clashes, looking at declarations only, does not see.
+class ImplicitMemberUse : public clang::RecursiveASTVisitor<ImplicitMemberUse> {
+ public:
+  explicit ImplicitMemberUse(llvm::StringRef name) : name_(name) {}
+  bool In(const clang::Stmt* statement) {
+    TraverseStmt(const_cast<clang::Stmt*>(statement));
+    return found_;
+  }
+  bool VisitMemberExpr(clang::MemberExpr* use) {
+    return See(use->isImplicitAccess(), use->getMemberDecl()->getDeclName());
+  }
+  bool VisitCXXDependentScopeMemberExpr(clang::CXXDependentScopeMemberExpr* use) {
+    return See(use->isImplicitAccess(), use->getMember());
+  }
+  bool VisitUnresolvedMemberExpr(clang::UnresolvedMemberExpr* use) {
+    return See(use->isImplicitAccess(), use->getMemberName());
+  }
+  bool VisitDependentScopeDeclRefExpr(clang::DependentScopeDeclRefExpr* use) { return See(true, use->getDeclName()); }
+  bool VisitUnresolvedLookupExpr(clang::UnresolvedLookupExpr* use) {
+    return See(use->getQualifier() == nullptr, use->getName());
+  }
+
+ private:
+  /// Notes a use of `member`; false (stop) once one is found.
+  bool See(bool implicit, const clang::DeclarationName& member) {
+    found_ = found_ || (implicit && member.isIdentifier() && member.getAsIdentifierInfo()->getName() == name_);
+    return !found_;
+  }
+
+  llvm::StringRef name_;
+  bool found_ = false;
+};
 
 }  // namespace
 
@@ -148,8 +184,9 @@ std::string CustomisedLoopConvert::VariableName(const LoopHeader& header, const 
                                                 {"check_if_ok", Erased(acceptable)},
                                                 {"OldIndex->getName()", oldName}});
   const std::string* name = AnswerText(answer, "ret");
-  if (AnswerFlag(answer, "ok") != true || name == nullptr || name->empty()) return header.name;
-  return *name;
+  if (AnswerFlag(answer, "ok") == true && name != nullptr && !name->empty()) return *name;
+  // The stock name, unless it would capture a member that the body uses.
+  return ImplicitMemberUse(header.name).In(&loop) ? oldName : header.name;
 }
 
 bool CustomisedLoopConvert::NameTaken(const std::string& name, const clang::ForStmt& loop, clang::ASTContext& context) {
@@ -165,7 +202,7 @@ bool CustomisedLoopConvert::NameTaken(const std::string& name, const clang::ForS
     parents = context.getParents(parents[0]);
   }
   clang::tidy::modernize::DeclFinderASTVisitor finder(name, &named_);
-  return finder.findUsages(&loop);
+  return finder.findUsages(&loop) || ImplicitMemberUse(name).In(&loop);
 }
 
 }  // namespace zoe

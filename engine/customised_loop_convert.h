@@ -19,11 +19,13 @@ class CustomisedLoopConvert final : public clang::tidy::modernize::LoopConvertCh
  private:
   struct LoopHeader;
   void Customise(std::vector<clang::FixItHint>& fixes, const clang::ast_matchers::MatchFinder::MatchResult& result);
-  /// The name the hook gives the loop variable, or the stock check's.
+  /// The name the hook gives the loop variable, or the stock check's when
+  /// it captures no member the body uses, or the old index's.
   std::string VariableName(const LoopHeader& header, const clang::ForStmt& loop,
                            const clang::ast_matchers::MatchFinder::MatchResult& result);
   /// Whether `name` would clash inside `loop`: a keyword, a macro, a name
-  /// used in the loop, or the variable of an enclosing converted loop.
+  /// used in the loop (a member reached through `this` included), or the
+  /// variable of an enclosing converted loop.
   bool NameTaken(const std::string& name, const clang::ForStmt& loop, clang::ASTContext& context);
 
   const bool upperCase_;

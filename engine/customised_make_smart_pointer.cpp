@@ -9,12 +9,13 @@ namespace zoe {
 
 namespace {
 constexpr char kCall[] = "arrayCall";
-}
+constexpr char kNew[] = "arrayNew";
+}  // namespace
 
 void ArraySmartPointerHook::RegisterMatchers(clang::ast_matchers::MatchFinder& finder,
                                              clang::ast_matchers::MatchFinder::MatchCallback& callback) {
   using namespace clang::ast_matchers;
-  const auto arrayNew = ignoringParenImpCasts(cxxNewExpr(isArray()));
+  const auto arrayNew = ignoringParenImpCasts(cxxNewExpr(isArray()).bind(kNew));
   finder.addMatcher(
       traverse(clang::TK_AsIs,
                cxxMemberCallExpr(callee(cxxMethodDecl(hasName("reset"))), hasArgument(0, arrayNew)).bind(kCall)),
@@ -29,8 +30,13 @@ void ArraySmartPointerHook::Check(const clang::ast_matchers::MatchFinder::MatchR
   bool skipArray = true;
   AskHook(HookId::makeSmartPointerArrays,
           {{"skip_array_ptr", Erased(&skipArray)}, {"typeid_str", std::string(stockTypeName_)}});
+  // The stock fix moves the braces of `new T[n]{...}` into the call's
+  // arguments, which does not compile: such a report goes whatever the hook says.
+  const auto* created = result.Nodes.getNodeAs<clang::CXXNewExpr>(kNew);
+  const bool braces =
+      created != nullptr && created->getInitializationStyle() == clang::CXXNewInitializationStyle::Braces;
   // The stock check reports at the call's own location.
-  if (skipArray) CustomisedRun::Current().Drop(checkName_, *result.SourceManager, call->getExprLoc());
+  if (skipArray || braces) CustomisedRun::Current().Drop(checkName_, *result.SourceManager, call->getExprLoc());
 }
 
 }  // namespace zoe

@@ -24,6 +24,23 @@ bool ArraysAllowed() {
   return !skipArray;
 }
 
+/// Whether the name stands inside the type as written: "int NAME[3]",
+/// "int (*NAME)[4]", "void (*NAME)(int)".
+bool NameInsideType(const clang::TypedefDecl& declaration, const clang::SourceManager& sources) {
+  const clang::SourceLocation typeEnd = declaration.getTypeSourceInfo()->getTypeLoc().getEndLoc();
+  return sources.isBeforeInTranslationUnit(declaration.getLocation(), typeEnd);
+}
+
+/// Whether the declarator list that begins with `first` holds a name inside its type.
+bool ListHoldsNameInsideType(const clang::TypedefDecl& first, const clang::SourceManager& sources) {
+  for (const clang::Decl* next = &first; next != nullptr && next->getBeginLoc() == first.getBeginLoc();
+       next = next->getNextDeclInContext()) {
+    const auto* declaration = llvm::dyn_cast<clang::TypedefDecl>(next);
+    if (declaration != nullptr && NameInsideType(*declaration, sources)) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 CustomisedUseUsing::CustomisedUseUsing(llvm::StringRef name, clang::tidy::ClangTidyContext* context)
@@ -36,17 +53,35 @@ void CustomisedUseUsing::check(const clang::ast_matchers::MatchFinder::MatchResu
   if (declaration != nullptr && HookInstalled() &&
       !result.SourceManager->isInSystemHeader(declaration->getLocation())) {
     if (LeaveAlone(*declaration)) return;
-    if (ConvertArray(*declaration, *result.SourceManager)) return;
+    if (InListWithoutFix(*declaration, *result.SourceManager)) {
+      diag(declaration->getLocation(), "use 'using' instead of 'typedef'");
+      return;
+    }
+    if (ConvertNameInsideType(*declaration, *result.SourceManager)) return;
   }
   UseUsingCheck::check(result);
 }
 
-bool CustomisedUseUsing::ConvertArray(const clang::TypedefDecl& declaration, const clang::SourceManager& sources) {
+bool CustomisedUseUsing::InListWithoutFix(const clang::TypedefDecl& declaration, const clang::SourceManager& sources) {
+  const clang::SourceLocation start = declaration.getBeginLoc();
+  if (start != listStart_) {  // the first of a list is followed by a comma
+    const std::optional<clang::Token> next =
+        clang::Lexer::findNextToken(declaration.getEndLoc(), sources, getLangOpts());
+    if (start.isMacroID() || !next || !next->is(clang::tok::comma)) return false;
+    listStart_ = start;
+    listWithoutFix_ = ListHoldsNameInsideType(declaration, sources);
+  }
+  return listWithoutFix_;
+}
+
+bool CustomisedUseUsing::ConvertNameInsideType(const clang::TypedefDecl& declaration,
+                                               const clang::SourceManager& sources) {
   const clang::LangOptions& language = getLangOpts();
   const clang::SourceLocation start = declaration.getBeginLoc();
   const clang::TypeLoc type = declaration.getTypeSourceInfo()->getTypeLoc();
-  if (!declaration.getUnderlyingType()->isArrayType() || declaration.getLocation().isInvalid() || start.isMacroID() ||
-      type.getBeginLoc().isMacroID() || type.getEndLoc().isMacroID() ||
+  // The stock check fixes functions and pointers to them right.
+  if (declaration.getFunctionType() != nullptr || declaration.getLocation().isInvalid() || start.isMacroID() ||
+      type.getBeginLoc().isMacroID() || type.getEndLoc().isMacroID() || !NameInsideType(declaration, sources) ||
       (ignoreExternC_ && declaration.getDeclContext()->isExternCContext())) {
     return false;
   }
@@ -60,10 +95,11 @@ bool CustomisedUseUsing::ConvertArray(const clang::TypedefDecl& declaration, con
   // the stock check.
   const std::optional<clang::Token> next = clang::Lexer::findNextToken(declaration.getEndLoc(), sources, language);
   if (text(start, afterToken(start)) != "typedef" || !next || !next->is(clang::tok::semi)) return false;
-  if (!ArraysAllowed()) return false;
+  if (declaration.getUnderlyingType()->isArrayType() && !ArraysAllowed()) return false;
 
   // The type is what the declaration says around the name: "const char*"
-  // and "[3]" (qualifiers written first are outside the type's own range).
+  // and "[3]", "int (*" and ")[4]" (qualifiers written first are outside the
+  // type's own range).
   const std::string left = text(afterToken(start), declaration.getLocation()).trim().str();
   const std::string right = text(afterToken(declaration.getLocation()), afterToken(type.getEndLoc())).trim().str();
   const std::string replacement = "using " + declaration.getName().str() + " = " + left + right;

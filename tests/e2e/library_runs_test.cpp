@@ -70,20 +70,25 @@ class LibraryRuns : public ::testing::Test {
   }
 };
 
-/// Code for each customised check: member loops, bool macros, array typedefs,
-/// smart pointers to arrays, containers that are more than a chain of names.
+/// Code for each customised check: member loops (whose element's name a
+/// declaration or a member used in the body can take), bool macros, array typedefs
+/// (and those whose stock fixes break: a pointer to an array, a list with an array),
+/// smart pointers to arrays (but those with braces), containers that are more than a chain of names.
 constexpr const char* kCustomised =
     "#include <memory>\n#include <vector>\nstruct Box {\n  std::vector<int> m_items;\n  int m_data[3];\n"
     "  int Sum() {\n    int total = 0;\n    for (std::size_t i = 0; i < m_items.size(); ++i) total += m_items[i];\n"
     "    for (int k = 0; k < 3; ++k) total += m_data[k];\n    return total;\n  }\n};\n"
-    "struct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items;\n  int Sum() {\n    int t = 0;\n"
-    "    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i];\n"
+    "struct S {\n  std::vector<int> _things_;\n  std::vector<int> m_items, things;\n  int thing = 1;\n  int Sum() {\n"
+    "    int t = 0;\n    for (std::size_t i = 0; i < _things_.size(); ++i) t += _things_[i] * thing;\n"
+    "    for (std::size_t i = 0; i < things.size(); ++i) t += things[i] * thing;\n"
     "    for (std::size_t i = 0; i < m_items.size(); ++i) { int item = 2; t += m_items[i] * item; }\n"
     "    for (std::size_t i = 0; i < m_items.size(); ++i)\n"
     "      for (std::size_t j = 0; j < m_items.size(); ++j) t += m_items[i] * m_items[j];\n    return t;\n  }\n};\n"
     "#define TRUE 1\n#define ON 1\nbool a = TRUE;\nbool b = ON;\nbool c = 1;\n"
     "typedef int Row[3];\ntypedef const char* Names[4];\ntypedef int Count;\n"
-    "void F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n  std::shared_ptr<int[]> s;\n"
+    "typedef int (*Ptr)[2];\ntypedef long C, D[2];\n"
+    "void F() {\n  std::unique_ptr<int[]> u;\n  u.reset(new int[5]());\n  u.reset(new int[2]{1, 2});\n  "
+    "std::shared_ptr<int[]> s;\n"
     "  s.reset(new int[2]());\n  std::unique_ptr<int> one;\n  one.reset(new int(3));\n}\n"
     "bool F(std::vector<std::vector<int>>& v, std::vector<int>* p) {\n  return v[0].size() == 0 && p->size() != "
     "0;\n}\n";
@@ -99,20 +104,23 @@ TEST_F(LibraryRuns, EachOptionValueChangesTheRealRunAsItsBehaviourSays) {
   // clang-format off
   const std::vector<OptionCase> cases = {
       // by default: loop variables named after the element (else the old index), TRUE fixed, arrays converted
-      {{}, 17, {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;",
-                "for (int thing : _things_) t += thing;", "for (int i : m_items) { int item = 2; t += i * item; }",
+      {{}, 21, {"for (int item : m_items) total += item;", "for (int k : m_data) total += k;",
+                "for (int i : _things_) t += i * thing;", "for (int i : things) t += i * thing;",
+                "for (int i : m_items) { int item = 2; t += i * item; }",
                 "for (int item : m_items)\n      for (int j : m_items) t += item * j;", "bool a = true;",
                 "bool b = ON;", "bool c = true;", "using Row = int[3];", "using Names = const char*[4];",
-                "using Count = int;", "u = std::make_unique<int[]>(5);", "s = std::make_shared<int[]>(2);",
-                "one = std::make_unique<int>(3);", "return (v[0]).empty() && !p->empty();"},
-       {"m_item ", "typedef"}},
+                "using Count = int;", "using Ptr = int (*)[2];", "typedef long C, D[2];",
+                "u = std::make_unique<int[]>(5);", "u.reset(new int[2]{1, 2});",
+                "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);",
+                "return (v[0]).empty() && !p->empty();"},
+       {"m_item ", "typedef int ", "typedef const"}},
       {{{"modernize-loop-convert.ZO.PreferType", "0"}, {"modernize-use-bool-literals.ZO.AllowedMacros", "0"},
-        {"modernize-use-using.ZO.AllowArrays", "0"}, {"modernize-make-unique.ZO.AllowArrays", "0"}}, 14,
+        {"modernize-use-using.ZO.AllowArrays", "0"}, {"modernize-make-unique.ZO.AllowArrays", "0"}}, 18,
        {"for (auto item : m_items) total += item;", "for (auto k : m_data)", "bool a = TRUE;", "bool c = true;",
         "typedef int Row[3];", "typedef const char* Names[4];", "using Count = int;", "u.reset(new int[5]());",
         "s = std::make_shared<int[]>(2);", "one = std::make_unique<int>(3);"},
        {"for (int"}},
-      {{{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}, {"modernize-make-shared.ZO.AllowArrays", "0"}}, 16,
+      {{{"modernize-use-bool-literals.ZO.AllowedMacros", "2"}, {"modernize-make-shared.ZO.AllowArrays", "0"}}, 20,
        {"bool a = true;", "bool b = true;", "u = std::make_unique<int[]>(5);", "s.reset(new int[2]());"}, {}},
   };
   // clang-format on
