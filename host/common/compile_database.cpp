@@ -1,9 +1,12 @@
 // compile_commands.json reading (see compile_database.h).
 #include "compile_database.h"
 
+#include <algorithm>
+#include <cctype>
 #include <nlohmann/json.hpp>
 
 #include "file_io.h"
+#include "text_codec.h"
 
 namespace zoci {
 namespace {
@@ -40,9 +43,49 @@ std::vector<std::string> EntryArguments(const Json& entry) {
   return arguments;
 }
 
-/// Takes a value flag in either form ("-Ifoo" or "-I foo"); true when it matched.
-bool TakeValue(const std::vector<std::string>& arguments, size_t& i, const std::string& flag, std::string& value) {
-  const std::string& argument = arguments[i];
+/// How deep response files may name response files.
+constexpr int kResponseFileDepth = 8;
+
+/// `arguments` with each "@FILE" replaced by the words FILE holds (in any
+/// encoding an editor saves, read against `directory`); `error` names one that
+/// cannot be read.
+std::vector<std::string> WithResponseFiles(const std::vector<std::string>& arguments, const fs::path& directory,
+                                           std::string& error, int depth = 0) {
+  std::vector<std::string> expanded;
+  for (const std::string& argument : arguments) {
+    if (!argument.starts_with('@') || argument.size() == 1) {
+      expanded.push_back(argument);
+      continue;
+    }
+    const std::string file = Resolve(argument.substr(1), directory);
+    std::string bytes, why = "it names response files " + std::to_string(kResponseFileDepth) + " deep";
+    std::optional<HostText> text;
+    if (depth < kResponseFileDepth && ReadFileBytes(file, bytes, why)) text = DecodeHostText(bytes, {}, why);
+    if (!text) {
+      error = "its compile command's response file " + argument;
+      error.append(": ").append(why);
+      continue;
+    }
+    for (std::string& word : WithResponseFiles(SplitCommand(ToUtf8(text->text)), directory, error, depth + 1))
+      expanded.push_back(std::move(word));
+  }
+  return expanded;
+}
+
+/// Whether the compiler reads its arguments as cl.exe does ("/I", "/D", "/std:").
+bool ClDriver(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return false;
+  if (std::find(arguments.begin(), arguments.end(), "--driver-mode=cl") != arguments.end()) return true;
+  std::string name = arguments[0].substr(arguments[0].find_last_of("/\\") + 1);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (name.ends_with(".exe")) name.resize(name.size() - 4);
+  return name == "cl" || name.starts_with("clang-cl");
+}
+
+/// Takes a value flag in either form ("-Ifoo" or "-I foo") from `argument`,
+/// the option at `i` as spelled with "-"; true when it matched.
+bool TakeValue(const std::string& argument, const std::vector<std::string>& arguments, size_t& i,
+               const std::string& flag, std::string& value) {
   if (argument == flag && i + 1 < arguments.size()) {
     value = arguments[++i];
     return true;
@@ -54,12 +97,49 @@ bool TakeValue(const std::vector<std::string>& arguments, size_t& i, const std::
   return false;
 }
 
+/// Reads a flag that only cl-style drivers have from `argument` (the option at
+/// `i`, spelled with "-"); true when it matched.
+bool TakeClFlag(const std::string& argument, const std::vector<std::string>& arguments, size_t& i,
+                const fs::path& directory, CompileFlags& flags) {
+  std::string value;
+  if (argument.starts_with("-std:")) flags.standard = argument.substr(5);
+  else if (argument == "-TC" || argument.starts_with("-Tc")) flags.compileAsC = true;
+  else if (TakeValue(argument, arguments, i, "-external:I", value) ||
+           TakeValue(argument, arguments, i, "-imsvc", value))
+    flags.systemFolders.push_back(Resolve(value, directory));
+  else if (TakeValue(argument, arguments, i, "-FI", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
+  else return false;
+  return true;
+}
+
 /// An undefine cancels the defines of its name before it, which the compiler
 /// gets after every undefine; it still reaches the compiler, for the macros
 /// the compiler defines itself.
 void Undefine(const std::string& name, CompileFlags& flags) {
   std::erase_if(flags.defines, [&](const std::string& define) { return define.substr(0, define.find('=')) == name; });
   flags.passedOn.push_back("-U" + name);
+}
+
+/// Reads a flag of a GCC-style driver (which cl-style ones take too) from
+/// `argument`, the option at `i`.
+void TakeFlag(const std::string& argument, const std::vector<std::string>& arguments, size_t& i,
+              const fs::path& directory, CompileFlags& flags) {
+  std::string value;
+  if (argument.starts_with("-std=")) flags.standard = argument.substr(5);
+  else if (argument == "-xc" || (argument == "-x" && i + 1 < arguments.size() && arguments[i + 1] == "c"))
+    flags.compileAsC = true;
+  else if (TakeValue(argument, arguments, i, "-isystem", value))
+    flags.systemFolders.push_back(Resolve(value, directory));
+  else if (TakeValue(argument, arguments, i, "-include", value))
+    flags.forcedIncludes.push_back(Resolve(value, directory));
+  else if (TakeValue(argument, arguments, i, "-I", value)) flags.includeFolders.push_back(Resolve(value, directory));
+  else if (TakeValue(argument, arguments, i, "-D", value)) flags.defines.push_back(value);
+  else if (TakeValue(argument, arguments, i, "-U", value)) Undefine(value, flags);
+  else if (TakeValue(argument, arguments, i, "-iquote", value))
+    flags.passedOn.push_back("-iquote" + Resolve(value, directory));
+  else if (TakeValue(argument, arguments, i, "-idirafter", value))
+    flags.passedOn.push_back("-idirafter" + Resolve(value, directory));
+  else if (argument == "-m32" || argument == "-m64") flags.target32Bit = argument == "-m32";
 }
 
 }  // namespace
@@ -79,7 +159,7 @@ std::vector<std::string> SplitCommand(const std::string& command) {
       quote = c, inWord = true;
     } else if (c == '\\' && i + 1 < command.size()) {
       word += command[++i], inWord = true;
-    } else if (c == ' ' || c == '\t' || c == '\n') {
+    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
       if (inWord) words.push_back(word);
       word.clear(), inWord = false;
     } else {
@@ -92,20 +172,13 @@ std::vector<std::string> SplitCommand(const std::string& command) {
 
 CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const fs::path& directory) {
   CompileFlags flags;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    std::string value;
-    if (arguments[i].starts_with("-std=")) flags.standard = arguments[i].substr(5);
-    else if (arguments[i] == "-xc" || (arguments[i] == "-x" && i + 1 < arguments.size() && arguments[i + 1] == "c"))
-      flags.compileAsC = true;
-    else if (TakeValue(arguments, i, "-isystem", value)) flags.systemFolders.push_back(Resolve(value, directory));
-    else if (TakeValue(arguments, i, "-include", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
-    else if (TakeValue(arguments, i, "-I", value)) flags.includeFolders.push_back(Resolve(value, directory));
-    else if (TakeValue(arguments, i, "-D", value)) flags.defines.push_back(value);
-    else if (TakeValue(arguments, i, "-U", value)) Undefine(value, flags);
-    else if (TakeValue(arguments, i, "-iquote", value)) flags.passedOn.push_back("-iquote" + Resolve(value, directory));
-    else if (TakeValue(arguments, i, "-idirafter", value))
-      flags.passedOn.push_back("-idirafter" + Resolve(value, directory));
-    else if (arguments[i] == "-m32" || arguments[i] == "-m64") flags.target32Bit = arguments[i] == "-m32";
+  const std::vector<std::string> expanded = WithResponseFiles(arguments, directory, flags.error);
+  const bool cl = ClDriver(expanded);
+  for (size_t i = 0; i < expanded.size(); ++i) {
+    // cl's options begin with "/" or "-" alike.
+    const std::string argument = cl && expanded[i].starts_with('/') ? "-" + expanded[i].substr(1) : expanded[i];
+    if (cl && TakeClFlag(argument, expanded, i, directory, flags)) continue;
+    TakeFlag(argument, expanded, i, directory, flags);
   }
   return flags;
 }

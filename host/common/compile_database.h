@@ -1,6 +1,6 @@
 // compile_commands.json: the include folders, system folders, defines, forced
 // includes, standard, target width and undefines of each file, taken from its
-// compile command.
+// compile command (a GCC-style or cl-style driver's, response files read).
 #pragma once
 
 #include <filesystem>
@@ -26,6 +26,9 @@ struct CompileFlags {
   /// their own (undefines, quoted and after-system include folders), each
   /// joined to its value; they reach the compiler as written.
   std::vector<std::string> passedOn;
+  /// Why the command could not be read whole (a response file it names); the
+  /// file is then not inspected, since what it means is not known.
+  std::string error;
 };
 
 class CompileDatabase {
@@ -46,8 +49,9 @@ class CompileDatabase {
 /// Splits a command text the way a POSIX shell splits words (quotes, backslashes).
 std::vector<std::string> SplitCommand(const std::string& command);
 
-/// Reads the flags zoci uses from one argument list; relative folders are
-/// resolved against `directory`.
+/// Reads the flags zoci uses from one argument list, a cl-style driver's too
+/// ("/I", "/D", "/FI", "/std:", "/external:I"); relative folders and response
+/// files ("@FILE") are resolved against `directory`.
 CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const std::filesystem::path& directory);
 
 /// Adds `flags` to `settings` (flags from the command line stay in front).

@@ -439,12 +439,13 @@ bool Inspector::ConfigFor(const std::string& path, RunConfig& config, std::strin
 FileOutcome Inspector::Inspect(const FileJob& job) const {
   InspectionSettings settings = options_.settings;
   if (!options_.languageGiven && fs::path(job.path).extension() == ".c") settings.compileAsC = true;
-  if (database_) {
-    if (const auto flags = database_->FlagsOf(job.path)) ApplyCompileFlags(*flags, settings);
-  }
   std::string error;
+  if (const auto flags = database_ ? database_->FlagsOf(job.path) : std::nullopt) {
+    ApplyCompileFlags(*flags, settings);
+    if (!flags->error.empty()) error = job.path + ": " + flags->error;
+  }
   RunConfig config;
-  if (!ForcedIncludesReadable(settings, error) || !ConfigFor(job.path, config, error)) {
+  if (!error.empty() || !ForcedIncludesReadable(settings, error) || !ConfigFor(job.path, config, error)) {
     FileOutcome outcome;
     outcome.file = InspectedFile{job.path, true, error, {}, {}, {}};
     return outcome;

@@ -105,6 +105,38 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefi
   EXPECT_FALSE(database->FlagsOf(dir.Path() / "c.cpp"));
 }
 
+// cl takes "/" or "-" options, some of its own; a GCC-style driver reads
+// "/D..." as a path. A response file may be UTF-16 with CRLF and name another.
+TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
+  zotest::TempDir dir;
+  const std::string root = dir.Path().string();
+  std::string commands = R"([
+      {"directory": "ROOT", "file": "cl.cpp", "command": "C:/VC/bin/CL.EXE /nologo /TP /DFOO -DBAR=1 /I inc -Iinc2
+          /std:c++latest /FI pre.h /external:I ext -imsvc /sys /UFOO /c cl.cpp"},
+      {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "c.c"]},
+      {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "gcc.cpp"]},
+      {"directory": "ROOT", "file": "lost.cpp", "arguments": ["g++", "-DY", "@missing.rsp", "lost.cpp"]}])";
+  for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
+  dir.Write("compile_commands.json", std::regex_replace(commands, std::regex("\n +/std"), " /std"));
+  std::string rsp = "\xFF\xFE", error;  // UTF-16LE
+  for (const char c : std::string("-DR=1 @inner.rsp\r\n")) rsp.append({c, '\0'});
+  dir.Write("args.rsp", rsp);
+  dir.Write("inner.rsp", "-Irsp\r\n");
+  const auto database = CompileDatabase::Load(dir.Path(), error);
+  ASSERT_TRUE(database) << error;
+  const auto cl = database->FlagsOf(dir.Path() / "cl.cpp"), c = database->FlagsOf(dir.Path() / "c.c"),
+             gcc = database->FlagsOf(dir.Path() / "gcc.cpp"), lost = database->FlagsOf(dir.Path() / "lost.cpp");
+  ASSERT_TRUE(cl && c && gcc && lost);
+  EXPECT_EQ(
+      std::tie(cl->includeFolders, cl->systemFolders, cl->defines, cl->forcedIncludes, cl->standard, cl->passedOn),
+      std::make_tuple(Strings{root + "/inc", root + "/inc2"}, Strings{root + "/ext", "/sys"}, Strings{"BAR=1"},
+                      Strings{root + "/pre.h"}, "c++latest", Strings{"-UFOO"}));
+  EXPECT_EQ(std::tie(c->compileAsC, c->defines), std::make_tuple(true, Strings{"C"}));
+  EXPECT_EQ(std::tie(gcc->defines, gcc->includeFolders, gcc->error),
+            std::make_tuple(Strings{"R=1"}, Strings{root + "/rsp"}, ""));
+  EXPECT_NE(lost->error.find("response file @missing.rsp: "), std::string::npos) << lost->error;
+}
+
 TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) {
   // The database's standard, zoci's --std, whether the file is C; the setting, and the arguments added.
   const std::tuple<std::string, int32_t, bool, int32_t, Strings> cases[] = {
