@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <string_view>
 
 #include "file_io.h"
 #include "text_codec.h"
@@ -97,6 +99,21 @@ bool TakeValue(const std::string& argument, const std::vector<std::string>& argu
   return false;
 }
 
+/// The GCC-style flags that say what the cl flag `argument` (spelled with
+/// "-") says of the code's meaning; none for the others.
+const std::vector<std::string>* ClMeaning(const std::string& argument) {
+  static const std::map<std::string, std::vector<std::string>, std::less<>> kFlags = {
+      {"-arch:SSE2", {"-msse2"}},
+      {"-arch:AVX", {"-mavx"}},
+      {"-arch:AVX2", {"-mavx2", "-mfma", "-mbmi", "-mbmi2", "-mlzcnt", "-mf16c"}},
+      {"-arch:AVX512", {"-mavx512f", "-mavx512cd", "-mavx512bw", "-mavx512dq", "-mavx512vl"}},
+      {"-J", {"-funsigned-char"}},
+      {"-GR-", {"-fno-rtti"}},
+      {"-openmp", {"-fopenmp"}}};
+  const auto found = kFlags.find(argument);
+  return found == kFlags.end() ? nullptr : &found->second;
+}
+
 /// Reads a flag that only cl-style drivers have from `argument` (the option at
 /// `i`, spelled with "-"); true when it matched.
 bool TakeClFlag(const std::string& argument, const std::vector<std::string>& arguments, size_t& i,
@@ -108,7 +125,9 @@ bool TakeClFlag(const std::string& argument, const std::vector<std::string>& arg
            TakeValue(argument, arguments, i, "-imsvc", value))
     flags.systemFolders.push_back(Resolve(value, directory));
   else if (TakeValue(argument, arguments, i, "-FI", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
-  else return false;
+  else if (const std::vector<std::string>* meaning = ClMeaning(argument))
+    flags.passedOn.insert(flags.passedOn.end(), meaning->begin(), meaning->end());
+  else return argument.starts_with("-O");  // cl's optimisations ("/Ox", "/Oi") are no GCC-style levels
   return true;
 }
 
@@ -118,6 +137,58 @@ bool TakeClFlag(const std::string& argument, const std::vector<std::string>& arg
 void Undefine(const std::string& name, CompileFlags& flags) {
   std::erase_if(flags.defines, [&](const std::string& define) { return define.substr(0, define.find('=')) == name; });
   flags.passedOn.push_back("-U" + name);
+}
+
+/// Whether `argument` switches an x86 instruction set on or off ("-mavx2",
+/// "-mno-sse4.2", "-march=x86-64-v3" or "native"), which code tests through
+/// the macros it predefines (__AVX2__); other targets' flags stay out, since
+/// the engine's target is x86.
+bool X86Feature(const std::string& argument) {
+  static constexpr std::string_view kSets[] = {"sse",  "ssse3", "avx",   "fma", "bmi", "popcnt", "aes",    "pclmul",
+                                               "f16c", "lzcnt", "movbe", "sha", "mmx", "rdrnd",  "rdseed", "xsave"};
+  if (argument == "-march=native" || argument.starts_with("-march=x86-64")) return true;
+  std::string_view name(argument);
+  if (!name.starts_with("-m")) return false;
+  name.remove_prefix(name.starts_with("-mno-") ? 5 : 2);
+  return std::any_of(std::begin(kSets), std::end(kSets),
+                     [name](std::string_view set) { return name.starts_with(set); });
+}
+
+/// Whether `argument` changes what the code means (the macros the compiler
+/// predefines, what the language allows) without naming another target, so
+/// that it reaches the compiler as written: an optimisation level, -pthread, the
+/// -f flags of exceptions, RTTI, char signedness, wchar_t width, fast math,
+/// OpenMP, char8_t, a freestanding environment and operator names, and x86
+/// instruction sets.
+bool ChangesMeaning(const std::string& argument) {
+  static const std::set<std::string, std::less<>> kFlags = {"-pthread",
+                                                            "-fexceptions",
+                                                            "-fno-exceptions",
+                                                            "-frtti",
+                                                            "-fno-rtti",
+                                                            "-funsigned-char",
+                                                            "-fsigned-char",
+                                                            "-fno-unsigned-char",
+                                                            "-fno-signed-char",
+                                                            "-fshort-wchar",
+                                                            "-fno-short-wchar",
+                                                            "-ffast-math",
+                                                            "-fno-fast-math",
+                                                            "-fopenmp",
+                                                            "-fchar8_t",
+                                                            "-fno-char8_t",
+                                                            "-ffreestanding",
+                                                            "-fno-operator-names",
+                                                            "-O",
+                                                            "-O0",
+                                                            "-O1",
+                                                            "-O2",
+                                                            "-O3",
+                                                            "-Os",
+                                                            "-Oz",
+                                                            "-Og",
+                                                            "-Ofast"};
+  return kFlags.contains(argument) || X86Feature(argument);
 }
 
 /// Reads a flag of a GCC-style driver (which cl-style ones take too) from
@@ -140,6 +211,7 @@ void TakeFlag(const std::string& argument, const std::vector<std::string>& argum
   else if (TakeValue(argument, arguments, i, "-idirafter", value))
     flags.passedOn.push_back("-idirafter" + Resolve(value, directory));
   else if (argument == "-m32" || argument == "-m64") flags.target32Bit = argument == "-m32";
+  else if (ChangesMeaning(argument)) flags.passedOn.push_back(argument);
 }
 
 }  // namespace

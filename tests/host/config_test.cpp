@@ -73,6 +73,8 @@ TEST(HeaderFilter, IncludesThenExcludesByPathAndRefusesWhatDoesNotParse) {
   }
 }
 
+// Flags that change what the code means without naming another target
+// reach the compiler as written; the others stay out.
 TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefines) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
@@ -80,9 +82,10 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefi
       R"([{"directory": "ROOT", "file": "src/a.cpp", "arguments": ["c++", "-Iinc", "-isystem", "/sys",
                                "-DX=1", "-DZ=2", "-include", "pre.h", "-std=c++20", "-UZ", "-iquote", "q", "-c", "src/a.cpp"]},
                              {"directory": "ROOT", "file": "ROOT/b.c",
-                              "command": "cc -D 'Y=a b' -xc -m32 -idirafter/after -U W b.c"}])";
+                              "command": "cc -D 'Y=a b' -xc -m32 -idirafter/after -U W -O2 -g -Wall -fPIC -fno-exceptions
+                                          -mavx2 -mno-sse4.2 -march=x86-64-v3 -march=armv8-a -mthumb b.c"}])";
   for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
-  dir.Write("compile_commands.json", commands);
+  dir.Write("compile_commands.json", std::regex_replace(commands, std::regex("\n +-mavx2"), " -mavx2"));
   std::string error;
   const auto database = CompileDatabase::Load(dir.Path(), error);
   ASSERT_TRUE(database) << error;
@@ -94,7 +97,9 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefi
   const auto b = database->FlagsOf(dir.Path() / "b.c");
   ASSERT_TRUE(b);
   EXPECT_EQ(std::tie(b->defines, b->compileAsC, b->passedOn),
-            std::make_tuple(Strings{"Y=a b"}, true, Strings{"-idirafter/after", "-UW"}));
+            std::make_tuple(Strings{"Y=a b"}, true,
+                            Strings{"-idirafter/after", "-UW", "-O2", "-fno-exceptions", "-mavx2", "-mno-sse4.2",
+                                    "-march=x86-64-v3"}));
   InspectionSettings settings;
   settings.target64Bit = true;  // zoci's default
   ApplyCompileFlags(*a, settings);
@@ -112,7 +117,7 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   const std::string root = dir.Path().string();
   std::string commands = R"([
       {"directory": "ROOT", "file": "cl.cpp", "command": "C:/VC/bin/CL.EXE /nologo /TP /DFOO -DBAR=1 /I inc -Iinc2
-          /std:c++latest /FI pre.h /external:I ext -imsvc /sys /UFOO /c cl.cpp"},
+          /std:c++latest /FI pre.h /external:I ext -imsvc /sys /UFOO /arch:AVX /GR- /EHsc /O2 /Oi /c cl.cpp"},
       {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "c.c"]},
       {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "gcc.cpp"]},
       {"directory": "ROOT", "file": "lost.cpp", "arguments": ["g++", "-DY", "@missing.rsp", "lost.cpp"]}])";
@@ -130,7 +135,7 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   EXPECT_EQ(
       std::tie(cl->includeFolders, cl->systemFolders, cl->defines, cl->forcedIncludes, cl->standard, cl->passedOn),
       std::make_tuple(Strings{root + "/inc", root + "/inc2"}, Strings{root + "/ext", "/sys"}, Strings{"BAR=1"},
-                      Strings{root + "/pre.h"}, "c++latest", Strings{"-UFOO"}));
+                      Strings{root + "/pre.h"}, "c++latest", Strings{"-UFOO", "-mavx", "-fno-rtti"}));
   EXPECT_EQ(std::tie(c->compileAsC, c->defines), std::make_tuple(true, Strings{"C"}));
   EXPECT_EQ(std::tie(gcc->defines, gcc->includeFolders, gcc->error),
             std::make_tuple(Strings{"R=1"}, Strings{root + "/rsp"}, ""));
