@@ -74,6 +74,26 @@ std::vector<std::string> WithResponseFiles(const std::vector<std::string>& argum
   return expanded;
 }
 
+/// Whether the target triple `target` is x86's (or none is named).
+bool IsX86(std::string_view target) {
+  return target.empty() || target.starts_with("x86_64") || target.starts_with("amd64") ||
+         (target.size() > 4 && target[0] == 'i' && target.substr(2, 2) == "86");
+}
+
+/// The target a compiler named with a triple prefix compiles for
+/// ("arm-none-eabi" of "arm-none-eabi-g++-12"), or none.
+std::string TargetOfCompiler(const std::string& compiler) {
+  const std::string name = compiler.substr(compiler.find_last_of("/\\") + 1);
+  for (const std::string_view tool : {"-gcc", "-g++", "-cc", "-c++", "-clang"}) {
+    const size_t at = name.find(tool);
+    const size_t after = at + tool.size();
+    if (at != std::string::npos && at > 0 &&
+        (after == name.size() || name[after] == '-' || name[after] == '.' || name[after] == '+'))
+      return name.substr(0, at);
+  }
+  return {};
+}
+
 /// Whether the compiler reads its arguments as cl.exe does ("/I", "/D", "/std:").
 bool ClDriver(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return false;
@@ -212,6 +232,9 @@ void TakeFlag(const std::string& argument, const std::vector<std::string>& argum
     flags.passedOn.push_back("-idirafter" + Resolve(value, directory));
   else if (argument == "-m32" || argument == "-m64") flags.target32Bit = argument == "-m32";
   else if (ChangesMeaning(argument)) flags.passedOn.push_back(argument);
+  else if (TakeValue(argument, arguments, i, "--target=", value) ||
+           TakeValue(argument, arguments, i, "-target", value) || TakeValue(argument, arguments, i, "--target", value))
+    flags.otherTarget = IsX86(value) ? "" : value;
 }
 
 }  // namespace
@@ -246,6 +269,8 @@ CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const
   CompileFlags flags;
   const std::vector<std::string> expanded = WithResponseFiles(arguments, directory, flags.error);
   const bool cl = ClDriver(expanded);
+  if (const std::string target = expanded.empty() ? "" : TargetOfCompiler(expanded[0]); !IsX86(target))
+    flags.otherTarget = target;
   for (size_t i = 0; i < expanded.size(); ++i) {
     // cl's options begin with "/" or "-" alike.
     const std::string argument = cl && expanded[i].starts_with('/') ? "-" + expanded[i].substr(1) : expanded[i];

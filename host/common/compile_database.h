@@ -29,6 +29,9 @@ struct CompileFlags {
   /// Why the command could not be read whole (a response file it names); the
   /// file is then not inspected, since what it means is not known.
   std::string error;
+  /// The target the command names when it is not x86 ("--target=arm-none-eabi",
+  /// "aarch64-linux-gnu-g++"): the file is still inspected for x86.
+  std::string otherTarget;
 };
 
 class CompileDatabase {

@@ -440,7 +440,8 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
   InspectionSettings settings = options_.settings;
   if (!options_.languageGiven && fs::path(job.path).extension() == ".c") settings.compileAsC = true;
   std::string error;
-  if (const auto flags = database_ ? database_->FlagsOf(job.path) : std::nullopt) {
+  const auto flags = database_ ? database_->FlagsOf(job.path) : std::nullopt;
+  if (flags) {
     ApplyCompileFlags(*flags, settings);
     if (!flags->error.empty()) error = job.path + ": " + flags->error;
   }
@@ -450,7 +451,13 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
     outcome.file = InspectedFile{job.path, true, error, {}, {}, {}};
     return outcome;
   }
-  return FileInspection(options_, job, cache_).Run(settings, config);
+  FileOutcome outcome = FileInspection(options_, job, cache_).Run(settings, config);
+  if (flags && !flags->otherTarget.empty()) {
+    outcome.file.warnings.push_back("its compile command targets " + flags->otherTarget +
+                                    ", which zoci does not take: it is inspected for x86, whose type sizes and "
+                                    "predefined macros may differ");
+  }
+  return outcome;
 }
 
 std::optional<std::vector<TextEdit>> FinalEditsTogether(const std::vector<int32_t>& tokens) {

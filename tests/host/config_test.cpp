@@ -142,6 +142,18 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   EXPECT_NE(lost->error.find("response file @missing.rsp: "), std::string::npos) << lost->error;
 }
 
+TEST(CompileDatabase, NamesATargetOtherThanX86ByFlagOrCompilerPrefix) {
+  const std::pair<Strings, std::string> cases[] = {
+      {{"arm-none-eabi-g++-12", "-c", "a.cpp"}, "arm-none-eabi"},
+      {{"clang++", "--target=aarch64-linux-gnu"}, "aarch64-linux-gnu"},
+      {{"clang", "-target", "riscv64"}, "riscv64"},
+      {{"/opt/ndk/bin/armv7a-linux-androideabi21-clang++"}, "armv7a-linux-androideabi21"},
+      {{"x86_64-linux-gnu-gcc", "--target", "i686-pc-windows-msvc"}, ""},
+      {{"clang-cl-19", "/c"}, ""},
+      {{"g++-12"}, ""}};
+  for (const auto& [arguments, target] : cases) EXPECT_EQ(FlagsFromArguments(arguments, "/").otherTarget, target);
+}
+
 TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) {
   // The database's standard, zoci's --std, whether the file is C; the setting, and the arguments added.
   const std::tuple<std::string, int32_t, bool, int32_t, Strings> cases[] = {
