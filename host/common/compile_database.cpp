@@ -221,6 +221,7 @@ void TakeFlag(const std::string& argument, const std::vector<std::string>& argum
     flags.compileAsC = true;
   else if (TakeValue(argument, arguments, i, "-isystem", value))
     flags.systemFolders.push_back(Resolve(value, directory));
+  else if (argument == "-include-pch") ++i;  // the precompiled form of a header "-include" names as well
   else if (TakeValue(argument, arguments, i, "-include", value))
     flags.forcedIncludes.push_back(Resolve(value, directory));
   else if (TakeValue(argument, arguments, i, "-I", value)) flags.includeFolders.push_back(Resolve(value, directory));
@@ -267,7 +268,10 @@ std::vector<std::string> SplitCommand(const std::string& command) {
 
 CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const fs::path& directory) {
   CompileFlags flags;
-  const std::vector<std::string> expanded = WithResponseFiles(arguments, directory, flags.error);
+  std::vector<std::string> expanded = WithResponseFiles(arguments, directory, flags.error);
+  // What clang's driver hands on with "-Xclang" reads as its own flag (CMake's
+  // precompiled header: -Xclang -include -Xclang cmake_pch.hxx).
+  std::erase(expanded, "-Xclang");
   const bool cl = ClDriver(expanded);
   if (const std::string target = expanded.empty() ? "" : TargetOfCompiler(expanded[0]); !IsX86(target))
     flags.otherTarget = target;

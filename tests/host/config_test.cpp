@@ -112,6 +112,7 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefi
 
 // cl takes "/" or "-" options, some of its own; a GCC-style driver reads
 // "/D..." as a path. A response file may be UTF-16 with CRLF and name another.
+// Flags handed on with -Xclang count (the precompiled header is left out).
 TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
@@ -119,7 +120,8 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
       {"directory": "ROOT", "file": "cl.cpp", "command": "C:/VC/bin/CL.EXE /nologo /TP /DFOO -DBAR=1 /I inc -Iinc2
           /std:c++latest /FI pre.h /external:I ext -imsvc /sys /UFOO /arch:AVX /GR- /EHsc /O2 /Oi /c cl.cpp"},
       {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "c.c"]},
-      {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "gcc.cpp"]},
+      {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "-Xclang", "-include-pch",
+          "-Xclang", "pch.hxx.pch", "-Xclang", "-include", "-Xclang", "pch.hxx", "gcc.cpp"]},
       {"directory": "ROOT", "file": "lost.cpp", "arguments": ["g++", "-DY", "@missing.rsp", "lost.cpp"]}])";
   for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
   dir.Write("compile_commands.json", std::regex_replace(commands, std::regex("\n +/std"), " /std"));
@@ -137,8 +139,8 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
       std::make_tuple(Strings{root + "/inc", root + "/inc2"}, Strings{root + "/ext", "/sys"}, Strings{"BAR=1"},
                       Strings{root + "/pre.h"}, "c++latest", Strings{"-UFOO", "-mavx", "-fno-rtti"}));
   EXPECT_EQ(std::tie(c->compileAsC, c->defines), std::make_tuple(true, Strings{"C"}));
-  EXPECT_EQ(std::tie(gcc->defines, gcc->includeFolders, gcc->error),
-            std::make_tuple(Strings{"R=1"}, Strings{root + "/rsp"}, ""));
+  EXPECT_EQ(std::tie(gcc->defines, gcc->includeFolders, gcc->forcedIncludes, gcc->error),
+            std::make_tuple(Strings{"R=1"}, Strings{root + "/rsp"}, Strings{root + "/pch.hxx"}, ""));
   EXPECT_NE(lost->error.find("response file @missing.rsp: "), std::string::npos) << lost->error;
 }
 
