@@ -64,6 +64,12 @@ std::string Normalised(llvm::StringRef path) {
   return std::string(normalised);
 }
 
+/// Whether `path` names a precompiled header as GCC and clang name them.
+bool IsPrecompiledHeader(const llvm::Twine& path) {
+  const llvm::StringRef extension = llvm::sys::path::extension(path.str());
+  return extension == ".pch" || extension == ".gch";
+}
+
 /// Identity of a served file that does not exist on disk: unique in the
 /// process, on a device number no disk uses.
 fs::UniqueID InventedIdentity() {
@@ -95,6 +101,11 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
   }
 
   llvm::ErrorOr<vfs::Status> status(const llvm::Twine& path) override {
+    // The driver looks for a precompiled form of each forced include
+    // ("pch.h.pch", "pch.h.gch") to read instead: a build's own, made by
+    // another compiler or with other flags. The run parses the header.
+    if (!compilerStarted_ && IsPrecompiledHeader(path))
+      return std::make_error_code(std::errc::no_such_file_or_directory);
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
     llvm::ErrorOr<const ServedFile*> served = Served(path, disk);
     if (!served) return served.getError();

@@ -200,5 +200,18 @@ TEST(EngineProvider, ServedTextsWinOverTheDiskKeepTheirIdentityAndEachPathIsAske
   EXPECT_EQ(unsaved.exitCode, 0) << unsaved.errors;
 }
 
+// A build's precompiled form of a forced include (made by another compiler
+// or with other flags) is never read: the header itself is.
+TEST(EngineProvider, AForcedIncludeIsReadItselfNotItsPrecompiledForm) {
+  TempDir folder;
+  const auto header = folder.Write("pch.h", "typedef int* Pointer;\n");
+  for (const char* name : {"pch.h.pch", "pch.h.gch"}) folder.Write(name, "not a precompiled header");
+  EngineRequest request = FileRequest(folder.Write("a.cpp", "Pointer p = 0;\n"), "-*,modernize-use-nullptr");
+  request.compilerArgs.insert(request.compilerArgs.end(), {"-include", header.string()});
+  const EngineRunResult run = RunEngine(RealEngine(), request);
+  EXPECT_EQ(CountLines(run.diagnostics, "a.cpp:1:13: warning: use nullptr"), 1) << run.diagnostics << run.errors;
+  EXPECT_EQ(CountLines(run.diagnostics, "error:"), 0) << run.diagnostics;
+}
+
 }  // namespace
 }  // namespace zotest
