@@ -96,7 +96,6 @@ class ImplicitMemberUse : public clang::RecursiveASTVisitor<ImplicitMemberUse> {
   bool VisitUnresolvedMemberExpr(clang::UnresolvedMemberExpr* use) {
     return See(use->isImplicitAccess(), use->getMemberName());
   }
-  bool VisitDependentScopeDeclRefExpr(clang::DependentScopeDeclRefExpr* use) { return See(true, use->getDeclName()); }
   bool VisitUnresolvedLookupExpr(clang::UnresolvedLookupExpr* use) {
     return See(use->getQualifier() == nullptr, use->getName());
   }

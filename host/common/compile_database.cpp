@@ -77,7 +77,7 @@ std::vector<std::string> WithResponseFiles(const std::vector<std::string>& argum
 /// Whether the target triple `target` is x86's (or none is named).
 bool IsX86(std::string_view target) {
   return target.empty() || target.starts_with("x86_64") || target.starts_with("amd64") ||
-         (target.size() > 4 && target[0] == 'i' && target.substr(2, 2) == "86");
+         (target.size() >= 4 && target[0] == 'i' && target.substr(2, 2) == "86");
 }
 
 /// The target a compiler named with a triple prefix compiles for
@@ -181,34 +181,14 @@ bool X86Feature(const std::string& argument) {
 /// OpenMP, char8_t, a freestanding environment and operator names, and x86
 /// instruction sets.
 bool ChangesMeaning(const std::string& argument) {
-  static const std::set<std::string, std::less<>> kFlags = {"-pthread",
-                                                            "-fexceptions",
-                                                            "-fno-exceptions",
-                                                            "-frtti",
-                                                            "-fno-rtti",
-                                                            "-funsigned-char",
-                                                            "-fsigned-char",
-                                                            "-fno-unsigned-char",
-                                                            "-fno-signed-char",
-                                                            "-fshort-wchar",
-                                                            "-fno-short-wchar",
-                                                            "-ffast-math",
-                                                            "-fno-fast-math",
-                                                            "-fopenmp",
-                                                            "-fchar8_t",
-                                                            "-fno-char8_t",
-                                                            "-ffreestanding",
-                                                            "-fno-operator-names",
-                                                            "-O",
-                                                            "-O0",
-                                                            "-O1",
-                                                            "-O2",
-                                                            "-O3",
-                                                            "-Os",
-                                                            "-Oz",
-                                                            "-Og",
-                                                            "-Ofast"};
-  return kFlags.contains(argument) || X86Feature(argument);
+  static const std::set<std::string, std::less<>> kFlags = {
+      "-pthread",         "-fexceptions",   "-fno-exceptions",    "-frtti",           "-fno-rtti",
+      "-funsigned-char",  "-fsigned-char",  "-fno-unsigned-char", "-fno-signed-char", "-fshort-wchar",
+      "-fno-short-wchar", "-ffast-math",    "-fno-fast-math",     "-fopenmp",         "-fchar8_t",
+      "-fno-char8_t",     "-ffreestanding", "-fno-operator-names"};
+  static const std::set<std::string, std::less<>> kLevels = {"-O",  "-O0", "-O1", "-O2",   "-O3",
+                                                             "-Os", "-Oz", "-Og", "-Ofast"};
+  return kFlags.contains(argument) || kLevels.contains(argument) || X86Feature(argument);
 }
 
 /// Reads a flag of a GCC-style driver (which cl-style ones take too) from

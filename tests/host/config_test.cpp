@@ -149,6 +149,7 @@ TEST(CompileDatabase, NamesATargetOtherThanX86ByFlagOrCompilerPrefix) {
       {{"arm-none-eabi-g++-12", "-c", "a.cpp"}, "arm-none-eabi"},
       {{"clang++", "--target=aarch64-linux-gnu"}, "aarch64-linux-gnu"},
       {{"clang", "-target", "riscv64"}, "riscv64"},
+      {{"clang", "--target=i386"}, ""},
       {{"/opt/ndk/bin/armv7a-linux-androideabi21-clang++"}, "armv7a-linux-androideabi21"},
       {{"x86_64-linux-gnu-gcc", "--target", "i686-pc-windows-msvc"}, ""},
       {{"clang-cl-19", "/c"}, ""},
