@@ -66,7 +66,8 @@ std::string Normalised(llvm::StringRef path) {
 
 /// Whether `path` names a precompiled header as GCC and clang name them.
 bool IsPrecompiledHeader(const llvm::Twine& path) {
-  const llvm::StringRef extension = llvm::sys::path::extension(path.str());
+  llvm::SmallString<256> storage;
+  const llvm::StringRef extension = llvm::sys::path::extension(path.toStringRef(storage));
   return extension == ".pch" || extension == ".gch";
 }
 
