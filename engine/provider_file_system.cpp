@@ -105,8 +105,7 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
     // The driver looks for a precompiled form of each forced include
     // ("pch.h.pch", "pch.h.gch") to read instead: a build's own, made by
     // another compiler or with other flags. The run parses the header.
-    if (!compilerStarted_ && IsPrecompiledHeader(path))
-      return std::make_error_code(std::errc::no_such_file_or_directory);
+    if (DriverAsksForPrecompiledHeader(path)) return std::make_error_code(std::errc::no_such_file_or_directory);
     llvm::ErrorOr<vfs::Status> disk = ProxyFileSystem::status(path);
     llvm::ErrorOr<const ServedFile*> served = Served(path, disk);
     if (!served) return served.getError();
@@ -127,6 +126,14 @@ class ProviderFileSystem final : public llvm::RTTIExtends<ProviderFileSystem, vf
     // A FIFO or device would block the run or never end: only regular files are read.
     if (disk && disk->getType() != fs::file_type::regular_file) return std::make_error_code(std::errc::not_supported);
     return ProxyFileSystem::openFileForRead(path);
+  }
+
+  /// Whether `path` is a precompiled header the driver looks for before the
+  /// compiler starts (the run's state is read only while the run lasts).
+  bool DriverAsksForPrecompiledHeader(const llvm::Twine& path) {
+    if (!IsPrecompiledHeader(path)) return false;
+    std::lock_guard lock(mutex_);
+    return !ended_ && !compilerStarted_;
   }
 
   void EndAnswers() {
