@@ -27,6 +27,14 @@ std::string Resolve(const std::string& folder, const fs::path& directory) {
 
 using Json = nlohmann::json;
 
+/// How a database's "command" texts quote: as the system's shell does, which
+/// is how the compilers' own tools read them.
+#if defined(_WIN32)
+constexpr CommandQuoting kDatabaseQuoting = CommandQuoting::windows;
+#else
+constexpr CommandQuoting kDatabaseQuoting = CommandQuoting::posix;
+#endif
+
 /// A string member of a compile command, or none.
 const std::string* StringMember(const Json& entry, const char* name) {
   const auto found = entry.find(name);
@@ -40,7 +48,7 @@ std::vector<std::string> EntryArguments(const Json& entry) {
       if (item.is_string()) arguments.push_back(item.get<std::string>());
     }
   } else if (const std::string* command = StringMember(entry, "command")) {
-    arguments = SplitCommand(*command);
+    arguments = SplitCommand(*command, kDatabaseQuoting);
   }
   return arguments;
 }
@@ -52,7 +60,7 @@ constexpr int kResponseFileDepth = 8;
 /// encoding an editor saves, read against `directory`); `error` names one that
 /// cannot be read.
 std::vector<std::string> WithResponseFiles(const std::vector<std::string>& arguments, const fs::path& directory,
-                                           std::string& error, int depth = 0) {
+                                           CommandQuoting quoting, std::string& error, int depth = 0) {
   std::vector<std::string> expanded;
   for (const std::string& argument : arguments) {
     if (!argument.starts_with('@') || argument.size() == 1) {
@@ -68,7 +76,8 @@ std::vector<std::string> WithResponseFiles(const std::vector<std::string>& argum
       error.append(": ").append(why);
       continue;
     }
-    for (std::string& word : WithResponseFiles(SplitCommand(ToUtf8(text->text)), directory, error, depth + 1))
+    for (std::string& word :
+         WithResponseFiles(SplitCommand(ToUtf8(text->text), quoting), directory, quoting, error, depth + 1))
       expanded.push_back(std::move(word));
   }
   return expanded;
@@ -80,10 +89,13 @@ bool IsX86(std::string_view target) {
          (target.size() >= 4 && target[0] == 'i' && target.substr(2, 2) == "86");
 }
 
+/// The compiler's file name without its folder ("cl.exe" of "C:\\VC\\bin\\cl.exe").
+std::string CompilerName(const std::string& compiler) { return compiler.substr(compiler.find_last_of("/\\") + 1); }
+
 /// The target a compiler named with a triple prefix compiles for
 /// ("arm-none-eabi" of "arm-none-eabi-g++-12"), or none.
 std::string TargetOfCompiler(const std::string& compiler) {
-  const std::string name = compiler.substr(compiler.find_last_of("/\\") + 1);
+  const std::string name = CompilerName(compiler);
   for (const std::string_view tool : {"-gcc", "-g++", "-cc", "-c++", "-clang"}) {
     const size_t at = name.find(tool);
     const size_t after = at + tool.size();
@@ -98,7 +110,7 @@ std::string TargetOfCompiler(const std::string& compiler) {
 bool ClDriver(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return false;
   if (std::find(arguments.begin(), arguments.end(), "--driver-mode=cl") != arguments.end()) return true;
-  std::string name = arguments[0].substr(arguments[0].find_last_of("/\\") + 1);
+  std::string name = CompilerName(arguments[0]);
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
   if (name.ends_with(".exe")) name.resize(name.size() - 4);
   return name == "cl" || name.starts_with("clang-cl");
@@ -218,37 +230,90 @@ void TakeFlag(const std::string& argument, const std::vector<std::string>& argum
     flags.otherTarget = IsX86(value) ? "" : value;
 }
 
-}  // namespace
+/// The words of a command text, built a character at a time.
+class CommandWords {
+ public:
+  void Add(size_t count, char c) { word_.append(count, c), inWord_ = true; }
+  void Add(char c) { Add(1, c); }
+  /// Begins a word without a character: quotes make one even when empty ("").
+  void Begin() { inWord_ = true; }
+  void End() {
+    if (inWord_) words_.push_back(std::move(word_));
+    word_.clear(), inWord_ = false;
+  }
+  std::vector<std::string> Take() {
+    End();
+    return std::move(words_);
+  }
 
-std::vector<std::string> SplitCommand(const std::string& command) {
-  std::vector<std::string> words;
-  std::string word;
-  bool inWord = false;
+ private:
+  std::vector<std::string> words_;
+  std::string word_;
+  bool inWord_ = false;
+};
+
+bool IsCommandSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+std::vector<std::string> SplitPosixCommand(const std::string& command) {
+  CommandWords words;
   char quote = 0;
   for (size_t i = 0; i < command.size(); ++i) {
     const char c = command[i];
     if (quote) {
       if (c == quote) quote = 0;
-      else if (c == '\\' && quote == '"' && i + 1 < command.size()) word += command[++i];
-      else word += c;
+      else if (c == '\\' && quote == '"' && i + 1 < command.size()) words.Add(command[++i]);
+      else words.Add(c);
     } else if (c == '\'' || c == '"') {
-      quote = c, inWord = true;
+      quote = c, words.Begin();
     } else if (c == '\\' && i + 1 < command.size()) {
-      word += command[++i], inWord = true;
-    } else if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-      if (inWord) words.push_back(word);
-      word.clear(), inWord = false;
+      words.Add(command[++i]);
+    } else if (IsCommandSpace(c)) {
+      words.End();
     } else {
-      word += c, inWord = true;
+      words.Add(c);
     }
   }
-  if (inWord) words.push_back(word);
-  return words;
+  return words.Take();
+}
+
+/// Backslashes are literal unless a quote follows them: then each pair is
+/// one, and an odd one makes the quote literal; "" inside quotes is a quote.
+std::vector<std::string> SplitWindowsCommand(const std::string& command) {
+  CommandWords words;
+  bool quoted = false;
+  for (size_t i = 0; i < command.size(); ++i) {
+    const char c = command[i];
+    if (c == '\\') {
+      const size_t end = std::min(command.find_first_not_of('\\', i), command.size());
+      const bool quoteFollows = end < command.size() && command[end] == '"';
+      words.Add(quoteFollows ? (end - i) / 2 : end - i, '\\');
+      const bool literalQuote = quoteFollows && (end - i) % 2 == 1;
+      if (literalQuote) words.Add('"');
+      i = literalQuote ? end : end - 1;
+    } else if (c == '"' && quoted && i + 1 < command.size() && command[i + 1] == '"') {
+      words.Add('"'), ++i;
+    } else if (c == '"') {
+      quoted = !quoted, words.Begin();
+    } else if (!quoted && IsCommandSpace(c)) {
+      words.End();
+    } else {
+      words.Add(c);
+    }
+  }
+  return words.Take();
+}
+
+}  // namespace
+
+std::vector<std::string> SplitCommand(const std::string& command, CommandQuoting quoting) {
+  return quoting == CommandQuoting::windows ? SplitWindowsCommand(command) : SplitPosixCommand(command);
 }
 
 CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const fs::path& directory) {
   CompileFlags flags;
-  std::vector<std::string> expanded = WithResponseFiles(arguments, directory, flags.error);
+  // The driver reads response files as its kind of command line.
+  const CommandQuoting quoting = ClDriver(arguments) ? CommandQuoting::windows : CommandQuoting::posix;
+  std::vector<std::string> expanded = WithResponseFiles(arguments, directory, quoting, flags.error);
   // What clang's driver hands on with "-Xclang" reads as its own flag (CMake's
   // precompiled header: -Xclang -include -Xclang cmake_pch.hxx).
   std::erase(expanded, "-Xclang");

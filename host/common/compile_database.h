@@ -49,12 +49,19 @@ class CompileDatabase {
   std::vector<std::string> files_;
 };
 
-/// Splits a command text the way a POSIX shell splits words (quotes, backslashes).
-std::vector<std::string> SplitCommand(const std::string& command);
+/// How a command text quotes its words.
+enum class CommandQuoting {
+  posix,    ///< as a POSIX shell: '...', "...", and a backslash escapes any character
+  windows,  ///< as Windows programs read theirs: "...", a backslash is literal unless a quote follows
+};
+
+/// Splits a command text into its words.
+std::vector<std::string> SplitCommand(const std::string& command, CommandQuoting quoting);
 
 /// Reads the flags zoci uses from one argument list, a cl-style driver's too
 /// ("/I", "/D", "/FI", "/std:", "/external:I"); relative folders and response
-/// files ("@FILE") are resolved against `directory`.
+/// files ("@FILE", quoted as the driver's kind of command line) are resolved
+/// against `directory`.
 CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const std::filesystem::path& directory);
 
 /// Adds `flags` to `settings` (flags from the command line stay in front).

@@ -119,7 +119,7 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   std::string commands = R"([
       {"directory": "ROOT", "file": "cl.cpp", "command": "C:/VC/bin/CL.EXE /nologo /TP /DFOO -DBAR=1 /I inc -Iinc2
           /std:c++latest /FI pre.h /external:I ext -imsvc /sys /UFOO /arch:AVX /GR- /EHsc /O2 /Oi /c cl.cpp"},
-      {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "c.c"]},
+      {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "@cl.rsp", "c.c"]},
       {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "-Xclang", "-include-pch",
           "-Xclang", "pch.hxx.pch", "-Xclang", "-include", "-Xclang", "pch.hxx", "gcc.cpp"]},
       {"directory": "ROOT", "file": "lost.cpp", "arguments": ["g++", "-DY", "@missing.rsp", "lost.cpp"]}])";
@@ -129,6 +129,7 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   for (const char c : std::string("-DR=1 @inner.rsp\r\n")) rsp.append({c, '\0'});
   dir.Write("args.rsp", rsp);
   dir.Write("inner.rsp", "-Irsp\r\n");
+  dir.Write("cl.rsp", R"(/Isub\inc "/DMSG=\"a b\"" /DPATH="C:\dir\\")");  // cl's quoting: backslashes stay
   const auto database = CompileDatabase::Load(dir.Path(), error);
   ASSERT_TRUE(database) << error;
   const auto cl = database->FlagsOf(dir.Path() / "cl.cpp"), c = database->FlagsOf(dir.Path() / "c.c"),
@@ -138,10 +139,19 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
       std::tie(cl->includeFolders, cl->systemFolders, cl->defines, cl->forcedIncludes, cl->standard, cl->passedOn),
       std::make_tuple(Strings{root + "/inc", root + "/inc2"}, Strings{root + "/ext", "/sys"}, Strings{"BAR=1"},
                       Strings{root + "/pre.h"}, "c++latest", Strings{"-UFOO", "-mavx", "-fno-rtti"}));
-  EXPECT_EQ(std::tie(c->compileAsC, c->defines), std::make_tuple(true, Strings{"C"}));
+  EXPECT_EQ(std::tie(c->compileAsC, c->defines, c->includeFolders),
+            std::make_tuple(true, Strings{"C", R"(MSG="a b")", R"(PATH=C:\dir\)"}, Strings{root + R"(/sub\inc)"}));
   EXPECT_EQ(std::tie(gcc->defines, gcc->includeFolders, gcc->forcedIncludes, gcc->error),
             std::make_tuple(Strings{"R=1"}, Strings{root + "/rsp"}, Strings{root + "/pch.hxx"}, ""));
   EXPECT_NE(lost->error.find("response file @missing.rsp: "), std::string::npos) << lost->error;
+}
+
+TEST(CompileDatabase, SplitsCommandTextsAsTheirSystemQuotesThem) {
+  const std::string command = R"(C:\VC\cl.exe "C:\Program Files\x" a\\b a\\\"b "x""y" "" 'q r')";
+  EXPECT_EQ(SplitCommand(command, CommandQuoting::windows),
+            (Strings{R"(C:\VC\cl.exe)", R"(C:\Program Files\x)", R"(a\\b)", R"(a\"b)", R"(x"y)", "", "'q", "r'"}));
+  EXPECT_EQ(SplitCommand(command, CommandQuoting::posix),
+            (Strings{"C:VCcl.exe", "C:Program Filesx", R"(a\b)", R"(a\"b)", "xy", "", "q r"}));
 }
 
 TEST(CompileDatabase, NamesATargetOtherThanX86ByFlagOrCompilerPrefix) {
