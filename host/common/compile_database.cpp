@@ -146,8 +146,15 @@ const std::vector<std::string>* ClMeaning(const std::string& argument) {
   return found == kFlags.end() ? nullptr : &found->second;
 }
 
-/// Reads a flag that only cl-style drivers have from `argument` (the option at
-/// `i`, spelled with "-"); true when it matched.
+/// cl's "NAME#VALUE" defines NAME as VALUE, as "NAME=VALUE" does (the CL
+/// environment variable cannot hold "=").
+std::string ClDefine(std::string define) {
+  if (const size_t end = define.find_first_of("=#"); end != std::string::npos) define[end] = '=';
+  return define;
+}
+
+/// Reads a flag of cl-style drivers' own spelling from `argument` (the option
+/// at `i`, spelled with "-"); true when it matched.
 bool TakeClFlag(const std::string& argument, const std::vector<std::string>& arguments, size_t& i,
                 const fs::path& directory, CompileFlags& flags) {
   std::string value;
@@ -157,6 +164,7 @@ bool TakeClFlag(const std::string& argument, const std::vector<std::string>& arg
            TakeValue(argument, arguments, i, "-imsvc", value))
     flags.systemFolders.push_back(Resolve(value, directory));
   else if (TakeValue(argument, arguments, i, "-FI", value)) flags.forcedIncludes.push_back(Resolve(value, directory));
+  else if (TakeValue(argument, arguments, i, "-D", value)) flags.defines.push_back(ClDefine(value));
   else if (const std::vector<std::string>* meaning = ClMeaning(argument))
     flags.passedOn.insert(flags.passedOn.end(), meaning->begin(), meaning->end());
   else return argument.starts_with("-O");  // cl's optimisations ("/Ox", "/Oi") are no GCC-style levels

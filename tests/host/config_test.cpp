@@ -117,7 +117,7 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   zotest::TempDir dir;
   const std::string root = dir.Path().string();
   std::string commands = R"([
-      {"directory": "ROOT", "file": "cl.cpp", "command": "C:/VC/bin/CL.EXE /nologo /TP /DFOO -DBAR=1 /I inc -Iinc2
+      {"directory": "ROOT", "file": "cl.cpp", "command": "C:/VC/bin/CL.EXE /nologo /TP /DFOO -DBAR=1 /DVAL#7 /I inc -Iinc2
           /std:c++latest /FI pre.h /external:I ext -imsvc /sys /UFOO /arch:AVX /GR- /EHsc /O2 /Oi /c cl.cpp"},
       {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "@cl.rsp", "c.c"]},
       {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "-Xclang", "-include-pch",
@@ -137,7 +137,7 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   ASSERT_TRUE(cl && c && gcc && lost);
   EXPECT_EQ(
       std::tie(cl->includeFolders, cl->systemFolders, cl->defines, cl->forcedIncludes, cl->standard, cl->passedOn),
-      std::make_tuple(Strings{root + "/inc", root + "/inc2"}, Strings{root + "/ext", "/sys"}, Strings{"BAR=1"},
+      std::make_tuple(Strings{root + "/inc", root + "/inc2"}, Strings{root + "/ext", "/sys"}, Strings{"BAR=1", "VAL=7"},
                       Strings{root + "/pre.h"}, "c++latest", Strings{"-UFOO", "-mavx", "-fno-rtti"}));
   EXPECT_EQ(std::tie(c->compileAsC, c->defines, c->includeFolders),
             std::make_tuple(true, Strings{"C", R"(MSG="a b")", R"(PATH=C:\dir\)"}, Strings{root + R"(/sub\inc)"}));
