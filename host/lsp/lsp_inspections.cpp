@@ -45,21 +45,23 @@ std::optional<Diagnostic> IncludedErrors(const std::vector<Diagnostic>& elsewher
 }  // namespace
 
 std::string EngineInspections::Start(const Options& options) {
-  if (inspector_) return "already started";
+  if (started_) return "already started";
   options_ = options;
-  std::optional<TidyConfig> config;
-  std::optional<CompileDatabase> database;
-  std::string error;
-  if (!LoadProjectFiles(options_, config, database, error)) return error;
-  if (!InitializeLibrary(options_, error)) return "the inspection library could not be initialised: " + error;
-  inspector_.emplace(options_, std::move(database), std::move(config));
+  if (std::string error = project_.Start(options_); !error.empty()) return error;
+  if (std::string error; !InitializeLibrary(options_, error)) {
+    return "the inspection library could not be initialised: " + error;
+  }
+  started_ = true;
   return {};
 }
 
 DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot,
                                        const std::shared_ptr<ParserSwitch>& parserSwitch) {
-  FileOutcome outcome = inspector_->Inspect(FileJob{snapshot.path, std::nullopt, snapshot.buffers, parserSwitch});
+  std::string projectWarning;
+  const std::shared_ptr<const Inspector> inspector = project_.Current(projectWarning);
+  FileOutcome outcome = inspector->Inspect(FileJob{snapshot.path, std::nullopt, snapshot.buffers, parserSwitch});
   if (outcome.file.failed && !parserSwitch->IsOff()) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
+  if (!projectWarning.empty()) outcome.file.warnings.push_back(projectWarning);
   DocumentRun run{std::move(outcome.file), std::move(outcome.logText)};
   // What the run reported in the headers the document includes is not the
   // document's, except that their errors keep the document from compiling.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inspection.h"
+#include "lsp_project.h"
 #include "lsp_scheduling.h"
 
 namespace zoci {
@@ -20,8 +21,9 @@ class EngineInspections : public Inspections {
   std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) override;
 
  private:
-  Options options_;  ///< the inspector refers to these
-  std::optional<Inspector> inspector_;
+  Options options_;  ///< the project refers to these
+  FollowedProject project_;
+  bool started_ = false;
 };
 
 }  // namespace zoci

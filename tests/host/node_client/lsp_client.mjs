@@ -1,13 +1,13 @@
 // `zoci lsp` driven end to end by a JSON-RPC client from the npm registry, as
-// an editor drives it, in four sessions with a server each: editing (non-ASCII
+// an editor drives it, in five sessions with a server each: editing (non-ASCII
 // text and a surrogate pair before the diagnostic, edits that move it, a quick
 // fix resolved and applied, progress, a UTF-16 header on disk read as edited once
 // opened, its error shown in the document); a soak of a thousand random edits; run problems shown to the user;
-// messages no client should send.
+// a build reconfigured while the server runs; messages no client should send.
 // Usage: node lsp_client.mjs <path of zoci>. Exits 77 (skipped) until `npm ci`.
 import assert from 'node:assert/strict';
 import { spawn } from 'node:child_process';
-import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
@@ -133,6 +133,7 @@ async function main() {
     await inspectEditAndFix(zoci, folder);
     await soak(zoci, folder);
     await reportsRunProblems(zoci, folder);
+    await followsTheBuild(zoci, folder);
     await survivesMisuse(zoci, folder);
   } finally {
     rmSync(folder, { recursive: true, force: true });
@@ -266,6 +267,30 @@ async function reportsRunProblems(zoci, folder) {
   await editor.change(uri, 3, [{ text: far + '\n' }]);
   await editor.diagnostics(uri, 3);
   assert.equal(editor.messages.length, 1, 'the same problem again is not shown again');
+  assert.equal(await editor.stop(), 0);
+}
+
+/// A compile database rewritten while the server runs gives its flags to the next run;
+/// one that cannot be read leaves the flags read before, and the user is told.
+async function followsTheBuild(zoci, folder) {
+  const build = join(folder, 'build');
+  mkdirSync(build);
+  const database = (args) => writeFileSync(join(build, 'compile_commands.json'),
+    JSON.stringify([{ directory: folder, file: 'flags.cpp', arguments: ['c++', ...args, '-c', 'flags.cpp'] }]));
+  database([]);
+  const editor = new Editor(zoci, folder, ['-p', build]);
+  await editor.start(folder);
+  const uri = pathToFileURL(join(folder, 'flags.cpp')).href;
+  const text = '#ifdef FROM_BUILD\nint* p = 0;\n#endif\n';
+  await editor.open(uri, text);
+  assert.deepEqual(await editor.diagnostics(uri, 1), []);
+  database(['-DFROM_BUILD']);
+  await editor.change(uri, 2, [{ text }]);
+  assert.deepEqual((await editor.diagnostics(uri, 2)).map((d) => d.code), ['modernize-use-nullptr']);
+  writeFileSync(join(build, 'compile_commands.json'), '[{"directory": "cut');
+  await editor.change(uri, 3, [{ text }]);
+  assert.deepEqual((await editor.diagnostics(uri, 3)).map((d) => d.code), ['modernize-use-nullptr']);
+  assert.equal((await editor.message('cannot be read')).type, 2);
   assert.equal(await editor.stop(), 0);
 }
 
