@@ -7,6 +7,7 @@
 #include <set>
 #include <string_view>
 
+#include "compile_stand_in.h"
 #include "file_io.h"
 #include "text_codec.h"
 
@@ -361,9 +362,17 @@ std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std
 }
 
 std::optional<CompileFlags> CompileDatabase::FlagsOf(const fs::path& file) const {
-  const auto found = byFile_.find(Key(file));
-  if (found == byFile_.end()) return std::nullopt;
-  return found->second;
+  if (const auto found = byFile_.find(Key(file)); found != byFile_.end()) return found->second;
+  const std::string path = fs::absolute(file).lexically_normal().string();
+  const std::optional<size_t> standIn = StandInFor(path, files_);
+  if (!standIn) return std::nullopt;
+  CompileFlags flags = byFile_.at(Key(files_[*standIn]));
+  // A header takes its stand-in's language; a source of the other language, neither its language nor its standard.
+  const NamedLanguage own = LanguageNamed(path), theirs = LanguageNamed(files_[*standIn]);
+  if (own == NamedLanguage::either) flags.compileAsC = flags.compileAsC || theirs == NamedLanguage::c;
+  else if (own != theirs) flags.standard.reset(), flags.compileAsC = false;
+  flags.borrowedFrom = files_[*standIn];
+  return flags;
 }
 
 void ApplyCompileFlags(const CompileFlags& flags, InspectionSettings& settings) {

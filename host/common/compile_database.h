@@ -32,6 +32,8 @@ struct CompileFlags {
   /// The target the command names when it is not x86 ("--target=arm-none-eabi",
   /// "aarch64-linux-gnu-g++"): the file is still inspected for x86.
   std::string otherTarget;
+  /// The file whose entry these flags are, when the file has none of its own.
+  std::string borrowedFrom;
 };
 
 class CompileDatabase {
@@ -39,7 +41,11 @@ class CompileDatabase {
   /// Reads DIR/compile_commands.json (a relative "directory" counts from DIR);
   /// on failure `error` says why.
   static std::optional<CompileDatabase> Load(const std::filesystem::path& folder, std::string& error);
-  /// The flags of `file` (any spelling of its path), none when it has no entry.
+  /// The flags of `file` (any spelling of its path). A file without an entry
+  /// (a new one, one the build does not list) gets those of the entry that
+  /// best stands in for it, as clang's tools infer them (a header in its
+  /// language; a source of the other language without its standard); none
+  /// when there is no entry.
   std::optional<CompileFlags> FlagsOf(const std::filesystem::path& file) const;
   /// Every file that has an entry, once, in the database's order.
   const std::vector<std::string>& Files() const { return files_; }

@@ -24,6 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 namespace Native = Quillfern::ZoCodeInspections::Native;
 
+/// Adds `note` to what is said of `file` besides its diagnostics.
+void AppendNote(InspectedFile& file, const std::string& note) { file.note += (file.note.empty() ? "" : "; ") + note; }
+
 std::string AbsolutePath(const std::string& path) {
   std::error_code ignored;
   return fs::absolute(path, ignored).lexically_normal().string();
@@ -209,7 +212,7 @@ class FileInspection {
             "ASCII are off");
   }
 
-  void AddNote(const std::string& note) { outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + note; }
+  void AddNote(const std::string& note) { AppendNote(outcome_.file, note); }
 
   /// Why the parser gave no result. A header that may not be inspected is
   /// what the library's own test says it is: it builds no command line.
@@ -452,6 +455,10 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
     return outcome;
   }
   FileOutcome outcome = FileInspection(options_, job, cache_).Run(settings, config);
+  if (flags && !flags->borrowedFrom.empty()) {
+    AppendNote(outcome.file, "no compile command of its own: inspected with that of " + flags->borrowedFrom +
+                                 ", the nearest in the compile database");
+  }
   if (flags && !flags->otherTarget.empty()) {
     outcome.file.warnings.push_back("its compile command targets " + flags->otherTarget +
                                     ", which zoci does not take: it is inspected for x86, whose type sizes and "

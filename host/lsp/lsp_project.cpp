@@ -26,21 +26,23 @@ std::shared_ptr<const Inspector> FollowedProject::Current(std::string& warning) 
     if (std::shared_ptr<const Inspector> read = Read(error)) inspector_ = std::move(read);
     failure_ = error;
   }
-  if (!failure_.empty()) warning = "a project file changed and cannot be read (" + failure_ + "): the run uses it as it was";
+  if (!failure_.empty())
+    warning = "a project file changed and cannot be read (" + failure_ + "): the run uses it as it was";
   return inspector_;
 }
 
 std::string FollowedProject::Stamp() const {
   std::string stamp;
-  for (const fs::path& file : {options_->compileDatabaseDir.empty()
-                                   ? fs::path()
-                                   : fs::path(options_->compileDatabaseDir) / "compile_commands.json",
-                               fs::path(options_->configFile)}) {
+  for (const fs::path& file :
+       {options_->compileDatabaseDir.empty() ? fs::path()
+                                             : fs::path(options_->compileDatabaseDir) / "compile_commands.json",
+        fs::path(options_->configFile)}) {
     std::error_code timeError, sizeError;
     const auto written = fs::last_write_time(file, timeError);
     const auto size = fs::file_size(file, sizeError);
-    stamp += timeError || sizeError ? "none;"
-                                    : std::to_string(written.time_since_epoch().count()) + "," + std::to_string(size) + ";";
+    stamp += timeError || sizeError
+                 ? "none;"
+                 : std::to_string(written.time_since_epoch().count()) + "," + std::to_string(size) + ";";
   }
   return stamp;
 }

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "compile_database.h"
+#include "compile_stand_in.h"
 #include "glob.h"
 #include "options.h"
 #include "project_files.h"
@@ -107,7 +108,7 @@ TEST(CompileDatabase, TakesEachFilesFoldersDefinesIncludesStandardWidthAndUndefi
             std::make_tuple(Strings{"-UZ", "-iquote" + root + "/q"}, true));
   ApplyCompileFlags(*b, settings);
   EXPECT_FALSE(settings.target64Bit);
-  EXPECT_FALSE(database->FlagsOf(dir.Path() / "c.cpp"));
+  EXPECT_EQ(database->FlagsOf(dir.Path() / "src/new.cpp")->borrowedFrom, root + "/src/a.cpp");
 }
 
 // cl takes "/" or "-" options, some of its own; a GCC-style driver reads
@@ -165,6 +166,36 @@ TEST(CompileDatabase, NamesATargetOtherThanX86ByFlagOrCompilerPrefix) {
       {{"clang-cl-19", "/c"}, ""},
       {{"g++-12"}, ""}};
   for (const auto& [arguments, target] : cases) EXPECT_EQ(FlagsFromArguments(arguments, "/").otherTarget, target);
+}
+
+// A file without an entry borrows the flags of the one most like it: of its
+// language, then sharing its name and near folders, then the longest beginning.
+TEST(CompileDatabase, AFileWithoutAnEntryBorrowsTheFlagsOfTheMostLikeOne) {
+  const Strings paths = {"/p/lib/util/strings.c", "/p/lib/net/socket.cpp", "/p/tests/net/socket_test.cpp",
+                         "/p/app/main.cpp", "/q/x/y.cpp"};
+  const std::pair<std::string, size_t> cases[] = {{"/p/lib/net/socket.h", 1},
+                                                  {"/p/tests/net/poll_test.cpp", 2},
+                                                  {"/p/lib/util/format.cpp", 1},
+                                                  {"/p/lib/util/format.c", 0},
+                                                  {"/q/z.cpp", 4}};
+  for (const auto& [file, expected] : cases) EXPECT_EQ(StandInFor(file, paths), expected) << file;
+  EXPECT_FALSE(StandInFor("/p/a.cpp", {}));
+
+  // A source of the other language drops the standard; a header keeps the language.
+  for (const auto& [entry, file, standard, asC] :
+       {std::tuple<std::string, std::string, std::string, bool>{"a.cpp", "b.c", "", false},
+        {"a.cpp", "a.h", "c++20", false},
+        {"a.c", "a.h", "c++20", true}}) {
+    zotest::TempDir dir;
+    dir.Write("compile_commands.json", R"([{"directory": ")" + dir.Path().string() + R"(", "file": ")" + entry +
+                                           R"(", "arguments": ["cc", "-std=c++20", "-DX", "-c", "x"]}])");
+    std::string error;
+    const auto flags = CompileDatabase::Load(dir.Path(), error)->FlagsOf(dir.Path() / file);
+    ASSERT_TRUE(flags) << error;
+    EXPECT_EQ(std::make_tuple(flags->borrowedFrom, flags->standard.value_or(""), flags->compileAsC, flags->defines),
+              std::make_tuple((dir.Path() / entry).string(), standard, asC, Strings{"X"}))
+        << file << " borrowing from " << entry;
+  }
 }
 
 TEST(CompileDatabase, AStandardTheSettingCannotHoldReachesTheCompilerAsWritten) {

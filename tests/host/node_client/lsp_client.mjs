@@ -270,8 +270,8 @@ async function reportsRunProblems(zoci, folder) {
   assert.equal(await editor.stop(), 0);
 }
 
-/// A compile database rewritten while the server runs gives its flags to the next run;
-/// one that cannot be read leaves the flags read before, and the user is told.
+/// A compile database rewritten while the server runs gives its flags to the next run, and to
+/// files it does not list; one that cannot be read leaves the flags read before, and the user is told.
 async function followsTheBuild(zoci, folder) {
   const build = join(folder, 'build');
   mkdirSync(build);
@@ -287,6 +287,11 @@ async function followsTheBuild(zoci, folder) {
   database(['-DFROM_BUILD']);
   await editor.change(uri, 2, [{ text }]);
   assert.deepEqual((await editor.diagnostics(uri, 2)).map((d) => d.code), ['modernize-use-nullptr']);
+  // A file the build does not list yet borrows the flags of the nearest one it does.
+  const fresh = pathToFileURL(join(folder, 'fresh.cpp')).href;
+  await editor.open(fresh, text);
+  assert.deepEqual((await editor.diagnostics(fresh, 1)).map((d) => d.code), ['modernize-use-nullptr']);
+  assert.equal((await editor.message('no compile command of its own')).type, 3);
   writeFileSync(join(build, 'compile_commands.json'), '[{"directory": "cut');
   await editor.change(uri, 3, [{ text }]);
   assert.deepEqual((await editor.diagnostics(uri, 3)).map((d) => d.code), ['modernize-use-nullptr']);
