@@ -24,9 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace Native = Quillfern::ZoCodeInspections::Native;
 
-/// Adds `note` to what is said of `file` besides its diagnostics.
-void AppendNote(InspectedFile& file, const std::string& note) { file.note += (file.note.empty() ? "" : "; ") + note; }
-
 std::string AbsolutePath(const std::string& path) {
   std::error_code ignored;
   return fs::absolute(path, ignored).lexically_normal().string();
@@ -212,7 +209,7 @@ class FileInspection {
             "ASCII are off");
   }
 
-  void AddNote(const std::string& note) { AppendNote(outcome_.file, note); }
+  void AddNote(const std::string& note) { outcome_.file.note += (outcome_.file.note.empty() ? "" : "; ") + note; }
 
   /// Why the parser gave no result. A header that may not be inspected is
   /// what the library's own test says it is: it builds no command line.
@@ -455,9 +452,10 @@ FileOutcome Inspector::Inspect(const FileJob& job) const {
     return outcome;
   }
   FileOutcome outcome = FileInspection(options_, job, cache_).Run(settings, config);
-  if (flags && !flags->borrowedFrom.empty()) {
-    AppendNote(outcome.file, "no compile command of its own: inspected with that of " + flags->borrowedFrom +
-                                 ", the nearest in the compile database");
+  // Said of a run that says nothing else: not of a header left alone or a skipped file.
+  if (flags && !flags->borrowedFrom.empty() && !outcome.file.failed && outcome.file.note.empty()) {
+    outcome.file.note = "no compile command of its own: inspected with that of " + flags->borrowedFrom +
+                        ", the nearest in the compile database";
   }
   if (flags && !flags->otherTarget.empty()) {
     outcome.file.warnings.push_back("its compile command targets " + flags->otherTarget +
