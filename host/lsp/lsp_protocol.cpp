@@ -44,6 +44,8 @@ void from_json(const json& given, InitializeParams& params) {
   params.encoding = ChosenEncoding(capabilities);
   params.showsProgress = Optional(capabilities, "window").value("workDoneProgress", false);
   params.tracing = given.is_object() && given.value("trace", "off") != "off";
+  params.watchesFiles =
+      Optional(Optional(capabilities, "workspace"), "didChangeWatchedFiles").value("dynamicRegistration", false);
 }
 
 void from_json(const json& given, SetTraceParams& params) {
@@ -66,6 +68,10 @@ void from_json(const json& given, DidChangeParams& params) {
   params.uri = Member(document, "uri").get<std::string>();
   params.version = Member(document, "version").get<int64_t>();
   params.contentChanges = Member(given, "contentChanges");
+}
+
+void from_json(const json& given, WatchedFilesParams& params) {
+  for (const json& change : Member(given, "changes")) params.uris.push_back(Member(change, "uri").get<std::string>());
 }
 
 void from_json(const json& given, DidCloseParams& params) {

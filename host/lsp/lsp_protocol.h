@@ -9,6 +9,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -47,6 +48,7 @@ struct InitializeParams {
   PositionEncoding encoding = PositionEncoding::utf16;  ///< UTF-8 only when the client prefers it
   bool showsProgress = false;  ///< the client shows progress reports that the server starts
   bool tracing = false;        ///< the client's trace setting is not "off"
+  bool watchesFiles = false;   ///< the client reports changes of the files the server registers for
 };
 
 struct SetTraceParams {
@@ -73,6 +75,11 @@ struct DidCloseParams {
   std::string uri;
 };
 
+/// workspace/didChangeWatchedFiles: the files changed, created or deleted.
+struct WatchedFilesParams {
+  std::vector<std::string> uris;
+};
+
 struct CodeActionParams {
   std::string uri;
   nlohmann::json start, end;  ///< LSP positions
@@ -94,6 +101,7 @@ void from_json(const nlohmann::json& given, ProgressCancelParams& params);
 void from_json(const nlohmann::json& given, DidOpenParams& params);
 void from_json(const nlohmann::json& given, DidChangeParams& params);
 void from_json(const nlohmann::json& given, DidCloseParams& params);
+void from_json(const nlohmann::json& given, WatchedFilesParams& params);
 void from_json(const nlohmann::json& given, CodeActionParams& params);
 void from_json(const nlohmann::json& given, ResolveParams& params);
 

@@ -8,6 +8,7 @@
 
 #include "fixing.h"
 #include "lsp_shapes.h"
+#include "lsp_watched_files.h"
 
 namespace zoci {
 namespace {
@@ -77,6 +78,12 @@ void LspServer::RegisterHandlers() {
                                          [this](const DidChangeParams& params) { DidChange(params); });
   table_.OnNotification<DidCloseParams>("textDocument/didClose",
                                         [this](const DidCloseParams& params) { DidClose(params); });
+  table_.OnNotification<NoParams>("initialized", [this](const NoParams&) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (watchesFiles_) outbox_.Post(WatchProjectFilesRequest(options_));
+  });
+  table_.OnNotification<WatchedFilesParams>(
+      "workspace/didChangeWatchedFiles", [this](const WatchedFilesParams& params) { DidChangeWatchedFiles(params); });
 }
 
 bool LspServer::Handle(const Incoming& incoming) {
@@ -125,6 +132,7 @@ json LspServer::Initialize(const InitializeParams& params) {
   tracing_ = params.tracing;
   encoding_ = params.encoding;
   progress_.Enable(params.showsProgress);
+  watchesFiles_ = params.watchesFiles;
   return {{"capabilities", Capabilities(encoding_)}, {"serverInfo", {{"name", "zoci"}, {"version", "0.1.0"}}}};
 }
 
@@ -156,6 +164,16 @@ void LspServer::DidClose(const DidCloseParams& params) {
     Forget(params.uri);
   }
   backend_.Closed(params.uri);
+}
+
+void LspServer::DidChangeWatchedFiles(const WatchedFilesParams& params) {
+  std::vector<std::string> open;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (!NamesAProjectFile(params.uris, options_)) return;
+    for (const auto& [uri, document] : documents_.All()) open.push_back(uri);
+  }
+  for (const std::string& uri : open) backend_.Opened(uri);
 }
 
 void LspServer::CancelProgress(const ProgressCancelParams& params) {

@@ -91,6 +91,8 @@ class LspServer : public SchedulerCallbacks {
   void DidOpen(const DidOpenParams& params);
   void DidChange(const DidChangeParams& params);
   void DidClose(const DidCloseParams& params);
+  /// After a project file changed: every open document is inspected again.
+  void DidChangeWatchedFiles(const WatchedFilesParams& params);
   void CancelProgress(const ProgressCancelParams& params);
   nlohmann::json CodeActions(const CodeActionParams& params) const;
   /// The resolved action; none for a "Fix all", which is answered later.
@@ -126,6 +128,7 @@ class LspServer : public SchedulerCallbacks {
   std::atomic<bool> exiting_{false};  ///< exit has come: work under way stops
   bool tracing_ = false;  ///< the client's trace setting is not "off"
   PositionEncoding encoding_ = PositionEncoding::utf16;  ///< agreed at initialize
+  bool watchesFiles_ = false;  ///< the client reports changes of the files the server registers for
   BackgroundWork background_;  ///< last, so that its thread ends before the members it uses go
 };
 

@@ -158,7 +158,7 @@ class FakeBackend : public LspBackend {
     startedWith = options;
     return {};
   }
-  void Opened(const std::string&) override {}
+  void Opened(const std::string& uri) override { opened.push_back(uri); }
   void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }
@@ -173,7 +173,7 @@ class FakeBackend : public LspBackend {
   }
 
   std::optional<Options> startedWith;
-  std::vector<std::string> cancelled, closed;
+  std::vector<std::string> opened, cancelled, closed;
   std::vector<TextEdit> finalFix;
   std::atomic<int32_t> askedToken = 0;
   std::function<void()> beforeFix;  ///< runs at each fix asked for
@@ -274,6 +274,7 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
   Initialize();
   EXPECT_EQ(backend.startedWith->checkOptions.at("a.b"), "1");
   EXPECT_EQ(backend.startedWith->compileDatabaseDir, "/w/build");
+  EXPECT_TRUE(Notify("initialized", json::object()).empty());  // the client watches no files for the server
   EXPECT_EQ(ErrorCode(Request("initialize", json::object())), -32600);
   // Each message, and the error code answered (0: no answer).
   const std::pair<std::string, int> cases[] = {
@@ -309,6 +310,24 @@ Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t
   const auto offset = static_cast<uint32_t>(text.find(u'0', from));
   return Diagnostic{"/w/a.cpp", "modernize-use-nullptr",          "use nullptr", false, false, offset,
                     1,          {TextEdit{offset, 1, "nullptr"}}, claimToken,    {},    {}};
+}
+
+TEST_F(LspServerTest, AChangedProjectFileInspectsEveryOpenDocumentAgain) {
+  Request("initialize",
+          {{"capabilities", {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", true}}}}}}}});
+  const std::vector<json> registered = Notify("initialized", json::object());
+  ASSERT_EQ(registered.size(), 1u);
+  EXPECT_EQ(registered[0]["method"], "client/registerCapability");
+  EXPECT_EQ(registered[0]["params"]["registrations"][0]["registerOptions"]["watchers"],
+            json::parse(R"([{"globPattern": "**/compile_commands.json"}, {"globPattern": "**/.clang-tidy"}])"));
+  Open(u"int a;");
+  Notify("textDocument/didOpen", {{"textDocument", {{"uri", "file:///w/b.cpp"}, {"version", 1}, {"text", ""}}}});
+  backend.opened.clear();
+  const auto changed = [](const std::string& uri) { return json{{"changes", {{{"uri", uri}, {"type", 2}}}}}; };
+  Notify("workspace/didChangeWatchedFiles", changed("file:///w/src/a.cpp"));
+  EXPECT_TRUE(backend.opened.empty());
+  Notify("workspace/didChangeWatchedFiles", changed("file:///w/build/compile_commands.json"));
+  EXPECT_EQ(backend.opened, (std::vector<std::string>{kUri, "file:///w/b.cpp"}));
 }
 
 TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {

@@ -1,0 +1,22 @@
+// The project files the language server asks its client to watch
+// (compile_commands.json, .clang-tidy, the --config-file), so that a build
+// reconfigured or a configuration edited inspects the open documents again
+// without waiting for an edit of each.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "options.h"
+
+namespace zoci {
+
+/// The client/registerCapability request that has the client report changes of the project files.
+nlohmann::json WatchProjectFilesRequest(const Options& options);
+
+/// Whether one of `uris` (of workspace/didChangeWatchedFiles) names a project file.
+bool NamesAProjectFile(const std::vector<std::string>& uris, const Options& options);
+
+}  // namespace zoci
