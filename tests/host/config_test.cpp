@@ -123,13 +123,16 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
       {"directory": "ROOT", "file": "c.c", "arguments": ["clang-cl-19", "/TC", "/DC", "@cl.rsp", "c.c"]},
       {"directory": "ROOT", "file": "gcc.cpp", "arguments": ["g++", "/DX", "@args.rsp", "-Xclang", "-include-pch",
           "-Xclang", "pch.hxx.pch", "-Xclang", "-include", "-Xclang", "pch.hxx", "gcc.cpp"]},
-      {"directory": "ROOT", "file": "lost.cpp", "arguments": ["g++", "-DY", "@missing.rsp", "lost.cpp"]}])";
+      {"directory": "ROOT", "file": "lost.cpp", "arguments": ["g++", "-DY", "@missing.rsp", "lost.cpp"]},
+      {"directory": "ROOT", "file": "loop.cpp", "arguments": ["g++", "@loop.rsp", "loop.cpp"]},
+      {"directory": "ROOT", "file": "d.cpp", "arguments": ["clang++", "--driver-mode=cl", "/DD", "d.cpp"]}])";
   for (size_t at; (at = commands.find("ROOT")) != std::string::npos;) commands.replace(at, 4, root);
   dir.Write("compile_commands.json", std::regex_replace(commands, std::regex("\n +/std"), " /std"));
   std::string rsp = "\xFF\xFE", error;  // UTF-16LE
   for (const char c : std::string("-DR=1 @inner.rsp\r\n")) rsp.append({c, '\0'});
   dir.Write("args.rsp", rsp);
   dir.Write("inner.rsp", "-Irsp\r\n");
+  dir.Write("loop.rsp", "@loop.rsp");
   dir.Write("cl.rsp", R"(/Isub\inc "/DMSG=\"a b\"" /DPATH="C:\dir\\")");  // cl's quoting: backslashes stay
   const auto database = CompileDatabase::Load(dir.Path(), error);
   ASSERT_TRUE(database) << error;
@@ -145,6 +148,8 @@ TEST(CompileDatabase, ReadsClStyleDriversAndResponseFiles) {
   EXPECT_EQ(std::tie(gcc->defines, gcc->includeFolders, gcc->forcedIncludes, gcc->error),
             std::make_tuple(Strings{"R=1"}, Strings{root + "/rsp"}, Strings{root + "/pch.hxx"}, ""));
   EXPECT_NE(lost->error.find("response file @missing.rsp: "), std::string::npos) << lost->error;
+  EXPECT_NE(database->FlagsOf(dir.Path() / "loop.cpp")->error.find("8 deep"), std::string::npos);
+  EXPECT_EQ(database->FlagsOf(dir.Path() / "d.cpp")->defines, Strings{"D"});
 }
 
 TEST(CompileDatabase, SplitsCommandTextsAsTheirSystemQuotesThem) {
