@@ -354,9 +354,10 @@ std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std
     const std::string* source = StringMember(entry, "file");
     if (!directory || !source) continue;
     const fs::path base = fs::path(*directory).is_absolute() ? fs::path(*directory) : fs::absolute(folder) / *directory;
-    const bool added =
-        database.byFile_.emplace(Key(base / *source), FlagsFromArguments(EntryArguments(entry), base)).second;
-    if (added) database.files_.push_back((base / *source).lexically_normal().string());
+    std::string key = Key(base / *source);
+    if (!database.byFile_.emplace(key, FlagsFromArguments(EntryArguments(entry), base)).second) continue;
+    database.files_.push_back((base / *source).lexically_normal().string());
+    database.keys_.push_back(std::move(key));
   }
   return database;
 }
@@ -366,7 +367,7 @@ std::optional<CompileFlags> CompileDatabase::FlagsOf(const fs::path& file) const
   const std::string path = fs::absolute(file).lexically_normal().string();
   const std::optional<size_t> standIn = StandInFor(path, files_);
   if (!standIn) return std::nullopt;
-  CompileFlags flags = byFile_.at(Key(files_[*standIn]));
+  CompileFlags flags = byFile_.at(keys_[*standIn]);
   // A header takes its stand-in's language; a source of the other language, neither its language nor its standard.
   const NamedLanguage own = LanguageNamed(path), theirs = LanguageNamed(files_[*standIn]);
   if (own == NamedLanguage::either) flags.compileAsC = flags.compileAsC || theirs == NamedLanguage::c;

@@ -53,6 +53,7 @@ class CompileDatabase {
  private:
   std::map<std::string, CompileFlags> byFile_;  ///< by normalised absolute path
   std::vector<std::string> files_;
+  std::vector<std::string> keys_;  ///< byFile_'s key of each of files_
 };
 
 /// How a command text quotes its words.

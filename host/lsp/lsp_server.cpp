@@ -79,8 +79,12 @@ void LspServer::RegisterHandlers() {
   table_.OnNotification<DidCloseParams>("textDocument/didClose",
                                         [this](const DidCloseParams& params) { DidClose(params); });
   table_.OnNotification<NoParams>("initialized", [this](const NoParams&) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (watchesFiles_) outbox_.Post(WatchProjectFilesRequest(options_));
+    std::optional<json> watch;
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (watchesFiles_) watch = WatchProjectFilesRequest(options_);
+    }
+    if (watch) outbox_.Post(std::move(*watch));
   });
   table_.OnNotification<WatchedFilesParams>(
       "workspace/didChangeWatchedFiles", [this](const WatchedFilesParams& params) { DidChangeWatchedFiles(params); });
