@@ -176,16 +176,22 @@ TEST(CompileDatabase, NamesATargetOtherThanX86ByFlagOrCompilerPrefix) {
 // A file without an entry borrows the flags of the one most like it: of its
 // language, then sharing its name and near folders, then the longest beginning.
 TEST(CompileDatabase, AFileWithoutAnEntryBorrowsTheFlagsOfTheMostLikeOne) {
-  const Strings paths = {
-      "/p/lib/util/strings.c", "/p/lib/net/socket.cpp", "/p/tests/net/socket_test.cpp", "/p/app/main.cpp", "/q/x/y.cpp",
-      "/s/deep/y.cpp"};
+  const Strings paths = {"/p/lib/util/strings.c",
+                         "/p/lib/net/socket.cpp",
+                         "/p/tests/net/socket_test.cpp",
+                         "/p/app/main.cpp",
+                         "/q/x/y.cpp",
+                         "/s/deep/y.cpp",
+                         "/q/dd/w.cpp"};
   const std::pair<std::string, size_t> cases[] = {{"/p/lib/net/socket.h", 1},
                                                   {"/p/tests/net/poll_test.cpp", 2},
                                                   {"/p/app/socket.cpp", 1},  // the name before a longer beginning
                                                   {"/p/lib/util/format.cpp", 1},
                                                   {"/p/lib/util/format.c", 0},
                                                   {"/q/z.cpp", 4},
-                                                  {"/r/deep/one/two/three/four/x.cpp", 1}};  // "deep" is too far
+                                                  {"/r/deep/one/two/three/four/x.cpp", 1},  // "deep" is too far
+                                                  {"/z/tests/k.cpp", 2},
+                                                  {"/s/aa/bb/cc/dd/x.cpp", 5}};  // below "/s/" as much as "dd"
   for (const auto& [file, expected] : cases) EXPECT_EQ(StandInFor(file, paths), expected) << file;
   EXPECT_FALSE(StandInFor("/p/a.cpp", {}));
 
