@@ -9,6 +9,7 @@
 
 #include "file_digests.h"
 #include "sha256.h"
+#include "tidy_config.h"
 
 namespace zoci {
 namespace {
@@ -57,7 +58,7 @@ json ConfigChain(const std::string& file) {
   std::error_code failed;
   fs::path folder = fs::absolute(file, failed).lexically_normal().parent_path();
   while (true) {
-    chain.push_back(digests.Of((folder / ".clang-tidy").string()).digest);
+    chain.push_back(digests.Of((folder / kTidyConfigName).string()).digest);
     if (folder == folder.parent_path() || folder.empty()) break;
     folder = folder.parent_path();
   }

@@ -338,8 +338,10 @@ CompileFlags FlagsFromArguments(const std::vector<std::string>& arguments, const
   return flags;
 }
 
+fs::path CompileDatabase::FileIn(const fs::path& folder) { return folder / kCompileDatabaseName; }
+
 std::optional<CompileDatabase> CompileDatabase::Load(const fs::path& folder, std::string& error) {
-  const fs::path file = folder / "compile_commands.json";
+  const fs::path file = FileIn(folder);
   std::string text;
   if (!ReadFileBytes(file, text, error, uint64_t{1} << 30)) return std::nullopt;  // project databases grow large
   const Json json = Json::parse(text, nullptr, false);

@@ -36,8 +36,13 @@ struct CompileFlags {
   std::string borrowedFrom;
 };
 
+/// The compile database's file name in a build folder.
+inline constexpr const char* kCompileDatabaseName = "compile_commands.json";
+
 class CompileDatabase {
  public:
+  /// The file a build folder's compile database is read from.
+  static std::filesystem::path FileIn(const std::filesystem::path& folder);
   /// Reads DIR/compile_commands.json (a relative "directory" counts from DIR);
   /// on failure `error` says why.
   static std::optional<CompileDatabase> Load(const std::filesystem::path& folder, std::string& error);

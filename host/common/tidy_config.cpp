@@ -124,7 +124,7 @@ std::optional<std::string> FindTidyConfigFile(const std::string& source) {
   std::error_code ignored;
   fs::path folder = fs::absolute(source, ignored).lexically_normal().parent_path();
   while (true) {
-    const fs::path candidate = folder / ".clang-tidy";
+    const fs::path candidate = folder / kTidyConfigName;
     if (fs::is_regular_file(candidate, ignored)) return candidate.string();
     if (!folder.has_relative_path()) return std::nullopt;
     folder = folder.parent_path();

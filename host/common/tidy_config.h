@@ -41,6 +41,9 @@ std::optional<TidyConfig> ReadTidyConfig(const std::string& path, std::string& e
 
 namespace zoci {
 
+/// The file name of a folder's check configuration.
+inline constexpr const char* kTidyConfigName = ".clang-tidy";
+
 /// The .clang-tidy file that applies to `source` (the nearest one in its
 /// folder or above), none when there is none.
 std::optional<std::string> FindTidyConfigFile(const std::string& source);

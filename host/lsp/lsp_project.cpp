@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "compile_database.h"
 #include "library_setup.h"
 
 namespace zoci {
@@ -34,8 +35,7 @@ std::shared_ptr<const Inspector> FollowedProject::Current(std::string& warning) 
 std::string FollowedProject::Stamp() const {
   std::string stamp;
   for (const fs::path& file :
-       {options_->compileDatabaseDir.empty() ? fs::path()
-                                             : fs::path(options_->compileDatabaseDir) / "compile_commands.json",
+       {options_->compileDatabaseDir.empty() ? fs::path() : CompileDatabase::FileIn(options_->compileDatabaseDir),
         fs::path(options_->configFile)}) {
     std::error_code timeError, sizeError;
     const auto written = fs::last_write_time(file, timeError);

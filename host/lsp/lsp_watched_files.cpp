@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "compile_database.h"
 #include "file_uri.h"
+#include "tidy_config.h"
 
 namespace zoci {
 namespace {
@@ -14,7 +16,7 @@ using nlohmann::json;
 
 /// The file names of the project files: any folder's, as the nearest above a source counts.
 std::vector<std::string> ProjectFileNames(const Options& options) {
-  std::vector<std::string> names = {"compile_commands.json", ".clang-tidy"};
+  std::vector<std::string> names = {kCompileDatabaseName, kTidyConfigName};
   if (!options.configFile.empty()) names.push_back(std::filesystem::path(options.configFile).filename().string());
   return names;
 }
