@@ -97,6 +97,7 @@ class FileInspection {
       NoteHiddenErrors(result->errorText);
     }
     outcome_.logText = std::move(result->logText);
+    outcome_.filesRead = result->filesRead;
     try {
       if (cacheKey) Keep(*cacheKey, result->filesRead, started);
     } catch (const std::exception&) {

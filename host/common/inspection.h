@@ -9,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "compile_database.h"
 #include "file_io.h"
@@ -48,6 +49,8 @@ struct FileOutcome {
   std::map<std::string, std::string> diskBytes;
   std::set<std::string> misread;  ///< files the library read as another text than zoci
   std::string logText;  ///< the run's log
+  /// The files the run read or looked for (absolute paths, as the library names them).
+  std::vector<std::string> filesRead;
 };
 
 /// The settings shared by every file of a zoci run. Inspect may be called

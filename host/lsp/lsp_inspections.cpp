@@ -62,7 +62,7 @@ DocumentRun EngineInspections::Inspect(const DocumentSnapshot& snapshot,
   FileOutcome outcome = inspector->Inspect(FileJob{snapshot.path, std::nullopt, snapshot.buffers, parserSwitch});
   if (outcome.file.failed && !parserSwitch->IsOff()) std::fprintf(stderr, "zoci lsp: %s\n", outcome.file.error.c_str());
   if (!projectWarning.empty()) outcome.file.warnings.push_back(projectWarning);
-  DocumentRun run{std::move(outcome.file), std::move(outcome.logText)};
+  DocumentRun run{std::move(outcome.file), std::move(outcome.logText), std::move(outcome.filesRead)};
   // What the run reported in the headers the document includes is not the
   // document's, except that their errors keep the document from compiling.
   std::vector<Diagnostic> own, elsewhere;

@@ -74,7 +74,7 @@ void from_json(const json& given, WatchedFilesParams& params) {
   for (const json& change : Member(given, "changes")) params.uris.push_back(Member(change, "uri").get<std::string>());
 }
 
-void from_json(const json& given, DidCloseParams& params) {
+void from_json(const json& given, DocumentParams& params) {
   params.uri = Member(Member(given, "textDocument"), "uri").get<std::string>();
 }
 

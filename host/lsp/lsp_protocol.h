@@ -71,7 +71,8 @@ struct DidChangeParams {
   nlohmann::json contentChanges;  ///< applied in order by OpenDocuments::Change
 };
 
-struct DidCloseParams {
+/// textDocument/didClose and didSave: the document's URI.
+struct DocumentParams {
   std::string uri;
 };
 
@@ -100,7 +101,7 @@ void from_json(const nlohmann::json& given, SetTraceParams& params);
 void from_json(const nlohmann::json& given, ProgressCancelParams& params);
 void from_json(const nlohmann::json& given, DidOpenParams& params);
 void from_json(const nlohmann::json& given, DidChangeParams& params);
-void from_json(const nlohmann::json& given, DidCloseParams& params);
+void from_json(const nlohmann::json& given, DocumentParams& params);
 void from_json(const nlohmann::json& given, WatchedFilesParams& params);
 void from_json(const nlohmann::json& given, CodeActionParams& params);
 void from_json(const nlohmann::json& given, ResolveParams& params);

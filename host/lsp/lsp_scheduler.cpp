@@ -68,9 +68,22 @@ void InspectionScheduler::Closed(const std::string& uri) {
     const std::lock_guard<std::mutex> lock(mutex_);
     due_.erase(uri);
     changedBefore_.erase(uri);
+    readBy_.erase(uri);
     closed = RunOf(uri);
   }
   if (closed) closed->SwitchOff();
+}
+
+void InspectionScheduler::Saved(const std::string& path) {
+  const std::string saved = std::filesystem::path(path).lexically_normal().string();
+  std::vector<std::string> stale;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    for (const auto& [uri, read] : readBy_) {
+      if (read.contains(saved)) stale.push_back(uri);
+    }
+  }
+  for (const std::string& uri : stale) Opened(uri);
 }
 
 std::shared_ptr<ParserSwitch> InspectionScheduler::RunOf(const std::string& uri) const {
@@ -133,7 +146,17 @@ bool InspectionScheduler::Run(const std::string& uri, const std::shared_ptr<Pars
   const size_t count = run.file.diagnostics.size();
   callbacks_->EndProgress(progress, std::to_string(count) + (count == 1 ? " diagnostic" : " diagnostics"));
   callbacks_->Publish(uri, snapshot->version, std::move(run.file.diagnostics));
+  RememberRead(uri, snapshot->path, run.filesRead);
   return true;
+}
+
+void InspectionScheduler::RememberRead(const std::string& uri, const std::string& path,
+                                       const std::vector<std::string>& filesRead) {
+  std::set<std::string> read;
+  for (const std::string& file : filesRead) read.insert(std::filesystem::path(file).lexically_normal().string());
+  read.erase(std::filesystem::path(path).lexically_normal().string());
+  const std::lock_guard<std::mutex> lock(mutex_);
+  readBy_[uri] = std::move(read);
 }
 
 void InspectionScheduler::ShowProblems(const std::string& uri, const InspectedFile& file) {

@@ -51,6 +51,9 @@ struct DocumentRun {
   /// the errors in the files it includes.
   InspectedFile file;
   std::string logText;  ///< the run's log
+  /// The files the run read or looked for (absolute paths): a save of one of
+  /// them makes the document's diagnostics stale.
+  std::vector<std::string> filesRead;
 };
 
 /// The inspections the scheduler runs (the engine's side).

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 
+#include "file_uri.h"
 #include "fixing.h"
 #include "lsp_shapes.h"
 #include "lsp_watched_files.h"
@@ -25,7 +26,7 @@ void Apply(const InitializationOptions& given, Options& options) {
 
 json Capabilities(PositionEncoding encoding) {
   return {{"positionEncoding", encoding == PositionEncoding::utf8 ? "utf-8" : "utf-16"},
-          {"textDocumentSync", {{"openClose", true}, {"change", 2}}},
+          {"textDocumentSync", {{"openClose", true}, {"change", 2}, {"save", true}}},
           {"codeActionProvider", {{"codeActionKinds", {"quickfix"}}, {"resolveProvider", true}}}};
 }
 
@@ -76,8 +77,10 @@ void LspServer::RegisterHandlers() {
                                        [this](const DidOpenParams& params) { DidOpen(params); });
   table_.OnNotification<DidChangeParams>("textDocument/didChange",
                                          [this](const DidChangeParams& params) { DidChange(params); });
-  table_.OnNotification<DidCloseParams>("textDocument/didClose",
-                                        [this](const DidCloseParams& params) { DidClose(params); });
+  table_.OnNotification<DocumentParams>("textDocument/didClose",
+                                        [this](const DocumentParams& params) { DidClose(params); });
+  table_.OnNotification<DocumentParams>("textDocument/didSave",
+                                        [this](const DocumentParams& params) { DidSave(params); });
   table_.OnNotification<NoParams>("initialized", [this](const NoParams&) {
     std::optional<json> watch;
     {
@@ -162,12 +165,20 @@ void LspServer::DidChange(const DidChangeParams& params) {
   else if (wasOpen) backend_.Closed(params.uri);
 }
 
-void LspServer::DidClose(const DidCloseParams& params) {
+void LspServer::DidClose(const DocumentParams& params) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     Forget(params.uri);
   }
   backend_.Closed(params.uri);
+}
+
+// The documents that read the saved file were inspected with its text as it
+// was. A saved project file changes every document's flags or checks, also
+// for a client that watches no files.
+void LspServer::DidSave(const DocumentParams& params) {
+  DidChangeWatchedFiles(WatchedFilesParams{{params.uri}});
+  if (const std::optional<std::string> path = PathOfUri(params.uri)) backend_.Saved(AbsolutePath(*path));
 }
 
 void LspServer::DidChangeWatchedFiles(const WatchedFilesParams& params) {

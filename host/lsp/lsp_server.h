@@ -90,8 +90,10 @@ class LspServer : public SchedulerCallbacks {
   nlohmann::json Initialize(const InitializeParams& params);
   void DidOpen(const DidOpenParams& params);
   void DidChange(const DidChangeParams& params);
-  void DidClose(const DidCloseParams& params);
+  void DidClose(const DocumentParams& params);
   /// After a project file changed: every open document is inspected again.
+  /// After a save: the documents whose last run read the file are inspected again.
+  void DidSave(const DocumentParams& params);
   void DidChangeWatchedFiles(const WatchedFilesParams& params);
   void CancelProgress(const ProgressCancelParams& params);
   nlohmann::json CodeActions(const CodeActionParams& params) const;

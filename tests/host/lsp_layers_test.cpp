@@ -107,6 +107,7 @@ class ScriptedInspections : public Inspections {
     run.file.path = snapshot.path;
     run.file.warnings = warnings;
     run.file.diagnostics.resize(1);
+    run.filesRead = {snapshot.path, "/w/./" + snapshot.path.substr(3) + ".h", "/w/common.h"};
     return run;
   }
   std::vector<TextEdit> FinalFix(int32_t) override { return {}; }
@@ -186,6 +187,23 @@ TEST(LspScheduler, OnlyRunsAfterAChangeThatFollowsAnotherSetTheWait) {
   s.server.SetVersion("a", 3);
   s.scheduler.Changed("a");
   EXPECT_EQ(s.server.Await(8).back(), "publish a 3 (1)");
+}
+
+// Each run here reads its document, "/w/<uri>.h" and "/w/common.h".
+TEST(LspScheduler, ASavedFileRunsAgainAtOnceTheOpenDocumentsWhoseLastRunReadIt) {
+  Scheduling s({std::chrono::hours(1), std::chrono::hours(1), 1.0, 8});
+  s.server.SetVersion("b", 1);
+  s.scheduler.Saved("/w/a.h");  // before any run: nothing read yet
+  s.scheduler.Opened("a");
+  s.scheduler.Opened("b");
+  s.server.Await(4);
+  // A wrongly scheduled "a" would run first: it comes first in every list.
+  s.scheduler.Saved("/w/a");  // the document's own text is what its run read
+  s.scheduler.Saved("/w/sub/../b.h");
+  EXPECT_EQ(s.server.Await(6).at(4), "end b: 1 diagnostic");
+  s.scheduler.Closed("a");
+  s.scheduler.Saved("/w/common.h");
+  EXPECT_EQ(s.server.Await(8).at(6), "end b: 1 diagnostic");
 }
 
 TEST(LspScheduler, AnOpenedDocumentRunsAtOnceAndStopEndsWhatWaits) {

@@ -162,6 +162,7 @@ class FakeBackend : public LspBackend {
   void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }
+  void Saved(const std::string& path) override { saved.push_back(path); }
   std::vector<TextEdit> FinalFix(int32_t token) override {
     if (beforeFix) beforeFix();
     askedToken = token;
@@ -173,7 +174,7 @@ class FakeBackend : public LspBackend {
   }
 
   std::optional<Options> startedWith;
-  std::vector<std::string> opened, cancelled, closed;
+  std::vector<std::string> opened, cancelled, closed, saved;
   std::vector<TextEdit> finalFix;
   std::atomic<int32_t> askedToken = 0;
   std::function<void()> beforeFix;  ///< runs at each fix asked for
@@ -312,9 +313,10 @@ Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t
                     1,          {TextEdit{offset, 1, "nullptr"}}, claimToken,    {},    {}};
 }
 
-TEST_F(LspServerTest, AChangedProjectFileInspectsEveryOpenDocumentAgain) {
-  Request("initialize",
-          {{"capabilities", {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", true}}}}}}}});
+TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgain) {
+  const json reply = Request(
+      "initialize", {{"capabilities", {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", true}}}}}}}});
+  EXPECT_EQ(reply["result"]["capabilities"]["textDocumentSync"]["save"], true);
   const std::vector<json> registered = Notify("initialized", json::object());
   ASSERT_EQ(registered.size(), 1u);
   EXPECT_EQ(registered[0]["method"], "client/registerCapability");
@@ -328,6 +330,14 @@ TEST_F(LspServerTest, AChangedProjectFileInspectsEveryOpenDocumentAgain) {
   EXPECT_TRUE(backend.opened.empty());
   Notify("workspace/didChangeWatchedFiles", changed("file:///w/build/compile_commands.json"));
   EXPECT_EQ(backend.opened, (std::vector<std::string>{kUri, "file:///w/b.cpp"}));
+  // Any other saved file is the scheduler's to judge.
+  backend.opened.clear();
+  const auto saved = [](const std::string& uri) { return json{{"textDocument", {{"uri", uri}}}}; };
+  Notify("textDocument/didSave", saved("file:///w/src/../inc/a.h"));
+  EXPECT_TRUE(backend.opened.empty());
+  Notify("textDocument/didSave", saved("file:///w/.clang-tidy"));
+  EXPECT_EQ(backend.opened.size(), 2u);
+  EXPECT_EQ(backend.saved, (std::vector<std::string>{"/w/inc/a.h", "/w/.clang-tidy"}));
 }
 
 TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {

@@ -134,10 +134,15 @@ class Editor {
   }
 }
 
+/// `text` as a file in UTF-16 LE with its byte order mark.
+function utf16File(text) {
+  return Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(text, 'utf16le')]);
+}
+
 async function main() {
   const folder = mkdtempSync(join(tmpdir(), 'zoci-lsp-node-'));
   try {
-    writeFileSync(join(folder, 'pick.h'), Buffer.concat([Buffer.from([0xff, 0xfe]), Buffer.from(kHeader, 'utf16le')]));
+    writeFileSync(join(folder, 'pick.h'), utf16File(kHeader));
     writeFileSync(join(folder, 'pick.cpp'), kSource);
     const zoci = resolve(process.argv[2]);
     await inspectEditAndFix(zoci, folder);
@@ -183,12 +188,17 @@ async function inspectEditAndFix(zoci, folder) {
   assert.ok(withEditedHeader.some((d) => d.severity === 1 && d.message.includes('Size')), JSON.stringify(withEditedHeader));
   await editor.diagnostics(headerUri, 1);
   assert.equal((await editor.message('header file not inspected')).type, 3);
-  // An error in the header keeps the document from compiling: it is shown at the document's start.
-  await editor.change(headerUri, 2, [{ text: kHeader + 'int Broken() { return undeclared_value; }\n' }]);
-  await editor.change(uri, 6, [{ text }]);
-  const included = (await editor.diagnostics(uri, 6)).filter((d) => d.severity === 1);
+  // An error in the header keeps the document from compiling: once the header is saved, the document
+  // is inspected again, without an edit of its own, and shows the error at its start.
+  const broken = kHeader + 'int Broken() { return undeclared_value; }\n';
+  await editor.change(headerUri, 2, [{ text: broken }]);
+  const beforeSave = editor.published.length;
+  writeFileSync(join(folder, 'pick.h'), utf16File(broken));
+  await editor.connection.sendNotification('textDocument/didSave', { textDocument: { uri: headerUri } });
+  const included = (await editor.publishedAfter(uri, beforeSave)).filter((d) => d.severity === 1);
   assert.deepEqual(included.map((d) => [d.range.start, d.message]), [[{ line: 0, character: 0 },
     "in an included file, pick.h:3:23: use of undeclared identifier 'undeclared_value'"]], JSON.stringify(included));
+  writeFileSync(join(folder, 'pick.h'), utf16File(kHeader));  // as the sessions below expect it
 
   // Every run was reported: begun once the client had created its report, then ended. A report
   // begins when the server has the client's answer to its creation, which may be after the
