@@ -74,7 +74,7 @@ void InspectionScheduler::Closed(const std::string& uri) {
   if (closed) closed->SwitchOff();
 }
 
-void InspectionScheduler::Saved(const std::string& path) {
+void InspectionScheduler::FileTextChanged(const std::string& path) {
   const std::string saved = std::filesystem::path(path).lexically_normal().string();
   std::vector<std::string> stale;
   {

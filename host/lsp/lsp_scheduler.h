@@ -1,8 +1,8 @@
 // When the language server's documents are inspected: one worker that runs
 // an opened document at once and a changed one after a short adaptive wait
 // (lsp_debounce.h), one run at a time, and switches off a run whose document
-// has changed or closed since it started. A saved file runs again at once the
-// documents whose last run read it, as their diagnostics may be stale. It reaches the server only through
+// has changed or closed since it started. A file saved or closed runs again at
+// once the documents whose last run read it, as their diagnostics may be stale. It reaches the server only through
 // SchedulerCallbacks and the engine only through Inspections, and calls
 // neither while holding its lock.
 #pragma once
@@ -44,7 +44,7 @@ class InspectionScheduler : public LspBackend {
   void Changed(const std::string& uri) override;
   void Cancel(const std::string& uri) override;
   void Closed(const std::string& uri) override;
-  void Saved(const std::string& path) override;
+  void FileTextChanged(const std::string& path) override;
   std::vector<TextEdit> FinalFix(int32_t token) override;
   std::optional<std::vector<TextEdit>> FinalFixes(const std::vector<int32_t>& tokens) override;
 
@@ -60,7 +60,7 @@ class InspectionScheduler : public LspBackend {
   void Work();
   /// Runs `uri` when it is still open; false when the run was switched off.
   bool Run(const std::string& uri, const std::shared_ptr<ParserSwitch>& parserSwitch);
-  /// Keeps what the run of `uri` (at `path`) read besides the document, for Saved.
+  /// Keeps what the run of `uri` (at `path`) read besides the document, for FileTextChanged.
   void RememberRead(const std::string& uri, const std::string& path, const std::vector<std::string>& filesRead);
   /// Tells the user why a run of `uri` failed, or what went wrong in a run
   /// that did not, unless the previous run of `uri` had the same problems.

@@ -165,12 +165,15 @@ void LspServer::DidChange(const DidChangeParams& params) {
   else if (wasOpen) backend_.Closed(params.uri);
 }
 
+// The other documents read the closed one's text as the editor had it; now
+// they read the file.
 void LspServer::DidClose(const DocumentParams& params) {
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     Forget(params.uri);
   }
   backend_.Closed(params.uri);
+  FileTextChanged(params.uri);
 }
 
 // The documents that read the saved file were inspected with its text as it
@@ -178,7 +181,11 @@ void LspServer::DidClose(const DocumentParams& params) {
 // for a client that watches no files.
 void LspServer::DidSave(const DocumentParams& params) {
   DidChangeWatchedFiles(WatchedFilesParams{{params.uri}});
-  if (const std::optional<std::string> path = PathOfUri(params.uri)) backend_.Saved(AbsolutePath(*path));
+  FileTextChanged(params.uri);
+}
+
+void LspServer::FileTextChanged(const std::string& uri) {
+  if (const std::optional<std::string> path = PathOfUri(uri)) backend_.FileTextChanged(AbsolutePath(*path));
 }
 
 void LspServer::DidChangeWatchedFiles(const WatchedFilesParams& params) {

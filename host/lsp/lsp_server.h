@@ -95,6 +95,8 @@ class LspServer : public SchedulerCallbacks {
   /// After a save: the documents whose last run read the file are inspected again.
   void DidSave(const DocumentParams& params);
   void DidChangeWatchedFiles(const WatchedFilesParams& params);
+  /// Tells the backend that the runs now see another text of the file behind `uri`.
+  void FileTextChanged(const std::string& uri);
   void CancelProgress(const ProgressCancelParams& params);
   nlohmann::json CodeActions(const CodeActionParams& params) const;
   /// The resolved action; none for a "Fix all", which is answered later.

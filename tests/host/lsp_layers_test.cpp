@@ -190,19 +190,19 @@ TEST(LspScheduler, OnlyRunsAfterAChangeThatFollowsAnotherSetTheWait) {
 }
 
 // Each run here reads its document, "/w/<uri>.h" and "/w/common.h".
-TEST(LspScheduler, ASavedFileRunsAgainAtOnceTheOpenDocumentsWhoseLastRunReadIt) {
+TEST(LspScheduler, AFileWithAnotherTextRunsAgainAtOnceTheOpenDocumentsWhoseLastRunReadIt) {
   Scheduling s({std::chrono::hours(1), std::chrono::hours(1), 1.0, 8});
   s.server.SetVersion("b", 1);
-  s.scheduler.Saved("/w/a.h");  // before any run: nothing read yet
+  s.scheduler.FileTextChanged("/w/a.h");  // before any run: nothing read yet
   s.scheduler.Opened("a");
   s.scheduler.Opened("b");
   s.server.Await(4);
   // A wrongly scheduled "a" would run first: it comes first in every list.
-  s.scheduler.Saved("/w/a");  // the document's own text is what its run read
-  s.scheduler.Saved("/w/sub/../b.h");
+  s.scheduler.FileTextChanged("/w/a");  // the document's own text is what its run read
+  s.scheduler.FileTextChanged("/w/sub/../b.h");
   EXPECT_EQ(s.server.Await(6).at(4), "end b: 1 diagnostic");
   s.scheduler.Closed("a");
-  s.scheduler.Saved("/w/common.h");
+  s.scheduler.FileTextChanged("/w/common.h");
   EXPECT_EQ(s.server.Await(8).at(6), "end b: 1 diagnostic");
 }
 

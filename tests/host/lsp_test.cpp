@@ -162,7 +162,7 @@ class FakeBackend : public LspBackend {
   void Changed(const std::string&) override {}
   void Cancel(const std::string& uri) override { cancelled.push_back(uri); }
   void Closed(const std::string& uri) override { closed.push_back(uri); }
-  void Saved(const std::string& path) override { saved.push_back(path); }
+  void FileTextChanged(const std::string& path) override { changedText.push_back(path); }
   std::vector<TextEdit> FinalFix(int32_t token) override {
     if (beforeFix) beforeFix();
     askedToken = token;
@@ -174,7 +174,7 @@ class FakeBackend : public LspBackend {
   }
 
   std::optional<Options> startedWith;
-  std::vector<std::string> opened, cancelled, closed, saved;
+  std::vector<std::string> opened, cancelled, closed, changedText;
   std::vector<TextEdit> finalFix;
   std::atomic<int32_t> askedToken = 0;
   std::function<void()> beforeFix;  ///< runs at each fix asked for
@@ -313,7 +313,7 @@ Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t
                     1,          {TextEdit{offset, 1, "nullptr"}}, claimToken,    {},    {}};
 }
 
-TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgain) {
+TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgainAndOtherFilesGoToTheScheduler) {
   const json reply = Request(
       "initialize", {{"capabilities", {{"workspace", {{"didChangeWatchedFiles", {{"dynamicRegistration", true}}}}}}}});
   EXPECT_EQ(reply["result"]["capabilities"]["textDocumentSync"]["save"], true);
@@ -330,14 +330,15 @@ TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgain) 
   EXPECT_TRUE(backend.opened.empty());
   Notify("workspace/didChangeWatchedFiles", changed("file:///w/build/compile_commands.json"));
   EXPECT_EQ(backend.opened, (std::vector<std::string>{kUri, "file:///w/b.cpp"}));
-  // Any other saved file is the scheduler's to judge.
+  // Which documents read any other saved or closed file is the scheduler's to judge.
   backend.opened.clear();
   const auto saved = [](const std::string& uri) { return json{{"textDocument", {{"uri", uri}}}}; };
   Notify("textDocument/didSave", saved("file:///w/src/../inc/a.h"));
   EXPECT_TRUE(backend.opened.empty());
   Notify("textDocument/didSave", saved("file:///w/.clang-tidy"));
   EXPECT_EQ(backend.opened.size(), 2u);
-  EXPECT_EQ(backend.saved, (std::vector<std::string>{"/w/inc/a.h", "/w/.clang-tidy"}));
+  Notify("textDocument/didClose", {{"textDocument", {{"uri", "file:///w/b.cpp"}}}});
+  EXPECT_EQ(backend.changedText, (std::vector<std::string>{"/w/inc/a.h", "/w/.clang-tidy", "/w/b.cpp"}));
 }
 
 TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {
