@@ -75,12 +75,12 @@ void InspectionScheduler::Closed(const std::string& uri) {
 }
 
 void InspectionScheduler::FileTextChanged(const std::string& path) {
-  const std::string saved = std::filesystem::path(path).lexically_normal().string();
+  const std::string changed = std::filesystem::path(path).lexically_normal().string();
   std::vector<std::string> stale;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
     for (const auto& [uri, read] : readBy_) {
-      if (read.contains(saved)) stale.push_back(uri);
+      if (read.contains(changed)) stale.push_back(uri);
     }
   }
   for (const std::string& uri : stale) Opened(uri);
@@ -145,8 +145,9 @@ bool InspectionScheduler::Run(const std::string& uri, const std::shared_ptr<Pars
                     run.logText);
   const size_t count = run.file.diagnostics.size();
   callbacks_->EndProgress(progress, std::to_string(count) + (count == 1 ? " diagnostic" : " diagnostics"));
-  callbacks_->Publish(uri, snapshot->version, std::move(run.file.diagnostics));
+  // Known before the client can see the diagnostics, and so save a file they name.
   RememberRead(uri, snapshot->path, run.filesRead);
+  callbacks_->Publish(uri, snapshot->version, std::move(run.file.diagnostics));
   return true;
 }
 

@@ -2,9 +2,9 @@
 // an opened document at once and a changed one after a short adaptive wait
 // (lsp_debounce.h), one run at a time, and switches off a run whose document
 // has changed or closed since it started. A file saved or closed runs again at
-// once the documents whose last run read it, as their diagnostics may be stale. It reaches the server only through
-// SchedulerCallbacks and the engine only through Inspections, and calls
-// neither while holding its lock.
+// once the documents whose last run read it, as their diagnostics may be
+// stale. It reaches the server only through SchedulerCallbacks and the engine
+// only through Inspections, and calls neither while holding its lock.
 #pragma once
 
 #include <chrono>

@@ -51,8 +51,8 @@ struct DocumentRun {
   /// the errors in the files it includes.
   InspectedFile file;
   std::string logText;  ///< the run's log
-  /// The files the run read or looked for (absolute paths): a save of one of
-  /// them makes the document's diagnostics stale.
+  /// The files the run read or looked for (absolute paths): a new text of one
+  /// of them (saved, or the editor's dropped) makes the diagnostics stale.
   std::vector<std::string> filesRead;
 };
 
