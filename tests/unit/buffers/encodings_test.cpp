@@ -111,7 +111,8 @@ TEST(ConversionSettings, CodePageMattersOnlyWhenBothConvert) {
 // Utf16ToUtf8 encodes every unit on its own (the UTF-16 mapper pins that);
 // its joined form encodes surrogate pairs as one character.
 TEST(Utf8ToUtf16, DecodesItsOwnSurrogateHalvesAndRefusesMalformedInput) {
-  EXPECT_EQ(Utf16ToUtf8Joined(u"a\u00E9\u20AC\U0001F600"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+  EXPECT_EQ(Utf16ToUtf8Joined(u"\U0010FFFFx\u00E9\u20AC\U0001F600"),
+            "\xF4\x8F\xBF\xBFx\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
   const std::u16string pair = u"x\U0001F600\u00E9";
   const std::string halves = Utf16ToUtf8(pair.data(), pair.size());
   EXPECT_EQ(Utf8ToUtf16(halves.data(), halves.size()), pair);

@@ -176,6 +176,7 @@ TEST(UtfIndexMapper, MapSpanRefusesWhatItCannotMapAndWalksReportTheEndOfTheText)
   EXPECT_EQ(Advance(accented, 2, 3, 4), std::nullopt);
   EXPECT_EQ(Length(accented, 10, 0, 2), 13u);
   EXPECT_EQ(Length(accented, 13, 1, 3), std::nullopt);
+  EXPECT_EQ(Length(From8("a\n\xC3\xA9\nb"), 0, 2, 4), 3u);  // from a later line's start
   // Offsets from the text start count a skipped BOM; none may begin inside it.
   const UtfIndexMapper8_to_16 bom(std::make_shared<const std::string>(std::string("\xEF\xBB\xBF") + "ab\ncd"), 3);
   EXPECT_EQ(Map(bom, 3, 7), Pair(0, 4));

@@ -126,6 +126,7 @@ TEST(CompilerVersions, CommandLineCarriesTheTablesVersionAndStandard) {
       {"v142", "16.11", 99, "19.25", "c++2a"},  // the first toolset whose latest standard is C++20
       // minor versions: first, last, past the last; unreadable ones are unknown, never an error
       {"v141", "15.0", 20, "19.10", "c++2a"}, {"v141", "15.10", 14, "19.16", "c++14"},
+      {"v141", "15.2", 0, "19.10", "c++17"}, {"v141", "15.3", 0, "19.11", "c++17"},
       {"v 141", " 15.5.2", 0, "19.12", "c++17"}, {"v141", "15", 0, "19.24", "c++17"},
       {"v142", "16.11", 3, "19.25", "c++17"}, {"v142", "16.-2", 0, "19.25", "c++17"},
       {"v142", "16.x", 0, "19.24", "c++17"}, {"v141", "15.99999999999", 0, "19.24", "c++17"},
