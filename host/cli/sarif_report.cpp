@@ -2,7 +2,6 @@
 // all in UTF-16 code units of the text without its byte order mark
 // (run.columnKind "utf16CodeUnits").
 #include <algorithm>
-#include <filesystem>
 #include <map>
 #include <sstream>
 
@@ -14,10 +13,7 @@ namespace zoci {
 namespace {
 
 /// The "file:" URI of a path, made absolute.
-std::string FileUri(const std::string& path) {
-  std::error_code ignored;
-  return UriOfPath(std::filesystem::absolute(path, ignored).lexically_normal().string());
-}
+std::string FileUri(const std::string& path) { return UriOfPath(AbsolutePath(path)); }
 
 /// Documentation page of a clang-tidy check ("group-name" lives at group/name).
 std::string HelpUri(const std::string& check) {

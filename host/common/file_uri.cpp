@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <string_view>
 
 namespace zoci {
@@ -88,6 +89,11 @@ std::string UriOfPath(const std::string& path, PathStyle style) {
     }
   }
   return uri;
+}
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ignored;
+  return std::filesystem::absolute(path, ignored).lexically_normal().string();
 }
 
 }  // namespace zoci

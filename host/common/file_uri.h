@@ -23,6 +23,10 @@ inline constexpr PathStyle kNativePathStyle = PathStyle::posix;
 /// "localhost" under the POSIX style.
 std::optional<std::string> PathOfUri(const std::string& uri, PathStyle style = kNativePathStyle);
 
+/// `path` made absolute against the working folder and lexically normal (no
+/// "." or ".." parts); links are not resolved.
+std::string AbsolutePath(const std::string& path);
+
 /// The "file:" URI of an absolute path (a drive-letter or UNC path under the Windows style).
 std::string UriOfPath(const std::string& path, PathStyle style = kNativePathStyle);
 

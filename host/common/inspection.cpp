@@ -10,6 +10,7 @@
 #include "cached_outcome.h"
 #include "file_digests.h"
 #include "file_io.h"
+#include "file_uri.h"
 #include "fixing.h"
 #include "glob.h"
 #include "interop/interop2.h"
@@ -23,11 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace Native = Quillfern::ZoCodeInspections::Native;
-
-std::string AbsolutePath(const std::string& path) {
-  std::error_code ignored;
-  return fs::absolute(path, ignored).lexically_normal().string();
-}
 
 bool SameFile(const std::string& a, const std::string& b) {
   std::error_code failed;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <utility>
 
+#include "file_uri.h"
+
 namespace zoci {
 
 InspectionScheduler::InspectionScheduler(Inspections& inspections, Debounce debounce)
@@ -75,7 +77,7 @@ void InspectionScheduler::Closed(const std::string& uri) {
 }
 
 void InspectionScheduler::FileTextChanged(const std::string& path) {
-  const std::string changed = std::filesystem::path(path).lexically_normal().string();
+  const std::string changed = AbsolutePath(path);
   std::vector<std::string> stale;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
@@ -154,8 +156,8 @@ bool InspectionScheduler::Run(const std::string& uri, const std::shared_ptr<Pars
 void InspectionScheduler::RememberRead(const std::string& uri, const std::string& path,
                                        const std::vector<std::string>& filesRead) {
   std::set<std::string> read;
-  for (const std::string& file : filesRead) read.insert(std::filesystem::path(file).lexically_normal().string());
-  read.erase(std::filesystem::path(path).lexically_normal().string());
+  for (const std::string& file : filesRead) read.insert(AbsolutePath(file));
+  read.erase(AbsolutePath(path));
   const std::lock_guard<std::mutex> lock(mutex_);
   readBy_[uri] = std::move(read);
 }

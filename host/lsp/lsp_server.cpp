@@ -3,7 +3,6 @@
 // nothing a client sends ends the server but exit.
 #include "lsp_server.h"
 
-#include <filesystem>
 #include <set>
 
 #include "file_uri.h"
@@ -31,11 +30,6 @@ json Capabilities(PositionEncoding encoding) {
 }
 
 bool IsExit(const json& message) { return message.is_object() && message.value("method", json()) == "exit"; }
-
-std::string AbsolutePath(const std::string& path) {
-  std::error_code ignored;
-  return std::filesystem::absolute(path, ignored).lexically_normal().string();
-}
 
 }  // namespace
 
