@@ -147,7 +147,9 @@ TEST(UtfIndexMapper8_to_16, BrokenSequencesYieldTheirLeadBitsAndDecodeOnAfresh) 
                                                           {"\xE2\x82", u"\u0002\u0082"},
                                                           {"\xE2\x82\n", u"\u0002\u0082\n"},
                                                           {"\x80\xFF", u"\u0080\u00FF"},
-                                                          {"\xC0\x80", std::u16string(1, u'\0')}};
+                                                          {"\xC0\x80", std::u16string(1, u'\0')},
+                                                          // the highest lead and the first that stands for itself
+                                                          {"\xF7\xBF\xBF\xBF\xF8", u"\xDFBF\xDFFF\x00F8"}};
   for (const auto& [bytes, units] : cases) EXPECT_EQ(*From8(bytes).Utf16Text(), units);
   EXPECT_EQ(Map(From8("a\x80\x62\x63\nxy"), 3, 4), Pair(3, 4));
   EXPECT_EQ(Map(From8("a\xE2\x82\x62\x63"), 3, 4), Pair(3, 4));
@@ -223,7 +225,7 @@ TEST(UtfIndexMapper16_to_8, EncodesUnitsOnTheirOwnAndCanSkipABom) {
 TEST(MakeMapper, ChoosesByGivenOrDetectedEncodingAndReadsUtf16InItsByteOrder) {
   auto from16 = [](std::u16string text) { return MakeMapperFromUtf16(std::make_shared<std::u16string>(text)); };
   EXPECT_NE(from16(u"ab\n"), nullptr);
-  EXPECT_EQ(from16(u""), nullptr);              // detected as ASCII
+  EXPECT_EQ(from16(u""), nullptr);  // detected as ASCII
   EXPECT_EQ(from16(u"\u4E2D\u6587"), nullptr);  // no NUL bytes: ANSI
   EXPECT_EQ(MakeMapperFromUtf16(nullptr), nullptr);
   auto from = [](std::string text, std::optional<Encoding> encoding = std::nullopt) {
