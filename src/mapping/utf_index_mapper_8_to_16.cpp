@@ -112,36 +112,21 @@ class LineStartWriter {
 /// Writes the UTF-16 text of UTF-8 bytes and the line starts of both sides.
 class Utf8Decoder {
  public:
-  Utf8Decoder(std::string_view bytes, LineStartWriter& lines)
-      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), lines_(lines) {}
+  Utf8Decoder(std::string_view bytes, char16_t* out, LineStartWriter& lines)
+      : p_(reinterpret_cast<const unsigned char*>(bytes.data())), n_(bytes.size()), out_(out), lines_(lines) {}
 
-  /// Decodes everything into `text`.
-  void Run(std::u16string& text) {
-    // UTF-8 never yields more units than it has bytes: one allocation holds
-    // the text. It grows a chunk at a time, so that the zeros a resize writes
-    // are still in the cache when the units overwrite them.
-    text.reserve(n_);
+  /// Decodes everything; returns the number of units written.
+  size_t Run() {
     while (i_ < n_) {
-      const size_t chunkEnd = std::min(n_, i_ + kChunkSize);
-      // A block may read a sequence or a line break past the chunk's end.
-      text.resize(u_ + std::min(n_, chunkEnd + 2 * kBlockSize) - i_);
-      out_ = text.data();
-      while (i_ < chunkEnd) DecodeBlock();
+      if (i_ + kBlockSize <= n_ && DecodePlainBlock()) continue;
+      // A block with multi-byte sequences, or the last few bytes.
+      const size_t stop = std::min(n_, i_ + kBlockSize);
+      while (i_ < stop) DecodeOne();
     }
-    text.resize(u_);
+    return u_;
   }
 
  private:
-  /// Bytes decoded between two growths of the text.
-  static constexpr size_t kChunkSize = 16 * 1024;
-
-  void DecodeBlock() {
-    if (i_ + kBlockSize <= n_ && DecodePlainBlock()) return;
-    // A block with multi-byte sequences, or the last few bytes.
-    const size_t stop = std::min(n_, i_ + kBlockSize);
-    while (i_ < stop) DecodeOne();
-  }
-
   /// A block of plain ASCII is widened whole and its breaks found from bit
   /// masks; false (the block to be decoded byte by byte) when it has bytes
   /// of 0x80 or above. The output has room for a whole block (UTF-8 never
@@ -197,7 +182,7 @@ class Utf8Decoder {
 
   const unsigned char* p_;
   size_t n_;
-  char16_t* out_ = nullptr;
+  char16_t* out_;
   LineStartWriter& lines_;
   size_t i_ = 0;
   size_t u_ = 0;
@@ -212,12 +197,16 @@ std::string_view ViewAfterSkip(const std::shared_ptr<const std::string>& utf8, u
 UtfIndexMapper8_to_16::UtfIndexMapper8_to_16(std::shared_ptr<const std::string> utf8, uint32_t skip)
     : UtfIndexMapper(skip), utf8_(std::move(utf8)), utf8View_(ViewAfterSkip(utf8_, skip)) {
   AddLineStart(0, 0);
-  auto utf16 = std::make_shared<std::u16string>();
+  // UTF-8 never yields more units than it has bytes, so the text can be written
+  // in place and cut to length afterwards.
+  auto utf16 = std::make_shared<std::u16string>(utf8View_.size(), u'\0');
   // Room for lines of 24 bytes on average (C++ sources average about 30).
   LineStartWriter lines(utf8LineStarts, utf16LineStarts, utf8View_.size() / 24);
-  Utf8Decoder(utf8View_, lines).Run(*utf16);
+  Utf8Decoder decoder(utf8View_, utf16->data(), lines);
+  const size_t units = decoder.Run();
   lines.Finish();
-  CloseTables(static_cast<uint32_t>(utf8View_.size()), static_cast<uint32_t>(utf16->size()));
+  utf16->resize(units);
+  CloseTables(static_cast<uint32_t>(utf8View_.size()), static_cast<uint32_t>(units));
   utf16_ = std::move(utf16);
 }
 

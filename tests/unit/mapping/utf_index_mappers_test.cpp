@@ -2,8 +2,6 @@
 // mapper each kind of text gets.
 #include <gmock/gmock.h>
 
-#include <random>
-
 #include "mapping/mapper_factories.h"
 #include "mapping/utf_index_mappers.h"
 #include "utf/utf_conversion.h"
@@ -112,31 +110,6 @@ TEST(UtfIndexMapper8_to_16, AMultiByteCharacterAnywhereShiftsWhatFollows) {
     for (uint32_t offset = 0; offset <= text.size(); ++offset) {
       ASSERT_EQ(Map(mapper, offset, offset), Pair(unitOf(offset), unitOf(offset))) << at << " " << offset;
     }
-  }
-}
-
-// A long text is decoded in pieces: whatever falls on their edges (a
-// sequence, a line break, a block of ASCII) gives the units a whole-text
-// conversion gives and the line starts that the UTF-16 side finds itself.
-TEST(UtfIndexMapper8_to_16, LongTextsDecodeAsAWholeAcrossThePiecesTheyAreBuiltIn) {
-  const char* const pieces[] = {"x",
-                                "abcdefghijklmnopqrstuvwxyz0123456789",
-                                "\r\n",
-                                "\n\r",
-                                "\r",
-                                "\n",
-                                "\xC3\xA9",
-                                "\xE2\x82\xAC",
-                                "\xF0\x9F\x98\x80"};
-  std::mt19937 random(2026);
-  for (const size_t kinds : {6, 9}) {  // ASCII alone, then with sequences of every length
-    std::uniform_int_distribution<size_t> pick(0, kinds - 1);
-    std::string text;
-    while (text.size() < 200'000) text += pieces[pick(random)];
-    const auto mapper = From8(text);
-    ASSERT_EQ(*mapper.Utf16Text(), Utf8ToUtf16(text.data(), text.size())) << kinds;
-    EXPECT_EQ(mapper.Utf8LineStarts(), LineStartsByTheRules(text));
-    EXPECT_EQ(mapper.Utf16LineStarts(), From16(*mapper.Utf16Text()).Utf16LineStarts());
   }
 }
 
