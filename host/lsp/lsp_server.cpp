@@ -79,7 +79,7 @@ void LspServer::RegisterHandlers() {
     std::optional<json> watch;
     {
       const std::lock_guard<std::mutex> lock(mutex_);
-      if (watchesFiles_) watch = WatchProjectFilesRequest(options_);
+      if (watchesFiles_) watch = WatchFilesRequest(options_);
     }
     if (watch) outbox_.Post(std::move(*watch));
   });
@@ -174,22 +174,40 @@ void LspServer::DidClose(const DocumentParams& params) {
 // was. A saved project file changes every document's flags or checks, also
 // for a client that watches no files.
 void LspServer::DidSave(const DocumentParams& params) {
-  DidChangeWatchedFiles(WatchedFilesParams{{params.uri}});
-  FileTextChanged(params.uri);
+  if (!InspectAllIfAProjectFile({params.uri})) FileTextChanged(params.uri);
 }
 
 void LspServer::FileTextChanged(const std::string& uri) {
   if (const std::optional<std::string> path = PathOfUri(uri)) backend_.FileTextChanged(AbsolutePath(*path));
 }
 
+// A file changed on disk by another program is read again by the documents
+// whose last run read it. An open document's file is left out: every run
+// reads the editor's text of it, and its saving comes as didSave.
 void LspServer::DidChangeWatchedFiles(const WatchedFilesParams& params) {
+  if (InspectAllIfAProjectFile(params.uris)) return;
+  std::vector<std::string> changed;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    std::set<std::string> open;
+    for (const auto& [uri, document] : documents_.All()) open.insert(AbsolutePath(document.path));
+    for (const std::string& uri : params.uris) {
+      const std::optional<std::string> path = PathOfUri(uri);
+      if (path && !open.contains(AbsolutePath(*path))) changed.push_back(uri);
+    }
+  }
+  for (const std::string& uri : changed) FileTextChanged(uri);
+}
+
+bool LspServer::InspectAllIfAProjectFile(const std::vector<std::string>& uris) {
   std::vector<std::string> open;
   {
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (!NamesAProjectFile(params.uris, options_)) return;
+    if (!NamesAProjectFile(uris, options_)) return false;
     for (const auto& [uri, document] : documents_.All()) open.push_back(uri);
   }
   for (const std::string& uri : open) backend_.Opened(uri);
+  return true;
 }
 
 void LspServer::CancelProgress(const ProgressCancelParams& params) {

@@ -92,9 +92,12 @@ class LspServer : public SchedulerCallbacks {
   void DidChange(const DidChangeParams& params);
   void DidClose(const DocumentParams& params);
   /// After a project file changed: every open document is inspected again.
-  /// After a save: the documents whose last run read the file are inspected again.
+  /// After a save, or a change on disk of a file not open: the documents
+  /// whose last run read the file are inspected again.
   void DidSave(const DocumentParams& params);
   void DidChangeWatchedFiles(const WatchedFilesParams& params);
+  /// Inspects every open document again when one of `uris` names a project file; whether one did.
+  bool InspectAllIfAProjectFile(const std::vector<std::string>& uris);
   /// Tells the backend that the runs now see another text of the file behind `uri`.
   void FileTextChanged(const std::string& uri);
   void CancelProgress(const ProgressCancelParams& params);

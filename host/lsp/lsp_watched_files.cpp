@@ -21,16 +21,34 @@ std::vector<std::string> ProjectFileNames(const Options& options) {
   return names;
 }
 
+/// A glob of the files a unit may read: C and C++ sources and headers,
+/// included tables (.inc, .def) and the files of the configured header extensions.
+std::string SourcesGlob(const Options& options) {
+  std::vector<std::string> extensions = {"c",   "cc",  "cpp", "cxx", "c++", "h",   "hh",  "hpp", "hxx",
+                                         "h++", "inl", "ipp", "tcc", "tpp", "inc", "def", "ixx", "cppm"};
+  for (const std::string& given : options.settings.headerExtensions) {
+    const std::string extension = given.starts_with('.') ? given.substr(1) : given;
+    const bool plain = !extension.empty() && extension.find_first_of(",{}*?[]/\\") == std::string::npos;
+    if (plain && std::find(extensions.begin(), extensions.end(), extension) == extensions.end())
+      extensions.push_back(extension);
+  }
+  std::string glob = "**/*.{";
+  for (const std::string& extension : extensions) glob.append(extension).append(",");
+  glob.back() = '}';
+  return glob;
+}
+
 }  // namespace
 
-json WatchProjectFilesRequest(const Options& options) {
+json WatchFilesRequest(const Options& options) {
   json watchers = json::array();
   for (const std::string& name : ProjectFileNames(options)) watchers.push_back({{"globPattern", "**/" + name}});
-  const json registration = {{"id", "zoci/project-files"},
+  watchers.push_back({{"globPattern", SourcesGlob(options)}});
+  const json registration = {{"id", "zoci/watched-files"},
                              {"method", "workspace/didChangeWatchedFiles"},
                              {"registerOptions", {{"watchers", std::move(watchers)}}}};
   return {{"jsonrpc", "2.0"},
-          {"id", "zoci/register/project-files"},
+          {"id", "zoci/register/watched-files"},
           {"method", "client/registerCapability"},
           {"params", {{"registrations", json::array({registration})}}}};
 }

@@ -12,6 +12,7 @@
 #include "lsp_inbox.h"
 #include "lsp_server.h"
 #include "lsp_shapes.h"
+#include "lsp_watched_files.h"
 #include "text_codec.h"
 
 namespace zoci {
@@ -320,13 +321,21 @@ TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgainAn
   const std::vector<json> registered = Notify("initialized", json::object());
   ASSERT_EQ(registered.size(), 1u);
   EXPECT_EQ(registered[0]["method"], "client/registerCapability");
+  const std::string sources = "**/*.{c,cc,cpp,cxx,c++,h,hh,hpp,hxx,h++,inl,ipp,tcc,tpp,inc,def,ixx,cppm";
   EXPECT_EQ(registered[0]["params"]["registrations"][0]["registerOptions"]["watchers"],
-            json::parse(R"([{"globPattern": "**/compile_commands.json"}, {"globPattern": "**/.clang-tidy"}])"));
+            json::array({json{{"globPattern", "**/compile_commands.json"}}, json{{"globPattern", "**/.clang-tidy"}},
+                         json{{"globPattern", sources + "}"}}}));
+  Options headers;
+  headers.settings.headerExtensions = {".hpp", ".H", "tlh", ".{x}", "."};
+  EXPECT_EQ(WatchFilesRequest(headers)["params"]["registrations"][0]["registerOptions"]["watchers"][2]["globPattern"],
+            sources + ",H,tlh}");
   Open(u"int a;");
   Notify("textDocument/didOpen", {{"textDocument", {{"uri", "file:///w/b.cpp"}, {"version", 1}, {"text", ""}}}});
   backend.opened.clear();
   const auto changed = [](const std::string& uri) { return json{{"changes", {{{"uri", uri}, {"type", 2}}}}}; };
-  Notify("workspace/didChangeWatchedFiles", changed("file:///w/src/a.cpp"));
+  // Another program's change of a file that is not open, not of an open one, whose text comes from the editor.
+  for (const char* uri : {"file:///w/src/a.cpp", "file:///w/a.cpp", "file:///w/src/../b.cpp"})
+    Notify("workspace/didChangeWatchedFiles", changed(uri));
   EXPECT_TRUE(backend.opened.empty());
   Notify("workspace/didChangeWatchedFiles", changed("file:///w/build/compile_commands.json"));
   EXPECT_EQ(backend.opened, (std::vector<std::string>{kUri, "file:///w/b.cpp"}));
@@ -338,7 +347,7 @@ TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgainAn
   Notify("textDocument/didSave", saved("file:///w/.clang-tidy"));
   EXPECT_EQ(backend.opened.size(), 2u);
   Notify("textDocument/didClose", {{"textDocument", {{"uri", "file:///w/b.cpp"}}}});
-  EXPECT_EQ(backend.changedText, (std::vector<std::string>{"/w/inc/a.h", "/w/.clang-tidy", "/w/b.cpp"}));
+  EXPECT_EQ(backend.changedText, (std::vector<std::string>{"/w/src/a.cpp", "/w/inc/a.h", "/w/b.cpp"}));
 }
 
 TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {

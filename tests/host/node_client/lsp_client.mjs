@@ -291,8 +291,9 @@ async function reportsRunProblems(zoci, folder) {
 }
 
 /// A compile database rewritten while the server runs gives its flags to the open documents once the
-/// client reports the change, and to files it does not list; one that cannot be read leaves the flags
-/// read before, and the user is told.
+/// client reports the change, and to files it does not list; a header rewritten on disk is read again
+/// by the documents that include it; a database that cannot be read leaves the flags read before,
+/// and the user is told.
 async function followsTheBuild(zoci, folder) {
   const build = join(folder, 'build');
   mkdirSync(build);
@@ -315,6 +316,18 @@ async function followsTheBuild(zoci, folder) {
   await editor.open(fresh, text);
   assert.deepEqual((await editor.diagnostics(fresh, 1)).map((d) => d.code), ['modernize-use-nullptr']);
   assert.equal((await editor.message('no compile command of its own')).type, 3);
+  // A header that another program rewrites inspects again the documents that read it.
+  const header = join(folder, 'made.h');
+  writeFileSync(header, 'int Made();\n');
+  const user = pathToFileURL(join(folder, 'user.cpp')).href;
+  await editor.open(user, '#include "made.h"\nint made = Made();\n');
+  assert.deepEqual(await editor.diagnostics(user, 1), []);
+  const beforeRewrite = editor.published.length;
+  writeFileSync(header, 'int Other();\n');
+  await editor.connection.sendNotification('workspace/didChangeWatchedFiles',
+    { changes: [{ uri: pathToFileURL(header).href, type: 2 }] });
+  const rewritten = await editor.publishedAfter(user, beforeRewrite);
+  assert.ok(rewritten.some((d) => d.severity === 1 && d.message.includes("'Made'")), JSON.stringify(rewritten));
   writeFileSync(join(build, 'compile_commands.json'), '[{"directory": "cut');
   await editor.change(uri, 2, [{ text }]);
   assert.deepEqual((await editor.diagnostics(uri, 2)).map((d) => d.code), ['modernize-use-nullptr']);
