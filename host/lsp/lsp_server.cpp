@@ -155,8 +155,12 @@ void LspServer::DidChange(const DidChangeParams& params) {
     changed = documents_.Change(params.uri, params.version, params.contentChanges, encoding_, &why);
     if (!changed) RefuseChange(params.uri, why);
   }
-  if (changed) backend_.Changed(params.uri);
-  else if (wasOpen) backend_.Closed(params.uri);
+  if (changed) {
+    backend_.Changed(params.uri);
+  } else if (wasOpen) {
+    backend_.Closed(params.uri);
+    FileTextChanged(params.uri);  // dropped as if closed: the others read the file now
+  }
 }
 
 // The other documents read the closed one's text as the editor had it; now

@@ -397,6 +397,7 @@ TEST_F(LspServerTest, TheEngineAndTheClientAreReachedWithoutTheServersLock) {
   EXPECT_EQ(refused[0]["params"]["diagnostics"], json::array());
   EXPECT_EQ(refused[1]["method"], "window/showMessage");
   EXPECT_EQ(backend.closed, std::vector<std::string>{kUri});
+  EXPECT_EQ(backend.changedText, std::vector<std::string>{"/w/a.cpp"});  // the others read the file now
   EXPECT_FALSE(server.Snapshot(kUri));
   Notify("textDocument/didClose", {{"textDocument", {{"uri", kUri}}}});
   probeLockAtSend = false;
