@@ -29,8 +29,8 @@ class LspBackend {
   /// The document was closed: forget it, and switch off a run of it under way.
   virtual void Closed(const std::string& uri) = 0;
   /// The text the runs see of the file at `path` (absolute) changed: it was
-  /// saved, or closed and its editor's text dropped. Inspect again, now, every
-  /// other open document whose last run read it.
+  /// saved or changed on disk, or its editor's text was dropped. Inspect
+  /// again, now, every other open document whose last run read it.
   virtual void FileTextChanged(const std::string& path) = 0;
   /// The final replacements of the fix claimed under `token`; empty when the
   /// engine no longer has them.
