@@ -33,10 +33,11 @@ json Replace(int line, int from, int to, const std::string& text) {
 }
 
 TEST(LspFraming, ReadsFramesAndSkipsUnusableHeaders) {
-  std::istringstream in("content-length: 2\r\nContent-Type: x\r\n\r\n{}Content-Length: zz\r\n\r\n" + Frame("[1,2,3]") +
-                        Frame("{\"a\":\"é\"}") + "Content-Length: 9\r\n\r\n{\"cut");
+  std::istringstream in(
+      "content-length: 2\r\nContent-Type: x\r\n\r\n{}Content-Length: zz\r\n\r\nContent-Type: y\r\n\r\n" +
+      Frame("[1,2,3]") + Frame("{\"a\":\"é\"}") + "Content-Length: 9\r\n\r\n{\"cut");
   std::string body, error;
-  for (const char* expected : {"{}", "", "[1,2,3]", "{\"a\":\"é\"}"}) {
+  for (const char* expected : {"{}", "", "", "[1,2,3]", "{\"a\":\"é\"}"}) {
     ASSERT_EQ(ReadFrame(in, body, error), *expected ? FrameStatus::message : FrameStatus::malformed) << expected;
     EXPECT_EQ(*expected ? body : "", expected);
   }
@@ -116,6 +117,7 @@ TEST(LspDocuments, ChangesAndPositionsCountUnitsOfTheirEncoding) {
       {text, At(0, 5), PositionEncoding::utf8, 3},    // "a" 1 byte, the pair 4
       {text, At(0, 3), PositionEncoding::utf8, 1},    // inside the pair: before it
       {u"\u07FF\u0800x", At(0, 5), PositionEncoding::utf8, 2},  // the last of two bytes, the first of three
+      {u"\u007F\u0080x", At(0, 3), PositionEncoding::utf8, 2},  // the last of one byte, the first of two
   };
   for (const auto& [in, at, encoding, offset] : cases) EXPECT_EQ(OffsetOf(in, at, encoding), offset) << at;
   EXPECT_EQ(RangeOf(LineIndex(text), 1, 2, PositionEncoding::utf8), Span(0, 1, 5));
@@ -352,7 +354,7 @@ TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgainAn
 
 TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesResolved) {
   Initialize();
-  Open(u"int* p = 0;");
+  Open(u"int* p = 0;\n");  // the suppression goes before the line break
   Change(2, Replace(0, 0, 0, "  "));
   sent.clear();
   server.Publish(kUri, 1, {NullDiagnostic(u"int* p = 0;", 5)});  // stale: the text changed since
@@ -364,6 +366,8 @@ TEST_F(LspServerTest, OnlyTheCurrentTextsDiagnosticsArePublishedAndTheirFixesRes
   ASSERT_EQ(actions.size(), 2u);
   EXPECT_EQ(CodeActions(0, 12), actions);  // the cursor just after it
   EXPECT_FALSE(actions[0].contains("edit"));  // resolved when chosen
+  EXPECT_EQ(std::make_pair(actions[0].value("isPreferred", false), actions[1].value("isPreferred", false)),
+            std::make_pair(true, false));
   const json suppress = {{"range", Span(0, 13, 13)}, {"newText", " // zoCI:skip:modernize-use-nullptr"}};
   EXPECT_EQ(actions[1]["edit"]["changes"][kUri], json::array({suppress}));
   backend.finalFix = {TextEdit{10, 1, "nullptr"}, TextEdit{0, 0, "/* x */"}};
