@@ -335,7 +335,8 @@ TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgainAn
   Notify("textDocument/didOpen", {{"textDocument", {{"uri", "file:///w/b.cpp"}, {"version", 1}, {"text", ""}}}});
   backend.opened.clear();
   const auto changed = [](const std::string& uri) { return json{{"changes", {{{"uri", uri}, {"type", 2}}}}}; };
-  // Another program's change of a file that is not open, not of an open one, whose text comes from the editor.
+  // Changes on disk: of a file no document has open, and of the open ones (however the URI spells them), whose
+  // text comes from the editor.
   for (const char* uri : {"file:///w/src/a.cpp", "file:///w/a.cpp", "file:///w/src/../b.cpp"})
     Notify("workspace/didChangeWatchedFiles", changed(uri));
   EXPECT_TRUE(backend.opened.empty());
