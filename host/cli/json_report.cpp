@@ -28,6 +28,7 @@ Json DiagnosticJson(const SourceLines& lines, const Diagnostic& diagnostic) {
   }
   return {{"file", diagnostic.file},
           {"check", diagnostic.check},
+          {"aliases", diagnostic.aliases},
           {"severity", diagnostic.error ? "error" : "warning"},
           {"message", diagnostic.message},
           {"range", Span(lines.Positions(diagnostic.file, diagnostic.offset, diagnostic.length))},

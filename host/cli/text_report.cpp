@@ -87,8 +87,9 @@ void WriteDiagnostic(const Diagnostic& diagnostic, const SourceLines& sources, c
   const Position at = sources.Positions(diagnostic.file, diagnostic.offset, 0).start;
   out << Paint(style, kBold) << diagnostic.file << ":" << at.line << ":" << at.column << ": "
       << Paint(style, diagnostic.error ? kRed : kMagenta) << (diagnostic.error ? "error: " : "warning: ")
-      << Paint(style, kReset) << Paint(style, kBold) << diagnostic.message << " [" << diagnostic.check
-      << (diagnostic.promoted ? ",-warnings-as-errors" : "") << "]" << Paint(style, kReset) << "\n";
+      << Paint(style, kReset) << Paint(style, kBold) << diagnostic.message << " [" << diagnostic.check;
+  for (const std::string& alias : diagnostic.aliases) out << "," << alias;
+  out << (diagnostic.promoted ? ",-warnings-as-errors" : "") << "]" << Paint(style, kReset) << "\n";
   if (lines) WriteSnippet(diagnostic, *lines, at, style, out);
 }
 

@@ -31,15 +31,18 @@ std::vector<TextEdit> EditsFrom(const json& list) {
 
 json DiagnosticJson(const Diagnostic& d) {
   // The claim token is left out: it names a fix inside the run that made it.
-  return {{"file", d.file},     {"check", d.check},        {"message", d.message},
-          {"error", d.error},   {"promoted", d.promoted},  {"offset", d.offset},
-          {"length", d.length}, {"fix", EditsJson(d.fix)}, {"ownFix", EditsJson(d.ownFix)}};
+  return {{"file", d.file},          {"check", d.check},
+          {"aliases", d.aliases},    {"message", d.message},
+          {"error", d.error},        {"promoted", d.promoted},
+          {"offset", d.offset},      {"length", d.length},
+          {"fix", EditsJson(d.fix)}, {"ownFix", EditsJson(d.ownFix)}};
 }
 
 Diagnostic DiagnosticFrom(const json& j) {
   Diagnostic d;
   d.file = j.at("file");
   d.check = j.at("check");
+  d.aliases = j.value("aliases", std::vector<std::string>());
   d.message = j.at("message");
   d.error = j.at("error");
   d.promoted = j.at("promoted");

@@ -101,7 +101,7 @@ std::set<const Diagnostic*> OverlappingFixes(const Report& report, const std::st
   std::map<std::string, std::vector<const Diagnostic*>> byFile;
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
-      if (!diagnostic.fix.empty() && MatchesGlobList(onlyGlobs, diagnostic.check))
+      if (!diagnostic.fix.empty() && MatchesGlobList(onlyGlobs, diagnostic.check, diagnostic.aliases))
         byFile[diagnostic.file].push_back(&diagnostic);
     }
   }
@@ -161,11 +161,11 @@ FixPlan PlanFixes(const Report& report, const std::string& onlyGlobs) {
   Locations locations(report);
   for (const InspectedFile& file : report.files) {
     for (const Diagnostic& diagnostic : file.diagnostics) {
-      if (!diagnostic.fixLeftOut.empty() && MatchesGlobList(onlyGlobs, diagnostic.check)) {
+      if (!diagnostic.fixLeftOut.empty() && MatchesGlobList(onlyGlobs, diagnostic.check, diagnostic.aliases)) {
         plan.skipped.push_back(locations.Skipped(diagnostic, diagnostic.fixLeftOut));
         continue;
       }
-      if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check)) continue;
+      if (diagnostic.fix.empty() || !MatchesGlobList(onlyGlobs, diagnostic.check, diagnostic.aliases)) continue;
       if (overlapping.contains(&diagnostic)) {
         plan.skipped.push_back(locations.Skipped(diagnostic, "it overlaps another fix"));
         continue;

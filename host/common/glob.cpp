@@ -1,6 +1,7 @@
 // Glob lists for check names (see glob.h).
 #include "glob.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace zoci {
@@ -36,6 +37,12 @@ bool MatchesGlobList(std::string_view globs, std::string_view name) {
     if (!glob.empty() && MatchesGlob(glob, name)) selected = !exclude;
   }
   return selected;
+}
+
+bool MatchesGlobList(std::string_view globs, std::string_view name, const std::vector<std::string>& aliases) {
+  return MatchesGlobList(globs, name) || std::any_of(aliases.begin(), aliases.end(), [globs](const std::string& alias) {
+           return MatchesGlobList(globs, alias);
+         });
 }
 
 }  // namespace zoci

@@ -3,11 +3,15 @@
 // pattern that matches decides.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace zoci {
 
 /// Whether `name` is selected by the pattern list `globs`.
 bool MatchesGlobList(std::string_view globs, std::string_view name);
+/// Whether `globs` select `name` or one of its `aliases`.
+bool MatchesGlobList(std::string_view globs, std::string_view name, const std::vector<std::string>& aliases);
 
 }  // namespace zoci

@@ -14,6 +14,7 @@
 #include "fixing.h"
 #include "glob.h"
 #include "interop/interop2.h"
+#include "printed_check_names.h"
 #include "result_cache.h"
 #include "run_logs.h"
 #include "run_problems.h"
@@ -275,6 +276,7 @@ class FileInspection {
   /// Turns the records into diagnostics, releasing each record once read so
   /// that a run's findings are not held twice.
   void Convert(Native::RunResult& result) {
+    const PrintedCheckNames printed(result.logText);
     for (Native::qfix& record : result.qfixes) {
       if (!Shown(record)) {
         record = Native::qfix();
@@ -284,11 +286,12 @@ class FileInspection {
       diagnostic.file = SourceOf(record.filename);
       CheckSameText(diagnostic.file, record.fileText);
       diagnostic.check = record.checkname;
+      diagnostic.aliases = printed.AliasesOf(record.filename, record.triggerLine, record.message, record.checkname);
       diagnostic.message = EngineTextAsUtf8(record.message).value_or(record.message);
       diagnostic.offset = record.triggerspan.start;
       diagnostic.length = record.triggerspan.length;
-      diagnostic.promoted =
-          !config_->warningsAsErrors.empty() && MatchesGlobList(config_->warningsAsErrors, record.checkname);
+      diagnostic.promoted = !config_->warningsAsErrors.empty() &&
+                            MatchesGlobList(config_->warningsAsErrors, diagnostic.check, diagnostic.aliases);
       diagnostic.error = diagnostic.promoted || record.checkname == "clang-diagnostic-error";
       if (!record.actions.empty()) Fix(diagnostic, record.actions.front());
       outcome_.file.diagnostics.push_back(std::move(diagnostic));
@@ -331,11 +334,11 @@ class FileInspection {
             "; positions follow the library's reading");
   }
 
-  /// Whether a fix of `check` needs its final replacements: the ones fixing
+  /// Whether the diagnostic's fix needs its final replacements: the ones fixing
   /// applies, and the ones JSON and SARIF report. Asking costs an engine call
   /// per fix, so the text output shows the run's own replacements.
-  bool WantsFinalFix(const std::string& check) const {
-    if (options_.fix) return MatchesGlobList(options_.onlyChecks, check);
+  bool WantsFinalFix(const Diagnostic& diagnostic) const {
+    if (options_.fix) return MatchesGlobList(options_.onlyChecks, diagnostic.check, diagnostic.aliases);
     return options_.format != OutputFormat::text;
   }
 
@@ -350,7 +353,7 @@ class FileInspection {
     }
     std::optional<std::vector<TextEdit>> own = EditsOf(action.replacements);
     std::optional<std::vector<TextEdit>> final = std::vector<TextEdit>();
-    if (action.claimToken > 0 && WantsFinalFix(diagnostic.check)) {
+    if (action.claimToken > 0 && WantsFinalFix(diagnostic)) {
       final = EditsOf(Native::interop2().GetFixReplacements(static_cast<uint32_t>(action.claimToken)).replacements);
     }
     if (!own || !final) {

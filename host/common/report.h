@@ -32,6 +32,8 @@ struct Diagnostic {
   int32_t claimToken = 0;        ///< the library's token for the fix
   std::vector<TextEdit> ownFix;  ///< the run's own replacements of the fix, before cleanup (empty: as `fix`)
   std::string fixLeftOut;        ///< why the fix is left out of `fix`; empty when it is not
+  /// The other enabled checks that reported the same diagnostic (aliases of `check`).
+  std::vector<std::string> aliases;
 
   /// An error of the compiler itself, not a warning made one.
   bool CompilerError() const { return error && !promoted; }

@@ -72,7 +72,7 @@ TEST(TextCodec, EngineTextsJoinTheHalvesOfAPairAndRefuseAHalfAlone) {
 Diagnostic WithFix(const std::string& check, std::vector<TextEdit> fix) {
   static int32_t token = 0;
   const uint32_t offset = fix.front().offset;
-  return Diagnostic{"a.cpp", check, "", false, false, offset, 0, std::move(fix), ++token, {}, {}};
+  return Diagnostic{"a.cpp", check, "", false, false, offset, 0, std::move(fix), ++token, {}, {}, {}};
 }
 
 Report ReportWith(std::vector<Diagnostic> diagnostics, const std::u16string& text = u"int* p = NULL; int* q = 0;\n") {

@@ -313,7 +313,7 @@ TEST_F(LspServerTest, BadMessagesGetErrorsAndTheServerCarriesOn) {
 Diagnostic NullDiagnostic(const std::u16string& text, int32_t claimToken, size_t from = 0) {
   const auto offset = static_cast<uint32_t>(text.find(u'0', from));
   return Diagnostic{"/w/a.cpp", "modernize-use-nullptr",          "use nullptr", false, false, offset,
-                    1,          {TextEdit{offset, 1, "nullptr"}}, claimToken,    {},    {}};
+                    1,          {TextEdit{offset, 1, "nullptr"}}, claimToken,    {},    {},    {}};
 }
 
 TEST_F(LspServerTest, AChangedOrSavedProjectFileInspectsEveryOpenDocumentAgainAndOtherFilesGoToTheScheduler) {

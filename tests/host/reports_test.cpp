@@ -21,8 +21,19 @@ Report SampleReport() {
   report.files = {{"a.cpp", false, {}, {}, {}, {kDropped}},
                   {"missing.cpp", true, "cannot read missing.cpp", {}, {}, {}}};
   report.files[0].diagnostics = {
-      {"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}, {}},
-      {"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}, {}}};
+      {"a.cpp",
+       "modernize-use-nullptr",
+       "use nullptr",
+       false,
+       false,
+       37,
+       1,
+       {{37, 4, "nullptr"}},
+       7,
+       {},
+       {},
+       {"hicpp-use-nullptr"}},
+      {"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}, {}, {}}};
   return report;
 }
 
@@ -30,7 +41,7 @@ TEST(TextReport, PrintsClangStyleLinesWithUtf16ColumnsACaretUnderTheCharacterAnd
   std::ostringstream out;
   WriteTextReport(SampleReport(), TextStyle{false}, out);
   EXPECT_EQ(out.str(),
-            "a.cpp:2:19: warning: use nullptr [modernize-use-nullptr]\n"
+            "a.cpp:2:19: warning: use nullptr [modernize-use-nullptr,hicpp-use-nullptr]\n"
             "char* p = /*€😀*/ NULL;\n"
             "                 ^~~~\n"
             "a.cpp:1:1: error: unknown type \"x\" [clang-diagnostic-error]\n"
@@ -52,7 +63,7 @@ TEST(TextReport, ShowsALongLineAsAnExcerptAroundEachCaret) {
   InspectedFile file{"long.cpp", false, {}, {}, {}, {}};
   const uint32_t smiley = static_cast<uint32_t>(line.find(u"😀"));
   for (const uint32_t at : {8u, 22008u, smiley})
-    file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}, {}});
+    file.diagnostics.push_back(Diagnostic{"long.cpp", "c", "m", false, false, at, 1, {{at, 1, "y"}}, 0, {}, {}, {}});
   report.files.push_back(file);
   std::ostringstream out;
   WriteTextReport(report, TextStyle{false}, out);
@@ -85,6 +96,7 @@ TEST(MachineReports, GiveUtf16PositionsRulesFixesAndFailures) {
       {json, "/positions", "utf-16"},
       {json, "/files/0/diagnostics/0/message", "bad \uFFFD byte"},  // replaced, not fatal
       {json, "/files/0/diagnostics/0/fix/0", fix},
+      {json, "/files/0/diagnostics/0/aliases", Json::array({"hicpp-use-nullptr"})},
       {json, "/files/0/warnings", Json::array({kDropped})},
       {json, "/files/1/inspected", false},
       {json, "/files/1/error", "cannot read missing.cpp"},

@@ -78,7 +78,8 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
                              "WarningsAsErrors: 'modernize-*'\n"},
       {"strict/lax/.clang-tidy", "InheritParentConfig: true\nWarningsAsErrors: '-modernize-use-nullptr'\n"},
       {"cp1251.cpp", cp1251}, {"sys/broken.h", "int Broken() { return undeclared_value; }\n"},
-      {"broken.cpp", "#include <broken.h>\nint* p = 0;\n"}};
+      {"broken.cpp", "#include <broken.h>\nint* p = 0;\n"},
+      {"aliases.cpp", "int a[3]; // NOLINT(modernize-avoid-c-arrays)\nint b[3];\n"}};
   // clang-format on
   for (const auto& [name, text] : files) dir_.Write(name, text);
   for (const char* copy : {"two/a.cpp", "strict/a.cpp", "strict/lax/a.cpp"}) dir_.Write(copy, Read("one/a.cpp"));
@@ -87,6 +88,14 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
   const std::tuple<std::string, int, std::string, std::string> cases[] = {
       {"--warnings-as-errors=modernize-use-nullptr " + utf8, 1, "error: use nullptr [modernize-use-nullptr,-warn", ""},
       {"--warnings-as-errors=cert-* " + utf8, 0, "6 warnings", ""},
+      // checks that are aliases report one diagnostic under all their names, each of which can promote it
+      {"--checks=-*,cppcoreguidelines-avoid-c-arrays,modernize-avoid-c-arrays --warnings-as-errors=modernize-* "
+       "aliases.cpp",
+       1,
+       "1:1: warning: do not declare C-style arrays, use std::array<> instead [cppcoreguidelines-avoid-c-arrays]\n|"
+       "2:1: error: do not declare C-style arrays, use std::array<> instead "
+       "[cppcoreguidelines-avoid-c-arrays,modernize-avoid-c-arrays,-warnings-as-errors]",
+       ""},
       // the configuration's globs, those of the one it inherits from first, then the command line's
       {"strict/a.cpp", 1, "error: use nullptr [modernize-use-nullptr,-warnings-as-errors]|warning: do not use", ""},
       {"strict/lax/a.cpp", 0, "warning: use nullptr [modernize-use-nullptr]|2 warnings and 0 errors", ""},
