@@ -37,11 +37,11 @@ std::optional<int32_t> TakeTrailingNumber(std::string_view& text) {
 /// The message after the first ": warning: " or ": error: " of `head`,
 /// cutting it and its level off; none when `head` has neither.
 std::optional<std::string> CutMessage(std::string_view& head) {
-  const size_t warning = head.find(": warning: "), error = head.find(": error: ");
+  constexpr std::string_view kWarning = ": warning: ", kError = ": error: ";
+  const size_t warning = head.find(kWarning), error = head.find(kError);
   if (warning == std::string_view::npos && error == std::string_view::npos) return std::nullopt;
-  const bool isWarning = warning < error;
-  const size_t level = isWarning ? warning : error;
-  std::string message(head.substr(level + (isWarning ? 11 : 9)));
+  const size_t level = std::min(warning, error);
+  std::string message(head.substr(level + (level == warning ? kWarning : kError).size()));
   head = head.substr(0, level);
   return message;
 }
@@ -73,8 +73,8 @@ void PrintedCheckNames::Read(std::string_view line) {
   if (!added && known->second != names) known->second.clear();
 }
 
-std::vector<std::string> PrintedCheckNames::AliasesOf(const std::string& file, int32_t line,
-                                                      const std::string& message, const std::string& check) const {
+std::vector<std::string> PrintedCheckNames::AliasesOf(const std::string& file, int32_t line, const std::string& message,
+                                                      const std::string& check) const {
   const auto found = names_.find(Place{file, line, message});
   if (found == names_.end() || std::find(found->second.begin(), found->second.end(), check) == found->second.end())
     return {};
