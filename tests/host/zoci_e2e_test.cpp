@@ -168,7 +168,10 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
   EXPECT_FALSE(fs::is_empty(dir_.Path() / "dump"));
   ASSERT_EQ(Run({"fix", kNullptrOnly, "--ansi-code-page=1251", "cp1251.cpp"}).exitCode, 0);
   EXPECT_EQ(Read("cp1251.cpp"), cp1251.substr(0, cp1251.size() - 6) + "nullptr;\n");  // in its own code page
-  ASSERT_EQ(Run({"inspect", "--fix", "--only", "modernize-use-nullptr", Sample("utf8")}).exitCode, 0);
+  // The fixes are recorded under the alias hicpp-use-nullptr, the first name.
+  ASSERT_EQ(Run({"inspect", "--checks=hicpp-use-nullptr", "--fix", "--only", "modernize-use-nullptr", Sample("utf8")})
+                .exitCode,
+            0);
   const std::string after = Read(Sample("utf8"));
   EXPECT_NE(after.find(": nullptr; }"), std::string::npos);
   EXPECT_NE(after.find("virtual double Total() const {"), std::string::npos);  // use-override not applied
