@@ -3,6 +3,7 @@
 // ("-I DIR" and "-IDIR", "--checks=X" and "--checks X").
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <functional>
 #include <regex>
 #include <sstream>
@@ -129,6 +130,25 @@ Handler Append(std::vector<std::string> InspectionSettings::* list) {
   };
 }
 
+/// A path as a compiler reads it from its command line: relative to the
+/// working folder (the library's runs count from the file's own folder).
+/// With `onlyIfThere`, a path that names nothing there is kept as written, so
+/// that the rest of the search finds it, as for "-include".
+std::string FromWorkingFolder(const std::string& path, bool onlyIfThere) {
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+  if (failed || path.empty() || (onlyIfThere && !std::filesystem::exists(absolute, failed))) return path;
+  return absolute.lexically_normal().string();
+}
+
+/// A handler that appends a path to a list of the settings (see FromWorkingFolder).
+Handler AppendPath(std::vector<std::string> InspectionSettings::* list, bool onlyIfThere = false) {
+  return [list, onlyIfThere](Options& o, const std::string& value) {
+    (o.settings.*list).push_back(FromWorkingFolder(value, onlyIfThere));
+    return std::string();
+  };
+}
+
 /// A handler that sets a bool of the settings.
 Handler SetSetting(bool InspectionSettings::* field, bool on) {
   return [field, on](Options& o, const std::string&) {
@@ -165,10 +185,10 @@ const std::vector<Flag>& Flags() {
       {{"--exclude-header-filter"}, "REGEX", "show no diagnostics in the headers whose path matches", StoreHeaderFilter(&HeaderFilterTexts::exclude)},
       {{"--option"}, "NAME=VALUE", "check option, e.g. readability-braces-around-statements.ShortStatementLines=2 (repeatable)", SetOption},
       {{"--fixless-checks"}, "LIST", "checks whose diagnostics are wanted even without a fix (with --no-keep-fixless)", Store(&Options::fixlessChecks)},
-      {{"-I"}, "DIR", "include folder", Append(&S::includeFolders), true},
-      {{"-isystem"}, "DIR", "system include folder; diagnostics inside it are dropped", Append(&S::excludedFolders), true},
+      {{"-I"}, "DIR", "include folder (relative to the working folder)", AppendPath(&S::includeFolders), true},
+      {{"-isystem"}, "DIR", "system include folder; diagnostics inside it are dropped", AppendPath(&S::excludedFolders), true},
       {{"-D"}, "NAME[=VALUE]", "macro definition", Append(&S::defines), true},
-      {{"-include"}, "FILE", "file included before the source", Append(&S::forcedIncludes), true},
+      {{"-include"}, "FILE", "file included before the source (looked for in the working folder first)", AppendPath(&S::forcedIncludes, true), true},
       {{"--extra-arg"}, "ARG", "compiler argument passed on verbatim (repeatable)", Append(&S::additionalArguments)},
       {{"--std", "-std"}, "STD", "C++ standard: c++11, c++14, c++17, c++20, c++latest", SetStandard},
       {{"--x", "-x"}, "LANG", "c or c++: the language of the sources (default: C for .c files)", SetLanguage, true},

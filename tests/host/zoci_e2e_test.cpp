@@ -79,7 +79,9 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       {"strict/lax/.clang-tidy", "InheritParentConfig: true\nWarningsAsErrors: '-modernize-use-nullptr'\n"},
       {"cp1251.cpp", cp1251}, {"sys/broken.h", "int Broken() { return undeclared_value; }\n"},
       {"broken.cpp", "#include <broken.h>\nint* p = 0;\n"},
-      {"aliases.cpp", "int a[3]; // NOLINT(modernize-avoid-c-arrays)\nint b[3];\n"}};
+      {"aliases.cpp", "int a[3]; // NOLINT(modernize-avoid-c-arrays)\nint b[3];\n"},
+      {"rel/pre.h", "typedef int X;\n"}, {"rel/inc/y.h", "typedef X Y;\n"},
+      {"rel/src/a.cpp", "#include \"y.h\"\nY* p = 0;\n"}};
   // clang-format on
   for (const auto& [name, text] : files) dir_.Write(name, text);
   for (const char* copy : {"two/a.cpp", "strict/a.cpp", "strict/lax/a.cpp"}) dir_.Write(copy, Read("one/a.cpp"));
@@ -101,6 +103,8 @@ TEST_F(Zoci, RunsGiveTheExitCodeOutputMessagesAndFilesACiJobExpects) {
       {"strict/lax/a.cpp", 0, "warning: use nullptr [modernize-use-nullptr]|2 warnings and 0 errors", ""},
       {"--warnings-as-errors=readability-* strict/lax/a.cpp", 1, "error: do not use 'else' after 'return'", ""},
       {"--no-such-flag " + utf8, 2, "", "unknown option '--no-such-flag'"},
+      // folders and forced includes count from the working folder, not from the file's
+      {nullptrOnly + "-I rel/inc -include rel/pre.h rel/src/a.cpp", 0, "rel/src/a.cpp:2:8: warning: use nullptr", ""},
       {"missing.cpp " + utf8, 2, "6 warnings", "cannot read missing.cpp"},  // the readable file is still inspected
       {"--config-file nowhere/.clang-tidy " + utf8, 2, "", "nowhere/.clang-tidy"},
       {"--checks=-* plain.cpp", 2, "0 warnings", "zoci: error: plain.cpp: Error: no checks enabled."},  // refused
