@@ -262,10 +262,10 @@ TEST(CommandLine, ReadsEveryFlagJoinedToItsValueOrSeparate) {
             "--option=c.D=x=y --format sarif -j4 --only modernize-* --exclude-header-filter=/sdk/ a.c -- -odd.cpp"));
   const InspectionSettings& s = o.settings;
   const std::string cwd = std::filesystem::current_path().string();  // folders count from it, as a compiler's do
-  EXPECT_EQ(
-      std::tie(s.includeFolders, s.excludedFolders, s.defines, s.forcedIncludes, s.additionalArguments),
-      std::make_tuple(Strings{cwd + "/inc", cwd + "/inc2"}, Strings{cwd + "/sys"}, Strings{"A=1", "B"},
-                      Strings{"pre.h"}, Strings{"-Wall"}));  // a forced include not in the working folder as written
+  EXPECT_EQ(std::tie(s.includeFolders, s.excludedFolders, s.defines, s.forcedIncludes, s.additionalArguments),
+            std::make_tuple(Strings{cwd + "/inc", cwd + "/inc2"}, Strings{cwd + "/sys"}, Strings{"A=1", "B"},
+                            Strings{"pre.h"},
+                            Strings{"-Wall"}));  // a forced include not in the working folder stays as written
   EXPECT_EQ(s.headerExtensions, Strings{".inc"});
   EXPECT_EQ(std::tie(s.languageStandard, s.platformToolset, s.ideVersion), std::make_tuple(17, "v142", "16.4"));
   EXPECT_TRUE(!s.target64Bit && s.compileAsC && s.skipErrors && !s.keepFixlessDiagnostics && s.bomlessIsUtf8);

@@ -21,19 +21,9 @@ Report SampleReport() {
   report.files = {{"a.cpp", false, {}, {}, {}, {kDropped}},
                   {"missing.cpp", true, "cannot read missing.cpp", {}, {}, {}}};
   report.files[0].diagnostics = {
-      {"a.cpp",
-       "modernize-use-nullptr",
-       "use nullptr",
-       false,
-       false,
-       37,
-       1,
-       {{37, 4, "nullptr"}},
-       7,
-       {},
-       {},
-       {"hicpp-use-nullptr"}},
+      {"a.cpp", "modernize-use-nullptr", "use nullptr", false, false, 37, 1, {{37, 4, "nullptr"}}, 7, {}, {}, {}},
       {"a.cpp", "clang-diagnostic-error", "unknown type \"x\"", true, false, 0, 1, {}, 0, {}, {}, {}}};
+  report.files[0].diagnostics[0].aliases = {"hicpp-use-nullptr"};
   return report;
 }
 
