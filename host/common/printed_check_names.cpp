@@ -75,6 +75,7 @@ void PrintedCheckNames::Read(std::string_view line) {
 
 std::vector<std::string> PrintedCheckNames::AliasesOf(const std::string& file, int32_t line, const std::string& message,
                                                       const std::string& check) const {
+  if (names_.empty()) return {};  // the usual run: no lookup key to build for each record
   const auto found = names_.find(Place{file, line, message});
   if (found == names_.end() || std::find(found->second.begin(), found->second.end(), check) == found->second.end())
     return {};
